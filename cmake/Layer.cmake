@@ -1,0 +1,27 @@
+# nimbelora_layer(<target> URI <uri> [LIBS ...] [QML_SINGLETONS file.qml ...])
+# One layer = one static library and one QML module. Sources are the layer's
+# *.h/*.cpp; QML files are those in its qml/ folder.
+function(nimbelora_layer target)
+  cmake_parse_arguments(L "" "URI" "LIBS;QML_SINGLETONS;RESOURCES" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB qml_abs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/qml/*.qml)
+  set(qml_files)
+  foreach(f ${qml_abs})
+    file(RELATIVE_PATH rel ${CMAKE_CURRENT_SOURCE_DIR} ${f})
+    list(APPEND qml_files ${rel})
+  endforeach()
+  foreach(s ${L_QML_SINGLETONS})
+    set_source_files_properties(qml/${s} PROPERTIES QT_QML_SINGLETON_TYPE TRUE)
+  endforeach()
+  qt_add_library(${target} STATIC)
+  qt_add_qml_module(${target}
+    URI ${L_URI}
+    VERSION 1.0
+    SOURCES ${sources}
+    QML_FILES ${qml_files}
+    RESOURCES ${L_RESOURCES}
+    NO_PLUGIN_OPTIONAL)
+  target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${target} PUBLIC ${L_LIBS})
+endfunction()

@@ -1,0 +1,82 @@
+#include "QmlHarness.h"
+#include <QQmlComponent>
+#include <QTest>
+
+QmlHarness::QmlHarness() : m_window(std::make_unique<QQuickWindow>())
+{
+    m_engine.addImportPath(QStringLiteral("qrc:/"));
+    m_window->resize(430, 932);
+}
+
+QmlHarness::~QmlHarness()
+{
+    delete m_root;
+}
+
+QQuickItem *QmlHarness::loadSource(const QByteArray &qml, const QVariantMap &props)
+{
+    QQmlComponent c(&m_engine);
+    c.setData(qml, QUrl(QStringLiteral("qrc:/test/Inline.qml")));
+    QObject *obj = c.isReady() ? c.createWithInitialProperties(props) : nullptr;
+    if (!obj) {
+        m_errors = c.errorString();
+        return nullptr;
+    }
+    return attach(obj);
+}
+
+QQuickItem *QmlHarness::load(const QUrl &url, const QVariantMap &props)
+{
+    QQmlComponent c(&m_engine, url);
+    QObject *obj = c.isReady() ? c.createWithInitialProperties(props) : nullptr;
+    if (!obj) {
+        m_errors = c.errorString();
+        return nullptr;
+    }
+    return attach(obj);
+}
+
+QQuickItem *QmlHarness::attach(QObject *obj)
+{
+    auto *item = qobject_cast<QQuickItem *>(obj);
+    if (!item) {
+        m_errors = QStringLiteral("root is not an Item");
+        delete obj;
+        return nullptr;
+    }
+    delete m_root;
+    m_root = item;
+    item->setParentItem(m_window->contentItem());
+    if (item->width() <= 0)
+        item->setWidth(m_window->width());
+    if (item->height() <= 0)
+        item->setHeight(m_window->height());
+    m_window->show();
+    (void)QTest::qWaitForWindowExposed(m_window.get());
+    return item;
+}
+
+QQuickItem *QmlHarness::find(const QString &objectName) const
+{
+    if (!m_root)
+        return nullptr;
+    if (m_root->objectName() == objectName)
+        return m_root;
+    return m_root->findChild<QQuickItem *>(objectName);
+}
+
+bool QmlHarness::click(const QString &objectName) { return click(find(objectName)); }
+
+bool QmlHarness::click(QQuickItem *item)
+{
+    if (!item || !item->isVisible() || !item->isEnabled())
+        return false;
+    const QPointF c = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+    QTest::mouseClick(m_window.get(), Qt::LeftButton, Qt::NoModifier, c.toPoint());
+    return true;
+}
+
+bool QmlHarness::waitFor(const std::function<bool()> &pred, int ms)
+{
+    return QTest::qWaitFor(pred, ms);
+}

@@ -1,0 +1,39 @@
+#pragma once
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QVariantMap>
+#include <memory>
+
+// Loads a QML component offscreen in a real window, finds items by objectName
+// and clicks them as a user would.
+class QmlHarness
+{
+public:
+    QmlHarness();
+    ~QmlHarness();
+
+    QQmlEngine &engine() { return m_engine; }
+
+    // Loads `qml` (source text) or `url`; returns the root item or nullptr (see errors()).
+    QQuickItem *loadSource(const QByteArray &qml, const QVariantMap &props = {});
+    QQuickItem *load(const QUrl &url, const QVariantMap &props = {});
+    QString errors() const { return m_errors; }
+
+    QQuickWindow *window() const { return m_window.get(); }
+    QQuickItem *root() const { return m_root; }
+    QQuickItem *find(const QString &objectName) const;
+    // Clicks the item's centre; false when it is missing, hidden or disabled.
+    bool click(const QString &objectName);
+    bool click(QQuickItem *item);
+    // Processes events until `pred` holds or `ms` pass.
+    static bool waitFor(const std::function<bool()> &pred, int ms = 5000);
+
+private:
+    QQuickItem *attach(QObject *obj);
+
+    QQmlEngine m_engine;
+    std::unique_ptr<QQuickWindow> m_window;
+    QQuickItem *m_root = nullptr;
+    QString m_errors;
+};
