@@ -1,6 +1,11 @@
 #include "QmlHarness.h"
 #include <QQmlComponent>
 #include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+// The layers are static QML modules; tests that load QML need them imported.
+Q_IMPORT_QML_PLUGIN(Nimbelora_PlatformPlugin)
+Q_IMPORT_QML_PLUGIN(Nimbelora_FoundationPlugin)
 
 QmlHarness::QmlHarness() : m_window(std::make_unique<QQuickWindow>())
 {
