@@ -6,6 +6,7 @@
 
 Q_IMPORT_QML_PLUGIN(Nimbelora_PlatformPlugin)
 Q_IMPORT_QML_PLUGIN(Nimbelora_FoundationPlugin)
+Q_IMPORT_QML_PLUGIN(Nimbelora_LibraryPlugin)
 
 int main(int argc, char *argv[])
 {

@@ -6,6 +6,7 @@
 // The layers are static QML modules; tests that load QML need them imported.
 Q_IMPORT_QML_PLUGIN(Nimbelora_PlatformPlugin)
 Q_IMPORT_QML_PLUGIN(Nimbelora_FoundationPlugin)
+Q_IMPORT_QML_PLUGIN(Nimbelora_LibraryPlugin)
 
 QmlHarness::QmlHarness() : m_window(std::make_unique<QQuickWindow>())
 {
