@@ -1,4 +1,5 @@
 #include "QmlHarness.h"
+#include "Platform.h"
 #include <QQmlComponent>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
@@ -11,6 +12,7 @@ Q_IMPORT_QML_PLUGIN(Nimbelora_LibraryPlugin)
 QmlHarness::QmlHarness() : m_window(std::make_unique<QQuickWindow>())
 {
     m_engine.addImportPath(QStringLiteral("qrc:/"));
+    installPlatform(m_engine);
     m_window->resize(430, 932);
 }
 

@@ -1,0 +1,20 @@
+#include "CaptionTrack.h"
+
+CaptionTrack CaptionTrack::fromJson(const QJsonValue &v)
+{
+    const QJsonObject o = Json::toObject(v);
+    CaptionTrack t;
+    t.lang = Json::read<QString>(o, "lang");
+    t.name = Json::read<QString>(o, "name");
+    t.isAuto = Json::read<bool>(o, "auto");
+    return t;
+}
+
+QJsonObject CaptionTrack::toJson() const
+{
+    QJsonObject o;
+    Json::write(o, "lang", lang);
+    Json::write(o, "name", name);
+    Json::write(o, "auto", isAuto);
+    return o;
+}

@@ -1,0 +1,35 @@
+#pragma once
+#include <QDate>
+#include <QObject>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+#include <optional>
+
+struct Video;
+
+// The Spanish display texts of counts, durations, meta lines and dates.
+// QML calls the same functions on the singleton `Fmt`.
+class Fmt : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+
+public:
+    using QObject::QObject;
+
+    // "999", "1,5 mil", "2,5 M", "1,5 mil M".
+    Q_INVOKABLE static QString compact(qint64 count);
+    // "1:01", "1:01:01"; "0:00" for negative or non-finite seconds.
+    Q_INVOKABLE static QString clock(double seconds);
+    // Channel and views joined by " · ".
+    Q_INVOKABLE static QString meta(const Video &video);
+    // "hace 3 días" for a "yyyy-MM-dd" day against now; "" when absent or unreadable.
+    static QString ago(const std::optional<QString> &date);
+    Q_INVOKABLE static QString ago(const QString &date);
+    // "5 de marzo de 2024"; the input unchanged when it is no "yyyy-MM-dd" day.
+    Q_INVOKABLE static QString longDate(const QString &date);
+
+    // A "yyyy-MM-dd" day; invalid when the text is anything else.
+    static QDate isoDay(const QString &text);
+};

@@ -1,0 +1,87 @@
+#include "Palette.h"
+#include "ColorScheme.h"
+#include <QJSEngine>
+
+namespace {
+QColor rgba(int r, int g, int b, double a)
+{
+    QColor c(r, g, b);
+    c.setAlphaF(float(a));
+    return c;
+}
+} // namespace
+
+Palette::Palette(QObject *parent) : QObject(parent)
+{
+    connect(&ColorScheme::shared(), &ColorScheme::darkChanged, this, [this] {
+        emit systemDarkChanged();
+        update();
+    });
+    update();
+}
+
+Palette &Palette::shared()
+{
+    static Palette *p = new Palette;
+    return *p;
+}
+
+Palette *Palette::create(QQmlEngine *, QJSEngine *)
+{
+    Palette *p = &shared();
+    QJSEngine::setObjectOwnership(p, QJSEngine::CppOwnership);
+    return p;
+}
+
+QColor Palette::color(Role role, bool dark)
+{
+    switch (role) {
+    case Label:
+        return dark ? QColor(255, 255, 255) : QColor(0, 0, 0);
+    case SecondaryLabel:
+        return dark ? rgba(235, 235, 245, 0.6) : rgba(60, 60, 67, 0.6);
+    case TertiaryLabel:
+        return dark ? rgba(235, 235, 245, 0.3) : rgba(60, 60, 67, 0.3);
+    case Background:
+        return dark ? QColor(0, 0, 0) : QColor(255, 255, 255);
+    case SecondaryBackground:
+        return dark ? QColor(0x1C, 0x1C, 0x1E) : QColor(0xF2, 0xF2, 0xF7);
+    case TertiaryBackground:
+        return dark ? QColor(0x2C, 0x2C, 0x2E) : QColor(255, 255, 255);
+    case GroupedBackground:
+        return dark ? QColor(0, 0, 0) : QColor(0xF2, 0xF2, 0xF7);
+    case Fill:
+        return rgba(120, 120, 128, dark ? 0.36 : 0.2);
+    case SecondaryFill:
+        return rgba(120, 120, 128, dark ? 0.32 : 0.16);
+    case TertiaryFill:
+        return rgba(118, 118, 128, dark ? 0.24 : 0.12);
+    case QuaternaryFill:
+        return rgba(118, 118, 128, dark ? 0.18 : 0.08);
+    case Separator:
+        return dark ? rgba(84, 84, 88, 0.6) : rgba(60, 60, 67, 0.29);
+    }
+    return {};
+}
+
+bool Palette::systemDark() const { return ColorScheme::shared().dark(); }
+
+void Palette::setScheme(int scheme)
+{
+    if (scheme != 1 && scheme != 2)
+        scheme = 0;
+    if (m_scheme == scheme)
+        return;
+    m_scheme = scheme;
+    emit schemeChanged();
+    update();
+}
+
+void Palette::update()
+{
+    const bool dark = m_scheme == 2 || (m_scheme == 0 && systemDark());
+    if (m_dark == dark)
+        return;
+    m_dark = dark;
+    emit darkChanged();
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+class QQmlEngine;
+
+// What a QML engine needs from this layer before it loads anything: the
+// "symbol" image provider. Also starts following the desktop's colour
+// scheme (once per process).
+void installPlatform(QQmlEngine &engine);

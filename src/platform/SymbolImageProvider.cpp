@@ -1,0 +1,81 @@
+#include "SymbolImageProvider.h"
+#include <QFile>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QSvgRenderer>
+#include <QUrlQuery>
+
+namespace {
+constexpr int kDefaultSide = 32;
+constexpr int kMaxSide = 1024; // a huge sourceSize must not allocate gigabytes
+}
+
+SymbolImageProvider::SymbolImageProvider() : QQuickImageProvider(QQuickImageProvider::Image) {}
+
+QString SymbolImageProvider::resourcePath(const QString &sfName)
+{
+    // SF names are dotted lower-case words; anything else (paths, "..") is unknown.
+    static const QRegularExpression valid(QStringLiteral("^[a-z0-9]+(\\.[a-z0-9]+)*$"));
+    if (!valid.match(sfName).hasMatch())
+        return {};
+    const QString path = QStringLiteral(":/symbols/") + sfName + QStringLiteral(".svg");
+    return QFile::exists(path) ? path : QString();
+}
+
+QString SymbolImageProvider::fallbackPath() { return QStringLiteral(":/symbol-fallback.svg"); }
+
+QImage SymbolImageProvider::render(const QString &sfName, const QSize &size, const QColor &color)
+{
+    const QSize side(qBound(1, size.width(), kMaxSide), qBound(1, size.height(), kMaxSide));
+    QImage image(side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+
+    QString path = resourcePath(sfName);
+    if (path.isEmpty())
+        path = fallbackPath();
+    QSvgRenderer svg(path);
+    if (!svg.isValid())
+        return image;
+
+    QSizeF drawn = svg.defaultSize().isEmpty() ? QSizeF(side) : QSizeF(svg.defaultSize());
+    drawn.scale(QSizeF(side), Qt::KeepAspectRatio);
+    const QRectF target((side.width() - drawn.width()) / 2, (side.height() - drawn.height()) / 2,
+                        drawn.width(), drawn.height());
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    svg.render(&p, target);
+    // The shape's coverage, recoloured: bootstrap icons draw in currentColor.
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(image.rect(), color.isValid() ? color : QColor(Qt::black));
+    p.end();
+    return image;
+}
+
+QImage SymbolImageProvider::requestImage(const QString &id, QSize *size, const QSize &requestedSize)
+{
+    const qsizetype q = id.indexOf(QLatin1Char('?'));
+    const QString name = QUrl::fromPercentEncoding(id.left(q < 0 ? id.size() : q).toUtf8());
+    QColor color(Qt::black);
+    if (q >= 0) {
+        const QUrlQuery query(id.mid(q + 1));
+        QString c = query.queryItemValue(QStringLiteral("color"), QUrl::FullyDecoded);
+        static const QRegularExpression bareHex(QStringLiteral("^([0-9a-fA-F]{6}|[0-9a-fA-F]{8})$"));
+        if (bareHex.match(c).hasMatch())
+            c.prepend(QLatin1Char('#'));
+        const QColor parsed = QColor::fromString(c);
+        if (parsed.isValid())
+            color = parsed;
+    }
+    QSize want = requestedSize;
+    if (want.width() <= 0 && want.height() <= 0)
+        want = QSize(kDefaultSide, kDefaultSide);
+    else if (want.width() <= 0)
+        want.setWidth(want.height());
+    else if (want.height() <= 0)
+        want.setHeight(want.width());
+
+    const QImage image = render(name, want, color);
+    if (size)
+        *size = image.size();
+    return image;
+}

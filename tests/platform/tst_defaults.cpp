@@ -1,0 +1,263 @@
+#include "Defaults.h"
+#include "QmlHarness.h"
+#include "TestDirs.h"
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <atomic>
+#include <thread>
+
+namespace {
+const QVariantMap kDefaults{
+    {QStringLiteral("pref.quality"), 720},
+    {QStringLiteral("pref.autoplay"), true},
+    {QStringLiteral("pref.captions"), false},
+    {QStringLiteral("pref.speed"), 1.0},
+    {QStringLiteral("pref.hiddenCats"), QString()},
+    {QStringLiteral("pref.sponsorCats"), QStringLiteral("sponsor,selfpromo")},
+};
+} // namespace
+
+class TestDefaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestDirs::isolate(); }
+    void init()
+    {
+        Defaults::useMemory();
+        Defaults::shared().registerDefaults(kDefaults);
+    }
+
+    void registeredDefaultsAnswerUntilAValueIsStored()
+    {
+        auto &d = Defaults::shared();
+        QCOMPARE(d.intValue("pref.quality"), 720);
+        QCOMPARE(d.boolValue("pref.autoplay"), true);
+        QCOMPARE(d.doubleValue("pref.speed"), 1.0);
+        QCOMPARE(d.stringValue("pref.sponsorCats"), QStringLiteral("sponsor,selfpromo"));
+        QVERIFY(!d.contains("pref.quality"));
+
+        d.setValue("pref.quality", 480);
+        QCOMPARE(d.intValue("pref.quality"), 480);
+        QVERIFY(d.contains("pref.quality"));
+
+        // Registering again replaces the defaults but never a stored value.
+        d.registerDefaults({{"pref.quality", 1080}, {"pref.autoplay", false}});
+        QCOMPARE(d.intValue("pref.quality"), 480);
+        QCOMPARE(d.boolValue("pref.autoplay"), false);
+        QVERIFY(!d.value("pref.speed").isValid());
+
+        d.remove("pref.quality");
+        QCOMPARE(d.intValue("pref.quality"), 1080);
+        QVERIFY(!d.contains("pref.quality"));
+    }
+
+    void unknownKeysReadAsEmpty()
+    {
+        auto &d = Defaults::shared();
+        QVERIFY(!d.value("nothing.here").isValid());
+        QCOMPARE(d.boolValue("nothing.here"), false);
+        QCOMPARE(d.intValue("nothing.here"), 0);
+        QCOMPARE(d.doubleValue("nothing.here"), 0.0);
+        QCOMPARE(d.stringValue("nothing.here"), QString());
+    }
+
+    void changeSignalOnlyOnEffectiveChange_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("stored"); // stored first, before the spy; invalid: none
+        QTest::addColumn<QVariant>("next");   // invalid: remove the key
+        QTest::addColumn<bool>("signalled");
+
+        QTest::newRow("default written back") << "pref.quality" << QVariant() << QVariant(720) << false;
+        QTest::newRow("new value") << "pref.quality" << QVariant() << QVariant(480) << true;
+        QTest::newRow("same value again") << "pref.quality" << QVariant(480) << QVariant(480) << false;
+        QTest::newRow("int as double") << "pref.quality" << QVariant() << QVariant(720.0) << false;
+        QTest::newRow("int as text") << "pref.quality" << QVariant(480) << QVariant("480") << false;
+        QTest::newRow("bool as text") << "pref.autoplay" << QVariant() << QVariant("true") << false;
+        QTest::newRow("bool flipped") << "pref.autoplay" << QVariant() << QVariant(false) << true;
+        QTest::newRow("double") << "pref.speed" << QVariant(1.5) << QVariant(1.25) << true;
+        QTest::newRow("remove the default's twin") << "pref.quality" << QVariant(720) << QVariant() << false;
+        QTest::newRow("remove a different value") << "pref.quality" << QVariant(480) << QVariant() << true;
+        QTest::newRow("remove a missing key") << "pref.quality" << QVariant() << QVariant() << false;
+        QTest::newRow("unregistered new") << "account" << QVariant() << QVariant("{}") << true;
+        QTest::newRow("unregistered same") << "account" << QVariant("{}") << QVariant("{}") << false;
+    }
+
+    void changeSignalOnlyOnEffectiveChange()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, stored);
+        QFETCH(QVariant, next);
+        QFETCH(bool, signalled);
+        auto &d = Defaults::shared();
+        if (stored.isValid())
+            d.setValue(key, stored);
+        QSignalSpy changed(&d, &Defaults::changed);
+        QSignalSpy revision(&d, &Defaults::revisionChanged);
+        const int before = d.revision();
+
+        if (next.isValid())
+            d.setValue(key, next);
+        else
+            d.remove(key);
+
+        QCOMPARE(changed.size(), signalled ? 1 : 0);
+        QCOMPARE(revision.size(), signalled ? 1 : 0);
+        QCOMPARE(d.revision() != before, signalled);
+        if (signalled)
+            QCOMPARE(changed.first().first().toString(), key);
+    }
+
+    void registeringSignalsOnlyKeysWhoseValueMoves()
+    {
+        auto &d = Defaults::shared();
+        d.setValue("pref.quality", 480);
+        QSignalSpy changed(&d, &Defaults::changed);
+        QVariantMap next = kDefaults;
+        next["pref.quality"] = 360;     // stored: unaffected
+        next["pref.autoplay"] = false;  // unstored: moves
+        next["pref.countdown"] = true;  // new key
+        next.remove("pref.captions");   // false -> nothing: moves
+        d.registerDefaults(next);
+
+        QStringList keys;
+        for (const auto &args : changed)
+            keys << args.first().toString();
+        keys.sort();
+        QCOMPARE(keys, (QStringList{"pref.autoplay", "pref.captions", "pref.countdown"}));
+    }
+
+    // What a hand-edited or older INI file holds comes back as text.
+    void iniTextIsConverted_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("expected");
+
+        QTest::newRow("bool false") << "pref.autoplay=false" << "pref.autoplay" << QVariant(false);
+        QTest::newRow("bool true") << "pref.captions=true" << "pref.captions" << QVariant(true);
+        QTest::newRow("bool as 1") << "pref.captions=1" << "pref.captions" << QVariant(true);
+        QTest::newRow("bool garbage") << "pref.autoplay=maybe" << "pref.autoplay" << QVariant(true);
+        QTest::newRow("int") << "pref.quality=480" << "pref.quality" << QVariant(qint64(480));
+        QTest::newRow("int 64-bit") << "pref.quality=9007199254740993" << "pref.quality"
+                                    << QVariant(qint64(9007199254740993LL));
+        QTest::newRow("int garbage") << "pref.quality=abc" << "pref.quality" << QVariant(qint64(720));
+        QTest::newRow("int from decimal") << "pref.quality=360.0" << "pref.quality" << QVariant(qint64(360));
+        QTest::newRow("int overflow") << "pref.quality=1e300" << "pref.quality" << QVariant(qint64(720));
+        QTest::newRow("double") << "pref.speed=1.5" << "pref.speed" << QVariant(1.5);
+        QTest::newRow("double whole") << "pref.speed=2" << "pref.speed" << QVariant(2.0);
+        QTest::newRow("double garbage") << "pref.speed=fast" << "pref.speed" << QVariant(1.0);
+        QTest::newRow("string of digits") << "pref.hiddenCats=123" << "pref.hiddenCats" << QVariant("123");
+        QTest::newRow("string list") << "pref.hiddenCats=\"music,news\"" << "pref.hiddenCats"
+                                     << QVariant("music,news");
+        QTest::newRow("string list unquoted") << "pref.hiddenCats=music,news" << "pref.hiddenCats"
+                                              << QVariant("music,news");
+        QTest::newRow("unregistered int") << "x.count=12" << "x.count" << QVariant(qint64(12));
+        QTest::newRow("unregistered bool") << "x.flag=true" << "x.flag" << QVariant(true);
+        QTest::newRow("unregistered double") << "x.rate=1.25" << "x.rate" << QVariant(1.25);
+        QTest::newRow("unregistered padded digits") << "x.id=007" << "x.id" << QVariant("007");
+        QTest::newRow("unregistered text") << "x.name=hola" << "x.name" << QVariant("hola");
+    }
+
+    void iniTextIsConverted()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, key);
+        QFETCH(QVariant, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("settings.ini");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[General]\n" + line.toUtf8() + "\n");
+        f.close();
+
+        Defaults::useFile(path);
+        const QVariant v = Defaults::shared().value(key);
+        QCOMPARE(v.typeId(), expected.typeId());
+        QCOMPARE(v, expected);
+    }
+
+    void fileKeepsValuesAcrossReopening()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("settings.ini");
+        auto &d = Defaults::shared();
+        Defaults::useFile(path);
+        d.setValue("pref.quality", 1080);
+        d.setValue("pref.autoplay", false);
+        d.setValue("pref.speed", 1.75);
+        d.setValue("pref.hiddenCats", "music,news");
+        d.sync();
+
+        Defaults::useMemory();
+        QCOMPARE(d.intValue("pref.quality"), 720);
+        Defaults::useFile(path);
+        QCOMPARE(d.value("pref.quality"), QVariant(qint64(1080)));
+        QCOMPARE(d.value("pref.autoplay"), QVariant(false));
+        QCOMPARE(d.value("pref.speed"), QVariant(1.75));
+        QCOMPARE(d.value("pref.hiddenCats"), QVariant("music,news"));
+        // Registered defaults are never written out.
+        QVERIFY(!d.contains("pref.captions"));
+        QFile written(path);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(!written.readAll().contains("pref.captions"));
+        Defaults::useMemory();
+    }
+
+    // Readers on other threads while the GUI thread writes and the file syncs.
+    void readsFromOtherThreads()
+    {
+        QTemporaryDir dir;
+        Defaults::useFile(dir.filePath("settings.ini"));
+        auto &d = Defaults::shared();
+        std::atomic<bool> stop = false;
+        std::atomic<int> bad = 0;
+        std::vector<std::thread> readers;
+        for (int i = 0; i < 3; ++i)
+            readers.emplace_back([&] {
+                while (!stop) {
+                    const qint64 q = d.intValue("pref.quality");
+                    if (q < 720 || q >= 720 + 50)
+                        ++bad;
+                    std::this_thread::yield();
+                }
+            });
+        for (int i = 0; i < 50; ++i) {
+            d.setValue("pref.quality", 720 + i);
+            QCoreApplication::processEvents(); // lets QSettings write its file
+        }
+        stop = true;
+        for (auto &t : readers)
+            t.join();
+        QCOMPARE(bad.load(), 0);
+        Defaults::useMemory();
+    }
+
+    void bindingsFollowChangesBothWays()
+    {
+        QmlHarness h;
+        QQuickItem *root = h.loadSource(R"(
+            import QtQuick
+            import Nimbelora.Platform
+            Item {
+                property var quality: Settings.revision, Settings.value("pref.quality")
+                function choose(q) { Settings.setValue("pref.quality", q) }
+            })");
+        QVERIFY2(root, qPrintable(h.errors()));
+        QCOMPARE(root->property("quality").toInt(), 720);
+
+        Defaults::shared().setValue("pref.quality", 360);
+        QCOMPARE(root->property("quality").toInt(), 360);
+
+        QMetaObject::invokeMethod(root, "choose", Q_ARG(QVariant, QVariant(1080)));
+        QCOMPARE(Defaults::shared().intValue("pref.quality"), 1080);
+        QCOMPARE(root->property("quality").toInt(), 1080);
+    }
+};
+
+QTEST_MAIN(TestDefaults)
+#include "tst_defaults.moc"

@@ -1,0 +1,250 @@
+#include "ColorScheme.h"
+#include "Palette.h"
+#include "QmlHarness.h"
+#include "TextStyle.h"
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QFontDatabase>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+QColor rgba(int r, int g, int b, double a)
+{
+    QColor c(r, g, b);
+    c.setAlphaF(float(a));
+    return c;
+}
+
+// A desktop portal answering the appearance setting, on its own connection.
+class FakePortal : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
+
+public:
+    uint scheme = 1;
+
+public slots:
+    QDBusVariant Read(const QString &ns, const QString &key)
+    {
+        if (ns != "org.freedesktop.appearance" || key != "color-scheme")
+            return QDBusVariant(QVariant(QString()));
+        // The portal wraps the value in a second variant.
+        return QDBusVariant(QVariant::fromValue(QDBusVariant(scheme)));
+    }
+};
+
+} // namespace
+
+class TestPalette : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        Palette::shared().setScheme(0);
+        ColorScheme::shared().setDark(false);
+    }
+
+    void colours_data()
+    {
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QColor>("light");
+        QTest::addColumn<QColor>("dark");
+        QTest::newRow("label") << int(Palette::Label) << QColor("#000000") << QColor("#FFFFFF");
+        QTest::newRow("secondaryLabel") << int(Palette::SecondaryLabel) << rgba(60, 60, 67, .6)
+                                        << rgba(235, 235, 245, .6);
+        QTest::newRow("tertiaryLabel") << int(Palette::TertiaryLabel) << rgba(60, 60, 67, .3)
+                                       << rgba(235, 235, 245, .3);
+        QTest::newRow("background") << int(Palette::Background) << QColor("#FFFFFF") << QColor("#000000");
+        QTest::newRow("secondaryBackground") << int(Palette::SecondaryBackground) << QColor("#F2F2F7")
+                                             << QColor("#1C1C1E");
+        QTest::newRow("tertiaryBackground") << int(Palette::TertiaryBackground) << QColor("#FFFFFF")
+                                            << QColor("#2C2C2E");
+        QTest::newRow("groupedBackground") << int(Palette::GroupedBackground) << QColor("#F2F2F7")
+                                           << QColor("#000000");
+        QTest::newRow("fill") << int(Palette::Fill) << rgba(120, 120, 128, .2) << rgba(120, 120, 128, .36);
+        QTest::newRow("secondaryFill") << int(Palette::SecondaryFill) << rgba(120, 120, 128, .16)
+                                       << rgba(120, 120, 128, .32);
+        QTest::newRow("tertiaryFill") << int(Palette::TertiaryFill) << rgba(118, 118, 128, .12)
+                                      << rgba(118, 118, 128, .24);
+        QTest::newRow("quaternaryFill") << int(Palette::QuaternaryFill) << rgba(118, 118, 128, .08)
+                                        << rgba(118, 118, 128, .18);
+        QTest::newRow("separator") << int(Palette::Separator) << rgba(60, 60, 67, .29) << rgba(84, 84, 88, .6);
+    }
+
+    void colours()
+    {
+        QFETCH(int, role);
+        QFETCH(QColor, light);
+        QFETCH(QColor, dark);
+        QCOMPARE(Palette::color(Palette::Role(role), false), light);
+        QCOMPARE(Palette::color(Palette::Role(role), true), dark);
+
+        // The QML property of the same name follows `dark`.
+        auto &p = Palette::shared();
+        const QByteArray name = QMetaEnum::fromType<Palette::Role>().valueToKey(role);
+        const QByteArray property = name.left(1).toLower() + name.mid(1);
+        QCOMPARE(p.property(property).value<QColor>(), light);
+        p.setScheme(2);
+        QCOMPARE(p.property(property).value<QColor>(), dark);
+    }
+
+    void schemeAndSystemDecideDark_data()
+    {
+        QTest::addColumn<int>("scheme");
+        QTest::addColumn<bool>("systemDark");
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("system light") << 0 << false << false;
+        QTest::newRow("system dark") << 0 << true << true;
+        QTest::newRow("light over dark system") << 1 << true << false;
+        QTest::newRow("dark over light system") << 2 << false << true;
+        QTest::newRow("unknown value means system") << 7 << true << true;
+        QTest::newRow("negative means system") << -1 << false << false;
+    }
+
+    void schemeAndSystemDecideDark()
+    {
+        QFETCH(int, scheme);
+        QFETCH(bool, systemDark);
+        QFETCH(bool, dark);
+        auto &p = Palette::shared();
+        QSignalSpy darkChanged(&p, &Palette::darkChanged);
+        ColorScheme::shared().setDark(systemDark);
+        p.setScheme(scheme);
+        QCOMPARE(p.systemDark(), systemDark);
+        QCOMPARE(p.dark(), dark);
+        QCOMPARE(p.label(), dark ? QColor(Qt::white) : QColor(Qt::black));
+        // From light: one flip when the system turns dark, one more when the scheme overrides it.
+        const int flips = int(systemDark) + int(systemDark != dark);
+        QCOMPARE(darkChanged.size(), flips);
+    }
+
+    void followsTheSystemLive()
+    {
+        auto &p = Palette::shared();
+        QSignalSpy darkChanged(&p, &Palette::darkChanged);
+        QSignalSpy systemChanged(&p, &Palette::systemDarkChanged);
+        ColorScheme::shared().setDark(true);
+        QVERIFY(p.dark());
+        p.setScheme(1);
+        QVERIFY(!p.dark());
+        ColorScheme::shared().setDark(false); // no visible change while forced light
+        ColorScheme::shared().setDark(true);
+        QVERIFY(!p.dark());
+        QCOMPARE(darkChanged.size(), 2);
+        QCOMPARE(systemChanged.size(), 3);
+    }
+
+    void portalValues_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("expected"); // -1: not a scheme value
+        QTest::newRow("prefer dark") << QVariant(1u) << 1;
+        QTest::newRow("no preference") << QVariant(0u) << 0;
+        QTest::newRow("prefer light") << QVariant(2u) << 0;
+        QTest::newRow("wrapped") << QVariant::fromValue(QDBusVariant(1u)) << 1;
+        QTest::newRow("wrapped twice") << QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(1u))))
+                                       << 1;
+        QTest::newRow("text") << QVariant("1") << -1;
+        QTest::newRow("nothing") << QVariant() << -1;
+    }
+
+    void portalValues()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(int, expected);
+        const auto dark = ColorScheme::darkFromValue(value);
+        QCOMPARE(dark.has_value(), expected >= 0);
+        if (dark)
+            QCOMPARE(*dark, expected == 1);
+    }
+
+    // Reads the portal over a real session bus, then follows its change signal.
+    void readsAndFollowsThePortal()
+    {
+        QDBusConnection service = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "fake-portal");
+        if (!service.isConnected())
+            QSKIP("no session bus");
+        if (service.interface()->isServiceRegistered("org.freedesktop.portal.Desktop"))
+            QSKIP("a real desktop portal is running");
+        FakePortal portal;
+        QVERIFY(service.registerObject("/org/freedesktop/portal/desktop", &portal, QDBusConnection::ExportAllSlots));
+        QVERIFY(service.registerService("org.freedesktop.portal.Desktop"));
+
+        auto &scheme = ColorScheme::shared();
+        scheme.start();
+        QTRY_VERIFY(scheme.dark());
+
+        auto signal = [&](uint value) {
+            QDBusMessage m = QDBusMessage::createSignal("/org/freedesktop/portal/desktop",
+                                                        "org.freedesktop.portal.Settings", "SettingChanged");
+            m << QString("org.freedesktop.appearance") << QString("color-scheme")
+              << QVariant::fromValue(QDBusVariant(value));
+            QVERIFY(service.send(m));
+        };
+        signal(2);
+        QTRY_VERIFY(!scheme.dark());
+        signal(1);
+        QTRY_VERIFY(scheme.dark());
+
+        // Other settings do not count.
+        QDBusMessage other = QDBusMessage::createSignal("/org/freedesktop/portal/desktop",
+                                                        "org.freedesktop.portal.Settings", "SettingChanged");
+        other << QString("org.freedesktop.appearance") << QString("accent-color")
+              << QVariant::fromValue(QDBusVariant(0u));
+        QVERIFY(service.send(other));
+        signal(1);
+        QTest::qWait(100);
+        QVERIFY(scheme.dark());
+
+        service.unregisterService("org.freedesktop.portal.Desktop");
+        QDBusConnection::disconnectFromBus("fake-portal");
+    }
+
+    // After the portal test: the harness starts following the real portal.
+    void qmlBindingsFollowDark()
+    {
+        QmlHarness h;
+        QQuickItem *root = h.loadSource(R"(
+            import Nimbelora.Platform
+            import QtQuick
+            Rectangle {
+                color: Palette.background
+                property color text: Palette.label
+                property bool dark: Palette.dark
+                property int headline: TextStyle.headline.pixelSize
+            })");
+        QVERIFY2(root, qPrintable(h.errors()));
+        Palette::shared().setScheme(1);
+        QCOMPARE(root->property("color").value<QColor>().rgba(), QColor(Qt::white).rgba());
+        QCOMPARE(root->property("text").value<QColor>().rgba(), QColor(Qt::black).rgba());
+        Palette::shared().setScheme(2);
+        QVERIFY(root->property("dark").toBool());
+        QCOMPARE(root->property("color").value<QColor>().rgba(), QColor(Qt::black).rgba());
+        QCOMPARE(root->property("text").value<QColor>().rgba(), QColor(Qt::white).rgba());
+        QCOMPARE(root->property("headline").toInt(), 17);
+    }
+
+    void textStylesUseInterWhenInstalled()
+    {
+        const auto &t = TextStyle::shared();
+        const QString expected = QFontDatabase::families().contains("Inter")
+                                     ? QStringLiteral("Inter")
+                                     : QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+        for (const QFont &f : {t.largeTitle(), t.headline(), t.body(), t.caption2()})
+            QCOMPARE(f.family(), expected);
+        QCOMPARE(t.headline().pixelSize(), t.body().pixelSize());
+        QCOMPARE(t.headline().weight(), QFont::DemiBold);
+        QCOMPARE(t.body().weight(), QFont::Normal);
+        QCOMPARE(t.font(0).pixelSize(), 1); // a zero size would make QFont warn and ignore it
+    }
+};
+
+QTEST_MAIN(TestPalette)
+#include "tst_palette.moc"
