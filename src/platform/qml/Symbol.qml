@@ -1,14 +1,13 @@
-// Nimbelora.Platform first: QtQuick has a `Palette` type of its own, and in
-// expressions the first import providing a name wins.
-import Nimbelora.Platform
 import QtQuick
+// Qualified: QtQuick has a `Palette` type of its own that can shadow ours.
+import Nimbelora.Platform as Platform
 
 // An icon by its SF Symbol name, tinted, `size` logical pixels square. Image
 // asks the provider for sourceSize × the screen's pixel ratio, so it is
 // drawn sharp at any density.
 Image {
     property string name
-    property color color: Palette.label
+    property color color: Platform.Palette.label
     property real size: 17
 
     fillMode: Image.PreserveAspectFit

@@ -1,0 +1,140 @@
+// Menu over its parent, opened by a long press or a right click; entries {label, symbol, destructive, enabled, id} come as `model`, a choice emits triggered(index, id).
+import QtQuick
+import QtQuick.Controls.Basic
+import Nimbelora.Platform
+// QtQuick's own Palette type shadows ours when unqualified.
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+
+Item {
+    id: root
+
+    property var model: []
+    readonly property bool opened: menu.opened
+    // Emitted before the entries are built, so the owner can refresh `model` for this opening.
+    signal aboutToOpen()
+    signal triggered(int index, var id)
+
+    // Buttons and mouse areas report a press-and-hold themselves and then skip their click.
+    readonly property bool _targetHolds: parent !== null && parent.pressAndHold !== undefined
+
+    function popup(x, y) {
+        aboutToOpen()
+        while (menu.count > 0)
+            menu.takeItem(0).destroy()
+        const entries = model || []
+        for (let i = 0; i < entries.length; ++i)
+            menu.addItem(entryComponent.createObject(root, { index: i, entry: entries[i] }))
+        if (menu.count > 0)
+            menu.popup(root, x, y)
+    }
+
+    function close() { menu.close() }
+
+    anchors.fill: parent
+
+    TapHandler {
+        acceptedButtons: Qt.RightButton
+        onTapped: (eventPoint) => root.popup(eventPoint.position.x, eventPoint.position.y)
+    }
+
+    TapHandler {
+        acceptedButtons: Qt.LeftButton
+        enabled: !root._targetHolds
+        onLongPressed: root.popup(point.position.x, point.position.y)
+    }
+
+    Connections {
+        target: root.parent
+        enabled: root._targetHolds
+        ignoreUnknownSignals: true
+        function onPressAndHold() {
+            const t = root.parent
+            const x = t.pressX !== undefined ? t.pressX : t.mouseX
+            const y = t.pressY !== undefined ? t.pressY : t.mouseY
+            root.popup(x, y)
+        }
+    }
+
+    Component {
+        id: entryComponent
+
+        MenuItem {
+            id: item
+            required property int index
+            required property var entry
+            readonly property bool destructive: entry.destructive === true
+
+            objectName: "contextMenuItem" + index
+            enabled: entry.enabled !== false
+            implicitWidth: 250
+            implicitHeight: 44
+            leftPadding: 16
+            rightPadding: 16
+            onTriggered: root.triggered(index, entry.id !== undefined ? entry.id : index)
+
+            contentItem: Item {
+                Text {
+                    anchors.left: parent.left
+                    anchors.right: icon.left
+                    anchors.rightMargin: 8
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: item.entry.label || ""
+                    elide: Text.ElideRight
+                    font: TextStyle.body
+                    color: !item.enabled ? Platform.Palette.tertiaryLabel
+                         : item.destructive ? (Platform.Palette.dark ? "#FF453A" : "#FF3B30")
+                         : Platform.Palette.label
+                }
+                Symbol {
+                    id: icon
+                    anchors.right: parent.right
+                    anchors.verticalCenter: parent.verticalCenter
+                    visible: name.length > 0
+                    name: item.entry.symbol || ""
+                    size: 17
+                    color: !item.enabled ? Platform.Palette.tertiaryLabel
+                         : item.destructive ? (Platform.Palette.dark ? "#FF453A" : "#FF3B30")
+                         : Platform.Palette.label
+                }
+            }
+
+            background: Rectangle {
+                color: item.highlighted || item.down ? Platform.Palette.fill : "transparent"
+                Rectangle {
+                    visible: item.index > 0
+                    width: parent.width
+                    height: 0.5
+                    color: Platform.Palette.separator
+                }
+            }
+        }
+    }
+
+    Menu {
+        id: menu
+        modal: true
+        dim: false
+        padding: 0
+        topPadding: 0
+        bottomPadding: 0
+        margins: 8
+        transformOrigin: Item.TopLeft
+
+        enter: Transition {
+            NumberAnimation { property: "opacity"; from: 0; to: 1; duration: Motion.quick }
+            Spring { property: "scale"; from: 0.85; to: 1; response: 0.3; dampingFraction: 0.8 }
+        }
+        exit: Transition {
+            NumberAnimation { property: "opacity"; from: 1; to: 0; duration: Motion.quick }
+        }
+
+        background: Rectangle {
+            implicitWidth: 250
+            radius: 13
+            color: Platform.Palette.dark ? "#2C2C2E" : "#F9F9F9"
+            border.width: 0.5
+            border.color: Platform.Palette.separator
+        }
+    }
+}

@@ -1,0 +1,146 @@
+// List row whose content slides left to reveal trailing actions ({label, symbol, destructive, id}); a full swipe runs the first.
+import QtQuick
+import Nimbelora.Platform
+// QtQuick's own Palette type shadows ours when unqualified.
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+
+Item {
+    id: root
+
+    default property alias content: slider.data
+    property var actions: []
+    property bool fullSwipe: true
+    property real actionWidth: 74
+    // Share of the row's width past which letting go runs the first action.
+    property real fullSwipeFraction: 0.6
+    signal triggered(int index, var id)
+
+    readonly property real revealWidth: actions.length * actionWidth
+    readonly property bool isOpen: offset < 0
+    property real offset: 0
+
+    function close() { offset = 0 }
+
+    function run(index) {
+        const entry = actions[index]
+        triggered(index, entry && entry.id !== undefined ? entry.id : index)
+    }
+
+    function _settle() {
+        if (actions.length === 0) {
+            offset = 0
+        } else if (fullSwipe && -offset > width * fullSwipeFraction) {
+            offset = -width
+            run(0)
+            close()
+        } else if (-offset > revealWidth / 2) {
+            offset = -revealWidth
+        } else {
+            offset = 0
+        }
+    }
+
+    function _color(entry) {
+        if (entry.destructive)
+            return Platform.Palette.dark ? "#FF453A" : "#FF3B30"
+        return Platform.Palette.dark ? "#636366" : "#8E8E93"
+    }
+
+    implicitWidth: slider.childrenRect.width
+    implicitHeight: slider.childrenRect.height
+    clip: true
+
+    Behavior on offset {
+        enabled: !drag.active
+        Spring { response: 0.3; dampingFraction: 0.85 }
+    }
+
+    Row {
+        id: actionRow
+        anchors.right: parent.right
+        height: parent.height
+        visible: root.offset < 0
+
+        Repeater {
+            model: root.actions
+
+            delegate: Rectangle {
+                id: action
+                required property int index
+                required property var modelData
+
+                objectName: "swipeAction" + index
+                height: actionRow.height
+                // During a full swipe the first action takes the whole revealed width.
+                width: root.fullSwipe && -root.offset > root.width * root.fullSwipeFraction
+                       ? (index === 0 ? -root.offset : 0)
+                       : -root.offset / Math.max(1, root.actions.length)
+                color: root._color(modelData)
+                clip: true
+
+                Column {
+                    anchors.centerIn: parent
+                    spacing: 3
+
+                    Symbol {
+                        visible: (action.modelData.symbol || "").length > 0
+                        anchors.horizontalCenter: parent.horizontalCenter
+                        name: action.modelData.symbol || ""
+                        size: 18
+                        color: "white"
+                    }
+
+                    Text {
+                        anchors.horizontalCenter: parent.horizontalCenter
+                        text: action.modelData.label || ""
+                        color: "white"
+                        font: TextStyle.font(13, Font.DemiBold)
+                    }
+                }
+
+                TapHandler {
+                    onTapped: {
+                        root.run(action.index)
+                        root.close()
+                    }
+                }
+            }
+        }
+    }
+
+    Item {
+        id: slider
+        x: root.offset
+        width: root.width
+        height: root.height
+    }
+
+    // While open, a tap on the row only closes it.
+    MouseArea {
+        x: slider.x
+        width: root.width
+        height: root.height
+        enabled: root.isOpen && !drag.active
+        onClicked: root.close()
+    }
+
+    DragHandler {
+        id: drag
+        target: null
+        yAxis.enabled: false
+        enabled: root.actions.length > 0
+
+        property real startOffset: 0
+        onActiveChanged: {
+            if (active)
+                startOffset = root.offset
+            else
+                root._settle()
+        }
+        onTranslationChanged: {
+            if (active)
+                root.offset = Math.max(-root.width, Math.min(0, startOffset + translation.x))
+        }
+    }
+}

@@ -1,0 +1,718 @@
+#include "QmlHarness.h"
+#include <QEasingCurve>
+#include <algorithm>
+#include <QSignalSpy>
+#include <QTest>
+#include <QtMath>
+
+namespace {
+
+const QByteArray kImports = "import QtQuick\nimport QtQuick.Controls.Basic\nimport Nimbelora.Platform\nimport Nimbelora.Foundation\n";
+
+// Popups live in the window's overlay, outside the root's object tree: walk the items.
+QQuickItem *findIn(QQuickItem *item, const QString &name)
+{
+    if (!item)
+        return nullptr;
+    if (item->objectName() == name)
+        return item;
+    for (QQuickItem *child : item->childItems()) {
+        if (QQuickItem *found = findIn(child, name))
+            return found;
+    }
+    return nullptr;
+}
+
+bool hasText(QQuickItem *item, const QString &text)
+{
+    if (item->property("text").toString() == text)
+        return true;
+    const auto children = item->childItems();
+    return std::any_of(children.begin(), children.end(), [&](QQuickItem *c) { return hasText(c, text); });
+}
+
+QPoint centreOf(QQuickItem *item)
+{
+    return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
+}
+
+void drag(QWindow *window, QPoint from, QPoint by)
+{
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, from);
+    const int steps = 12;
+    for (int i = 1; i <= steps; ++i) {
+        QTest::qWait(8);
+        QTest::mouseMove(window, from + by * i / steps);
+    }
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, from + by, 8);
+}
+
+} // namespace
+
+class TestQmlKit : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void componentsLoad_data();
+    void componentsLoad();
+
+    void springCurveMatchesPeak_data();
+    void springCurveMatchesPeak();
+
+    void adaptiveGridColumns_data();
+    void adaptiveGridColumns();
+
+    void bottomSheetDismissal_data();
+    void bottomSheetDismissal();
+
+    void contextMenuOpensAndTriggers_data();
+    void contextMenuOpensAndTriggers();
+
+    void fullScreenCoverFollowsBinding();
+
+    void toastReplacesAndExpires();
+
+    void pullToRefreshKeys_data();
+    void pullToRefreshKeys();
+    void pullToRefreshGesture_data();
+    void pullToRefreshGesture();
+
+    void appearanceTransitions_data();
+    void appearanceTransitions();
+    void appearanceOnPageRemoval();
+
+    void swipeRow_data();
+    void swipeRow();
+
+    void segmentedPickerSelects();
+    void searchFieldAcceptsAndClears();
+
+    void dialogsAnswerOnce_data();
+    void dialogsAnswerOnce();
+};
+
+void TestQmlKit::init()
+{
+    // Any QML warning (binding loop, type error, unknown property) fails the test.
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("qrc:/")));
+}
+
+// The behaviour tests below load every other component under the same no-warning rule.
+void TestQmlKit::componentsLoad_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::newRow("BottomSheet") << QByteArray(
+        "BottomSheet { id: s; title: \"Cuenta\"; trailing: Button { text: \"Hecho\" }\n"
+        "  Text { text: \"x\" }\n  Component.onCompleted: Qt.callLater(s.open) }");
+    QTest::newRow("EmptyState") << QByteArray(
+        "EmptyState { anchors.fill: parent; symbol: \"list.bullet\"; title: \"Cola vacía\"; description: \"d\"\n"
+        "  Button { text: \"Crear lista\" } }");
+    QTest::newRow("Spring") << QByteArray(
+        "Rectangle { width: 10; height: 10; Behavior on x { Spring { response: 0.3; dampingFraction: 0.72 } }\n"
+        "  Component.onCompleted: x = 40 }");
+}
+
+void TestQmlKit::componentsLoad()
+{
+    QFETCH(QByteArray, body);
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item {\n" + body + "\n}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    QTest::qWait(400); // let transitions and animations run into any warning
+}
+
+void TestQmlKit::springCurveMatchesPeak_data()
+{
+    QTest::addColumn<double>("damping");
+    QTest::newRow("0.5") << 0.5;
+    QTest::newRow("0.72") << 0.72;
+    QTest::newRow("0.85") << 0.85;
+    QTest::newRow("critically damped") << 1.0;
+}
+
+void TestQmlKit::springCurveMatchesPeak()
+{
+    QFETCH(double, damping);
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item {\n"
+                                               "  function overshoot(d) { return Motion.springOvershoot(d) }\n"
+                                               "  function duration(r, d) { return Motion.springDuration(r, d) }\n}");
+    QVERIFY2(root, qPrintable(h.errors()));
+
+    QVariant overshoot;
+    QMetaObject::invokeMethod(root, "overshoot", Q_RETURN_ARG(QVariant, overshoot), Q_ARG(QVariant, damping));
+    QEasingCurve curve(QEasingCurve::OutBack);
+    curve.setOvershoot(overshoot.toDouble());
+    double peak = 0;
+    for (int i = 0; i <= 2000; ++i)
+        peak = qMax(peak, curve.valueForProgress(i / 2000.0) - 1);
+    const double expected = damping >= 1 ? 0 : qExp(-damping * M_PI / qSqrt(1 - damping * damping));
+    QVERIFY2(qAbs(peak - expected) < 0.002, qPrintable(QStringLiteral("peak %1, spring %2").arg(peak).arg(expected)));
+
+    // A stiffer spring settles sooner, a looser one later.
+    QVariant fast, slow;
+    QMetaObject::invokeMethod(root, "duration", Q_RETURN_ARG(QVariant, fast), Q_ARG(QVariant, 0.3), Q_ARG(QVariant, damping));
+    QMetaObject::invokeMethod(root, "duration", Q_RETURN_ARG(QVariant, slow), Q_ARG(QVariant, 0.5), Q_ARG(QVariant, damping));
+    QVERIFY(fast.toInt() > 100);
+    QVERIFY(fast.toInt() < slow.toInt());
+}
+
+void TestQmlKit::adaptiveGridColumns_data()
+{
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("margin");
+    QTest::addColumn<int>("columns");
+    // Minimum column 340, spacing 22.
+    QTest::newRow("narrower than one column") << 200.0 << 0.0 << 1;
+    QTest::newRow("exactly one column") << 340.0 << 0.0 << 1;
+    QTest::newRow("phone") << 430.0 << 0.0 << 1;
+    QTest::newRow("just short of two") << 701.0 << 0.0 << 1;
+    QTest::newRow("exactly two") << 702.0 << 0.0 << 2;
+    QTest::newRow("three") << 1100.0 << 0.0 << 3;
+    QTest::newRow("exactly four") << 1426.0 << 0.0 << 4;
+    QTest::newRow("margins count against the width") << 733.0 << 16.0 << 1;
+    QTest::newRow("two inside margins") << 734.0 << 16.0 << 2;
+}
+
+void TestQmlKit::adaptiveGridColumns()
+{
+    QFETCH(double, width);
+    QFETCH(double, margin);
+    QFETCH(int, columns);
+
+    QmlHarness h;
+    QQuickItem *grid = h.loadSource(kImports +
+                                    "AdaptiveGrid {\n"
+                                    "  minimumColumn: 340; spacing: 22; rowSpacing: 26; rowHeight: 50\n"
+                                    "  model: 8\n"
+                                    "  delegate: AdaptiveGrid.Cell { Rectangle { objectName: \"card\" + index; anchors.fill: parent } }\n"
+                                    "}",
+                                    {{"width", width}, {"height", 900.0}, {"leftMargin", margin}, {"rightMargin", margin}});
+    QVERIFY2(grid, qPrintable(h.errors()));
+    QCOMPARE(grid->property("columns").toInt(), columns);
+    QTRY_VERIFY(findIn(grid, QStringLiteral("card7")));
+
+    // The view really lays out that many columns: the first row holds `columns` cards.
+    QQuickItem *first = findIn(grid, QStringLiteral("card0"));
+    const QPointF origin = grid->mapToScene(QPointF(margin, 0));
+    auto left = [&](int i) { return findIn(grid, QStringLiteral("card%1").arg(i))->mapToScene({}).x() - origin.x(); };
+    auto top = [&](int i) { return findIn(grid, QStringLiteral("card%1").arg(i))->mapToScene({}).y(); };
+    QCOMPARE(top(columns - 1), top(0));
+    QVERIFY(top(columns) > top(0));
+    QCOMPARE(top(columns) - top(0), 50.0 + 26.0);
+
+    // Columns fill the width: flush with both edges, `spacing` apart.
+    const double available = width - 2 * margin;
+    QCOMPARE(left(0), 0.0);
+    QVERIFY(qAbs(left(columns - 1) + first->width() - available) < 0.01);
+    if (columns > 1)
+        QVERIFY(qAbs(left(1) - left(0) - first->width() - 22.0) < 0.01);
+    QVERIFY(first->width() >= qMin(340.0, available) - 0.01);
+}
+
+void TestQmlKit::bottomSheetDismissal_data()
+{
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<int>("distance");
+    QTest::addColumn<bool>("dismissable");
+    QTest::addColumn<bool>("staysOpen");
+    QTest::addColumn<QString>("detent");
+
+    // The window is 932 high: medium is 466; closing takes 100 below it.
+    QTest::newRow("short drag springs back") << "drag" << 60 << true << true << "medium";
+    QTest::newRow("drag just short of the threshold") << "drag" << 90 << true << true << "medium";
+    QTest::newRow("drag past the threshold closes") << "drag" << 200 << true << false << "medium";
+    QTest::newRow("not dismissable stays") << "drag" << 300 << false << true << "medium";
+    QTest::newRow("drag up reaches large") << "drag" << -300 << true << true << "large";
+    QTest::newRow("backdrop tap closes") << "backdrop" << 0 << true << false << "medium";
+    QTest::newRow("backdrop tap ignored when not dismissable") << "backdrop" << 0 << false << true << "medium";
+    QTest::newRow("escape closes") << "escape" << 0 << true << false << "medium";
+    QTest::newRow("escape ignored when not dismissable") << "escape" << 0 << false << true << "medium";
+}
+
+void TestQmlKit::bottomSheetDismissal()
+{
+    QFETCH(QString, gesture);
+    QFETCH(int, distance);
+    QFETCH(bool, dismissable);
+    QFETCH(bool, staysOpen);
+    QFETCH(QString, detent);
+
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports +
+                                    "Item {\n"
+                                    "  property alias sheet: sheet\n"
+                                    "  BottomSheet { id: sheet; title: \"Cola\"; Text { text: \"x\" } }\n"
+                                    "}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    auto *sheet = root->property("sheet").value<QObject *>();
+    sheet->setProperty("dismissable", dismissable);
+    QSignalSpy opened(sheet, SIGNAL(opened()));
+    QSignalSpy closed(sheet, SIGNAL(closed()));
+    h.window()->requestActivate();
+    QVERIFY(QTest::qWaitForWindowActive(h.window()));
+    QMetaObject::invokeMethod(sheet, "open");
+    QVERIFY(opened.wait());
+    QCOMPARE(sheet->property("detent").toString(), QStringLiteral("medium"));
+
+    QQuickItem *header = findIn(h.window()->contentItem(), QStringLiteral("sheetHeader"));
+    QVERIFY(header);
+    QCOMPARE(header->mapToScene({}).y(), 932.0 - 466.0);
+
+    if (gesture == "drag")
+        drag(h.window(), centreOf(header), QPoint(0, distance));
+    else if (gesture == "backdrop")
+        QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 100));
+    else
+        QTest::keyClick(h.window(), Qt::Key_Escape);
+
+    if (staysOpen) {
+        QTest::qWait(700);
+        QVERIFY(sheet->property("opened").toBool());
+        QCOMPARE(closed.count(), 0);
+        QCOMPARE(sheet->property("detent").toString(), detent);
+        // Settled exactly on the detent.
+        const double expectedTop = detent == "large" ? 10.0 : 466.0;
+        QTRY_COMPARE(header->mapToScene({}).y(), expectedTop);
+    } else {
+        QTRY_COMPARE(closed.count(), 1);
+        QVERIFY(!sheet->property("visible").toBool());
+    }
+}
+
+void TestQmlKit::contextMenuOpensAndTriggers_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("gesture");
+    QTest::newRow("right click on a plain item") << "plain" << "right";
+    QTest::newRow("long press on a plain item") << "plain" << "hold";
+    QTest::newRow("right click on a button") << "button" << "right";
+    QTest::newRow("long press on a button") << "button" << "hold";
+}
+
+void TestQmlKit::contextMenuOpensAndTriggers()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, gesture);
+
+    QmlHarness h;
+    const QByteArray targetDecl = target == "button" ? "Button { onClicked: clicks++\n" : "Rectangle {\n";
+    QQuickItem *root = h.loadSource(
+        kImports + "Item {\n"
+                   "  property int clicks: 0\n"
+                   "  property int opens: 0\n"
+                   "  property bool liked: false\n"
+                   "  property alias menu: menu\n"
+                   "  " + targetDecl +
+                   "    objectName: \"target\"; width: 300; height: 120\n"
+                   "    ContextMenu {\n"
+                   "      id: menu\n"
+                   "      onAboutToOpen: { opens++; model = [\n"
+                   "        { label: \"Añadir a la cola\", symbol: \"text.badge.plus\", id: \"queue\" },\n"
+                   "        { label: liked ? \"Quitar me gusta\" : \"Me gusta\", symbol: \"hand.thumbsup\", id: \"like\" },\n"
+                   "        { label: \"Desactivado\", enabled: false, id: \"off\" },\n"
+                   "        { label: \"No me interesa\", destructive: true, id: \"hide\" } ] }\n"
+                   "    }\n"
+                   "  }\n"
+                   "}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    auto *menu = root->property("menu").value<QObject *>();
+    QSignalSpy triggered(menu, SIGNAL(triggered(int,QVariant)));
+    QQuickItem *targetItem = h.find(QStringLiteral("target"));
+    root->setProperty("liked", true);
+
+    const QPoint at = centreOf(targetItem);
+    if (gesture == "right") {
+        QTest::mouseClick(h.window(), Qt::RightButton, Qt::NoModifier, at);
+    } else {
+        QTest::mousePress(h.window(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::qWait(1100);
+        QTest::mouseRelease(h.window(), Qt::LeftButton, Qt::NoModifier, at);
+    }
+    QTRY_VERIFY(menu->property("opened").toBool());
+    QCOMPARE(root->property("opens").toInt(), 1);
+    // Opening the menu is not a tap on its target.
+    QCOMPARE(root->property("clicks").toInt(), 0);
+
+    // Entries are built at opening, from the model the owner set just before.
+    auto *like = findIn(h.window()->contentItem(), QStringLiteral("contextMenuItem1"));
+    QVERIFY(like);
+    QVERIFY(hasText(like, QStringLiteral("Quitar me gusta")));
+
+    // A disabled entry does nothing.
+    auto *off = findIn(h.window()->contentItem(), QStringLiteral("contextMenuItem2"));
+    QVERIFY(off);
+    QVERIFY(!off->isEnabled());
+
+    QTest::qWait(300); // opening transition
+    QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, centreOf(like));
+    QTRY_COMPARE(triggered.count(), 1);
+    QCOMPARE(triggered.at(0).at(0).toInt(), 1);
+    QCOMPARE(triggered.at(0).at(1).toString(), QStringLiteral("like"));
+    QTRY_VERIFY(!menu->property("opened").toBool());
+    QCOMPARE(root->property("clicks").toInt(), 0);
+
+    // The next opening rebuilds the entries instead of adding to them.
+    QMetaObject::invokeMethod(menu, "popup", Q_ARG(QVariant, 10), Q_ARG(QVariant, 10));
+    QTRY_VERIFY(menu->property("opened").toBool());
+    QVERIFY(findIn(h.window()->contentItem(), QStringLiteral("contextMenuItem3")));
+    QVERIFY(!findIn(h.window()->contentItem(), QStringLiteral("contextMenuItem4")));
+}
+
+void TestQmlKit::fullScreenCoverFollowsBinding()
+{
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item {\n"
+                                               "  property bool expanded: true\n"
+                                               "  property alias cover: cover\n"
+                                               "  FullScreenCover { id: cover; presented: expanded; Text { text: \"x\" } }\n"
+                                               "}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    auto *cover = root->property("cover").value<QObject *>();
+    // Presented from the start: shown once the window exists, covering all of it.
+    QTRY_VERIFY(cover->property("opened").toBool());
+    QTRY_COMPARE(cover->property("y").toDouble(), 0.0);
+    QCOMPARE(cover->property("height").toDouble(), 932.0);
+
+    root->setProperty("expanded", false);
+    QTRY_VERIFY(!cover->property("visible").toBool());
+    root->setProperty("expanded", true);
+    QTRY_VERIFY(cover->property("opened").toBool());
+    QTRY_COMPARE(cover->property("y").toDouble(), 0.0);
+}
+
+void TestQmlKit::toastReplacesAndExpires()
+{
+    QmlHarness h;
+    QQuickItem *toast = h.loadSource(kImports + "Toast { duration: 400 }");
+    QVERIFY2(toast, qPrintable(h.errors()));
+    QQuickItem *text = h.find(QStringLiteral("toastText"));
+    QQuickItem *pill = h.find(QStringLiteral("toastPill"));
+
+    QMetaObject::invokeMethod(toast, "show", Q_ARG(QVariant, QStringLiteral("Añadido a la cola")));
+    QTRY_VERIFY(pill->isVisible());
+    QTest::qWait(250);
+    QMetaObject::invokeMethod(toast, "show", Q_ARG(QVariant, QStringLiteral("Enlace copiado")));
+    QCOMPARE(text->property("text").toString(), QStringLiteral("Enlace copiado"));
+
+    // The first message's timer must not cut the second one short.
+    QTest::qWait(250);
+    QVERIFY(toast->property("shown").toBool());
+    QCOMPARE(text->property("text").toString(), QStringLiteral("Enlace copiado"));
+
+    QTRY_VERIFY_WITH_TIMEOUT(!toast->property("shown").toBool(), 400);
+    QTRY_VERIFY(!pill->isVisible());
+
+    // Bound mode: shown exactly while the text is not empty, with no timer of its own.
+    toast->setProperty("duration", 100);
+    toast->setProperty("text", QStringLiteral("Patrocinio omitido"));
+    QTest::qWait(300);
+    QVERIFY(pill->isVisible());
+    toast->setProperty("text", QString());
+    QTRY_VERIFY(!pill->isVisible());
+}
+
+void TestQmlKit::pullToRefreshKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<bool>("refreshing");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("Ctrl+R") << int(Qt::Key_R) << int(Qt::ControlModifier) << true << false << 1;
+    QTest::newRow("F5") << int(Qt::Key_F5) << int(Qt::NoModifier) << true << false << 1;
+    QTest::newRow("plain R") << int(Qt::Key_R) << int(Qt::NoModifier) << true << false << 0;
+    QTest::newRow("inactive view") << int(Qt::Key_R) << int(Qt::ControlModifier) << false << false << 0;
+    QTest::newRow("already refreshing") << int(Qt::Key_F5) << int(Qt::NoModifier) << true << true << 0;
+}
+
+void TestQmlKit::pullToRefreshKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, active);
+    QFETCH(bool, refreshing);
+    QFETCH(int, expected);
+
+    QmlHarness h;
+    QQuickItem *ptr = h.loadSource(kImports + "PullToRefresh { ListView { anchors.fill: parent; model: 30;"
+                                              " delegate: Text { text: index; height: 40 } } }",
+                                   {{"active", active}, {"refreshing", refreshing}});
+    QVERIFY2(ptr, qPrintable(h.errors()));
+    QSignalSpy refresh(ptr, SIGNAL(refresh()));
+    h.window()->requestActivate();
+    QVERIFY(QTest::qWaitForWindowActive(h.window()));
+
+    QTest::keyClick(h.window(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTest::qWait(50);
+    QCOMPARE(refresh.count(), expected);
+}
+
+void TestQmlKit::pullToRefreshGesture_data()
+{
+    QTest::addColumn<int>("distance");
+    QTest::addColumn<bool>("atTop");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("long pull") << 400 << true << 1;
+    QTest::newRow("short pull") << 40 << true << 0;
+    QTest::newRow("scrolling down the list") << -300 << true << 0;
+    QTest::newRow("pull while scrolled down only scrolls") << 200 << false << 0;
+}
+
+void TestQmlKit::pullToRefreshGesture()
+{
+    QFETCH(int, distance);
+    QFETCH(bool, atTop);
+    QFETCH(int, expected);
+
+    QmlHarness h;
+    QQuickItem *ptr = h.loadSource(kImports + "PullToRefresh {\n"
+                                              "  ListView { objectName: \"list\"; anchors.fill: parent; model: 60;"
+                                              " delegate: Text { text: index; height: 40 } } }");
+    QVERIFY2(ptr, qPrintable(h.errors()));
+    QSignalSpy refresh(ptr, SIGNAL(refresh()));
+    auto *list = h.find(QStringLiteral("list"));
+    if (!atTop)
+        list->setProperty("contentY", 800.0);
+
+    drag(h.window(), QPoint(200, 300), QPoint(0, distance));
+    QTest::qWait(100);
+    QCOMPARE(refresh.count(), expected);
+}
+
+void TestQmlKit::appearanceTransitions_data()
+{
+    QTest::addColumn<QList<bool>>("steps"); // values of `active` after the initial true
+    QTest::addColumn<QString>("events");
+    QTest::newRow("shown once") << QList<bool>{} << "A";
+    QTest::newRow("same value twice emits nothing") << QList<bool>{true, true} << "A";
+    QTest::newRow("hide and show") << QList<bool>{false, true} << "ADA";
+    QTest::newRow("repeated hide") << QList<bool>{false, false, true, false} << "ADAD";
+}
+
+void TestQmlKit::appearanceTransitions()
+{
+    QFETCH(QList<bool>, steps);
+    QFETCH(QString, events);
+
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item {\n"
+                                               "  property string log\n"
+                                               "  property alias watcher: watcher\n"
+                                               "  Item { id: page; objectName: \"page\"\n"
+                                               "    Appearance { id: watcher; onAppeared: log += \"A\";"
+                                               " onDisappeared: log += \"D\" } }\n"
+                                               "}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    auto *watcher = root->property("watcher").value<QObject *>();
+    for (bool active : steps)
+        watcher->setProperty("active", active);
+    QCOMPARE(root->property("log").toString(), events);
+
+    // Hiding the page (a tab no longer current) and the window count too.
+    const QString before = root->property("log").toString();
+    const bool shown = watcher->property("shown").toBool();
+    h.find(QStringLiteral("page"))->setVisible(false);
+    QCOMPARE(root->property("log").toString(), before + (shown ? "D" : ""));
+    h.find(QStringLiteral("page"))->setVisible(true);
+    QCOMPARE(root->property("log").toString(), before + (shown ? "DA" : ""));
+    h.window()->hide();
+    QCOMPARE(root->property("log").toString(), before + (shown ? "DAD" : ""));
+}
+
+void TestQmlKit::appearanceOnPageRemoval()
+{
+    // A page popped off a stack is destroyed while shown: it still disappears, once.
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item {\n"
+                                               "  property string log\n"
+                                               "  property bool pushed: true\n"
+                                               "  Loader { active: pushed\n"
+                                               "    sourceComponent: Item { Appearance { onAppeared: log += \"A\";"
+                                               " onDisappeared: log += \"D\" } } }\n"
+                                               "}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    QCOMPARE(root->property("log").toString(), QStringLiteral("A"));
+    root->setProperty("pushed", false);
+    QTRY_COMPARE(root->property("log").toString(), QStringLiteral("AD"));
+    QTest::qWait(50);
+    QCOMPARE(root->property("log").toString(), QStringLiteral("AD"));
+}
+
+void TestQmlKit::swipeRow_data()
+{
+    QTest::addColumn<int>("distance");
+    QTest::addColumn<int>("triggers");
+    QTest::addColumn<double>("offset");
+    // Row 400 wide, two actions of 74: revealed at 148; a full swipe passes 240.
+    QTest::newRow("full swipe runs the first action") << -330 << 1 << 0.0;
+    QTest::newRow("half swipe reveals the actions") << -120 << 0 << -148.0;
+    QTest::newRow("nudge springs back") << -40 << 0 << 0.0;
+    QTest::newRow("right swipe does nothing") << 150 << 0 << 0.0;
+}
+
+void TestQmlKit::swipeRow()
+{
+    QFETCH(int, distance);
+    QFETCH(int, triggers);
+    QFETCH(double, offset);
+
+    QmlHarness h;
+    // Inside a vertical list, as the screens use it: the list must not swallow the swipe.
+    QQuickItem *root = h.loadSource(kImports +
+                                    "ListView { id: list\n"
+                                    "  property int taps: 0\n"
+                                    "  model: 20\n"
+                                    "  delegate: SwipeRow { objectName: \"row\" + index; width: ListView.view.width\n"
+                                    "    actions: [{ label: \"Quitar\", symbol: \"trash\", destructive: true, id: \"remove\" },\n"
+                                    "              { label: \"Más\", id: \"more\" }]\n"
+                                    "    Button { objectName: \"content\"; width: parent.width; implicitHeight: 64;"
+                                    " onClicked: list.taps++ }\n"
+                                    "  }\n"
+                                    "}",
+                                    {{"width", 400.0}});
+    QVERIFY2(root, qPrintable(h.errors()));
+    QTRY_VERIFY(findIn(root, QStringLiteral("row0")));
+    auto *row = findIn(root, QStringLiteral("row0"));
+    QCOMPARE(row->height(), 64.0);
+    QSignalSpy triggered(row, SIGNAL(triggered(int,QVariant)));
+
+    drag(h.window(), QPoint(distance < 0 ? 380 : 20, 32), QPoint(distance, 0));
+    QTRY_COMPARE(row->property("offset").toDouble(), offset);
+    QCOMPARE(triggered.count(), triggers);
+    if (triggers)
+        QCOMPARE(triggered.at(0).at(1).toString(), QStringLiteral("remove"));
+    // Swiping is not a tap on the content.
+    QCOMPARE(root->property("taps").toInt(), 0);
+
+    if (offset < 0) {
+        // Open: the second action runs by a tap, and a tap on the content only closes the row.
+        QVERIFY(h.click(findIn(row, QStringLiteral("swipeAction1"))));
+        QCOMPARE(triggered.count(), 1);
+        QCOMPARE(triggered.at(0).at(1).toString(), QStringLiteral("more"));
+        QTRY_COMPARE(row->property("offset").toDouble(), 0.0);
+
+        drag(h.window(), QPoint(380, 32), QPoint(distance, 0));
+        QTRY_COMPARE(row->property("offset").toDouble(), offset);
+        QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 32));
+        QTRY_COMPARE(row->property("offset").toDouble(), 0.0);
+        QCOMPARE(root->property("taps").toInt(), 0);
+    } else {
+        QVERIFY(h.click(findIn(row, QStringLiteral("content"))));
+        QCOMPARE(root->property("taps").toInt(), 1);
+    }
+
+    // A vertical drag over the rows still scrolls the list and opens nothing.
+    const int before = triggered.count();
+    drag(h.window(), QPoint(200, 500), QPoint(0, -300));
+    QTRY_VERIFY(root->property("contentY").toDouble() > 100);
+    QCOMPARE(row->property("offset").toDouble(), 0.0);
+    QCOMPARE(triggered.count(), before);
+}
+
+void TestQmlKit::segmentedPickerSelects()
+{
+    QmlHarness h;
+    QQuickItem *picker = h.loadSource(kImports + "SegmentedPicker { width: 300; model: [\"Vídeos\", \"Populares\", \"Shorts\"] }");
+    QVERIFY2(picker, qPrintable(h.errors()));
+    QSignalSpy activated(picker, SIGNAL(activated(int)));
+
+    QQuickItem *third = findIn(picker, QStringLiteral("segment2"));
+    QVERIFY(h.click(third));
+    QCOMPARE(picker->property("currentIndex").toInt(), 2);
+    QCOMPARE(activated.count(), 1);
+    QCOMPARE(activated.at(0).at(0).toInt(), 2);
+
+    // The selected segment again is no change.
+    QVERIFY(h.click(third));
+    QCOMPARE(activated.count(), 1);
+}
+
+void TestQmlKit::searchFieldAcceptsAndClears()
+{
+    QmlHarness h;
+    QQuickItem *field = h.loadSource(kImports + "SearchField { width: 300; placeholder: \"Buscar en el historial\" }");
+    QVERIFY2(field, qPrintable(h.errors()));
+    QSignalSpy accepted(field, SIGNAL(accepted(QString)));
+    h.window()->requestActivate();
+    QVERIFY(QTest::qWaitForWindowActive(h.window()));
+    QQuickItem *clear = findIn(field, QStringLiteral("searchClear"));
+    QVERIFY(!clear->isVisible());
+
+    QVERIFY(h.click(findIn(field, QStringLiteral("searchInput"))));
+    QVERIFY(field->property("active").toBool());
+    for (char c : QByteArrayLiteral("gatos"))
+        QTest::keyClick(h.window(), c);
+    QTest::keyClick(h.window(), Qt::Key_Return);
+    QCOMPARE(accepted.count(), 1);
+    QCOMPARE(accepted.at(0).at(0).toString(), QStringLiteral("gatos"));
+
+    // Clearing empties the text and keeps the field in use.
+    QVERIFY(h.click(clear));
+    QCOMPARE(field->property("text").toString(), QString());
+    QVERIFY(!clear->isVisible());
+    QVERIFY(field->property("active").toBool());
+    QCOMPARE(accepted.count(), 1);
+}
+
+void TestQmlKit::dialogsAnswerOnce_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("alert confirm") << "TextAlert" << "alertConfirm" << "confirmed:Vacaciones";
+    QTest::newRow("alert return key") << "TextAlert" << "return" << "confirmed:Vacaciones";
+    QTest::newRow("alert cancel") << "TextAlert" << "alertCancel" << "canceled";
+    QTest::newRow("alert escape") << "TextAlert" << "escape" << "canceled";
+    QTest::newRow("confirm action") << "Confirm" << "confirmAction" << "confirmed:";
+    QTest::newRow("confirm cancel") << "Confirm" << "confirmCancel" << "canceled";
+    QTest::newRow("confirm tap outside") << "Confirm" << "outside" << "canceled";
+}
+
+void TestQmlKit::dialogsAnswerOnce()
+{
+    QFETCH(QString, dialog);
+    QFETCH(QString, answer);
+    QFETCH(QString, expected);
+
+    QmlHarness h;
+    const QByteArray extra = dialog == "TextAlert" ? "confirmText: \"Crear\"" : "actionText: \"Vaciar\"";
+    QQuickItem *root = h.loadSource(kImports + "Item {\n"
+                                               "  property var answers: []\n"
+                                               "  property alias dialog: dialog\n  " +
+                                    dialog.toUtf8() + " { id: dialog; title: \"T\"; " + extra + "\n"
+                                    "    onConfirmed: (text) => answers = answers.concat([\"confirmed:\" + (text || \"\")])\n"
+                                    "    onCanceled: answers = answers.concat([\"canceled\"]) }\n"
+                                    "}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    auto *popup = root->property("dialog").value<QObject *>();
+    QSignalSpy opened(popup, SIGNAL(opened()));
+    QSignalSpy closed(popup, SIGNAL(closed()));
+    h.window()->requestActivate();
+    QVERIFY(QTest::qWaitForWindowActive(h.window()));
+    QMetaObject::invokeMethod(popup, "open");
+    QVERIFY(opened.wait());
+
+    if (dialog == "TextAlert")
+        for (char c : QByteArrayLiteral("Vacaciones"))
+            QTest::keyClick(h.window(), c);
+
+    if (answer == "return")
+        QTest::keyClick(h.window(), Qt::Key_Return);
+    else if (answer == "escape")
+        QTest::keyClick(h.window(), Qt::Key_Escape);
+    else if (answer == "outside")
+        QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 100));
+    else
+        QVERIFY(h.click(findIn(h.window()->contentItem(), answer)));
+
+    QTRY_COMPARE(closed.count(), 1);
+    QTest::qWait(50);
+    QCOMPARE(root->property("answers").toStringList(), QStringList{expected});
+}
+
+QTEST_MAIN(TestQmlKit)
+#include "tst_qmlkit.moc"
