@@ -23,5 +23,16 @@ function(nimbelora_layer target)
     RESOURCES ${L_RESOURCES}
     NO_PLUGIN_OPTIONAL)
   target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  # AUTOMOC does not notice headers the glob adds: when the listing changes,
+  # drop its timestamp so it scans again.
+  set(list_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_sources.txt)
+  set(old_listing "")
+  if(EXISTS ${list_file})
+    file(READ ${list_file} old_listing)
+  endif()
+  if(NOT old_listing STREQUAL "${sources}")
+    file(WRITE ${list_file} "${sources}")
+    file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/timestamp)
+  endif()
   target_link_libraries(${target} PUBLIC ${L_LIBS})
 endfunction()

@@ -1,4 +1,5 @@
 #include "Platform.h"
+#include "RemoteImageProvider.h"
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QtQml/qqmlextensionplugin.h>
@@ -8,6 +9,7 @@
 Q_IMPORT_QML_PLUGIN(Nimbelora_PlatformPlugin)
 Q_IMPORT_QML_PLUGIN(Nimbelora_FoundationPlugin)
 Q_IMPORT_QML_PLUGIN(Nimbelora_LibraryPlugin)
+Q_IMPORT_QML_PLUGIN(Nimbelora_PlaybackPlugin)
 
 int main(int argc, char *argv[])
 {
@@ -22,6 +24,7 @@ int main(int argc, char *argv[])
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/"));
     installPlatform(engine);
+    engine.addImageProvider(RemoteImageProvider::name, new RemoteImageProvider);
     QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &app,
                      [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
     engine.load(QUrl(QStringLiteral("qrc:/Nimbelora/App/qml/AppWindow.qml")));

@@ -1,5 +1,6 @@
 #include "QmlHarness.h"
 #include "Platform.h"
+#include "RemoteImageProvider.h"
 #include <QQmlComponent>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
@@ -8,11 +9,13 @@
 Q_IMPORT_QML_PLUGIN(Nimbelora_PlatformPlugin)
 Q_IMPORT_QML_PLUGIN(Nimbelora_FoundationPlugin)
 Q_IMPORT_QML_PLUGIN(Nimbelora_LibraryPlugin)
+Q_IMPORT_QML_PLUGIN(Nimbelora_PlaybackPlugin)
 
 QmlHarness::QmlHarness() : m_window(std::make_unique<QQuickWindow>())
 {
     m_engine.addImportPath(QStringLiteral("qrc:/"));
     installPlatform(m_engine);
+    m_engine.addImageProvider(RemoteImageProvider::name, new RemoteImageProvider);
     m_window->resize(430, 932);
 }
 

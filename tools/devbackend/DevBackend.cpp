@@ -137,6 +137,8 @@ bool DevBackend::start(QString *error)
     // Room for slow (delayed) replies next to ordinary ones.
     s.new_task_queue = [] { return new httplib::ThreadPool(32); };
     s.set_keep_alive_max_count(100);
+    // Idle kept-alive connections hold stop() up for this long.
+    s.set_keep_alive_timeout(1);
     s.set_payload_max_length(8 * 1024 * 1024);
     d->installHooks();
     d->installApi();
@@ -158,6 +160,10 @@ bool DevBackend::start(QString *error)
     }
     d->started = true;
     d->thread = std::thread([this] { d->server.listen_after_bind(); });
+    // stop() is a no-op until the accept loop runs; wait for it so an early
+    // stop can never leave the thread listening forever.
+    for (int i = 0; i < 5000 && !s.is_running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (d->options.prepareMedia)
         d->mediaThread = std::thread([this] { d->media.ensureAll(); });
     return true;

@@ -1,0 +1,95 @@
+#include "DiskCache.h"
+#include "FileWriter.h"
+#include "ImageLoader.h"
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+// File names may hold 255 bytes; keep well below with ".json" and the hash.
+constexpr qsizetype kMaxNameBytes = 200;
+constexpr qsizetype kHashedPrefix = 150;
+
+bool isSafe(char c, qsizetype at)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-'
+        || c == '_' || (c == '.' && at > 0);
+}
+
+QString cacheRoot() { return QStandardPaths::writableLocation(QStandardPaths::CacheLocation); }
+
+} // namespace
+
+QString DiskCache::dir() { return cacheRoot() + QStringLiteral("/ombri"); }
+
+QString DiskCache::fileName(const QString &key)
+{
+    const QByteArray utf8 = key.toUtf8();
+    QByteArray name;
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        if (isSafe(c, i)) {
+            name += c;
+        } else {
+            name += '%';
+            name += QByteArray::number(uchar(c), 16).toUpper().rightJustified(2, '0');
+        }
+    }
+    if (name.size() > kMaxNameBytes) {
+        // "~" never comes out of the escaping above, so hashed names stay apart.
+        name = name.left(kHashedPrefix) + '~'
+            + QCryptographicHash::hash(utf8, QCryptographicHash::Sha256).toHex();
+    }
+    return QString::fromLatin1(name) + QStringLiteral(".json");
+}
+
+QString DiskCache::path(const QString &key) { return dir() + QLatin1Char('/') + fileName(key); }
+
+void DiskCache::saveBytes(QByteArray json, const QString &key)
+{
+    FileWriter::shared().write(path(key), std::move(json));
+}
+
+std::optional<QByteArray> DiskCache::read(const QString &file)
+{
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return f.readAll();
+}
+
+QFuture<void> DiskCache::clearAll()
+{
+    QFuture<void> images = ImageLoader::shared().clearDisk();
+    return QtConcurrent::run([folder = dir(), images]() mutable {
+        const QFileInfo info(folder);
+        // A link is removed as a link: never follow it into someone else's files.
+        if (info.isSymLink())
+            QFile::remove(folder);
+        else
+            QDir(folder).removeRecursively();
+        // Done only when the image cache is empty too (a pool thread may wait).
+        images.waitForFinished();
+    });
+}
+
+QFuture<qint64> DiskCache::totalBytes()
+{
+    return QtConcurrent::run([root = cacheRoot()] {
+        qint64 total = 0;
+        QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            it.next();
+            const QFileInfo info = it.fileInfo();
+            if (!info.isSymLink())
+                total += info.size();
+        }
+        return total;
+    });
+}

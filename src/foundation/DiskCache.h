@@ -1,0 +1,57 @@
+#pragma once
+#include "Json.h"
+#include <QByteArray>
+#include <QFuture>
+#include <QString>
+#include <QtConcurrent/QtConcurrentRun>
+#include <optional>
+
+// The last list each list screen showed, one JSON file "<key>.json" in the
+// folder "ombri" under the app's cache folder; no time stamp, no expiry.
+// Nothing here touches the disk on the calling thread: saves go through the
+// serial file writer, loads and the folder-wide operations run on the thread
+// pool and answer through futures (co_await them). No operation reports an
+// error: a missing or damaged file loads as nothing.
+class DiskCache
+{
+public:
+    // The cache folder (created by the first write or read, not here).
+    static QString dir();
+    // The file of a key. Characters that are not safe in a file name are
+    // %-escaped (a leading dot too), and over-long keys end in a hash, so no
+    // key can name a file outside the folder.
+    static QString path(const QString &key);
+    static QString fileName(const QString &key);
+
+    template<class T>
+    static void save(const T &value, const QString &key)
+    {
+        // Encoded here, so saves land in the order they were asked for.
+        saveBytes(Json::encode(value), key);
+    }
+
+    template<class T>
+    static QFuture<std::optional<T>> load(const QString &key)
+    {
+        return QtConcurrent::run([file = path(key)]() -> std::optional<T> {
+            const std::optional<QByteArray> bytes = read(file);
+            if (!bytes)
+                return std::nullopt;
+            try {
+                return Json::decode<T>(*bytes);
+            } catch (...) {
+                return std::nullopt;
+            }
+        });
+    }
+
+    // Empties the list caches and the image loader's disk cache. Images
+    // already decoded in memory keep showing; nothing else is deleted.
+    static QFuture<void> clearAll();
+    // Total size in bytes of the files under the app's cache folder.
+    static QFuture<qint64> totalBytes();
+
+private:
+    static void saveBytes(QByteArray json, const QString &key);
+    static std::optional<QByteArray> read(const QString &file);
+};

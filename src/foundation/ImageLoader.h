@@ -1,0 +1,66 @@
+#pragma once
+#include <QFuture>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <QtQml/qqmlregistration.h>
+#include <memory>
+
+class QQmlEngine;
+class QJSEngine;
+
+// The one loader of remote pictures. Decoded images stay in memory (at most
+// 400, and at most 256 MiB of pixels); raw replies go to a disk cache of its
+// own and are reused whatever their age. Network, disk cache and decoding all
+// run off the calling thread; results come back as futures (co_await them, or
+// chain with then()).
+// Only http and https addresses are ever fetched: the backend hands us avatar
+// and banner addresses, and those must never open local files or resources.
+class ImageLoader : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+
+public:
+    static ImageLoader &shared();
+    static ImageLoader *create(QQmlEngine *, QJSEngine *);
+
+    // A loader with a memory cache of its own and its disk cache in `diskCacheDir`
+    // (the shared one uses "images" under the app's cache folder).
+    explicit ImageLoader(const QString &diskCacheDir, QObject *parent = nullptr);
+    ~ImageLoader() override;
+
+    // The image, or a null image when the address fails.
+    QFuture<QImage> load(const QUrl &url);
+    // The first image that one of `urls` yields, tried in order; a null image
+    // when all fail. Failures are not remembered.
+    QFuture<QImage> first(const QList<QUrl> &urls);
+    // The large thumbnail of a video, then the medium one.
+    static QList<QUrl> thumbURLs(const QString &id);
+    static bool isFetchable(const QUrl &url);
+
+    // The decoded image already in memory, or a null image.
+    QImage cached(const QUrl &url) const;
+
+    // For QML: addresses on the "remote" image provider.
+    Q_INVOKABLE bool hasThumb(const QString &id) const;
+    Q_INVOKABLE QUrl thumbSource(const QString &id) const;
+    // Empty when the text is no http(s) address, so nothing is requested.
+    Q_INVOKABLE QUrl source(const QString &url, bool circle = false) const;
+    Q_INVOKABLE static bool isValidURL(const QString &url);
+
+    // Drops every raw reply of the disk cache; decoded images stay in memory.
+    QFuture<void> clearDisk();
+    QString diskCacheDir() const;
+
+    // Stops the network thread; later loads yield nothing.
+    void shutdown();
+
+    struct Core;
+
+private:
+    std::shared_ptr<Core> d;
+};

@@ -1,0 +1,53 @@
+// The one error view of the loading screens: what failed, and "Reintentar"
+// only when the screen can retry.
+import QtQuick
+import Nimbelora.Platform
+import QtQuick.Controls.Basic as Basic
+import Nimbelora.Foundation
+
+Item {
+    id: root
+
+    // Shown as it stands.
+    property string message
+    // A function without arguments, or null for no retry.
+    property var retry: null
+    readonly property bool canRetry: typeof retry === "function"
+
+    implicitWidth: unavailable.implicitWidth
+    implicitHeight: unavailable.implicitHeight + 40
+
+    EmptyState {
+        id: unavailable
+        anchors.fill: parent
+        anchors.topMargin: 40
+        symbol: "wifi.exclamationmark"
+        title: "No se pudo cargar"
+        description: root.message
+
+        Basic.Button {
+            id: retryButton
+            objectName: "retryButton"
+            visible: root.canRetry
+            text: "Reintentar"
+            leftPadding: 16
+            rightPadding: 16
+            topPadding: 8
+            bottomPadding: 8
+            onClicked: if (root.canRetry) root.retry()
+
+            contentItem: Text {
+                text: retryButton.text
+                font: TextStyle.headline
+                color: "white"
+                horizontalAlignment: Text.AlignHCenter
+                verticalAlignment: Text.AlignVCenter
+            }
+            background: Rectangle {
+                implicitHeight: 36
+                radius: 8
+                color: retryButton.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent
+            }
+        }
+    }
+}

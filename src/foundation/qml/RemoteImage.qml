@@ -1,0 +1,44 @@
+// One remote picture filling its frame over the tertiary fill. An empty url
+// keeps whatever was shown last; a url that fails leaves the fill.
+import QtQuick
+import Nimbelora.Platform
+// Qualified: QtQuick has a `Palette` type of its own that can shadow ours.
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+
+Rectangle {
+    id: root
+
+    property string url
+    // Cut the picture to the circle inscribed in the frame (avatars).
+    property bool circle: false
+    readonly property bool loaded: picture.status === Image.Ready
+
+    property url shown
+
+    function follow() {
+        if (url.length > 0)
+            shown = ImageLoader.source(url, circle)
+    }
+    onUrlChanged: follow()
+    onCircleChanged: follow()
+    Component.onCompleted: follow()
+
+    implicitWidth: 64
+    implicitHeight: 64
+    color: Platform.Palette.tertiaryFill
+    radius: circle ? Math.min(width, height) / 2 : 0
+    clip: true
+
+    Image {
+        id: picture
+        objectName: "remoteImage"
+        anchors.fill: parent
+        source: root.shown
+        fillMode: Image.PreserveAspectCrop
+        asynchronous: true
+        smooth: true
+        opacity: status === Image.Ready ? 1 : 0
+        Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.OutQuad } }
+    }
+}

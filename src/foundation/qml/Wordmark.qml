@@ -1,0 +1,26 @@
+// The mark beside the product name, as in the home screen's header.
+import QtQuick
+import Nimbelora.Platform
+// Qualified: QtQuick has a `Palette` type of its own that can shadow ours.
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+
+Row {
+    spacing: 8
+
+    AppMark {
+        anchors.verticalCenter: parent.verticalCenter
+        size: 28
+    }
+
+    Text {
+        objectName: "wordmarkName"
+        anchors.verticalCenter: parent.verticalCenter
+        text: "Nimbelora"
+        color: Platform.Palette.label
+        font.family: TextStyle.family
+        font.pixelSize: 21
+        font.weight: Font.Bold
+        font.letterSpacing: -0.4
+    }
+}

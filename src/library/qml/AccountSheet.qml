@@ -1,0 +1,225 @@
+// The account sheet "Cuenta": signed in, the account and "Cerrar sesión";
+// signed out, the sign-in pitch with "Continuar con Google", which opens a
+// fresh sign-in sheet. It follows the store while open.
+import Nimbelora.Platform
+import QtQuick
+import QtQuick.Controls.Basic as Basic
+import QtQuick.Layouts
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+import Nimbelora.Library
+
+BottomSheet {
+    id: sheet
+
+    required property AuthStore auth
+    property bool showLogin: false
+    // Set while "Cerrar sesión" waits for the store; the sheet closes after.
+    property bool signingOut: false
+
+    readonly property var account: auth.account
+    readonly property color destructive: Platform.Palette.dark ? "#FF453A" : "#FF3B30"
+
+    title: "Cuenta"
+    detents: ["medium", "large"]
+    trailing: SheetBarButton {
+        objectName: "accountDone"
+        text: "Hecho"
+        emphasized: true
+        onClicked: sheet.close()
+    }
+
+    Connections {
+        target: sheet.auth
+        function onLogoutFinished() {
+            if (sheet.signingOut) {
+                sheet.signingOut = false
+                sheet.close()
+            }
+        }
+    }
+
+    Flickable {
+        anchors.fill: parent
+        contentHeight: content.implicitHeight + 30
+        boundsBehavior: Flickable.StopAtBounds
+        clip: true
+
+        ColumnLayout {
+            id: content
+            y: 30
+            width: parent.width
+            spacing: 18
+
+            // Signed in
+            AvatarView {
+                objectName: "accountAvatar"
+                visible: !!sheet.account
+                Layout.alignment: Qt.AlignHCenter
+                size: 84
+                name: sheet.account ? sheet.account.name : ""
+                url: sheet.account && sheet.account.avatar ? sheet.account.avatar : ""
+            }
+            ColumnLayout {
+                visible: !!sheet.account
+                Layout.alignment: Qt.AlignHCenter
+                spacing: 4
+                Text {
+                    objectName: "accountName"
+                    Layout.alignment: Qt.AlignHCenter
+                    text: sheet.account ? sheet.account.name : ""
+                    font.family: TextStyle.title2.family
+                    font.pixelSize: TextStyle.title2.pixelSize
+                    font.weight: Font.Bold
+                    color: Platform.Palette.label
+                }
+                Text {
+                    objectName: "accountHandle"
+                    visible: !!sheet.account && sheet.account.handle !== undefined
+                    Layout.alignment: Qt.AlignHCenter
+                    text: visible ? sheet.account.handle : ""
+                    font: TextStyle.subheadline
+                    color: Platform.Palette.secondaryLabel
+                }
+            }
+            Text {
+                objectName: "accountBlurb"
+                visible: !!sheet.account
+                Layout.fillWidth: true
+                Layout.leftMargin: 28
+                Layout.rightMargin: 28
+                text: "Tu inicio, suscripciones, historial y «me gusta» vienen de tu cuenta de YouTube, sin anuncios."
+                font: TextStyle.footnote
+                color: Platform.Palette.secondaryLabel
+                wrapMode: Text.Wrap
+                horizontalAlignment: Text.AlignHCenter
+            }
+            Basic.Button {
+                id: signOutButton
+                objectName: "signOutButton"
+                visible: !!sheet.account
+                enabled: !sheet.signingOut
+                Layout.fillWidth: true
+                Layout.leftMargin: 28
+                Layout.rightMargin: 28
+                text: "Cerrar sesión"
+                topPadding: 13
+                bottomPadding: 13
+                onClicked: {
+                    sheet.signingOut = true
+                    sheet.auth.startLogout()
+                }
+                contentItem: Text {
+                    text: signOutButton.text
+                    font: TextStyle.headline
+                    color: sheet.destructive
+                    horizontalAlignment: Text.AlignHCenter
+                    verticalAlignment: Text.AlignVCenter
+                }
+                background: Rectangle {
+                    radius: 10
+                    color: Qt.rgba(sheet.destructive.r, sheet.destructive.g, sheet.destructive.b,
+                                   signOutButton.down ? 0.25 : 0.15)
+                }
+            }
+
+            // Signed out
+            Item {
+                visible: !sheet.account
+                Layout.alignment: Qt.AlignHCenter
+                implicitWidth: 84
+                implicitHeight: 84
+
+                // Accent glow 6 below the mark: growing layers stand in for a 14 blur.
+                Repeater {
+                    model: 4
+                    Rectangle {
+                        required property int index
+                        readonly property real spread: 14 * (index + 1) / 4
+                        x: -spread / 2
+                        y: 6 - spread / 2
+                        width: 84 + spread
+                        height: 84 + spread
+                        radius: 0.225 * 84 + spread / 2
+                        antialiasing: true
+                        color: Theme.accent
+                        opacity: 0.35 / 4
+                    }
+                }
+                AppMark {
+                    id: mark
+                    objectName: "accountMark"
+                    size: 84
+                }
+            }
+            Text {
+                objectName: "signInTitle"
+                visible: !sheet.account
+                Layout.alignment: Qt.AlignHCenter
+                text: "Inicia sesión con YouTube"
+                font.family: TextStyle.title2.family
+                font.pixelSize: TextStyle.title2.pixelSize
+                font.weight: Font.Bold
+                color: Platform.Palette.label
+            }
+            Text {
+                objectName: "signInPitch"
+                visible: !sheet.account
+                Layout.fillWidth: true
+                Layout.leftMargin: 28
+                Layout.rightMargin: 28
+                text: "Verás tus recomendaciones, suscripciones, historial y «me gusta» de siempre, pero sin un solo anuncio."
+                font: TextStyle.subheadline
+                color: Platform.Palette.secondaryLabel
+                wrapMode: Text.Wrap
+                horizontalAlignment: Text.AlignHCenter
+            }
+            Basic.Button {
+                id: continueButton
+                objectName: "continueButton"
+                visible: !sheet.account
+                Layout.fillWidth: true
+                Layout.leftMargin: 28
+                Layout.rightMargin: 28
+                text: "Continuar con Google"
+                topPadding: 13
+                bottomPadding: 13
+                onClicked: sheet.showLogin = true
+                contentItem: Text {
+                    text: continueButton.text
+                    font: TextStyle.headline
+                    color: "white"
+                    horizontalAlignment: Text.AlignHCenter
+                    verticalAlignment: Text.AlignVCenter
+                }
+                background: Rectangle {
+                    radius: 10
+                    color: continueButton.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent
+                }
+            }
+            Text {
+                objectName: "signInNote"
+                visible: !sheet.account
+                Layout.fillWidth: true
+                Layout.leftMargin: 36
+                Layout.rightMargin: 36
+                text: "Escribes tus datos solo en la página de Google. Nimbelora guarda únicamente una sesión en tu servidor privado."
+                font: TextStyle.caption
+                color: Platform.Palette.tertiaryLabel
+                wrapMode: Text.Wrap
+                horizontalAlignment: Text.AlignHCenter
+            }
+        }
+    }
+
+    // A new sign-in sheet, and with it a new page, each time it is shown.
+    Loader {
+        id: login
+        active: sheet.showLogin
+        sourceComponent: LoginSheet {
+            auth: sheet.auth
+            onClosed: sheet.showLogin = false
+        }
+        onLoaded: item.open()
+    }
+}

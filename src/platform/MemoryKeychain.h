@@ -1,0 +1,20 @@
+#pragma once
+#include "Keychain.h"
+#include <QHash>
+
+// A keychain in memory, for tests and for running without a keyring.
+class MemoryKeychain final : public Keychain
+{
+public:
+    MemoryKeychain() : Keychain(QStringLiteral("memory")) {}
+
+    std::optional<QString> get(const QString &key) override;
+    void set(const QString &key, const std::optional<QString> &value) override;
+
+    const QHash<QString, QString> &items() const { return m_items; }
+    int writes() const { return m_writes; }
+
+private:
+    QHash<QString, QString> m_items;
+    int m_writes = 0;
+};

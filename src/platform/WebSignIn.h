@@ -1,0 +1,79 @@
+#pragma once
+#include <QList>
+#include <QNetworkCookie>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+class QQuickWebEngineProfile;
+
+// The web sign-in's browser state: one persistent Qt WebEngine profile (its
+// cookies survive a restart, so removing them at sign-out matters), a mirror
+// of its cookie store (which cannot be listed, only followed), and the rules
+// of the hand-over: which pages count as the video site, which cookies belong
+// to the account, and which of them mark a signed-in account.
+//
+// In memory (tests) there is no profile: cookies are fed in by hand.
+class WebSignIn : public QObject
+{
+    Q_OBJECT
+    // The profile for the sign-in's WebEngineView; null in memory.
+    Q_PROPERTY(QObject *profile READ profileObject CONSTANT)
+    Q_PROPERTY(QUrl signInPage READ signInPage CONSTANT)
+
+public:
+    enum class Backing { Engine, Memory };
+
+    explicit WebSignIn(Backing backing = Backing::Engine, QObject *parent = nullptr);
+    ~WebSignIn() override;
+
+    // The app's one sign-in state, over the engine. Needs
+    // QtWebEngineQuick::initialize() before the application object.
+    static WebSignIn &shared();
+
+    // Appended to the engine's own user agent.
+    static constexpr const char *userAgentSuffix = "Version/17.5 Mobile/15E148 Safari/604.1";
+    static const QStringList &markerNames();
+
+    // The sign-in page. When the build points it at the development backend,
+    // it follows NIMBELORA_BACKEND_URL to wherever that runs.
+    static QUrl signInPage();
+    static QString videoSiteDomain();
+    // The provider's name in cookie domains: "google" of "accounts.google.com".
+    static QString providerName();
+
+    // A finished page of the video site (its host ends with the site's domain).
+    static bool isVideoSitePage(const QUrl &url);
+    // The cookies of the video site or the provider, in the given order.
+    static QList<QNetworkCookie> accountCookies(const QList<QNetworkCookie> &cookies);
+    // Whether one of them is named exactly like a marker.
+    static bool hasMarker(const QList<QNetworkCookie> &cookies);
+
+    // Created on first use (engine only).
+    QQuickWebEngineProfile *profile();
+    bool isMemory() const { return m_backing == Backing::Memory; }
+
+    // Every cookie of the store, in the order they arrived.
+    QList<QNetworkCookie> cookies() const { return m_cookies; }
+    // The cookies as a later callback on this thread, as the store would
+    // answer; dropped when `context` is gone by then.
+    void readCookies(QObject *context, std::function<void(QList<QNetworkCookie>)> done);
+
+    // Mirror of the store; tests feed fixture cookies through these.
+    void cookieAdded(const QNetworkCookie &cookie);
+    void cookieRemoved(const QNetworkCookie &cookie);
+
+    // Removes every cookie, the HTTP cache and the mirror. Returns at once;
+    // nothing is reported.
+    void wipeWebsiteData();
+    int wipes() const { return m_wipes; }
+
+private:
+    QObject *profileObject();
+
+    Backing m_backing;
+    QQuickWebEngineProfile *m_profile = nullptr;
+    QList<QNetworkCookie> m_cookies;
+    int m_wipes = 0;
+};

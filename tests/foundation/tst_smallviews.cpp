@@ -1,0 +1,373 @@
+#include "AvatarLook.h"
+#include "Fixtures.h"
+#include "ImageLoader.h"
+#include "Palette.h"
+#include "QmlHarness.h"
+#include "TestBackend.h"
+#include "TestDirs.h"
+#include <QCoreApplication>
+#include <QTest>
+#include <cmath>
+
+namespace {
+
+// Items made by a Repeater have no QObject parent; walk the item tree.
+QQuickItem *findItem(QQuickItem *root, const QString &name)
+{
+    if (!root)
+        return nullptr;
+    if (root->objectName() == name)
+        return root;
+    for (QQuickItem *child : root->childItems()) {
+        if (QQuickItem *hit = findItem(child, name))
+            return hit;
+    }
+    return nullptr;
+}
+
+QByteArray qml(const QByteArray &body)
+{
+    return "import Nimbelora.Platform\nimport QtQuick\nimport Nimbelora.Foundation\n" + body;
+}
+
+QPointF centreOf(QQuickItem *item) { return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)); }
+
+} // namespace
+
+class TestSmallViews : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestBackend> m_backend;
+    QString m_withBoth, m_mediumOnly, m_neither;
+
+    QString avatarUrl(const QString &key) const { return Fixtures::avatarUrl(key, m_backend->origin()); }
+    QString thumbUrl(const QString &id, const char *name) const
+    {
+        return m_backend->origin() + QStringLiteral("/vi/") + id + QLatin1Char('/') + QLatin1String(name)
+            + QStringLiteral(".jpg");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        TestDirs::isolate();
+        m_backend = std::make_unique<TestBackend>();
+        QVERIFY2(m_backend->isRunning(), qPrintable(m_backend->error()));
+        for (const FxVideo &v : m_backend->fixtures().videos()) {
+            if (v.thumbHq && v.thumbMq && m_withBoth.isEmpty())
+                m_withBoth = v.id;
+            if (!v.thumbHq && v.thumbMq && m_mediumOnly.isEmpty())
+                m_mediumOnly = v.id;
+            if (!v.thumbHq && !v.thumbMq && m_neither.isEmpty())
+                m_neither = v.id;
+        }
+        QVERIFY(!m_withBoth.isEmpty() && !m_mediumOnly.isEmpty() && !m_neither.isEmpty());
+    }
+    void cleanupTestCase() { m_backend.reset(); }
+
+    void avatarInitial_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("initial");
+        QTest::newRow("lower-case letter") << "ana" << "A";
+        QTest::newRow("blanks and punctuation, then a digit") << "  ¡¿-9 lives" << "9";
+        QTest::newRow("only punctuation") << "!¿?…" << "?";
+        QTest::newRow("empty") << "" << "?";
+        QTest::newRow("only blanks") << "   " << "?";
+        QTest::newRow("accented") << "élan" << "É";
+        QTest::newRow("decomposed accent stays whole") << "e\u0301lan" << "E\u0301";
+        QTest::newRow("upper case is longer") << "ßeta" << "SS";
+        QTest::newRow("emoji skipped") << "🎬 Cine" << "C";
+        QTest::newRow("ideograph") << "日本語チャンネル" << "日";
+        QTest::newRow("non-latin digit") << "—٣ canales" << "٣";
+    }
+    void avatarInitial()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, initial);
+        QCOMPARE(AvatarLook::initial(name), initial);
+    }
+
+    void avatarHue_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("degrees");
+        // Worked out by hand from h = 7; h = h * 31 + scalar (64-bit wrap); |h| mod 360.
+        QTest::newRow("empty") << "" << 7;
+        QTest::newRow("one letter") << "a" << 314;
+        QTest::newRow("two letters") << "ab" << 112;
+        QTest::newRow("product name") << "Nimbelora" << 208;
+        QTest::newRow("wraps negative") << "Canal de Historia con un nombre bastante largo" << 255;
+        QTest::newRow("wraps positive") << "Nimbelora TV" << 170;
+        QTest::newRow("astral scalar counts once") << "🎬" << 333;
+        QTest::newRow("precomposed") << "José" << 330;
+        QTest::newRow("decomposed differs") << "Jose\u0301" << 67;
+        QTest::newRow("ideographs") << "日本語チャンネル" << 23;
+    }
+    void avatarHue()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, degrees);
+        QCOMPARE(AvatarLook::hue(name), degrees / 360.0);
+        const QColor tint = AvatarLook::tint(name);
+        QCOMPARE(qRound(tint.hsvHueF() * 360), degrees);
+        QCOMPARE(qRound(tint.hsvSaturationF() * 100), 55);
+        QCOMPARE(qRound(tint.valueF() * 100), 78);
+        QCOMPARE(tint.alphaF(), 1.0f);
+    }
+
+    void avatarViewWithoutUrlShowsTheInitial()
+    {
+        QmlHarness h;
+        QVERIFY2(h.loadSource(qml("AvatarView { name: \"ana\"; size: 50 }")), qPrintable(h.errors()));
+        QCOMPARE(h.root()->width(), 50.0);
+        QVERIFY(h.find("avatarFallback")->isVisible());
+        QVERIFY(!h.find("avatarImage")->isVisible());
+        QQuickItem *initial = h.find("avatarInitial");
+        QCOMPARE(initial->property("text").toString(), QStringLiteral("A"));
+        QCOMPARE(initial->property("font").value<QFont>().pixelSize(), 21);
+        QCOMPARE(initial->property("font").value<QFont>().weight(), QFont::DemiBold);
+    }
+
+    void avatarViewWithUrlShowsThePicture()
+    {
+        QmlHarness h;
+        QVERIFY2(h.loadSource(qml("AvatarView { size: 40 }"),
+                              {{"name", "Canal"}, {"url", avatarUrl(QStringLiteral("UCavatar1"))}}),
+                 qPrintable(h.errors()));
+        QQuickItem *picture = h.find("avatarImage");
+        QVERIFY(picture->isVisible());
+        QVERIFY(!h.find("avatarFallback")->isVisible());
+        QVERIFY(h.waitFor([&] { return picture->property("loaded").toBool(); }, 20000));
+    }
+
+    void avatarViewWithAFailingUrlKeepsTheGreyCircle_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::newRow("local file") << "file:///etc/hostname";
+        QTest::newRow("missing picture") << "%1/img/none.png";
+    }
+    void avatarViewWithAFailingUrlKeepsTheGreyCircle()
+    {
+        QFETCH(QString, url);
+        QmlHarness h;
+        QVERIFY2(h.loadSource(qml("AvatarView { size: 40 }"), {{"name", "Ana"}, {"url", QString(url).replace(QStringLiteral("%1"), m_backend->origin())}}),
+                 qPrintable(h.errors()));
+        QQuickItem *picture = h.find("avatarImage");
+        QVERIFY(picture->isVisible());
+        QVERIFY(!h.find("avatarFallback")->isVisible());
+        QTest::qWait(300);
+        QVERIFY(!picture->property("loaded").toBool());
+    }
+
+    void remoteImageKeepsTheLastPictureWhenTheUrlGoes()
+    {
+        QmlHarness h;
+        QVERIFY2(h.loadSource(qml("RemoteImage { width: 60; height: 60 }"),
+                              {{"url", avatarUrl(QStringLiteral("UCkeep"))}}),
+                 qPrintable(h.errors()));
+        QVERIFY(h.waitFor([&] { return h.root()->property("loaded").toBool(); }, 20000));
+        const QUrl shown = h.root()->property("shown").toUrl();
+        h.root()->setProperty("url", QString());
+        QTest::qWait(100);
+        QVERIFY(h.root()->property("loaded").toBool());
+        QCOMPARE(h.root()->property("shown").toUrl(), shown);
+    }
+
+    void thumbLoadsTheFirstAvailablePicture_data()
+    {
+        QTest::addColumn<int>("which"); // 0 both, 1 medium only, 2 neither
+        QTest::newRow("large") << 0;
+        QTest::newRow("large missing, medium shown") << 1;
+        QTest::newRow("neither: placeholder stays") << 2;
+    }
+    void thumbLoadsTheFirstAvailablePicture()
+    {
+        QFETCH(int, which);
+        const QString id = which == 0 ? m_withBoth : which == 1 ? m_mediumOnly : m_neither;
+        QmlHarness h;
+        QVERIFY2(h.loadSource(qml("Thumb { width: 320 }"), {{"videoId", id}}), qPrintable(h.errors()));
+        QCOMPARE(h.root()->height(), 180.0);
+        QQuickItem *image = h.find("thumbImage");
+        if (which == 2) {
+            QVERIFY(h.waitFor([&] { return image->property("status").toInt() == 3; }, 20000)); // Image.Error
+            QVERIFY(!h.root()->property("loaded").toBool());
+            return;
+        }
+        QVERIFY(h.waitFor([&] { return h.root()->property("loaded").toBool(); }, 20000));
+        const QImage large = ImageLoader::shared().cached(QUrl(thumbUrl(id, "hq720")));
+        const QImage medium = ImageLoader::shared().cached(QUrl(thumbUrl(id, "mqdefault")));
+        const QImage &shown = which == 0 ? large : medium;
+        QVERIFY(!shown.isNull());
+        QCOMPARE(image->property("implicitWidth").toReal(), qreal(shown.width()));
+        QCOMPARE(large.isNull(), which == 1);
+    }
+
+    void thumbAlreadyInMemoryShowsAtOnce()
+    {
+        QmlHarness first;
+        QVERIFY(first.loadSource(qml("Thumb { width: 200 }"), {{"videoId", m_withBoth}}));
+        QVERIFY(first.waitFor([&] { return first.root()->property("loaded").toBool(); }, 20000));
+
+        QmlHarness second;
+        QVERIFY(second.loadSource(qml("Thumb { width: 200 }"), {{"videoId", m_withBoth}}));
+        QVERIFY(second.root()->property("instant").toBool());
+        QmlHarness other;
+        QVERIFY(other.loadSource(qml("Thumb { width: 200 }"), {{"videoId", m_mediumOnly}}));
+        QVERIFY(!other.root()->property("instant").toBool());
+    }
+
+    void errorState_data()
+    {
+        QTest::addColumn<bool>("withRetry");
+        QTest::newRow("with retry") << true;
+        QTest::newRow("without retry") << false;
+    }
+    void errorState()
+    {
+        QFETCH(bool, withRetry);
+        QmlHarness h;
+        const QByteArray source = withRetry
+            ? "ErrorState { id: e; property int count: 0; width: 400; message: \"El servidor no responde.\"; retry: () => e.count++ }"
+            : "ErrorState { property int count: 0; width: 400; message: \"El servidor no responde.\" }";
+        QVERIFY2(h.loadSource(qml(source)), qPrintable(h.errors()));
+        QCOMPARE(h.find("emptyTitle")->property("text").toString(), QStringLiteral("No se pudo cargar"));
+        QCOMPARE(h.find("emptyDescription")->property("text").toString(), QStringLiteral("El servidor no responde."));
+        QQuickItem *button = h.find("retryButton");
+        QCOMPARE(button->isVisible(), withRetry);
+        if (!withRetry) {
+            QVERIFY(!h.click(button));
+            return;
+        }
+        QCOMPARE(button->property("text").toString(), QStringLiteral("Reintentar"));
+        QVERIFY(h.click(button));
+        QVERIFY(h.click(button));
+        QCOMPARE(h.root()->property("count").toInt(), 2);
+        // The margin above the whole view.
+        QVERIFY(h.find("emptyTitle")->mapToItem(h.root(), QPointF()).y() >= 40);
+    }
+
+    void pressableStyleShrinksAndFadesWhilePressed()
+    {
+        QmlHarness h;
+        QVERIFY2(h.loadSource(qml("Item { PressableStyle { objectName: \"card\"; property int clicks: 0; x: 50; y: 50;"
+                                  " width: 200; height: 100; onClicked: clicks++ } }")),
+                 qPrintable(h.errors()));
+        QQuickItem *card = h.find("card");
+        QCOMPARE(card->scale(), 1.0);
+        QCOMPARE(card->opacity(), 1.0);
+
+        QTest::mousePress(h.window(), Qt::LeftButton, {}, centreOf(card).toPoint());
+        QVERIFY(h.waitFor([&] { return qAbs(card->scale() - 0.975) < 1e-3 && qAbs(card->opacity() - 0.92) < 1e-3; }, 3000));
+        QTest::mouseRelease(h.window(), Qt::LeftButton, {}, centreOf(card).toPoint());
+        QVERIFY(h.waitFor([&] { return qAbs(card->scale() - 1) < 1e-3 && qAbs(card->opacity() - 1) < 1e-3; }, 3000));
+        QCOMPARE(card->property("clicks").toInt(), 1);
+    }
+
+    void appMarkGeometry()
+    {
+        QmlHarness h;
+        QVERIFY2(h.loadSource(qml("Item { AppMark { objectName: \"mark\"; size: 100 } }")), qPrintable(h.errors()));
+        QQuickItem *mark = h.find("mark");
+        QCOMPARE(mark->width(), 100.0);
+        QCOMPARE(mark->property("cornerRadius").toReal(), 22.5);
+        for (int i = 0; i < 15; ++i)
+            QVERIFY2(findItem(mark, QStringLiteral("tile%1").arg(i)), qPrintable(QString::number(i)));
+        QVERIFY(!findItem(mark, QStringLiteral("tile15")));
+
+        QQuickItem *right = findItem(mark, QStringLiteral("tile14"));
+        QQuickItem *face = findItem(right, QStringLiteral("tileFace"));
+        QVERIFY(qAbs(face->width() - 10.4) < 1e-9);
+        QVERIFY(qAbs(face->property("radius").toReal() - 3.328) < 1e-9);
+        const QPointF rightCentre = right->mapToItem(mark, QPointF(right->width() / 2, right->height() / 2));
+        QVERIFY(qAbs(rightCentre.x() - 50 - 23.8088) < 1e-9);
+        QVERIFY(qAbs(rightCentre.y() - 50) < 1e-9);
+
+        // The top tile of the first column: column 0, row -2.
+        QQuickItem *top = findItem(mark, QStringLiteral("tile0"));
+        const QPointF topCentre = top->mapToItem(mark, QPointF(top->width() / 2, top->height() / 2));
+        QVERIFY(qAbs(topCentre.x() - (50 + 0.6 - 2 * 11.6044)) < 1e-9);
+        QVERIFY(qAbs(topCentre.y() - (50 - 2 * 13.4)) < 1e-9);
+    }
+
+    void wordmark()
+    {
+        QmlHarness h;
+        QVERIFY2(h.loadSource(qml("Item { Wordmark { objectName: \"wordmark\" } }")), qPrintable(h.errors()));
+        QQuickItem *name = h.find("wordmarkName");
+        QCOMPARE(name->property("text").toString(), QStringLiteral("Nimbelora"));
+        const QFont font = name->property("font").value<QFont>();
+        QCOMPARE(font.pixelSize(), 21);
+        QCOMPARE(font.weight(), QFont::Bold);
+        QVERIFY(qAbs(font.letterSpacing() + 0.4) < 0.02); // QFont keeps 1/64 px
+        QCOMPARE(h.find("wordmark")->height(), 28.0); // the mark is the taller of the two
+    }
+
+    // Not an assertion on pixels: pictures of the views for a person to look at.
+    void renderForLooking_data()
+    {
+        QTest::addColumn<int>("scheme");
+        QTest::newRow("light") << 1;
+        QTest::newRow("dark") << 2;
+    }
+    void renderForLooking()
+    {
+        QFETCH(int, scheme);
+        Palette::shared().setScheme(scheme);
+        auto restore = qScopeGuard([] { Palette::shared().setScheme(0); });
+        QmlHarness h;
+        const QByteArray source = R"(
+Rectangle {
+    anchors.fill: parent
+    color: Palette.background
+    Column {
+        x: 16; y: 16; width: parent.width - 32; spacing: 20
+        Wordmark { objectName: "wordmark" }
+        Row {
+            objectName: "marks"; spacing: 16
+            AppMark { size: 120 }
+            AppMark { size: 64; anchors.verticalCenter: parent.verticalCenter }
+            AppMark { size: 28; anchors.verticalCenter: parent.verticalCenter }
+        }
+        Thumb { objectName: "thumb"; width: parent.width; videoId: thumbId }
+        Row {
+            objectName: "avatars"; spacing: 12
+            AvatarView { name: "Ana"; size: 48 }
+            AvatarView { name: "Canal de Historia"; size: 48 }
+            AvatarView { name: "¡9 vidas!"; size: 48 }
+            AvatarView { name: "…"; size: 48 }
+            AvatarView { objectName: "avatarWithPicture"; name: "Foto"; url: avatar; size: 48 }
+        }
+        ErrorState { objectName: "error"; width: parent.width; message: "No se ha podido conectar con el servidor."; retry: () => {} }
+    }
+}
+)";
+        QVERIFY2(h.loadSource(qml("Item { property string thumbId; property string avatar\n"
+                                  + source + "}"),
+                              {{"thumbId", m_withBoth}, {"avatar", avatarUrl(QStringLiteral("UCpicture"))}}),
+                 qPrintable(h.errors()));
+        QQuickItem *thumb = h.find("thumb");
+        QQuickItem *avatar = h.find("avatarWithPicture");
+        QVERIFY(h.waitFor([&] {
+            return thumb->property("loaded").toBool() && findItem(avatar, QStringLiteral("avatarImage"))->property("loaded").toBool();
+        }, 20000));
+        QTest::qWait(400); // let the fades finish
+
+        const QImage shot = h.window()->grabWindow();
+        QVERIFY(!shot.isNull());
+        const QString dir = QCoreApplication::applicationDirPath();
+        const QString tag = QString::fromLatin1(QTest::currentDataTag());
+        QVERIFY(shot.save(dir + QStringLiteral("/smallviews-%1.png").arg(tag)));
+        const qreal dpr = shot.devicePixelRatio();
+        for (const char *name : {"wordmark", "marks", "thumb", "avatars", "error"}) {
+            QQuickItem *item = h.find(QLatin1String(name));
+            const QRectF r = item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
+            const QRect px((r.topLeft() * dpr).toPoint(), (r.size() * dpr).toSize());
+            QVERIFY(shot.copy(px).save(dir + QStringLiteral("/smallviews-%1-%2.png").arg(tag, QLatin1String(name))));
+        }
+    }
+};
+
+QTEST_MAIN(TestSmallViews)
+#include "tst_smallviews.moc"

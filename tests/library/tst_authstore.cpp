@@ -1,0 +1,431 @@
+#include "API.h"
+#include "AuthStore.h"
+#include "Defaults.h"
+#include "Haptics.h"
+#include "Keychain.h"
+#include "MemoryKeychain.h"
+#include "Pref.h"
+#include "TestBackend.h"
+#include "TestDirs.h"
+#include "WebSignIn.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSignalSpy>
+#include <QTest>
+#include <QCoroTask>
+#include <memory>
+
+namespace {
+
+QList<QNetworkCookie> cookiesFrom(const QJsonArray &records)
+{
+    QList<QNetworkCookie> out;
+    for (const QJsonValue &v : records) {
+        const QJsonObject o = v.toObject();
+        QNetworkCookie c(o.value(u"name").toString().toUtf8(), o.value(u"value").toString().toUtf8());
+        c.setDomain(o.value(u"domain").toString());
+        c.setPath(o.value(u"path").toString());
+        c.setSecure(o.value(u"secure").toBool());
+        c.setHttpOnly(o.value(u"httpOnly").toBool());
+        out.append(c);
+    }
+    return out;
+}
+
+QString storedRecord() { return Defaults::shared().value(QLatin1String(AuthStore::accountKey)).toString(); }
+
+Account account(const QString &name, std::optional<QString> handle = std::nullopt)
+{
+    Account a;
+    a.name = name;
+    a.handle = std::move(handle);
+    return a;
+}
+
+QString recordOf(const Account &a) { return QString::fromUtf8(QJsonDocument(a.toJson()).toJson(QJsonDocument::Compact)); }
+
+bool secretServiceRunning()
+{
+    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+    return bus && bus->isServiceRegistered(QStringLiteral("org.freedesktop.secrets"));
+}
+
+} // namespace
+
+class TestAuthStore : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestBackend> m_backend;
+    std::unique_ptr<MemoryKeychain> m_keychain;
+    std::unique_ptr<WebSignIn> m_web;
+
+    std::unique_ptr<AuthStore> makeStore()
+    {
+        return std::make_unique<AuthStore>(*m_keychain, *m_web);
+    }
+
+    // A store signed in as `name` with a token the backend knows.
+    std::unique_ptr<AuthStore> signedIn(const QString &name = QStringLiteral("Usuario de prueba"))
+    {
+        m_keychain->set(QStringLiteral("session"), m_backend->session(name));
+        Defaults::shared().setValue(QLatin1String(AuthStore::accountKey), recordOf(account(name)));
+        return makeStore();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        TestDirs::isolate();
+        Defaults::useMemory();
+        Pref::registerDefaults();
+        m_backend = std::make_unique<TestBackend>();
+        QVERIFY2(m_backend->isRunning(), qPrintable(m_backend->error()));
+        QVERIFY(API::shared().setBaseUrl(QUrl(m_backend->origin())));
+    }
+
+    void init()
+    {
+        Defaults::useMemory();
+        API::shared().setSession(std::nullopt);
+        API::shared().setTransferTimeout(60000);
+        m_keychain = std::make_unique<MemoryKeychain>();
+        m_web = std::make_unique<WebSignIn>(WebSignIn::Backing::Memory);
+        m_backend->clearFaults();
+        m_backend->requests().clear();
+        Haptics::shared().clear();
+    }
+
+    void restore_data()
+    {
+        QTest::addColumn<QVariant>("token");   // invalid: no keychain item
+        QTest::addColumn<QVariant>("record");  // invalid: nothing under "account"
+        QTest::addColumn<QVariant>("expectedName");
+        QTest::addColumn<QVariant>("expectedSession");
+
+        const QString record = recordOf(account(QStringLiteral("Ana"), QStringLiteral("@ana")));
+        QTest::newRow("token and record") << QVariant(u"tok"_qs) << QVariant(record) << QVariant(u"Ana"_qs) << QVariant(u"tok"_qs);
+        QTest::newRow("token without record: half state") << QVariant(u"tok"_qs) << QVariant() << QVariant() << QVariant(u"tok"_qs);
+        QTest::newRow("unreadable record") << QVariant(u"tok"_qs) << QVariant(u"{\"name\":3}"_qs) << QVariant() << QVariant(u"tok"_qs);
+        QTest::newRow("record left over without token") << QVariant() << QVariant(record) << QVariant() << QVariant();
+        QTest::newRow("empty token is a token") << QVariant(u""_qs) << QVariant(record) << QVariant(u"Ana"_qs) << QVariant(u""_qs);
+    }
+
+    void restore()
+    {
+        QFETCH(QVariant, token);
+        QFETCH(QVariant, record);
+        QFETCH(QVariant, expectedName);
+        QFETCH(QVariant, expectedSession);
+        if (token.isValid())
+            m_keychain->set(QStringLiteral("session"), token.toString());
+        if (record.isValid())
+            Defaults::shared().setValue(QLatin1String(AuthStore::accountKey), record);
+
+        auto auth = makeStore();
+
+        QCOMPARE(auth->account().has_value(), expectedName.isValid());
+        if (expectedName.isValid())
+            QCOMPARE(auth->account()->name, expectedName.toString());
+        QCOMPARE(API::shared().session().has_value(), expectedSession.isValid());
+        if (expectedSession.isValid())
+            QCOMPARE(*API::shared().session(), expectedSession.toString());
+        // Start-up never touches the stored record, readable or not.
+        QCOMPARE(storedRecord(), record.toString());
+        QVERIFY(!auth->busy());
+        QVERIFY(!auth->error());
+    }
+
+    void refreshWithoutTokenAsksNothing()
+    {
+        Defaults::shared().setValue(QLatin1String(AuthStore::accountKey), recordOf(account(u"Ana"_qs)));
+        auto auth = makeStore();
+        QCoro::waitFor(auth->refresh());
+        QVERIFY(m_backend->requests().matching(u"/api/me"_qs).isEmpty());
+        QVERIFY(!auth->account());
+        QVERIFY(!storedRecord().isEmpty());
+    }
+
+    void refreshCompletesHalfState()
+    {
+        m_keychain->set(QStringLiteral("session"), m_backend->session(u"Usuario de prueba"_qs));
+        auto auth = makeStore();
+        QCoro::waitFor(auth->refresh());
+        QCOMPARE(auth->account()->name, u"Usuario de prueba"_qs);
+        QCOMPARE(Json::decode<Account>(storedRecord().toUtf8()), *auth->account());
+
+        // The same account again notifies nobody.
+        QSignalSpy changed(auth.get(), &AuthStore::accountChanged);
+        QCoro::waitFor(auth->refresh());
+        QCOMPARE(m_backend->requests().matching(u"/api/me"_qs).size(), 2);
+        QCOMPARE(changed.size(), 0);
+    }
+
+    void refreshFailure_data()
+    {
+        QTest::addColumn<int>("status"); // 0: no reply in time; -1: malformed body; -2: a token the backend never issued
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("signsOut");
+
+        QTest::newRow("sesión mid-sentence") << 401 << u"La sesión ha caducado o no es válida."_qs << true;
+        QTest::newRow("Sesión at the start") << 403 << u"Sesión no válida"_qs << true;
+        QTest::newRow("capitals only") << 401 << u"SESIÓN CADUCADA"_qs << false;
+        QTest::newRow("without accent") << 401 << u"La sesion ha caducado"_qs << false;
+        QTest::newRow("other server message") << 500 << u"Error interno"_qs << false;
+        QTest::newRow("no reply in time") << 0 << QString() << false;
+        QTest::newRow("malformed reply") << -1 << QString() << false;
+        QTest::newRow("backend's own answer to a revoked token") << -2 << QString() << true;
+    }
+
+    void refreshFailure()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        QFETCH(bool, signsOut);
+        auto auth = signedIn();
+        if (status > 0) {
+            m_backend->failPath(u"/api/me"_qs, status, message);
+        } else if (status == 0) {
+            API::shared().setTransferTimeout(200);
+            m_backend->delayPath(u"/api/me"_qs, 1500);
+        } else if (status == -1) {
+            FaultRule rule;
+            rule.pathPrefix = u"/api/me"_qs;
+            rule.body = FaultRule::Body::Malformed;
+            m_backend->addFault(rule);
+        } else {
+            API::shared().setSession(u"revocada"_qs);
+            m_keychain->set(u"session"_qs, u"revocada"_qs);
+        }
+
+        QCoro::waitFor(auth->refresh());
+
+        QCOMPARE(!auth->account(), signsOut);
+        QCOMPARE(!API::shared().session(), signsOut);
+        QCOMPARE(!m_keychain->get(u"session"_qs), signsOut);
+        QCOMPARE(storedRecord().isEmpty(), signsOut);
+        QCOMPARE(m_web->wipes(), signsOut ? 1 : 0);
+    }
+
+    // A refresh reply that arrives after the token changed is dropped.
+    void staleRefreshDropped_data()
+    {
+        QTest::addColumn<bool>("signInMeanwhile"); // else a sign-out meanwhile
+        QTest::newRow("sign-out meanwhile") << false;
+        QTest::newRow("new sign-in meanwhile") << true;
+    }
+
+    void staleRefreshDropped()
+    {
+        QFETCH(bool, signInMeanwhile);
+        auto auth = signedIn(u"Ana"_qs);
+        m_backend->delayPath(u"/api/me"_qs, 400);
+        bool refreshed = false;
+        QCoro::connect(auth->refresh(), auth.get(), [&] { refreshed = true; });
+
+        if (signInMeanwhile)
+            QCoro::waitFor(auth->login(cookiesFrom(m_backend->signInCookies(u"Bea"_qs))));
+        else
+            QCoro::waitFor(auth->logout(false));
+        const std::optional<QString> tokenAfter = API::shared().session();
+        QVERIFY(QTest::qWaitFor([&] { return refreshed; }, 5000));
+
+        QCOMPARE(API::shared().session(), tokenAfter);
+        if (signInMeanwhile) {
+            QCOMPARE(auth->account()->name, u"Bea"_qs);
+            QCOMPARE(Json::decode<Account>(storedRecord().toUtf8()).name, u"Bea"_qs);
+        } else {
+            QVERIFY(!auth->account());
+            QVERIFY(storedRecord().isEmpty());
+        }
+    }
+
+    void loginSucceeds()
+    {
+        Defaults::shared().setValue(QString(Pref::haptics), true);
+        auto auth = makeStore();
+        QSignalSpy busy(auth.get(), &AuthStore::busyChanged);
+
+        auto task = auth->login(cookiesFrom(m_backend->signInCookies(u"Usuario de prueba"_qs)));
+        QVERIFY(auth->busy());
+        QCoro::waitFor(task);
+
+        QCOMPARE(busy.size(), 2);
+        QVERIFY(!auth->busy());
+        QVERIFY(!auth->error());
+        QVERIFY(auth->account());
+        QCOMPARE(auth->account()->name, u"Usuario de prueba"_qs);
+        const std::optional<QString> token = m_keychain->get(u"session"_qs);
+        QVERIFY(token && !token->isEmpty());
+        QCOMPARE(API::shared().session(), token);
+        QCOMPARE(Json::decode<Account>(storedRecord().toUtf8()), *auth->account());
+        QCOMPARE(m_web->wipes(), 1);
+        QCOMPARE(Haptics::shared().given(), QStringList{u"success"_qs});
+
+        // The new session works against the backend.
+        Defaults::shared().remove(QLatin1String(AuthStore::accountKey));
+        QCoro::waitFor(auth->refresh());
+        QVERIFY(auth->account());
+    }
+
+    void loginWithNoCookiesStillPosts()
+    {
+        auto auth = makeStore();
+        QCoro::waitFor(auth->login({}));
+        const auto sent = m_backend->requests().last(u"/api/auth/session"_qs);
+        QVERIFY(sent);
+        QCOMPARE(QJsonDocument::fromJson(sent->body).object(), QJsonObject({{u"cookies"_qs, QJsonArray()}}));
+        QVERIFY(auth->error());
+    }
+
+    void loginFailure_data()
+    {
+        QTest::addColumn<int>("fault");         // status forced on the exchange; 0 for the backend's own refusal
+        QTest::addColumn<QString>("expected");  // the error text
+
+        QTest::newRow("backend refuses the cookies")
+            << 0 << u"No se encontraron las cookies de tu cuenta. Vuelve a iniciar sesión en la página de acceso."_qs;
+        QTest::newRow("server error message verbatim") << 503 << u"Servidor en mantenimiento"_qs;
+    }
+
+    void loginFailure()
+    {
+        QFETCH(int, fault);
+        QFETCH(QString, expected);
+        Defaults::shared().setValue(QString(Pref::haptics), true);
+        auto auth = signedIn(u"Ana"_qs);
+        const std::optional<QString> tokenBefore = API::shared().session();
+        QList<QNetworkCookie> cookies;
+        if (fault)
+            m_backend->failPath(u"/api/auth/session"_qs, fault, expected);
+        else
+            cookies = cookiesFrom(m_backend->signInCookies()).mid(0, 1); // no marker among them
+
+        QCoro::waitFor(auth->login(cookies));
+
+        QCOMPARE(auth->error(), std::optional<QString>(expected));
+        QVERIFY(!auth->busy());
+        // Nothing else moves.
+        QCOMPARE(auth->account()->name, u"Ana"_qs);
+        QCOMPARE(API::shared().session(), tokenBefore);
+        QCOMPARE(m_keychain->get(u"session"_qs), tokenBefore);
+        QCOMPARE(Json::decode<Account>(storedRecord().toUtf8()).name, u"Ana"_qs);
+        QCOMPARE(m_web->wipes(), 0);
+        QVERIFY(Haptics::shared().given().isEmpty());
+
+        // The next attempt clears the error as it starts.
+        m_backend->clearFaults();
+        auto next = auth->login(cookiesFrom(m_backend->signInCookies()));
+        QVERIFY(!auth->error());
+        QCoro::waitFor(next);
+        QVERIFY(!auth->error());
+    }
+
+    void cookieRecord_data()
+    {
+        QTest::addColumn<QNetworkCookie>("cookie");
+        QTest::addColumn<QJsonObject>("expected");
+
+        QNetworkCookie session("SID", "abc");
+        session.setDomain(u".video.example"_qs);
+        session.setPath(u"/"_qs);
+        session.setHttpOnly(true);
+        QTest::newRow("session cookie: expires 0")
+            << session
+            << QJsonObject{{u"name"_qs, u"SID"_qs}, {u"value"_qs, u"abc"_qs}, {u"domain"_qs, u".video.example"_qs},
+                           {u"path"_qs, u"/"_qs}, {u"secure"_qs, false}, {u"httpOnly"_qs, true}, {u"expires"_qs, 0}};
+
+        QNetworkCookie expiring("__Secure-3PAPISID", "x/y=");
+        expiring.setDomain(u"accounts.example"_qs);
+        expiring.setPath(u"/cuenta"_qs);
+        expiring.setSecure(true);
+        expiring.setExpirationDate(QDateTime::fromMSecsSinceEpoch(1700000000123, Qt::UTC));
+        QTest::newRow("expiry in seconds with its fraction")
+            << expiring
+            << QJsonObject{{u"name"_qs, u"__Secure-3PAPISID"_qs}, {u"value"_qs, u"x/y="_qs},
+                           {u"domain"_qs, u"accounts.example"_qs}, {u"path"_qs, u"/cuenta"_qs}, {u"secure"_qs, true},
+                           {u"httpOnly"_qs, false}, {u"expires"_qs, 1700000000.123}};
+    }
+
+    void cookieRecord()
+    {
+        QFETCH(QNetworkCookie, cookie);
+        QFETCH(QJsonObject, expected);
+        const QJsonObject record = AuthStore::cookieRecord(cookie);
+        QCOMPARE(record, expected);
+    }
+
+    void logout_data()
+    {
+        QTest::addColumn<bool>("remote");
+        QTest::addColumn<int>("serverStatus"); // forced on DELETE /api/me; 0 leaves it alone, -1 no server
+
+        QTest::newRow("remote, server agrees") << true << 0;
+        QTest::newRow("remote, server fails") << true << 500;
+        QTest::newRow("remote, server unreachable") << true << -1;
+        QTest::newRow("local only") << false << 0;
+    }
+
+    void logout()
+    {
+        QFETCH(bool, remote);
+        QFETCH(int, serverStatus);
+        auto auth = signedIn();
+        const QString token = *API::shared().session();
+        if (serverStatus > 0)
+            m_backend->failPath(u"/api/me"_qs, serverStatus, u"Error interno"_qs);
+        if (serverStatus < 0)
+            QVERIFY(API::shared().setBaseUrl(QUrl(u"http://127.0.0.1:9"_qs)));
+        QSignalSpy changed(auth.get(), &AuthStore::accountChanged);
+
+        QCoro::waitFor(auth->logout(remote));
+        API::shared().setBaseUrl(QUrl(m_backend->origin()));
+
+        QList<RequestRecord> deletes = m_backend->requests().matching(u"/api/me"_qs);
+        deletes.removeIf([](const RequestRecord &r) { return r.method != u"DELETE"; });
+        QCOMPARE(deletes.size(), remote && serverStatus >= 0 ? 1 : 0);
+        if (!deletes.isEmpty())
+            QCOMPARE(deletes.first().header(u"X-Ombri-Session"_qs), token);
+        QVERIFY(!auth->account());
+        QCOMPARE(changed.size(), 1);
+        QVERIFY(!API::shared().session());
+        QVERIFY(!m_keychain->get(u"session"_qs));
+        QVERIFY(!Defaults::shared().contains(QLatin1String(AuthStore::accountKey)));
+        QCOMPARE(m_web->wipes(), 1);
+    }
+
+    // With the desktop's keyring: what the app itself uses.
+    void realKeychain()
+    {
+        if (!secretServiceRunning())
+            QSKIP("No Secret Service on the session bus");
+        Keychain keychain(u"Nimbelora-test"_qs);
+        keychain.set(u"session"_qs, std::nullopt);
+        QCOMPARE(keychain.get(u"session"_qs), std::nullopt);
+        keychain.set(u"session"_qs, std::nullopt); // nothing to delete: no harm
+
+        keychain.set(u"session"_qs, u"tóken-1"_qs);
+        QCOMPARE(keychain.get(u"session"_qs), std::optional<QString>(u"tóken-1"_qs));
+        keychain.set(u"session"_qs, u"token-2"_qs);
+        QCOMPARE(keychain.get(u"session"_qs), std::optional<QString>(u"token-2"_qs));
+        keychain.set(u"session"_qs, u""_qs);
+        QCOMPARE(keychain.get(u"session"_qs), std::optional<QString>(u""_qs));
+
+        // The store restores from it synchronously, and a sign-out removes it.
+        keychain.set(u"session"_qs, m_backend->session());
+        {
+            AuthStore auth(keychain, *m_web);
+            QVERIFY(API::shared().session());
+            QCoro::waitFor(auth.refresh());
+            QVERIFY(auth.account());
+            QCoro::waitFor(auth.logout(true));
+        }
+        QCOMPARE(keychain.get(u"session"_qs), std::nullopt);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAuthStore)
+#include "tst_authstore.moc"

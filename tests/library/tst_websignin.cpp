@@ -1,0 +1,322 @@
+#include "API.h"
+#include "AuthStore.h"
+#include "BuildConfig.h"
+#include "Defaults.h"
+#include "LoginCoordinator.h"
+#include "MemoryKeychain.h"
+#include "Pref.h"
+#include "QmlHarness.h"
+#include "TestBackend.h"
+#include "TestDirs.h"
+#include "WebSignIn.h"
+
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <QtWebEngineQuick/QQuickWebEngineProfile>
+#include <QtWebEngineQuick/qtwebenginequickglobal.h>
+#include <memory>
+
+namespace {
+
+struct FakeCookie
+{
+    QString name;
+    QString domain;
+};
+using FakeCookies = QList<FakeCookie>;
+
+// Domains as the build names them, so the rows hold for any build.
+QString site() { return WebSignIn::videoSiteDomain(); }
+QString provider() { return QStringLiteral("accounts.") + WebSignIn::providerName() + QStringLiteral(".example"); }
+
+QNetworkCookie cookie(const FakeCookie &f)
+{
+    QNetworkCookie c(f.name.toUtf8(), "v-" + f.name.toUtf8());
+    c.setDomain(f.domain);
+    c.setPath(QStringLiteral("/"));
+    return c;
+}
+
+QStringList names(const QList<QNetworkCookie> &cookies)
+{
+    QStringList out;
+    for (const QNetworkCookie &c : cookies)
+        out << QString::fromUtf8(c.name());
+    return out;
+}
+
+// Popups live in the window's overlay: walk the items.
+QQuickItem *findIn(QQuickItem *item, const QString &name)
+{
+    if (!item)
+        return nullptr;
+    if (item->objectName() == name)
+        return item;
+    for (QQuickItem *child : item->childItems()) {
+        if (QQuickItem *found = findIn(child, name))
+            return found;
+    }
+    return nullptr;
+}
+
+QUrl sitePage() { return QUrl(QStringLiteral("https://m.") + site() + QStringLiteral("/")); }
+
+} // namespace
+
+Q_DECLARE_METATYPE(FakeCookies)
+
+class TestWebSignIn : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestBackend> m_backend;
+    std::unique_ptr<MemoryKeychain> m_keychain;
+
+private slots:
+    void initTestCase()
+    {
+        TestDirs::isolate();
+        Defaults::useMemory();
+        Pref::registerDefaults();
+        m_backend = std::make_unique<TestBackend>();
+        QVERIFY2(m_backend->isRunning(), qPrintable(m_backend->error()));
+        QVERIFY(API::shared().setBaseUrl(QUrl(m_backend->origin())));
+    }
+
+    void init()
+    {
+        Defaults::useMemory();
+        API::shared().setSession(std::nullopt);
+        m_keychain = std::make_unique<MemoryKeychain>();
+        m_backend->clearFaults();
+    }
+
+    void accountCookies_data()
+    {
+        QTest::addColumn<FakeCookies>("cookies");
+        QTest::addColumn<QStringList>("kept");
+        QTest::addColumn<bool>("marker");
+
+        QTest::newRow("site and provider kept in order, others dropped")
+            << FakeCookies{{u"A"_qs, u"."_qs + site()}, {u"B"_qs, u"ads.example"_qs}, {u"C"_qs, provider()},
+                           {u"SAPISID"_qs, u"."_qs + site()}}
+            << QStringList{u"A"_qs, u"C"_qs, u"SAPISID"_qs} << true;
+        QTest::newRow("only __Secure-3PAPISID")
+            << FakeCookies{{u"__Secure-3PAPISID"_qs, site()}} << QStringList{u"__Secure-3PAPISID"_qs} << true;
+        QTest::newRow("marker in other letter case is no marker")
+            << FakeCookies{{u"sapisid"_qs, site()}, {u"__secure-3papisid"_qs, site()}}
+            << QStringList{u"sapisid"_qs, u"__secure-3papisid"_qs} << false;
+        QTest::newRow("marker of a foreign domain does not count")
+            << FakeCookies{{u"SAPISID"_qs, u"tracker.example"_qs}} << QStringList{} << false;
+        QTest::newRow("provider's name without a dot is not the provider")
+            << FakeCookies{{u"SAPISID"_qs, WebSignIn::providerName() + u"cdn-example"_qs}} << QStringList{} << false;
+    }
+
+    void accountCookies()
+    {
+        QFETCH(FakeCookies, cookies);
+        QFETCH(QStringList, kept);
+        QFETCH(bool, marker);
+        QList<QNetworkCookie> all;
+        for (const FakeCookie &f : cookies)
+            all << cookie(f);
+        const QList<QNetworkCookie> account = WebSignIn::accountCookies(all);
+        QCOMPARE(names(account), kept);
+        QCOMPARE(WebSignIn::hasMarker(account), marker);
+    }
+
+    void videoSitePage_data()
+    {
+        QTest::addColumn<QUrl>("url");
+        QTest::addColumn<bool>("isSite");
+        QTest::newRow("mobile home") << sitePage() << true;
+        QTest::newRow("site itself") << QUrl(u"http://"_qs + site() + u":8765/signin/done"_qs) << true;
+        QTest::newRow("provider") << QUrl(u"https://"_qs + provider() + u"/ServiceLogin"_qs) << false;
+        QTest::newRow("site name inside another host") << QUrl(u"https://"_qs + site() + u".evil.example/"_qs) << false;
+        QTest::newRow("no host") << QUrl(u"about:blank"_qs) << false;
+    }
+
+    void videoSitePage()
+    {
+        QFETCH(QUrl, url);
+        QFETCH(bool, isSite);
+        QCOMPARE(WebSignIn::isVideoSitePage(url), isSite);
+    }
+
+    void signInPageFollowsDevBackend()
+    {
+        const QUrl page = WebSignIn::signInPage();
+        QVERIFY(page.isValid());
+        const QUrl built(QString::fromUtf8(BuildConfig::signInPage));
+        const QUrl backendBuilt(QString::fromUtf8(BuildConfig::backendOrigin));
+        if (built.port() != backendBuilt.port())
+            QSKIP("The build's sign-in page is not on the development backend");
+        QCOMPARE(page.port(), QUrl(m_backend->origin()).port());
+        QCOMPARE(page.host(), built.host());
+        QCOMPARE(page.path(), built.path());
+    }
+
+    // The hand-over rules, with cookies fed to the mirror by hand.
+    void handOverRules()
+    {
+        WebSignIn web(WebSignIn::Backing::Memory);
+        AuthStore auth(*m_keychain, web);
+        auto coordinator = std::make_unique<LoginCoordinator>();
+        coordinator->setAuth(&auth);
+        QSignalSpy handed(coordinator.get(), &LoginCoordinator::cookiesHandedOver);
+
+        // The provider's page starts no read, even with its markers set.
+        web.cookieAdded(cookie({u"SAPISID"_qs, provider()}));
+        coordinator->pageFinished(QUrl(u"https://"_qs + provider() + u"/ServiceLogin"_qs));
+        QTest::qWait(50);
+        QCOMPARE(handed.size(), 0);
+
+        // Remove it again: the site's page without a marker hands nothing over.
+        web.cookieRemoved(cookie({u"SAPISID"_qs, provider()}));
+        web.cookieAdded(cookie({u"PREF"_qs, site()}));
+        web.cookieAdded(cookie({u"NID"_qs, u"ads.example"_qs}));
+        coordinator->pageFinished(sitePage());
+        QTest::qWait(50);
+        QCOMPARE(handed.size(), 0);
+        QVERIFY(!coordinator->handedOver());
+
+        // Signed in: two overlapping reads hand over once, every kept cookie.
+        web.cookieAdded(cookie({u"SAPISID"_qs, u"."_qs + site()}));
+        coordinator->pageFinished(sitePage());
+        coordinator->pageFinished(sitePage());
+        QVERIFY(handed.wait(2000));
+        QTest::qWait(50);
+        QCOMPARE(handed.size(), 1);
+        QCOMPARE(names(handed.first().first().value<QList<QNetworkCookie>>()),
+                 (QStringList{u"PREF"_qs, u"SAPISID"_qs}));
+
+        // Later pages hand nothing over, whatever they set.
+        web.cookieAdded(cookie({u"__Secure-3PAPISID"_qs, site()}));
+        coordinator->pageFinished(sitePage());
+        QTest::qWait(50);
+        QCOMPARE(handed.size(), 1);
+    }
+
+    void viewGoneBeforeCookiesArrive()
+    {
+        WebSignIn web(WebSignIn::Backing::Memory);
+        AuthStore auth(*m_keychain, web);
+        web.cookieAdded(cookie({u"SAPISID"_qs, site()}));
+        auto coordinator = std::make_unique<LoginCoordinator>();
+        coordinator->setAuth(&auth);
+        QSignalSpy handed(coordinator.get(), &LoginCoordinator::cookiesHandedOver);
+        coordinator->pageFinished(sitePage());
+        coordinator.reset();
+        QTest::qWait(50);
+        QCOMPARE(handed.size(), 0);
+        QVERIFY(!auth.busy());
+    }
+
+    void exchangeOutcome_data()
+    {
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("accepted: the sheet is asked to close") << true;
+        QTest::newRow("refused: the page comes back") << false;
+    }
+
+    void exchangeOutcome()
+    {
+        QFETCH(bool, accepted);
+        WebSignIn web(WebSignIn::Backing::Memory);
+        AuthStore auth(*m_keychain, web);
+        if (!accepted)
+            m_backend->failPath(u"/api/auth/session"_qs, 401, u"Las cookies de tu cuenta no son válidas."_qs);
+        for (const QJsonValue &v : m_backend->signInCookies()) {
+            const QJsonObject o = v.toObject();
+            QNetworkCookie c(o.value(u"name").toString().toUtf8(), o.value(u"value").toString().toUtf8());
+            c.setDomain(o.value(u"domain").toString());
+            web.cookieAdded(c);
+        }
+        LoginCoordinator coordinator;
+        coordinator.setAuth(&auth);
+        QSignalSpy dismiss(&coordinator, &LoginCoordinator::dismissRequested);
+        QSignalSpy finishing(&coordinator, &LoginCoordinator::finishingChanged);
+
+        coordinator.pageFinished(sitePage());
+        QVERIFY(QTest::qWaitFor([&] { return !auth.busy() && finishing.size() >= 1; }, 5000));
+        QTest::qWait(20);
+
+        QCOMPARE(dismiss.size(), accepted ? 1 : 0);
+        QCOMPARE(coordinator.finishing(), accepted); // stays dimmed while the sheet closes
+        QCOMPARE(finishing.size(), accepted ? 1 : 2);
+        QCOMPARE(auth.account().has_value(), accepted);
+        QCOMPARE(auth.error().has_value(), !accepted);
+    }
+
+    // The development backend's sign-in page in the real web view.
+    void realPageHandsOverOnce()
+    {
+        TestDirs::isolate();
+        WebSignIn web(WebSignIn::Backing::Engine);
+        AuthStore auth(*m_keychain, web);
+        QQuickWebEngineProfile *profile = web.profile();
+        QVERIFY(profile);
+        QVERIFY(!profile->isOffTheRecord());
+        QVERIFY(profile->httpUserAgent().endsWith(u" Version/17.5 Mobile/15E148 Safari/604.1"_qs));
+
+        QmlHarness qml;
+        QQuickItem *root = qml.loadSource(R"(
+            import QtQuick
+            import Nimbelora.Library
+            Item {
+                property var store
+                LoginSheet { objectName: "sheet"; auth: store }
+            })",
+                                          {{u"store"_qs, QVariant::fromValue(static_cast<QObject *>(&auth))}});
+        QVERIFY2(root, qPrintable(qml.errors()));
+        QObject *sheet = root->findChild<QObject *>(u"sheet"_qs);
+        QVERIFY(sheet);
+        auto *coordinator = sheet->findChild<LoginCoordinator *>();
+        QVERIFY(coordinator);
+        QSignalSpy handed(coordinator, &LoginCoordinator::cookiesHandedOver);
+        QMetaObject::invokeMethod(sheet, "open");
+
+        QQuickItem *view = nullptr;
+        QVERIFY(QTest::qWaitFor([&] { return (view = findIn(qml.window()->contentItem(), u"loginWebView"_qs)); }, 5000));
+        // The form page, loaded from the provider's host.
+        QVERIFY2(QTest::qWaitFor([&] {
+            return !view->property("loading").toBool() && view->property("title").toString() == u"Iniciar sesión"_qs;
+        }, 30000), qPrintable(view->property("url").toUrl().toString()));
+        QCOMPARE(view->property("url").toUrl().host(), WebSignIn::signInPage().host());
+
+        QVERIFY(QMetaObject::invokeMethod(view, "runJavaScript",
+                                          Q_ARG(QString, u"document.getElementById('next').click()"_qs)));
+
+        QVERIFY(handed.wait(30000));
+        const QStringList handedNames = names(handed.first().first().value<QList<QNetworkCookie>>());
+        QVERIFY2(handedNames.contains(u"SAPISID"_qs), qPrintable(handedNames.join(u',')));
+        QVERIFY(QTest::qWaitFor([&] { return auth.account().has_value(); }, 10000));
+        QCOMPARE(auth.account()->name, u"Usuario de prueba"_qs);
+        QVERIFY(QTest::qWaitFor([&] { return !sheet->property("visible").toBool(); }, 5000));
+        // Signing in wiped the page's cookies.
+        QVERIFY(QTest::qWaitFor([&] { return web.cookies().isEmpty(); }, 5000));
+
+        // Another finished page of the site, with fresh cookies: nothing more.
+        const QString again = u"http://"_qs + site() + u":"_qs + QString::number(QUrl(m_backend->origin()).port()) +
+                              u"/signin/done?name=Otra"_qs;
+        view->setProperty("url", QUrl(again));
+        QVERIFY(QTest::qWaitFor([&] {
+            return !view->property("loading").toBool() && view->property("url").toUrl() == QUrl(again)
+                   && view->property("title").toString() == u"Sesión iniciada"_qs;
+        }, 30000));
+        QTest::qWait(200);
+        QCOMPARE(handed.size(), 1);
+        QCOMPARE(auth.account()->name, u"Usuario de prueba"_qs);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QtWebEngineQuick::initialize();
+    QGuiApplication app(argc, argv);
+    TestWebSignIn test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_websignin.moc"
