@@ -1,0 +1,276 @@
+#include "Clock.h"
+#include "FileWriter.h"
+#include "Json.h"
+#include "LibraryStore.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QMutex>
+#include <QThreadPool>
+#include <functional>
+
+// The file form of "library.json" and of a backup: five required lists and
+// two that older files may lack.
+struct LibraryStore::Snapshot
+{
+    QList<HistoryEntry> history;
+    QList<Video> liked;
+    QList<Video> watchLater;
+    QList<Subscription> subscriptions;
+    QList<QString> searches;
+    std::optional<QList<UserPlaylist>> playlists;
+    std::optional<QList<QString>> hiddenChannels;
+};
+
+namespace {
+
+const QString libraryFile = QStringLiteral("library.json");
+const QString positionsFile = QStringLiteral("positions.json");
+
+constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+constexpr QFileDevice::Permissions ownerFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// Snapshots are encoded off the GUI thread, one at a time in the order asked,
+// and handed on to the one file writer, so they land in that order too. A
+// snapshot still waiting when a newer one of the same file is queued is
+// skipped: the newer one follows it anyway.
+class Encoder
+{
+public:
+    static Encoder &shared()
+    {
+        static Encoder e;
+        return e;
+    }
+
+    void write(const QString &path, std::function<QByteArray()> encode)
+    {
+        const quint64 ticket = take(path);
+        m_pool.start([this, path, ticket, encode = std::move(encode)] {
+            if (isLatest(path, ticket))
+                FileWriter::shared().write(path, encode());
+        });
+    }
+
+    void wait() { m_pool.waitForDone(); }
+
+private:
+    Encoder()
+    {
+        FileWriter::shared(); // made first, so it outlives this pool at exit
+        m_pool.setMaxThreadCount(1);
+        m_pool.setExpiryTimeout(-1);
+    }
+    quint64 take(const QString &path)
+    {
+        QMutexLocker lock(&m_mutex);
+        return ++m_latest[path];
+    }
+    bool isLatest(const QString &path, quint64 ticket)
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_latest.value(path) == ticket;
+    }
+
+    QMutex m_mutex;
+    QHash<QString, quint64> m_latest;
+    QThreadPool m_pool; // last, so it is stopped before the rest goes
+};
+
+enum class Read { missing, ok, failed };
+
+Read readWhole(const QString &path, QByteArray &out)
+{
+    QFile file(path);
+    if (!file.exists())
+        return Read::missing;
+    if (!file.open(QIODevice::ReadOnly))
+        return Read::failed;
+    out = file.readAll();
+    return file.error() == QFileDevice::NoError ? Read::ok : Read::failed;
+}
+
+std::optional<QHash<QString, double>> decodePositions(const QByteArray &data)
+{
+    try {
+        const QJsonObject o = Json::toObject(Json::parse(data));
+        QHash<QString, double> out;
+        out.reserve(o.size());
+        for (auto it = o.begin(); it != o.end(); ++it)
+            out.insert(it.key(), Json::toDouble(it.value(), it.key()));
+        return out;
+    } catch (const DecodingError &) {
+        return std::nullopt;
+    }
+}
+
+QByteArray encodePositions(const QHash<QString, double> &positions)
+{
+    QJsonObject o;
+    for (auto it = positions.begin(); it != positions.end(); ++it)
+        o.insert(it.key(), it.value());
+    return Json::serialize(o);
+}
+
+} // namespace
+
+// Resolved at every use; the writer creates the folder when it first writes.
+QString LibraryStore::dir() { return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation); }
+
+std::optional<LibraryStore::Snapshot> LibraryStore::decodeSnapshot(const QByteArray &data)
+{
+    try {
+        const QJsonObject o = Json::toObject(Json::parse(data));
+        Snapshot s;
+        s.history = Json::read<QList<HistoryEntry>>(o, "history");
+        s.liked = Json::read<QList<Video>>(o, "liked");
+        s.watchLater = Json::read<QList<Video>>(o, "watchLater");
+        s.subscriptions = Json::read<QList<Subscription>>(o, "subscriptions");
+        s.searches = Json::read<QList<QString>>(o, "searches");
+        s.playlists = Json::read<std::optional<QList<UserPlaylist>>>(o, "playlists");
+        s.hiddenChannels = Json::read<std::optional<QList<QString>>>(o, "hiddenChannels");
+        return s;
+    } catch (const DecodingError &) {
+        return std::nullopt;
+    }
+}
+
+LibraryStore::Snapshot LibraryStore::snapshot() const
+{
+    return {m_history, m_liked, m_watchLater, m_subscriptions, m_searches, m_playlists, m_hiddenChannels};
+}
+
+QByteArray LibraryStore::encodeSnapshot(const Snapshot &s)
+{
+    QJsonObject o;
+    Json::write(o, "history", s.history);
+    Json::write(o, "liked", s.liked);
+    Json::write(o, "watchLater", s.watchLater);
+    Json::write(o, "subscriptions", s.subscriptions);
+    Json::write(o, "searches", s.searches);
+    // Always written, also when empty.
+    Json::write(o, "playlists", s.playlists.value_or(QList<UserPlaylist>()));
+    Json::write(o, "hiddenChannels", s.hiddenChannels.value_or(QList<QString>()));
+    return Json::serialize(o);
+}
+
+// Keeps a file that could not be read beside the new one, under a dated
+// name, so the user's data is never replaced by an empty library.
+bool LibraryStore::moveAside(const QString &path, const QString &stem)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString stamp = Clock::now().toLocalTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString target = QStringLiteral("%1/%2.damaged-%3.json").arg(folder, stem, stamp);
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = QStringLiteral("%1/%2.damaged-%3-%4.json").arg(folder, stem, stamp).arg(n);
+    return QFile::rename(path, target) || QFile::copy(path, target);
+}
+
+void LibraryStore::load()
+{
+    const QString folder = dir();
+    QByteArray data;
+
+    const QString libraryPath = folder + u'/' + libraryFile;
+    const Read library = readWhole(libraryPath, data);
+    std::optional<Snapshot> snapshot;
+    if (library == Read::ok)
+        snapshot = decodeSnapshot(data);
+    if (snapshot) {
+        setPlaylists(snapshot->playlists.value_or(QList<UserPlaylist>()));
+        setHiddenChannels(snapshot->hiddenChannels.value_or(QList<QString>()));
+        setHistory(std::move(snapshot->history));
+        setLiked(std::move(snapshot->liked));
+        setWatchLater(std::move(snapshot->watchLater));
+        setSubscriptions(std::move(snapshot->subscriptions));
+        setSearches(std::move(snapshot->searches));
+    } else if (library != Read::missing) {
+        m_libraryWritable = moveAside(libraryPath, QStringLiteral("library"));
+    }
+
+    const QString positionsPath = folder + u'/' + positionsFile;
+    const Read positions = readWhole(positionsPath, data);
+    std::optional<QHash<QString, double>> map;
+    if (positions == Read::ok)
+        map = decodePositions(data);
+    if (map)
+        m_positions = std::move(*map);
+    else if (positions != Read::missing)
+        m_positionsWritable = moveAside(positionsPath, QStringLiteral("positions"));
+}
+
+void LibraryStore::persist()
+{
+    if (!m_libraryWritable)
+        return;
+    Encoder::shared().write(dir() + u'/' + libraryFile, [s = snapshot()] { return encodeSnapshot(s); });
+}
+
+void LibraryStore::flushPositions(bool force)
+{
+    if (!m_positionsDirty)
+        return;
+    const QDateTime now = Clock::now();
+    if (!force && m_lastPositionsWrite) {
+        const qint64 elapsedMs = m_lastPositionsWrite->msecsTo(now);
+        // A wall clock set back counts as time passed, or positions would
+        // wait until it caught up again.
+        if (elapsedMs >= 0 && elapsedMs <= 10'000)
+            return;
+    }
+    m_positionsDirty = false;
+    m_lastPositionsWrite = now;
+    if (!m_positionsWritable)
+        return;
+    Encoder::shared().write(dir() + u'/' + positionsFile, [positions = m_positions] { return encodePositions(positions); });
+}
+
+void LibraryStore::waitForWrites()
+{
+    Encoder::shared().wait();
+    FileWriter::shared().drain();
+}
+
+void LibraryStore::flushOnQuit()
+{
+    flushPositions(true);
+    waitForWrites();
+}
+
+QUrl LibraryStore::exportBackup()
+{
+    const QByteArray bytes = encodeSnapshot(snapshot());
+    // Not the shared temporary folder: the backup holds the whole history.
+    const QString folder = dir() + QStringLiteral("/backups");
+    if (!QDir().mkpath(folder) || !QFile::setPermissions(folder, ownerOnly))
+        return {};
+    const QString name = QStringLiteral("Nimbelora-%1.json")
+                             .arg(Clock::now().toLocalTime().toString(QStringLiteral("yyyy-MM-dd")));
+    const QString path = folder + u'/' + name;
+    if (!FileWriter::writeNow(path, bytes))
+        return {};
+    QFile::setPermissions(path, ownerFile);
+    // Exports are handed on at once; keep only the newest in the folder.
+    const QStringList older = QDir(folder).entryList({QStringLiteral("Nimbelora-*.json")}, QDir::Files);
+    for (const QString &f : older)
+        if (f != name)
+            QFile::remove(folder + u'/' + f);
+    return QUrl::fromLocalFile(path);
+}
+
+bool LibraryStore::importBackup(const QByteArray &data)
+{
+    std::optional<Snapshot> s = decodeSnapshot(data);
+    if (!s)
+        return false;
+    setHistory(std::move(s->history));
+    setLiked(std::move(s->liked));
+    setWatchLater(std::move(s->watchLater));
+    setSubscriptions(std::move(s->subscriptions));
+    setSearches(std::move(s->searches));
+    setPlaylists(s->playlists.value_or(QList<UserPlaylist>()));
+    setHiddenChannels(s->hiddenChannels.value_or(QList<QString>()));
+    persist();
+    return true;
+}
