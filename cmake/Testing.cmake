@@ -12,5 +12,5 @@ function(nimbelora_test name)
   set_tests_properties(${name} PROPERTIES
     LABELS "${T_LAYER}"
     TIMEOUT 180
-    ENVIRONMENT "HOME=${home};QT_QPA_PLATFORM=offscreen;QT_QUICK_BACKEND=software;QTWEBENGINE_DISABLE_SANDBOX=1")
+    ENVIRONMENT "HOME=${home};QT_QPA_PLATFORM=offscreen;QT_QUICK_BACKEND=software;QTWEBENGINE_DISABLE_SANDBOX=1;NIMBELORA_AUDIO=null")
 endfunction()

@@ -1,0 +1,134 @@
+#pragma once
+#include "MediaEngine.h"
+#include <QElapsedTimer>
+#include <QHash>
+#include <QList>
+#include <atomic>
+#include <memory>
+
+class QNetworkAccessManager;
+struct mpv_handle;
+struct mpv_event;
+struct mpv_event_property;
+class QThread;
+
+// A MediaEngine on libmpv. Each engine is one mpv core with its own video
+// renderer, so several can play at once. The GUI thread never waits for mpv:
+// commands and property writes are asynchronous, state comes from observed
+// properties, and mpv's events are drained on the GUI thread after mpv's
+// wake-up callback.
+//
+// Video: the engine keeps one software render context for its whole life and
+// renders on a thread of its own into images that whichever surface holds
+// the engine shows. mpv allows one render context per core, fails a file that
+// starts without one, and drops the video of a file whose context goes away,
+// so the context cannot follow surfaces that come and go.
+class MpvEngine : public MediaEngine
+{
+    Q_OBJECT
+
+public:
+    explicit MpvEngine(QObject *parent = nullptr);
+    ~MpvEngine() override;
+
+    // False when mpv could not be created; every load then fails.
+    bool isAvailable() const { return m_mpv != nullptr; }
+
+    VideoFrame videoFrame() const override;
+
+    // One variant of an HLS master playlist.
+    struct Variant
+    {
+        double bandwidth = 0; // bits per second
+        QSize resolution;
+    };
+    // The variants a master playlist lists, in its order; none for anything
+    // else.
+    static QList<Variant> parseMasterPlaylist(const QByteArray &text);
+
+    struct FrameSlot;
+    class FrameRenderer;
+
+protected:
+    void doLoad(quint64 item, const QUrl &url, double startSeconds, bool play) override;
+    void doUnload() override;
+    void doSetPaused(bool paused) override;
+    void doSetSpeed(double speed) override;
+    void doSeek(quint64 seek, double seconds) override;
+    void doSetVolume(double volume) override;
+    void doSetMuted(bool muted) override;
+    void doSetWaitsToMinimizeStalling(bool waits) override;
+    void doSetVideoTargetSize(const QSize &pixels) override;
+    AccessLogEvent accessLogFigures() const override;
+
+private:
+    // What happened to a playlist entry before its load command answered.
+    struct EarlyNews
+    {
+        bool started = false;
+        bool loaded = false;
+        bool ended = false;
+        int endReason = 0;
+        int endError = 0;
+    };
+
+    static void wakeup(void *self);
+    void drainEvents();
+    void handleEvent(const mpv_event &event);
+    void handleReply(quint64 tag, int error, const void *data);
+    void handleProperty(quint64 id, const mpv_event_property &property);
+    void onStarted(qint64 entry);
+    void onLoaded();
+    void onEnded(qint64 entry, int reason, int error);
+    void onRestart();
+    void issueSeek(quint64 seek, double seconds);
+    void updateWaiting();
+    void resetItemTracking();
+    void clearFrame();
+    void fetchVariants() const;
+    void command(quint64 tag, std::initializer_list<QByteArray> args);
+    void setFlag(quint64 tag, const char *name, bool value);
+    void setDouble(quint64 tag, const char *name, double value);
+
+    mpv_handle *m_mpv = nullptr;
+    std::atomic<bool> m_wakePosted{false};
+    std::shared_ptr<FrameSlot> m_frames;
+    FrameRenderer *m_renderer = nullptr;
+    QThread *m_renderThread = nullptr;
+    std::atomic<bool> m_framePosted{false};
+
+    // The current item and its playlist entry.
+    quint64 m_item = 0;
+    qint64 m_entry = 0;
+    bool m_entryKnown = false;
+    qint64 m_startedEntry = 0;
+    bool m_fileActive = false;
+    bool m_fileLoaded = false;
+    QHash<qint64, EarlyNews> m_early;
+
+    // Seeks: one may wait for the file, one for its playback restart.
+    quint64 m_deferredSeek = 0;
+    double m_deferredTarget = 0;
+    quint64 m_seekAwaitingReply = 0;
+    quint64 m_seekAwaitingRestart = 0;
+    bool m_restartPending = false;
+    bool m_pausedForCache = false;
+    int m_pauseSetsInFlight = 0;
+
+    // Figures of the current item.
+    QElapsedTimer m_sinceLoaded;
+    double m_bytesReceived = 0;
+    qint64 m_inputRateAt = 0; // ms since loaded of the last input rate
+    double m_indicatedBitrate = 0;
+    QSize m_videoTrackSize;
+    // The variants of the item's HLS master playlist, read the first time
+    // the figures are asked for: mpv does not pass the announced bit rates on.
+    mutable QNetworkAccessManager *m_network = nullptr;
+    mutable bool m_variantsAsked = false;
+    QList<Variant> m_variants;
+    qint64 m_frameDrops = 0;
+    qint64 m_decoderDrops = 0;
+    qint64 m_stalls = 0;
+    qint64 m_width = 0;
+    qint64 m_height = 0;
+};

@@ -1,0 +1,192 @@
+#include "AudioSession.h"
+#include "QmlHarness.h"
+#include "RoutePicker.h"
+#include "VolumeController.h"
+#include <QSignalSpy>
+#include <QTest>
+#include <cmath>
+
+using Reason = AudioSession::RouteChangeReason;
+
+namespace {
+// "name" or "name=description", the list an engine reports.
+QList<AudioDevice> devices(const QStringList &specs)
+{
+    QList<AudioDevice> list;
+    for (const QString &s : specs) {
+        const qsizetype eq = s.indexOf('=');
+        list.append(eq < 0 ? AudioDevice{s, s.toUpper()} : AudioDevice{s.left(eq), s.mid(eq + 1)});
+    }
+    return list;
+}
+
+const QStringList kSpeakersAndHeadphones{"auto", "pipewire/speakers", "pipewire/headphones"};
+} // namespace
+
+class TestAudioSession : public QObject
+{
+    Q_OBJECT
+
+private:
+    static AudioSession &session() { return AudioSession::shared(); }
+
+private slots:
+    void init()
+    {
+        session().setAudioDevices({}, QString());
+        VolumeController::setApplier({});
+        RoutePicker::setChooser({});
+    }
+
+    void routeChangesWhenTheDeviceInUseGoes_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("afterCurrent");
+        QTest::addColumn<int>("unplugs");
+        const QString phones = "pipewire/headphones", speakers = "pipewire/speakers";
+        QTest::newRow("headphones in use unplugged")
+            << kSpeakersAndHeadphones << phones << QStringList{"auto", speakers} << phones << 1;
+        QTest::newRow("engine falls back in the same report")
+            << kSpeakersAndHeadphones << phones << QStringList{"auto", speakers} << "auto" << 1;
+        QTest::newRow("another device unplugged")
+            << kSpeakersAndHeadphones << speakers << QStringList{"auto", speakers} << speakers << 0;
+        QTest::newRow("a device plugged in")
+            << QStringList{"auto", speakers} << speakers << kSpeakersAndHeadphones << speakers << 0;
+        QTest::newRow("default output while devices go")
+            << kSpeakersAndHeadphones << "auto" << QStringList{"auto"} << "auto" << 0;
+        QTest::newRow("the user picks another device")
+            << kSpeakersAndHeadphones << phones << kSpeakersAndHeadphones << speakers << 0;
+        QTest::newRow("a device in use that was never listed")
+            << QStringList{"auto"} << phones << QStringList{"auto"} << phones << 0;
+        QTest::newRow("the first report")
+            << QStringList{} << QString() << kSpeakersAndHeadphones << phones << 0;
+    }
+
+    void routeChangesWhenTheDeviceInUseGoes()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QString, current);
+        QFETCH(QStringList, after);
+        QFETCH(QString, afterCurrent);
+        QFETCH(int, unplugs);
+        session().setAudioDevices(devices(before), current);
+        QSignalSpy route(&session(), &AudioSession::routeChanged);
+        session().setAudioDevices(devices(after), afterCurrent);
+        QCOMPARE(route.size(), unplugs);
+        for (const auto &args : route)
+            QCOMPARE(args.at(0).value<Reason>(), Reason::OldDeviceUnavailable);
+        QCOMPARE(quint32(Reason::OldDeviceUnavailable), 2u);
+        // Reported again, nothing new is lost.
+        session().setAudioDevices(devices(after), afterCurrent);
+        QCOMPARE(route.size(), unplugs);
+    }
+
+    void volumeIsClamped_data()
+    {
+        QTest::addColumn<double>("set");
+        QTest::addColumn<double>("applied");
+        QTest::newRow("half") << 0.5 << 0.5;
+        QTest::newRow("silent") << 0.0 << 0.0;
+        QTest::newRow("full") << 1.0 << 1.0;
+        QTest::newRow("above full") << 1.7 << 1.0;
+        QTest::newRow("below silent") << -0.2 << 0.0;
+        QTest::newRow("not a number") << qQNaN() << 0.0;
+        QTest::newRow("infinite") << qInf() << 1.0;
+        QTest::newRow("minus infinite") << -qInf() << 0.0;
+    }
+
+    void volumeIsClamped()
+    {
+        QFETCH(double, set);
+        QFETCH(double, applied);
+        QList<double> given;
+        VolumeController::setApplier([&given](double v) { given << v; });
+        VolumeController::set(set);
+        QCOMPARE(given, QList<double>{applied});
+        // The next gesture starts from what was set.
+        QCOMPARE(session().outputVolume(), applied);
+    }
+
+    void pickerListsTheSessionsDevices()
+    {
+        RoutePicker &picker = RoutePicker::shared();
+        QSignalSpy changed(&picker, &RoutePicker::devicesChanged);
+        session().setAudioDevices(devices({"auto=Autoselect device", "pipewire/bt=Auriculares BT", "alsa/raw="}), "auto");
+        QCOMPARE(changed.size(), 1);
+        const QVariantList rows = picker.devices();
+        QCOMPARE(rows.size(), 3);
+        const auto row = [&](int i, const char *key) { return rows.at(i).toMap().value(key); };
+        QCOMPARE(row(0, "title").toString(), RoutePicker::defaultTitle);
+        QCOMPARE(row(0, "current").toBool(), true);
+        QCOMPARE(row(1, "name").toString(), QStringLiteral("pipewire/bt"));
+        QCOMPARE(row(1, "title").toString(), QStringLiteral("Auriculares BT"));
+        QCOMPARE(row(1, "current").toBool(), false);
+        QCOMPARE(row(2, "title").toString(), QStringLiteral("alsa/raw"));
+        QVERIFY(!picker.isActive());
+
+        session().setAudioDevices(session().devices(), "pipewire/bt");
+        QVERIFY(picker.isActive());
+        QCOMPARE(picker.devices().at(1).toMap().value("current").toBool(), true);
+    }
+
+    void choosingGoesToTheEngine_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QStringList>("chosen");
+        QTest::newRow("listed") << "pipewire/bt" << QStringList{"pipewire/bt"};
+        QTest::newRow("back to the default") << "auto" << QStringList{"auto"};
+        QTest::newRow("not listed") << "pipewire/gone" << QStringList{};
+        QTest::newRow("empty") << "" << QStringList{};
+    }
+
+    void choosingGoesToTheEngine()
+    {
+        QFETCH(QString, device);
+        QFETCH(QStringList, chosen);
+        session().setAudioDevices(devices({"auto", "pipewire/bt"}), "auto");
+        QStringList got;
+        RoutePicker::setChooser([&got](const QString &d) { got << d; });
+        RoutePicker::shared().choose(device);
+        QCOMPARE(got, chosen);
+        // The mark moves only when the engine reports the new device.
+        QCOMPARE(RoutePicker::shared().currentDevice(), QStringLiteral("auto"));
+    }
+
+    void buttonTintsAndPicks()
+    {
+        session().setAudioDevices(devices({"auto=Autoselect device", "pipewire/bt=Auriculares BT"}), "auto");
+        QStringList got;
+        RoutePicker::setChooser([&got](const QString &d) { got << d; });
+        QmlHarness h;
+        QQuickItem *root = h.loadSource(R"(
+            import Nimbelora.Platform
+            import QtQuick
+            AirPlayButton { activeColor: "crimson" })");
+        QVERIFY2(root, qPrintable(h.errors()));
+        QQuickItem *icon = h.find("airPlayIcon");
+        QVERIFY(icon);
+        QCOMPARE(icon->property("color").value<QColor>(), QColor(Qt::white));
+
+        QVERIFY(h.click("airPlayArea"));
+        QObject *menu = root->findChild<QObject *>("airPlayMenu");
+        QVERIFY(menu);
+        QTRY_VERIFY(menu->property("opened").toBool());
+        QTRY_COMPARE(menu->property("count").toInt(), 2);
+        QQuickItem *bt = nullptr;
+        QTRY_VERIFY((bt = h.find("route_pipewire/bt")) || (bt = root->findChild<QQuickItem *>("route_pipewire/bt")));
+        QCOMPARE(bt->property("text").toString(), QStringLiteral("Auriculares BT"));
+        QVERIFY(h.click(bt));
+        QCOMPARE(got, QStringList{"pipewire/bt"});
+
+        // The engine switches: the button takes the active colour.
+        session().setAudioDevices(session().devices(), "pipewire/bt");
+        QCOMPARE(icon->property("color").value<QColor>(), QColor("crimson"));
+        session().setAudioDevices(session().devices(), "auto");
+        QCOMPARE(icon->property("color").value<QColor>(), QColor(Qt::white));
+    }
+};
+
+QTEST_MAIN(TestAudioSession)
+#include "tst_audiosession.moc"
