@@ -1,0 +1,355 @@
+#include "PlayerStore.h"
+
+#include "API.h"
+#include "Defaults.h"
+#include "ImageLoader.h"
+#include "LibraryStore.h"
+#include "Orientation.h"
+#include "Pref.h"
+
+#include <QCoroFuture>
+#include <QSet>
+#include <cmath>
+
+namespace {
+
+const QString kUnplayable = QStringLiteral("No se pudo reproducir este vídeo.");
+const QString kUnavailable = QStringLiteral("Este vídeo no está disponible.");
+
+QString describe(const std::exception &e)
+{
+    if (auto *api = dynamic_cast<const APIError *>(&e))
+        return api->description();
+    if (auto *transport = dynamic_cast<const TransportError *>(&e))
+        return transport->description();
+    if (auto *decoding = dynamic_cast<const DecodingError *>(&e))
+        return decoding->description();
+    return QString::fromUtf8(e.what());
+}
+
+// A request whose failure counts as no result.
+template<class T>
+QCoro::Task<std::optional<T>> attempt(QCoro::Task<T> task)
+{
+    try {
+        co_return co_await std::move(task);
+    } catch (...) {
+        co_return std::nullopt;
+    }
+}
+
+} // namespace
+
+void PlayerStore::play(const Video &video, std::optional<double> startAt, bool remember)
+{
+    if (startAt && !std::isfinite(*startAt))
+        startAt = 0.0;
+
+    // Same video, still loaded: only seek and show the full player.
+    if (m_current && m_current->id == video.id && m_player->hasItem()) {
+        if (startAt)
+            seek(*startAt);
+        expand();
+        return;
+    }
+
+    if (remember && m_current && m_current->id != video.id) {
+        if (m_playedStack.size() >= playedStackCap)
+            m_playedStack.removeFirst();
+        m_playedStack.append(*m_current);
+    }
+
+    cancelMeta();
+    cancelCountdown();
+
+    setCurrent(video);
+    setDetail(std::nullopt);
+    setRelated({});
+    setSegments({});
+    m_cues.clear();
+    setCaptionTracks({});
+    setActiveCaption(std::nullopt);
+    setCaptionText(std::nullopt);
+    setLoopA(std::nullopt);
+    setLoopB(std::nullopt);
+    m_lastSkip = -100;
+    m_lastPublish = -10;
+    setErrorMessage(std::nullopt);
+    m_usingLegacy = false;
+    setActiveQuality(requestedQuality());
+    setCurrentTime(0);
+    setDuration(double(video.duration));
+    m_artwork = QImage();
+    setComments({});
+    setCommentsState(LoadState::idle());
+    setChannelAvatar(std::nullopt);
+
+    expand();
+
+    if (m_library)
+        m_library->addToHistory(video);
+    if (m_library && !Defaults::shared().boolValue(Pref::incognito) && m_library->onSync)
+        m_library->onSync(SyncEvent::watched(video.id));
+
+    double start = 0;
+    if (startAt) {
+        start = *startAt;
+    } else if (Defaults::shared().intValue(Pref::resumeMode) == 0 && m_library) {
+        const double saved = m_library->position(video.id);
+        if (saved > resumeMinimum && saved < double(video.duration) - resumeTailGap)
+            start = saved;
+    }
+
+    load(API::shared().hlsURL(video.id, m_activeQuality), start, true);
+    loadArtwork(video.id);
+    updateNowPlaying();
+    startMeta(video.id);
+}
+
+void PlayerStore::expand()
+{
+    if (m_expanded)
+        return;
+    setExpanded(true);
+    Orientation::set(Orientation::AllButUpsideDown);
+}
+
+qint64 PlayerStore::requestedQuality() const
+{
+    if (m_audioOnly)
+        return audioOnlyQuality;
+    const qint64 quality = Defaults::shared().intValue(Pref::quality);
+    const qint64 cap = Defaults::shared().intValue(Pref::cellularCap);
+    if (m_onCellular && cap >= 1)
+        return quality == 0 ? cap : std::min(quality, cap);
+    return quality;
+}
+
+// The engine starts the item at the start time itself, so playback begins
+// there and no earlier play-head time ever reaches the clock.
+void PlayerStore::load(const QUrl &url, double startAt, bool play)
+{
+    const double start = startAt > startSeekMinimum ? startAt : 0.0;
+    m_player->setWaitsToMinimizeStalling(false);
+    if (play)
+        m_player->setDefaultRate(m_speed);
+    m_itemSub = ItemWatch{0, startAt, play, false, false};
+    const quint64 item = m_player->load(url, start, play);
+    m_itemSub.item = item;
+    m_itemSub.active = true;
+    m_startLanding = start > 0 ? std::optional<double>(start) : std::nullopt;
+    m_player->setMuted(m_muted);
+}
+
+void PlayerStore::onItemReady(quint64 item)
+{
+    if (!m_itemSub.active || m_itemSub.item != item || m_itemSub.settled)
+        return;
+    m_itemSub.settled = true;
+    if (m_itemSub.play) {
+        m_player->setDefaultRate(m_speed);
+        m_player->playImmediately(m_speed);
+    }
+}
+
+void PlayerStore::onItemFailed(quint64 item)
+{
+    if (!m_itemSub.active || m_itemSub.item != item || m_itemSub.settled)
+        return;
+    m_itemSub.settled = true;
+    if (!m_usingLegacy) {
+        if (!m_current)
+            return;
+        m_usingLegacy = true;
+        setActiveQuality(legacyQuality);
+        const ItemWatch failed = m_itemSub;
+        load(API::shared().streamURL(m_current->id), failed.startAt, failed.play);
+        return;
+    }
+    if (!m_errorMessage)
+        setErrorMessage(kUnplayable);
+}
+
+void PlayerStore::fallbackToLegacy()
+{
+    if (!m_current || m_usingLegacy)
+        return;
+    m_usingLegacy = true;
+    setActiveQuality(legacyQuality);
+    const double t = m_player->currentTime();
+    const bool playing = m_player->timeControlStatus() != MediaEngine::TimeControlStatus::Paused;
+    load(API::shared().streamURL(m_current->id), std::isfinite(t) ? t : 0.0, playing);
+}
+
+void PlayerStore::startMeta(const QString &id)
+{
+    cancelMeta();
+    loadMeta(id, m_metaTask);
+}
+
+// API requests cannot be aborted, so a cancelled load treats every reply
+// that comes after its cancellation as a failed request.
+QCoro::Task<> PlayerStore::loadMeta(QString id, quint64 generation)
+{
+    QPointer<PlayerStore> self(this);
+    auto cancelled = [&] { return !self || generation != m_metaTask; };
+
+    auto relatedTask = attempt(API::shared().related(id));
+    auto sponsorTask = attempt(API::shared().sponsor(id));
+
+    std::optional<VideoDetail> fast = co_await attempt(API::shared().video(id, true));
+    if (cancelled())
+        co_return;
+    if (fast && isCurrent(id) && !m_detail)
+        applyDetail(*fast, id);
+
+    std::optional<VideoDetail> full = co_await attempt(API::shared().video(id, false));
+    if (cancelled() || !isCurrent(id))
+        co_return;
+    if (full)
+        applyDetail(*full, id);
+
+    std::optional<QList<Video>> related = co_await std::move(relatedTask);
+    std::optional<QList<SponsorSegment>> sponsor = co_await std::move(sponsorTask);
+    if (cancelled() || !isCurrent(id))
+        co_return;
+
+    setRelated(related.value_or(QList<Video>()));
+
+    const QStringList pieces = Defaults::shared().stringValue(Pref::sponsorCats).split(u',', Qt::SkipEmptyParts);
+    const QSet<QString> categories(pieces.cbegin(), pieces.cend());
+    QList<SponsorSegment> kept;
+    for (const SponsorSegment &s : sponsor.value_or(QList<SponsorSegment>()))
+        if (categories.contains(s.category))
+            kept.append(s);
+    setSegments(std::move(kept));
+
+    const std::optional<VideoDetail> &source = full ? full : m_detail;
+    if (source && source->channelId)
+        loadChannelAvatar(*source->channelId, id);
+
+    loadComments(id, QStringLiteral("top"));
+}
+
+void PlayerStore::applyDetail(const VideoDetail &d, const QString &id)
+{
+    Q_UNUSED(id);
+    setDetail(d);
+    if (d.duration > 0)
+        setDuration(double(d.duration));
+
+    if (m_current && m_current->title == placeholderTitle) {
+        // An in-place change of the current video always notifies.
+        m_current->title = d.title;
+        m_current->channel = d.channel;
+        m_current->channelId = d.channelId;
+        m_current->duration = d.duration;
+        emit currentChanged();
+        if (m_library)
+            m_library->addToHistory(*m_current);
+        updateNowPlaying();
+    }
+
+    if (!d.canPlay) {
+        // Nothing may start this video now: neither the pending ready status
+        // nor a fallback of this load.
+        m_player->pause();
+        m_itemSub.play = false;
+        setErrorMessage(kUnavailable);
+        return;
+    }
+
+    if (d.hls && !*d.hls && !m_usingLegacy)
+        fallbackToLegacy();
+
+    const QList<CaptionTrack> tracks = d.captions.value_or(QList<CaptionTrack>());
+    if (!tracks.isEmpty()) {
+        setCaptionTracks(tracks);
+        if (Defaults::shared().boolValue(Pref::captions))
+            autoSelectCaption();
+    }
+}
+
+void PlayerStore::loadComments(const QString &id, const QString &sort)
+{
+    setCommentsState(LoadState::loading());
+    runComments(id, sort);
+}
+
+QCoro::Task<> PlayerStore::runComments(QString id, QString sort)
+{
+    QPointer<PlayerStore> self(this);
+    try {
+        QList<Comment> list = co_await API::shared().comments(id, sort);
+        if (!self || !isCurrent(id))
+            co_return;
+        setComments(std::move(list));
+        setCommentsState(LoadState::loaded());
+    } catch (const std::exception &e) {
+        if (self && isCurrent(id))
+            setCommentsState(LoadState::failed(describe(e)));
+    }
+}
+
+QCoro::Task<> PlayerStore::loadChannelAvatar(QString channelId, QString id)
+{
+    QPointer<PlayerStore> self(this);
+    std::optional<ChannelInfo> info = co_await attempt(API::shared().channel(channelId, 0, QStringLiteral("videos")));
+    if (!info || !self || !isCurrent(id))
+        co_return;
+    setChannelAvatar(info->avatar);
+    if (m_library)
+        m_library->updateAvatar(channelId, info->avatar);
+}
+
+QCoro::Task<> PlayerStore::loadArtwork(QString id)
+{
+    QPointer<PlayerStore> self(this);
+    const QImage image = co_await ImageLoader::shared().first(ImageLoader::thumbURLs(id));
+    if (image.isNull() || !self || !isCurrent(id))
+        co_return;
+    m_artwork = image;
+    updateNowPlaying();
+}
+
+void PlayerStore::retry()
+{
+    if (!m_current)
+        return;
+    const double start = m_currentTime;
+    setErrorMessage(std::nullopt);
+    cancelMeta();
+    m_usingLegacy = false;
+    setActiveQuality(requestedQuality());
+    load(API::shared().hlsURL(m_current->id, m_activeQuality), start, true);
+    startMeta(m_current->id);
+}
+
+void PlayerStore::stop()
+{
+    cancelMeta();
+    cancelCountdown();
+    m_player->pause();
+    m_player->unload();
+    m_itemSub.active = false;
+    m_startLanding.reset();
+
+    setCurrent(std::nullopt);
+    setDetail(std::nullopt);
+    setRelated({});
+    setComments({});
+    setCommentsState(LoadState::idle());
+    setChannelAvatar(std::nullopt);
+    setCaptionText(std::nullopt);
+    m_cues.clear();
+    setLoopA(std::nullopt);
+    setLoopB(std::nullopt);
+    setErrorMessage(std::nullopt);
+
+    clearNowPlaying();
+
+    if (m_expanded) {
+        setExpanded(false);
+        Orientation::set(Orientation::Portrait);
+    }
+}

@@ -1,0 +1,167 @@
+// End to end: the player store with real mpv (no sound device, no window)
+// against the in-process development backend and its real media.
+#include "API.h"
+#include "Defaults.h"
+#include "FaultSwitches.h"
+#include "Fixtures.h"
+#include "LibraryStore.h"
+#include "MpvEngine.h"
+#include "PlayerStore.h"
+#include "Pref.h"
+#include "TestBackend.h"
+#include "TestDirs.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrlQuery>
+
+#include <memory>
+
+namespace {
+
+constexpr int kLong = 30000; // generous: the machine may be busy
+
+Video toVideo(const FxVideo &f)
+{
+    Video v;
+    v.id = f.id;
+    v.title = f.title;
+    v.channel = QStringLiteral("Canal");
+    v.duration = f.duration;
+    return v;
+}
+
+struct Rig
+{
+    QList<double> ticks; // outlives the engine
+    MpvEngine *engine = new MpvEngine;
+    PlayerStore store{engine};
+    std::unique_ptr<LibraryStore> library = std::make_unique<LibraryStore>();
+
+    Rig()
+    {
+        store.setWaits({300, 50});
+        store.attach(library.get());
+        QObject::connect(engine, &MediaEngine::periodicTime, [this](double t) { ticks << t; });
+    }
+    bool playingPast(double t)
+    {
+        return QTest::qWaitFor([&] { return store.isPlaying() && !store.isBuffering() && store.currentTime() > t; },
+                               kLong);
+    }
+};
+
+} // namespace
+
+class TestPlayerStoreMpv : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestBackend backend;
+    QList<FxVideo> playable;
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("NIMBELORA_AUDIO", "null");
+        TestDirs::isolate();
+        QVERIFY(backend.isRunning());
+        QVERIFY2(backend.prepareMedia(), qPrintable(backend.error()));
+        API::shared().setBaseUrl(QUrl(backend.origin()));
+        Pref::registerDefaults();
+        for (const FxVideo &v : backend.fixtures().videos())
+            if (v.canPlay && v.hls && !v.isShort && !v.live && v.duration > 60)
+                playable << v;
+        QVERIFY(playable.size() >= 4);
+        if (!MpvEngine().isAvailable())
+            QSKIP("mpv is not available");
+    }
+
+    void init()
+    {
+        LibraryStore::waitForWrites();
+        QDir(TestDirs::dataDir()).removeRecursively();
+        Defaults::useMemory();
+        Defaults::shared().setValue(Pref::skipSponsors, false);
+        backend.clearFaults();
+    }
+
+    void cleanup() { LibraryStore::waitForWrites(); }
+
+    void playsHlsAtTheRequestedQuality()
+    {
+        Defaults::shared().setValue(Pref::quality, 360);
+        Rig rig;
+        const FxVideo &f = playable.at(0);
+        const qint64 mark = backend.requests().lastSeq();
+        rig.store.play(toVideo(f), std::nullopt, true);
+        QVERIFY(rig.playingPast(1.0));
+        QVERIFY(!rig.store.usingLegacy());
+        QCOMPARE(rig.store.activeQuality(), 360);
+        QCOMPARE(rig.engine->presentationSize(), QSize(640, 360));
+        bool master = false, variant = false;
+        for (const RequestRecord &r : backend.requests().since(mark)) {
+            if (r.path == QStringLiteral("/api/hls/%1/master.m3u8").arg(f.id))
+                master = master || QUrlQuery(r.rawQuery).queryItemValue(QStringLiteral("q")) == QStringLiteral("360");
+            variant = variant || r.path.startsWith(QStringLiteral("/api/hls/%1/360/").arg(f.id));
+            QVERIFY2(!r.path.startsWith(QStringLiteral("/api/hls/%1/720/").arg(f.id)), qPrintable(r.line()));
+        }
+        QVERIFY(master);
+        QVERIFY(variant);
+        // The clock corrects the listed length to the media's.
+        QVERIFY(std::abs(rig.store.duration() - 16.0) < 0.5);
+    }
+
+    void startsAtAnExactTime()
+    {
+        Rig rig;
+        rig.store.play(toVideo(playable.at(1)), 6.0, true);
+        QVERIFY(rig.playingPast(6.5));
+        QVERIFY(!rig.ticks.isEmpty());
+        for (double t : std::as_const(rig.ticks))
+            QVERIFY2(t >= 5.99, qPrintable(QString::number(t)));
+        QVERIFY2(rig.ticks.first() < 6.3, qPrintable(QString::number(rig.ticks.first())));
+    }
+
+    void fallsBackToTheProgressiveStream()
+    {
+        const FxVideo &f = playable.at(2);
+        FaultRule missing;
+        missing.pathPrefix = QStringLiteral("/api/hls/") + f.id;
+        missing.missing = FaultRule::Missing::Hls;
+        backend.addFault(missing);
+        Rig rig;
+        rig.store.play(toVideo(f), 3.0, true);
+        QVERIFY(rig.playingPast(3.5));
+        QVERIFY(rig.store.usingLegacy());
+        QCOMPARE(rig.store.activeQuality(), 360);
+        QVERIFY(rig.engine->itemUrl().path().startsWith(QStringLiteral("/api/stream/")));
+        QVERIFY(!rig.store.errorMessage());
+        QVERIFY(backend.requests().last(QStringLiteral("/api/stream/") + f.id));
+    }
+
+    void endsAndPlaysTheNext()
+    {
+        Defaults::shared().setValue(Pref::autoplay, true);
+        Defaults::shared().setValue(Pref::countdown, true);
+        Rig rig;
+        const Video first = toVideo(playable.at(3));
+        rig.library->setPosition(first.id, 5.0);
+        rig.store.play(first, 12.0, true);
+        QVERIFY(QTest::qWaitFor([&] { return !rig.store.related().isEmpty(); }, kLong));
+        const std::optional<Video> candidate = rig.store.nextCandidate();
+        QVERIFY(candidate);
+        QSignalSpy countdown(&rig.store, &PlayerStore::countdownChanged);
+        QVERIFY(QTest::qWaitFor([&] { return rig.store.current() && rig.store.current()->id != first.id; }, kLong));
+        QCOMPARE(rig.store.current()->id, candidate->id);
+        QVERIFY(countdown.size() >= 6); // 5 … 0
+        QCOMPARE(rig.store.playedStack().last().id, first.id);
+        QCOMPARE(rig.library->position(first.id), 0.0); // finished: forgotten
+        QVERIFY(rig.engine->itemUrl().path().contains(candidate->id));
+    }
+};
+
+QTEST_MAIN(TestPlayerStoreMpv)
+#include "tst_playerstore_mpv.moc"

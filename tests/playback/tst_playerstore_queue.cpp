@@ -1,0 +1,342 @@
+// The player store's queue and the end of a video on the scripted engine:
+// the next candidate, queue editing, autoplay with the up-next countdown,
+// loop and the end-of-video sleep timer, and the toast's timing.
+#include "API.h"
+#include "Defaults.h"
+#include "Haptics.h"
+#include "LibraryStore.h"
+#include "PlayerStore.h"
+#include "Pref.h"
+#include "SimulatedEngine.h"
+#include "TestBackend.h"
+#include "TestDirs.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+class PlayerStoreProbe
+{
+public:
+    static void setRelated(PlayerStore &s, QList<Video> v) { s.setRelated(std::move(v)); }
+};
+
+namespace {
+
+using Probe = PlayerStoreProbe;
+
+Video makeVideo(const QString &id, const QString &channel = QStringLiteral("Canal"))
+{
+    Video v;
+    v.id = id;
+    v.title = QStringLiteral("Vídeo ") + id;
+    v.channel = channel;
+    v.duration = 600;
+    return v;
+}
+
+QStringList ids(const QList<Video> &list)
+{
+    QStringList out;
+    for (const Video &v : list)
+        out << v.id;
+    return out;
+}
+
+struct Rig
+{
+    SimulatedEngine *engine = new SimulatedEngine;
+    PlayerStore store{engine};
+    std::unique_ptr<LibraryStore> library = std::make_unique<LibraryStore>();
+
+    explicit Rig(PlayerStore::Waits waits = {200, 20})
+    {
+        store.setWaits(waits);
+        store.attach(library.get());
+    }
+    // Plays `id` and waits for its (failing) metadata load to end, so the
+    // test's related list stays as set.
+    bool start(const QString &id)
+    {
+        store.play(makeVideo(id), std::nullopt, true);
+        engine->makeReady(600);
+        return QTest::qWaitFor([&] { return store.commentsState().isFailed(); }, 8000);
+    }
+    // The store hears of the end after the engine has stopped.
+    void finish()
+    {
+        engine->end();
+        QCoreApplication::processEvents();
+    }
+    QString currentId() const { return store.current() ? store.current()->id : QString(); }
+};
+
+} // namespace
+
+class TestPlayerStoreQueue : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestBackend backend;
+
+private slots:
+    void initTestCase()
+    {
+        TestDirs::isolate();
+        QVERIFY(backend.isRunning());
+        API::shared().setBaseUrl(QUrl(backend.origin()));
+        Pref::registerDefaults();
+    }
+
+    void init()
+    {
+        LibraryStore::waitForWrites();
+        QDir(TestDirs::dataDir()).removeRecursively();
+        Defaults::useMemory();
+        Haptics::shared().clear();
+    }
+
+    void cleanup() { LibraryStore::waitForWrites(); }
+
+    // related: ids; "*" marks watched, "!" a hidden channel.
+    void nextCandidate_data()
+    {
+        QTest::addColumn<QStringList>("related");
+        QTest::addColumn<QStringList>("queue");
+        QTest::addColumn<bool>("withLibrary");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("first unwatched, unhidden") << QStringList{"cur", "*b", "!c", "d"} << QStringList{} << true << "d";
+        QTest::newRow("all watched: first other") << QStringList{"cur", "*b"} << QStringList{} << true << "b";
+        QTest::newRow("only the current") << QStringList{"cur"} << QStringList{} << true << "";
+        QTest::newRow("hidden only") << QStringList{"!c"} << QStringList{} << true << "";
+        QTest::newRow("queue first") << QStringList{"d"} << QStringList{"q1", "q2"} << true << "q1";
+        QTest::newRow("library gone") << QStringList{"cur", "*b", "!c"} << QStringList{} << false << "b";
+    }
+
+    void nextCandidate()
+    {
+        QFETCH(QStringList, related);
+        QFETCH(QStringList, queue);
+        QFETCH(bool, withLibrary);
+        QFETCH(QString, expected);
+        Rig rig;
+        rig.library->hideChannel(QStringLiteral("Oculto"));
+        QList<Video> list;
+        for (QString id : related) {
+            const bool watched = id.startsWith(u'*');
+            const bool hidden = id.startsWith(u'!');
+            if (watched || hidden)
+                id = id.mid(1);
+            const Video v = makeVideo(id, hidden ? QStringLiteral("Oculto") : QStringLiteral("Canal"));
+            if (watched)
+                rig.library->addToHistory(v);
+            list << v;
+        }
+        QVERIFY(rig.start(QStringLiteral("cur")));
+        Probe::setRelated(rig.store, list);
+        QList<Video> q;
+        for (const QString &id : queue)
+            q << makeVideo(id);
+        rig.store.setQueue(q);
+        if (!withLibrary)
+            rig.library.reset();
+        const std::optional<Video> next = rig.store.nextCandidate();
+        QCOMPARE(next ? next->id : QString(), expected);
+    }
+
+    void enqueue()
+    {
+        Rig rig;
+        QVERIFY(rig.start(QStringLiteral("cur")));
+        QSignalSpy toast(&rig.store, &PlayerStore::toastChanged);
+        rig.store.enqueue(makeVideo(QStringLiteral("cur")));
+        QVERIFY(rig.store.queue().isEmpty());
+        rig.store.enqueue(makeVideo(QStringLiteral("a")));
+        rig.store.enqueue(makeVideo(QStringLiteral("b")));
+        QCOMPARE(rig.store.toast(), std::optional<QString>(QStringLiteral("Añadido a la cola")));
+        QCOMPARE(Haptics::shared().given().size(), 2);
+        rig.store.enqueue(makeVideo(QStringLiteral("a")));
+        QCOMPARE(ids(rig.store.queue()), (QStringList{"a", "b"}));
+        QCOMPARE(Haptics::shared().given().size(), 2); // duplicates are silent
+
+        rig.store.playAfterCurrent(makeVideo(QStringLiteral("b")));
+        QCOMPARE(ids(rig.store.queue()), (QStringList{"b", "a"}));
+        QCOMPARE(rig.store.toast(), std::optional<QString>(QStringLiteral("Se reproducirá a continuación")));
+        rig.store.playAfterCurrent(makeVideo(QStringLiteral("cur")));
+        QCOMPARE(ids(rig.store.queue()), (QStringList{"cur", "b", "a"}));
+
+        Defaults::shared().setValue(Pref::haptics, false);
+        rig.store.enqueue(makeVideo(QStringLiteral("c")));
+        QCOMPARE(Haptics::shared().given().size(), 4);
+    }
+
+    // The head of the queue plays next; when it is the current video it only
+    // opens the full player again.
+    void playNextTakesTheHead()
+    {
+        Rig rig;
+        QVERIFY(rig.start(QStringLiteral("cur")));
+        rig.store.setQueue({makeVideo(QStringLiteral("cur")), makeVideo(QStringLiteral("a"))});
+        rig.store.setExpanded(false);
+        rig.engine->clearRecord();
+        rig.store.playNext();
+        QCOMPARE(rig.currentId(), QStringLiteral("cur"));
+        QVERIFY(rig.engine->loads().isEmpty());
+        QVERIFY(rig.store.expanded());
+        QCOMPARE(ids(rig.store.queue()), QStringList{"a"});
+        rig.store.playNext();
+        QCOMPARE(rig.currentId(), QStringLiteral("a"));
+        QVERIFY(rig.store.queue().isEmpty());
+        QCOMPARE(rig.store.playedStack().last().id, QStringLiteral("cur"));
+        rig.store.playNext(); // nothing related, nothing queued
+        QCOMPARE(rig.currentId(), QStringLiteral("a"));
+    }
+
+    void endOfVideo_data()
+    {
+        QTest::addColumn<bool>("autoplay");
+        QTest::addColumn<bool>("countdown");
+        QTest::addColumn<QStringList>("queue");
+        QTest::addColumn<bool>("counts");
+        QTest::addColumn<QString>("next"); // "" nothing plays
+        QTest::newRow("autoplay with countdown") << true << true << QStringList{} << true << "rel";
+        QTest::newRow("autoplay at once") << true << false << QStringList{} << false << "rel";
+        QTest::newRow("autoplay off") << false << true << QStringList{} << false << "";
+        QTest::newRow("queue plays at once") << false << true << QStringList{"q"} << false << "q";
+    }
+
+    void endOfVideo()
+    {
+        QFETCH(bool, autoplay);
+        QFETCH(bool, countdown);
+        QFETCH(QStringList, queue);
+        QFETCH(bool, counts);
+        QFETCH(QString, next);
+        Defaults::shared().setValue(Pref::autoplay, autoplay);
+        Defaults::shared().setValue(Pref::countdown, countdown);
+        Rig rig;
+        const QString id = QStringLiteral("ending");
+        rig.library->setPosition(id, 300);
+        QVERIFY(rig.start(id));
+        Probe::setRelated(rig.store, {makeVideo(QStringLiteral("rel"))});
+        QList<Video> q;
+        for (const QString &v : queue)
+            q << makeVideo(v);
+        rig.store.setQueue(q);
+
+        QList<qint64> shown;
+        connect(&rig.store, &PlayerStore::countdownChanged, this, [&] { shown << rig.store.countdown(); });
+        rig.finish();
+        QCOMPARE(rig.library->position(id), 0.0); // forgotten
+        if (counts) {
+            QCOMPARE(rig.store.upNext()->id, QStringLiteral("rel"));
+            QCOMPARE(rig.currentId(), id);
+            QVERIFY(QTest::qWaitFor([&] { return rig.currentId() != id; }, 3000));
+            QCOMPARE(shown, (QList<qint64>{5, 4, 3, 2, 1, 0}));
+            QVERIFY(!rig.store.upNext());
+        } else {
+            QVERIFY(!rig.store.upNext());
+        }
+        QCOMPARE(rig.currentId(), next.isEmpty() ? id : next);
+    }
+
+    void closingTheCountdownStopsIt()
+    {
+        Defaults::shared().setValue(Pref::countdown, true);
+        Rig rig({200, 40});
+        QVERIFY(rig.start(QStringLiteral("cur")));
+        Probe::setRelated(rig.store, {makeVideo(QStringLiteral("rel"))});
+        rig.finish();
+        QVERIFY(QTest::qWaitFor([&] { return rig.store.countdown() == 3; }, 2000));
+        rig.store.cancelCountdown();
+        QVERIFY(!rig.store.upNext());
+        QCOMPARE(rig.store.countdown(), 0);
+        QTest::qWait(400);
+        QCOMPARE(rig.currentId(), QStringLiteral("cur"));
+    }
+
+    // A video queued during the countdown plays instead of the card's one.
+    void countdownChoosesAfresh()
+    {
+        Defaults::shared().setValue(Pref::countdown, true);
+        Rig rig;
+        QVERIFY(rig.start(QStringLiteral("cur")));
+        Probe::setRelated(rig.store, {makeVideo(QStringLiteral("rel"))});
+        rig.finish();
+        rig.store.enqueue(makeVideo(QStringLiteral("late")));
+        QVERIFY(QTest::qWaitFor([&] { return rig.currentId() != QStringLiteral("cur"); }, 3000));
+        QCOMPARE(rig.currentId(), QStringLiteral("late"));
+    }
+
+    void loopRestarts()
+    {
+        Rig rig;
+        const QString id = QStringLiteral("again");
+        rig.library->setPosition(id, 300);
+        QVERIFY(rig.start(id));
+        Probe::setRelated(rig.store, {makeVideo(QStringLiteral("rel"))});
+        rig.store.setLoop(true);
+        rig.engine->clearRecord();
+        rig.finish();
+        QCOMPARE(rig.engine->seeks().size(), 1);
+        QCOMPARE(rig.engine->seeks().first().target, 0.0);
+        QVERIFY(rig.store.isPlaying());
+        QCOMPARE(rig.currentId(), id);
+        QVERIFY(rig.library->position(id) > 0); // not forgotten
+    }
+
+    void sleepAtEndStopsThere()
+    {
+        Rig rig;
+        QVERIFY(rig.start(QStringLiteral("cur")));
+        Probe::setRelated(rig.store, {makeVideo(QStringLiteral("rel"))});
+        rig.store.setQueue({makeVideo(QStringLiteral("q"))});
+        rig.store.setSleep(QVariant(), true);
+        rig.store.setSleep(30, false); // the two choices exclude each other
+        QVERIFY(!rig.store.sleepAtEnd());
+        rig.store.setSleep(QVariant(), true);
+        QVERIFY(!rig.store.sleepEndsAt());
+        QCOMPARE(rig.store.toast(), std::optional<QString>(QStringLiteral("Se pausará al terminar")));
+        rig.finish();
+        QVERIFY(!rig.store.sleepAtEnd());
+        QCOMPARE(rig.store.toast(), std::optional<QString>(QStringLiteral("Temporizador: pausado")));
+        QCOMPARE(rig.currentId(), QStringLiteral("cur"));
+        QCOMPARE(ids(rig.store.queue()), QStringList{"q"});
+        QVERIFY(!rig.store.isPlaying());
+    }
+
+    // The end of an item the store has already replaced is not the end of
+    // the current video.
+    void staleEndIsIgnored()
+    {
+        Defaults::shared().setValue(Pref::countdown, false);
+        Rig rig;
+        QVERIFY(rig.start(QStringLiteral("cur")));
+        Probe::setRelated(rig.store, {makeVideo(QStringLiteral("rel"))});
+        const quint64 old = rig.engine->currentItem();
+        emit rig.engine->itemEnded(old + 100);
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.currentId(), QStringLiteral("cur"));
+    }
+
+    // A newer toast stays its full time; an older timer never clears it.
+    void toastTiming()
+    {
+        Rig rig({300, 20});
+        QElapsedTimer clock;
+        clock.start();
+        rig.store.showToast(QStringLiteral("uno"));
+        QTest::qWait(150);
+        rig.store.showToast(QStringLiteral("dos"));
+        const qint64 second = clock.elapsed();
+        QVERIFY(QTest::qWaitFor([&] { return !rig.store.toast(); }, 2000));
+        QVERIFY2(clock.elapsed() - second >= 290, qPrintable(QString::number(clock.elapsed() - second)));
+    }
+};
+
+QTEST_MAIN(TestPlayerStoreQueue)
+#include "tst_playerstore_queue.moc"
