@@ -1,10 +1,5 @@
-#include "Platform.h"
-#include "RemoteImageProvider.h"
-#include <QGuiApplication>
-#include <QQmlApplicationEngine>
+#include "NimbeloraApp.h"
 #include <QtQml/qqmlextensionplugin.h>
-#include <QtWebEngineQuick/qtwebenginequickglobal.h>
-#include <unistd.h>
 
 Q_IMPORT_QML_PLUGIN(Nimbelora_PlatformPlugin)
 Q_IMPORT_QML_PLUGIN(Nimbelora_FoundationPlugin)
@@ -15,23 +10,9 @@ Q_IMPORT_QML_PLUGIN(Nimbelora_PlayerPlugin)
 Q_IMPORT_QML_PLUGIN(Nimbelora_ShortsPlugin)
 Q_IMPORT_QML_PLUGIN(Nimbelora_ScreensPlugin)
 Q_IMPORT_QML_PLUGIN(Nimbelora_SettingsPlugin)
+Q_IMPORT_QML_PLUGIN(Nimbelora_AppPlugin)
 
 int main(int argc, char *argv[])
 {
-    // Chromium refuses its sandbox as root; the sign-in page is the only web content.
-    if (geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setOrganizationName(QStringLiteral("Nimbelora"));
-    QCoreApplication::setApplicationName(QStringLiteral("Nimbelora"));
-    QtWebEngineQuick::initialize();
-    QGuiApplication app(argc, argv);
-
-    QQmlApplicationEngine engine;
-    engine.addImportPath(QStringLiteral("qrc:/"));
-    installPlatform(engine);
-    engine.addImageProvider(RemoteImageProvider::name, new RemoteImageProvider);
-    QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &app,
-                     [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
-    engine.load(QUrl(QStringLiteral("qrc:/Nimbelora/App/qml/AppWindow.qml")));
-    return app.exec();
+    return NimbeloraApp::main(argc, argv);
 }

@@ -12,6 +12,7 @@
 #include "Cue.h"
 #include "HistoryEntry.h"
 #include "Json.h"
+#include "LibraryRoute.h"
 #include "LoadState.h"
 #include "Release.h"
 #include "SessionResponse.h"

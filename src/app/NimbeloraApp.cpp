@@ -1,0 +1,172 @@
+#include "NimbeloraApp.h"
+
+#include "API.h"
+#include "Defaults.h"
+#include "Keychain.h"
+#include "MpvEngine.h"
+#include "Orientation.h"
+#include "Palette.h"
+#include "Platform.h"
+#include "Pref.h"
+#include "RemoteImageProvider.h"
+#include "UrlInbox.h"
+#include "WebSignIn.h"
+#include "YouTubeLink.h"
+
+#include <QGuiApplication>
+#include <QQmlApplicationEngine>
+#include <QQuickWindow>
+#include <QtWebEngineQuick/qtwebenginequickglobal.h>
+#include <unistd.h>
+
+NimbeloraApp::NimbeloraApp(QObject *parent) : NimbeloraApp(Services{}, parent) {}
+
+NimbeloraApp::NimbeloraApp(Services services, QObject *parent) : QObject(parent)
+{
+    // The order is part of the contract: the library reads its files and
+    // the account store restores the session while they are made.
+    m_player = new PlayerStore(services.engine ? services.engine : new MpvEngine, this);
+    m_library = new LibraryStore(this);
+    m_router = new Router(this);
+    m_auth = services.keychain || services.web
+                 ? new AuthStore(services.keychain ? *services.keychain : Keychain::shared(),
+                                 services.web ? *services.web : WebSignIn::shared(), this)
+                 : new AuthStore(this);
+    m_avatars = new AvatarStore(this);
+
+    readTheme();
+    connect(&Defaults::shared(), &Defaults::changed, this, [this](const QString &key) {
+        if (key == Pref::theme)
+            readTheme();
+    });
+    Pref::registerDefaults();
+}
+
+NimbeloraApp::~NimbeloraApp()
+{
+    // Events raised while the stores go away have nowhere to go.
+    m_library->onSync = nullptr;
+}
+
+void NimbeloraApp::readTheme()
+{
+    const qint64 value = Defaults::shared().intValue(Pref::theme);
+    const int theme = value == 1 || value == 2 ? int(value) : 0;
+    Palette::shared().setScheme(theme);
+    if (theme != m_theme) {
+        m_theme = theme;
+        emit themeChanged();
+    }
+}
+
+void NimbeloraApp::appeared()
+{
+    m_player->attach(m_library);
+    m_library->onSync = [this](const SyncEvent &event) { sync(event); };
+    if (m_appeared)
+        return;
+    m_appeared = true;
+
+    m_auth->refresh(); // runs on by itself; it reports nothing
+    const QStringList waiting = std::exchange(m_waitingURLs, {});
+    for (const QString &url : waiting)
+        handleURL(url);
+}
+
+void NimbeloraApp::openURL(const QString &url)
+{
+    if (!m_appeared) {
+        m_waitingURLs.append(url);
+        return;
+    }
+    handleURL(url);
+}
+
+void NimbeloraApp::handleURL(const QString &url)
+{
+    if (const auto id = YouTubeLink::parse(url)) {
+        Video placeholder;
+        placeholder.id = *id;
+        placeholder.title = PlayerStore::placeholderTitle;
+        m_player->play(placeholder, YouTubeLink::timestamp(url), true);
+        return;
+    }
+    if (const auto list = YouTubeLink::playlistID(url))
+        m_router->openPlaylist(*list);
+    // Anything else is ignored without a word.
+}
+
+void NimbeloraApp::sync(const SyncEvent &event) const
+{
+    if (!m_auth->account())
+        return;
+    if (!Defaults::shared().boolValue(Pref::sync))
+        return;
+    // The calls drop their own errors; their tasks run on unawaited.
+    switch (event.kind) {
+    case SyncEvent::Kind::like:
+        API::shared().syncLike(event.id, event.on);
+        break;
+    case SyncEvent::Kind::subscribe:
+        API::shared().syncSubscribe(event.id, event.on);
+        break;
+    case SyncEvent::Kind::watched:
+        API::shared().markWatched(event.id);
+        break;
+    }
+}
+
+void NimbeloraApp::flushOnQuit()
+{
+    m_library->flushOnQuit();
+    AvatarStore::waitForWrites();
+}
+
+int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
+{
+    // Chromium refuses its sandbox as root; the sign-in page is the only web content.
+    if (geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setOrganizationName(QStringLiteral("Nimbelora"));
+    QCoreApplication::setApplicationName(QStringLiteral("Nimbelora"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("nimbelora"));
+    QtWebEngineQuick::initialize();
+    QGuiApplication qapp(argc, argv);
+
+    const QString url = UrlInbox::urlFromArguments(qapp.arguments());
+    UrlInbox inbox;
+    if (inbox.claim() == UrlInbox::Claim::taken
+        && UrlInbox::forward(QDBusConnection::sessionBus(), QLatin1String(UrlInbox::serviceName), url))
+        return 0;
+
+    NimbeloraApp app;
+    QQmlApplicationEngine engine;
+    engine.addImportPath(QStringLiteral("qrc:/"));
+    installPlatform(engine);
+    engine.addImageProvider(RemoteImageProvider::name, new RemoteImageProvider);
+    QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &qapp,
+                     [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+    engine.setInitialProperties({{QStringLiteral("app"), QVariant::fromValue(&app)}});
+    engine.load(QUrl(QStringLiteral("qrc:/Nimbelora/App/qml/AppWindow.qml")));
+    auto *window = engine.rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
+    if (!window)
+        return 1;
+    Orientation::setWindow(window);
+
+    // "When the window is first shown": after its first frame, so the
+    // one-time setup does not hold that frame back.
+    QObject::connect(window, &QQuickWindow::frameSwapped, &app, &NimbeloraApp::appeared,
+                     Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+    if (!url.isEmpty())
+        app.openURL(url);
+    QObject::connect(&inbox, &UrlInbox::opened, &app, [&app, window](const QString &opened) {
+        window->raise();
+        window->requestActivate();
+        if (!opened.isEmpty())
+            app.openURL(opened);
+    });
+    QObject::connect(&qapp, &QCoreApplication::aboutToQuit, &app, &NimbeloraApp::flushOnQuit);
+    if (hooks.windowCreated)
+        hooks.windowCreated(window, &app);
+    return qapp.exec();
+}

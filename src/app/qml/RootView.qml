@@ -1,0 +1,303 @@
+// The window's content: the five tabs bound to the router, and over them the
+// player cover (while the player is expanded), the welcome (while
+// "pref.onboarded" is false) and the add-to-playlist sheet (for the router's
+// playlistVideo). The player's toast shows here while the player is not open.
+import Nimbelora.Platform
+import QtQuick
+import QtQuick.Controls.Basic as Basic
+import QtQuick.Layouts
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+import Nimbelora.Library
+import Nimbelora.Playback
+import Nimbelora.Shell
+import Nimbelora.App
+
+Item {
+    id: root
+
+    required property PlayerStore player
+    required property LibraryStore library
+    required property Router router
+    required property AuthStore auth
+    required property AvatarStore avatars
+
+    // What every screen may take: the five stores.
+    readonly property var env: ({ player: root.player, library: root.library, router: root.router,
+                                  auth: root.auth, avatars: root.avatars })
+
+    readonly property bool onboarded: Settings.revision, Settings.boolValue("pref.onboarded")
+    readonly property url playerSheetSource: "qrc:/Nimbelora/Player/qml/PlayerSheet.qml"
+
+    // The tab bar, in tab order.
+    readonly property var tabs: [
+        { tab: AppTab.Home, label: "Inicio", symbol: "house.fill", name: "home" },
+        { tab: AppTab.Shorts, label: "Shorts", symbol: "bolt.fill", name: "shorts" },
+        { tab: AppTab.Search, label: "Buscar", symbol: "magnifyingglass", name: "search" },
+        { tab: AppTab.Subscriptions, label: "Suscripciones", symbol: "play.square.stack.fill", name: "subscriptions" },
+        { tab: AppTab.Library, label: "Biblioteca", symbol: "books.vertical.fill", name: "library" }
+    ]
+
+    // The write side of the player cover: only a real change counts, and it
+    // brings its orientation with it.
+    function setPlayerPresented(presented) {
+        if (presented === player.expanded)
+            return
+        player.expanded = presented
+        Platform.Orientation.set(presented ? Platform.Orientation.AllButUpsideDown : Platform.Orientation.Portrait)
+    }
+
+    // The write side of the welcome: going away means done; showing is the setting's.
+    function setOnboardingPresented(presented) {
+        if (!presented)
+            Settings.setValue("pref.onboarded", true)
+    }
+
+    function setPlaylistVideoPresented(presented) {
+        if (!presented)
+            router.playlistVideo = undefined
+    }
+
+    Rectangle {
+        anchors.fill: parent
+        color: Platform.Palette.background
+    }
+
+    // Tabs are made the first time they are selected and kept after.
+    StackLayout {
+        id: tabsView
+        objectName: "tabs"
+        anchors.top: parent.top
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: tabBar.top
+        currentIndex: root.router.tab
+
+        TabStack {
+            objectName: "homeStack"
+            router: root.router
+            pathName: "homePath"
+            rootSource: "qrc:/Nimbelora/Shell/qml/HomeView.qml"
+            env: root.env
+            active: visited.home
+        }
+        ScreenSlot {
+            objectName: "shortsScreen"
+            source: "qrc:/Nimbelora/Shorts/qml/ShortsView.qml"
+            properties: root.env
+            active: visited.shorts
+        }
+        TabStack {
+            objectName: "searchStack"
+            router: root.router
+            pathName: "searchPath"
+            rootSource: "qrc:/Nimbelora/Shell/qml/SearchView.qml"
+            env: root.env
+            active: visited.search
+        }
+        TabStack {
+            objectName: "subscriptionsStack"
+            router: root.router
+            pathName: "subsPath"
+            rootSource: "qrc:/Nimbelora/Screens/qml/SubscriptionsView.qml"
+            env: root.env
+            active: visited.subscriptions
+        }
+        TabStack {
+            objectName: "libraryStack"
+            router: root.router
+            pathName: "libraryPath"
+            rootSource: "qrc:/Nimbelora/Screens/qml/LibraryView.qml"
+            env: root.env
+            active: visited.library
+        }
+    }
+
+    QtObject {
+        id: visited
+        property bool home: false
+        property bool shorts: false
+        property bool search: false
+        property bool subscriptions: false
+        property bool library: false
+
+        function mark() {
+            const name = root.tabs[root.router.tab].name
+            if (!visited[name])
+                visited[name] = true
+        }
+    }
+    Connections {
+        target: root.router
+        function onTabChanged() { visited.mark() }
+    }
+    Component.onCompleted: visited.mark()
+
+    Rectangle {
+        id: tabBar
+        objectName: "tabBar"
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        height: 52
+        color: Platform.Palette.dark ? "#121212" : "#F9F9F9"
+
+        Rectangle {
+            width: parent.width
+            height: 0.5
+            color: Platform.Palette.separator
+        }
+
+        RowLayout {
+            anchors.fill: parent
+            anchors.topMargin: 1
+            spacing: 0
+
+            Repeater {
+                model: root.tabs
+
+                Basic.AbstractButton {
+                    id: tabButton
+                    required property var modelData
+                    readonly property bool selected: root.router.tab === modelData.tab
+
+                    objectName: "tab." + modelData.name
+                    // Equal shares of the bar, whatever the label's length.
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                    Layout.fillHeight: true
+                    text: modelData.label
+                    onClicked: root.router.tab = modelData.tab
+
+                    contentItem: Column {
+                        spacing: 2
+                        topPadding: 6
+                        Symbol {
+                            anchors.horizontalCenter: parent.horizontalCenter
+                            name: tabButton.modelData.symbol
+                            color: tabButton.selected ? Theme.accent : Platform.Palette.secondaryLabel
+                            size: 24
+                        }
+                        Text {
+                            objectName: "tabLabel"
+                            anchors.horizontalCenter: parent.horizontalCenter
+                            text: tabButton.text
+                            font: TextStyle.font(10, Font.Medium)
+                            color: tabButton.selected ? Theme.accent : Platform.Palette.secondaryLabel
+                        }
+                    }
+                }
+            }
+        }
+    }
+
+    Toast {
+        objectName: "rootToast"
+        anchors.fill: parent
+        anchors.bottomMargin: tabBar.height + 72
+        text: !root.player.expanded && root.player.toast !== undefined ? root.player.toast : ""
+    }
+
+    // The player, over everything but the welcome and the playlist sheet.
+    // Until the player sheet exists there is nothing to present.
+    FullScreenCover {
+        id: playerCover
+        objectName: "playerCover"
+        z: 1
+        presented: root.player.expanded && playerSlot.available
+        color: "transparent"
+
+        // Drag down to close; the sheet's own gestures go first.
+        property real dragOffset: 0
+        onClosed: dragOffset = 0
+
+        Item {
+            id: playerPanel
+            width: parent.width
+            height: parent.height
+            y: playerCover.dragOffset
+            Behavior on y {
+                enabled: !playerDrag.active
+                Spring { response: 0.35; dampingFraction: 0.86 }
+            }
+
+            Rectangle {
+                anchors.fill: parent
+                color: "black"
+            }
+            ScreenSlot {
+                id: playerSlot
+                objectName: "playerSheet"
+                anchors.fill: parent
+                source: root.playerSheetSource
+                properties: root.env
+                active: playerCover.presented || playerCover.presentation > 0
+            }
+            DragHandler {
+                id: playerDrag
+                target: null
+                xAxis.enabled: false
+                grabPermissions: PointerHandler.ApprovesTakeOverByAnything
+                onTranslationChanged: if (active) playerCover.dragOffset = Math.max(0, translation.y)
+                onActiveChanged: {
+                    if (active)
+                        return
+                    if (playerCover.dragOffset > 120)
+                        root.setPlayerPresented(false)
+                    else
+                        playerCover.dragOffset = 0
+                }
+            }
+        }
+    }
+
+    // The welcome, until it is done.
+    FullScreenCover {
+        id: onboardingCover
+        objectName: "onboardingCover"
+        z: 2
+        presented: !root.onboarded
+        color: "transparent"
+        onClosed: if (!root.onboarded) root.setOnboardingPresented(false)
+
+        // Made from its file only while shown, so a launch past the welcome
+        // does not compile it.
+        Loader {
+            id: onboarding
+            anchors.fill: parent
+            readonly property bool wanted: onboardingCover.presented || onboardingCover.presentation > 0
+            onWantedChanged: sync()
+            Component.onCompleted: sync()
+            function sync() {
+                if (wanted)
+                    setSource("qrc:/Nimbelora/Settings/qml/OnboardingView.qml", { auth: root.auth })
+                else
+                    source = ""
+            }
+        }
+        Connections {
+            target: onboarding.item
+            function onFinish() { root.setOnboardingPresented(false) }
+        }
+    }
+
+    // "Guardar en lista" for the router's video; another video is another sheet.
+    Loader {
+        id: playlistSheet
+        objectName: "playlistSheetLoader"
+        readonly property string videoId: root.router.playlistVideo !== undefined ? root.router.playlistVideo.id : ""
+        // Later, not inside the closing sheet's own signal.
+        onVideoIdChanged: Qt.callLater(reload)
+        function reload() {
+            source = ""
+            if (videoId.length > 0)
+                setSource("qrc:/Nimbelora/Screens/qml/AddToPlaylistSheet.qml",
+                          { library: root.library, video: root.router.playlistVideo, z: 3 })
+        }
+        onLoaded: item.open()
+    }
+    Connections {
+        target: playlistSheet.item
+        function onClosed() { root.setPlaylistVideoPresented(false) }
+    }
+}

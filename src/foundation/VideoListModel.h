@@ -1,0 +1,49 @@
+#pragma once
+#include "Video.h"
+#include <QAbstractListModel>
+#include <QList>
+#include <QtQml/qqmlregistration.h>
+
+// The one list model behind every view of videos. Each row gives the typed
+// `video` (and its id as `videoId`). replace() sends the smallest change it
+// can (rows added or removed at the end, rows changed in place, else a
+// reset), so a page appended to a feed never rebuilds the rows on screen.
+class VideoListModel : public QAbstractListModel
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(int count READ count NOTIFY countChanged)
+    // Setting it fills the list with that many placeholder videos (skeletons).
+    Q_PROPERTY(int placeholders READ placeholders WRITE setPlaceholders NOTIFY countChanged)
+
+public:
+    enum Role { VideoRole = Qt::UserRole + 1, VideoIdRole };
+    Q_ENUM(Role)
+
+    explicit VideoListModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    const QList<Video> &videos() const { return m_videos; }
+    int count() const { return int(m_videos.size()); }
+    bool isEmpty() const { return m_videos.isEmpty(); }
+
+    void replace(const QList<Video> &videos);
+    void append(const QList<Video> &more);
+    Q_INVOKABLE void clear() { replace({}); }
+
+    // The video of a row; an empty video outside the list.
+    Q_INVOKABLE Video at(int row) const;
+    Q_INVOKABLE int indexOf(const QString &id) const;
+
+    int placeholders() const;
+    void setPlaceholders(int count);
+
+signals:
+    void countChanged();
+
+private:
+    QList<Video> m_videos;
+};

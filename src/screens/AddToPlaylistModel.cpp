@@ -1,0 +1,146 @@
+#include "AddToPlaylistModel.h"
+#include "Haptics.h"
+
+AddToPlaylistModel::AddToPlaylistModel(QObject *parent) : QAbstractListModel(parent) {}
+
+void AddToPlaylistModel::setLibrary(LibraryStore *library)
+{
+    if (library == m_library)
+        return;
+    if (m_library)
+        disconnect(m_library, nullptr, this, nullptr);
+    m_library = library;
+    if (m_library)
+        connect(m_library, &LibraryStore::playlistsChanged, this, &AddToPlaylistModel::refresh);
+    emit libraryChanged();
+    refresh();
+}
+
+void AddToPlaylistModel::setVideo(const Video &video)
+{
+    if (video == m_video)
+        return;
+    m_video = video;
+    emit videoChanged();
+    refresh();
+}
+
+QList<AddToPlaylistModel::Row> AddToPlaylistModel::rowsNow() const
+{
+    QList<Row> rows;
+    if (!m_library)
+        return rows;
+    for (const UserPlaylist &p : m_library->playlists()) {
+        Row row{p.id, p.name, p.videos.size(), false};
+        for (const Video &v : p.videos) {
+            if (v.id == m_video.id) {
+                row.member = true;
+                break;
+            }
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
+void AddToPlaylistModel::refresh()
+{
+    QList<Row> rows = rowsNow();
+    if (rows == m_rows)
+        return;
+    bool sameLists = rows.size() == m_rows.size();
+    for (qsizetype i = 0; sameLists && i < rows.size(); ++i)
+        sameLists = rows.at(i).id == m_rows.at(i).id;
+    if (sameLists) {
+        // Same lists in the same order: rows change in place, so a row's
+        // symbol can animate from one state to the other.
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            if (rows.at(i) == m_rows.at(i))
+                continue;
+            m_rows[i] = rows.at(i);
+            emit dataChanged(index(int(i)), index(int(i)));
+        }
+        return;
+    }
+    const int before = count();
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+    if (count() != before)
+        emit countChanged();
+}
+
+int AddToPlaylistModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant AddToPlaylistModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    const Row &row = m_rows.at(index.row());
+    switch (role) {
+    case PlaylistIdRole:
+        return row.id;
+    case NameRole:
+        return row.name;
+    case CountTextRole:
+        return countText(row.videos);
+    case MemberRole:
+        return row.member;
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> AddToPlaylistModel::roleNames() const
+{
+    return {{PlaylistIdRole, "playlistId"}, {NameRole, "name"}, {CountTextRole, "countText"}, {MemberRole, "member"}};
+}
+
+QString AddToPlaylistModel::trimmedName(const QString &text)
+{
+    // Spaces of every kind and tabs, never line breaks.
+    auto blank = [](QChar c) { return c == u'\t' || c.category() == QChar::Separator_Space; };
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && blank(text.at(from)))
+        ++from;
+    while (to > from && blank(text.at(to - 1)))
+        --to;
+    return text.mid(from, to - from);
+}
+
+bool AddToPlaylistModel::create(const QString &text)
+{
+    const QString name = trimmedName(text);
+    if (name.isEmpty() || !m_library)
+        return false;
+    m_library->createPlaylist(name, std::optional<Video>(m_video));
+    Haptics::shared().success();
+    return true;
+}
+
+void AddToPlaylistModel::toggle(const QString &playlistId)
+{
+    if (!m_library)
+        return;
+    bool member = false;
+    for (const Row &row : std::as_const(m_rows)) {
+        if (row.id == playlistId) {
+            member = row.member;
+            break;
+        }
+    }
+    Haptics::shared().success();
+    if (member)
+        m_library->remove(m_video.id, playlistId);
+    else
+        m_library->add(m_video, playlistId);
+}
+
+QString AddToPlaylistModel::countText(qsizetype videos)
+{
+    return QString::number(videos) + QStringLiteral(" vídeos");
+}

@@ -1,0 +1,239 @@
+#include "FeedModel.h"
+#include "API.h"
+#include "DiskCache.h"
+#include "Interleave.h"
+#include "Warmer.h"
+
+#include <QPointer>
+#include <QSet>
+#include <QCoroFuture>
+#include <QCoroTask>
+
+namespace {
+
+QString describe(const std::exception &e)
+{
+    if (auto *api = dynamic_cast<const APIError *>(&e))
+        return api->description();
+    if (auto *transport = dynamic_cast<const TransportError *>(&e))
+        return transport->description();
+    if (auto *decoding = dynamic_cast<const DecodingError *>(&e))
+        return decoding->description();
+    return QString::fromUtf8(e.what());
+}
+
+// An aborted request: the load was called off, not failed.
+bool isCancellation(const std::exception &e)
+{
+    auto *transport = dynamic_cast<const TransportError *>(&e);
+    return transport && transport->code() == QNetworkReply::OperationCanceledError;
+}
+
+Category category(const char *id, const char *name)
+{
+    return Category{QString::fromUtf8(id), QString::fromUtf8(name)};
+}
+
+} // namespace
+
+FeedModel::FeedModel(QObject *parent)
+    : Store(parent), m_categories(defaultCategories()), m_items(new VideoListModel(this))
+{
+}
+
+const QList<Category> &FeedModel::defaultCategories()
+{
+    static const QList<Category> table{
+        category("foryou", "Para ti"),
+        category("music", "Música"),
+        category("gaming", "Videojuegos"),
+        category("news", "Noticias"),
+        category("sports", "Deportes"),
+        category("tech", "Tecnología"),
+        category("movies", "Cine y series"),
+        category("learn", "Aprender"),
+        category("comedy", "Humor"),
+    };
+    return table;
+}
+
+QString FeedModel::loadKeyFor(const QString &category, bool loggedIn)
+{
+    return loggedIn && category == personalId ? category + QStringLiteral("+acct") : category;
+}
+
+QString FeedModel::cacheKeyFor(const QString &category, bool loggedIn)
+{
+    return loggedIn && category == personalId ? QStringLiteral("feed-me-home") : QStringLiteral("feed-") + category;
+}
+
+QVariantList FeedModel::categoriesValue() const { return QmlValue::list(m_categories); }
+
+QList<Category> FeedModel::visibleCategories(const QList<Category> &categories, const QString &hiddenIds)
+{
+    const QStringList pieces = hiddenIds.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const QSet<QString> hidden(pieces.begin(), pieces.end());
+    QList<Category> out;
+    for (const Category &c : categories)
+        if (c.id == personalId || !hidden.contains(c.id))
+            out.append(c);
+    return out;
+}
+
+QVariantList FeedModel::visibleCategories(const QString &hiddenIds) const
+{
+    return QmlValue::list(visibleCategories(m_categories, hiddenIds));
+}
+
+QCoro::Task<> FeedModel::loadCategories()
+{
+    QPointer<FeedModel> self(this);
+    try {
+        QList<Category> list = co_await API::shared().categories();
+        if (self && !list.isEmpty())
+            setCategories(std::move(list));
+    } catch (const std::exception &) {
+        // The chips keep what they had.
+    }
+}
+
+QCoro::Task<> FeedModel::reload(QStringList personal, bool force)
+{
+    QPointer<FeedModel> self(this);
+    const QString category = m_selected;
+    const bool account = m_loggedIn;
+    const QString key = loadKeyFor(category, account);
+    // Fixed now: a load that outlives a sign-in or sign-out must not write
+    // its list into the other account state's file.
+    const QString cache = cacheKeyFor(category, account);
+    const quint64 generation = m_generation;
+    auto calledOff = [&] { return !self || m_generation != generation; };
+
+    if (!force && m_loadedFor == key && !m_items->isEmpty())
+        co_return;
+
+    // The previous list of this category first, while the backend is asked.
+    const std::optional<QList<Video>> cached = co_await DiskCache::load<QList<Video>>(cache);
+    if (calledOff() || m_selected != category)
+        co_return; // another category took over while the file was read
+    if (cached && !cached->isEmpty()) {
+        m_items->replace(*cached);
+        setState(LoadState::loaded());
+    } else {
+        m_items->clear();
+        setState(LoadState::loading());
+    }
+    m_page = 0;
+    setCanLoadMore(true);
+
+    QList<QList<Video>> lists;
+    try {
+        if (account && category == personalId) {
+            std::optional<QList<Video>> list;
+            try {
+                list = co_await API::shared().meFeed(accountKind, 0);
+            } catch (const std::exception &) {
+                // The category feed stands in for a failed account feed.
+            }
+            if (calledOff())
+                co_return;
+            if (!list)
+                list = co_await API::shared().feed(personalId, 0);
+            if (calledOff())
+                co_return;
+            if (list->isEmpty())
+                list = co_await API::shared().feed(personalId, 0);
+            lists.append(std::move(*list));
+        } else {
+            lists.append(co_await API::shared().feed(category, 0));
+            if (category == personalId) {
+                for (const QString &name : personal.mid(0, personalChannels)) {
+                    if (calledOff())
+                        co_return;
+                    try {
+                        QList<Video> found = co_await API::shared().search(name, 0);
+                        lists.append(found.mid(0, perChannel));
+                    } catch (const std::exception &) {
+                        // A channel that cannot be searched is left out.
+                    }
+                }
+            }
+        }
+    } catch (const std::exception &e) {
+        if (calledOff() || isCancellation(e))
+            co_return;
+        // With the cached list on screen a failure stays silent.
+        if (m_items->isEmpty())
+            setState(LoadState::failed(describe(e)));
+        co_return;
+    }
+
+    if (calledOff() || m_selected != category)
+        co_return;
+    const QList<Video> items = lists.size() == 1 ? lists.first() : interleave(lists, blendCap);
+    m_items->replace(items);
+    m_loadedFor = key;
+    setState(LoadState::loaded());
+    DiskCache::save(items, cache);
+    Warmer::warm(items, warmCount);
+}
+
+QCoro::Task<> FeedModel::loadMore()
+{
+    if (!m_canLoadMore || m_loadingMore || !m_state.isLoaded())
+        co_return;
+    QPointer<FeedModel> self(this);
+    setLoadingMore(true);
+    const QString category = m_selected;
+    const bool account = m_loggedIn;
+    const QString key = loadKeyFor(category, account);
+    const qint64 next = m_page + 1;
+
+    std::optional<QList<Video>> page;
+    try {
+        if (account && category == personalId)
+            page = co_await API::shared().meFeed(accountKind, next);
+        else
+            page = co_await API::shared().feed(category, next);
+    } catch (const std::exception &) {
+        // Handled below: a failed page ends paging.
+    }
+    if (!self)
+        co_return;
+
+    // A page of a list that is no longer shown (another category, or the
+    // account changed) is dropped without touching the paging of the new one.
+    if (loadKey() == key) {
+        if (!page) {
+            setCanLoadMore(false);
+        } else {
+            QSet<QString> shown;
+            for (const Video &v : items())
+                shown.insert(v.id);
+            QList<Video> fresh;
+            for (const Video &v : std::as_const(*page))
+                if (!shown.contains(v.id))
+                    fresh.append(v);
+            if (fresh.isEmpty()) {
+                setCanLoadMore(false);
+            } else {
+                m_items->append(fresh);
+                m_page = next;
+            }
+        }
+    }
+    setLoadingMore(false);
+}
+
+void FeedModel::startLoadCategories() { loadCategories(); }
+
+void FeedModel::startReload(const QStringList &personal, bool force, const QJSValue &done)
+{
+    QJSValue callback = done;
+    QCoro::connect(reload(personal, force), this, [callback] {
+        if (callback.isCallable())
+            callback.call();
+    });
+}
+
+void FeedModel::startLoadMore() { loadMore(); }

@@ -1,0 +1,110 @@
+#include "VideoFilterModel.h"
+#include "VideoListModel.h"
+
+VideoFilterModel::VideoFilterModel(QObject *parent) : QSortFilterProxyModel(parent)
+{
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(this, signal, this, &VideoFilterModel::updateSummary);
+    connect(this, &QAbstractItemModel::modelReset, this, &VideoFilterModel::updateSummary);
+    connect(this, &QAbstractItemModel::layoutChanged, this, &VideoFilterModel::updateSummary);
+    connect(this, &QAbstractItemModel::dataChanged, this, &VideoFilterModel::updateSummary);
+}
+
+void VideoFilterModel::setSource(VideoListModel *source)
+{
+    if (m_source == source)
+        return;
+    m_source = source;
+    setSourceModel(source);
+    updateSummary();
+    emit sourceChanged();
+}
+
+void VideoFilterModel::setLibrary(LibraryStore *library)
+{
+    if (m_library == library)
+        return;
+    if (m_library)
+        disconnect(m_library, nullptr, this, nullptr);
+    m_library = library;
+    if (library) {
+        connect(library, &LibraryStore::hiddenChannelsChanged, this, &VideoFilterModel::refilter);
+        connect(library, &LibraryStore::historyChanged, this, [this] {
+            if (m_hideWatched)
+                refilter();
+        });
+    }
+    refilter();
+    emit libraryChanged();
+}
+
+void VideoFilterModel::setHideWatched(bool v)
+{
+    if (m_hideWatched == v)
+        return;
+    m_hideWatched = v;
+    refilter();
+    emit hideWatchedChanged();
+}
+
+void VideoFilterModel::rebuildSets()
+{
+    m_hiddenChannels.clear();
+    m_watched.clear();
+    if (!m_library)
+        return;
+    for (const QString &name : m_library->hiddenChannels())
+        m_hiddenChannels.insert(name);
+    if (m_hideWatched) {
+        const auto &history = m_library->history();
+        for (qsizetype i = 0; i < std::min(history.size(), watchedWindow); ++i)
+            m_watched.insert(history.at(i).video.id);
+    }
+}
+
+void VideoFilterModel::refilter()
+{
+    rebuildSets();
+    invalidateRowsFilter();
+    updateSummary();
+}
+
+bool VideoFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &) const
+{
+    if (!m_source || sourceRow < 0 || sourceRow >= m_source->count())
+        return false;
+    const Video &v = m_source->videos().at(sourceRow);
+    return !m_hiddenChannels.contains(v.channel) && !m_watched.contains(v.id);
+}
+
+QList<Video> VideoFilterModel::videos() const
+{
+    QList<Video> out;
+    const int n = rowCount();
+    out.reserve(n);
+    for (int row = 0; row < n; ++row)
+        out.append(at(row));
+    return out;
+}
+
+Video VideoFilterModel::at(int row) const
+{
+    if (!m_source || row < 0 || row >= rowCount())
+        return {};
+    const int sourceRow = mapToSource(index(row, 0)).row();
+    return m_source->at(sourceRow);
+}
+
+void VideoFilterModel::updateSummary()
+{
+    const int n = rowCount();
+    const QString last = n > 0 ? at(n - 1).id : QString();
+    if (n != m_count) {
+        m_count = n;
+        emit countChanged();
+    }
+    if (last != m_lastId) {
+        m_lastId = last;
+        emit lastIdChanged();
+    }
+}

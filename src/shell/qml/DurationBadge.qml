@@ -1,0 +1,40 @@
+// The length of a video in the bottom trailing corner of its thumbnail, or
+// "DIRECTO" for a live one; nothing at all for a video without a length.
+import QtQuick
+import Nimbelora.Platform
+import Nimbelora.Foundation
+
+Item {
+    id: root
+
+    required property video video
+
+    readonly property bool live: video.live
+    readonly property bool shown: live || video.duration >= 1
+    readonly property string text: live ? "DIRECTO" : (shown ? Fmt.clock(video.duration) : "")
+
+    visible: shown
+    implicitWidth: shown ? pill.width + 16 : 0
+    implicitHeight: shown ? pill.height + 16 : 0
+    width: implicitWidth
+    height: implicitHeight
+
+    Rectangle {
+        id: pill
+        x: 8
+        y: 8
+        width: label.implicitWidth + 12
+        height: label.implicitHeight + 6
+        radius: 6
+        color: root.live ? Theme.accent : Qt.rgba(0, 0, 0, 0.72)
+
+        Text {
+            id: label
+            objectName: "durationText"
+            anchors.centerIn: parent
+            text: root.text
+            color: "white"
+            font: TextStyle.font(11, root.live ? Font.Black : Font.DemiBold)
+        }
+    }
+}

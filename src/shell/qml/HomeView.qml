@@ -1,0 +1,438 @@
+// The home tab: a pinned header (wordmark, search, layout switch, account,
+// category chips) over one scrolling column: "Seguir viendo" on "Para ti",
+// then the selected category as a grid of cards or a list of rows. Hidden
+// channels, and watched videos when asked, are left out here; the feed model
+// keeps the whole list.
+import QtQuick
+import QtQuick.Controls.Basic
+import Nimbelora.Platform
+// QtQuick's own Palette type shadows ours when unqualified.
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+import Nimbelora.Library
+import Nimbelora.Playback
+import Nimbelora.Shell
+
+Rectangle {
+    id: root
+
+    required property PlayerStore player
+    required property LibraryStore library
+    required property AuthStore auth
+    required property Router router
+    required property AvatarStore avatars
+    // False while another tab is on screen: the feed's load is called off and
+    // the refresh keys go elsewhere.
+    property bool active: true
+
+    readonly property FeedModel model: feed
+    readonly property int layout: Settings.revision, Settings.intValue("pref.homeLayout")
+    readonly property bool hideWatched: Settings.revision, Settings.boolValue("pref.hideWatched")
+    readonly property string hiddenCats: Settings.revision, Settings.stringValue("pref.hiddenCats")
+    readonly property bool signedIn: auth.account !== undefined && auth.account !== null
+    readonly property bool showingSkeletons: feed.state.isIdle || feed.state.isLoading
+    readonly property bool showList: feed.state.isLoaded && layout === 1
+    readonly property bool showContinue: feed.selected === "foryou" && library.inProgress.length > 0
+    // The feed's task: restarted whenever this changes while the screen is shown.
+    readonly property string feedTask: feed.selected + "-" + (signedIn ? "true" : "false")
+    readonly property Flickable feedView: feedLoader.item
+
+    color: Platform.Palette.background
+
+    FeedModel {
+        id: feed
+    }
+
+    VideoFilterModel {
+        id: shown
+        source: feed.items
+        library: root.library
+        hideWatched: root.hideWatched
+    }
+
+    function runFeedTask() {
+        feed.cancelReload()
+        feed.loggedIn = root.signedIn
+        feed.startReload(root.library.topChannels, false)
+    }
+
+    // Shown videos ask for the next page when the last one comes on screen.
+    function reached(videoId) {
+        if (videoId === shown.lastId)
+            feed.startLoadMore()
+    }
+
+    function play(video) {
+        Haptics.light()
+        root.player.play(video)
+    }
+
+    onFeedTaskChanged: if (appearance.shown) runFeedTask()
+
+    Appearance {
+        id: appearance
+        active: root.active
+        onAppeared: {
+            feed.startLoadCategories()
+            root.runFeedTask()
+        }
+        onDisappeared: feed.cancelReload()
+    }
+
+    PullToRefresh {
+        id: refresher
+        anchors.fill: parent
+        anchors.topMargin: header.height
+        active: appearance.shown
+        flickable: root.feedView
+        onRefresh: {
+            refreshing = true
+            feed.loggedIn = root.signedIn
+            feed.startReload(root.library.topChannels, true, () => refresher.refreshing = false)
+        }
+
+        Loader {
+            id: feedLoader
+            anchors.fill: parent
+            sourceComponent: root.showList ? listView : gridView
+        }
+    }
+
+    // What comes above the videos: the continue-watching row, and the
+    // placeholders or the error while there is no list.
+    Component {
+        id: feedTop
+
+        Item {
+            width: root.feedView ? root.feedView.width - 32 : 0
+            height: top.height + (top.height > 0 && feed.state.isLoaded && shown.count > 0 ? 22 : 0)
+
+            Column {
+                id: top
+                width: parent.width
+                spacing: 22
+
+                Column {
+                    objectName: "continueBlock"
+                    visible: root.showContinue
+                    width: parent.width
+                    spacing: 10
+
+                    Text {
+                        text: "Seguir viendo"
+                        font: TextStyle.font(20, Font.Bold)
+                        color: Platform.Palette.label
+                    }
+
+                    ListView {
+                        objectName: "continueRow"
+                        x: -16
+                        width: parent.width + 32
+                        height: contentItem.childrenRect.height > 0 ? contentItem.childrenRect.height : 170
+                        orientation: ListView.Horizontal
+                        spacing: 14
+                        leftMargin: 16
+                        rightMargin: 16
+                        clip: true
+                        boundsBehavior: Flickable.StopAtBounds
+                        model: root.showContinue ? root.library.inProgress : []
+                        delegate: continueCard
+                    }
+                }
+
+                Grid {
+                    id: skeletons
+                    objectName: "skeletonGrid"
+                    visible: root.showingSkeletons
+                    columns: Math.max(1, Math.floor((top.width + 22) / (340 + 22)))
+                    columnSpacing: 22
+                    rowSpacing: 26
+
+                    Repeater {
+                        model: VideoListModel { placeholders: 4 }
+                        delegate: SkeletonCard {
+                            width: (top.width - (skeletons.columns - 1) * 22) / skeletons.columns
+                        }
+                    }
+                }
+
+                ErrorState {
+                    objectName: "feedError"
+                    visible: feed.state.isFailed
+                    width: parent.width
+                    height: visible ? implicitHeight : 0
+                    message: feed.state.message
+                    retry: function() { feed.startReload(root.library.topChannels, false) }
+                }
+            }
+        }
+    }
+
+    // The spinner under the list while a further page loads.
+    Component {
+        id: feedBottom
+
+        Item {
+            width: root.feedView ? root.feedView.width - 32 : 0
+            height: feed.loadingMore ? 20 + more.height : 0
+
+            BusyIndicator {
+                id: more
+                objectName: "loadingMore"
+                y: 20
+                anchors.horizontalCenter: parent.horizontalCenter
+                width: 28
+                height: 28
+                visible: feed.loadingMore
+                running: visible
+            }
+        }
+    }
+
+    Component {
+        id: gridView
+
+        AdaptiveGrid {
+            id: grid
+            objectName: "feedGrid"
+            minimumColumn: 340
+            spacing: 22
+            rowSpacing: 26
+            leftMargin: 16
+            rightMargin: 16
+            topMargin: 8
+            bottomMargin: 28
+            rowHeight: columnWidth * 9 / 16 + 11 + probe.textBlockHeight
+            model: feed.state.isLoaded ? shown : null
+            header: feedTop
+            footer: feedBottom
+            ScrollIndicator.vertical: ScrollIndicator {}
+
+            delegate: AdaptiveGrid.Cell {
+                id: cell
+                required property video video
+
+                VideoCard {
+                    width: parent.width
+                    video: cell.video
+                    player: root.player
+                    library: root.library
+                    router: root.router
+                    avatars: root.avatars
+                }
+                Component.onCompleted: root.reached(video.id)
+                Connections {
+                    target: shown
+                    function onLastIdChanged() { root.reached(cell.video.id) }
+                }
+            }
+        }
+    }
+
+    Component {
+        id: listView
+
+        ListView {
+            objectName: "feedList"
+            spacing: 16
+            leftMargin: 16
+            rightMargin: 16
+            topMargin: 8
+            bottomMargin: 28
+            model: shown
+            header: feedTop
+            footer: feedBottom
+            ScrollIndicator.vertical: ScrollIndicator {}
+
+            delegate: VideoRow {
+                id: rowItem
+                width: ListView.view.width - 32
+                player: root.player
+                library: root.library
+                router: root.router
+                avatars: root.avatars
+                Component.onCompleted: root.reached(video.id)
+                Connections {
+                    target: shown
+                    function onLastIdChanged() { root.reached(rowItem.video.id) }
+                }
+            }
+        }
+    }
+
+    Component {
+        id: continueCard
+
+        PressableStyle {
+            id: card
+            required property var modelData
+
+            objectName: "continueCard"
+            width: 220
+            onClicked: root.play(card.modelData)
+
+            contentItem: Column {
+                spacing: 8
+
+                Item {
+                    width: 220
+                    height: 220 * 9 / 16
+
+                    Rectangle {
+                        anchors.fill: parent
+                        anchors.topMargin: 4
+                        anchors.bottomMargin: -4
+                        radius: 16
+                        color: Qt.rgba(0, 0, 0, 0.06)
+                    }
+                    Thumb {
+                        anchors.fill: parent
+                        videoId: card.modelData.id
+                    }
+                    ProgressOverlay {
+                        anchors.fill: parent
+                        video: card.modelData
+                        library: root.library
+                    }
+                    VideoCard.CornerMask {
+                        anchors.fill: parent
+                        radius: 16
+                        color: root.color
+                    }
+                }
+
+                Text {
+                    width: 220
+                    text: card.modelData.title
+                    font: TextStyle.font(13, Font.DemiBold)
+                    color: Platform.Palette.label
+                    wrapMode: Text.Wrap
+                    maximumLineCount: 2
+                    elide: Text.ElideRight
+                }
+            }
+
+            VideoContextMenu {
+                video: card.modelData
+                player: root.player
+                library: root.library
+                router: root.router
+            }
+        }
+    }
+
+    // Measures the text block of a card for the grid's row height.
+    VideoCard {
+        id: probe
+        visible: false
+        redacted: true
+        video: { probeVideos.count; return probeVideos.at(0) }
+        player: null
+        library: null
+        avatars: null
+    }
+    VideoListModel {
+        id: probeVideos
+        placeholders: 1
+    }
+
+    // The pinned header over the scrolling content, on the bar material.
+    Rectangle {
+        id: header
+        objectName: "homeHeaderBar"
+        width: parent.width
+        height: headerColumn.height
+        color: Qt.rgba(Platform.Palette.background.r, Platform.Palette.background.g,
+                       Platform.Palette.background.b, 0.94)
+
+        Column {
+            id: headerColumn
+            width: parent.width
+
+            Item {
+                objectName: "homeHeader"
+                width: parent.width
+                height: 4 + 38 + 2
+
+                Wordmark {
+                    x: 16
+                    anchors.verticalCenter: buttons.verticalCenter
+                }
+
+                Row {
+                    id: buttons
+                    anchors.right: parent.right
+                    anchors.rightMargin: 16
+                    y: 4
+                    spacing: 8
+
+                    PressableStyle {
+                        objectName: "searchButton"
+                        Accessible.name: "Buscar"
+                        onClicked: {
+                            Haptics.light()
+                            root.router.tab = AppTab.Search
+                        }
+                        contentItem: Rectangle {
+                            implicitWidth: 38
+                            implicitHeight: 38
+                            radius: 19
+                            color: Platform.Palette.tertiaryFill
+                            Symbol {
+                                anchors.centerIn: parent
+                                name: "magnifyingglass"
+                                size: 17
+                            }
+                        }
+                    }
+
+                    PressableStyle {
+                        objectName: "layoutButton"
+                        Accessible.name: "Cambiar vista"
+                        // The symbol of the other layout.
+                        readonly property string symbol: root.layout === 0 ? "rectangle.grid.1x2" : "square.grid.2x2"
+                        onClicked: {
+                            Haptics.light()
+                            Settings.setValue("pref.homeLayout", root.layout === 0 ? 1 : 0)
+                        }
+                        contentItem: Rectangle {
+                            implicitWidth: 38
+                            implicitHeight: 38
+                            radius: 19
+                            color: Platform.Palette.tertiaryFill
+                            Symbol {
+                                anchors.centerIn: parent
+                                name: parent.parent.symbol
+                                size: 16
+                            }
+                        }
+                    }
+
+                    PressableStyle {
+                        objectName: "accountButton"
+                        Accessible.name: "Cuenta"
+                        onClicked: accountSheet.open()
+                        contentItem: AccountAvatar {
+                            auth: root.auth
+                            size: 38
+                        }
+                    }
+                }
+            }
+
+            CategoryChips {
+                objectName: "categoryChips"
+                width: parent.width
+                height: implicitHeight
+                categories: { feed.categories; return feed.visibleCategories(root.hiddenCats) }
+                selected: feed.selected
+                onPicked: (id) => feed.selected = id
+            }
+        }
+    }
+
+    AccountSheet {
+        id: accountSheet
+        auth: root.auth
+    }
+}

@@ -1,0 +1,215 @@
+// The grid card of a video: the rounded 16:9 thumbnail with its progress bar
+// and length, then the channel's avatar beside the title and the meta line.
+// A tap plays the video; a long press or a right click opens its menu.
+import QtQuick
+import QtQuick.Shapes
+import Nimbelora.Platform
+// QtQuick's own Palette type shadows ours when unqualified.
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+import Nimbelora.Library
+import Nimbelora.Playback
+import Nimbelora.Shell
+
+PressableStyle {
+    id: card
+
+    required property video video
+    required property PlayerStore player
+    required property LibraryStore library
+    required property AvatarStore avatars
+    property Router router: null
+    // The placeholder look (skeletons): neutral blocks for texts and pictures,
+    // and nothing to tap or hold.
+    property bool redacted: false
+    // What lies behind the card; the thumbnail's rounded corners are cut in it.
+    property color surface: Platform.Palette.background
+    // The text block with a two-line title: grids give every row this height.
+    readonly property real textBlockHeight: Math.max(40, titleProbe.implicitHeight + 3 + metaProbe.implicitHeight)
+
+    // Rounds a picture's corners by covering them in the colour behind it
+    // (the software scene graph has no clipping masks).
+    component CornerMask: Shape {
+        id: mask
+        property real radius: 20
+        property color color: Platform.Palette.background
+        antialiasing: true
+        ShapePath {
+            fillColor: mask.color
+            strokeWidth: -1
+            strokeColor: "transparent"
+            fillRule: ShapePath.OddEvenFill
+            startX: 0; startY: 0
+            PathLine { x: mask.width; y: 0 }
+            PathLine { x: mask.width; y: mask.height }
+            PathLine { x: 0; y: mask.height }
+            PathLine { x: 0; y: 0 }
+            PathMove { x: mask.radius; y: 0 }
+            PathLine { x: mask.width - mask.radius; y: 0 }
+            PathArc { x: mask.width; y: mask.radius; radiusX: mask.radius; radiusY: mask.radius }
+            PathLine { x: mask.width; y: mask.height - mask.radius }
+            PathArc { x: mask.width - mask.radius; y: mask.height; radiusX: mask.radius; radiusY: mask.radius }
+            PathLine { x: mask.radius; y: mask.height }
+            PathArc { x: 0; y: mask.height - mask.radius; radiusX: mask.radius; radiusY: mask.radius }
+            PathLine { x: 0; y: mask.radius }
+            PathArc { x: mask.radius; y: 0; radiusX: mask.radius; radiusY: mask.radius }
+        }
+    }
+
+    // Neutral rounded blocks over the lines of a text (placeholder look).
+    component Redaction: Item {
+        id: blocks
+        required property Text text
+        anchors.fill: text
+        Repeater {
+            model: blocks.text.lineCount
+            Rectangle {
+                required property int index
+                readonly property real lineHeight: blocks.text.contentHeight / Math.max(1, blocks.text.lineCount)
+                y: index * lineHeight + lineHeight * 0.15
+                height: lineHeight * 0.7
+                width: index > 0 && index === blocks.text.lineCount - 1 ? blocks.text.contentWidth * 0.6
+                                                                         : blocks.text.contentWidth
+                radius: 4
+                color: Platform.Palette.fill
+            }
+        }
+    }
+
+    objectName: "videoCard"
+    enabled: !redacted
+    implicitWidth: 340
+    Accessible.name: video.title + ", " + video.channel
+
+    onClicked: {
+        Haptics.light()
+        card.player.play(card.video)
+    }
+
+    contentItem: Column {
+        id: column
+        spacing: 11
+
+        Item {
+            id: thumbBlock
+            width: column.width
+            height: width * 9 / 16
+
+            // The drop shadow, peeking out below the rounded picture.
+            Rectangle {
+                anchors.fill: parent
+                anchors.topMargin: 5
+                anchors.bottomMargin: -5
+                radius: 20
+                color: Qt.rgba(0, 0, 0, 0.06)
+            }
+
+            Thumb {
+                anchors.fill: parent
+                videoId: card.redacted ? "" : card.video.id
+                color: card.redacted ? Platform.Palette.fill : Platform.Palette.tertiaryFill
+            }
+
+            Loader {
+                anchors.fill: parent
+                active: !card.redacted
+                sourceComponent: ProgressOverlay {
+                    video: card.video
+                    library: card.library
+                }
+            }
+
+            CornerMask {
+                anchors.fill: parent
+                radius: 20
+                color: card.surface
+            }
+
+            Rectangle {
+                anchors.fill: parent
+                radius: 20
+                color: "transparent"
+                border.width: 1
+                border.color: Qt.rgba(Platform.Palette.label.r, Platform.Palette.label.g, Platform.Palette.label.b, 0.07)
+            }
+
+            DurationBadge {
+                anchors.right: parent.right
+                anchors.bottom: parent.bottom
+                visible: shown && !card.redacted
+                video: card.video
+            }
+        }
+
+        Item {
+            width: column.width
+            height: Math.max(40, texts.implicitHeight)
+
+            Loader {
+                width: 40
+                height: 40
+                sourceComponent: card.redacted ? avatarBlock : (card.avatars ? avatar : null)
+            }
+
+            Component {
+                id: avatar
+                ChannelAvatar {
+                    avatars: card.avatars
+                    video: card.video
+                    size: 40
+                }
+            }
+
+            Component {
+                id: avatarBlock
+                Rectangle { radius: 20; color: Platform.Palette.fill }
+            }
+
+            Column {
+                id: texts
+                x: 52
+                width: parent.width - 52
+                spacing: 3
+
+                Text {
+                    id: title
+                    objectName: "cardTitle"
+                    width: parent.width
+                    text: card.video.title
+                    color: card.redacted ? "transparent" : Platform.Palette.label
+                    font: TextStyle.font(15, Font.DemiBold)
+                    wrapMode: Text.Wrap
+                    maximumLineCount: 2
+                    elide: Text.ElideRight
+
+                    Redaction { visible: card.redacted; text: title }
+                }
+
+                Text {
+                    id: meta
+                    objectName: "cardMeta"
+                    width: parent.width
+                    text: Fmt.meta(card.video)
+                    color: card.redacted ? "transparent" : Platform.Palette.secondaryLabel
+                    font: TextStyle.caption
+                    maximumLineCount: 1
+                    elide: Text.ElideRight
+
+                    Redaction { visible: card.redacted; text: meta }
+                }
+            }
+        }
+    }
+
+    // Sizes a two-line title and one meta line, whatever this card shows.
+    Text { id: titleProbe; visible: false; text: "A\nA"; font: title.font }
+    Text { id: metaProbe; visible: false; text: "A"; font: meta.font }
+
+    VideoContextMenu {
+        enabled: !card.redacted
+        video: card.video
+        player: card.player
+        library: card.library
+        router: card.router
+    }
+}

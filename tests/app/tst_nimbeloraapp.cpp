@@ -1,0 +1,387 @@
+#include "API.h"
+#include "Defaults.h"
+#include "MemoryKeychain.h"
+#include "NimbeloraApp.h"
+#include "Orientation.h"
+#include "Palette.h"
+#include "Pref.h"
+#include "SimulatedEngine.h"
+#include "TestBackend.h"
+#include "TestDirs.h"
+#include "WebSignIn.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QNetworkCookie>
+#include <QCoroTask>
+#include <QSignalSpy>
+#include <QTest>
+#include <QtWebEngineQuick/qtwebenginequickglobal.h>
+#include <memory>
+
+namespace {
+
+QString recordOf(const QString &name)
+{
+    Account a;
+    a.name = name;
+    return QString::fromUtf8(QJsonDocument(a.toJson()).toJson(QJsonDocument::Compact));
+}
+
+Video video(const QString &id)
+{
+    Video v;
+    v.id = id;
+    v.title = QStringLiteral("Vídeo ") + id;
+    v.channel = QStringLiteral("Canal");
+    v.channelId = QStringLiteral("UC1");
+    v.duration = 600;
+    return v;
+}
+
+// Route paths as "kind:id" lines.
+QStringList describe(const Router::Path &path)
+{
+    QStringList out;
+    for (const Router::Route &r : path) {
+        if (auto p = std::get_if<YTPlaylistRoute>(&r))
+            out.append(u"playlist:"_qs + p->id);
+        else if (auto c = std::get_if<ChannelRoute>(&r))
+            out.append(u"channel:"_qs + c->id);
+        else
+            out.append(u"library"_qs);
+    }
+    return out;
+}
+
+} // namespace
+
+class TestNimbeloraApp : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestBackend> m_backend;
+    std::unique_ptr<MemoryKeychain> m_keychain;
+    std::unique_ptr<WebSignIn> m_web;
+    SimulatedEngine *m_engine = nullptr;
+
+    std::unique_ptr<NimbeloraApp> makeApp()
+    {
+        m_engine = new SimulatedEngine;
+        return std::make_unique<NimbeloraApp>(NimbeloraApp::Services{m_engine, m_keychain.get(), m_web.get()});
+    }
+
+    void signIn()
+    {
+        m_keychain->set(u"session"_qs, m_backend->session(u"Ana"_qs));
+        Defaults::shared().setValue(QLatin1String(AuthStore::accountKey), recordOf(u"Ana"_qs));
+    }
+
+    QList<RequestRecord> syncRequests() const { return m_backend->requests().matching(u"/api/me/"_qs); }
+
+private slots:
+    void initTestCase()
+    {
+        TestDirs::isolate();
+        Defaults::useMemory();
+        m_backend = std::make_unique<TestBackend>();
+        QVERIFY2(m_backend->isRunning(), qPrintable(m_backend->error()));
+        QVERIFY(API::shared().setBaseUrl(QUrl(m_backend->origin())));
+    }
+
+    void init()
+    {
+        // A fresh library; the image cache stays where the loader keeps it.
+        LibraryStore::waitForWrites();
+        QDir(TestDirs::dataDir()).removeRecursively();
+        Defaults::useMemory();
+        API::shared().setSession(std::nullopt);
+        m_keychain = std::make_unique<MemoryKeychain>();
+        m_web = std::make_unique<WebSignIn>(WebSignIn::Backing::Memory);
+        m_backend->clearFaults();
+        m_backend->requests().clear();
+        Orientation::clearHistory();
+    }
+
+    // Runs first: nothing has registered the settings defaults yet.
+    void startUp()
+    {
+        QVERIFY(Defaults::shared().registeredDefaults().isEmpty());
+        auto app = makeApp();
+        QStringList order;
+        for (QObject *child : app->children())
+            order.append(QString::fromLatin1(child->metaObject()->className()));
+        QCOMPARE(order, (QStringList{u"PlayerStore"_qs, u"LibraryStore"_qs, u"Router"_qs, u"AuthStore"_qs, u"AvatarStore"_qs}));
+        QCOMPARE(app->player()->player(), m_engine);
+        QCOMPARE(Defaults::shared().registeredDefaults().size(), 24);
+        QCOMPARE(Defaults::shared().boolValue(Pref::sync), true);
+        // Nothing is linked or asked before the window shows.
+        QVERIFY(!app->player()->started());
+        QVERIFY(!app->library()->onSync);
+    }
+
+    void appearLinksOnceAndRefreshesOnce()
+    {
+        signIn();
+        auto app = makeApp();
+        app->appeared();
+        QCOMPARE(app->player()->library(), app->library());
+        QVERIFY(app->player()->started());
+        QVERIFY(app->library()->onSync);
+        QTRY_COMPARE(m_backend->requests().matching(u"/api/me"_qs).size(), 1);
+        app->appeared(); // the content shown again: linked again, no second refresh
+        QVERIFY(app->library()->onSync);
+        QTest::qWait(300);
+        QCOMPARE(m_backend->requests().matching(u"/api/me"_qs).size(), 1);
+    }
+
+    void launchRefreshSignsOutARejectedSession()
+    {
+        signIn();
+        m_backend->failPath(u"/api/me"_qs, 401, u"Sesión caducada"_qs);
+        auto app = makeApp();
+        QVERIFY(app->auth()->account());
+        app->appeared();
+        QTRY_VERIFY(!app->auth()->account());
+        QVERIFY(!API::shared().session());
+    }
+
+    void theme_data()
+    {
+        QTest::addColumn<QVariant>("stored"); // invalid: nothing stored
+        QTest::addColumn<int>("scheme");
+        QTest::newRow("default: the system's") << QVariant() << 0;
+        QTest::newRow("1 light") << QVariant(1) << 1;
+        QTest::newRow("2 dark") << QVariant(2) << 2;
+        QTest::newRow("3 the system's") << QVariant(3) << 0;
+        QTest::newRow("-1 the system's") << QVariant(-1) << 0;
+        QTest::newRow("text read as a number") << QVariant(u"2"_qs) << 2;
+    }
+
+    void theme()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(int, scheme);
+        Palette::shared().setScheme(7);
+        if (stored.isValid())
+            Defaults::shared().setValue(QString(Pref::theme), stored);
+        auto app = makeApp();
+        QCOMPARE(Palette::shared().scheme(), scheme);
+        QCOMPARE(app->theme(), scheme);
+
+        // Live: a change in the settings applies at once.
+        QSignalSpy spy(app.get(), &NimbeloraApp::themeChanged);
+        const int next = scheme == 2 ? 1 : 2;
+        Defaults::shared().setValue(QString(Pref::theme), next);
+        QTRY_COMPARE(Palette::shared().scheme(), next);
+        QCOMPARE(app->theme(), next);
+        QCOMPARE(spy.count(), 1);
+        Defaults::shared().setValue(QString(Pref::theme), 9);
+        QTRY_COMPARE(Palette::shared().scheme(), 0);
+    }
+
+    void openedURL_data()
+    {
+        QTest::addColumn<AppTab>("tab");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("playedId");   // empty: nothing played
+        QTest::addColumn<double>("startAt");
+        QTest::addColumn<QString>("paths");       // "home|search" after the call
+
+        const QString id = u"dQw4w9WgXcQ"_qs;
+        QTest::newRow("watch link") << AppTab::home << u"https://www.youtube.com/watch?v="_qs + id << id << 0.0 << u"|"_qs;
+        QTest::newRow("video and list: the video") << AppTab::home
+                                                   << u"https://www.youtube.com/watch?v="_qs + id + u"&list=PLabcdefghijk"_qs
+                                                   << id << 0.0 << u"|"_qs;
+        QTest::newRow("short link with t") << AppTab::home << u"https://youtu.be/"_qs + id + u"?t=90"_qs << id << 90.0 << u"|"_qs;
+        QTest::newRow("own scheme with start h/m/s") << AppTab::search << u"nimbelora://watch?v="_qs + id + u"&start=1h2m3s"_qs
+                                                     << id << 3723.0 << u"|"_qs;
+        QTest::newRow("shorts link") << AppTab::home << u"https://youtube.com/shorts/"_qs + id << id << 0.0 << u"|"_qs;
+        QTest::newRow("playlist on home") << AppTab::home << u"https://www.youtube.com/playlist?list=PLabcdefghijk"_qs
+                                          << QString() << 0.0 << u"playlist:PLabcdefghijk|"_qs;
+        QTest::newRow("playlist while Shorts: home path") << AppTab::shorts
+                                                          << u"https://m.youtube.com/playlist?list=PLabcdefghijk"_qs
+                                                          << QString() << 0.0 << u"playlist:PLabcdefghijk|"_qs;
+        QTest::newRow("playlist on search") << AppTab::search << u"https://www.youtube.com/playlist?list=PLabcdefghijk"_qs
+                                            << QString() << 0.0 << u"|playlist:PLabcdefghijk"_qs;
+        QTest::newRow("list id too short") << AppTab::home << u"https://www.youtube.com/playlist?list=PLshort"_qs
+                                           << QString() << 0.0 << u"|"_qs;
+        QTest::newRow("other site") << AppTab::home << u"https://example.com/watch?v="_qs + id << QString() << 0.0 << u"|"_qs;
+        QTest::newRow("words") << AppTab::home << u"hola mundo"_qs << QString() << 0.0 << u"|"_qs;
+        QTest::newRow("own scheme, nothing in it") << AppTab::home << u"nimbelora://ajustes"_qs << QString() << 0.0 << u"|"_qs;
+        QTest::newRow("empty") << AppTab::home << QString() << QString() << 0.0 << u"|"_qs;
+    }
+
+    void openedURL()
+    {
+        QFETCH(AppTab, tab);
+        QFETCH(QString, url);
+        QFETCH(QString, playedId);
+        QFETCH(double, startAt);
+        QFETCH(QString, paths);
+
+        auto app = makeApp();
+        app->appeared();
+        app->router()->setTab(tab);
+        m_engine->clearRecord();
+        app->openURL(url);
+
+        QCOMPARE(app->router()->tab(), tab);
+        QCOMPARE(describe(app->router()->homePath()).join(u',') + u'|' + describe(app->router()->searchPath()).join(u','), paths);
+        QVERIFY(app->router()->subsPath().isEmpty() && app->router()->libraryPath().isEmpty());
+        if (playedId.isEmpty()) {
+            QVERIFY(!app->player()->current());
+            QVERIFY(m_engine->loads().isEmpty());
+            QVERIFY(!app->player()->expanded());
+            QVERIFY(!app->player()->toast());
+            return;
+        }
+        const Video &current = *app->player()->current();
+        QCOMPARE(current.id, playedId);
+        QCOMPARE(current.title, u"Cargando\u2026"_qs);
+        QCOMPARE(current.channel, QString());
+        QCOMPARE(current.duration, 0);
+        QVERIFY(!current.views && !current.channelId && !current.live && !current.verified);
+        QVERIFY(app->player()->expanded());
+        QCOMPARE(Orientation::history(), QList<int>{26});
+        QCOMPARE(m_engine->loads().size(), 1);
+        QCOMPARE(m_engine->loads().first().start, startAt);
+        // Remembered: the history has it.
+        QCOMPARE(app->library()->history().first().video.id, playedId);
+    }
+
+    void urlsBeforeTheWindowWait()
+    {
+        auto app = makeApp();
+        app->openURL(u"https://www.youtube.com/playlist?list=PLabcdefghijk"_qs);
+        app->openURL(u"https://youtu.be/dQw4w9WgXcQ?t=5"_qs);
+        QVERIFY(!app->player()->current());
+        QVERIFY(app->router()->homePath().isEmpty());
+        app->appeared();
+        QCOMPARE(describe(app->router()->homePath()), QStringList{u"playlist:PLabcdefghijk"_qs});
+        QCOMPARE(app->player()->current()->id, u"dQw4w9WgXcQ"_qs);
+        // Played after the library was linked: it is in the history.
+        QCOMPARE(app->library()->history().size(), 1);
+    }
+
+    void syncHook_data()
+    {
+        QTest::addColumn<bool>("signedIn");
+        QTest::addColumn<bool>("syncOn");
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QString>("request"); // empty: nothing is sent
+        QTest::addColumn<QString>("body");
+
+        QTest::newRow("signed out: like") << false << true << u"like"_qs << QString() << QString();
+        QTest::newRow("signed out: watched") << false << true << u"watched"_qs << QString() << QString();
+        QTest::newRow("sync off: like") << true << false << u"like"_qs << QString() << QString();
+        QTest::newRow("sync off: subscribe") << true << false << u"subscribe"_qs << QString() << QString();
+        QTest::newRow("like") << true << true << u"like"_qs << u"POST /api/me/like"_qs << u"{\"id\":\"a\",\"like\":true}"_qs;
+        QTest::newRow("unlike") << true << true << u"unlike"_qs << u"POST /api/me/like"_qs << u"{\"id\":\"a\",\"like\":false}"_qs;
+        QTest::newRow("subscribe") << true << true << u"subscribe"_qs << u"POST /api/me/subscribe"_qs
+                                   << u"{\"channelId\":\"UC1\",\"subscribe\":true}"_qs;
+        QTest::newRow("watched") << true << true << u"watched"_qs << u"POST /api/me/watched/a"_qs << QString();
+        QTest::newRow("watch later: no event") << true << true << u"later"_qs << QString() << QString();
+    }
+
+    void syncHook()
+    {
+        QFETCH(bool, signedIn);
+        QFETCH(bool, syncOn);
+        QFETCH(QString, event);
+        QFETCH(QString, request);
+        QFETCH(QString, body);
+
+        if (signedIn)
+            signIn();
+        auto app = makeApp();
+        app->appeared();
+        if (event == u"unlike"_qs) {
+            app->library()->onSync = nullptr; // the like before the test starts
+            app->library()->toggleLike(video(u"a"_qs));
+            app->appeared();
+        }
+        Defaults::shared().setValue(QString(Pref::sync), syncOn);
+        QTest::qWait(200); // the launch refresh settles
+        m_backend->requests().clear();
+
+        if (event == u"like"_qs || event == u"unlike"_qs)
+            app->library()->toggleLike(video(u"a"_qs));
+        else if (event == u"subscribe"_qs)
+            app->library()->toggleSubscription(u"UC1"_qs, u"Canal"_qs, std::optional<QString>());
+        else if (event == u"watched"_qs)
+            app->player()->play(video(u"a"_qs), std::nullopt, true);
+        else
+            app->library()->toggleWatchLater(video(u"a"_qs));
+
+        if (request.isEmpty()) {
+            QTest::qWait(400);
+            QCOMPARE(syncRequests().size(), 0);
+            return;
+        }
+        QTRY_COMPARE(syncRequests().size(), 1);
+        QTest::qWait(200);
+        const QList<RequestRecord> sent = syncRequests();
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(sent.first().method + u' ' + sent.first().path, request);
+        if (!body.isEmpty())
+            QCOMPARE(QJsonDocument::fromJson(sent.first().body).object(), QJsonDocument::fromJson(body.toUtf8()).object());
+    }
+
+    // The gate is read at the moment of each event; skipped events are lost.
+    void syncGateIsReadPerEvent()
+    {
+        auto app = makeApp();
+        app->appeared();
+        app->library()->toggleLike(video(u"a"_qs)); // signed out
+
+        QList<QNetworkCookie> cookies;
+        for (const QJsonValue &v : m_backend->signInCookies(u"Ana"_qs)) {
+            const QJsonObject o = v.toObject();
+            QNetworkCookie c(o.value(u"name").toString().toUtf8(), o.value(u"value").toString().toUtf8());
+            c.setDomain(o.value(u"domain").toString());
+            c.setPath(o.value(u"path").toString());
+            cookies.append(c);
+        }
+        QCoro::waitFor(app->auth()->login(cookies));
+        QVERIFY2(app->auth()->account(), qPrintable(app->auth()->error().value_or(QString())));
+
+        app->library()->toggleLike(video(u"b"_qs)); // sent
+        Defaults::shared().setValue(QString(Pref::sync), false);
+        app->library()->toggleLike(video(u"c"_qs)); // off: lost
+        Defaults::shared().setValue(QString(Pref::sync), true);
+        app->library()->toggleLike(video(u"d"_qs)); // sent
+        QTRY_COMPARE(syncRequests().size(), 2);
+        QTest::qWait(300);
+        QStringList ids;
+        for (const RequestRecord &r : syncRequests())
+            ids.append(QJsonDocument::fromJson(r.body).object().value(u"id").toString());
+        ids.sort();
+        QCOMPARE(ids, (QStringList{u"b"_qs, u"d"_qs}));
+    }
+
+    void quitFlushesPositions()
+    {
+        auto app = makeApp();
+        app->appeared();
+        app->library()->setPosition(u"a"_qs, 10);
+        app->library()->setPosition(u"a"_qs, 42); // within 10 s of the last write: pending
+        app->flushOnQuit();
+        QFile file(TestDirs::dataDir() + u"/positions.json"_qs);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QJsonDocument::fromJson(file.readAll()).object().value(u"a").toDouble(), 42.0);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QtWebEngineQuick::initialize();
+    QGuiApplication app(argc, argv);
+    TestNimbeloraApp test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_nimbeloraapp.moc"

@@ -1,0 +1,437 @@
+#include "API.h"
+#include "Defaults.h"
+#include "MemoryKeychain.h"
+#include "NimbeloraApp.h"
+#include "Orientation.h"
+#include "Pref.h"
+#include "QmlHarness.h"
+#include "ScreenSlot.h"
+#include "SimulatedEngine.h"
+#include "TestBackend.h"
+#include "TestDirs.h"
+#include "WebSignIn.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+#include <QtWebEngineQuick/qtwebenginequickglobal.h>
+#include <memory>
+
+Q_IMPORT_QML_PLUGIN(Nimbelora_AppPlugin)
+
+namespace {
+
+QQuickItem *findIn(QQuickItem *item, const QString &name)
+{
+    if (!item)
+        return nullptr;
+    if (item->objectName() == name)
+        return item;
+    for (QQuickItem *child : item->childItems())
+        if (QQuickItem *found = findIn(child, name))
+            return found;
+    return nullptr;
+}
+
+Video video(const QString &id)
+{
+    Video v;
+    v.id = id;
+    v.title = QStringLiteral("Vídeo ") + id;
+    v.channel = QStringLiteral("Canal");
+    v.duration = 300;
+    return v;
+}
+
+} // namespace
+
+class TestRootView : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestBackend> m_backend;
+    std::unique_ptr<MemoryKeychain> m_keychain;
+    std::unique_ptr<WebSignIn> m_web;
+    std::unique_ptr<NimbeloraApp> m_app;
+    std::unique_ptr<QmlHarness> m_qml;
+    QQuickItem *m_root = nullptr;
+
+    Router *router() const { return m_app->router(); }
+    QQuickItem *find(const QString &name) const { return findIn(m_qml->window()->contentItem(), name); }
+
+    bool load(bool onboarded = true)
+    {
+        Defaults::shared().setValue(QString(Pref::onboarded), onboarded);
+        m_app = std::make_unique<NimbeloraApp>(NimbeloraApp::Services{new SimulatedEngine, m_keychain.get(), m_web.get()});
+        m_app->appeared();
+        m_qml = std::make_unique<QmlHarness>();
+        m_root = m_qml->load(QUrl(u"qrc:/Nimbelora/App/qml/RootView.qml"_qs),
+                             {{u"player"_qs, QVariant::fromValue(m_app->player())},
+                              {u"library"_qs, QVariant::fromValue(m_app->library())},
+                              {u"router"_qs, QVariant::fromValue(m_app->router())},
+                              {u"auth"_qs, QVariant::fromValue(m_app->auth())},
+                              {u"avatars"_qs, QVariant::fromValue(m_app->avatars())}});
+        if (!m_root)
+            qWarning("%s", qPrintable(m_qml->errors()));
+        return m_root != nullptr;
+    }
+
+    // Pages above the root of a tab's stack, as the stack shows them.
+    int depth(const QString &stack) const { return find(stack)->property("depth").toInt(); }
+
+    QObject *popup(const QString &objectNameOrTitle) const
+    {
+        for (QObject *o : m_root->findChildren<QObject *>()) {
+            if (!o->inherits("QQuickPopup"))
+                continue;
+            if (o->objectName() == objectNameOrTitle || o->property("title").toString() == objectNameOrTitle)
+                return o;
+        }
+        return nullptr;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        TestDirs::isolate();
+        Defaults::useMemory();
+        Pref::registerDefaults();
+        m_backend = std::make_unique<TestBackend>();
+        QVERIFY2(m_backend->isRunning(), qPrintable(m_backend->error()));
+        QVERIFY(API::shared().setBaseUrl(QUrl(m_backend->origin())));
+    }
+
+    void init()
+    {
+        // A fresh library; the image cache stays where the loader keeps it.
+        LibraryStore::waitForWrites();
+        QDir(TestDirs::dataDir()).removeRecursively();
+        Defaults::useMemory();
+        m_keychain = std::make_unique<MemoryKeychain>();
+        m_web = std::make_unique<WebSignIn>(WebSignIn::Backing::Memory);
+        Orientation::clearHistory();
+    }
+
+    void cleanup()
+    {
+        m_qml.reset();
+        m_root = nullptr;
+        LibraryStore::waitForWrites();
+        m_app.reset();
+    }
+
+    void tabBar()
+    {
+        QVERIFY(load());
+        const QList<std::pair<QString, AppTab>> tabs{{u"home"_qs, AppTab::home},
+                                                     {u"shorts"_qs, AppTab::shorts},
+                                                     {u"search"_qs, AppTab::search},
+                                                     {u"subscriptions"_qs, AppTab::subscriptions},
+                                                     {u"library"_qs, AppTab::library}};
+        QStringList labels;
+        qreal lastX = -1;
+        for (const auto &[name, tab] : tabs) {
+            QQuickItem *button = find(u"tab."_qs + name);
+            QVERIFY2(button, qPrintable(name));
+            labels.append(button->property("text").toString());
+            const qreal x = button->mapToScene(QPointF()).x();
+            QVERIFY(x > lastX); // in tab order, left to right
+            lastX = x;
+            QVERIFY(m_qml->click(button));
+            QCOMPARE(router()->tab(), tab);
+            QCOMPARE(find(u"tabs"_qs)->property("currentIndex").toInt(), int(tab));
+        }
+        QCOMPARE(labels, (QStringList{u"Inicio"_qs, u"Shorts"_qs, u"Buscar"_qs, u"Suscripciones"_qs, u"Biblioteca"_qs}));
+        // The tab bar writes the router and follows it.
+        router()->setTab(AppTab::search);
+        QCOMPARE(find(u"tabs"_qs)->property("currentIndex").toInt(), int(AppTab::search));
+    }
+
+    void tabsAreMadeWhenFirstSelected()
+    {
+        QVERIFY(load());
+        auto rootOf = [this](const QString &stack) { return findIn(find(stack), u"rootScreen"_qs); };
+        QVERIFY(rootOf(u"homeStack"_qs)->property("active").toBool());
+        QVERIFY(!rootOf(u"searchStack"_qs)->property("active").toBool());
+        QVERIFY(!find(u"shortsScreen"_qs)->property("active").toBool());
+        router()->setTab(AppTab::search);
+        QVERIFY(rootOf(u"searchStack"_qs)->property("active").toBool());
+        router()->setTab(AppTab::home);
+        QVERIFY(rootOf(u"searchStack"_qs)->property("active").toBool()); // kept
+    }
+
+    // "Ir al canal" on the search tab: the page survives a trip to "Inicio".
+    void stacksKeepTheirPathsAcrossTabs()
+    {
+        QVERIFY(load());
+        router()->setTab(AppTab::search);
+        router()->openChannel(ChannelRoute{u"UC1"_qs, u"Uno"_qs});
+        QCOMPARE(depth(u"searchStack"_qs), 1);
+        QCOMPARE(depth(u"homeStack"_qs), 0);
+        QVERIFY(m_qml->click(find(u"tab.home"_qs)));
+        QVERIFY(m_qml->click(find(u"tab.search"_qs)));
+        QCOMPARE(depth(u"searchStack"_qs), 1);
+        QCOMPARE(router()->searchPath().size(), 1);
+
+        // Back on the page's bar writes the shorter path.
+        QQuickItem *back = findIn(find(u"searchStack"_qs), u"backButton"_qs);
+        QVERIFY(back);
+        QTRY_VERIFY(m_qml->click(back));
+        QVERIFY(router()->searchPath().isEmpty());
+        QTRY_COMPARE(depth(u"searchStack"_qs), 0);
+    }
+
+    void shortsRoutesWaitOnTheHomeStack()
+    {
+        QVERIFY(load());
+        QVERIFY(m_qml->click(find(u"tab.shorts"_qs)));
+        router()->openPlaylist(u"PLabcdefghijk"_qs);
+        QCOMPARE(router()->tab(), AppTab::shorts);
+        QCOMPARE(find(u"tabs"_qs)->property("currentIndex").toInt(), int(AppTab::shorts));
+        QCOMPARE(depth(u"homeStack"_qs), 1);
+        QVERIFY(m_qml->click(find(u"tab.home"_qs)));
+        QQuickItem *stack = find(u"homeStack"_qs);
+        QVERIFY(stack->isVisible());
+        QCOMPARE(depth(u"homeStack"_qs), 1);
+        // Until the playlist screen exists, its page shows nothing but the bar.
+        QQuickItem *page = findIn(stack, u"pageScreen"_qs);
+        QVERIFY(page);
+        QCOMPARE(page->property("item").value<QQuickItem *>() != nullptr,
+                 ScreenSlot::exists(QUrl(u"qrc:/Nimbelora/Settings/qml/YTPlaylistScreen.qml"_qs)));
+    }
+
+    void pathWrittenElsewhereIsMirrored()
+    {
+        QVERIFY(load());
+        router()->setTab(AppTab::library);
+        router()->openChannel(ChannelRoute{u"UC1"_qs, u"Uno"_qs});
+        router()->openPlaylist(u"PLabcdefghijk"_qs);
+        router()->openChannel(ChannelRoute{u"UC2"_qs, u"Dos"_qs});
+        QCOMPARE(depth(u"libraryStack"_qs), 3);
+        // Cut back to the first route, then a different second one.
+        Router::Path path = router()->libraryPath();
+        path.resize(1);
+        path.append(YTPlaylistRoute{u"PLzyxwvutsrq"_qs});
+        router()->setLibraryPath(path);
+        QTRY_COMPARE(depth(u"libraryStack"_qs), 2);
+        router()->setLibraryPath({});
+        QTRY_COMPARE(depth(u"libraryStack"_qs), 0);
+    }
+
+    void playerCoverWriteSide()
+    {
+        QVERIFY(load());
+        PlayerStore *player = m_app->player();
+        QVERIFY(!player->expanded());
+        QVERIFY(QMetaObject::invokeMethod(m_root, "setPlayerPresented", Q_ARG(QVariant, false)));
+        QVERIFY(Orientation::history().isEmpty());
+
+        player->setExpanded(true);
+        QObject *cover = popup(u"playerCover"_qs);
+        QVERIFY(cover);
+        const bool sheetExists = ScreenSlot::exists(QUrl(u"qrc:/Nimbelora/Player/qml/PlayerSheet.qml"_qs));
+        QCOMPARE(cover->property("presented").toBool(), sheetExists);
+
+        // A swipe down: expanded and the mask change together, once.
+        QSignalSpy expanded(player, &PlayerStore::expandedChanged);
+        QVERIFY(QMetaObject::invokeMethod(m_root, "setPlayerPresented", Q_ARG(QVariant, false)));
+        QVERIFY(!player->expanded());
+        QCOMPARE(Orientation::history(), QList<int>{2});
+        QVERIFY(QMetaObject::invokeMethod(m_root, "setPlayerPresented", Q_ARG(QVariant, false)));
+        QCOMPARE(Orientation::history(), QList<int>{2});
+        QCOMPARE(expanded.count(), 1);
+        QVERIFY(QMetaObject::invokeMethod(m_root, "setPlayerPresented", Q_ARG(QVariant, true)));
+        QVERIFY(player->expanded());
+        QCOMPARE(Orientation::history(), (QList<int>{2, 26}));
+        QVERIFY(!cover->property("presented").toBool() || sheetExists);
+    }
+
+    // The player's toast shows at the root while the player is closed, never while it is open.
+    void toastOnlyWhileCollapsed()
+    {
+        QVERIFY(load());
+        PlayerStore *player = m_app->player();
+        player->setWaits({60000, 1000});
+        QQuickItem *toast = find(u"rootToast"_qs);
+        QVERIFY(toast);
+        player->showToast(u"Añadido a la cola"_qs);
+        QCOMPARE(toast->property("text").toString(), u"Añadido a la cola"_qs);
+        player->setExpanded(true);
+        QCOMPARE(toast->property("text").toString(), QString());
+        player->setExpanded(false);
+        QCOMPARE(toast->property("text").toString(), u"Añadido a la cola"_qs);
+    }
+
+    void onboardingFollowsTheSetting()
+    {
+        QVERIFY(load(false));
+        QObject *cover = popup(u"onboardingCover"_qs);
+        QVERIFY(cover);
+        QTRY_VERIFY(cover->property("opened").toBool());
+        QTRY_VERIFY(find(u"onboardingSkip"_qs));
+        QVERIFY(m_qml->click(find(u"onboardingSkip"_qs)));
+        QVERIFY(Defaults::shared().boolValue(Pref::onboarded));
+        QTRY_VERIFY(!cover->property("visible").toBool());
+        QTRY_VERIFY(!find(u"onboardingSkip"_qs));
+
+        // "Ver la bienvenida otra vez": back at once, from the first page.
+        Defaults::shared().setValue(QString(Pref::onboarded), false);
+        QTRY_VERIFY(cover->property("opened").toBool());
+        QTRY_VERIFY(find(u"onboardingSkip"_qs));
+        QCOMPARE(find(u"onboardingPages"_qs)->property("currentIndex").toInt(), 0);
+
+        // Closed another way: it counts as done.
+        QMetaObject::invokeMethod(cover, "close");
+        QTRY_VERIFY(Defaults::shared().boolValue(Pref::onboarded));
+    }
+
+    void addToPlaylistSheetFollowsTheRouter()
+    {
+        QVERIFY(load());
+        router()->setPlaylistVideo(video(u"a"_qs));
+        QObject *sheet = nullptr;
+        QTRY_VERIFY((sheet = popup(u"Guardar en lista"_qs)) && sheet->property("opened").toBool());
+        QCOMPARE(sheet->property("video").value<Video>().id, u"a"_qs);
+
+        // Another video: another sheet.
+        router()->setPlaylistVideo(video(u"b"_qs));
+        QTRY_VERIFY((sheet = popup(u"Guardar en lista"_qs)) && sheet->property("video").value<Video>().id == u"b"_qs);
+        QTRY_VERIFY(sheet->property("opened").toBool());
+
+        QVERIFY(m_qml->click(findIn(m_qml->window()->contentItem(), u"addToPlaylistDone"_qs)));
+        QTRY_VERIFY(!router()->playlistVideo());
+        QTRY_VERIFY(!popup(u"Guardar en lista"_qs));
+    }
+
+    // Every tab but Shorts docks a mini player; only the one on screen is active.
+    void miniPlayerDockedOnStacksOnly()
+    {
+        QVERIFY(load());
+        const bool barExists = ScreenSlot::exists(QUrl(u"qrc:/Nimbelora/Player/qml/MiniPlayerBar.qml"_qs));
+        for (const QString &stack : {u"homeStack"_qs, u"searchStack"_qs, u"subscriptionsStack"_qs, u"libraryStack"_qs}) {
+            auto *slot = qobject_cast<ScreenSlot *>(findIn(find(stack), u"miniPlayerSlot"_qs));
+            QVERIFY2(slot, qPrintable(stack));
+            QCOMPARE(slot->item() != nullptr, barExists);
+        }
+        QVERIFY(!findIn(find(u"shortsScreen"_qs), u"miniPlayerSlot"_qs));
+        if (!barExists)
+            return;
+        auto bar = [this](const QString &stack) {
+            return qobject_cast<ScreenSlot *>(findIn(find(stack), u"miniPlayerSlot"_qs))->item();
+        };
+        QVERIFY(bar(u"homeStack"_qs)->property("active").toBool());
+        QVERIFY(!bar(u"searchStack"_qs)->property("active").toBool());
+        router()->setTab(AppTab::search);
+        QVERIFY(!bar(u"homeStack"_qs)->property("active").toBool());
+        QVERIFY(bar(u"searchStack"_qs)->property("active").toBool());
+    }
+
+    // Routes the stack has no page for are shown by what its root screen says.
+    void rootScreenDestinations()
+    {
+        QTemporaryDir dir;
+        auto write = [&](const QString &name, const QByteArray &text) {
+            QFile f(dir.filePath(name));
+            return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
+        };
+        QVERIFY(write(u"Root.qml"_qs, R"(
+            import QtQuick
+            Item {
+                property var tabStack
+                function destination(route) {
+                    return { source: Qt.resolvedUrl("Page.qml"), properties: { label: route.name + ":" + route.payload } }
+                }
+            })"));
+        QVERIFY(write(u"Page.qml"_qs, R"(
+            import QtQuick
+            Item {
+                property string label
+                property string title: "Historial"
+                property var tabStack
+                property bool active
+            })"));
+        Router router;
+        router.setTab(AppTab::library);
+        PlayerStore player(new SimulatedEngine);
+        QmlHarness qml;
+        QQuickItem *stack = qml.loadSource(R"(
+            import QtQuick
+            import Nimbelora.App
+            TabStack { pathName: "libraryPath" })",
+                                           {{u"router"_qs, QVariant::fromValue(&router)},
+                                            {u"env"_qs, QVariantMap{{u"player"_qs, QVariant::fromValue(&player)}}},
+                                            {u"rootSource"_qs, QUrl::fromLocalFile(dir.filePath(u"Root.qml"_qs))}});
+        QVERIFY2(stack, qPrintable(qml.errors()));
+        QVERIFY(stack->property("rootScreen").value<QQuickItem *>());
+        QCOMPARE(stack->property("rootScreen").value<QQuickItem *>()->property("tabStack").value<QQuickItem *>(), stack);
+
+        router.setLibraryPath({LibraryRoute::remote(u"liked"_qs)});
+        QTRY_COMPARE(stack->property("depth").toInt(), 1);
+        QQuickItem *page = stack->property("topScreen").value<QQuickItem *>();
+        QVERIFY(page);
+        QCOMPARE(page->property("label").toString(), u"remote:liked"_qs);
+        QCOMPARE(page->property("tabStack").value<QQuickItem *>(), stack);
+        QVERIFY(page->property("active").toBool());
+        QTRY_COMPARE(findIn(stack, u"navigationTitle"_qs)->property("text").toString(), u"Historial"_qs);
+
+        // The stack's own back writes the shorter path.
+        QVERIFY(QMetaObject::invokeMethod(stack, "pop"));
+        QVERIFY(router.libraryPath().isEmpty());
+        QTRY_COMPARE(stack->property("depth").toInt(), 0);
+    }
+
+    // Screens get exactly the properties they declare; a missing one shows nothing.
+    void screenSlot()
+    {
+        QmlHarness qml;
+        QQuickItem *root = qml.loadSource(R"(
+            import QtQuick
+            import Nimbelora.App
+            Item {
+                width: 200; height: 100
+                property alias present: present
+                property alias missing: missing
+                ScreenSlot {
+                    id: present
+                    anchors.fill: parent
+                    source: "qrc:/Nimbelora/Foundation/qml/Toast.qml"
+                    properties: ({ text: "hola", duration: 10, bogus: 1 })
+                }
+                ScreenSlot {
+                    id: missing
+                    source: "qrc:/Nimbelora/Nowhere/qml/Nothing.qml"
+                    properties: ({ text: "x" })
+                }
+            })");
+        QVERIFY2(root, qPrintable(qml.errors()));
+        auto *present = root->property("present").value<ScreenSlot *>();
+        auto *missing = root->property("missing").value<ScreenSlot *>();
+        QVERIFY(present->available());
+        QVERIFY(present->item());
+        QCOMPARE(present->item()->property("text").toString(), u"hola"_qs);
+        QCOMPARE(present->item()->property("duration").toInt(), 10);
+        QCOMPARE(present->item()->width(), 200.0);
+        QVERIFY(!missing->available());
+        QVERIFY(!missing->item());
+
+        // Later changes reach the screen; turning the slot off removes it.
+        present->setProperties({{u"text"_qs, u"adiós"_qs}});
+        QCOMPARE(present->item()->property("text").toString(), u"adiós"_qs);
+        present->setActive(false);
+        QVERIFY(!present->item());
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QtWebEngineQuick::initialize();
+    QGuiApplication app(argc, argv);
+    TestRootView test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_rootview.moc"

@@ -1,0 +1,624 @@
+#include "API.h"
+#include "AuthStore.h"
+#include "AvatarStore.h"
+#include "Defaults.h"
+#include "DiskCache.h"
+#include "FeedModel.h"
+#include "FileWriter.h"
+#include "Fixtures.h"
+#include "Haptics.h"
+#include "LibraryStore.h"
+#include "MemoryKeychain.h"
+#include "PlayerStore.h"
+#include "Pref.h"
+#include "QmlHarness.h"
+#include "Router.h"
+#include "SimulatedEngine.h"
+#include "TestBackend.h"
+#include "TestDirs.h"
+#include "VideoFilterModel.h"
+#include "Warmer.h"
+#include "WebSignIn.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QQuickItem>
+#include <QTest>
+#include <QUrlQuery>
+#include <QtWebEngineQuick/qtwebenginequickglobal.h>
+#include <functional>
+#include <memory>
+
+namespace {
+
+QJsonObject videoJson(const QString &id, const QString &channel)
+{
+    return QJsonObject{{"id", id}, {"title", QStringLiteral("Vídeo ") + id}, {"channel", channel}, {"duration", 600}};
+}
+
+QByteArray body(const QJsonArray &a) { return QJsonDocument(a).toJson(QJsonDocument::Compact); }
+
+Video video(const QString &id, const QString &channel)
+{
+    return Json::decode<Video>(QJsonDocument(videoJson(id, channel)).toJson());
+}
+
+QStringList ids(const QList<Video> &list)
+{
+    QStringList out;
+    for (const Video &v : list)
+        out.append(v.id);
+    return out;
+}
+
+void collect(QQuickItem *item, const QString &name, QList<QQuickItem *> &out)
+{
+    if (item->objectName() == name)
+        out.append(item);
+    for (QQuickItem *child : item->childItems())
+        collect(child, name, out);
+}
+
+// Items of that name the user can see: visible, with a size, in the window.
+QList<QQuickItem *> shownItems(QQuickItem *root, const QString &name)
+{
+    QList<QQuickItem *> all;
+    collect(root, name, all);
+    QList<QQuickItem *> out;
+    for (QQuickItem *i : all) {
+        if (!i->isVisible() || i->width() <= 0 || i->height() <= 0)
+            continue;
+        const QRectF r = i->mapRectToScene(QRectF(0, 0, i->width(), i->height()));
+        if (r.intersects(QRectF(QPointF(0, 0), i->window()->size())))
+            out.append(i);
+    }
+    return out;
+}
+
+QStringList textsIn(QQuickItem *item)
+{
+    QStringList out;
+    std::function<void(QQuickItem *)> walk = [&](QQuickItem *i) {
+        if (!i->isVisible())
+            return;
+        if (i->inherits("QQuickText"))
+            out << i->property("text").toString();
+        for (QQuickItem *c : i->childItems())
+            walk(c);
+    };
+    walk(item);
+    return out;
+}
+
+} // namespace
+
+class TestHomeView : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestBackend> m_backend;
+    std::unique_ptr<MemoryKeychain> m_keychain;
+    std::unique_ptr<WebSignIn> m_web;
+    std::unique_ptr<LibraryStore> m_library;
+    std::unique_ptr<PlayerStore> m_player;
+    std::unique_ptr<AuthStore> m_auth;
+    std::unique_ptr<Router> m_router;
+    std::unique_ptr<AvatarStore> m_avatars;
+    std::unique_ptr<QmlHarness> m_qml;
+    QQuickItem *m_root = nullptr;
+
+    void serve(const QString &path, const QString &id, const QJsonArray &videos, int delayMs = 0)
+    {
+        FaultRule rule;
+        rule.pathPrefix = path;
+        rule.id = id;
+        rule.body = FaultRule::Body::Raw;
+        rule.rawBody = body(videos);
+        rule.delayMs = delayMs;
+        m_backend->addFault(rule);
+    }
+
+    bool load(int width = 430)
+    {
+        m_auth = std::make_unique<AuthStore>(*m_keychain, *m_web);
+        m_qml = std::make_unique<QmlHarness>();
+        m_qml->window()->resize(width, 932);
+        m_root = m_qml->loadSource("import Nimbelora.Shell\nHomeView {}\n",
+                                   {{u"player"_qs, QVariant::fromValue<QObject *>(m_player.get())},
+                                    {u"library"_qs, QVariant::fromValue<QObject *>(m_library.get())},
+                                    {u"auth"_qs, QVariant::fromValue<QObject *>(m_auth.get())},
+                                    {u"router"_qs, QVariant::fromValue<QObject *>(m_router.get())},
+                                    {u"avatars"_qs, QVariant::fromValue<QObject *>(m_avatars.get())}});
+        if (!m_root)
+            qWarning("%s", qPrintable(m_qml->errors()));
+        return m_root != nullptr;
+    }
+
+    FeedModel *feed() const { return m_root->property("model").value<FeedModel *>(); }
+    VideoFilterModel *shown() const { return m_root->findChild<VideoFilterModel *>(); }
+    QList<QQuickItem *> shownNamed(const QString &name) const { return shownItems(m_root, name); }
+    // Any item of that name in the visual tree (the harness looks among QObject children only).
+    QQuickItem *item(const QString &name) const
+    {
+        QList<QQuickItem *> all;
+        collect(m_root, name, all);
+        return all.isEmpty() ? nullptr : all.first();
+    }
+
+    bool waitLoaded() const
+    {
+        return QTest::qWaitFor([&] { return feed()->state().isLoaded() && !shownNamed(u"videoCard"_qs).isEmpty(); }, 8000);
+    }
+
+    QStringList requestedPages(const QString &category) const
+    {
+        QStringList out;
+        for (const RequestRecord &r : m_backend->requests().matching(u"/api/feed"_qs)) {
+            const QUrlQuery q(r.rawQuery);
+            if (q.queryItemValue(u"cat"_qs) == category)
+                out.append(q.queryItemValue(u"page"_qs));
+        }
+        return out;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        TestDirs::isolate();
+        Defaults::useMemory();
+        Pref::registerDefaults();
+        m_backend = std::make_unique<TestBackend>();
+        QVERIFY2(m_backend->isRunning(), qPrintable(m_backend->error()));
+        QVERIFY(API::shared().setBaseUrl(QUrl(m_backend->origin())));
+        Warmer::setSender([](const QStringList &) {});
+    }
+
+    void init()
+    {
+        FileWriter::shared().drain();
+        LibraryStore::waitForWrites();
+        // A fresh library and list cache; the image cache stays (it is in use).
+        QDir(TestDirs::dataDir()).removeRecursively();
+        QDir(DiskCache::dir()).removeRecursively();
+        Defaults::useMemory();
+        m_backend->clearFaults();
+        m_backend->requests().clear();
+        API::shared().setSession(std::nullopt);
+        m_keychain = std::make_unique<MemoryKeychain>();
+        m_web = std::make_unique<WebSignIn>(WebSignIn::Backing::Memory);
+        m_library = std::make_unique<LibraryStore>();
+        m_player = std::make_unique<PlayerStore>(new SimulatedEngine);
+        m_player->attach(m_library.get());
+        m_router = std::make_unique<Router>();
+        m_avatars = std::make_unique<AvatarStore>();
+        Haptics::shared().clear();
+    }
+
+    void cleanup()
+    {
+        m_qml.reset();
+        m_root = nullptr;
+        m_player.reset();
+        m_auth.reset();
+        m_router.reset();
+        m_avatars.reset();
+        m_library.reset();
+        LibraryStore::waitForWrites();
+        AvatarStore::waitForWrites();
+    }
+
+    void gridColumnsFollowTheWidth_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("columns");
+        QTest::newRow("phone") << 430 << 1;
+        QTest::newRow("just under two") << 733 << 1;
+        QTest::newRow("two") << 734 << 2;
+        QTest::newRow("wide") << 1200 << 3;
+    }
+    void gridColumnsFollowTheWidth()
+    {
+        QFETCH(int, width);
+        QFETCH(int, columns);
+        QVERIFY(load(width));
+        QVERIFY(waitLoaded());
+        QQuickItem *grid = m_qml->find(u"feedGrid"_qs);
+        QVERIFY(grid);
+        QCOMPARE(grid->property("columns").toInt(), columns);
+        const double columnWidth = grid->property("columnWidth").toDouble();
+        QVERIFY(columnWidth >= 340);
+        QCOMPARE(columnWidth, (width - 32 - (columns - 1) * 22.0) / columns);
+
+        // The cards of the first row sit side by side, 22 apart.
+        QList<QQuickItem *> cards = shownNamed(u"videoCard"_qs);
+        std::sort(cards.begin(), cards.end(), [](QQuickItem *a, QQuickItem *b) {
+            const QPointF pa = a->mapToScene(QPointF()), pb = b->mapToScene(QPointF());
+            return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
+        });
+        QVERIFY(cards.size() >= columns);
+        QCOMPARE(cards.first()->mapToScene(QPointF()).x(), 16.0);
+        if (columns > 1)
+            QCOMPARE(cards.at(1)->mapToScene(QPointF()).x(), 16 + columnWidth + 22);
+    }
+
+    void skeletonsWhileTheFirstPageLoads_data()
+    {
+        QTest::addColumn<int>("layout");
+        QTest::newRow("grid") << 0;
+        QTest::newRow("list") << 1;
+    }
+    void skeletonsWhileTheFirstPageLoads()
+    {
+        QFETCH(int, layout);
+        Defaults::shared().setValue(u"pref.homeLayout"_qs, layout);
+        serve(u"/api/feed"_qs, u"foryou"_qs, {videoJson(u"s1"_qs, u"Canal"_qs), videoJson(u"s2"_qs, u"Canal"_qs)}, 800);
+        QVERIFY(load());
+        QVERIFY(QTest::qWaitFor([&] { return shownNamed(u"skeletonCard"_qs).size() >= 2; }, 3000));
+        QList<QQuickItem *> all;
+        collect(m_root, u"skeletonCard"_qs, all);
+        QCOMPARE(all.size(), 4);
+        // Placeholders take no tap.
+        QQuickItem *skeleton = shownNamed(u"skeletonCard"_qs).first();
+        QTest::mouseClick(m_qml->window(), Qt::LeftButton, {}, skeleton->mapToScene(QPointF(60, 60)).toPoint());
+        QTest::qWait(50);
+        QVERIFY(!m_player->current());
+
+        QVERIFY(QTest::qWaitFor([&] { return feed()->state().isLoaded(); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return shownNamed(u"skeletonCard"_qs).isEmpty(); }, 3000));
+        const QString item = layout == 1 ? u"videoRow"_qs : u"videoCard"_qs;
+        QVERIFY(QTest::qWaitFor([&] { return shownNamed(item).size() == 2; }, 3000));
+    }
+
+    void errorStateWithRetry()
+    {
+        const qint64 fault = m_backend->failPath(u"/api/feed"_qs, 500, u"El servidor se cayó"_qs);
+        QVERIFY(load());
+        QVERIFY(QTest::qWaitFor([&] { return feed()->state().isFailed(); }, 5000));
+        QQuickItem *error = nullptr;
+        QVERIFY(QTest::qWaitFor([&] {
+            const auto errors = shownNamed(u"feedError"_qs);
+            error = errors.isEmpty() ? nullptr : errors.first();
+            return error != nullptr;
+        }, 3000));
+        const QStringList texts = textsIn(error);
+        QVERIFY(texts.contains(u"No se pudo cargar"_qs));
+        QVERIFY(texts.contains(u"El servidor se cayó"_qs));
+        QVERIFY(texts.contains(u"Reintentar"_qs));
+
+        m_backend->faults().remove(fault);
+        QList<QQuickItem *> retry;
+        collect(error, u"retryButton"_qs, retry);
+        QCOMPARE(retry.size(), 1);
+        QVERIFY(m_qml->click(retry.first()));
+        QVERIFY(waitLoaded());
+        QVERIFY(shownNamed(u"feedError"_qs).isEmpty());
+    }
+
+    // A loaded but empty list shows nothing: no error, no placeholders.
+    void emptyListShowsNothing()
+    {
+        serve(u"/api/feed"_qs, u"foryou"_qs, {});
+        QVERIFY(load());
+        QVERIFY(QTest::qWaitFor([&] { return feed()->state().isLoaded(); }, 5000));
+        QTest::qWait(100);
+        QVERIFY(shownNamed(u"feedError"_qs).isEmpty());
+        QVERIFY(shownNamed(u"skeletonCard"_qs).isEmpty());
+        QVERIFY(shownNamed(u"videoCard"_qs).isEmpty());
+    }
+
+    // Hidden channels always, the 60 newest watched videos on request.
+    void filtersAtDisplayTime_data()
+    {
+        QTest::addColumn<bool>("hideWatched");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("hidden channel only") << false << QStringList{"b1", "b2", "old", "b3"};
+        QTest::newRow("and watched") << true << QStringList{"b2", "old", "b3"};
+    }
+    void filtersAtDisplayTime()
+    {
+        QFETCH(bool, hideWatched);
+        Defaults::shared().setValue(u"pref.hideWatched"_qs, hideWatched);
+        serve(u"/api/feed"_qs, u"foryou"_qs,
+              {videoJson(u"a1"_qs, u"Canal A"_qs), videoJson(u"b1"_qs, u"Canal B"_qs), videoJson(u"a2"_qs, u"Canal A"_qs),
+               videoJson(u"b2"_qs, u"Canal B"_qs), videoJson(u"old"_qs, u"Canal B"_qs), videoJson(u"b3"_qs, u"Canal B"_qs)});
+        m_library->hideChannel(u"Canal A"_qs);
+        // "old" is the 61st newest entry; "b1" the newest.
+        m_library->addToHistory(video(u"old"_qs, u"Canal B"_qs));
+        for (int i = 0; i < 59; ++i)
+            m_library->addToHistory(video(u"h"_qs + QString::number(i), u"Otro"_qs));
+        m_library->addToHistory(video(u"b1"_qs, u"Canal B"_qs));
+        m_library->addToHistory(video(u"z"_qs, u"Otro"_qs));
+        QCOMPARE(m_library->history().size(), 62);
+
+        QVERIFY(load());
+        QVERIFY(waitLoaded());
+        QCOMPARE(ids(feed()->items()).size(), 6); // the model keeps all
+        QFETCH(QStringList, expected);
+        QCOMPARE(ids(shown()->videos()), expected);
+
+        // Hiding another channel takes effect at once.
+        m_library->hideChannel(u"Canal B"_qs);
+        QVERIFY(shown()->videos().isEmpty());
+        // Toggling the setting while shown.
+        m_library->unhideChannel(u"Canal B"_qs);
+        Defaults::shared().setValue(u"pref.hideWatched"_qs, !hideWatched);
+        QVERIFY(QTest::qWaitFor([&] { return shown()->videos().size() == (hideWatched ? 4 : 3); }, 2000));
+    }
+
+    void tapPlaysTheVideo()
+    {
+        serve(u"/api/feed"_qs, u"foryou"_qs, {videoJson(u"dQw4w9WgXcQ"_qs, u"Canal"_qs)});
+        QVERIFY(load());
+        QVERIFY(waitLoaded());
+        QVERIFY(m_qml->click(shownNamed(u"videoCard"_qs).first()));
+        QVERIFY(QTest::qWaitFor([&] { return m_player->current().has_value(); }, 3000));
+        QCOMPARE(m_player->current()->id, u"dQw4w9WgXcQ"_qs);
+        QVERIFY(m_player->expanded());
+        QCOMPARE(m_library->history().first().video.id, u"dQw4w9WgXcQ"_qs);
+        QCOMPARE(Haptics::shared().given(), QStringList{u"light"_qs});
+    }
+
+    void layoutSwitch_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<QString>("symbolBefore");
+        QTest::addColumn<int>("after");
+        QTest::newRow("grid to list") << 0 << "rectangle.grid.1x2" << 1;
+        QTest::newRow("list to grid") << 1 << "square.grid.2x2" << 0;
+        QTest::newRow("an unknown value shows the grid") << 5 << "square.grid.2x2" << 0;
+    }
+    void layoutSwitch()
+    {
+        QFETCH(int, stored);
+        QFETCH(int, after);
+        Defaults::shared().setValue(u"pref.homeLayout"_qs, stored);
+        QVERIFY(load());
+        QVERIFY(QTest::qWaitFor([&] { return feed()->state().isLoaded(); }, 5000));
+        auto listShown = [&] { return !shownNamed(u"feedList"_qs).isEmpty(); };
+        auto gridShown = [&] { return !shownNamed(u"feedGrid"_qs).isEmpty(); };
+        QVERIFY(QTest::qWaitFor([&] { return stored == 1 ? listShown() : gridShown(); }, 3000));
+
+        QQuickItem *button = m_qml->find(u"layoutButton"_qs);
+        QVERIFY(button);
+        QFETCH(QString, symbolBefore);
+        QCOMPARE(button->property("symbol").toString(), symbolBefore);
+        QVERIFY(m_qml->click(button));
+        QCOMPARE(Defaults::shared().intValue(u"pref.homeLayout"_qs), after);
+        QVERIFY(QTest::qWaitFor([&] { return after == 1 ? listShown() : gridShown(); }, 3000));
+        if (after == 1)
+            QVERIFY(QTest::qWaitFor([&] { return !shownNamed(u"videoRow"_qs).isEmpty(); }, 3000));
+    }
+
+    void chips()
+    {
+        Defaults::shared().setValue(u"pref.hiddenCats"_qs, u"music,,news,foryou"_qs);
+        QVERIFY(load());
+        QVERIFY(QTest::qWaitFor([&] { return feed()->state().isLoaded(); }, 5000));
+        QVERIFY(item(u"chip_foryou"_qs));
+        QVERIFY(item(u"chip_gaming"_qs));
+        QVERIFY(!item(u"chip_music"_qs));
+        QVERIFY(!item(u"chip_news"_qs));
+
+        QVERIFY(m_qml->click(item(u"chip_gaming"_qs)));
+        QCOMPARE(feed()->selected(), u"gaming"_qs);
+        QVERIFY(QTest::qWaitFor([&] { return requestedPages(u"gaming"_qs) == QStringList{u"0"_qs}; }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return feed()->loadedFor() == u"gaming"_qs; }, 5000));
+        QCOMPARE(Haptics::shared().given(), QStringList{u"light"_qs});
+
+        // The selected chip again: the haptic, and nothing reloads.
+        QVERIFY(m_qml->click(item(u"chip_gaming"_qs)));
+        QTest::qWait(200);
+        QCOMPARE(requestedPages(u"gaming"_qs), QStringList{u"0"_qs});
+        QCOMPARE(Haptics::shared().given().size(), 2);
+    }
+
+    void continueWatchingOnlyOnThePersonalCategory()
+    {
+        const Video half = video(u"half"_qs, u"Canal"_qs);
+        Video withLength = half;
+        withLength.duration = 600;
+        m_library->addToHistory(withLength);
+        m_library->setPosition(withLength.id, 300);
+        QVERIFY(!m_library->inProgress().isEmpty());
+
+        QVERIFY(load());
+        QVERIFY(QTest::qWaitFor([&] { return feed()->state().isLoaded(); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return !shownNamed(u"continueBlock"_qs).isEmpty(); }, 3000));
+        QVERIFY(textsIn(shownNamed(u"continueBlock"_qs).first()).contains(u"Seguir viendo"_qs));
+        QCOMPARE(shownNamed(u"continueCard"_qs).size(), 1);
+        QList<QQuickItem *> fill;
+        collect(shownNamed(u"continueCard"_qs).first(), u"progressFill"_qs, fill);
+        QCOMPARE(fill.size(), 1);
+        QCOMPARE(fill.first()->width(), 110.0); // half of 220
+
+        feed()->setSelected(u"gaming"_qs);
+        QVERIFY(QTest::qWaitFor([&] { return shownNamed(u"continueBlock"_qs).isEmpty(); }, 3000));
+
+        // Its tap plays like a card's.
+        feed()->setSelected(u"foryou"_qs);
+        QVERIFY(QTest::qWaitFor([&] { return !shownNamed(u"continueCard"_qs).isEmpty(); }, 3000));
+        QVERIFY(m_qml->click(shownNamed(u"continueCard"_qs).first()));
+        QVERIFY(QTest::qWaitFor([&] { return m_player->current().has_value(); }, 3000));
+        QCOMPARE(m_player->current()->id, u"half"_qs);
+    }
+
+    // The last shown video asks for the next page, also when filters
+    // removed the model's tail.
+    void pagingFromTheLastShownVideo()
+    {
+        serve(u"/api/feed"_qs, u"0"_qs,
+              {videoJson(u"v1"_qs, u"Canal"_qs), videoJson(u"v2"_qs, u"Canal"_qs), videoJson(u"h1"_qs, u"Oculto"_qs)});
+        serve(u"/api/feed"_qs, u"1"_qs, {videoJson(u"v3"_qs, u"Canal"_qs)});
+        m_library->hideChannel(u"Oculto"_qs);
+        Defaults::shared().setValue(u"pref.homeLayout"_qs, 1); // rows: all three fit on screen
+        QVERIFY(load());
+        QVERIFY(QTest::qWaitFor([&] { return requestedPages(u"foryou"_qs).contains(u"1"_qs); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return ids(shown()->videos()) == QStringList({"v1", "v2", "v3"}); }, 5000));
+    }
+
+    void headerButtons()
+    {
+        QVERIFY(load());
+        QVERIFY(m_qml->click(m_qml->find(u"searchButton"_qs)));
+        QCOMPARE(m_router->tab(), AppTab::search);
+        QCOMPARE(Haptics::shared().given(), QStringList{u"light"_qs});
+
+        QObject *sheet = nullptr;
+        for (QObject *o : m_root->findChildren<QObject *>())
+            if (o->inherits("QQuickPopup") && o->property("title").toString() == u"Cuenta"_qs)
+                sheet = o;
+        QVERIFY(sheet);
+        QVERIFY(m_qml->click(m_qml->find(u"accountButton"_qs)));
+        QVERIFY(QTest::qWaitFor([&] { return sheet->property("opened").toBool(); }, 3000));
+        QCOMPARE(Haptics::shared().given().size(), 1); // the account button gives none
+    }
+
+    // Signing out while the screen is open reloads "Para ti" without the account.
+    void accountChangeReloadsThePersonalFeed()
+    {
+        m_keychain->set(u"session"_qs, m_backend->session());
+        Account account;
+        account.name = u"Usuario de prueba"_qs;
+        Defaults::shared().setValue(QLatin1String(AuthStore::accountKey),
+                                    QString::fromUtf8(QJsonDocument(account.toJson()).toJson(QJsonDocument::Compact)));
+        serve(u"/api/me/feed"_qs, {}, {videoJson(u"acc1"_qs, u"Canal"_qs)});
+        serve(u"/api/feed"_qs, u"foryou"_qs, {videoJson(u"pub1"_qs, u"Canal"_qs)});
+        QVERIFY(load());
+        QVERIFY(m_auth->account().has_value());
+        QVERIFY(QTest::qWaitFor([&] { return ids(feed()->items()) == QStringList{u"acc1"_qs}; }, 5000));
+        QCOMPARE(feed()->loadedFor(), u"foryou+acct"_qs);
+
+        QCoro::waitFor(m_auth->logout(false));
+        QVERIFY(!m_auth->account());
+        QVERIFY(QTest::qWaitFor([&] { return ids(feed()->items()) == QStringList{u"pub1"_qs}; }, 5000));
+        QCOMPARE(feed()->loadedFor(), u"foryou"_qs);
+    }
+
+    void pullToRefreshForcesAReload()
+    {
+        QVERIFY(load());
+        QVERIFY(waitLoaded());
+        const qsizetype before = requestedPages(u"foryou"_qs).size();
+        QTest::keyClick(m_qml->window(), Qt::Key_F5);
+        QVERIFY(QTest::qWaitFor([&] { return requestedPages(u"foryou"_qs).size() == before + 1; }, 5000));
+        QQuickItem *refresher = nullptr;
+        QList<QQuickItem *> spinners;
+        collect(m_root, u"refreshSpinner"_qs, spinners);
+        QVERIFY(!spinners.isEmpty());
+        refresher = spinners.first()->parentItem();
+        QVERIFY(QTest::qWaitFor([&] { return !refresher->property("refreshing").toBool(); }, 5000));
+    }
+
+    // The thumbnail decorations and the row's views line.
+    void decorations_data()
+    {
+        QTest::addColumn<qint64>("duration");
+        QTest::addColumn<bool>("live");
+        QTest::addColumn<QVariant>("views");
+        QTest::addColumn<double>("position");
+        QTest::addColumn<bool>("showProgress");
+        QTest::addColumn<QString>("badge");     // empty: no badge
+        QTest::addColumn<QString>("viewsText"); // empty: no third line
+        QTest::addColumn<double>("fill");       // width of the bar over 150 points; < 0: no bar
+
+        QTest::newRow("live beats the length") << qint64(3600) << true << QVariant(1) << 0.0 << true << "DIRECTO" << "1 vista" << -1.0;
+        QTest::newRow("no length, not live: nothing") << qint64(0) << false << QVariant(1500) << 0.0 << true << "" << "1,5 mil vistas" << -1.0;
+        QTest::newRow("59 s") << qint64(59) << false << QVariant() << 0.0 << true << "0:59" << "" << -1.0;
+        QTest::newRow("an hour") << qint64(3600) << false << QVariant() << 0.0 << true << "1:00:00" << "" << -1.0;
+        QTest::newRow("a quarter watched") << qint64(120) << false << QVariant() << 30.0 << true << "2:00" << "" << 37.5;
+        QTest::newRow("8 s is no progress") << qint64(120) << false << QVariant() << 8.0 << true << "2:00" << "" << -1.0;
+        QTest::newRow("above 97 % is no progress") << qint64(120) << false << QVariant() << 117.0 << true << "2:00" << "" << -1.0;
+        QTest::newRow("bars switched off") << qint64(120) << false << QVariant() << 30.0 << false << "2:00" << "" << -1.0;
+    }
+    void decorations()
+    {
+        QFETCH(qint64, duration);
+        QFETCH(bool, live);
+        QFETCH(QVariant, views);
+        QFETCH(double, position);
+        QFETCH(bool, showProgress);
+        QFETCH(QString, badge);
+        QFETCH(QString, viewsText);
+        QFETCH(double, fill);
+        Defaults::shared().setValue(u"pref.showProgress"_qs, showProgress);
+        Video v = video(u"dQw4w9WgXcQ"_qs, u"Canal"_qs);
+        v.duration = duration;
+        v.live = live;
+        if (views.isValid())
+            v.views = views.toLongLong();
+        if (position > 0)
+            m_library->setPosition(v.id, position);
+
+        QmlHarness qml;
+        QQuickItem *row = qml.loadSource("import Nimbelora.Shell\nVideoRow { width: 400 }\n",
+                                         {{u"video"_qs, QVariant::fromValue(v)},
+                                          {u"player"_qs, QVariant::fromValue<QObject *>(m_player.get())},
+                                          {u"library"_qs, QVariant::fromValue<QObject *>(m_library.get())},
+                                          {u"avatars"_qs, QVariant::fromValue<QObject *>(m_avatars.get())}});
+        QVERIFY2(row, qPrintable(qml.errors()));
+        QList<QQuickItem *> found;
+        collect(row, u"durationText"_qs, found);
+        QCOMPARE(found.size(), 1);
+        QQuickItem *badgeText = found.first();
+        QCOMPARE(badgeText->parentItem()->parentItem()->isVisible(), !badge.isEmpty());
+        if (!badge.isEmpty())
+            QCOMPARE(badgeText->property("text").toString(), badge);
+        else
+            QCOMPARE(badgeText->parentItem()->parentItem()->width(), 0.0);
+
+        found.clear();
+        collect(row, u"rowViews"_qs, found);
+        QCOMPARE(found.first()->isVisible(), !viewsText.isEmpty());
+        if (!viewsText.isEmpty())
+            QCOMPARE(found.first()->property("text").toString(), viewsText);
+
+        found.clear();
+        collect(row, u"progressFill"_qs, found);
+        const bool bar = found.first()->isVisible();
+        QCOMPARE(bar, fill >= 0);
+        if (bar)
+            QCOMPARE(found.first()->width(), fill);
+    }
+
+    // Not an assertion: the home screen drawn against the dev backend, for looking.
+    void renderHomeScreen()
+    {
+        if (!m_backend->prepareMedia())
+            QSKIP("no media for thumbnails");
+        for (const FxVideo &v : m_backend->fixtures().videos().mid(0, 3)) {
+            Video watched;
+            watched.id = v.id;
+            watched.title = v.title;
+            watched.channel = m_backend->fixtures().channels().at(v.channel).name;
+            watched.duration = 600;
+            m_library->addToHistory(watched);
+            m_library->setPosition(v.id, 200);
+        }
+        QVERIFY(load());
+        QVERIFY(waitLoaded());
+        QTest::qWait(2500); // thumbnails and avatars
+        const QImage shot = m_qml->window()->grabWindow();
+        const QString path = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(u"../home-screen.png"_qs);
+        QVERIFY(shot.save(path));
+        qInfo("home screen: %s", qPrintable(QDir::cleanPath(path)));
+
+        Defaults::shared().setValue(u"pref.homeLayout"_qs, 1);
+        QVERIFY(QTest::qWaitFor([&] { return !shownNamed(u"videoRow"_qs).isEmpty(); }, 3000));
+        QTest::qWait(1500);
+        const QString listPath = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(u"../home-screen-list.png"_qs);
+        QVERIFY(m_qml->window()->grabWindow().save(listPath));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QtWebEngineQuick::initialize();
+    QGuiApplication app(argc, argv);
+    TestHomeView test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_homeview.moc"
