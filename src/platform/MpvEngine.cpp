@@ -20,7 +20,7 @@
 namespace {
 
 // Tags of asynchronous requests: the kind in the top byte, a number below.
-enum class Tag : quint64 { Load = 1, Seek = 2, Landed = 3, SetPause = 4, Other = 5 };
+enum class Tag : quint64 { Load = 1, Seek = 2, Landed = 3, SetPause = 4, Other = 5, Write = 6 };
 constexpr int kTagShift = 56;
 constexpr quint64 kPayloadMask = (quint64(1) << kTagShift) - 1;
 
@@ -43,6 +43,8 @@ enum Prop : quint64 {
     CacheState,
     TrackList,
 };
+// Properties observed for others are numbered from here.
+constexpr quint64 kObservedForOthers = 1000;
 
 QVariant fromNode(const mpv_node &node)
 {
@@ -409,6 +411,10 @@ void MpvEngine::handleReply(quint64 t, int error, const void *data)
     case Tag::SetPause:
         m_pauseSetsInFlight = std::max(0, m_pauseSetsInFlight - 1);
         break;
+    case Tag::Write:
+        if (auto done = m_writes.take(payload))
+            done(error >= 0);
+        break;
     case Tag::Other:
         break;
     }
@@ -492,6 +498,15 @@ void MpvEngine::onRestart()
 
 void MpvEngine::handleProperty(quint64 id, const mpv_event_property &p)
 {
+    if (id >= kObservedForOthers) {
+        const qsizetype index = qsizetype(id - kObservedForOthers);
+        if (index < m_observedForOthers.size()) {
+            const bool known = p.format == MPV_FORMAT_NODE && p.data;
+            emit mpvPropertyChanged(m_observedForOthers.at(index),
+                                    known ? fromNode(*static_cast<const mpv_node *>(p.data)) : QVariant());
+        }
+        return;
+    }
     // Values that come while no file of the current item plays belong to an
     // earlier one.
     if (!m_fileActive)
@@ -803,4 +818,51 @@ void MpvEngine::setDouble(quint64 t, const char *name, double value)
     if (!m_mpv)
         return;
     mpv_set_property_async(m_mpv, t, name, MPV_FORMAT_DOUBLE, &value);
+}
+
+void MpvEngine::observeMpvProperty(const QByteArray &name)
+{
+    if (!m_mpv || m_observedForOthers.contains(name))
+        return;
+    m_observedForOthers << name;
+    mpv_observe_property(m_mpv, kObservedForOthers + quint64(m_observedForOthers.size() - 1), name.constData(),
+                         MPV_FORMAT_NODE);
+}
+
+void MpvEngine::writeMpvProperty(const QByteArray &name, const QVariant &value, std::function<void(bool)> done)
+{
+    if (!m_mpv) {
+        if (done)
+            QMetaObject::invokeMethod(this, [done] { done(false); }, Qt::QueuedConnection);
+        return;
+    }
+    const quint64 write = m_nextWrite++;
+    if (done)
+        m_writes.insert(write, std::move(done));
+    const quint64 t = tag(Tag::Write, write);
+    switch (value.typeId()) {
+    case QMetaType::Bool: {
+        int flag = value.toBool() ? 1 : 0;
+        mpv_set_property_async(m_mpv, t, name.constData(), MPV_FORMAT_FLAG, &flag);
+        break;
+    }
+    case QMetaType::Int:
+    case QMetaType::LongLong: {
+        int64_t number = value.toLongLong();
+        mpv_set_property_async(m_mpv, t, name.constData(), MPV_FORMAT_INT64, &number);
+        break;
+    }
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        double number = value.toDouble();
+        mpv_set_property_async(m_mpv, t, name.constData(), MPV_FORMAT_DOUBLE, &number);
+        break;
+    }
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        const char *data = text.constData();
+        mpv_set_property_async(m_mpv, t, name.constData(), MPV_FORMAT_STRING, &data);
+        break;
+    }
+    }
 }

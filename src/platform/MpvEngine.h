@@ -46,6 +46,17 @@ public:
     // else.
     static QList<Variant> parseMasterPlaylist(const QByteArray &text);
 
+    // Plain access to mpv properties the engine itself has no use for (the
+    // audio outputs and their volume). Observed values come as
+    // mpvPropertyChanged() on the GUI thread, with or without a file; a write
+    // tells `done` whether mpv took it.
+    void observeMpvProperty(const QByteArray &name);
+    void writeMpvProperty(const QByteArray &name, const QVariant &value, std::function<void(bool ok)> done = {});
+
+signals:
+    void mpvPropertyChanged(const QByteArray &name, const QVariant &value);
+
+public:
     struct FrameSlot;
     class FrameRenderer;
 
@@ -131,4 +142,10 @@ private:
     qint64 m_stalls = 0;
     qint64 m_width = 0;
     qint64 m_height = 0;
+
+    // Properties observed for others, by their place in the list, and the
+    // writes whose answer is awaited.
+    QList<QByteArray> m_observedForOthers;
+    QHash<quint64, std::function<void(bool)>> m_writes;
+    quint64 m_nextWrite = 1;
 };

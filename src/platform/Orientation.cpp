@@ -98,6 +98,17 @@ void Orientation::apply(QWindow *w, int mask)
         w->showFullScreen();
         return;
     }
+    if (w->windowStates() & Qt::WindowMinimized) {
+        // Picture in Picture asks for portrait as the window is minimised:
+        // drop full screen for when it comes back, but never raise it now.
+        if (fullScreen)
+            w->setWindowStates(Qt::WindowMinimized);
+        if (fullScreen && m_normalGeometry.isValid() && m_normalGeometry.height() >= m_normalGeometry.width())
+            w->setGeometry(m_normalGeometry);
+        else
+            w->resize(portraitSize());
+        return;
+    }
     if (fullScreen || (w->windowStates() & Qt::WindowMaximized)) {
         w->showNormal();
         const bool portraitBefore = m_normalGeometry.isValid() && m_normalGeometry.height() >= m_normalGeometry.width();

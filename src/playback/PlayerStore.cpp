@@ -130,32 +130,3 @@ void PlayerStore::setLoopBValue(const QVariant &v)
 {
     setLoopB(absent(v) ? std::nullopt : std::optional<double>(v.toDouble()));
 }
-
-// ---- Seams. Captions and options, system media integration and statistics
-// live in their own files (PlayerStore_options.cpp, PlayerStore_system.cpp,
-// PlayerStore_stats.cpp); until those take these functions over, they do the
-// least that keeps playback whole.
-
-void PlayerStore::updateNowPlaying() {}
-
-void PlayerStore::clearNowPlaying() {}
-
-void PlayerStore::autoSelectCaption() {}
-
-void PlayerStore::updateCaption(double)
-{
-    if (m_captionText && (!m_activeCaption || m_cues.isEmpty()))
-        setCaptionText(std::nullopt);
-}
-
-void PlayerStore::setupAudioSession() {}
-
-void PlayerStore::observeSystem() {}
-
-void PlayerStore::setupPiP() {}
-
-void PlayerStore::setupRemote() {}
-
-void PlayerStore::startPathMonitor() {}
-
-void PlayerStore::updateIdleTimer(bool) {}

@@ -2,6 +2,7 @@
 #include "LibraryStore.h"
 #include "MediaEngine.h"
 #include "Models.h"
+#include "PictureInPicture.h"
 #include "Store.h"
 #include "VideoSurface.h"
 
@@ -10,6 +11,7 @@
 #include <QList>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
@@ -29,7 +31,10 @@ class QTimer;
 //
 // One .cpp per concern: state and attach (PlayerStore.cpp), play and load
 // (PlayerStore_load.cpp), clock and transport (PlayerStore_clock.cpp), queue,
-// end of video, countdown, toast and sleep timer (PlayerStore_queue.cpp).
+// end of video, countdown, toast and sleep timer (PlayerStore_queue.cpp),
+// captions and viewer options (PlayerStore_options.cpp), the desktop's media
+// controls, screen, network, audio and Picture in Picture
+// (PlayerStore_system.cpp), statistics (PlayerStore_stats.cpp).
 class PlayerStore : public Store
 {
     Q_OBJECT
@@ -74,6 +79,7 @@ class PlayerStore : public Store
     Q_PROPERTY(MediaEngine *player READ player CONSTANT)
     Q_PROPERTY(VideoSurface *surface READ surface CONSTANT)
     Q_PROPERTY(QVariantList playedStack READ playedStackValue) // plain: read, never observed
+    Q_PROPERTY(PictureInPicture *pip READ pip) // plain: made once by attach when supported
 
 public:
     static constexpr int playedStackCap = 30;
@@ -126,6 +132,24 @@ public:
     Q_INVOKABLE void showToast(const QString &text);
     // minutes: a whole number, or undefined / null for none.
     Q_INVOKABLE void setSleep(const QVariant &minutes, bool atEnd);
+
+    // ---- captions and options (PlayerStore_options.cpp)
+    // lang: a track's language, or undefined / null for none.
+    Q_INVOKABLE void selectCaption(const QVariant &lang);
+    void selectCaption(std::optional<QString> lang);
+    Q_INVOKABLE void toggleCaptions();
+    Q_INVOKABLE void setQuality(qint64 q);
+    Q_INVOKABLE void setAudioOnly(bool on);
+    Q_INVOKABLE void setSpeed(float rate);
+    Q_INVOKABLE void toggleMute();
+    Q_INVOKABLE void boost(bool on);
+    Q_INVOKABLE void markLoopA();
+    Q_INVOKABLE void clearLoop();
+    static constexpr double minimumBoost = 1.25;
+
+    // ---- statistics (PlayerStore_stats.cpp)
+    Q_INVOKABLE QStringList statsLines() const;
+    Q_INVOKABLE double bufferedAhead() const;
 
     void setWaits(Waits waits) { m_waits = waits; }
 
@@ -192,6 +216,9 @@ public:
     bool usingLegacy() const { return m_usingLegacy; }
     bool started() const { return m_started; }
     LibraryStore *library() const { return m_library; }
+    float preBoostSpeed() const { return m_preBoostSpeed; }
+    qint64 qualityBeforeAudio() const { return m_qualityBeforeAudio; }
+    PictureInPicture *pip() const { return m_pip; }
 
 signals:
     void currentChanged();
@@ -242,6 +269,18 @@ private:
         bool play = false;
         bool settled = false;
         bool active = false;
+    };
+
+    // The Picture in Picture delegate; it refers back to the store weakly.
+    class PiPDelegate : public PictureInPictureDelegate
+    {
+    public:
+        ~PiPDelegate() override;
+        QPointer<PlayerStore> store;
+        QPointer<PictureInPicture> controller;
+        void pictureInPictureWillStart(PictureInPicture *) override;
+        void pictureInPictureDidStop(PictureInPicture *) override;
+        void restoreUserInterface(PictureInPicture *, std::function<void(bool)> completion) override;
     };
 
     // Setters of the fields only the store writes.
@@ -321,12 +360,14 @@ private:
     void observeEngine();
     void onTimeControl(int status);
 
-    // ---- seams of captions, system media and options (PlayerStore.cpp,
-    // bottom): minimal until their own files take them over.
-    void updateNowPlaying();
-    void clearNowPlaying();
+    // ---- captions (PlayerStore_options.cpp)
     void autoSelectCaption();
     void updateCaption(double t);
+    QCoro::Task<> loadCaption(QString id, QString lang);
+
+    // ---- system media integration (PlayerStore_system.cpp)
+    void updateNowPlaying();
+    void clearNowPlaying();
     void setupAudioSession();
     void observeSystem();
     void setupPiP();
@@ -374,6 +415,8 @@ private:
     // Plain fields.
     MediaEngine *m_player = nullptr;
     VideoSurface *m_surface = nullptr;
+    PiPDelegate m_pipDelegate;
+    QPointer<PictureInPicture> m_pip;
     ItemWatch m_itemSub;
     // The running metadata load is the one started with this number; raising
     // it cancels that load (its replies are then dropped as failed ones).

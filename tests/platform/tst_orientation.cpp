@@ -106,6 +106,16 @@ private slots:
         QCOMPARE(pip.size(), QSize(320, 180));
     }
 
+    void portraitLeavesAMinimisedWindowMinimised()
+    {
+        Orientation::set(24);
+        QTRY_VERIFY(isFullScreen(*m_window));
+        m_window->setWindowStates(Qt::WindowMinimized | Qt::WindowFullScreen);
+        Orientation::set(Orientation::Portrait);
+        QVERIFY(m_window->windowStates() & Qt::WindowMinimized);
+        QVERIFY(!isFullScreen(*m_window));
+    }
+
     void withoutAWindowOnlyTheMaskChanges()
     {
         m_window.reset();

@@ -1,3 +1,4 @@
+#include "Palette.h"
 #include "QmlHarness.h"
 #include "SymbolImageProvider.h"
 #include <QFile>
@@ -182,6 +183,8 @@ private slots:
 
     void symbolFollowsThePaletteByDefault()
     {
+        // Light on purpose: the desktop's own scheme must not decide the test.
+        Palette::shared().setScheme(1);
         QmlHarness h;
         QQuickItem *root = h.loadSource(R"(
             import QtQuick

@@ -1,0 +1,164 @@
+#include "PlayerOverlayModel.h"
+
+#include "Defaults.h"
+#include "Orientation.h"
+#include "PlayerStore.h"
+#include "Pref.h"
+
+#include <QTimer>
+#include <QVariantMap>
+
+PlayerOverlayModel::PlayerOverlayModel(QObject *parent) : QObject(parent)
+{
+    m_hideTask = new QTimer(this);
+    m_hideTask->setSingleShot(true);
+    connect(m_hideTask, &QTimer::timeout, this, &PlayerOverlayModel::hideNow);
+}
+
+void PlayerOverlayModel::setPlayer(PlayerStore *player)
+{
+    if (player == m_player)
+        return;
+    if (m_player)
+        disconnect(m_player, nullptr, this, nullptr);
+    m_player = player;
+    if (player) {
+        connect(player, &PlayerStore::activeQualityChanged, this, &PlayerOverlayModel::qualityChanged);
+        connect(player, &PlayerStore::detailChanged, this, &PlayerOverlayModel::qualityChanged);
+        // The back stack only changes when another video starts.
+        connect(player, &PlayerStore::currentChanged, this, &PlayerOverlayModel::playedChanged);
+    }
+    emit playerChanged();
+    emit qualityChanged();
+    emit playedChanged();
+}
+
+void PlayerOverlayModel::setShowControls(bool v)
+{
+    if (v == m_showControls)
+        return;
+    m_showControls = v;
+    emit showControlsChanged();
+}
+
+void PlayerOverlayModel::setLocked(bool v)
+{
+    if (v == m_locked)
+        return;
+    m_locked = v;
+    emit lockedChanged();
+}
+
+void PlayerOverlayModel::setHideDelay(int ms)
+{
+    if (ms == m_hideDelay)
+        return;
+    m_hideDelay = ms;
+    emit hideDelayChanged();
+}
+
+bool PlayerOverlayModel::hidePending() const { return m_hideTask->isActive(); }
+
+bool PlayerOverlayModel::hasPlayed() const { return m_player && !m_player->playedStack().isEmpty(); }
+
+QString PlayerOverlayModel::qualityBadgeFor(qint64 quality)
+{
+    return quality == 0 ? QStringLiteral("Auto") : QString::number(quality) + QLatin1Char('p');
+}
+
+QString PlayerOverlayModel::qualityTitleFor(qint64 height)
+{
+    QString title = QString::number(height) + QLatin1Char('p');
+    if (height >= 720)
+        title += QStringLiteral(" HD");
+    return title;
+}
+
+QString PlayerOverlayModel::qualityBadge() const
+{
+    return qualityBadgeFor(m_player ? m_player->activeQuality() : 0);
+}
+
+QVariantList PlayerOverlayModel::qualityOptions() const
+{
+    const qint64 active = m_player ? m_player->activeQuality() : 0;
+    auto option = [active](qint64 value, const QString &title) {
+        return QVariantMap{{QStringLiteral("value"), value},
+                           {QStringLiteral("title"), title},
+                           {QStringLiteral("checked"), value == active}};
+    };
+    QVariantList out{option(0, QStringLiteral("Automática"))};
+    if (m_player && m_player->detail())
+        for (qint64 height : m_player->detail()->qualities)
+            out.append(option(height, qualityTitleFor(height)));
+    return out;
+}
+
+qint64 PlayerOverlayModel::skipStep()
+{
+    return std::max(Defaults::shared().intValue(Pref::seekStep), minimumSkipStep);
+}
+
+void PlayerOverlayModel::scheduleHide()
+{
+    // Only the newest timer may hide the controls.
+    m_hideTask->start(m_hideDelay);
+    emit hidePendingChanged();
+}
+
+void PlayerOverlayModel::hideNow()
+{
+    emit hidePendingChanged();
+    if (m_player && m_player->isPlaying() && !m_player->isScrubbing())
+        setShowControls(false);
+}
+
+void PlayerOverlayModel::toggleControls()
+{
+    setShowControls(!m_showControls);
+    if (m_showControls)
+        scheduleHide();
+}
+
+void PlayerOverlayModel::unlock()
+{
+    setLocked(false);
+    setShowControls(true);
+    scheduleHide();
+}
+
+void PlayerOverlayModel::collapse()
+{
+    if (!m_player || !m_player->expanded())
+        return;
+    m_player->setExpanded(false);
+    Orientation::set(Orientation::Portrait);
+}
+
+void PlayerOverlayModel::previous()
+{
+    if (m_player)
+        m_player->playPrevious();
+    scheduleHide();
+}
+
+void PlayerOverlayModel::skip(int direction)
+{
+    if (m_player)
+        m_player->seek(m_player->player()->currentTime() + double(direction) * double(skipStep()));
+    scheduleHide();
+}
+
+void PlayerOverlayModel::playPause()
+{
+    if (m_player)
+        m_player->togglePlay();
+    scheduleHide();
+}
+
+void PlayerOverlayModel::next()
+{
+    if (m_player)
+        m_player->playNext();
+    scheduleHide();
+}

@@ -1,0 +1,225 @@
+// The full player. Portrait: the 16:9 video area at the top and the details
+// below it; landscape (wider than tall): the video area fills the sheet.
+// The video area stacks, back to front: the picture, the spinner, the touch
+// layer, captions, the speed-boost badge, then the error view, the unlock
+// button or the overlay controls, the up-next card and the toast.
+import QtQuick
+import QtQuick.Controls.Basic as Basic
+import Nimbelora.Platform
+import Nimbelora.Foundation
+import Nimbelora.Playback
+import Nimbelora.Player
+
+Item {
+    id: sheet
+
+    required property PlayerStore player
+
+    readonly property bool landscape: width > height
+    readonly property alias overlay: overlayModel
+    readonly property real captionScale: Settings.revision, Settings.doubleValue("pref.captionSize")
+    readonly property bool captionBg: Settings.revision, Settings.boolValue("pref.captionBg")
+
+    function has(value) { return value !== undefined && value !== null }
+    readonly property bool hasError: has(player.errorMessage)
+
+    PlayerOverlayModel {
+        id: overlayModel
+        player: sheet.player
+    }
+    Component.onCompleted: overlayModel.scheduleHide()
+
+    Rectangle {
+        anchors.fill: parent
+        color: "black"
+    }
+
+    Item {
+        id: playerArea
+        objectName: "playerArea"
+        width: sheet.width
+        height: sheet.landscape ? sheet.height : Math.round(sheet.width * 9 / 16)
+        clip: true
+
+        Rectangle {
+            anchors.fill: parent
+            color: "black"
+        }
+
+        // Only the open player holds the picture; closing hands it back to
+        // the mini player at once, also while the sheet slides away.
+        SurfaceHost {
+            id: host
+            objectName: "sheetSurfaceHost"
+            anchors.fill: parent
+            surface: sheet.player.surface
+            active: sheet.player.expanded
+            fillMode: sheet.player.fillScreen ? VideoSurface.AspectFill : VideoSurface.AspectFit
+        }
+
+        Basic.BusyIndicator {
+            objectName: "playerSpinner"
+            anchors.centerIn: parent
+            width: 44
+            height: 44
+            running: visible
+            visible: sheet.player.isBuffering && !sheet.hasError
+            palette.dark: "white"
+        }
+
+        // The touch layer: a single tap shows or hides the controls, so
+        // hidden controls can always come back.
+        Item {
+            id: gestures
+            objectName: "gestureLayer"
+            anchors.fill: parent
+            TapHandler {
+                onTapped: overlayModel.toggleControls()
+            }
+        }
+
+        Item {
+            id: captions
+            objectName: "captionLayer"
+            anchors.fill: parent
+            enabled: false
+            visible: sheet.has(sheet.player.captionText) && sheet.has(sheet.player.activeCaption)
+
+            property real bottomPadding: overlayModel.showControls ? (sheet.landscape ? 76 : 56) : 14
+            Behavior on bottomPadding { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
+
+            Rectangle {
+                objectName: "captionBox"
+                anchors.horizontalCenter: parent.horizontalCenter
+                anchors.bottom: parent.bottom
+                anchors.bottomMargin: captions.bottomPadding
+                width: captionText.width + 20
+                height: captionText.height + 8
+                radius: 8
+                color: sheet.captionBg ? Qt.rgba(0, 0, 0, 0.62) : "transparent"
+
+                Text {
+                    id: captionText
+                    objectName: "captionText"
+                    anchors.centerIn: parent
+                    width: Math.min(implicitWidth, captions.width - 56 - 20)
+                    text: captions.visible ? sheet.player.captionText : ""
+                    font: TextStyle.font(Math.round((sheet.landscape ? 20 : 14) * sheet.captionScale), Font.DemiBold)
+                    color: "white"
+                    horizontalAlignment: Text.AlignHCenter
+                    wrapMode: Text.Wrap
+                    // Without the box an outline stands in for the shadow.
+                    style: sheet.captionBg ? Text.Normal : Text.Outline
+                    styleColor: Qt.rgba(0, 0, 0, 0.9)
+                }
+            }
+        }
+
+        OverlayMaterial {
+            objectName: "boostBadge"
+            visible: sheet.player.boosted
+            enabled: false
+            anchors.horizontalCenter: parent.horizontalCenter
+            y: sheet.landscape ? 18 : 54
+            width: boostRow.implicitWidth + 24
+            height: boostRow.implicitHeight + 12
+            radius: height / 2
+
+            Row {
+                id: boostRow
+                anchors.centerIn: parent
+                spacing: 6
+                Symbol {
+                    anchors.verticalCenter: parent.verticalCenter
+                    name: "forward.fill"
+                    size: 12
+                    color: "white"
+                }
+                Text {
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: "Rápido"
+                    font: TextStyle.font(12, Font.Bold)
+                    color: "white"
+                }
+            }
+        }
+
+        PlayerErrorView {
+            objectName: "errorView"
+            anchors.fill: parent
+            visible: sheet.hasError
+            message: sheet.hasError ? sheet.player.errorMessage : ""
+            onRetry: sheet.player.retry()
+        }
+
+        PressableStyle {
+            id: unlock
+            objectName: "unlockButton"
+            visible: !sheet.hasError && overlayModel.locked
+            anchors.centerIn: parent
+            width: 52
+            height: 52
+            opacity: overlayModel.showControls ? 1 : 0
+            enabled: overlayModel.showControls
+            focusPolicy: Qt.NoFocus
+            Accessible.name: "Desbloquear"
+            onClicked: {
+                Haptics.light()
+                overlayModel.unlock()
+            }
+            background: OverlayMaterial { radius: width / 2 }
+            contentItem: Item {
+                Symbol {
+                    anchors.centerIn: parent
+                    name: "lock.open.fill"
+                    size: 20
+                    color: "white"
+                }
+            }
+        }
+
+        // Not made at all while locked or failed.
+        Loader {
+            objectName: "controlsLoader"
+            anchors.fill: parent
+            active: !sheet.hasError && !overlayModel.locked
+            sourceComponent: PlayerControls {
+                objectName: "playerControls"
+                player: sheet.player
+                overlay: overlayModel
+                landscape: sheet.landscape
+            }
+        }
+
+        // Over the controls: shown when a video ends, while the paused
+        // player keeps the timeline up right where the card sits.
+        UpNextCard {
+            objectName: "upNext"
+            anchors.fill: parent
+            video: sheet.player.upNext
+            countdown: sheet.player.countdown
+            onPlayNow: sheet.player.playNext()
+            onCancel: sheet.player.cancelCountdown()
+        }
+
+        Toast {
+            objectName: "playerToast"
+            anchors.fill: parent
+            edge: Qt.TopEdge
+            edgeMargin: sheet.landscape ? 18 : 10
+            text: sheet.has(sheet.player.toast) ? sheet.player.toast : ""
+        }
+    }
+
+    // Under the video in portrait: the details of the video.
+    Rectangle {
+        id: details
+        objectName: "detailsArea"
+        visible: !sheet.landscape
+        anchors.top: playerArea.bottom
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        color: "black"
+    }
+}

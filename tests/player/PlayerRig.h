@@ -1,0 +1,86 @@
+#pragma once
+// A real player store over the scripted engine, with a library, for the
+// player screens' tests; and the probe that reaches the store's own setters.
+#include "API.h"
+#include "Defaults.h"
+#include "Haptics.h"
+#include "LibraryStore.h"
+#include "Orientation.h"
+#include "PlayerStore.h"
+#include "Pref.h"
+#include "QmlHarness.h"
+#include "SimulatedEngine.h"
+#include "TestBackend.h"
+#include "TestDirs.h"
+
+#include <QDir>
+#include <QTest>
+#include <memory>
+
+class PlayerStoreProbe
+{
+public:
+    static void setDetail(PlayerStore &s, std::optional<VideoDetail> v) { s.setDetail(std::move(v)); }
+    static void setErrorMessage(PlayerStore &s, std::optional<QString> v) { s.setErrorMessage(std::move(v)); }
+    static void setIsBuffering(PlayerStore &s, bool v) { s.setIsBuffering(v); }
+    static void setActiveQuality(PlayerStore &s, qint64 v) { s.setActiveQuality(v); }
+    static void setSegments(PlayerStore &s, QList<SponsorSegment> v) { s.setSegments(std::move(v)); }
+    static void setLoopA(PlayerStore &s, std::optional<double> v) { s.setLoopA(v); }
+    static void setUpNext(PlayerStore &s, std::optional<Video> v) { s.setUpNext(std::move(v)); }
+    static void setCountdown(PlayerStore &s, qint64 v) { s.setCountdown(v); }
+    static void setToast(PlayerStore &s, std::optional<QString> v) { s.setToast(std::move(v)); }
+    static void setBoosted(PlayerStore &s, bool v) { s.setBoosted(v); }
+    static void setDuration(PlayerStore &s, double v) { s.setDuration(v); }
+};
+
+namespace playertest {
+
+inline Video makeVideo(const QString &id, qint64 duration = 600)
+{
+    Video v;
+    v.id = id;
+    v.title = QStringLiteral("Vídeo ") + id;
+    v.channel = QStringLiteral("Canal ") + id;
+    v.duration = duration;
+    return v;
+}
+
+inline QVariant qmlObject(QObject *o) { return QVariant::fromValue(o); }
+
+// Every test process: isolated folders, the in-process backend, settings in
+// memory with the registered defaults.
+inline void setUpProcess(TestBackend &backend)
+{
+    TestDirs::isolate();
+    QVERIFY(backend.isRunning());
+    API::shared().setBaseUrl(QUrl(backend.origin()));
+    Pref::registerDefaults();
+}
+
+inline void setUpTest()
+{
+    LibraryStore::waitForWrites();
+    QDir(TestDirs::dataDir()).removeRecursively();
+    Defaults::useMemory();
+    Orientation::clearHistory();
+    Haptics::shared().clear();
+}
+
+struct Rig
+{
+    SimulatedEngine *engine = new SimulatedEngine;
+    std::unique_ptr<PlayerStore> owner = std::make_unique<PlayerStore>(engine);
+    PlayerStore &store = *owner;
+    std::unique_ptr<LibraryStore> library = std::make_unique<LibraryStore>();
+
+    Rig() { store.attach(library.get()); }
+
+    // Plays `v` and lets the engine report it ready and playing.
+    void start(const Video &v, double mediaDuration = 600)
+    {
+        store.play(v, std::nullopt, true);
+        engine->makeReady(mediaDuration);
+    }
+};
+
+} // namespace playertest

@@ -1,0 +1,523 @@
+// The player sheet over a real store: the auto-hiding controls and the tap
+// that brings them back, the layout in portrait and landscape, the layers
+// over the video (spinner, error, lock, captions, up-next card, toast), the
+// transport and the quality menu.
+#include "PlayerOverlayModel.h"
+#include "PlayerRig.h"
+
+#include <QSignalSpy>
+
+using namespace playertest;
+
+namespace {
+
+const QUrl kSheet(QStringLiteral("qrc:/Nimbelora/Player/qml/PlayerSheet.qml"));
+
+bool near(double a, double b) { return std::abs(a - b) < 0.01; }
+
+struct Sheet
+{
+    QmlHarness h;
+    QQuickItem *root = nullptr;
+    PlayerOverlayModel *overlay = nullptr;
+
+    bool load(PlayerStore &store)
+    {
+        root = h.load(kSheet, {{QStringLiteral("player"), qmlObject(&store)}});
+        if (!root)
+            return false;
+        overlay = root->property("overlay").value<PlayerOverlayModel *>();
+        return overlay != nullptr;
+    }
+    QQuickItem *find(const char *name) const { return h.find(QString::fromLatin1(name)); }
+    // The controls, while they are made.
+    QQuickItem *controls() const { return find("controlsLoader")->property("item").value<QQuickItem *>(); }
+    // A spot of the video area with no control on it.
+    QPoint emptySpot() const
+    {
+        QQuickItem *area = find("playerArea");
+        return area->mapToScene(QPointF(area->width() / 2, 60)).toPoint();
+    }
+    void resize(int w, int hgt)
+    {
+        h.window()->resize(w, hgt);
+        root->setSize(QSizeF(w, hgt));
+    }
+};
+
+} // namespace
+
+class TestPlayerSheet : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestBackend backend;
+
+private slots:
+    void initTestCase() { setUpProcess(backend); }
+    void init() { setUpTest(); }
+
+    void controlsHideAfterThreeAndAHalfSeconds()
+    {
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("a")));
+        QVERIFY(rig.store.isPlaying());
+        Sheet s;
+        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QCOMPARE(s.overlay->hideDelay(), 3500);
+        QVERIFY(s.overlay->hidePending());
+        QTest::qWait(3200);
+        QVERIFY(s.overlay->showControls());
+        QTRY_VERIFY_WITH_TIMEOUT(!s.overlay->showControls(), 800);
+        // Faded out, they take no touches.
+        QTRY_VERIFY(!s.controls()->isVisible());
+        QVERIFY(!s.controls()->isEnabled());
+    }
+
+    void hideRule_data()
+    {
+        QTest::addColumn<bool>("playing");
+        QTest::addColumn<bool>("scrubbing");
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("playing") << true << false << true;
+        QTest::newRow("paused") << false << false << false;
+        QTest::newRow("scrubbing") << true << true << false;
+    }
+
+    void hideRule()
+    {
+        QFETCH(bool, playing);
+        QFETCH(bool, scrubbing);
+        QFETCH(bool, hidden);
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("r")));
+        if (!playing)
+            rig.engine->pause();
+        rig.store.setIsScrubbing(scrubbing);
+        PlayerOverlayModel overlay;
+        overlay.setPlayer(&rig.store);
+        overlay.setHideDelay(60);
+        overlay.scheduleHide();
+        QTRY_VERIFY(!overlay.hidePending());
+        QCOMPARE(overlay.showControls(), !hidden);
+    }
+
+    // Only the newest timer hides; starting playback starts none.
+    void timerRules()
+    {
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("n")));
+        rig.engine->pause();
+        PlayerOverlayModel overlay;
+        overlay.setPlayer(&rig.store);
+        overlay.setHideDelay(300);
+        overlay.scheduleHide();
+        QTRY_VERIFY(!overlay.hidePending());
+        rig.engine->play();
+        QVERIFY(rig.store.isPlaying());
+        QTest::qWait(400);
+        QVERIFY(overlay.showControls());
+
+        overlay.scheduleHide();
+        QTest::qWait(200);
+        overlay.scheduleHide();
+        QTest::qWait(200);
+        QVERIFY(overlay.showControls());
+        QTRY_VERIFY(!overlay.showControls());
+    }
+
+    // A tap on the video hides shown controls and brings hidden ones back
+    // (with a new timer), also when they hid by themselves.
+    void tapTogglesControls()
+    {
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("t")));
+        rig.engine->pause();
+        Sheet s;
+        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QTest::mouseClick(s.h.window(), Qt::LeftButton, {}, s.emptySpot());
+        QVERIFY(!s.overlay->showControls());
+        QTRY_VERIFY(!s.controls()->isVisible());
+        QTest::mouseClick(s.h.window(), Qt::LeftButton, {}, s.emptySpot());
+        QVERIFY(s.overlay->showControls());
+        QVERIFY(s.overlay->hidePending());
+        QTRY_VERIFY(near(s.controls()->opacity(), 1));
+
+        rig.engine->play();
+        s.overlay->setHideDelay(50);
+        s.overlay->scheduleHide();
+        QTRY_VERIFY(!s.overlay->showControls());
+        QTRY_VERIFY(!s.controls()->isVisible());
+        QTest::mouseClick(s.h.window(), Qt::LeftButton, {}, s.emptySpot());
+        QVERIFY(s.overlay->showControls());
+    }
+
+    void lock()
+    {
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("k")));
+        Sheet s;
+        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        s.overlay->setLocked(true);
+        QVERIFY(!s.controls()); // not made at all
+        QQuickItem *unlock = s.find("unlockButton");
+        QVERIFY(unlock->isVisible());
+        // A tap hides and shows the unlock button.
+        QTest::mouseClick(s.h.window(), Qt::LeftButton, {}, s.emptySpot());
+        QTRY_VERIFY(near(unlock->opacity(), 0));
+        QVERIFY(!unlock->isEnabled());
+        QTest::mouseClick(s.h.window(), Qt::LeftButton, {}, s.emptySpot());
+        QTRY_VERIFY(near(unlock->opacity(), 1));
+        QVERIFY(s.h.click(unlock));
+        QVERIFY(!s.overlay->locked());
+        QVERIFY(s.overlay->showControls());
+        QVERIFY(s.overlay->hidePending());
+        QVERIFY(s.controls());
+        QCOMPARE(Haptics::shared().given(), QStringList{"light"});
+    }
+
+    // The error view wins over the spinner and over the lock.
+    void layers_data()
+    {
+        QTest::addColumn<bool>("error");
+        QTest::addColumn<bool>("buffering");
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QString>("shown"); // the spinner, then one of the three
+        QTest::newRow("playing") << false << false << false << "controls";
+        QTest::newRow("buffering") << false << true << false << "spinner controls";
+        QTest::newRow("locked") << false << false << true << "unlock";
+        QTest::newRow("buffering, locked") << false << true << true << "spinner unlock";
+        QTest::newRow("failed while buffering") << true << true << false << "error";
+        QTest::newRow("failed while locked") << true << false << true << "error";
+    }
+
+    void layers()
+    {
+        QFETCH(bool, error);
+        QFETCH(bool, buffering);
+        QFETCH(bool, locked);
+        QFETCH(QString, shown);
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("e")));
+        Sheet s;
+        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        PlayerStoreProbe::setIsBuffering(rig.store, buffering);
+        if (error)
+            PlayerStoreProbe::setErrorMessage(rig.store, QStringLiteral("No se puede reproducir este vídeo."));
+        s.overlay->setLocked(locked);
+        QStringList seen;
+        if (s.find("playerSpinner")->isVisible())
+            seen << QStringLiteral("spinner");
+        if (s.find("errorView")->isVisible())
+            seen << QStringLiteral("error");
+        if (s.find("unlockButton")->isVisible())
+            seen << QStringLiteral("unlock");
+        if (s.controls())
+            seen << QStringLiteral("controls");
+        QCOMPARE(seen.join(QLatin1Char(' ')), shown);
+        if (error) {
+            QCOMPARE(s.find("playerErrorMessage")->property("text").toString(),
+                     QStringLiteral("No se puede reproducir este vídeo."));
+            QVERIFY(s.h.click("playerRetry"));
+            QVERIFY(!rig.store.errorMessage());
+        }
+    }
+
+    // Landscape is purely the sheet being wider than tall.
+    void landscapeByWindowSize()
+    {
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("l")));
+        Sheet s;
+        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QQuickItem *area = s.find("playerArea");
+        QVERIFY(!s.root->property("landscape").toBool());
+        QCOMPARE(area->height(), 242.0); // 430 × 9 / 16
+        QVERIFY(s.find("detailsArea")->isVisible());
+        QCOMPARE(s.find("transportRow")->property("spacing").toReal(), 26.0);
+
+        s.resize(932, 430);
+        QVERIFY(s.root->property("landscape").toBool());
+        QCOMPARE(area->size(), QSizeF(932, 430));
+        QVERIFY(!s.find("detailsArea")->isVisible());
+        QCOMPARE(s.find("transportRow")->property("spacing").toReal(), 40.0);
+        QCOMPARE(s.find("timelineControls")->x(), 44.0);
+        QCOMPARE(rig.store.surface()->size(), QSizeF(932, 430));
+
+        s.resize(500, 500); // square is portrait
+        QVERIFY(!s.root->property("landscape").toBool());
+        QCOMPARE(area->height(), 281.0);
+    }
+
+    void fillFollowsTheStore()
+    {
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("z")));
+        Sheet s;
+        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QCOMPARE(rig.store.surface()->fillMode(), VideoSurface::AspectFit);
+        rig.store.setFillScreen(true);
+        QCOMPARE(rig.store.surface()->fillMode(), VideoSurface::AspectFill);
+    }
+
+    void skipStep_data()
+    {
+        QTest::addColumn<qint64>("setting");
+        QTest::addColumn<double>("step");
+        QTest::newRow("2 skips 5") << qint64(2) << 5.0;
+        QTest::newRow("0 skips 5") << qint64(0) << 5.0;
+        QTest::newRow("10") << qint64(10) << 10.0;
+        QTest::newRow("15") << qint64(15) << 15.0;
+    }
+
+    // From the engine's own time, not the published one.
+    void skipStep()
+    {
+        QFETCH(qint64, setting);
+        QFETCH(double, step);
+        Defaults::shared().setValue(Pref::seekStep, setting);
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("s")));
+        rig.engine->setTime(100.2);
+        rig.store.setIsScrubbing(true);
+        rig.engine->setTime(100);
+        rig.store.setIsScrubbing(false);
+        QVERIFY(rig.store.currentTime() != 100.0);
+        rig.engine->clearRecord();
+        Sheet s;
+        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QVERIFY(s.h.click("forwardButton"));
+        QVERIFY(s.h.click("backButton"));
+        QCOMPARE(rig.engine->seeks().size(), 2);
+        QCOMPARE(rig.engine->seeks()[0].target, 100 + step);
+        // The first seek has not landed: the engine reports its target.
+        QCOMPARE(rig.engine->seeks()[1].target, 100.0);
+        QCOMPARE(Haptics::shared().given(), (QStringList{"light", "light"}));
+    }
+
+    void transport()
+    {
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("one")));
+        Sheet s;
+        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QQuickItem *previous = s.find("previousButton");
+        // Usable, but dim, with nothing played before.
+        QCOMPARE(previous->property("dimming").toReal(), 0.4);
+        QVERIFY(previous->isEnabled());
+
+        QCOMPARE(s.find("playPauseButton")->property("symbol").toString(), QStringLiteral("pause.fill"));
+        QVERIFY(s.h.click("playPauseButton"));
+        QVERIFY(!rig.store.isPlaying());
+        QCOMPARE(s.find("playPauseButton")->property("symbol").toString(), QStringLiteral("play.fill"));
+        QCOMPARE(s.find("playPauseButton")->property("label").toString(), QStringLiteral("Reproducir"));
+
+        rig.store.enqueue(makeVideo(QStringLiteral("two")));
+        s.overlay->setHideDelay(100000);
+        QVERIFY(s.h.click("nextButton"));
+        QCOMPARE(rig.store.current()->id, QStringLiteral("two"));
+        QVERIFY(s.overlay->hidePending());
+        QCOMPARE(previous->property("dimming").toReal(), 1.0);
+        QVERIFY(s.h.click(previous));
+        QCOMPARE(rig.store.current()->id, QStringLiteral("one"));
+    }
+
+    void collapse()
+    {
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("c")));
+        Sheet s;
+        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        Orientation::clearHistory();
+        QVERIFY(s.h.click("collapseButton"));
+        QVERIFY(!rig.store.expanded());
+        QCOMPARE(Orientation::history(), QList<int>{2});
+        QCOMPARE(Haptics::shared().given(), QStringList{"light"});
+        // The sheet still on screen as it goes gives the picture back.
+        QVERIFY(!s.find("sheetSurfaceHost")->property("holding").toBool());
+        s.overlay->collapse();
+        QCOMPARE(Orientation::history(), QList<int>{2});
+    }
+
+    void quality_data()
+    {
+        QTest::addColumn<qint64>("active");
+        QTest::addColumn<QList<qint64>>("heights"); // empty: no detail
+        QTest::addColumn<QString>("badge");
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QString>("checked");
+        QTest::newRow("automatic") << qint64(0) << QList<qint64>{360, 720, 1080} << "Auto"
+                                   << QStringList{"Automática", "360p", "720p HD", "1080p HD"} << "Automática";
+        QTest::newRow("1080") << qint64(1080) << QList<qint64>{1080, 480} << "1080p"
+                              << QStringList{"Automática", "1080p HD", "480p"} << "1080p HD";
+        QTest::newRow("no detail") << qint64(720) << QList<qint64>{} << "720p" << QStringList{"Automática"} << "";
+    }
+
+    void quality()
+    {
+        QFETCH(qint64, active);
+        QFETCH(QList<qint64>, heights);
+        QFETCH(QString, badge);
+        QFETCH(QStringList, titles);
+        QFETCH(QString, checked);
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("q")));
+        Sheet s;
+        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        PlayerStoreProbe::setActiveQuality(rig.store, active);
+        if (heights.isEmpty()) {
+            PlayerStoreProbe::setDetail(rig.store, std::nullopt);
+        } else {
+            VideoDetail d;
+            d.id = QStringLiteral("q");
+            d.qualities = heights;
+            PlayerStoreProbe::setDetail(rig.store, d);
+        }
+        QCOMPARE(s.find("qualityBadgeText")->property("text").toString(), badge);
+        QStringList seenTitles;
+        QString seenChecked;
+        for (const QVariant &v : s.overlay->qualityOptions()) {
+            const QVariantMap m = v.toMap();
+            seenTitles << m.value("title").toString();
+            if (m.value("checked").toBool())
+                seenChecked = m.value("title").toString();
+        }
+        QCOMPARE(seenTitles, titles);
+        QCOMPARE(seenChecked, checked);
+    }
+
+    void topBarActions()
+    {
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("tb")));
+        VideoDetail d;
+        d.id = QStringLiteral("tb");
+        d.qualities = {360, 720};
+        PlayerStoreProbe::setDetail(rig.store, d);
+        Sheet s;
+        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        s.overlay->setHideDelay(100000);
+
+        QCOMPARE(s.find("captionsButton")->property("symbol").toString(), QStringLiteral("captions.bubble"));
+        QVERIFY(s.h.click("captionsButton"));
+        QCOMPARE(rig.store.toast().value_or(QString()), QStringLiteral("Este vídeo no tiene subtítulos"));
+        QVERIFY(s.overlay->hidePending());
+        QCOMPARE(Haptics::shared().given(), QStringList{"light"});
+        rig.store.setActiveCaption(QStringLiteral("es"));
+        QCOMPARE(s.find("captionsButton")->property("symbol").toString(), QStringLiteral("captions.bubble.fill"));
+
+        QVERIFY(s.h.click("qualityBadge"));
+        QQuickItem *entry = nullptr;
+        QTRY_VERIFY((entry = s.find("quality_360")) && entry->isVisible() && entry->width() > 0);
+        QVERIFY(s.h.click(entry));
+        QCOMPARE(rig.store.activeQuality(), qint64(360));
+        QCOMPARE(s.find("qualityBadgeText")->property("text").toString(), QStringLiteral("360p"));
+    }
+
+    void captions_data()
+    {
+        QTest::addColumn<bool>("track");
+        QTest::addColumn<bool>("cue");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("a cue of the active track") << true << true << true;
+        QTest::newRow("a stale cue without a track") << false << true << false;
+        QTest::newRow("a track without a cue at the head") << true << false << false;
+    }
+
+    void captions()
+    {
+        QFETCH(bool, track);
+        QFETCH(bool, cue);
+        QFETCH(bool, shown);
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("cc")));
+        Sheet s;
+        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        rig.store.setActiveCaption(track ? std::optional<QString>(QStringLiteral("es")) : std::nullopt);
+        rig.store.setCaptionText(cue ? std::optional<QString>(QStringLiteral("Hola")) : std::nullopt);
+        QCOMPARE(s.find("captionLayer")->isVisible(), shown);
+    }
+
+    // Captions rise above visible controls, and take their size and backing
+    // from the settings.
+    void captionPlacement()
+    {
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("cp")));
+        rig.store.setActiveCaption(QStringLiteral("es"));
+        rig.store.setCaptionText(QStringLiteral("Hola"));
+        Sheet s;
+        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QQuickItem *area = s.find("playerArea");
+        QQuickItem *box = s.find("captionBox");
+        QQuickItem *text = s.find("captionText");
+        auto gap = [&] { return area->height() - (box->y() + box->height()); };
+        QTRY_VERIFY(near(gap(), 56));
+        QCOMPARE(text->property("font").value<QFont>().pixelSize(), 14);
+        QCOMPARE(box->property("color").value<QColor>().alphaF(), 0.62f);
+
+        s.overlay->toggleControls();
+        QTRY_VERIFY(near(gap(), 14));
+        s.overlay->toggleControls();
+        s.resize(932, 430);
+        QTRY_VERIFY(near(gap(), 76));
+        QCOMPARE(text->property("font").value<QFont>().pixelSize(), 20);
+
+        Defaults::shared().setValue(Pref::captionSize, 1.5);
+        Defaults::shared().setValue(Pref::captionBg, false);
+        QCOMPARE(text->property("font").value<QFont>().pixelSize(), 30);
+        QCOMPARE(box->property("color").value<QColor>().alpha(), 0);
+    }
+
+    void upNextCard()
+    {
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("u")));
+        Sheet s;
+        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QQuickItem *card = s.find("upNext");
+        QVERIFY(!card->isVisible());
+        PlayerStoreProbe::setUpNext(rig.store, makeVideo(QStringLiteral("next")));
+        PlayerStoreProbe::setCountdown(rig.store, 5);
+        QTRY_VERIFY(card->isVisible());
+        QCOMPARE(s.find("upNextCountdown")->property("text").toString(), QStringLiteral("Siguiente en 5 s"));
+        QCOMPARE(s.find("upNextTitle")->property("text").toString(), QStringLiteral("Vídeo next"));
+        PlayerStoreProbe::setCountdown(rig.store, 4);
+        QCOMPARE(s.find("upNextCountdown")->property("text").toString(), QStringLiteral("Siguiente en 4 s"));
+        // Above the controls, so its buttons take the taps.
+        QTRY_VERIFY(near(s.find("upNextCard")->opacity(), 1));
+        QVERIFY(s.h.click("upNextCancel"));
+        QVERIFY(!rig.store.upNext());
+        QTRY_VERIFY(!card->isVisible());
+
+        // "Ahora" plays what the store plays next.
+        rig.store.enqueue(makeVideo(QStringLiteral("next")));
+        PlayerStoreProbe::setUpNext(rig.store, makeVideo(QStringLiteral("next")));
+        QTRY_VERIFY(near(s.find("upNextCard")->opacity(), 1));
+        QVERIFY(s.h.click("upNextNow"));
+        QCOMPARE(rig.store.current()->id, QStringLiteral("next"));
+        QVERIFY(!rig.store.upNext());
+    }
+
+    void toastAndBoost()
+    {
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("tb")));
+        Sheet s;
+        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QVERIFY(!s.find("boostBadge")->isVisible());
+        PlayerStoreProbe::setBoosted(rig.store, true);
+        QVERIFY(s.find("boostBadge")->isVisible());
+        QCOMPARE(s.find("boostBadge")->y(), 54.0);
+
+        rig.store.showToast(QStringLiteral("Añadido a la cola"));
+        QCOMPARE(s.find("toastText")->property("text").toString(), QStringLiteral("Añadido a la cola"));
+        QQuickItem *pill = s.find("toastPill");
+        QTRY_VERIFY(near(pill->opacity(), 1));
+        QTRY_VERIFY(near(pill->y(), 10)); // at the top edge
+    }
+};
+
+QTEST_MAIN(TestPlayerSheet)
+#include "tst_playersheet.moc"
