@@ -1,5 +1,6 @@
 #include "AuthStore.h"
 #include "API.h"
+#include "ErrorDescription.h"
 #include "Defaults.h"
 #include "Haptics.h"
 #include "Keychain.h"
@@ -9,17 +10,6 @@
 #include <QPointer>
 
 namespace {
-
-QString describe(const std::exception &e)
-{
-    if (auto *api = dynamic_cast<const APIError *>(&e))
-        return api->description();
-    if (auto *transport = dynamic_cast<const TransportError *>(&e))
-        return transport->description();
-    if (auto *decoding = dynamic_cast<const DecodingError *>(&e))
-        return decoding->description();
-    return QString::fromUtf8(e.what());
-}
 
 // The backend's way of saying the session is no longer valid.
 bool speaksOfSession(const std::exception &e)

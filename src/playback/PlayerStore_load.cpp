@@ -1,6 +1,7 @@
 #include "PlayerStore.h"
 
 #include "API.h"
+#include "ErrorDescription.h"
 #include "Defaults.h"
 #include "ImageLoader.h"
 #include "LibraryStore.h"
@@ -15,17 +16,6 @@ namespace {
 
 const QString kUnplayable = QStringLiteral("No se pudo reproducir este vídeo.");
 const QString kUnavailable = QStringLiteral("Este vídeo no está disponible.");
-
-QString describe(const std::exception &e)
-{
-    if (auto *api = dynamic_cast<const APIError *>(&e))
-        return api->description();
-    if (auto *transport = dynamic_cast<const TransportError *>(&e))
-        return transport->description();
-    if (auto *decoding = dynamic_cast<const DecodingError *>(&e))
-        return decoding->description();
-    return QString::fromUtf8(e.what());
-}
 
 // A request whose failure counts as no result.
 template<class T>

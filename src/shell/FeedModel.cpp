@@ -1,5 +1,6 @@
 #include "FeedModel.h"
 #include "API.h"
+#include "ErrorDescription.h"
 #include "DiskCache.h"
 #include "Interleave.h"
 #include "Warmer.h"
@@ -10,17 +11,6 @@
 #include <QCoroTask>
 
 namespace {
-
-QString describe(const std::exception &e)
-{
-    if (auto *api = dynamic_cast<const APIError *>(&e))
-        return api->description();
-    if (auto *transport = dynamic_cast<const TransportError *>(&e))
-        return transport->description();
-    if (auto *decoding = dynamic_cast<const DecodingError *>(&e))
-        return decoding->description();
-    return QString::fromUtf8(e.what());
-}
 
 // An aborted request: the load was called off, not failed.
 bool isCancellation(const std::exception &e)
