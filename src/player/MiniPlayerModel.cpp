@@ -1,6 +1,7 @@
 #include "MiniPlayerModel.h"
 
 #include "Haptics.h"
+#include "ModelSetters.h"
 #include "Orientation.h"
 #include "PlayerStore.h"
 
@@ -10,11 +11,8 @@ MiniPlayerModel::MiniPlayerModel(QObject *parent) : QObject(parent) {}
 
 void MiniPlayerModel::setPlayer(PlayerStore *player)
 {
-    if (player == m_player)
+    if (!rebindPlayer(this, m_player, player))
         return;
-    if (m_player)
-        disconnect(m_player, nullptr, this, nullptr);
-    m_player = player;
     if (player) {
         connect(player, &PlayerStore::currentTimeChanged, this, &MiniPlayerModel::progressChanged);
         connect(player, &PlayerStore::durationChanged, this, &MiniPlayerModel::progressChanged);
@@ -153,26 +151,11 @@ void MiniPlayerModel::nextOrClose()
         m_player->stop();
 }
 
-void MiniPlayerModel::setDragX(double v)
-{
-    if (v == m_dragX)
-        return;
-    m_dragX = v;
-    emit dragXChanged();
-}
+void MiniPlayerModel::setDragX(double v) { setAndNotify(this, m_dragX, v, &MiniPlayerModel::dragXChanged); }
 
-void MiniPlayerModel::setDragging(bool v)
-{
-    if (v == m_dragging)
-        return;
-    m_dragging = v;
-    emit draggingChanged();
-}
+void MiniPlayerModel::setDragging(bool v) { setAndNotify(this, m_dragging, v, &MiniPlayerModel::draggingChanged); }
 
 void MiniPlayerModel::setSpringingBack(bool v)
 {
-    if (v == m_springingBack)
-        return;
-    m_springingBack = v;
-    emit springingBackChanged();
+    setAndNotify(this, m_springingBack, v, &MiniPlayerModel::springingBackChanged);
 }

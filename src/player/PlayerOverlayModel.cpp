@@ -1,6 +1,7 @@
 #include "PlayerOverlayModel.h"
 
 #include "Defaults.h"
+#include "ModelSetters.h"
 #include "Orientation.h"
 #include "PlayerStore.h"
 #include "Pref.h"
@@ -17,11 +18,8 @@ PlayerOverlayModel::PlayerOverlayModel(QObject *parent) : QObject(parent)
 
 void PlayerOverlayModel::setPlayer(PlayerStore *player)
 {
-    if (player == m_player)
+    if (!rebindPlayer(this, m_player, player))
         return;
-    if (m_player)
-        disconnect(m_player, nullptr, this, nullptr);
-    m_player = player;
     if (player) {
         connect(player, &PlayerStore::activeQualityChanged, this, &PlayerOverlayModel::qualityChanged);
         connect(player, &PlayerStore::detailChanged, this, &PlayerOverlayModel::qualityChanged);
@@ -35,26 +33,14 @@ void PlayerOverlayModel::setPlayer(PlayerStore *player)
 
 void PlayerOverlayModel::setShowControls(bool v)
 {
-    if (v == m_showControls)
-        return;
-    m_showControls = v;
-    emit showControlsChanged();
+    setAndNotify(this, m_showControls, v, &PlayerOverlayModel::showControlsChanged);
 }
 
-void PlayerOverlayModel::setLocked(bool v)
-{
-    if (v == m_locked)
-        return;
-    m_locked = v;
-    emit lockedChanged();
-}
+void PlayerOverlayModel::setLocked(bool v) { setAndNotify(this, m_locked, v, &PlayerOverlayModel::lockedChanged); }
 
 void PlayerOverlayModel::setHideDelay(int ms)
 {
-    if (ms == m_hideDelay)
-        return;
-    m_hideDelay = ms;
-    emit hideDelayChanged();
+    setAndNotify(this, m_hideDelay, ms, &PlayerOverlayModel::hideDelayChanged);
 }
 
 bool PlayerOverlayModel::hidePending() const { return m_hideTask->isActive(); }

@@ -1,6 +1,7 @@
 #include "TimelineModel.h"
 
 #include "Fmt.h"
+#include "ModelSetters.h"
 #include "Orientation.h"
 #include "PlayerStore.h"
 
@@ -14,11 +15,8 @@ TimelineModel::~TimelineModel()
 
 void TimelineModel::setPlayer(PlayerStore *player)
 {
-    if (player == m_player)
+    if (!rebindPlayer(this, m_player, player))
         return;
-    if (m_player)
-        disconnect(m_player, nullptr, this, nullptr);
-    m_player = player;
     if (player) {
         connect(player, &PlayerStore::currentTimeChanged, this, &TimelineModel::clockChanged);
         connect(player, &PlayerStore::durationChanged, this, &TimelineModel::clockChanged);
@@ -28,13 +26,7 @@ void TimelineModel::setPlayer(PlayerStore *player)
     emit clockChanged();
 }
 
-void TimelineModel::setLandscape(bool v)
-{
-    if (v == m_landscape)
-        return;
-    m_landscape = v;
-    emit landscapeChanged();
-}
+void TimelineModel::setLandscape(bool v) { setAndNotify(this, m_landscape, v, &TimelineModel::landscapeChanged); }
 
 std::optional<QString> TimelineModel::chapterAt(const QList<Chapter> &chapters, double time)
 {
@@ -85,10 +77,7 @@ QString TimelineModel::fullScreenLabel() const
 
 void TimelineModel::setScrubValue(std::optional<double> v)
 {
-    if (v == m_scrubValue)
-        return;
-    m_scrubValue = v;
-    emit scrubValueChanged();
+    setAndNotify(this, m_scrubValue, v, &TimelineModel::scrubValueChanged);
 }
 
 void TimelineModel::scrub(double t)

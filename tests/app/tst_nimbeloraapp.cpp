@@ -1,4 +1,5 @@
 #include "API.h"
+#include "AppFixture.h"
 #include "Defaults.h"
 #include "MemoryKeychain.h"
 #include "NimbeloraApp.h"
@@ -6,7 +7,6 @@
 #include "Palette.h"
 #include "Pref.h"
 #include "SimulatedEngine.h"
-#include "TestBackend.h"
 #include "TestDirs.h"
 #include "WebSignIn.h"
 
@@ -63,7 +63,7 @@ class TestNimbeloraApp : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestBackend> m_backend;
+    AppFixture m_backend;
     std::unique_ptr<MemoryKeychain> m_keychain;
     std::unique_ptr<WebSignIn> m_web;
     SimulatedEngine *m_engine = nullptr;
@@ -85,24 +85,16 @@ class TestNimbeloraApp : public QObject
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        Defaults::useMemory();
-        m_backend = std::make_unique<TestBackend>();
-        QVERIFY2(m_backend->isRunning(), qPrintable(m_backend->error()));
-        QVERIFY(API::shared().setBaseUrl(QUrl(m_backend->origin())));
+        QVERIFY2(m_backend.start(AppFixture::Prefs::unregistered), qPrintable(m_backend.error()));
     }
 
     void init()
     {
         // A fresh library; the image cache stays where the loader keeps it.
-        LibraryStore::waitForWrites();
-        QDir(TestDirs::dataDir()).removeRecursively();
-        Defaults::useMemory();
-        API::shared().setSession(std::nullopt);
+        AppFixture::clearData();
+        m_backend.reset();
         m_keychain = std::make_unique<MemoryKeychain>();
         m_web = std::make_unique<WebSignIn>(WebSignIn::Backing::Memory);
-        m_backend->clearFaults();
-        m_backend->requests().clear();
         Orientation::clearHistory();
     }
 

@@ -1,4 +1,4 @@
-#include "API.h"
+#include "AppFixture.h"
 #include "Defaults.h"
 #include "MemoryKeychain.h"
 #include "NimbeloraApp.h"
@@ -7,8 +7,6 @@
 #include "QmlHarness.h"
 #include "ScreenSlot.h"
 #include "SimulatedEngine.h"
-#include "TestBackend.h"
-#include "TestDirs.h"
 #include "WebSignIn.h"
 
 #include <QDir>
@@ -24,18 +22,6 @@
 Q_IMPORT_QML_PLUGIN(Nimbelora_AppPlugin)
 
 namespace {
-
-QQuickItem *findIn(QQuickItem *item, const QString &name)
-{
-    if (!item)
-        return nullptr;
-    if (item->objectName() == name)
-        return item;
-    for (QQuickItem *child : item->childItems())
-        if (QQuickItem *found = findIn(child, name))
-            return found;
-    return nullptr;
-}
 
 Video video(const QString &id)
 {
@@ -53,7 +39,7 @@ class TestRootView : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestBackend> m_backend;
+    AppFixture m_backend;
     std::unique_ptr<MemoryKeychain> m_keychain;
     std::unique_ptr<WebSignIn> m_web;
     std::unique_ptr<NimbeloraApp> m_app;
@@ -61,7 +47,7 @@ class TestRootView : public QObject
     QQuickItem *m_root = nullptr;
 
     Router *router() const { return m_app->router(); }
-    QQuickItem *find(const QString &name) const { return findIn(m_qml->window()->contentItem(), name); }
+    QQuickItem *find(const QString &name) const { return m_qml->find(name); }
 
     bool load(bool onboarded = true)
     {
@@ -97,20 +83,13 @@ class TestRootView : public QObject
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        Defaults::useMemory();
-        Pref::registerDefaults();
-        m_backend = std::make_unique<TestBackend>();
-        QVERIFY2(m_backend->isRunning(), qPrintable(m_backend->error()));
-        QVERIFY(API::shared().setBaseUrl(QUrl(m_backend->origin())));
+        QVERIFY2(m_backend.start(), qPrintable(m_backend.error()));
     }
 
     void init()
     {
         // A fresh library; the image cache stays where the loader keeps it.
-        LibraryStore::waitForWrites();
-        QDir(TestDirs::dataDir()).removeRecursively();
-        Defaults::useMemory();
+        AppFixture::clearData();
         m_keychain = std::make_unique<MemoryKeychain>();
         m_web = std::make_unique<WebSignIn>(WebSignIn::Backing::Memory);
         Orientation::clearHistory();
@@ -154,7 +133,7 @@ private slots:
     void tabsAreMadeWhenFirstSelected()
     {
         QVERIFY(load());
-        auto rootOf = [this](const QString &stack) { return findIn(find(stack), u"rootScreen"_qs); };
+        auto rootOf = [this](const QString &stack) { return QmlHarness::findIn(find(stack), u"rootScreen"_qs); };
         QVERIFY(rootOf(u"homeStack"_qs)->property("active").toBool());
         QVERIFY(!rootOf(u"searchStack"_qs)->property("active").toBool());
         QVERIFY(!find(u"shortsScreen"_qs)->property("active").toBool());
@@ -178,7 +157,7 @@ private slots:
         QCOMPARE(router()->searchPath().size(), 1);
 
         // Back on the page's bar writes the shorter path.
-        QQuickItem *back = findIn(find(u"searchStack"_qs), u"backButton"_qs);
+        QQuickItem *back = QmlHarness::findIn(find(u"searchStack"_qs), u"backButton"_qs);
         QVERIFY(back);
         QTRY_VERIFY(m_qml->click(back));
         QVERIFY(router()->searchPath().isEmpty());
@@ -198,7 +177,7 @@ private slots:
         QVERIFY(stack->isVisible());
         QCOMPARE(depth(u"homeStack"_qs), 1);
         // Until the playlist screen exists, its page shows nothing but the bar.
-        QQuickItem *page = findIn(stack, u"pageScreen"_qs);
+        QQuickItem *page = QmlHarness::findIn(stack, u"pageScreen"_qs);
         QVERIFY(page);
         QCOMPARE(page->property("item").value<QQuickItem *>() != nullptr,
                  ScreenSlot::exists(QUrl(u"qrc:/Nimbelora/Settings/qml/YTPlaylistScreen.qml"_qs)));
@@ -302,7 +281,7 @@ private slots:
         QTRY_VERIFY((sheet = popup(u"Guardar en lista"_qs)) && sheet->property("video").value<Video>().id == u"b"_qs);
         QTRY_VERIFY(sheet->property("opened").toBool());
 
-        QVERIFY(m_qml->click(findIn(m_qml->window()->contentItem(), u"addToPlaylistDone"_qs)));
+        QVERIFY(m_qml->click(m_qml->find(u"addToPlaylistDone"_qs)));
         QTRY_VERIFY(!router()->playlistVideo());
         QTRY_VERIFY(!popup(u"Guardar en lista"_qs));
     }
@@ -313,15 +292,15 @@ private slots:
         QVERIFY(load());
         const bool barExists = ScreenSlot::exists(QUrl(u"qrc:/Nimbelora/Player/qml/MiniPlayerBar.qml"_qs));
         for (const QString &stack : {u"homeStack"_qs, u"searchStack"_qs, u"subscriptionsStack"_qs, u"libraryStack"_qs}) {
-            auto *slot = qobject_cast<ScreenSlot *>(findIn(find(stack), u"miniPlayerSlot"_qs));
+            auto *slot = qobject_cast<ScreenSlot *>(QmlHarness::findIn(find(stack), u"miniPlayerSlot"_qs));
             QVERIFY2(slot, qPrintable(stack));
             QCOMPARE(slot->item() != nullptr, barExists);
         }
-        QVERIFY(!findIn(find(u"shortsScreen"_qs), u"miniPlayerSlot"_qs));
+        QVERIFY(!QmlHarness::findIn(find(u"shortsScreen"_qs), u"miniPlayerSlot"_qs));
         if (!barExists)
             return;
         auto bar = [this](const QString &stack) {
-            return qobject_cast<ScreenSlot *>(findIn(find(stack), u"miniPlayerSlot"_qs))->item();
+            return qobject_cast<ScreenSlot *>(QmlHarness::findIn(find(stack), u"miniPlayerSlot"_qs))->item();
         };
         QVERIFY(bar(u"homeStack"_qs)->property("active").toBool());
         QVERIFY(!bar(u"searchStack"_qs)->property("active").toBool());
@@ -376,7 +355,7 @@ private slots:
         QCOMPARE(page->property("label").toString(), u"remote:liked"_qs);
         QCOMPARE(page->property("tabStack").value<QQuickItem *>(), stack);
         QVERIFY(page->property("active").toBool());
-        QTRY_COMPARE(findIn(stack, u"navigationTitle"_qs)->property("text").toString(), u"Historial"_qs);
+        QTRY_COMPARE(QmlHarness::findIn(stack, u"navigationTitle"_qs)->property("text").toString(), u"Historial"_qs);
 
         // The stack's own back writes the shorter path.
         QVERIFY(QMetaObject::invokeMethod(stack, "pop"));

@@ -10,19 +10,6 @@ namespace {
 const QByteArray kImports = "import QtQuick\nimport QtQuick.Controls.Basic\nimport Nimbelora.Platform\nimport Nimbelora.Foundation\n";
 
 // Popups live in the window's overlay, outside the root's object tree: walk the items.
-QQuickItem *findIn(QQuickItem *item, const QString &name)
-{
-    if (!item)
-        return nullptr;
-    if (item->objectName() == name)
-        return item;
-    for (QQuickItem *child : item->childItems()) {
-        if (QQuickItem *found = findIn(child, name))
-            return found;
-    }
-    return nullptr;
-}
-
 bool hasText(QQuickItem *item, const QString &text)
 {
     if (item->property("text").toString() == text)
@@ -193,13 +180,13 @@ void TestQmlKit::adaptiveGridColumns()
                                     {{"width", width}, {"height", 900.0}, {"leftMargin", margin}, {"rightMargin", margin}});
     QVERIFY2(grid, qPrintable(h.errors()));
     QCOMPARE(grid->property("columns").toInt(), columns);
-    QTRY_VERIFY(findIn(grid, QStringLiteral("card7")));
+    QTRY_VERIFY(QmlHarness::findIn(grid, QStringLiteral("card7")));
 
     // The view really lays out that many columns: the first row holds `columns` cards.
-    QQuickItem *first = findIn(grid, QStringLiteral("card0"));
+    QQuickItem *first = QmlHarness::findIn(grid, QStringLiteral("card0"));
     const QPointF origin = grid->mapToScene(QPointF(margin, 0));
-    auto left = [&](int i) { return findIn(grid, QStringLiteral("card%1").arg(i))->mapToScene({}).x() - origin.x(); };
-    auto top = [&](int i) { return findIn(grid, QStringLiteral("card%1").arg(i))->mapToScene({}).y(); };
+    auto left = [&](int i) { return QmlHarness::findIn(grid, QStringLiteral("card%1").arg(i))->mapToScene({}).x() - origin.x(); };
+    auto top = [&](int i) { return QmlHarness::findIn(grid, QStringLiteral("card%1").arg(i))->mapToScene({}).y(); };
     QCOMPARE(top(columns - 1), top(0));
     QVERIFY(top(columns) > top(0));
     QCOMPARE(top(columns) - top(0), 50.0 + 26.0);
@@ -258,7 +245,7 @@ void TestQmlKit::bottomSheetDismissal()
     QVERIFY(opened.wait());
     QCOMPARE(sheet->property("detent").toString(), QStringLiteral("medium"));
 
-    QQuickItem *header = findIn(h.window()->contentItem(), QStringLiteral("sheetHeader"));
+    QQuickItem *header = h.find(QStringLiteral("sheetHeader"));
     QVERIFY(header);
     QCOMPARE(header->mapToScene({}).y(), 932.0 - 466.0);
 
@@ -338,12 +325,12 @@ void TestQmlKit::contextMenuOpensAndTriggers()
     QCOMPARE(root->property("clicks").toInt(), 0);
 
     // Entries are built at opening, from the model the owner set just before.
-    auto *like = findIn(h.window()->contentItem(), QStringLiteral("contextMenuItem1"));
+    auto *like = h.find(QStringLiteral("contextMenuItem1"));
     QVERIFY(like);
     QVERIFY(hasText(like, QStringLiteral("Quitar me gusta")));
 
     // A disabled entry does nothing.
-    auto *off = findIn(h.window()->contentItem(), QStringLiteral("contextMenuItem2"));
+    auto *off = h.find(QStringLiteral("contextMenuItem2"));
     QVERIFY(off);
     QVERIFY(!off->isEnabled());
 
@@ -358,8 +345,8 @@ void TestQmlKit::contextMenuOpensAndTriggers()
     // The next opening rebuilds the entries instead of adding to them.
     QMetaObject::invokeMethod(menu, "popup", Q_ARG(QVariant, 10), Q_ARG(QVariant, 10));
     QTRY_VERIFY(menu->property("opened").toBool());
-    QVERIFY(findIn(h.window()->contentItem(), QStringLiteral("contextMenuItem3")));
-    QVERIFY(!findIn(h.window()->contentItem(), QStringLiteral("contextMenuItem4")));
+    QVERIFY(h.find(QStringLiteral("contextMenuItem3")));
+    QVERIFY(!h.find(QStringLiteral("contextMenuItem4")));
 }
 
 void TestQmlKit::fullScreenCoverFollowsBinding()
@@ -575,8 +562,8 @@ void TestQmlKit::swipeRow()
                                     "}",
                                     {{"width", 400.0}});
     QVERIFY2(root, qPrintable(h.errors()));
-    QTRY_VERIFY(findIn(root, QStringLiteral("row0")));
-    auto *row = findIn(root, QStringLiteral("row0"));
+    QTRY_VERIFY(QmlHarness::findIn(root, QStringLiteral("row0")));
+    auto *row = QmlHarness::findIn(root, QStringLiteral("row0"));
     QCOMPARE(row->height(), 64.0);
     QSignalSpy triggered(row, SIGNAL(triggered(int,QVariant)));
 
@@ -590,7 +577,7 @@ void TestQmlKit::swipeRow()
 
     if (offset < 0) {
         // Open: the second action runs by a tap, and a tap on the content only closes the row.
-        QVERIFY(h.click(findIn(row, QStringLiteral("swipeAction1"))));
+        QVERIFY(h.click(QmlHarness::findIn(row, QStringLiteral("swipeAction1"))));
         QCOMPARE(triggered.count(), 1);
         QCOMPARE(triggered.at(0).at(1).toString(), QStringLiteral("more"));
         QTRY_COMPARE(row->property("offset").toDouble(), 0.0);
@@ -601,7 +588,7 @@ void TestQmlKit::swipeRow()
         QTRY_COMPARE(row->property("offset").toDouble(), 0.0);
         QCOMPARE(root->property("taps").toInt(), 0);
     } else {
-        QVERIFY(h.click(findIn(row, QStringLiteral("content"))));
+        QVERIFY(h.click(QmlHarness::findIn(row, QStringLiteral("content"))));
         QCOMPARE(root->property("taps").toInt(), 1);
     }
 
@@ -620,7 +607,7 @@ void TestQmlKit::segmentedPickerSelects()
     QVERIFY2(picker, qPrintable(h.errors()));
     QSignalSpy activated(picker, SIGNAL(activated(int)));
 
-    QQuickItem *third = findIn(picker, QStringLiteral("segment2"));
+    QQuickItem *third = QmlHarness::findIn(picker, QStringLiteral("segment2"));
     QVERIFY(h.click(third));
     QCOMPARE(picker->property("currentIndex").toInt(), 2);
     QCOMPARE(activated.count(), 1);
@@ -639,10 +626,10 @@ void TestQmlKit::searchFieldAcceptsAndClears()
     QSignalSpy accepted(field, SIGNAL(accepted(QString)));
     h.window()->requestActivate();
     QVERIFY(QTest::qWaitForWindowActive(h.window()));
-    QQuickItem *clear = findIn(field, QStringLiteral("searchClear"));
+    QQuickItem *clear = QmlHarness::findIn(field, QStringLiteral("searchClear"));
     QVERIFY(!clear->isVisible());
 
-    QVERIFY(h.click(findIn(field, QStringLiteral("searchInput"))));
+    QVERIFY(h.click(QmlHarness::findIn(field, QStringLiteral("searchInput"))));
     QVERIFY(field->property("active").toBool());
     for (char c : QByteArrayLiteral("gatos"))
         QTest::keyClick(h.window(), c);
@@ -707,7 +694,7 @@ void TestQmlKit::dialogsAnswerOnce()
     else if (answer == "outside")
         QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 100));
     else
-        QVERIFY(h.click(findIn(h.window()->contentItem(), answer)));
+        QVERIFY(h.click(h.find(answer)));
 
     QTRY_COMPARE(closed.count(), 1);
     QTest::qWait(50);

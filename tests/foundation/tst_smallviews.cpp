@@ -11,20 +11,6 @@
 
 namespace {
 
-// Items made by a Repeater have no QObject parent; walk the item tree.
-QQuickItem *findItem(QQuickItem *root, const QString &name)
-{
-    if (!root)
-        return nullptr;
-    if (root->objectName() == name)
-        return root;
-    for (QQuickItem *child : root->childItems()) {
-        if (QQuickItem *hit = findItem(child, name))
-            return hit;
-    }
-    return nullptr;
-}
-
 QByteArray qml(const QByteArray &body)
 {
     return "import Nimbelora.Platform\nimport QtQuick\nimport Nimbelora.Foundation\n" + body;
@@ -273,11 +259,11 @@ private slots:
         QCOMPARE(mark->width(), 100.0);
         QCOMPARE(mark->property("cornerRadius").toReal(), 22.5);
         for (int i = 0; i < 15; ++i)
-            QVERIFY2(findItem(mark, QStringLiteral("tile%1").arg(i)), qPrintable(QString::number(i)));
-        QVERIFY(!findItem(mark, QStringLiteral("tile15")));
+            QVERIFY2(QmlHarness::findIn(mark, QStringLiteral("tile%1").arg(i)), qPrintable(QString::number(i)));
+        QVERIFY(!QmlHarness::findIn(mark, QStringLiteral("tile15")));
 
-        QQuickItem *right = findItem(mark, QStringLiteral("tile14"));
-        QQuickItem *face = findItem(right, QStringLiteral("tileFace"));
+        QQuickItem *right = QmlHarness::findIn(mark, QStringLiteral("tile14"));
+        QQuickItem *face = QmlHarness::findIn(right, QStringLiteral("tileFace"));
         QVERIFY(qAbs(face->width() - 10.4) < 1e-9);
         QVERIFY(qAbs(face->property("radius").toReal() - 3.328) < 1e-9);
         const QPointF rightCentre = right->mapToItem(mark, QPointF(right->width() / 2, right->height() / 2));
@@ -285,7 +271,7 @@ private slots:
         QVERIFY(qAbs(rightCentre.y() - 50) < 1e-9);
 
         // The top tile of the first column: column 0, row -2.
-        QQuickItem *top = findItem(mark, QStringLiteral("tile0"));
+        QQuickItem *top = QmlHarness::findIn(mark, QStringLiteral("tile0"));
         const QPointF topCentre = top->mapToItem(mark, QPointF(top->width() / 2, top->height() / 2));
         QVERIFY(qAbs(topCentre.x() - (50 + 0.6 - 2 * 11.6044)) < 1e-9);
         QVERIFY(qAbs(topCentre.y() - (50 - 2 * 13.4)) < 1e-9);
@@ -350,7 +336,7 @@ Rectangle {
         QQuickItem *thumb = h.find("thumb");
         QQuickItem *avatar = h.find("avatarWithPicture");
         QVERIFY(h.waitFor([&] {
-            return thumb->property("loaded").toBool() && findItem(avatar, QStringLiteral("avatarImage"))->property("loaded").toBool();
+            return thumb->property("loaded").toBool() && QmlHarness::findIn(avatar, QStringLiteral("avatarImage"))->property("loaded").toBool();
         }, 20000));
         QTest::qWait(400); // let the fades finish
 

@@ -1,12 +1,10 @@
 #include "API.h"
+#include "AppFixture.h"
 #include "AuthStore.h"
 #include "Defaults.h"
 #include "LoginCoordinator.h"
 #include "MemoryKeychain.h"
-#include "Pref.h"
 #include "QmlHarness.h"
-#include "TestBackend.h"
-#include "TestDirs.h"
 #include "WebSignIn.h"
 
 #include <QGuiApplication>
@@ -19,19 +17,6 @@
 namespace {
 
 // Popups live in the window's overlay, outside the root's item tree: walk the window.
-QQuickItem *findIn(QQuickItem *item, const QString &name)
-{
-    if (!item)
-        return nullptr;
-    if (item->objectName() == name)
-        return item;
-    for (QQuickItem *child : item->childItems()) {
-        if (QQuickItem *found = findIn(child, name))
-            return found;
-    }
-    return nullptr;
-}
-
 // Visible texts under `item`, in item order.
 void collectTexts(QQuickItem *item, QStringList &out)
 {
@@ -83,7 +68,7 @@ class TestAccountScreens : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestBackend> m_backend;
+    AppFixture m_backend;
     std::unique_ptr<MemoryKeychain> m_keychain;
     std::unique_ptr<WebSignIn> m_web;
     std::unique_ptr<AuthStore> m_auth;
@@ -91,7 +76,7 @@ class TestAccountScreens : public QObject
     QQuickItem *m_root = nullptr;
     QObject *m_sheet = nullptr;
 
-    QQuickItem *find(const QString &name) const { return findIn(m_qml->window()->contentItem(), name); }
+    QQuickItem *find(const QString &name) const { return m_qml->find(name); }
 
     void signIn(const QString &name, std::optional<QString> handle, std::optional<QString> avatar)
     {
@@ -131,21 +116,14 @@ class TestAccountScreens : public QObject
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        Defaults::useMemory();
-        Pref::registerDefaults();
-        m_backend = std::make_unique<TestBackend>();
-        QVERIFY2(m_backend->isRunning(), qPrintable(m_backend->error()));
-        QVERIFY(API::shared().setBaseUrl(QUrl(m_backend->origin())));
+        QVERIFY2(m_backend.start(), qPrintable(m_backend.error()));
     }
 
     void init()
     {
-        Defaults::useMemory();
-        API::shared().setSession(std::nullopt);
+        m_backend.reset();
         m_keychain = std::make_unique<MemoryKeychain>();
         m_web = std::make_unique<WebSignIn>(WebSignIn::Backing::Memory);
-        m_backend->clearFaults();
     }
 
     void cleanup()
@@ -253,7 +231,7 @@ private slots:
         QQuickItem *avatar = find(u"accountAvatar"_qs);
         QCOMPARE(avatar->property("size").toReal(), 84.0);
         QCOMPARE(avatar->property("name").toString(), u"Ana Ruiz"_qs);
-        QVERIFY(findIn(avatar, u"avatarInitial"_qs)->isVisible());
+        QVERIFY(QmlHarness::findIn(avatar, u"avatarInitial"_qs)->isVisible());
     }
 
     void signOutClosesAfterTheStoreIsDone()

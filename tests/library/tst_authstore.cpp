@@ -1,12 +1,11 @@
 #include "API.h"
+#include "AppFixture.h"
 #include "AuthStore.h"
 #include "Defaults.h"
 #include "Haptics.h"
 #include "Keychain.h"
 #include "MemoryKeychain.h"
 #include "Pref.h"
-#include "TestBackend.h"
-#include "TestDirs.h"
 #include "WebSignIn.h"
 
 #include <QDBusConnection>
@@ -59,7 +58,7 @@ class TestAuthStore : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestBackend> m_backend;
+    AppFixture m_backend;
     std::unique_ptr<MemoryKeychain> m_keychain;
     std::unique_ptr<WebSignIn> m_web;
 
@@ -79,23 +78,15 @@ class TestAuthStore : public QObject
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        Defaults::useMemory();
-        Pref::registerDefaults();
-        m_backend = std::make_unique<TestBackend>();
-        QVERIFY2(m_backend->isRunning(), qPrintable(m_backend->error()));
-        QVERIFY(API::shared().setBaseUrl(QUrl(m_backend->origin())));
+        QVERIFY2(m_backend.start(), qPrintable(m_backend.error()));
     }
 
     void init()
     {
-        Defaults::useMemory();
-        API::shared().setSession(std::nullopt);
+        m_backend.reset();
         API::shared().setTransferTimeout(60000);
         m_keychain = std::make_unique<MemoryKeychain>();
         m_web = std::make_unique<WebSignIn>(WebSignIn::Backing::Memory);
-        m_backend->clearFaults();
-        m_backend->requests().clear();
         Haptics::shared().clear();
     }
 

@@ -1,12 +1,9 @@
-#include "API.h"
+#include "AppFixture.h"
 #include "AuthStore.h"
 #include "BuildConfig.h"
-#include "Defaults.h"
 #include "LoginCoordinator.h"
 #include "MemoryKeychain.h"
-#include "Pref.h"
 #include "QmlHarness.h"
-#include "TestBackend.h"
 #include "TestDirs.h"
 #include "WebSignIn.h"
 
@@ -47,19 +44,6 @@ QStringList names(const QList<QNetworkCookie> &cookies)
 }
 
 // Popups live in the window's overlay: walk the items.
-QQuickItem *findIn(QQuickItem *item, const QString &name)
-{
-    if (!item)
-        return nullptr;
-    if (item->objectName() == name)
-        return item;
-    for (QQuickItem *child : item->childItems()) {
-        if (QQuickItem *found = findIn(child, name))
-            return found;
-    }
-    return nullptr;
-}
-
 QUrl sitePage() { return QUrl(QStringLiteral("https://m.") + site() + QStringLiteral("/")); }
 
 } // namespace
@@ -70,26 +54,19 @@ class TestWebSignIn : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestBackend> m_backend;
+    AppFixture m_backend;
     std::unique_ptr<MemoryKeychain> m_keychain;
 
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        Defaults::useMemory();
-        Pref::registerDefaults();
-        m_backend = std::make_unique<TestBackend>();
-        QVERIFY2(m_backend->isRunning(), qPrintable(m_backend->error()));
-        QVERIFY(API::shared().setBaseUrl(QUrl(m_backend->origin())));
+        QVERIFY2(m_backend.start(), qPrintable(m_backend.error()));
     }
 
     void init()
     {
-        Defaults::useMemory();
-        API::shared().setSession(std::nullopt);
+        m_backend.reset();
         m_keychain = std::make_unique<MemoryKeychain>();
-        m_backend->clearFaults();
     }
 
     void accountCookies_data()
@@ -278,7 +255,7 @@ private slots:
         QMetaObject::invokeMethod(sheet, "open");
 
         QQuickItem *view = nullptr;
-        QVERIFY(QTest::qWaitFor([&] { return (view = findIn(qml.window()->contentItem(), u"loginWebView"_qs)); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return (view = qml.find(u"loginWebView"_qs)); }, 5000));
         // The form page, loaded from the provider's host.
         QVERIFY2(QTest::qWaitFor([&] {
             return !view->property("loading").toBool() && view->property("title").toString() == u"Iniciar sesión"_qs;

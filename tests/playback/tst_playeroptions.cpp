@@ -3,6 +3,7 @@
 // play head, replies that come too late, the sponsor category setting, the
 // quality and audio-only switches, speed, boost, mute and the loop points.
 #include "API.h"
+#include "AppFixture.h"
 #include "Defaults.h"
 #include "FaultSwitches.h"
 #include "Haptics.h"
@@ -10,8 +11,7 @@
 #include "PlayerStore.h"
 #include "Pref.h"
 #include "SimulatedEngine.h"
-#include "TestBackend.h"
-#include "TestDirs.h"
+#include "StoreRig.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -72,27 +72,11 @@ QByteArray segmentsJson(const QList<SponsorSegment> &list)
 
 QString quality(const QUrl &url) { return QUrlQuery(url).queryItemValue(QStringLiteral("q")); }
 
-struct Rig
+struct Rig : StoreRig
 {
-    SimulatedEngine *engine = new SimulatedEngine;
-    PlayerStore store{engine};
-    std::unique_ptr<LibraryStore> library = std::make_unique<LibraryStore>();
+    Rig() : StoreRig({5000, 20}, Seeks::atOnce) {}
 
-    Rig()
-    {
-        store.setWaits({5000, 20});
-        store.attach(library.get());
-        engine->setCompletesSeeksAtOnce(true);
-    }
-
-    // Plays `id` and brings it to `t` seconds, playing.
-    void playAt(const QString &id, double t = 0)
-    {
-        store.play(makeVideo(id), std::nullopt, true);
-        engine->makeReady(600);
-        if (t > 0)
-            engine->advance(t);
-    }
+    void playAt(const QString &id, double t = 0) { StoreRig::playAt(makeVideo(id), t); }
     bool settle()
     {
         return QTest::qWaitFor([&] { return store.commentsState().isLoaded() || store.commentsState().isFailed(); },
@@ -108,7 +92,7 @@ class TestPlayerOptions : public QObject
     Q_OBJECT
 
 private:
-    TestBackend backend;
+    AppFixture backend;
 
     void serveCues(const QString &id, const QString &lang, const QList<Cue> &cues, int delayMs = 0)
     {
@@ -117,7 +101,7 @@ private:
         r.body = FaultRule::Body::Raw;
         r.rawBody = cuesJson(cues);
         r.delayMs = delayMs;
-        backend.addFault(r);
+        backend->addFault(r);
     }
     void failCues(const QString &id, const QString &lang, int delayMs = 0)
     {
@@ -126,28 +110,23 @@ private:
         r.status = 500;
         r.message = QStringLiteral("caído");
         r.delayMs = delayMs;
-        backend.addFault(r);
+        backend->addFault(r);
     }
-    bool asked(const QString &path) { return backend.requests().last(path).has_value(); }
+    bool asked(const QString &path) { return backend->requests().last(path).has_value(); }
 
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        QVERIFY(backend.isRunning());
-        API::shared().setBaseUrl(QUrl(backend.origin()));
-        Pref::registerDefaults();
+        QVERIFY2(backend.start(), qPrintable(backend.error()));
     }
 
     void init()
     {
-        LibraryStore::waitForWrites();
-        QDir(TestDirs::dataDir()).removeRecursively();
-        Defaults::useMemory();
+        AppFixture::clearData();
         // Only what a test asks for moves the play head.
         Defaults::shared().setValue(Pref::skipSponsors, false);
         Defaults::shared().setValue(Pref::captions, false);
-        backend.clearFaults();
+        backend->clearFaults();
         Haptics::shared().clear();
     }
 
@@ -349,7 +328,7 @@ private slots:
         QSignalSpy toast(&rig.store, &PlayerStore::toastChanged);
         QSignalSpy active(&rig.store, &PlayerStore::activeCaptionChanged);
         // Until the late reply has surely come and gone.
-        QTRY_VERIFY(backend.requests().last(QStringLiteral("/api/captions/%1/%2").arg(first, oldLang)).has_value());
+        QTRY_VERIFY(backend->requests().last(QStringLiteral("/api/captions/%1/%2").arg(first, oldLang)).has_value());
         QTest::qWait(900);
 
         QCOMPARE(toast.size(), 0);
@@ -371,7 +350,7 @@ private slots:
             r.pathPrefix = QStringLiteral("/api/sponsor/") + id;
             r.body = FaultRule::Body::Raw;
             r.rawBody = segmentsJson(all);
-            backend.addFault(r);
+            backend->addFault(r);
         }
         Defaults::shared().setValue(Pref::sponsorCats, QStringLiteral("sponsor"));
         Defaults::shared().setValue(Pref::skipSponsors, true);

@@ -1,6 +1,6 @@
 // The statistics lines of the player store: from scripted figures, and from
 // a real mpv engine playing the development backend's clips.
-#include "API.h"
+#include "AppFixture.h"
 #include "Defaults.h"
 #include "FaultSwitches.h"
 #include "Fixtures.h"
@@ -9,8 +9,6 @@
 #include "PlayerStore.h"
 #include "Pref.h"
 #include "SimulatedEngine.h"
-#include "TestBackend.h"
-#include "TestDirs.h"
 
 #include <QDir>
 #include <QTest>
@@ -47,24 +45,19 @@ class TestPlayerStats : public QObject
     Q_OBJECT
 
 private:
-    TestBackend backend;
+    AppFixture backend;
 
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        QVERIFY(backend.isRunning());
-        API::shared().setBaseUrl(QUrl(backend.origin()));
-        Pref::registerDefaults();
+        QVERIFY2(backend.start(), qPrintable(backend.error()));
     }
 
     void init()
     {
-        LibraryStore::waitForWrites();
-        QDir(TestDirs::dataDir()).removeRecursively();
-        Defaults::useMemory();
+        AppFixture::clearData();
         Defaults::shared().setValue(Pref::skipSponsors, false);
-        backend.clearFaults();
+        backend->clearFaults();
     }
 
     void cleanup() { LibraryStore::waitForWrites(); }
@@ -163,11 +156,11 @@ private slots:
     void linesFromMpv()
     {
         qputenv("NIMBELORA_AUDIO", "null");
-        QVERIFY2(backend.prepareMedia(), qPrintable(backend.error()));
+        QVERIFY2(backend->prepareMedia(), qPrintable(backend->error()));
         if (!MpvEngine().isAvailable())
             QSKIP("mpv is not available");
         QList<FxVideo> playable;
-        for (const FxVideo &v : backend.fixtures().videos())
+        for (const FxVideo &v : backend->fixtures().videos())
             if (v.canPlay && v.hls && !v.isShort && !v.live && v.duration > 60)
                 playable << v;
         QVERIFY(playable.size() >= 2);
@@ -195,7 +188,7 @@ private slots:
         FaultRule missing;
         missing.pathPrefix = QStringLiteral("/api/hls/") + playable.at(1).id;
         missing.missing = FaultRule::Missing::Hls;
-        backend.addFault(missing);
+        backend->addFault(missing);
         store.play(makeVideo(playable.at(1).id, playable.at(1).duration), std::nullopt, true);
         QTRY_VERIFY_WITH_TIMEOUT(store.usingLegacy() && store.isPlaying() && store.currentTime() > 1.0, 30000);
         lines = store.statsLines();

@@ -1,15 +1,14 @@
 // The player store's clock and transport on the scripted engine: what each
 // tick publishes, corrects, skips, loops, pauses and saves, and how play and
 // pause, seeking and going back behave.
-#include "API.h"
+#include "AppFixture.h"
 #include "Defaults.h"
 #include "FakeClock.h"
 #include "LibraryStore.h"
 #include "PlayerStore.h"
 #include "Pref.h"
 #include "SimulatedEngine.h"
-#include "TestBackend.h"
-#include "TestDirs.h"
+#include "StoreRig.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -51,17 +50,9 @@ QList<double> seekTargets(const SimulatedEngine &e)
 
 // A store playing one video whose metadata load is over (the backend knows
 // none of these ids, so nothing arrives later to disturb a test).
-struct Rig
+struct Rig : StoreRig
 {
-    SimulatedEngine *engine = new SimulatedEngine;
-    PlayerStore store{engine};
-    std::unique_ptr<LibraryStore> library = std::make_unique<LibraryStore>();
-
-    Rig()
-    {
-        store.setWaits({200, 20});
-        store.attach(library.get());
-    }
+    Rig() : StoreRig({200, 20}) {}
     bool start(const Video &v, double mediaDuration = 600)
     {
         store.play(v, std::nullopt, true);
@@ -78,22 +69,17 @@ class TestPlayerStoreClock : public QObject
     Q_OBJECT
 
 private:
-    TestBackend backend;
+    AppFixture backend;
 
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        QVERIFY(backend.isRunning());
-        API::shared().setBaseUrl(QUrl(backend.origin()));
-        Pref::registerDefaults();
+        QVERIFY2(backend.start(), qPrintable(backend.error()));
     }
 
     void init()
     {
-        LibraryStore::waitForWrites();
-        QDir(TestDirs::dataDir()).removeRecursively();
-        Defaults::useMemory();
+        AppFixture::clearData();
     }
 
     void cleanup() { LibraryStore::waitForWrites(); }

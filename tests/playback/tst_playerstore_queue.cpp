@@ -1,15 +1,14 @@
 // The player store's queue and the end of a video on the scripted engine:
 // the next candidate, queue editing, autoplay with the up-next countdown,
 // loop and the end-of-video sleep timer, and the toast's timing.
-#include "API.h"
+#include "AppFixture.h"
 #include "Defaults.h"
 #include "Haptics.h"
 #include "LibraryStore.h"
 #include "PlayerStore.h"
 #include "Pref.h"
 #include "SimulatedEngine.h"
-#include "TestBackend.h"
-#include "TestDirs.h"
+#include "StoreRig.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -46,17 +45,9 @@ QStringList ids(const QList<Video> &list)
     return out;
 }
 
-struct Rig
+struct Rig : StoreRig
 {
-    SimulatedEngine *engine = new SimulatedEngine;
-    PlayerStore store{engine};
-    std::unique_ptr<LibraryStore> library = std::make_unique<LibraryStore>();
-
-    explicit Rig(PlayerStore::Waits waits = {200, 20})
-    {
-        store.setWaits(waits);
-        store.attach(library.get());
-    }
+    explicit Rig(PlayerStore::Waits waits = {200, 20}) : StoreRig(waits) {}
     // Plays `id` and waits for its (failing) metadata load to end, so the
     // test's related list stays as set.
     bool start(const QString &id)
@@ -81,22 +72,17 @@ class TestPlayerStoreQueue : public QObject
     Q_OBJECT
 
 private:
-    TestBackend backend;
+    AppFixture backend;
 
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        QVERIFY(backend.isRunning());
-        API::shared().setBaseUrl(QUrl(backend.origin()));
-        Pref::registerDefaults();
+        QVERIFY2(backend.start(), qPrintable(backend.error()));
     }
 
     void init()
     {
-        LibraryStore::waitForWrites();
-        QDir(TestDirs::dataDir()).removeRecursively();
-        Defaults::useMemory();
+        AppFixture::clearData();
         Haptics::shared().clear();
     }
 

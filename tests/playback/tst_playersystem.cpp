@@ -2,13 +2,13 @@
 // inhibition, audio interruptions and unplugged outputs, the metered network,
 // the media controls over MPRIS (a real client on the session bus), Now
 // Playing, Picture in Picture and the audio outputs of a real mpv engine.
-#include "API.h"
+#include "AppFixture.h"
 #include "AudioSession.h"
 #include "Defaults.h"
 #include "Fixtures.h"
 #include "LibraryStore.h"
-#include "MpvEngine.h"
 #include "MprisService.h"
+#include "MpvEngine.h"
 #include "NetworkPath.h"
 #include "NowPlaying.h"
 #include "Orientation.h"
@@ -19,8 +19,7 @@
 #include "RoutePicker.h"
 #include "Screen.h"
 #include "SimulatedEngine.h"
-#include "TestBackend.h"
-#include "TestDirs.h"
+#include "StoreRig.h"
 #include "VideoSurface.h"
 #include "VolumeController.h"
 
@@ -54,25 +53,10 @@ Video makeVideo(const QString &id, const QString &title = {})
     return v;
 }
 
-struct Rig
+struct Rig : StoreRig
 {
-    SimulatedEngine *engine = new SimulatedEngine;
-    PlayerStore store{engine};
-    std::unique_ptr<LibraryStore> library = std::make_unique<LibraryStore>();
-
-    Rig()
-    {
-        store.setWaits({5000, 20});
-        store.attach(library.get());
-        engine->setCompletesSeeksAtOnce(true);
-    }
-    void playAt(const QString &id, double t = 0)
-    {
-        store.play(makeVideo(id), std::nullopt, true);
-        engine->makeReady(600);
-        if (t > 0)
-            engine->advance(t);
-    }
+    Rig() : StoreRig({5000, 20}, Seeks::atOnce) {}
+    void playAt(const QString &id, double t = 0) { StoreRig::playAt(makeVideo(id), t); }
 };
 
 // D-Bus values as plain Qt values.
@@ -121,7 +105,7 @@ class TestPlayerSystem : public QObject
     Q_OBJECT
 
 private:
-    TestBackend backend;
+    AppFixture backend;
     bool m_bus = false;
     QDBusConnection m_client{QString()};
     QDBusConnection m_fakeBus{QString()};
@@ -166,10 +150,7 @@ private:
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        QVERIFY(backend.isRunning());
-        API::shared().setBaseUrl(QUrl(backend.origin()));
-        Pref::registerDefaults();
+        QVERIFY2(backend.start(), qPrintable(backend.error()));
         QGuiApplication::setQuitOnLastWindowClosed(false);
         m_bus = QDBusConnection::sessionBus().isConnected();
         if (m_bus) {
@@ -183,11 +164,9 @@ private slots:
 
     void init()
     {
-        LibraryStore::waitForWrites();
-        QDir(TestDirs::dataDir()).removeRecursively();
-        Defaults::useMemory();
+        AppFixture::clearData();
         Defaults::shared().setValue(Pref::skipSponsors, false);
-        backend.clearFaults();
+        backend->clearFaults();
         Orientation::clearHistory();
         NetworkPath::shared().setOverride(false);
         AudioSession::shared().setAudioDevices({}, QString());
@@ -679,9 +658,9 @@ private slots:
         const int hold = qEnvironmentVariableIntValue("NIMBELORA_PIP_SHOT");
         if (hold <= 0)
             QSKIP("only on request (NIMBELORA_PIP_SHOT)");
-        QVERIFY2(backend.prepareMedia(), qPrintable(backend.error()));
+        QVERIFY2(backend->prepareMedia(), qPrintable(backend->error()));
         QString id;
-        for (const FxVideo &v : backend.fixtures().videos())
+        for (const FxVideo &v : backend->fixtures().videos())
             if (v.canPlay && v.hls && !v.isShort && !v.live && v.duration > 60 && id.isEmpty())
                 id = v.id;
         auto *engine = new MpvEngine;

@@ -2,6 +2,7 @@
 // A real player store over the scripted engine, with a library, for the
 // player screens' tests; and the probe that reaches the store's own setters.
 #include "API.h"
+#include "AppFixture.h"
 #include "Defaults.h"
 #include "Haptics.h"
 #include "LibraryStore.h"
@@ -59,9 +60,7 @@ inline void setUpProcess(TestBackend &backend)
 
 inline void setUpTest()
 {
-    LibraryStore::waitForWrites();
-    QDir(TestDirs::dataDir()).removeRecursively();
-    Defaults::useMemory();
+    AppFixture::clearData();
     Orientation::clearHistory();
     Haptics::shared().clear();
 }

@@ -1,4 +1,5 @@
 #include "AddToPlaylistModel.h"
+#include "AppFixture.h"
 #include "Defaults.h"
 #include "Haptics.h"
 #include "LibraryStore.h"
@@ -40,18 +41,6 @@ const UserPlaylist *find(const LibraryStore &library, const QString &name)
     return nullptr;
 }
 
-QQuickItem *findIn(QQuickItem *item, const QString &name)
-{
-    if (!item)
-        return nullptr;
-    if (item->objectName() == name)
-        return item;
-    for (QQuickItem *child : item->childItems())
-        if (QQuickItem *found = findIn(child, name))
-            return found;
-    return nullptr;
-}
-
 } // namespace
 
 class TestAddToPlaylist : public QObject
@@ -65,9 +54,7 @@ class TestAddToPlaylist : public QObject
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        Defaults::useMemory();
-        Pref::registerDefaults();
+        AppFixture::prepare();
     }
 
     void init()
@@ -190,11 +177,11 @@ private slots:
         QQuickItem *content = qml.window()->contentItem();
 
         // No lists yet: only the new-list row.
-        auto *header = findIn(content, u"yourListsHeader"_qs);
+        auto *header = QmlHarness::findIn(content, u"yourListsHeader"_qs);
         QVERIFY(header);
         QVERIFY(!header->isVisible());
-        auto *field = findIn(content, u"newListField"_qs);
-        auto *create = findIn(content, u"createButton"_qs);
+        auto *field = QmlHarness::findIn(content, u"newListField"_qs);
+        auto *create = QmlHarness::findIn(content, u"createButton"_qs);
         QVERIFY(field && create);
         QVERIFY(!create->isEnabled());
         field->setProperty("text", u"   "_qs);
@@ -210,19 +197,19 @@ private slots:
         QVERIFY(!field->hasActiveFocus());
         QTRY_VERIFY(header->isVisible());
 
-        auto *row = findIn(content, u"playlistRow0"_qs);
+        auto *row = QmlHarness::findIn(content, u"playlistRow0"_qs);
         QVERIFY(row);
         QTRY_COMPARE(row->width(), qml.window()->width() - 32);
-        auto *mark = findIn(row, u"playlistMark"_qs);
+        auto *mark = QmlHarness::findIn(row, u"playlistMark"_qs);
         QCOMPARE(mark->property("name").toString(), u"checkmark.circle.fill"_qs);
-        QCOMPARE(findIn(row, u"playlistCount"_qs)->property("text").toString(), u"1 vídeos"_qs);
+        QCOMPARE(QmlHarness::findIn(row, u"playlistCount"_qs)->property("text").toString(), u"1 vídeos"_qs);
 
         // A tap takes it out, a second one puts it back.
         QVERIFY(qml.click(row));
 
         QTRY_COMPARE(mark->property("name").toString(), u"circle"_qs);
         QVERIFY(m_library->playlists().first().videos.isEmpty());
-        QCOMPARE(findIn(row, u"playlistCount"_qs)->property("text").toString(), u"0 vídeos"_qs);
+        QCOMPARE(QmlHarness::findIn(row, u"playlistCount"_qs)->property("text").toString(), u"0 vídeos"_qs);
         QVERIFY(qml.click(row));
         QTRY_COMPARE(mark->property("name").toString(), u"checkmark.circle.fill"_qs);
 
@@ -238,7 +225,7 @@ private slots:
         QCOMPARE(Haptics::shared().given().size(), 4); // two creates, two toggles
 
         QSignalSpy closed(sheet, SIGNAL(closed()));
-        QVERIFY(qml.click(findIn(content, u"addToPlaylistDone"_qs)));
+        QVERIFY(qml.click(QmlHarness::findIn(content, u"addToPlaylistDone"_qs)));
         QVERIFY(closed.wait(3000));
     }
 
@@ -258,7 +245,7 @@ private slots:
         for (QQuickItem *tile : root->childItems()) {
             QCOMPARE(tile->width(), 30.0);
             QCOMPARE(tile->height(), 30.0);
-            QCOMPARE(findIn(tile, u"iconTileSymbol"_qs)->property("color").value<QColor>(), QColor(Qt::white));
+            QCOMPARE(QmlHarness::findIn(tile, u"iconTileSymbol"_qs)->property("color").value<QColor>(), QColor(Qt::white));
         }
     }
 };

@@ -1,11 +1,7 @@
-#include "API.h"
+#include "AppFixture.h"
 #include "AuthStore.h"
-#include "Defaults.h"
 #include "MemoryKeychain.h"
-#include "Pref.h"
 #include "QmlHarness.h"
-#include "TestBackend.h"
-#include "TestDirs.h"
 #include "WebSignIn.h"
 
 #include <QGuiApplication>
@@ -18,27 +14,11 @@
 #include <QtWebEngineQuick/qtwebenginequickglobal.h>
 #include <memory>
 
-namespace {
-
-QQuickItem *findIn(QQuickItem *item, const QString &name)
-{
-    if (!item)
-        return nullptr;
-    if (item->objectName() == name)
-        return item;
-    for (QQuickItem *child : item->childItems())
-        if (QQuickItem *found = findIn(child, name))
-            return found;
-    return nullptr;
-}
-
-} // namespace
-
 class TestOnboarding : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestBackend> m_backend;
+    AppFixture m_backend;
     std::unique_ptr<MemoryKeychain> m_keychain;
     std::unique_ptr<WebSignIn> m_web;
     std::unique_ptr<AuthStore> m_auth;
@@ -46,7 +26,7 @@ class TestOnboarding : public QObject
     QQuickItem *m_view = nullptr;
     std::unique_ptr<QSignalSpy> m_finished;
 
-    QQuickItem *find(const QString &name) const { return findIn(m_qml->window()->contentItem(), name); }
+    QQuickItem *find(const QString &name) const { return m_qml->find(name); }
     int page() const { return m_view->property("page").toInt(); }
 
     bool load()
@@ -90,18 +70,12 @@ class TestOnboarding : public QObject
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        Defaults::useMemory();
-        Pref::registerDefaults();
-        m_backend = std::make_unique<TestBackend>();
-        QVERIFY2(m_backend->isRunning(), qPrintable(m_backend->error()));
-        QVERIFY(API::shared().setBaseUrl(QUrl(m_backend->origin())));
+        QVERIFY2(m_backend.start(), qPrintable(m_backend.error()));
     }
 
     void init()
     {
-        Defaults::useMemory();
-        API::shared().setSession(std::nullopt);
+        m_backend.reset();
         m_keychain = std::make_unique<MemoryKeychain>();
         m_web = std::make_unique<WebSignIn>(WebSignIn::Backing::Memory);
         m_auth = std::make_unique<AuthStore>(*m_keychain, *m_web);
@@ -119,7 +93,7 @@ private slots:
         QVERIFY(load());
         QStringList titles;
         for (int i = 0; i < 3; ++i)
-            titles.append(findIn(find(u"onboardingPage"_qs + QString::number(i)), u"onboardingTitle"_qs)->property("text").toString());
+            titles.append(QmlHarness::findIn(find(u"onboardingPage"_qs + QString::number(i)), u"onboardingTitle"_qs)->property("text").toString());
         QCOMPARE(titles, (QStringList{u"Sin anuncios, de verdad"_qs, u"Rápida y fluida"_qs, u"Con tu cuenta, si quieres"_qs}));
         QCOMPARE(find(u"onboardingName"_qs)->property("text").toString(), u"Nimbelora"_qs);
         QVERIFY(find(u"onboardingDots"_qs)->isVisible());

@@ -1,4 +1,4 @@
-#include "API.h"
+#include "AppFixture.h"
 #include "AuthStore.h"
 #include "AvatarStore.h"
 #include "Defaults.h"
@@ -10,12 +10,9 @@
 #include "LibraryStore.h"
 #include "MemoryKeychain.h"
 #include "PlayerStore.h"
-#include "Pref.h"
 #include "QmlHarness.h"
 #include "Router.h"
 #include "SimulatedEngine.h"
-#include "TestBackend.h"
-#include "TestDirs.h"
 #include "VideoFilterModel.h"
 #include "Warmer.h"
 #include "WebSignIn.h"
@@ -99,7 +96,7 @@ class TestHomeView : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestBackend> m_backend;
+    AppFixture m_backend;
     std::unique_ptr<MemoryKeychain> m_keychain;
     std::unique_ptr<WebSignIn> m_web;
     std::unique_ptr<LibraryStore> m_library;
@@ -167,26 +164,17 @@ class TestHomeView : public QObject
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        Defaults::useMemory();
-        Pref::registerDefaults();
-        m_backend = std::make_unique<TestBackend>();
-        QVERIFY2(m_backend->isRunning(), qPrintable(m_backend->error()));
-        QVERIFY(API::shared().setBaseUrl(QUrl(m_backend->origin())));
+        QVERIFY2(m_backend.start(), qPrintable(m_backend.error()));
         Warmer::setSender([](const QStringList &) {});
     }
 
     void init()
     {
         FileWriter::shared().drain();
-        LibraryStore::waitForWrites();
         // A fresh library and list cache; the image cache stays (it is in use).
-        QDir(TestDirs::dataDir()).removeRecursively();
+        AppFixture::clearData();
         QDir(DiskCache::dir()).removeRecursively();
-        Defaults::useMemory();
-        m_backend->clearFaults();
-        m_backend->requests().clear();
-        API::shared().setSession(std::nullopt);
+        m_backend.reset();
         m_keychain = std::make_unique<MemoryKeychain>();
         m_web = std::make_unique<WebSignIn>(WebSignIn::Backing::Memory);
         m_library = std::make_unique<LibraryStore>();

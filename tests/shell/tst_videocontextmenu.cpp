@@ -1,3 +1,4 @@
+#include "AppFixture.h"
 #include "AvatarStore.h"
 #include "Defaults.h"
 #include "Haptics.h"
@@ -5,7 +6,6 @@
 #include "Opener.h"
 #include "Pasteboard.h"
 #include "PlayerStore.h"
-#include "Pref.h"
 #include "QmlHarness.h"
 #include "Router.h"
 #include "ShareSheet.h"
@@ -55,18 +55,6 @@ const QString kOpen = QStringLiteral("Abrir en YouTube");
 const QString kHide = QStringLiteral("No me interesa este canal");
 
 // Popups live in the window's overlay, outside the root's item tree.
-QQuickItem *findIn(QQuickItem *item, const QString &name)
-{
-    if (!item)
-        return nullptr;
-    if (item->objectName() == name)
-        return item;
-    for (QQuickItem *child : item->childItems())
-        if (QQuickItem *found = findIn(child, name))
-            return found;
-    return nullptr;
-}
-
 } // namespace
 
 class TestVideoContextMenu : public QObject
@@ -90,9 +78,7 @@ class TestVideoContextMenu : public QObject
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        Defaults::useMemory();
-        Pref::registerDefaults();
+        AppFixture::prepare();
         Opener::setHandler([](const QUrl &) { return true; });
     }
 
@@ -297,7 +283,7 @@ private slots:
         QObject *sheet = host->property("sheet").value<QObject *>();
         QVERIFY(sheet);
         auto opened = [&] { return sheet->property("opened").toBool(); };
-        auto named = [&](const QString &name) { return findIn(qml.window()->contentItem(), name); };
+        auto named = [&](const QString &name) { return qml.find(name); };
 
         const QUrl link(QStringLiteral("https://youtu.be/dQw4w9WgXcQ"));
         QVERIFY(ShareSheet::shared().share(link));
@@ -344,10 +330,10 @@ private slots:
         auto openMenu = [&] {
             const QPoint at = card->mapToScene(QPointF(40, 40)).toPoint();
             QTest::mouseClick(qml.window(), Qt::RightButton, {}, at);
-            return QTest::qWaitFor([&] { return findIn(qml.window()->contentItem(), u"contextMenuItem9"_qs) != nullptr; }, 3000);
+            return QTest::qWaitFor([&] { return qml.find(u"contextMenuItem9"_qs) != nullptr; }, 3000);
         };
         QVERIFY(openMenu());
-        QQuickItem *later = findIn(qml.window()->contentItem(), u"contextMenuItem3"_qs);
+        QQuickItem *later = qml.find(u"contextMenuItem3"_qs);
         QVERIFY(later);
         QVERIFY(QTest::qWaitFor([&] { return later->isVisible() && later->width() > 0; }, 3000));
         QVERIFY(qml.click(later));
@@ -357,7 +343,7 @@ private slots:
 
         QTest::qWait(300);
         QVERIFY(openMenu());
-        QQuickItem *again = findIn(qml.window()->contentItem(), u"contextMenuItem3"_qs);
+        QQuickItem *again = qml.find(u"contextMenuItem3"_qs);
         QVERIFY(again);
         QVERIFY(QTest::qWaitFor([&] {
             QStringList texts;

@@ -1,5 +1,5 @@
-#include "QmlHarness.h"
 #include "Platform.h"
+#include "QmlHarness.h"
 #include "RemoteImageProvider.h"
 #include <QQmlComponent>
 #include <QTest>
@@ -78,7 +78,21 @@ QQuickItem *QmlHarness::find(const QString &objectName) const
         return nullptr;
     if (m_root->objectName() == objectName)
         return m_root;
-    return m_root->findChild<QQuickItem *>(objectName);
+    if (auto *item = m_root->findChild<QQuickItem *>(objectName))
+        return item;
+    return findIn(m_window->contentItem(), objectName);
+}
+
+QQuickItem *QmlHarness::findIn(QQuickItem *item, const QString &objectName)
+{
+    if (!item)
+        return nullptr;
+    if (item->objectName() == objectName)
+        return item;
+    for (QQuickItem *child : item->childItems())
+        if (QQuickItem *found = findIn(child, objectName))
+            return found;
+    return nullptr;
 }
 
 bool QmlHarness::click(const QString &objectName) { return click(find(objectName)); }

@@ -22,7 +22,11 @@ public:
 
     QQuickWindow *window() const { return m_window.get(); }
     QQuickItem *root() const { return m_root; }
+    // Searches the root's objects, then the window's whole item tree, where
+    // popups live (in the overlay, outside the root).
     QQuickItem *find(const QString &objectName) const;
+    // The first item named `objectName` in `item`'s visual subtree, `item` included.
+    static QQuickItem *findIn(QQuickItem *item, const QString &objectName);
     // Clicks the item's centre; false when it is missing, hidden or disabled.
     bool click(const QString &objectName);
     bool click(QQuickItem *item);

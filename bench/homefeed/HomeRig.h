@@ -1,0 +1,175 @@
+#pragma once
+// The home screen with real stores over the in-process dev backend, as the
+// shell tests set it up, for the probes in this folder.
+#include "API.h"
+#include "AppFixture.h"
+#include "AuthStore.h"
+#include "AvatarStore.h"
+#include "DiskCache.h"
+#include "FeedModel.h"
+#include "FileWriter.h"
+#include "LibraryStore.h"
+#include "MemoryKeychain.h"
+#include "PlayerStore.h"
+#include "QmlHarness.h"
+#include "Router.h"
+#include "SimulatedEngine.h"
+#include "Warmer.h"
+#include "WebSignIn.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QQuickItem>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <sys/resource.h>
+
+namespace homefeed {
+
+inline long peakRssKb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+inline void collect(QQuickItem *item, const QString &name, QList<QQuickItem *> &out)
+{
+    if (item->objectName() == name)
+        out.append(item);
+    for (QQuickItem *child : item->childItems())
+        collect(child, name, out);
+}
+
+// Items of that name the user can see: visible, with a size, in the window.
+inline QList<QQuickItem *> shownItems(QQuickItem *root, const QString &name)
+{
+    QList<QQuickItem *> all;
+    collect(root, name, all);
+    QList<QQuickItem *> out;
+    for (QQuickItem *i : all) {
+        if (!i->isVisible() || i->width() <= 0 || i->height() <= 0)
+            continue;
+        const QRectF r = i->mapRectToScene(QRectF(0, 0, i->width(), i->height()));
+        if (r.intersects(QRectF(QPointF(0, 0), i->window()->size())))
+            out.append(i);
+    }
+    return out;
+}
+
+// Waits for the window's next swapped frame, asking for one when `request`.
+inline bool nextFrame(QQuickWindow *w, bool request = true, int timeoutMs = 10000)
+{
+    QEventLoop loop;
+    bool got = false;
+    const auto c = QObject::connect(w, &QQuickWindow::frameSwapped, &loop, [&] {
+        got = true;
+        loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    if (request)
+        w->update();
+    loop.exec();
+    QObject::disconnect(c);
+    return got;
+}
+
+inline QJsonObject videoJson(int n)
+{
+    const QString id = QStringLiteral("hf%1").arg(n, 9, 10, QLatin1Char('0'));
+    return QJsonObject{{"id", id},
+                       {"title", QStringLiteral("Vídeo %1 del feed de inicio, con un título que ocupa dos líneas").arg(n)},
+                       {"channel", QStringLiteral("Canal %1").arg(n % 37)},
+                       {"duration", 60 + n * 7 % 3600}};
+}
+
+class HomeRig
+{
+public:
+    bool start()
+    {
+        if (!m_backend.start()) {
+            std::fprintf(stderr, "backend: %s\n", qPrintable(m_backend.error()));
+            return false;
+        }
+        Warmer::setSender([](const QStringList &) {});
+        return true;
+    }
+
+    TestBackend &backend() { return m_backend.backend(); }
+
+    // Fresh data, stores and faults for the next screen.
+    void reset()
+    {
+        unload();
+        FileWriter::shared().drain();
+        AppFixture::clearData();
+        QDir(DiskCache::dir()).removeRecursively();
+        m_backend.reset();
+        API::shared().setBaseUrl(QUrl(m_backend->origin()));
+        m_keychain = std::make_unique<MemoryKeychain>();
+        m_web = std::make_unique<WebSignIn>(WebSignIn::Backing::Memory);
+        m_library = std::make_unique<LibraryStore>();
+        m_player = std::make_unique<PlayerStore>(new SimulatedEngine);
+        m_player->attach(m_library.get());
+        m_router = std::make_unique<Router>();
+        m_avatars = std::make_unique<AvatarStore>();
+    }
+
+    // Sets everything up, then runs `beforeShow` with the root created but
+    // before the window first shows it.
+    QQuickItem *load(int width = 430, int height = 932)
+    {
+        m_auth = std::make_unique<AuthStore>(*m_keychain, *m_web);
+        m_qml = std::make_unique<QmlHarness>();
+        m_qml->window()->resize(width, height);
+        m_root = m_qml->load(QUrl(QStringLiteral("qrc:/Nimbelora/Shell/qml/HomeView.qml")),
+                             {{QStringLiteral("player"), QVariant::fromValue<QObject *>(m_player.get())},
+                              {QStringLiteral("library"), QVariant::fromValue<QObject *>(m_library.get())},
+                              {QStringLiteral("auth"), QVariant::fromValue<QObject *>(m_auth.get())},
+                              {QStringLiteral("router"), QVariant::fromValue<QObject *>(m_router.get())},
+                              {QStringLiteral("avatars"), QVariant::fromValue<QObject *>(m_avatars.get())}});
+        if (!m_root)
+            std::fprintf(stderr, "load: %s\n", qPrintable(m_qml->errors()));
+        return m_root;
+    }
+
+    void unload()
+    {
+        m_qml.reset();
+        m_root = nullptr;
+        m_player.reset();
+        m_auth.reset();
+        m_router.reset();
+        m_avatars.reset();
+        m_library.reset();
+        LibraryStore::waitForWrites();
+        AvatarStore::waitForWrites();
+    }
+
+    QmlHarness &qml() { return *m_qml; }
+    QQuickWindow *window() const { return m_qml->window(); }
+    QQuickItem *root() const { return m_root; }
+    FeedModel *feed() const { return m_root->property("model").value<FeedModel *>(); }
+    QList<QQuickItem *> shown(const QString &name) const { return shownItems(m_root, name); }
+
+private:
+    AppFixture m_backend;
+    std::unique_ptr<MemoryKeychain> m_keychain;
+    std::unique_ptr<WebSignIn> m_web;
+    std::unique_ptr<LibraryStore> m_library;
+    std::unique_ptr<PlayerStore> m_player;
+    std::unique_ptr<AuthStore> m_auth;
+    std::unique_ptr<Router> m_router;
+    std::unique_ptr<AvatarStore> m_avatars;
+    std::unique_ptr<QmlHarness> m_qml;
+    QQuickItem *m_root = nullptr;
+};
+
+} // namespace homefeed
