@@ -1,18 +1,7 @@
 // The app itself, started as usual, reporting its first frame and peak memory.
 #include "NimbeloraApp.h"
 #include "StartupProbe.h"
-#include <QtQml/qqmlextensionplugin.h>
-
-Q_IMPORT_QML_PLUGIN(Nimbelora_PlatformPlugin)
-Q_IMPORT_QML_PLUGIN(Nimbelora_FoundationPlugin)
-Q_IMPORT_QML_PLUGIN(Nimbelora_LibraryPlugin)
-Q_IMPORT_QML_PLUGIN(Nimbelora_PlaybackPlugin)
-Q_IMPORT_QML_PLUGIN(Nimbelora_ShellPlugin)
-Q_IMPORT_QML_PLUGIN(Nimbelora_PlayerPlugin)
-Q_IMPORT_QML_PLUGIN(Nimbelora_ShortsPlugin)
-Q_IMPORT_QML_PLUGIN(Nimbelora_ScreensPlugin)
-Q_IMPORT_QML_PLUGIN(Nimbelora_SettingsPlugin)
-Q_IMPORT_QML_PLUGIN(Nimbelora_AppPlugin)
+#include "LayerPlugins.h"
 
 int main(int argc, char *argv[])
 {
