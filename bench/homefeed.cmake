@@ -3,13 +3,9 @@
 # and context-menu states for a look.
 set(homefeed_dir ${CMAKE_CURRENT_LIST_DIR}/homefeed)
 if(TARGET testsupport)
-  find_package(Qt6 QUIET COMPONENTS WebEngineQuick)
   foreach(name bench_homefeed homefeed_shots)
     add_executable(${name} ${homefeed_dir}/${name}.cpp ${homefeed_dir}/HomeRig.h)
     target_include_directories(${name} PRIVATE ${homefeed_dir})
     target_link_libraries(${name} PRIVATE testsupport Qt6::Quick Qt6::Test)
-    if(TARGET Qt6::WebEngineQuick)
-      target_link_libraries(${name} PRIVATE Qt6::WebEngineQuick)
-    endif()
   endforeach()
 endif()

@@ -2,15 +2,12 @@
 // the first frame of the list takes, how long scrolling it end to end takes
 // (one screen per rendered frame), and the peak resident size along the way.
 #include "HomeRig.h"
+#include "WebSignIn.h"
 
 #include <QGuiApplication>
 #include <QTest>
 #include <algorithm>
 #include <vector>
-#if __has_include(<QtWebEngineQuick/qtwebenginequickglobal.h>)
-#include <QtWebEngineQuick/qtwebenginequickglobal.h>
-#define HOMEFEED_WEBENGINE 1
-#endif
 
 using namespace homefeed;
 
@@ -28,9 +25,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
-#ifdef HOMEFEED_WEBENGINE
-    QtWebEngineQuick::initialize();
-#endif
+    WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
 
     HomeRig rig;

@@ -1,14 +1,11 @@
 // Saves the home screen offscreen while the feed loads, when the backend is
 // down or failing, and with a video's context menu open, for a look by eye.
 #include "HomeRig.h"
+#include "WebSignIn.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QTest>
-#if __has_include(<QtWebEngineQuick/qtwebenginequickglobal.h>)
-#include <QtWebEngineQuick/qtwebenginequickglobal.h>
-#define HOMEFEED_WEBENGINE 1
-#endif
 
 using namespace homefeed;
 
@@ -38,9 +35,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
-#ifdef HOMEFEED_WEBENGINE
-    QtWebEngineQuick::initialize();
-#endif
+    WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
                                  : QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("shots"));

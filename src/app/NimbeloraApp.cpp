@@ -16,7 +16,6 @@
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
-#include <QtWebEngineQuick/qtwebenginequickglobal.h>
 #include <unistd.h>
 
 NimbeloraApp::NimbeloraApp(QObject *parent) : NimbeloraApp(Services{}, parent) {}
@@ -25,7 +24,8 @@ NimbeloraApp::NimbeloraApp(Services services, QObject *parent) : QObject(parent)
 {
     // The order is part of the contract: the library reads its files and
     // the account store restores the session while they are made.
-    m_player = new PlayerStore(services.engine ? services.engine : new MpvEngine, this);
+    m_engine = services.engine ? services.engine : new MpvEngine;
+    m_player = new PlayerStore(m_engine, this);
     m_library = new LibraryStore(this);
     m_router = new Router(this);
     m_auth = services.keychain || services.web
@@ -67,6 +67,8 @@ void NimbeloraApp::appeared()
         return;
     m_appeared = true;
 
+    // The player's engine starts in the background once the window is up.
+    m_engine->prepare();
     m_auth->refresh(); // runs on by itself; it reports nothing
     const QStringList waiting = std::exchange(m_waitingURLs, {});
     for (const QString &url : waiting)
@@ -130,7 +132,7 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
     QCoreApplication::setOrganizationName(QStringLiteral("Nimbelora"));
     QCoreApplication::setApplicationName(QStringLiteral("Nimbelora"));
     QGuiApplication::setDesktopFileName(QStringLiteral("nimbelora"));
-    QtWebEngineQuick::initialize();
+    WebSignIn::prepareApplication();
     QGuiApplication qapp(argc, argv);
 
     const QString url = UrlInbox::urlFromArguments(qapp.arguments());

@@ -89,6 +89,7 @@ private:
     void readTheme();
 
     AppDelegate m_delegate;
+    MediaEngine *m_engine = nullptr;
     PlayerStore *m_player = nullptr;
     LibraryStore *m_library = nullptr;
     Router *m_router = nullptr;

@@ -138,6 +138,10 @@ public:
     // pictures return an empty frame.
     virtual VideoFrame videoFrame() const { return {}; }
 
+    // Lets a backend that starts slowly get ready in the background before
+    // the first load; loads work without it.
+    virtual void prepare() {}
+
 signals:
     void itemStatusChanged(quint64 item, MediaEngine::ItemStatus status);
     void itemReady(quint64 item);

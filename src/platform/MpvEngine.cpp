@@ -1,7 +1,6 @@
 #include "MpvEngine.h"
 
-#include <mpv/client.h>
-#include <mpv/render.h>
+#include "MpvLibrary.h"
 
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
@@ -101,10 +100,10 @@ struct MpvEngine::FrameSlot
 class MpvEngine::FrameRenderer : public QObject
 {
 public:
-    FrameRenderer(mpv_render_context *context, std::shared_ptr<FrameSlot> slot)
-        : m_context(context), m_slot(std::move(slot))
+    FrameRenderer(const MpvLibrary *lib, mpv_render_context *context, std::shared_ptr<FrameSlot> slot)
+        : m_lib(lib), m_context(context), m_slot(std::move(slot))
     {
-        mpv_render_context_set_update_callback(m_context, &FrameRenderer::onUpdate, this);
+        m_lib->render_context_set_update_callback(m_context, &FrameRenderer::onUpdate, this);
     }
 
     // Thread-safe: asks for one render pass.
@@ -123,8 +122,8 @@ public:
         std::lock_guard lock(m_lock);
         if (!m_context)
             return;
-        mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
-        mpv_render_context_free(m_context);
+        m_lib->render_context_set_update_callback(m_context, nullptr, nullptr);
+        m_lib->render_context_free(m_context);
         m_context = nullptr;
     }
 
@@ -137,7 +136,7 @@ private:
         std::lock_guard renderLock(m_lock);
         if (!m_context)
             return;
-        const bool newFrame = mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME;
+        const bool newFrame = m_lib->render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME;
         const bool redraw = m_redraw.exchange(false);
         if (!newFrame && !redraw)
             return;
@@ -171,7 +170,7 @@ private:
             {MPV_RENDER_PARAM_SW_POINTER, data},
             {MPV_RENDER_PARAM_INVALID, nullptr},
         };
-        if (mpv_render_context_render(m_context, params) < 0)
+        if (m_lib->render_context_render(m_context, params) < 0)
             return;
         // The padding byte is left undefined by mpv; the image must be opaque.
         for (int y = 0; y < size.height(); ++y) {
@@ -187,17 +186,34 @@ private:
     }
 
     std::mutex m_lock; // one render call at a time, and none after shutdown
+    const MpvLibrary *m_lib;
     mpv_render_context *m_context;
     std::shared_ptr<FrameSlot> m_slot;
     std::atomic<bool> m_scheduled{false};
     std::atomic<bool> m_redraw{false};
 };
 
-MpvEngine::MpvEngine(QObject *parent) : MediaEngine(parent), m_frames(std::make_shared<FrameSlot>())
+// A core as the worker made it; all null when libmpv is missing or mpv
+// refused to start.
+struct MpvEngine::Made
 {
-    m_mpv = mpv_create();
-    if (!m_mpv)
-        return;
+    const MpvLibrary *lib = nullptr;
+    mpv_handle *mpv = nullptr;
+    mpv_render_context *render = nullptr;
+};
+
+MpvEngine::MpvEngine(QObject *parent) : MediaEngine(parent), m_frames(std::make_shared<FrameSlot>()) {}
+
+MpvEngine::Made MpvEngine::makeCore(const QByteArray &audioOutput)
+{
+    Made made;
+    made.lib = MpvLibrary::get();
+    if (!made.lib)
+        return {};
+    const MpvLibrary &mpv = *made.lib;
+    made.mpv = mpv.create();
+    if (!made.mpv)
+        return {};
     const std::pair<const char *, const char *> options[] = {
         {"vo", "libmpv"},          {"idle", "yes"},         {"keep-open", "yes"},
         {"ytdl", "no"},            {"config", "no"},        {"load-scripts", "no"},
@@ -208,59 +224,120 @@ MpvEngine::MpvEngine(QObject *parent) : MediaEngine(parent), m_frames(std::make_
         {"keepaspect", "no"},
     };
     for (const auto &[name, value] : options)
-        mpv_set_option_string(m_mpv, name, value);
-    // Tests and machines without sound name an audio output here ("null").
-    const QByteArray audio = qgetenv("NIMBELORA_AUDIO");
-    if (!audio.isEmpty())
-        mpv_set_option_string(m_mpv, "ao", audio.constData());
-    if (mpv_initialize(m_mpv) < 0) {
-        mpv_terminate_destroy(m_mpv);
-        m_mpv = nullptr;
-        return;
+        mpv.set_option_string(made.mpv, name, value);
+    if (!audioOutput.isEmpty())
+        mpv.set_option_string(made.mpv, "ao", audioOutput.constData());
+    if (mpv.initialize(made.mpv) < 0) {
+        mpv.terminate_destroy(made.mpv);
+        return {};
     }
-
-    mpv_render_context *context = nullptr;
     char api[] = MPV_RENDER_API_TYPE_SW;
     mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api}, {MPV_RENDER_PARAM_INVALID, nullptr}};
-    if (mpv_render_context_create(&context, m_mpv, params) >= 0) {
-        m_renderThread = new QThread;
-        m_renderThread->setObjectName(QStringLiteral("video renderer"));
-        m_renderer = new FrameRenderer(context, m_frames);
-        m_renderer->moveToThread(m_renderThread);
-        m_renderThread->start();
-        m_frames->onFrame = [this] {
-            if (!m_framePosted.exchange(true))
-                QMetaObject::invokeMethod(
-                    this,
-                    [this] {
-                        m_framePosted = false;
-                        emit videoFrameChanged();
-                    },
-                    Qt::QueuedConnection);
-        };
-    } else {
+    if (mpv.render_context_create(&made.render, made.mpv, params) < 0) {
+        made.render = nullptr;
         // Without a renderer a file with video would fail to start: play the
         // sound alone.
-        mpv_set_property_string(m_mpv, "vid", "no");
+        mpv.set_property_string(made.mpv, "vid", "no");
     }
+    return made;
+}
 
-    const std::pair<Prop, std::pair<const char *, mpv_format>> observed[] = {
-        {Pause, {"pause", MPV_FORMAT_FLAG}},
-        {PausedForCache, {"paused-for-cache", MPV_FORMAT_FLAG}},
-        {EofReached, {"eof-reached", MPV_FORMAT_FLAG}},
-        {TimePos, {"time-pos", MPV_FORMAT_DOUBLE}},
-        {Duration, {"duration", MPV_FORMAT_DOUBLE}},
-        {DWidth, {"dwidth", MPV_FORMAT_INT64}},
-        {DHeight, {"dheight", MPV_FORMAT_INT64}},
-        {FrameDrops, {"frame-drop-count", MPV_FORMAT_INT64}},
-        {DecoderDrops, {"decoder-frame-drop-count", MPV_FORMAT_INT64}},
-        {CacheSpeed, {"cache-speed", MPV_FORMAT_INT64}},
-        {CacheState, {"demuxer-cache-state", MPV_FORMAT_NODE}},
-        {TrackList, {"track-list", MPV_FORMAT_NODE}},
-    };
-    for (const auto &[id, what] : observed)
-        mpv_observe_property(m_mpv, id, what.first, what.second);
-    mpv_set_wakeup_callback(m_mpv, &MpvEngine::wakeup, this);
+void MpvEngine::destroyCore(const Made &made)
+{
+    if (!made.mpv)
+        return;
+    if (made.render)
+        made.lib->render_context_free(made.render);
+    made.lib->terminate_destroy(made.mpv);
+}
+
+void MpvEngine::prepare()
+{
+    if (m_core != Core::Waiting)
+        return;
+    m_core = Core::Starting;
+    QPointer<MpvEngine> self(this);
+    // Tests and machines without sound name an audio output here ("null").
+    const QByteArray audio = qgetenv("NIMBELORA_AUDIO");
+    QThreadPool::globalInstance()->start([self, audio] {
+        const Made made = makeCore(audio);
+        auto *app = QCoreApplication::instance();
+        if (!app) {
+            destroyCore(made);
+            return;
+        }
+        QMetaObject::invokeMethod(
+            app,
+            [self, made] {
+                if (self)
+                    self->coreMade(made);
+                else
+                    QThreadPool::globalInstance()->start([made] { destroyCore(made); });
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MpvEngine::coreMade(const Made &made)
+{
+    m_lib = made.lib;
+    m_mpv = made.mpv;
+    m_core = m_mpv ? Core::Ready : Core::Missing;
+    if (m_mpv) {
+        if (made.render) {
+            m_renderThread = new QThread;
+            m_renderThread->setObjectName(QStringLiteral("video renderer"));
+            m_renderer = new FrameRenderer(m_lib, made.render, m_frames);
+            m_renderer->moveToThread(m_renderThread);
+            m_renderThread->start();
+            m_frames->onFrame = [this] {
+                if (!m_framePosted.exchange(true))
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this] {
+                            m_framePosted = false;
+                            emit videoFrameChanged();
+                        },
+                        Qt::QueuedConnection);
+            };
+        }
+        const std::pair<Prop, std::pair<const char *, mpv_format>> observed[] = {
+            {Pause, {"pause", MPV_FORMAT_FLAG}},
+            {PausedForCache, {"paused-for-cache", MPV_FORMAT_FLAG}},
+            {EofReached, {"eof-reached", MPV_FORMAT_FLAG}},
+            {TimePos, {"time-pos", MPV_FORMAT_DOUBLE}},
+            {Duration, {"duration", MPV_FORMAT_DOUBLE}},
+            {DWidth, {"dwidth", MPV_FORMAT_INT64}},
+            {DHeight, {"dheight", MPV_FORMAT_INT64}},
+            {FrameDrops, {"frame-drop-count", MPV_FORMAT_INT64}},
+            {DecoderDrops, {"decoder-frame-drop-count", MPV_FORMAT_INT64}},
+            {CacheSpeed, {"cache-speed", MPV_FORMAT_INT64}},
+            {CacheState, {"demuxer-cache-state", MPV_FORMAT_NODE}},
+            {TrackList, {"track-list", MPV_FORMAT_NODE}},
+        };
+        for (const auto &[id, what] : observed)
+            m_lib->observe_property(m_mpv, id, what.first, what.second);
+        m_lib->set_wakeup_callback(m_mpv, &MpvEngine::wakeup, this);
+    }
+    // Calls made meanwhile run now, in order; without a core they fail as
+    // they would have then.
+    QPointer<MpvEngine> self(this);
+    const auto waiting = std::exchange(m_waiting, {});
+    for (const auto &call : waiting) {
+        if (!self)
+            return;
+        call();
+    }
+    if (m_renderer)
+        m_renderer->schedule(true);
+}
+
+bool MpvEngine::deferred(std::function<void()> call)
+{
+    if (m_core == Core::Ready || m_core == Core::Missing)
+        return false;
+    m_waiting.push_back(std::move(call));
+    return true;
 }
 
 MpvEngine::~MpvEngine()
@@ -268,7 +345,7 @@ MpvEngine::~MpvEngine()
     if (!m_mpv)
         return;
     // After this returns mpv calls nothing of ours any more.
-    mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
+    m_lib->set_wakeup_callback(m_mpv, nullptr, nullptr);
     {
         std::lock_guard lock(m_frames->mutex);
         m_frames->onFrame = nullptr;
@@ -277,7 +354,7 @@ MpvEngine::~MpvEngine()
     // finish off the GUI thread. The application waits for the global pool
     // before it exits; by then events are no longer delivered, so nothing
     // here relies on them.
-    auto teardown = [mpv = m_mpv, renderer = m_renderer, thread = m_renderThread] {
+    auto teardown = [lib = m_lib, mpv = m_mpv, renderer = m_renderer, thread = m_renderThread] {
         if (renderer) {
             renderer->shutdown();
             thread->quit();
@@ -285,7 +362,7 @@ MpvEngine::~MpvEngine()
             delete renderer;
             delete thread;
         }
-        mpv_terminate_destroy(mpv);
+        lib->terminate_destroy(mpv);
     };
     QThreadPool *pool = QCoreApplication::instance() && !QCoreApplication::closingDown()
                             ? QThreadPool::globalInstance()
@@ -314,7 +391,7 @@ void MpvEngine::drainEvents()
     m_wakePosted = false;
     QPointer<MpvEngine> self(this);
     while (self && m_mpv) {
-        const mpv_event *event = mpv_wait_event(m_mpv, 0);
+        const mpv_event *event = m_lib->wait_event(m_mpv, 0);
         if (!event || event->event_id == MPV_EVENT_NONE)
             break;
         handleEvent(*event);
@@ -364,7 +441,7 @@ void MpvEngine::handleReply(quint64 t, int error, const void *data)
         if (payload != m_item || m_entryKnown)
             return;
         if (error < 0) {
-            reportFailed(m_item, QString::fromUtf8(mpv_error_string(error)));
+            reportFailed(m_item, QString::fromUtf8(m_lib->error_string(error)));
             return;
         }
         const auto *result = static_cast<const mpv_node *>(data);
@@ -474,9 +551,9 @@ void MpvEngine::onEnded(qint64 entry, int reason, int error)
     m_pausedForCache = false;
     updateWaiting();
     if (reason == MPV_END_FILE_REASON_ERROR) {
-        reportFailed(m_item, QString::fromUtf8(mpv_error_string(error)));
+        reportFailed(m_item, QString::fromUtf8(m_lib->error_string(error)));
     } else if (!wasLoaded) {
-        reportFailed(m_item, QString::fromUtf8(mpv_error_string(MPV_ERROR_NOTHING_TO_PLAY)));
+        reportFailed(m_item, QString::fromUtf8(m_lib->error_string(MPV_ERROR_NOTHING_TO_PLAY)));
     } else if (reason == MPV_END_FILE_REASON_EOF) {
         reportAtEnd(true);
         reportPaused(true);
@@ -492,7 +569,7 @@ void MpvEngine::onRestart()
     if (m_seekAwaitingRestart) {
         // The play head has landed; ask where, in order after the seek.
         const quint64 seek = std::exchange(m_seekAwaitingRestart, 0);
-        mpv_get_property_async(m_mpv, tag(Tag::Landed, seek), "time-pos", MPV_FORMAT_DOUBLE);
+        m_lib->get_property_async(m_mpv, tag(Tag::Landed, seek), "time-pos", MPV_FORMAT_DOUBLE);
     }
 }
 
@@ -722,6 +799,10 @@ void MpvEngine::clearFrame()
 
 void MpvEngine::doLoad(quint64 item, const QUrl &url, double startSeconds, bool play)
 {
+    if (deferred([=, this] { doLoad(item, url, startSeconds, play); })) {
+        prepare();
+        return;
+    }
     resetItemTracking();
     m_item = item;
     m_restartPending = true;
@@ -741,6 +822,8 @@ void MpvEngine::doLoad(quint64 item, const QUrl &url, double startSeconds, bool 
 
 void MpvEngine::doUnload()
 {
+    if (deferred([this] { doUnload(); }))
+        return;
     resetItemTracking();
     m_item = 0;
     clearFrame();
@@ -749,16 +832,24 @@ void MpvEngine::doUnload()
 
 void MpvEngine::doSetPaused(bool paused)
 {
+    if (deferred([=, this] { doSetPaused(paused); }))
+        return;
     ++m_pauseSetsInFlight;
     setFlag(tag(Tag::SetPause), "pause", paused);
     if (!m_mpv)
         m_pauseSetsInFlight = 0;
 }
 
-void MpvEngine::doSetSpeed(double speed) { setDouble(tag(Tag::Other), "speed", speed); }
+void MpvEngine::doSetSpeed(double speed)
+{
+    if (!deferred([=, this] { doSetSpeed(speed); }))
+        setDouble(tag(Tag::Other), "speed", speed);
+}
 
 void MpvEngine::doSeek(quint64 seek, double seconds)
 {
+    if (deferred([=, this] { doSeek(seek, seconds); }))
+        return;
     if (!m_fileLoaded) {
         // Not playing yet: seek as soon as the file is there.
         m_deferredSeek = seek;
@@ -777,11 +868,23 @@ void MpvEngine::issueSeek(quint64 seek, double target)
     command(tag(Tag::Seek, seek), {QByteArrayLiteral("seek"), seconds(target), QByteArrayLiteral("absolute+exact")});
 }
 
-void MpvEngine::doSetVolume(double volume) { setDouble(tag(Tag::Other), "volume", volume * 100.0); }
+void MpvEngine::doSetVolume(double volume)
+{
+    if (!deferred([=, this] { doSetVolume(volume); }))
+        setDouble(tag(Tag::Other), "volume", volume * 100.0);
+}
 
-void MpvEngine::doSetMuted(bool muted) { setFlag(tag(Tag::Other), "mute", muted); }
+void MpvEngine::doSetMuted(bool muted)
+{
+    if (!deferred([=, this] { doSetMuted(muted); }))
+        setFlag(tag(Tag::Other), "mute", muted);
+}
 
-void MpvEngine::doSetWaitsToMinimizeStalling(bool waits) { setFlag(tag(Tag::Other), "cache-pause-initial", waits); }
+void MpvEngine::doSetWaitsToMinimizeStalling(bool waits)
+{
+    if (!deferred([=, this] { doSetWaitsToMinimizeStalling(waits); }))
+        setFlag(tag(Tag::Other), "cache-pause-initial", waits);
+}
 
 void MpvEngine::doSetVideoTargetSize(const QSize &pixels)
 {
@@ -802,7 +905,7 @@ void MpvEngine::command(quint64 t, std::initializer_list<QByteArray> args)
     for (const QByteArray &a : args)
         argv.push_back(a.constData());
     argv.push_back(nullptr);
-    mpv_command_async(m_mpv, t, argv.data());
+    m_lib->command_async(m_mpv, t, argv.data());
 }
 
 void MpvEngine::setFlag(quint64 t, const char *name, bool value)
@@ -810,27 +913,31 @@ void MpvEngine::setFlag(quint64 t, const char *name, bool value)
     if (!m_mpv)
         return;
     int flag = value ? 1 : 0;
-    mpv_set_property_async(m_mpv, t, name, MPV_FORMAT_FLAG, &flag);
+    m_lib->set_property_async(m_mpv, t, name, MPV_FORMAT_FLAG, &flag);
 }
 
 void MpvEngine::setDouble(quint64 t, const char *name, double value)
 {
     if (!m_mpv)
         return;
-    mpv_set_property_async(m_mpv, t, name, MPV_FORMAT_DOUBLE, &value);
+    m_lib->set_property_async(m_mpv, t, name, MPV_FORMAT_DOUBLE, &value);
 }
 
 void MpvEngine::observeMpvProperty(const QByteArray &name)
 {
+    if (deferred([=, this] { observeMpvProperty(name); }))
+        return;
     if (!m_mpv || m_observedForOthers.contains(name))
         return;
     m_observedForOthers << name;
-    mpv_observe_property(m_mpv, kObservedForOthers + quint64(m_observedForOthers.size() - 1), name.constData(),
+    m_lib->observe_property(m_mpv, kObservedForOthers + quint64(m_observedForOthers.size() - 1), name.constData(),
                          MPV_FORMAT_NODE);
 }
 
 void MpvEngine::writeMpvProperty(const QByteArray &name, const QVariant &value, std::function<void(bool)> done)
 {
+    if (deferred([=, this] { writeMpvProperty(name, value, done); }))
+        return;
     if (!m_mpv) {
         if (done)
             QMetaObject::invokeMethod(this, [done] { done(false); }, Qt::QueuedConnection);
@@ -843,25 +950,25 @@ void MpvEngine::writeMpvProperty(const QByteArray &name, const QVariant &value, 
     switch (value.typeId()) {
     case QMetaType::Bool: {
         int flag = value.toBool() ? 1 : 0;
-        mpv_set_property_async(m_mpv, t, name.constData(), MPV_FORMAT_FLAG, &flag);
+        m_lib->set_property_async(m_mpv, t, name.constData(), MPV_FORMAT_FLAG, &flag);
         break;
     }
     case QMetaType::Int:
     case QMetaType::LongLong: {
         int64_t number = value.toLongLong();
-        mpv_set_property_async(m_mpv, t, name.constData(), MPV_FORMAT_INT64, &number);
+        m_lib->set_property_async(m_mpv, t, name.constData(), MPV_FORMAT_INT64, &number);
         break;
     }
     case QMetaType::Double:
     case QMetaType::Float: {
         double number = value.toDouble();
-        mpv_set_property_async(m_mpv, t, name.constData(), MPV_FORMAT_DOUBLE, &number);
+        m_lib->set_property_async(m_mpv, t, name.constData(), MPV_FORMAT_DOUBLE, &number);
         break;
     }
     default: {
         const QByteArray text = value.toString().toUtf8();
         const char *data = text.constData();
-        mpv_set_property_async(m_mpv, t, name.constData(), MPV_FORMAT_STRING, &data);
+        m_lib->set_property_async(m_mpv, t, name.constData(), MPV_FORMAT_STRING, &data);
         break;
     }
     }

@@ -4,10 +4,14 @@
 #include <QHash>
 #include <QList>
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QNetworkAccessManager;
+struct MpvLibrary;
 struct mpv_handle;
+struct mpv_render_context;
 struct mpv_event;
 struct mpv_event_property;
 class QThread;
@@ -31,8 +35,12 @@ public:
     explicit MpvEngine(QObject *parent = nullptr);
     ~MpvEngine() override;
 
-    // False when mpv could not be created; every load then fails.
-    bool isAvailable() const { return m_mpv != nullptr; }
+    // Makes the mpv core on a worker thread, if not under way already. The
+    // first load starts it too; calls made meanwhile wait for the core and
+    // then run in order. Nothing of mpv is loaded before this.
+    void prepare() override;
+    // True once the core runs. When it cannot be made, every load fails.
+    bool isAvailable() const { return m_core == Core::Ready; }
 
     VideoFrame videoFrame() const override;
 
@@ -73,6 +81,14 @@ protected:
     AccessLogEvent accessLogFigures() const override;
 
 private:
+    enum class Core { Waiting, Starting, Ready, Missing };
+    struct Made;
+    static Made makeCore(const QByteArray &audioOutput);
+    static void destroyCore(const Made &made);
+    void coreMade(const Made &made);
+    // Keeps a call for when the core is made; false when it can run now.
+    bool deferred(std::function<void()> call);
+
     // What happened to a playlist entry before its load command answered.
     struct EarlyNews
     {
@@ -101,6 +117,9 @@ private:
     void setFlag(quint64 tag, const char *name, bool value);
     void setDouble(quint64 tag, const char *name, double value);
 
+    Core m_core = Core::Waiting;
+    std::vector<std::function<void()>> m_waiting;
+    const MpvLibrary *m_lib = nullptr;
     mpv_handle *m_mpv = nullptr;
     std::atomic<bool> m_wakePosted{false};
     std::shared_ptr<FrameSlot> m_frames;

@@ -1,11 +1,14 @@
 #include "WebSignIn.h"
 #include "BuildConfig.h"
 
+#include "WebProfileModule.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QHostAddress>
+#include <QLibrary>
 #include <QPointer>
 #include <QTimer>
-#include <QtWebEngineCore/QWebEngineCookieStore>
-#include <QtWebEngineQuick/QQuickWebEngineProfile>
 
 namespace {
 
@@ -17,7 +20,45 @@ bool isLoopbackName(const QString &host)
     return !address.isNull() && address.isLoopback();
 }
 
+struct Module
+{
+    WebProfileModule::MakeProfile make = nullptr;
+    WebProfileModule::WipeProfile wipe = nullptr;
+};
+
+// Opened once, next to the program when installed, else where it was built.
+const Module &module()
+{
+    static const Module loaded = [] {
+        const QString name = QStringLiteral(NIMBELORA_WEBPROFILE_NAME);
+        const QStringList candidates = {
+            QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/nimbelora/") + name,
+            QStringLiteral(NIMBELORA_WEBPROFILE_BUILT),
+        };
+        for (const QString &path : candidates) {
+            if (!QFileInfo::exists(path))
+                continue;
+            QLibrary library(path);
+            Module m;
+            m.make = reinterpret_cast<WebProfileModule::MakeProfile>(library.resolve(WebProfileModule::makeProfileSymbol));
+            m.wipe = reinterpret_cast<WebProfileModule::WipeProfile>(library.resolve(WebProfileModule::wipeProfileSymbol));
+            if (m.make && m.wipe)
+                return m;
+            qWarning("web sign-in: %s", qPrintable(library.errorString()));
+        }
+        qWarning("web sign-in: the browser engine module %s is missing", qPrintable(name));
+        return Module{};
+    }();
+    return loaded;
+}
+
 } // namespace
+
+void WebSignIn::prepareApplication()
+{
+    // The engine draws through OpenGL contexts shared with the window's.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
 
 WebSignIn::WebSignIn(Backing backing, QObject *parent) : QObject(parent), m_backing(backing) {}
 
@@ -91,26 +132,18 @@ bool WebSignIn::hasMarker(const QList<QNetworkCookie> &cookies)
     return false;
 }
 
-QQuickWebEngineProfile *WebSignIn::profile()
+QObject *WebSignIn::profile()
 {
-    if (m_backing == Backing::Memory)
-        return nullptr;
-    if (m_profile)
+    if (m_backing == Backing::Memory || m_profile)
         return m_profile;
-    // A named profile is persistent; the default one is off the record.
-    m_profile = new QQuickWebEngineProfile(this);
-    m_profile->setStorageName(QStringLiteral("signin"));
-    m_profile->setOffTheRecord(false);
-    m_profile->setHttpUserAgent(m_profile->httpUserAgent() + QLatin1Char(' ') + QLatin1String(userAgentSuffix));
-    QWebEngineCookieStore *store = m_profile->cookieStore();
-    connect(store, &QWebEngineCookieStore::cookieAdded, this, &WebSignIn::cookieAdded);
-    connect(store, &QWebEngineCookieStore::cookieRemoved, this, &WebSignIn::cookieRemoved);
-    // Cookies kept from an earlier run arrive as cookieAdded.
-    store->loadAllCookies();
+    const Module &engine = module();
+    if (!engine.make)
+        return nullptr;
+    m_profile = engine.make(this, QStringLiteral("signin"), QLatin1String(userAgentSuffix),
+                            {[this](const QNetworkCookie &c) { cookieAdded(c); },
+                             [this](const QNetworkCookie &c) { cookieRemoved(c); }});
     return m_profile;
 }
-
-QObject *WebSignIn::profileObject() { return profile(); }
 
 void WebSignIn::readCookies(QObject *context, std::function<void(QList<QNetworkCookie>)> done)
 {
@@ -141,8 +174,6 @@ void WebSignIn::wipeWebsiteData()
 {
     ++m_wipes;
     m_cookies.clear();
-    if (QQuickWebEngineProfile *p = profile()) {
-        p->cookieStore()->deleteAllCookies();
-        p->clearHttpCache();
-    }
+    if (QObject *p = profile())
+        module().wipe(p);
 }

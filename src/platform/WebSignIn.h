@@ -6,8 +6,6 @@
 #include <QUrl>
 #include <functional>
 
-class QQuickWebEngineProfile;
-
 // The web sign-in's browser state: one persistent Qt WebEngine profile (its
 // cookies survive a restart, so removing them at sign-out matters), a mirror
 // of its cookie store (which cannot be listed, only followed), and the rules
@@ -19,7 +17,7 @@ class WebSignIn : public QObject
 {
     Q_OBJECT
     // The profile for the sign-in's WebEngineView; null in memory.
-    Q_PROPERTY(QObject *profile READ profileObject CONSTANT)
+    Q_PROPERTY(QObject *profile READ profile CONSTANT)
     Q_PROPERTY(QUrl signInPage READ signInPage CONSTANT)
 
 public:
@@ -29,8 +27,11 @@ public:
     ~WebSignIn() override;
 
     // The app's one sign-in state, over the engine. Needs
-    // QtWebEngineQuick::initialize() before the application object.
+    // prepareApplication() before the application object.
     static WebSignIn &shared();
+    // What the browser engine needs of the process before the application
+    // object is made, without loading the engine itself.
+    static void prepareApplication();
 
     // Appended to the engine's own user agent.
     static constexpr const char *userAgentSuffix = "Version/17.5 Mobile/15E148 Safari/604.1";
@@ -50,8 +51,9 @@ public:
     // Whether one of them is named exactly like a marker.
     static bool hasMarker(const QList<QNetworkCookie> &cookies);
 
-    // Created on first use (engine only).
-    QQuickWebEngineProfile *profile();
+    // The engine's profile (a WebEngineProfile for QML), created on first
+    // use; null in memory or when the engine cannot be loaded.
+    QObject *profile();
     bool isMemory() const { return m_backing == Backing::Memory; }
 
     // Every cookie of the store, in the order they arrived.
@@ -70,10 +72,8 @@ public:
     int wipes() const { return m_wipes; }
 
 private:
-    QObject *profileObject();
-
     Backing m_backing;
-    QQuickWebEngineProfile *m_profile = nullptr;
+    QObject *m_profile = nullptr;
     QList<QNetworkCookie> m_cookies;
     int m_wipes = 0;
 };

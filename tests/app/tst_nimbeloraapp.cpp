@@ -19,7 +19,6 @@
 #include <QCoroTask>
 #include <QSignalSpy>
 #include <QTest>
-#include <QtWebEngineQuick/qtwebenginequickglobal.h>
 #include <memory>
 
 namespace {
@@ -370,7 +369,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    QtWebEngineQuick::initialize();
+    WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
     TestNimbeloraApp test;
     return QTest::qExec(&test, argc, argv);

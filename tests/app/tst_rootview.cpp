@@ -16,7 +16,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
-#include <QtWebEngineQuick/qtwebenginequickglobal.h>
 #include <memory>
 
 Q_IMPORT_QML_PLUGIN(Nimbelora_AppPlugin)
@@ -407,7 +406,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    QtWebEngineQuick::initialize();
+    WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
     TestRootView test;
     return QTest::qExec(&test, argc, argv);

@@ -57,6 +57,8 @@ private slots:
 
     void contextMenuOpensAndTriggers_data();
     void contextMenuOpensAndTriggers();
+    void contextMenuFitsItsLabels_data();
+    void contextMenuFitsItsLabels();
 
     void fullScreenCoverFollowsBinding();
 
@@ -347,6 +349,57 @@ void TestQmlKit::contextMenuOpensAndTriggers()
     QTRY_VERIFY(menu->property("opened").toBool());
     QVERIFY(h.find(QStringLiteral("contextMenuItem3")));
     QVERIFY(!h.find(QStringLiteral("contextMenuItem4")));
+}
+
+void TestQmlKit::contextMenuFitsItsLabels_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<bool>("wholeLabel");
+    QTest::addColumn<double>("width");
+    QTest::newRow("short labels keep the least width") << "Me gusta" << true << 250.0;
+    QTest::newRow("a long label widens the menu") << "Reproducir a continuación, ahora mismo sí" << true << -1.0;
+    // The harness window is 430 wide; the menu keeps 8 from each side.
+    QTest::newRow("an endless label stops short of the window")
+        << QString("Reproducir a continuación ").repeated(4) << false << 430.0 - 16;
+}
+
+void TestQmlKit::contextMenuFitsItsLabels()
+{
+    QFETCH(QString, label);
+    QFETCH(bool, wholeLabel);
+    QFETCH(double, width);
+
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item {\n"
+                                               "  property string label\n"
+                                               "  property alias menu: menu\n"
+                                               "  ContextMenu {\n"
+                                               "    id: menu\n"
+                                               "    model: [ { label: \"Compartir\", symbol: \"square.and.arrow.up\" },\n"
+                                               "             { label: label, symbol: \"text.line.first.and.arrowtriangle.forward\" } ]\n"
+                                               "  }\n"
+                                               "}",
+                                    {{QStringLiteral("label"), label}});
+    QVERIFY2(root, qPrintable(h.errors()));
+    auto *menu = root->property("menu").value<QObject *>();
+    QMetaObject::invokeMethod(menu, "popup", Q_ARG(QVariant, 10), Q_ARG(QVariant, 10));
+    QTRY_VERIFY(menu->property("opened").toBool());
+
+    QQuickItem *entry = h.find(QStringLiteral("contextMenuItem1"));
+    QVERIFY(entry);
+    QQuickItem *text = nullptr;
+    for (QQuickItem *c : entry->property("contentItem").value<QQuickItem *>()->childItems())
+        if (c->property("text").toString() == label)
+            text = c;
+    QVERIFY(text);
+    QTRY_VERIFY(text->width() > 0);
+    QCOMPARE(text->width() >= text->implicitWidth(), wholeLabel);
+    if (width > 0)
+        QCOMPARE(entry->width(), width);
+    else
+        QVERIFY(entry->width() > 250);
+    // Every entry takes the menu's one width.
+    QCOMPARE(h.find(QStringLiteral("contextMenuItem0"))->width(), entry->width());
 }
 
 void TestQmlKit::fullScreenCoverFollowsBinding()

@@ -11,7 +11,6 @@
 #include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTest>
-#include <QtWebEngineQuick/qtwebenginequickglobal.h>
 #include <memory>
 
 namespace {
@@ -301,7 +300,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    QtWebEngineQuick::initialize();
+    WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
     TestAccountScreens test;
     return QTest::qExec(&test, argc, argv);

@@ -91,7 +91,8 @@ private slots:
         const Video video = playable();
         QVERIFY(!video.id.isEmpty());
         auto *engine = new MpvEngine;
-        QVERIFY(engine->isAvailable());
+        engine->prepare();
+        QTRY_VERIFY_WITH_TIMEOUT(engine->isAvailable(), 10000);
         PlayerStore store(engine);
         LibraryStore library;
         store.attach(&library);

@@ -6,11 +6,11 @@
 #include "Pref.h"
 #include "QmlHarness.h"
 #include "TestDirs.h"
+#include "WebSignIn.h"
 
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
-#include <QtWebEngineQuick/qtwebenginequickglobal.h>
 #include <memory>
 
 namespace {
@@ -252,7 +252,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    QtWebEngineQuick::initialize();
+    WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
     TestAddToPlaylist test;
     return QTest::qExec(&test, argc, argv);

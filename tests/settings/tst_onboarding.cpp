@@ -11,7 +11,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QCoroTask>
-#include <QtWebEngineQuick/qtwebenginequickglobal.h>
 #include <memory>
 
 class TestOnboarding : public QObject
@@ -204,7 +203,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    QtWebEngineQuick::initialize();
+    WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
     TestOnboarding test;
     return QTest::qExec(&test, argc, argv);

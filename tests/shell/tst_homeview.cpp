@@ -25,7 +25,6 @@
 #include <QQuickItem>
 #include <QTest>
 #include <QUrlQuery>
-#include <QtWebEngineQuick/qtwebenginequickglobal.h>
 #include <functional>
 #include <memory>
 
@@ -235,19 +234,27 @@ private slots:
     void skeletonsWhileTheFirstPageLoads_data()
     {
         QTest::addColumn<int>("layout");
-        QTest::newRow("grid") << 0;
-        QTest::newRow("list") << 1;
+        QTest::addColumn<int>("width");
+        QTest::newRow("grid") << 0 << 430;
+        QTest::newRow("grid, three columns") << 0 << 1200;
+        QTest::newRow("list") << 1 << 430;
     }
     void skeletonsWhileTheFirstPageLoads()
     {
         QFETCH(int, layout);
+        QFETCH(int, width);
         Defaults::shared().setValue(u"pref.homeLayout"_qs, layout);
         serve(u"/api/feed"_qs, u"foryou"_qs, {videoJson(u"s1"_qs, u"Canal"_qs), videoJson(u"s2"_qs, u"Canal"_qs)}, 800);
-        QVERIFY(load());
+        QVERIFY(load(width));
         QVERIFY(QTest::qWaitFor([&] { return shownNamed(u"skeletonCard"_qs).size() >= 2; }, 3000));
         QList<QQuickItem *> all;
         collect(m_root, u"skeletonCard"_qs, all);
         QCOMPARE(all.size(), 4);
+        // They take the width the cards will have, not their own.
+        const int columns = std::max(1, (width - 32 + 22) / (340 + 22));
+        const double columnWidth = (width - 32 - (columns - 1) * 22.0) / columns;
+        for (QQuickItem *s : std::as_const(all))
+            QCOMPARE(s->width(), columnWidth);
         // Placeholders take no tap.
         QQuickItem *skeleton = shownNamed(u"skeletonCard"_qs).first();
         QTest::mouseClick(m_qml->window(), Qt::LeftButton, {}, skeleton->mapToScene(QPointF(60, 60)).toPoint());
@@ -603,7 +610,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    QtWebEngineQuick::initialize();
+    WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
     TestHomeView test;
     return QTest::qExec(&test, argc, argv);

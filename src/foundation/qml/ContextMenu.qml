@@ -15,6 +15,11 @@ Item {
     signal aboutToOpen()
     signal triggered(int index, var id)
 
+    // The menu is as wide as its widest entry needs, within these bounds.
+    property real minimumWidth: 250
+    readonly property real maximumWidth: Math.max(minimumWidth, (Window.width > 0 ? Window.width : Infinity) - 2 * menu.margins)
+    property real _widest: 0
+
     // Buttons and mouse areas report a press-and-hold themselves and then skip their click.
     readonly property bool _targetHolds: parent !== null && parent.pressAndHold !== undefined
 
@@ -23,8 +28,13 @@ Item {
         while (menu.count > 0)
             menu.takeItem(0).destroy()
         const entries = model || []
-        for (let i = 0; i < entries.length; ++i)
-            menu.addItem(entryComponent.createObject(root, { index: i, entry: entries[i] }))
+        let widest = 0
+        for (let i = 0; i < entries.length; ++i) {
+            const item = entryComponent.createObject(root, { index: i, entry: entries[i] })
+            widest = Math.max(widest, item.implicitWidth)
+            menu.addItem(item)
+        }
+        _widest = widest
         if (menu.count > 0)
             menu.popup(root, x, y)
     }
@@ -67,14 +77,17 @@ Item {
 
             objectName: "contextMenuItem" + index
             enabled: entry.enabled !== false
-            implicitWidth: 250
+            implicitWidth: Math.max(root.minimumWidth, implicitContentWidth + leftPadding + rightPadding)
             implicitHeight: 44
             leftPadding: 16
             rightPadding: 16
             onTriggered: root.triggered(index, entry.id !== undefined ? entry.id : index)
 
             contentItem: Item {
+                implicitWidth: label.implicitWidth + 8 + icon.width
+
                 Text {
+                    id: label
                     anchors.left: parent.left
                     anchors.right: icon.left
                     anchors.rightMargin: 8
@@ -120,6 +133,7 @@ Item {
         bottomPadding: 0
         margins: 8
         transformOrigin: Item.TopLeft
+        width: Math.min(Math.max(root.minimumWidth, root._widest), root.maximumWidth)
 
         enter: Transition {
             NumberAnimation { property: "opacity"; from: 0; to: 1; duration: Motion.quick }

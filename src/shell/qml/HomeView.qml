@@ -147,11 +147,14 @@ Rectangle {
                     columns: Math.max(1, Math.floor((top.width + 22) / (340 + 22)))
                     columnSpacing: 22
                     rowSpacing: 26
+                    // Worked out here: in the delegate a bare `top` is the card's own
+                    // anchor line (undefined width, so the card fell back to 340).
+                    readonly property real columnWidth: (top.width - (columns - 1) * columnSpacing) / columns
 
                     Repeater {
                         model: VideoListModel { placeholders: 4 }
                         delegate: SkeletonCard {
-                            width: (top.width - (skeletons.columns - 1) * 22) / skeletons.columns
+                            width: skeletons.columnWidth
                         }
                     }
                 }
