@@ -126,6 +126,10 @@ void NimbeloraApp::flushOnQuit()
 
 int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
 {
+    // The session token is read while the application object sets up the
+    // display (its job thread needs the object to exist); the account store
+    // takes the answer.
+    qAddPreRoutine([] { Keychain::shared().prefetch(QLatin1String(AuthStore::sessionKey)); });
     // Chromium refuses its sandbox as root; the sign-in page is the only web content.
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");

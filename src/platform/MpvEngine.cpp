@@ -219,6 +219,8 @@ MpvEngine::Made MpvEngine::makeCore(const QByteArray &audioOutput)
         {"ytdl", "no"},            {"config", "no"},        {"load-scripts", "no"},
         {"cache", "yes"},          {"pause", "yes"},        {"audio-fallback-to-null", "yes"},
         {"input-default-bindings", "no"}, {"input-vo-keyboard", "no"},
+        // mpv's own on-screen tools each start a script thread per core.
+        {"osc", "no"}, {"load-stats-overlay", "no"}, {"load-osd-console", "no"}, {"load-auto-profiles", "no"},
         // Pictures hold the whole video stretched to their size; the surface
         // gives them the right shape, so no bars are ever drawn in.
         {"keepaspect", "no"},

@@ -405,6 +405,15 @@ private slots:
         keychain.set(u"session"_qs, u""_qs);
         QCOMPARE(keychain.get(u"session"_qs), std::optional<QString>(u""_qs));
 
+        // A read started early answers the next get, unless a write came between.
+        keychain.prefetch(u"session"_qs);
+        QCOMPARE(keychain.get(u"session"_qs), std::optional<QString>(u""_qs));
+        keychain.prefetch(u"session"_qs);
+        keychain.set(u"session"_qs, u"token-3"_qs);
+        QCOMPARE(keychain.get(u"session"_qs), std::optional<QString>(u"token-3"_qs));
+        // Another keychain object shares the one job thread.
+        QCOMPARE(Keychain(u"Nimbelora-test"_qs).get(u"session"_qs), std::optional<QString>(u"token-3"_qs));
+
         // The store restores from it synchronously, and a sign-out removes it.
         keychain.set(u"session"_qs, m_backend->session());
         {
