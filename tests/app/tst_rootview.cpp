@@ -140,6 +140,19 @@ private slots:
         QVERIFY(rootOf(u"searchStack"_qs)->property("active").toBool());
         router()->setTab(AppTab::home);
         QVERIFY(rootOf(u"searchStack"_qs)->property("active").toBool()); // kept
+
+        // A path written to a stack never shown makes nothing until it is.
+        QQuickItem *subs = find(u"subscriptionsStack"_qs);
+        router()->setSubsPath({ChannelRoute{u"UC1"_qs, u"Uno"_qs}});
+        QVERIFY(!QmlHarness::findIn(subs, u"stackView"_qs));
+        QVERIFY(!QmlHarness::findIn(subs, u"pageScreen"_qs));
+        router()->setTab(AppTab::subscriptions);
+        QCOMPARE(depth(u"subscriptionsStack"_qs), 1);
+        // The page is on top and active, the root under it is not.
+        auto screenActive = [](QQuickItem *slot) { return slot->property("properties").toMap().value(u"active"_qs).toBool(); };
+        QQuickItem *page = QmlHarness::findIn(subs, u"pageScreen"_qs);
+        QVERIFY(page && page->isVisible() && screenActive(page));
+        QVERIFY(!screenActive(rootOf(u"subscriptionsStack"_qs)));
     }
 
     // "Ir al canal" on the search tab: the page survives a trip to "Inicio".
@@ -285,7 +298,8 @@ private slots:
         QTRY_VERIFY(!popup(u"Guardar en lista"_qs));
     }
 
-    // Every tab but Shorts docks a mini player; only the one on screen is active.
+    // Every tab but Shorts docks a mini player, made with its stack; only the
+    // one on screen is active and shows the video surface.
     void miniPlayerDockedOnStacksOnly()
     {
         QVERIFY(load());
@@ -293,7 +307,7 @@ private slots:
         for (const QString &stack : {u"homeStack"_qs, u"searchStack"_qs, u"subscriptionsStack"_qs, u"libraryStack"_qs}) {
             auto *slot = qobject_cast<ScreenSlot *>(QmlHarness::findIn(find(stack), u"miniPlayerSlot"_qs));
             QVERIFY2(slot, qPrintable(stack));
-            QCOMPARE(slot->item() != nullptr, barExists);
+            QCOMPARE(slot->item() != nullptr, barExists && stack == u"homeStack"_qs);
         }
         QVERIFY(!QmlHarness::findIn(find(u"shortsScreen"_qs), u"miniPlayerSlot"_qs));
         if (!barExists)
@@ -301,11 +315,22 @@ private slots:
         auto bar = [this](const QString &stack) {
             return qobject_cast<ScreenSlot *>(QmlHarness::findIn(find(stack), u"miniPlayerSlot"_qs))->item();
         };
+        auto showsSurface = [this](QQuickItem *bar) {
+            for (QQuickItem *p = m_app->player()->surface()->parentItem(); p; p = p->parentItem())
+                if (p == bar)
+                    return true;
+            return false;
+        };
         QVERIFY(bar(u"homeStack"_qs)->property("active").toBool());
-        QVERIFY(!bar(u"searchStack"_qs)->property("active").toBool());
+        QVERIFY(showsSurface(bar(u"homeStack"_qs)));
         router()->setTab(AppTab::search);
         QVERIFY(!bar(u"homeStack"_qs)->property("active").toBool());
         QVERIFY(bar(u"searchStack"_qs)->property("active").toBool());
+        QVERIFY(showsSurface(bar(u"searchStack"_qs)));
+        router()->setTab(AppTab::home);
+        QVERIFY(bar(u"homeStack"_qs)->property("active").toBool());
+        QVERIFY(!bar(u"searchStack"_qs)->property("active").toBool());
+        QVERIFY(showsSurface(bar(u"homeStack"_qs)));
     }
 
     // Routes the stack has no page for are shown by what its root screen says.

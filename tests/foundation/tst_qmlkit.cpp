@@ -310,6 +310,12 @@ void TestQmlKit::contextMenuOpensAndTriggers()
     QVERIFY2(root, qPrintable(h.errors()));
     auto *menu = root->property("menu").value<QObject *>();
     QSignalSpy triggered(menu, SIGNAL(triggered(int,QVariant)));
+    // The popup is made at the first opening and then reused.
+    auto popups = [menu] {
+        const auto all = menu->findChildren<QObject *>();
+        return std::count_if(all.begin(), all.end(), [](QObject *o) { return o->inherits("QQuickMenu"); });
+    };
+    QCOMPARE(popups(), 0);
     QQuickItem *targetItem = h.find(QStringLiteral("target"));
     root->setProperty("liked", true);
 
@@ -322,6 +328,7 @@ void TestQmlKit::contextMenuOpensAndTriggers()
         QTest::mouseRelease(h.window(), Qt::LeftButton, Qt::NoModifier, at);
     }
     QTRY_VERIFY(menu->property("opened").toBool());
+    QCOMPARE(popups(), 1);
     QCOMPARE(root->property("opens").toInt(), 1);
     // Opening the menu is not a tap on its target.
     QCOMPARE(root->property("clicks").toInt(), 0);
@@ -349,6 +356,7 @@ void TestQmlKit::contextMenuOpensAndTriggers()
     QTRY_VERIFY(menu->property("opened").toBool());
     QVERIFY(h.find(QStringLiteral("contextMenuItem3")));
     QVERIFY(!h.find(QStringLiteral("contextMenuItem4")));
+    QCOMPARE(popups(), 1);
 }
 
 void TestQmlKit::contextMenuFitsItsLabels_data()

@@ -461,14 +461,25 @@ private slots:
         QCOMPARE(m_router->tab(), AppTab::search);
         QCOMPARE(Haptics::shared().given(), QStringList{u"light"_qs});
 
-        QObject *sheet = nullptr;
-        for (QObject *o : m_root->findChildren<QObject *>())
-            if (o->inherits("QQuickPopup") && o->property("title").toString() == u"Cuenta"_qs)
-                sheet = o;
-        QVERIFY(sheet);
+        auto accountSheet = [this]() -> QObject * {
+            for (QObject *o : m_root->findChildren<QObject *>())
+                if (o->inherits("QQuickPopup") && o->property("title").toString() == u"Cuenta"_qs)
+                    return o;
+            return nullptr;
+        };
+        QVERIFY(!accountSheet()); // made when first asked for
         QVERIFY(m_qml->click(m_qml->find(u"accountButton"_qs)));
+        QObject *sheet = accountSheet();
+        QVERIFY(sheet);
         QVERIFY(QTest::qWaitFor([&] { return sheet->property("opened").toBool(); }, 3000));
         QCOMPARE(Haptics::shared().given().size(), 1); // the account button gives none
+
+        // Kept once made: the same sheet opens again.
+        QMetaObject::invokeMethod(sheet, "close");
+        QVERIFY(QTest::qWaitFor([&] { return !sheet->property("visible").toBool(); }, 3000));
+        QVERIFY(m_qml->click(m_qml->find(u"accountButton"_qs)));
+        QCOMPARE(accountSheet(), sheet);
+        QVERIFY(QTest::qWaitFor([&] { return sheet->property("opened").toBool(); }, 3000));
     }
 
     // Signing out while the screen is open reloads "Para ti" without the account.

@@ -26,14 +26,17 @@ Item {
     property url rootSource
     // The stores, handed to every screen of the stack.
     property var env: ({})
-    // The root screen is made the first time the stack is active.
+    // The stack (root screen, pages, mini player) is made the first time it
+    // is active; until then it holds nothing but empty slots.
     property bool active: true
 
     readonly property var path: router[pathName]
-    readonly property int depth: view.depth - 1
+    // The StackView, made with the stack.
+    property Item _view: null
+    readonly property int depth: _view ? _view.depth - 1 : 0
     readonly property Item rootScreen: rootSlot.item
-    readonly property Item topScreen: view.currentItem && view.currentItem !== rootSlot
-                                      ? view.currentItem.screen : rootSlot.item
+    readonly property Item topScreen: _view && _view.currentItem && _view.currentItem !== rootSlot
+                                      ? _view.currentItem.screen : rootSlot.item
     readonly property var screenProperties: Object.assign({ tabStack: stack }, env)
 
     readonly property url channelSource: "qrc:/Nimbelora/Screens/qml/ChannelView.qml"
@@ -41,7 +44,6 @@ Item {
     readonly property url miniPlayerSource: "qrc:/Nimbelora/Player/qml/MiniPlayerBar.qml"
 
     property bool _made: false
-    property bool _ready: false
     property var _shown: []
 
     function push(route) {
@@ -66,39 +68,50 @@ Item {
         }
     }
 
-    function sync() {
+    // `instant`: the stack is being made, so the pages of a path written
+    // while it was not are there at once, without a push transition.
+    function sync(instant) {
         const target = path
         const keep = router.sharedDepth(_shown, target)
-        const animate = stack.visible && stack.Window.window !== null
-        if (view.depth - 1 > keep)
-            view.pop(view.get(keep, Basic.StackView.ForceLoad),
-                     animate && target.length === keep ? Basic.StackView.PopTransition : Basic.StackView.Immediate)
+        const animate = !instant && stack.visible && stack.Window.window !== null
+        if (_view.depth - 1 > keep)
+            _view.pop(_view.get(keep, Basic.StackView.ForceLoad),
+                      animate && target.length === keep ? Basic.StackView.PopTransition : Basic.StackView.Immediate)
         for (let i = keep; i < target.length; ++i) {
             const last = i === target.length - 1
-            view.push(pageComponent, { route: target[i], target: destination(target[i]) },
-                      animate && last && keep === _shown.length ? Basic.StackView.PushTransition
-                                                                : Basic.StackView.Immediate)
+            _view.push(pageComponent, { route: target[i], target: destination(target[i]) },
+                       animate && last && keep === _shown.length ? Basic.StackView.PushTransition
+                                                                 : Basic.StackView.Immediate)
         }
         _shown = target
     }
 
-    onPathChanged: if (_ready) sync()
-    onActiveChanged: if (active) _made = true
-    Component.onCompleted: {
-        view.push(rootSlot, {}, Basic.StackView.Immediate)
-        _made = active
-        _ready = true
-        sync()
+    function _make() {
+        if (_made)
+            return
+        _view = viewComponent.createObject(stack)
+        _view.push(rootSlot, {}, Basic.StackView.Immediate)
+        _made = true
+        sync(true)
     }
 
-    Basic.StackView {
-        id: view
-        objectName: "stackView"
-        anchors.top: parent.top
-        anchors.left: parent.left
-        anchors.right: parent.right
-        anchors.bottom: dock.top
-        clip: true
+    onPathChanged: if (_made) sync()
+    onActiveChanged: if (active) _make()
+    Component.onCompleted: if (active) _make()
+
+    Component {
+        id: viewComponent
+
+        Basic.StackView {
+            objectName: "stackView"
+            // Made last, yet under the dock: the mini bar's shadow reaches over it.
+            z: -1
+            anchors.top: parent.top
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.bottom: dock.top
+            clip: true
+        }
     }
 
     ScreenSlot {
@@ -106,7 +119,7 @@ Item {
         objectName: "rootScreen"
         source: stack.rootSource
         // Active: the tab is shown and nothing is pushed over the root.
-        properties: Object.assign({ active: stack.visible && view.depth <= 1 }, stack.screenProperties)
+        properties: Object.assign({ active: stack.visible && stack.depth <= 0 }, stack.screenProperties)
         active: stack._made
     }
 
@@ -169,7 +182,7 @@ Item {
                 anchors.right: parent.right
                 anchors.bottom: parent.bottom
                 source: page.target && page.target.source ? page.target.source : ""
-                properties: Object.assign({ active: stack.visible && view.currentItem === page },
+                properties: Object.assign({ active: stack.visible && stack._view.currentItem === page },
                                           stack.screenProperties,
                                           page.target && page.target.properties ? page.target.properties : {})
             }
@@ -187,6 +200,7 @@ Item {
         source: stack.miniPlayerSource
         // Only the bar of the tab on screen is active.
         properties: Object.assign({ active: stack.visible }, stack.env)
+        active: stack._made
     }
 
     // Back with the keyboard (Alt+Left) and the mouse's back button.

@@ -10,21 +10,27 @@ Item {
     id: root
 
     property var model: []
-    readonly property bool opened: menu.opened
+    readonly property bool opened: _menu !== null && _menu.opened
     // Emitted before the entries are built, so the owner can refresh `model` for this opening.
     signal aboutToOpen()
     signal triggered(int index, var id)
 
     // The menu is as wide as its widest entry needs, within these bounds.
     property real minimumWidth: 250
-    readonly property real maximumWidth: Math.max(minimumWidth, (Window.width > 0 ? Window.width : Infinity) - 2 * menu.margins)
+    readonly property real maximumWidth: Math.max(minimumWidth, (Window.width > 0 ? Window.width : Infinity) - 2 * _margins)
+    readonly property real _margins: 8
     property real _widest: 0
+    // Made at the first opening: every card holds a menu, few are ever opened.
+    property Menu _menu: null
 
     // Buttons and mouse areas report a press-and-hold themselves and then skip their click.
     readonly property bool _targetHolds: parent !== null && parent.pressAndHold !== undefined
 
     function popup(x, y) {
         aboutToOpen()
+        if (_menu === null)
+            _menu = menuComponent.createObject(root)
+        const menu = _menu
         while (menu.count > 0)
             menu.takeItem(0).destroy()
         const entries = model || []
@@ -39,7 +45,10 @@ Item {
             menu.popup(root, x, y)
     }
 
-    function close() { menu.close() }
+    function close() {
+        if (_menu !== null)
+            _menu.close()
+    }
 
     anchors.fill: parent
 
@@ -124,31 +133,34 @@ Item {
         }
     }
 
-    Menu {
-        id: menu
-        modal: true
-        dim: false
-        padding: 0
-        topPadding: 0
-        bottomPadding: 0
-        margins: 8
-        transformOrigin: Item.TopLeft
-        width: Math.min(Math.max(root.minimumWidth, root._widest), root.maximumWidth)
+    Component {
+        id: menuComponent
 
-        enter: Transition {
-            NumberAnimation { property: "opacity"; from: 0; to: 1; duration: Motion.quick }
-            Spring { property: "scale"; from: 0.85; to: 1; response: 0.3; dampingFraction: 0.8 }
-        }
-        exit: Transition {
-            NumberAnimation { property: "opacity"; from: 1; to: 0; duration: Motion.quick }
-        }
+        Menu {
+            modal: true
+            dim: false
+            padding: 0
+            topPadding: 0
+            bottomPadding: 0
+            margins: root._margins
+            transformOrigin: Item.TopLeft
+            width: Math.min(Math.max(root.minimumWidth, root._widest), root.maximumWidth)
 
-        background: Rectangle {
-            implicitWidth: 250
-            radius: 13
-            color: Platform.Palette.dark ? "#2C2C2E" : "#F9F9F9"
-            border.width: 0.5
-            border.color: Platform.Palette.separator
+            enter: Transition {
+                NumberAnimation { property: "opacity"; from: 0; to: 1; duration: Motion.quick }
+                Spring { property: "scale"; from: 0.85; to: 1; response: 0.3; dampingFraction: 0.8 }
+            }
+            exit: Transition {
+                NumberAnimation { property: "opacity"; from: 1; to: 0; duration: Motion.quick }
+            }
+
+            background: Rectangle {
+                implicitWidth: 250
+                radius: 13
+                color: Platform.Palette.dark ? "#2C2C2E" : "#F9F9F9"
+                border.width: 0.5
+                border.color: Platform.Palette.separator
+            }
         }
     }
 }

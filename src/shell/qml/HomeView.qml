@@ -434,8 +434,15 @@ Rectangle {
         }
     }
 
-    AccountSheet {
+    // "Cuenta", made from its file the first time it is asked for and kept,
+    // so later openings are immediate.
+    Loader {
         id: accountSheet
-        auth: root.auth
+        function open() {
+            if (item === null)
+                setSource("qrc:/Nimbelora/Library/qml/AccountSheet.qml", { auth: root.auth })
+            if (item !== null)
+                item.open()
+        }
     }
 }
