@@ -1,3 +1,4 @@
+#include "AppMark.h"
 #include "AvatarLook.h"
 #include "Fixtures.h"
 #include "ImageLoader.h"
@@ -258,23 +259,33 @@ private slots:
         QQuickItem *mark = h.find("mark");
         QCOMPARE(mark->width(), 100.0);
         QCOMPARE(mark->property("cornerRadius").toReal(), 22.5);
-        for (int i = 0; i < 15; ++i)
-            QVERIFY2(QmlHarness::findIn(mark, QStringLiteral("tile%1").arg(i)), qPrintable(QString::number(i)));
-        QVERIFY(!QmlHarness::findIn(mark, QStringLiteral("tile15")));
 
-        QQuickItem *right = QmlHarness::findIn(mark, QStringLiteral("tile14"));
-        QQuickItem *face = QmlHarness::findIn(right, QStringLiteral("tileFace"));
-        QVERIFY(qAbs(face->width() - 10.4) < 1e-9);
-        QVERIFY(qAbs(face->property("radius").toReal() - 3.328) < 1e-9);
-        const QPointF rightCentre = right->mapToItem(mark, QPointF(right->width() / 2, right->height() / 2));
-        QVERIFY(qAbs(rightCentre.x() - 50 - 23.8088) < 1e-9);
-        QVERIFY(qAbs(rightCentre.y() - 50) < 1e-9);
-
+        // The last tile is the triangle's tip, on the middle row.
+        const QRectF tip = AppMark::tileRect(100, 14);
+        QVERIFY(qAbs(tip.width() - 10.4) < 1e-9);
+        QVERIFY(qAbs(AppMark::tileRadius(100) - 3.328) < 1e-9);
+        QVERIFY(qAbs(tip.center().x() - 50 - 23.8088) < 1e-9);
+        QVERIFY(qAbs(tip.center().y() - 50) < 1e-9);
         // The top tile of the first column: column 0, row -2.
-        QQuickItem *top = QmlHarness::findIn(mark, QStringLiteral("tile0"));
-        const QPointF topCentre = top->mapToItem(mark, QPointF(top->width() / 2, top->height() / 2));
-        QVERIFY(qAbs(topCentre.x() - (50 + 0.6 - 2 * 11.6044)) < 1e-9);
-        QVERIFY(qAbs(topCentre.y() - (50 - 2 * 13.4)) < 1e-9);
+        const QRectF top = AppMark::tileRect(100, 0);
+        QVERIFY(qAbs(top.center().x() - (50 + 0.6 - 2 * 11.6044)) < 1e-9);
+        QVERIFY(qAbs(top.center().y() - (50 - 2 * 13.4)) < 1e-9);
+        // Every tile lies inside the rounded square, none on another.
+        for (int i = 0; i < AppMark::tileCount; ++i) {
+            QVERIFY(QRectF(15, 15, 70, 70).contains(AppMark::tileRect(100, i)));
+            for (int j = 0; j < i; ++j)
+                QVERIFY(!AppMark::tileRect(100, i).intersects(AppMark::tileRect(100, j)));
+        }
+
+        // Painted: the corner stays clear, the middle of the tip is a tile.
+        const QImage picture = h.window()->grabWindow();
+        const QPointF origin = mark->mapToScene(QPointF(0, 0));
+        const QColor outside = picture.pixelColor((origin + QPointF(300, 300)).toPoint());
+        QCOMPARE(picture.pixelColor((origin + QPointF(1, 1)).toPoint()), outside);
+        const QColor inside = picture.pixelColor((origin + QPointF(50, 5)).toPoint());
+        QVERIFY2(inside.red() > 200 && inside.green() < 160, qPrintable(inside.name()));
+        const QColor tile = picture.pixelColor((origin + tip.center()).toPoint());
+        QVERIFY2(tile.red() > 240 && tile.green() > 200, qPrintable(tile.name()));
     }
 
     void wordmark()
