@@ -2,7 +2,6 @@
 // else the name's initial on the name's own colour.
 import QtQuick
 import Nimbelora.Platform
-import QtQuick.Shapes
 import Nimbelora.Foundation
 
 Item {
@@ -28,28 +27,11 @@ Item {
         url: root.hasPicture ? root.url : ""
     }
 
-    Shape {
+    AvatarDisc {
         objectName: "avatarFallback"
         visible: !root.hasPicture
         anchors.fill: parent
-        antialiasing: true
-        // Without multisampling the GPU path renderer draws jagged edges.
-        layer.enabled: visible && GraphicsInfo.api !== GraphicsInfo.Software
-        layer.samples: 4
-
-        ShapePath {
-            strokeWidth: -1
-            strokeColor: "transparent"
-            fillGradient: LinearGradient {
-                x1: 0; y1: 0
-                x2: root.size; y2: root.size
-                GradientStop { position: 0; color: root.tint }
-                GradientStop { position: 1; color: Qt.rgba(root.tint.r, root.tint.g, root.tint.b, 0.65) }
-            }
-            startX: root.size / 2; startY: 0
-            PathArc { x: root.size / 2; y: root.size; radiusX: root.size / 2; radiusY: root.size / 2 }
-            PathArc { x: root.size / 2; y: 0; radiusX: root.size / 2; radiusY: root.size / 2 }
-        }
+        tint: root.tint
     }
 
     Text {
