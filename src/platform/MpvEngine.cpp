@@ -330,8 +330,6 @@ void MpvEngine::coreMade(const Made &made)
             return;
         call();
     }
-    if (m_renderer)
-        m_renderer->schedule(true);
 }
 
 bool MpvEngine::deferred(std::function<void()> call)
