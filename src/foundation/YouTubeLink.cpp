@@ -139,9 +139,9 @@ struct UrlReference
     {
         if (!query)
             return std::nullopt;
-        for (QStringView piece : query->tokenize(u'&')) {
-            const qsizetype eq = piece.indexOf(u'=');
-            QStringView name = eq < 0 ? piece : piece.first(eq);
+        for (QStringView field : query->tokenize(u'&')) {
+            const qsizetype eq = field.indexOf(u'=');
+            QStringView name = eq < 0 ? field : field.first(eq);
             std::optional<QString> decodedName;
             if (name.contains(u'%')) {
                 decodedName = percentDecoded(name);
@@ -153,16 +153,16 @@ struct UrlReference
                 continue;
             QueryItem item;
             if (eq >= 0)
-                item.value = percentDecoded(piece.sliced(eq + 1));
+                item.value = percentDecoded(field.sliced(eq + 1));
             return item;
         }
         return std::nullopt;
     }
 
-    // Calls `f` with each piece of the decoded path split on "/", empty
-    // pieces dropped, until it returns true.
+    // Calls `f` with each segment of the decoded path split on "/", empty
+    // segments dropped, until it returns true.
     template<class F>
-    void forEachPathPiece(F f) const
+    void forEachPathSegment(F f) const
     {
         std::optional<QString> decoded;
         QStringView text = path;
@@ -172,8 +172,8 @@ struct UrlReference
                 return;
             text = *decoded;
         }
-        for (QStringView piece : text.tokenize(u'/', Qt::SkipEmptyParts))
-            if (f(piece))
+        for (QStringView field : text.tokenize(u'/', Qt::SkipEmptyParts))
+            if (f(field))
                 return;
     }
 
@@ -343,10 +343,10 @@ std::optional<QString> YouTubeLink::parse(const QString &text)
 
     std::optional<QString> result;
     if (url->hostIs(shortHost)) {
-        // The id is the first piece; nothing else of a short link counts.
-        url->forEachPathPiece([&](QStringView piece) {
-            if (isVideoID(piece))
-                result = piece.toString();
+        // The id is the first segment; nothing else of a short link counts.
+        url->forEachPathSegment([&](QStringView segment) {
+            if (isVideoID(segment))
+                result = segment.toString();
             return true;
         });
         return result;
@@ -363,13 +363,13 @@ std::optional<QString> YouTubeLink::parse(const QString &text)
     // Only the first keyword counts, whatever follows it.
     static constexpr QStringView keywords[] = {u"shorts", u"embed", u"live", u"v"};
     bool afterKeyword = false;
-    url->forEachPathPiece([&](QStringView piece) {
+    url->forEachPathSegment([&](QStringView segment) {
         if (afterKeyword) {
-            if (isVideoID(piece))
-                result = piece.toString();
+            if (isVideoID(segment))
+                result = segment.toString();
             return true;
         }
-        afterKeyword = std::find(std::begin(keywords), std::end(keywords), piece) != std::end(keywords);
+        afterKeyword = std::find(std::begin(keywords), std::end(keywords), segment) != std::end(keywords);
         return false;
     });
     return result;

@@ -24,7 +24,7 @@ class QTimer;
 // The one playback store: it owns the app's media engine and video surface,
 // turns a video into a playing item (HLS first, the progressive stream once
 // as a fallback), runs the clock, the queue and the end of a video, and
-// publishes every piece of playback state the screens draw.
+// publishes every bit of playback state the screens draw.
 //
 // Every observed field is a property whose setter notifies only when the
 // value changes; optionals reach QML as a value or undefined.

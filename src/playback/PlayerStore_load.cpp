@@ -206,8 +206,8 @@ QCoro::Task<> PlayerStore::loadMeta(QString id, quint64 generation)
 
     setRelated(related.value_or(QList<Video>()));
 
-    const QStringList pieces = Defaults::shared().stringValue(Pref::sponsorCats).split(u',', Qt::SkipEmptyParts);
-    const QSet<QString> categories(pieces.cbegin(), pieces.cend());
+    const QStringList names = Defaults::shared().stringValue(Pref::sponsorCats).split(u',', Qt::SkipEmptyParts);
+    const QSet<QString> categories(names.cbegin(), names.cend());
     QList<SponsorSegment> kept;
     for (const SponsorSegment &s : sponsor.value_or(QList<SponsorSegment>()))
         if (categories.contains(s.category))

@@ -61,8 +61,8 @@ QVariantList FeedModel::categoriesValue() const { return QmlValue::list(m_catego
 
 QList<Category> FeedModel::visibleCategories(const QList<Category> &categories, const QString &hiddenIds)
 {
-    const QStringList pieces = hiddenIds.split(QLatin1Char(','), Qt::SkipEmptyParts);
-    const QSet<QString> hidden(pieces.begin(), pieces.end());
+    const QStringList ids = hiddenIds.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const QSet<QString> hidden(ids.begin(), ids.end());
     QList<Category> out;
     for (const Category &c : categories)
         if (c.id == personalId || !hidden.contains(c.id))

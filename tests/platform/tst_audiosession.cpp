@@ -10,10 +10,10 @@ using Reason = AudioSession::RouteChangeReason;
 
 namespace {
 // "name" or "name=description", the list an engine reports.
-QList<AudioDevice> devices(const QStringList &specs)
+QList<AudioDevice> devices(const QStringList &lines)
 {
     QList<AudioDevice> list;
-    for (const QString &s : specs) {
+    for (const QString &s : lines) {
         const qsizetype eq = s.indexOf('=');
         list.append(eq < 0 ? AudioDevice{s, s.toUpper()} : AudioDevice{s.left(eq), s.mid(eq + 1)});
     }

@@ -213,7 +213,7 @@ private slots:
         QTest::addColumn<QString>("hidden");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("none") << "" << QStringList{"foryou", "music", "gaming", "news", "sports", "tech", "movies", "learn", "comedy"};
-        QTest::newRow("music and news with an empty piece") << "music,,news" << QStringList{"foryou", "gaming", "sports", "tech", "movies", "learn", "comedy"};
+        QTest::newRow("music and news with an empty entry") << "music,,news" << QStringList{"foryou", "gaming", "sports", "tech", "movies", "learn", "comedy"};
         QTest::newRow("foryou cannot be hidden") << "foryou,comedy" << QStringList{"foryou", "music", "gaming", "news", "sports", "tech", "movies", "learn"};
         QTest::newRow("unknown ids ignored") << "zzz," << QStringList{"foryou", "music", "gaming", "news", "sports", "tech", "movies", "learn", "comedy"};
     }
