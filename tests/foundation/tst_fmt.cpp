@@ -13,238 +13,172 @@ class TestFmt : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void compact_data();
-    void compact();
-    void clock_data();
-    void clock();
-    void meta_data();
-    void meta();
-    void ago_data();
-    void ago();
-    void agoWithoutDate();
-    void longDate_data();
-    void longDate();
-    void qmlSingleton();
+    void initTestCase()
+    {
+        // Days are local midnights: pin the zone, with its DST change.
+        qputenv("TZ", "Europe/Madrid");
+        tzset();
+    }
+
+    void compact_data()
+    {
+        QTest::addColumn<qint64>("count");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("1000") << qint64(1000) << "1 mil";
+        QTest::newRow("1250 rounds half to even") << qint64(1250) << "1,2 mil";
+        QTest::newRow("1350 rounds up (binary above half)") << qint64(1350) << "1,4 mil";
+        QTest::newRow("9950 stays below 10") << qint64(9950) << "9,9 mil";
+        QTest::newRow("10500 half to even") << qint64(10500) << "10 mil";
+        QTest::newRow("11500 half to even") << qint64(11500) << "12 mil";
+        QTest::newRow("999999 keeps its unit") << qint64(999999) << "1000 mil";
+        QTest::newRow("1000000") << qint64(1000000) << "1 M";
+        QTest::newRow("max") << std::numeric_limits<qint64>::max() << "9223372037 mil M";
+        QTest::newRow("-2000") << qint64(-2000) << "-2000";
+        QTest::newRow("min") << std::numeric_limits<qint64>::min() << "-9223372036854775808";
+    }
+    void compact()
+    {
+        QFETCH(qint64, count);
+        QFETCH(QString, text);
+        QCOMPARE(Fmt::compact(count), text);
+    }
+
+    void clock_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("-0") << -0.0 << "0:00";
+        QTest::newRow("59.9 truncates") << 59.9 << "0:59";
+        QTest::newRow("3600") << 3600.0 << "1:00:00";
+        QTest::newRow("90000 past a day") << 90000.0 << "25:00:00";
+        QTest::newRow("inf") << std::numeric_limits<double>::infinity() << "0:00";
+        QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << "0:00";
+    }
+    void clock()
+    {
+        QFETCH(double, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(Fmt::clock(seconds), text);
+    }
+
+    void meta_data()
+    {
+        QTest::addColumn<QString>("channel");
+        QTest::addColumn<QVariant>("views"); // invalid: no count
+        QTest::addColumn<QString>("text");
+        QTest::newRow("channel and 1 view") << "Canal" << QVariant(qint64(1)) << QString::fromUtf8("Canal · 1 vista");
+        QTest::newRow("no channel, 1200") << "" << QVariant(qint64(1200)) << "1,2 mil vistas";
+        QTest::newRow("channel only") << "Canal" << QVariant() << "Canal";
+        QTest::newRow("0 views") << "" << QVariant(qint64(0)) << "0 vistas";
+    }
+    void meta()
+    {
+        QFETCH(QString, channel);
+        QFETCH(QVariant, views);
+        QFETCH(QString, text);
+        Video v;
+        v.id = QStringLiteral("aB3_xY9-zQ0");
+        v.channel = channel;
+        if (views.isValid())
+            v.views = views.toLongLong();
+        QCOMPARE(Fmt::meta(v), text);
+    }
+
+    void ago_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("text");
+
+        // 13:00 in Madrid (CET)
+        const QDateTime noon(QDate(2026, 3, 14), QTime(12, 0), Qt::UTC);
+        QTest::newRow("today") << noon << "2026-03-14" << "hace 13 horas";
+        QTest::newRow("yesterday") << noon << "2026-03-13" << QString::fromUtf8("hace 1 día");
+        QTest::newRow("1 week") << noon << "2026-03-07" << "hace 1 semana";
+        QTest::newRow("3 weeks, not a month") << noon << "2026-02-15" << "hace 3 semanas";
+        QTest::newRow("1 month") << noon << "2026-02-14" << "hace 1 mes";
+        QTest::newRow("1 year") << noon << "2025-03-14" << QString::fromUtf8("hace 1 año");
+        QTest::newRow("year 1") << noon << "0001-01-01" << QString::fromUtf8("hace 2025 años");
+        QTest::newRow("tomorrow") << noon << "2026-03-15" << "dentro de 11 horas";
+
+        // just after local midnight (23:00 UTC)
+        const QDateTime midnight(QDate(2026, 3, 13), QTime(23, 0), Qt::UTC);
+        QTest::newRow("5 minutes") << midnight.addSecs(300) << "2026-03-14" << "hace 5 minutos";
+        QTest::newRow("1 minute") << midnight.addSecs(60) << "2026-03-14" << "hace 1 minuto";
+        QTest::newRow("1 second") << midnight.addSecs(1) << "2026-03-14" << "hace 1 segundo";
+        QTest::newRow("same moment") << midnight << "2026-03-14" << "dentro de 0 segundos";
+        QTest::newRow("half a second ahead") << midnight.addMSecs(-500) << "2026-03-14" << "dentro de 0 segundos";
+
+        // month ends clamp; 12:00 CEST after the change to summer time
+        const QDateTime endOfMarch(QDate(2026, 3, 31), QTime(10, 0), Qt::UTC);
+        QTest::newRow("clamped month") << endOfMarch << "2026-02-28" << "hace 1 mes";
+        QTest::newRow("30 days, no month") << endOfMarch << "2026-03-01" << "hace 4 semanas";
+        QTest::newRow("day of the change: 11 hours") << QDateTime(QDate(2026, 3, 29), QTime(10, 0), Qt::UTC)
+                                                     << "2026-03-29" << "hace 11 horas";
+        QTest::newRow("leap day") << QDateTime(QDate(2025, 2, 28), QTime(12, 0), Qt::UTC) << "2024-02-29"
+                                  << "hace 11 meses";
+
+        // not a "yyyy-MM-dd" day
+        QTest::newRow("no such day") << noon << "2024-02-30" << "";
+        QTest::newRow("unpadded") << noon << "2024-3-5" << "";
+        QTest::newRow("with a time") << noon << "2024-03-05T10:00" << "";
+        QTest::newRow("year 0") << noon << "0000-01-01" << "";
+    }
+    void ago()
+    {
+        QFETCH(QDateTime, now);
+        QFETCH(QString, date);
+        QFETCH(QString, text);
+        FakeClock clock(now);
+        QCOMPARE(Fmt::ago(date), text);
+        QCOMPARE(Fmt::ago(std::optional<QString>(date)), text);
+        QCOMPARE(Fmt::ago(std::nullopt), QString());
+    }
+
+    void longDate_data()
+    {
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("march") << "2024-03-05" << "5 de marzo de 2024";
+        QTest::newRow("leap day") << "2024-02-29" << "29 de febrero de 2024";
+        QTest::newRow("short year") << "0024-07-04" << "4 de julio de 24";
+        // anything else is shown as it came
+        QTest::newRow("no such day") << "2023-02-29" << "2023-02-29";
+        QTest::newRow("unpadded") << "2024-3-5" << "2024-3-5";
+        QTest::newRow("trailing blank") << "2024-03-05 " << "2024-03-05 ";
+        QTest::newRow("other digits") << QString::fromUtf8("٢٠٢٤-٠٣-٠٥") << QString::fromUtf8("٢٠٢٤-٠٣-٠٥");
+    }
+    void longDate()
+    {
+        QFETCH(QString, date);
+        QFETCH(QString, text);
+        QCOMPARE(Fmt::longDate(date), text);
+    }
+
+    // What views call from QML.
+    void qmlSingleton()
+    {
+        Video v;
+        v.id = QStringLiteral("aB3_xY9-zQ0");
+        v.channel = QStringLiteral("Canal");
+        v.views = 1500;
+        QmlHarness qml;
+        QQuickItem *root = qml.loadSource(R"(
+            import QtQuick
+            import Nimbelora.Foundation
+            Item {
+                property var video
+                property string meta: video ? Fmt.meta(video) : ""
+                property string compact: Fmt.compact(2500000)
+                property string clock: Fmt.clock(3661.5)
+            })",
+                                          {{QStringLiteral("video"), QVariant::fromValue(v)}});
+        QVERIFY2(root, qPrintable(qml.errors()));
+        QCOMPARE(root->property("meta").toString(), QString::fromUtf8("Canal · 1,5 mil vistas"));
+        QCOMPARE(root->property("compact").toString(), QStringLiteral("2,5 M"));
+        QCOMPARE(root->property("clock").toString(), QStringLiteral("1:01:01"));
+    }
 };
-
-void TestFmt::initTestCase()
-{
-    // Days are local midnights: pin the zone, with its DST change.
-    qputenv("TZ", "Europe/Madrid");
-    tzset();
-}
-
-void TestFmt::compact_data()
-{
-    QTest::addColumn<qint64>("count");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("0") << qint64(0) << "0";
-    QTest::newRow("999") << qint64(999) << "999";
-    QTest::newRow("1000") << qint64(1000) << "1 mil";
-    QTest::newRow("1500") << qint64(1500) << "1,5 mil";
-    QTest::newRow("1250 rounds half to even") << qint64(1250) << "1,2 mil";
-    QTest::newRow("1350 rounds up (binary above half)") << qint64(1350) << "1,4 mil";
-    QTest::newRow("9950 stays below 10") << qint64(9950) << "9,9 mil";
-    QTest::newRow("9960") << qint64(9960) << "10 mil";
-    QTest::newRow("9999") << qint64(9999) << "10 mil";
-    QTest::newRow("10000") << qint64(10000) << "10 mil";
-    QTest::newRow("10500 half to even") << qint64(10500) << "10 mil";
-    QTest::newRow("11500 half to even") << qint64(11500) << "12 mil";
-    QTest::newRow("15300") << qint64(15300) << "15 mil";
-    QTest::newRow("999999 keeps its unit") << qint64(999999) << "1000 mil";
-    QTest::newRow("1000000") << qint64(1000000) << "1 M";
-    QTest::newRow("2500000") << qint64(2500000) << "2,5 M";
-    QTest::newRow("999999999") << qint64(999999999) << "1000 M";
-    QTest::newRow("1000000000") << qint64(1000000000) << "1 mil M";
-    QTest::newRow("1500000000") << qint64(1500000000) << "1,5 mil M";
-    QTest::newRow("max") << std::numeric_limits<qint64>::max() << "9223372037 mil M";
-    QTest::newRow("-1") << qint64(-1) << "-1";
-    QTest::newRow("-2000") << qint64(-2000) << "-2000";
-    QTest::newRow("min") << std::numeric_limits<qint64>::min() << "-9223372036854775808";
-}
-
-void TestFmt::compact()
-{
-    QFETCH(qint64, count);
-    QFETCH(QString, text);
-    QCOMPARE(Fmt::compact(count), text);
-}
-
-void TestFmt::clock_data()
-{
-    QTest::addColumn<double>("seconds");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("0") << 0.0 << "0:00";
-    QTest::newRow("-0") << -0.0 << "0:00";
-    QTest::newRow("59.9 truncates") << 59.9 << "0:59";
-    QTest::newRow("61") << 61.0 << "1:01";
-    QTest::newRow("3599") << 3599.0 << "59:59";
-    QTest::newRow("3599.999") << 3599.999 << "59:59";
-    QTest::newRow("3600") << 3600.0 << "1:00:00";
-    QTest::newRow("3661") << 3661.0 << "1:01:01";
-    QTest::newRow("90000 past a day") << 90000.0 << "25:00:00";
-    QTest::newRow("360000") << 360000.0 << "100:00:00";
-    QTest::newRow("-1") << -1.0 << "0:00";
-    QTest::newRow("inf") << std::numeric_limits<double>::infinity() << "0:00";
-    QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << "0:00";
-}
-
-void TestFmt::clock()
-{
-    QFETCH(double, seconds);
-    QFETCH(QString, text);
-    QCOMPARE(Fmt::clock(seconds), text);
-}
-
-void TestFmt::meta_data()
-{
-    QTest::addColumn<QString>("channel");
-    QTest::addColumn<QVariant>("views"); // invalid: no count
-    QTest::addColumn<QString>("text");
-    QTest::newRow("channel and 1 view") << "Canal" << QVariant(qint64(1)) << QString::fromUtf8("Canal · 1 vista");
-    QTest::newRow("no channel, 1200") << "" << QVariant(qint64(1200)) << "1,2 mil vistas";
-    QTest::newRow("channel only") << "Canal" << QVariant() << "Canal";
-    QTest::newRow("neither") << "" << QVariant() << "";
-    QTest::newRow("0 views") << "" << QVariant(qint64(0)) << "0 vistas";
-    QTest::newRow("millions") << "Canal" << QVariant(qint64(2500000)) << QString::fromUtf8("Canal · 2,5 M vistas");
-}
-
-void TestFmt::meta()
-{
-    QFETCH(QString, channel);
-    QFETCH(QVariant, views);
-    QFETCH(QString, text);
-    Video v;
-    v.id = QStringLiteral("aB3_xY9-zQ0");
-    v.channel = channel;
-    if (views.isValid())
-        v.views = views.toLongLong();
-    QCOMPARE(Fmt::meta(v), text);
-}
-
-void TestFmt::ago_data()
-{
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<QString>("date");
-    QTest::addColumn<QString>("text");
-
-    // 13:00 in Madrid (CET)
-    const QDateTime noon(QDate(2026, 3, 14), QTime(12, 0), Qt::UTC);
-    QTest::newRow("today") << noon << "2026-03-14" << "hace 13 horas";
-    QTest::newRow("yesterday") << noon << "2026-03-13" << QString::fromUtf8("hace 1 día");
-    QTest::newRow("2 days") << noon << "2026-03-12" << QString::fromUtf8("hace 2 días");
-    QTest::newRow("6 days") << noon << "2026-03-08" << QString::fromUtf8("hace 6 días");
-    QTest::newRow("1 week") << noon << "2026-03-07" << "hace 1 semana";
-    QTest::newRow("2 weeks") << noon << "2026-02-28" << "hace 2 semanas";
-    QTest::newRow("3 weeks, not a month") << noon << "2026-02-15" << "hace 3 semanas";
-    QTest::newRow("1 month") << noon << "2026-02-14" << "hace 1 mes";
-    QTest::newRow("11 months") << noon << "2025-03-15" << "hace 11 meses";
-    QTest::newRow("1 year") << noon << "2025-03-14" << QString::fromUtf8("hace 1 año");
-    QTest::newRow("6 years") << noon << "2020-01-01" << QString::fromUtf8("hace 6 años");
-    QTest::newRow("year 1") << noon << "0001-01-01" << QString::fromUtf8("hace 2025 años");
-    QTest::newRow("tomorrow") << noon << "2026-03-15" << "dentro de 11 horas";
-    QTest::newRow("in 5 days") << noon << "2026-03-20" << QString::fromUtf8("dentro de 5 días");
-    QTest::newRow("next year") << noon << "2027-06-01" << QString::fromUtf8("dentro de 1 año");
-
-    // just after local midnight (23:00 UTC)
-    const QDateTime midnight(QDate(2026, 3, 13), QTime(23, 0), Qt::UTC);
-    QTest::newRow("5 minutes") << midnight.addSecs(300) << "2026-03-14" << "hace 5 minutos";
-    QTest::newRow("1 minute") << midnight.addSecs(60) << "2026-03-14" << "hace 1 minuto";
-    QTest::newRow("30 seconds") << midnight.addSecs(30) << "2026-03-14" << "hace 30 segundos";
-    QTest::newRow("1 second") << midnight.addSecs(1) << "2026-03-14" << "hace 1 segundo";
-    QTest::newRow("same moment") << midnight << "2026-03-14" << "dentro de 0 segundos";
-    QTest::newRow("half a second ahead") << midnight.addMSecs(-500) << "2026-03-14" << "dentro de 0 segundos";
-
-    // month ends clamp; 12:00 CEST after the change to summer time
-    const QDateTime endOfMarch(QDate(2026, 3, 31), QTime(10, 0), Qt::UTC);
-    QTest::newRow("clamped month") << endOfMarch << "2026-02-28" << "hace 1 mes";
-    QTest::newRow("30 days, no month") << endOfMarch << "2026-03-01" << "hace 4 semanas";
-    QTest::newRow("day of the change: 11 hours") << QDateTime(QDate(2026, 3, 29), QTime(10, 0), Qt::UTC)
-                                                 << "2026-03-29" << "hace 11 horas";
-    QTest::newRow("leap day") << QDateTime(QDate(2025, 2, 28), QTime(12, 0), Qt::UTC) << "2024-02-29"
-                              << "hace 11 meses";
-
-    // not a "yyyy-MM-dd" day
-    QTest::newRow("empty") << noon << "" << "";
-    QTest::newRow("words") << noon << "ayer" << "";
-    QTest::newRow("no such day") << noon << "2024-02-30" << "";
-    QTest::newRow("month 13") << noon << "2024-13-01" << "";
-    QTest::newRow("unpadded") << noon << "2024-3-5" << "";
-    QTest::newRow("with a time") << noon << "2024-03-05T10:00" << "";
-    QTest::newRow("year 0") << noon << "0000-01-01" << "";
-}
-
-void TestFmt::ago()
-{
-    QFETCH(QDateTime, now);
-    QFETCH(QString, date);
-    QFETCH(QString, text);
-    FakeClock clock(now);
-    QCOMPARE(Fmt::ago(date), text);
-    QCOMPARE(Fmt::ago(std::optional<QString>(date)), text);
-}
-
-void TestFmt::agoWithoutDate()
-{
-    FakeClock clock;
-    QCOMPARE(Fmt::ago(std::nullopt), QString());
-}
-
-void TestFmt::longDate_data()
-{
-    QTest::addColumn<QString>("date");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("march") << "2024-03-05" << "5 de marzo de 2024";
-    QTest::newRow("september") << "2025-09-30" << "30 de septiembre de 2025";
-    QTest::newRow("december") << "2024-12-31" << "31 de diciembre de 2024";
-    QTest::newRow("leap day") << "2024-02-29" << "29 de febrero de 2024";
-    QTest::newRow("short year") << "0024-07-04" << "4 de julio de 24";
-    QTest::newRow("no such day") << "2023-02-29" << "2023-02-29";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("words") << "pronto" << "pronto";
-    QTest::newRow("unpadded") << "2024-3-5" << "2024-3-5";
-    QTest::newRow("trailing blank") << "2024-03-05 " << "2024-03-05 ";
-    QTest::newRow("other digits") << QString::fromUtf8("٢٠٢٤-٠٣-٠٥") << QString::fromUtf8("٢٠٢٤-٠٣-٠٥");
-}
-
-void TestFmt::longDate()
-{
-    QFETCH(QString, date);
-    QFETCH(QString, text);
-    QCOMPARE(Fmt::longDate(date), text);
-}
-
-void TestFmt::qmlSingleton()
-{
-    FakeClock clock(QDateTime(QDate(2026, 3, 14), QTime(12, 0), Qt::UTC));
-    Video v;
-    v.id = QStringLiteral("aB3_xY9-zQ0");
-    v.channel = QStringLiteral("Canal");
-    v.views = 1500;
-
-    QmlHarness qml;
-    QQuickItem *root = qml.loadSource(R"(
-        import QtQuick
-        import Nimbelora.Foundation
-        Item {
-            property var video
-            property string meta: video ? Fmt.meta(video) : ""
-            property string compact: Fmt.compact(2500000)
-            property string clock: Fmt.clock(3661.5)
-            property string ago: Fmt.ago("2026-03-13")
-            property string agoNone: Fmt.ago(undefined)
-            property string longDate: Fmt.longDate("2024-03-05")
-        })",
-                                      {{QStringLiteral("video"), QVariant::fromValue(v)}});
-    QVERIFY2(root, qPrintable(qml.errors()));
-    QCOMPARE(root->property("meta").toString(), QString::fromUtf8("Canal · 1,5 mil vistas"));
-    QCOMPARE(root->property("compact").toString(), QStringLiteral("2,5 M"));
-    QCOMPARE(root->property("clock").toString(), QStringLiteral("1:01:01"));
-    QCOMPARE(root->property("ago").toString(), QString::fromUtf8("hace 1 día"));
-    QCOMPARE(root->property("agoNone").toString(), QString());
-    QCOMPARE(root->property("longDate").toString(), QStringLiteral("5 de marzo de 2024"));
-}
 
 QTEST_MAIN(TestFmt)
 #include "tst_fmt.moc"

@@ -4,7 +4,6 @@
 #include "RemoteImageProvider.h"
 #include "TestDirs.h"
 #include <QBuffer>
-#include <QElapsedTimer>
 #include <QNetworkCacheMetaData>
 #include <QNetworkDiskCache>
 #include <QSignalSpy>
@@ -18,10 +17,10 @@
 
 namespace {
 
-QByteArray encoded(const QSize &size, const char *format, QColor color = Qt::red)
+QByteArray encoded(const QSize &size, const char *format)
 {
     QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
+    image.fill(Qt::red);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -136,21 +135,18 @@ private slots:
     void init() { m_disk = std::make_unique<QTemporaryDir>(); }
     void cleanupTestCase() { m_host.reset(); }
 
+    // The fallback test below uses the addresses; here the rest of their rules.
     void thumbnailAddresses()
     {
-        if (qstrlen(BuildConfig::thumbOrigin) > 0)
-            QSKIP("this build names its own thumbnail host");
-        const QList<QUrl> urls = ImageLoader::thumbURLs(QStringLiteral("dQw4w9WgXcQ"));
-        QCOMPARE(urls.size(), 2);
-        QCOMPARE(urls[0].toString(), m_host->origin() + QStringLiteral("/vi/dQw4w9WgXcQ/hq720.jpg"));
-        QCOMPARE(urls[1].toString(), m_host->origin() + QStringLiteral("/vi/dQw4w9WgXcQ/mqdefault.jpg"));
         // An id that makes no valid address gives none.
         QVERIFY(ImageLoader::thumbURLs(QStringLiteral("a b")).isEmpty());
+        if (qstrlen(BuildConfig::thumbOrigin) > 0)
+            QSKIP("this build names its own thumbnail host");
         // The host follows the backend override, read anew each time.
         qputenv("NIMBELORA_BACKEND_URL", "http://127.0.0.1:9/");
-        QCOMPARE(ImageLoader::thumbURLs(QStringLiteral("x")).value(0).toString(),
-                 QStringLiteral("http://127.0.0.1:9/vi/x/hq720.jpg"));
+        const QUrl url = ImageLoader::thumbURLs(QStringLiteral("x")).value(0);
         qputenv("NIMBELORA_BACKEND_URL", m_host->origin().toUtf8());
+        QCOMPARE(url.toString(), QStringLiteral("http://127.0.0.1:9/vi/x/hq720.jpg"));
     }
 
     void thumbnailFallback_data()
@@ -165,7 +161,6 @@ private slots:
         QTest::newRow("large 404, medium loads") << 404 << true << 200 << 32 << 1;
         QTest::newRow("large 206 with image bytes") << 206 << true << 200 << 32 << 1;
         QTest::newRow("large not an image") << 200 << false << 200 << 32 << 1;
-        QTest::newRow("large 500") << 500 << true << 200 << 32 << 1;
         QTest::newRow("both 404") << 404 << true << 404 << 0 << 1;
         QTest::newRow("medium 206") << 404 << true << 206 << 0 << 1;
     }
@@ -199,29 +194,11 @@ private slots:
         QCOMPARE(loader.hasThumb(QString::fromStdString(id)), expectedWidth == 64);
     }
 
-    void failuresAreNotRemembered()
-    {
-        const std::string id = "gone" + std::to_string(++m_path);
-        const std::string large = "/vi/" + id + "/hq720.jpg", medium = "/vi/" + id + "/mqdefault.jpg";
-        const QList<QUrl> urls = ImageLoader::thumbURLs(QString::fromStdString(id));
-        ImageLoader loader(diskDir());
-
-        QVERIFY(wait(loader.first(urls)).isNull());
-        QVERIFY(wait(loader.first(urls)).isNull());
-        QCOMPARE(m_host->hits(large), 2);
-        QCOMPARE(m_host->hits(medium), 2);
-
-        m_host->set(large, image());
-        QCOMPARE(wait(loader.first(urls)).width(), 64);
-        QCOMPARE(m_host->hits(large), 3);
-    }
-
     void secondLoadComesFromMemory()
     {
         const std::string path = fresh("mem");
         m_host->set(path, image());
         ImageLoader loader(diskDir());
-        QVERIFY(loader.cached(m_host->url(path)).isNull());
         QCOMPARE(wait(loader.load(m_host->url(path))).size(), QSize(64, 36));
 
         QFuture<QImage> again = loader.load(m_host->url(path));
@@ -232,39 +209,30 @@ private slots:
         QCOMPARE(loader.cached(m_host->url(path)).format(), QImage::Format_RGB32);
     }
 
-    void memoryHoldsAtMost400Images()
+    // 401 tiny images pass the count; 50 of 1600 × 900 × 4 bytes pass 256 MiB.
+    void memoryCaps_data()
     {
-        ImageLoader loader(diskDir());
-        const Reply tiny = image({4, 4});
-        QList<QUrl> urls;
-        for (int i = 0; i < 401; ++i) {
-            const std::string path = fresh("count");
-            m_host->set(path, tiny);
-            urls.append(m_host->url(path));
-        }
-        // The first is stored before the others start, so it is the oldest.
-        QVERIFY(!wait(loader.load(urls.first())).isNull());
-        QList<QFuture<QImage>> loads;
-        for (qsizetype i = 1; i < urls.size(); ++i)
-            loads.append(loader.load(urls[i]));
-        for (const auto &f : loads)
-            QVERIFY(!wait(f).isNull());
-        QVERIFY(loader.cached(urls.first()).isNull());
-        for (qsizetype i = 1; i < urls.size(); ++i)
-            QVERIFY(!loader.cached(urls[i]).isNull());
+        QTest::addColumn<int>("images");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("atLeastKept");
+        QTest::newRow("400 images") << 401 << QSize(4, 4) << 400;
+        QTest::newRow("256 MiB of pixels") << 50 << QSize(1600, 900) << 40;
     }
-
-    void memoryHoldsAtMost256MiBOfPixels()
+    void memoryCaps()
     {
+        QFETCH(int, images);
+        QFETCH(QSize, size);
+        QFETCH(int, atLeastKept);
         ImageLoader loader(diskDir());
-        // 1600 × 900 × 4 bytes each: 46 of them exceed 256 MiB.
-        const Reply big = image({1600, 900});
+        const Reply reply = image(size);
         QList<QUrl> urls;
-        for (int i = 0; i < 50; ++i) {
-            const std::string path = fresh("big");
-            m_host->set(path, big);
+        for (int i = 0; i < images; ++i) {
+            const std::string path = fresh("cap");
+            m_host->set(path, reply);
             urls.append(m_host->url(path));
         }
+        // The first is stored before the others start, so it is the oldest;
+        // the last after all of them, so it is the newest.
         QVERIFY(!wait(loader.load(urls.first())).isNull());
         QList<QFuture<QImage>> loads;
         for (qsizetype i = 1; i < urls.size() - 1; ++i)
@@ -272,36 +240,57 @@ private slots:
         for (const auto &f : loads)
             QVERIFY(!wait(f).isNull());
         QVERIFY(!wait(loader.load(urls.last())).isNull());
+
         QVERIFY(loader.cached(urls.first()).isNull());
         QVERIFY(!loader.cached(urls.last()).isNull());
-        int kept = 0;
+        qint64 kept = 0;
         for (const QUrl &url : urls)
             kept += !loader.cached(url).isNull();
-        QVERIFY(kept * 1600LL * 900 * 4 <= 256LL * 1024 * 1024);
-        QVERIFY(kept >= 40);
+        QVERIFY(kept >= atLeastKept);
+        QVERIFY(kept * size.width() * size.height() * 4 <= 256LL * 1024 * 1024);
     }
 
-    void diskCacheServesWhateverItsAge_data()
+    // Stored replies are used whatever their age; what another run left
+    // there that is no good reply (a damaged body, a stored failure) is
+    // fetched anew and replaced.
+    void diskCache_data()
     {
         QTest::addColumn<QString>("header");
         QTest::addColumn<QString>("value");
-        QTest::newRow("no cache headers") << QString() << QString();
-        QTest::newRow("max-age 0") << "Cache-Control" << "max-age=0";
-        QTest::newRow("expired") << "Expires" << "Thu, 01 Jan 1970 00:00:00 GMT";
-        QTest::newRow("must revalidate") << "Cache-Control" << "max-age=0, must-revalidate";
+        QTest::addColumn<int>("storedStatus"); // 0: nothing stored before
+        QTest::addColumn<QByteArray>("storedBody");
+        QTest::newRow("no cache headers") << QString() << QString() << 0 << QByteArray();
+        QTest::newRow("expired") << "Expires" << "Thu, 01 Jan 1970 00:00:00 GMT" << 0 << QByteArray();
+        QTest::newRow("must revalidate") << "Cache-Control" << "max-age=0, must-revalidate" << 0 << QByteArray();
+        QTest::newRow("stored 200 that is no picture") << QString() << QString() << 200 << QByteArray("garbage");
+        QTest::newRow("stored 404 with picture bytes") << QString() << QString() << 404 << encoded({8, 8}, "PNG");
     }
-    void diskCacheServesWhateverItsAge()
+    void diskCache()
     {
         QFETCH(QString, header);
         QFETCH(QString, value);
+        QFETCH(int, storedStatus);
+        QFETCH(QByteArray, storedBody);
         const std::string path = fresh("disk");
         Reply r = image();
         if (!header.isEmpty())
             r.headers.emplace(header.toStdString(), value.toStdString());
         m_host->set(path, r);
+        if (storedStatus) {
+            QNetworkDiskCache disk;
+            disk.setCacheDirectory(diskDir());
+            QNetworkCacheMetaData meta;
+            meta.setUrl(m_host->url(path));
+            meta.setSaveToDisk(true);
+            meta.setAttributes({{QNetworkRequest::HttpStatusCodeAttribute, storedStatus}});
+            QIODevice *device = disk.prepare(meta);
+            QVERIFY(device);
+            device->write(storedBody);
+            disk.insert(device);
+        }
         {
             ImageLoader first(diskDir());
-            QVERIFY(!wait(first.load(m_host->url(path))).isNull());
+            QCOMPARE(wait(first.load(m_host->url(path))).size(), QSize(64, 36));
         }
         // A new loader has an empty memory but the same disk cache.
         ImageLoader second(diskDir());
@@ -309,56 +298,16 @@ private slots:
         QCOMPARE(m_host->hits(path), 1);
     }
 
-    // What another run left in the disk cache: a damaged body, a stored failure.
-    void badStoredEntryIsFetchedAnew_data()
-    {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("body");
-        QTest::newRow("200 that is no picture") << 200 << QByteArray("garbage");
-        QTest::newRow("404 with picture bytes") << 404 << encoded({8, 8}, "PNG");
-    }
-    void badStoredEntryIsFetchedAnew()
-    {
-        QFETCH(int, status);
-        QFETCH(QByteArray, body);
-        const std::string path = fresh("stored");
-        m_host->set(path, image());
-        {
-            QNetworkDiskCache disk;
-            disk.setCacheDirectory(diskDir());
-            QNetworkCacheMetaData meta;
-            meta.setUrl(m_host->url(path));
-            meta.setSaveToDisk(true);
-            meta.setAttributes({{QNetworkRequest::HttpStatusCodeAttribute, status}});
-            QIODevice *device = disk.prepare(meta);
-            QVERIFY(device);
-            device->write(body);
-            disk.insert(device);
-        }
-        {
-            ImageLoader loader(diskDir());
-            QCOMPARE(wait(loader.load(m_host->url(path))).size(), QSize(64, 36));
-            QCOMPARE(m_host->hits(path), 1);
-        }
-        // The good reply replaced the bad entry.
-        ImageLoader again(diskDir());
-        QVERIFY(!wait(again.load(m_host->url(path))).isNull());
-        QCOMPARE(m_host->hits(path), 1);
-    }
-
     void onlyHttpAddressesAreFetched_data()
     {
         QTest::addColumn<QString>("url");
         QTest::newRow("file") << "file:///etc/hostname";
-        QTest::newRow("qrc") << "qrc:/qt-project.org/qmldir";
         QTest::newRow("resource") << ":/symbols/play.fill.svg";
         QTest::newRow("data") << "data:image/png;base64," + QString::fromLatin1(encoded({2, 2}, "PNG").toBase64());
         QTest::newRow("ftp") << "ftp://127.0.0.1/x.png";
         QTest::newRow("image provider") << "image://remote/url/aGVsbG8";
-        QTest::newRow("javascript") << "javascript:alert(1)";
         QTest::newRow("no host") << "http:///x.png";
         QTest::newRow("scheme-relative") << "//127.0.0.1/x.png";
-        QTest::newRow("relative") << "x.png";
         QTest::newRow("empty") << "";
     }
     void onlyHttpAddressesAreFetched()
@@ -372,14 +321,6 @@ private slots:
         QVERIFY(loader.source(url, true).isEmpty());
     }
 
-    void redirectToALocalFileIsNotFollowed()
-    {
-        const std::string path = fresh("redirect");
-        m_host->set(path, {302, {}, "text/plain", {{"Location", "file:///etc/hostname"}}});
-        ImageLoader loader(diskDir());
-        QVERIFY(wait(loader.load(m_host->url(path))).isNull());
-    }
-
     void replyRules_data()
     {
         QTest::addColumn<int>("status");
@@ -390,13 +331,11 @@ private slots:
         QTest::newRow("200 png") << 200 << png << true;
         QTest::newRow("200 jpeg") << 200 << encoded({8, 8}, "JPG") << true;
         QTest::newRow("206 png") << 206 << png << false;
-        QTest::newRow("203 png") << 203 << png << false;
         QTest::newRow("404 png") << 404 << png << false;
-        QTest::newRow("500 png") << 500 << png << false;
         QTest::newRow("200 text") << 200 << QByteArray("not a picture") << false;
-        QTest::newRow("200 empty") << 200 << QByteArray() << false;
         QTest::newRow("200 cut short") << 200 << png.left(png.size() / 2) << false;
         QTest::newRow("200 huge dimensions") << 200 << kHugePng << false;
+        QTest::newRow("302 to a local file") << 302 << QByteArray() << false;
     }
     void replyRules()
     {
@@ -404,28 +343,22 @@ private slots:
         QFETCH(QByteArray, body);
         QFETCH(bool, loads);
         const std::string path = fresh("rule");
-        m_host->set(path, {status, body, "image/png", {}});
+        Reply reply{status, body, "image/png", {}};
+        if (status == 302) // a redirect must not reach local files
+            reply.headers.emplace("Location", "file:///etc/hostname");
+        m_host->set(path, reply);
         ImageLoader loader(diskDir());
         QCOMPARE(!wait(loader.load(m_host->url(path))).isNull(), loads);
-        // A failure is asked again next time, also from a fresh loader on the same disk.
-        if (!loads) {
-            ImageLoader other(diskDir());
-            QVERIFY(wait(other.load(m_host->url(path))).isNull());
-            QCOMPARE(m_host->hits(path), 2);
-        }
-    }
-
-    void deadHostGivesNothing()
-    {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        const quint16 port = probe.serverPort();
-        probe.close();
-        ImageLoader loader(diskDir());
-        QElapsedTimer timer;
-        timer.start();
-        QVERIFY(wait(loader.load(QUrl(QStringLiteral("http://127.0.0.1:%1/x.png").arg(port)))).isNull());
-        QVERIFY(timer.elapsed() < 10000);
+        if (loads)
+            return;
+        // A failure is asked again next time, by the same loader and by a
+        // fresh one on the same disk; a later good reply then loads.
+        QVERIFY(wait(loader.load(m_host->url(path))).isNull());
+        ImageLoader other(diskDir());
+        QVERIFY(wait(other.load(m_host->url(path))).isNull());
+        QCOMPARE(m_host->hits(path), 3);
+        m_host->set(path, image());
+        QVERIFY(!wait(loader.load(m_host->url(path))).isNull());
     }
 
     void clearAllKeepsDecodedImagesButEmptiesTheDisk()
@@ -446,80 +379,77 @@ private slots:
         QCOMPARE(m_host->hits(path), 2);
     }
 
-    void loaderStoppedMidRequestAnswersNothing()
+    // A host that refuses, or one that never answers while the loader goes
+    // away: the future still ends, with nothing, so no caller hangs.
+    void unansweredLoadsEnd_data()
     {
-        // A reply that never comes: the loader goes away while waiting.
-        QTcpServer silent;
-        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        QTest::addColumn<bool>("silent");
+        QTest::newRow("refused") << false;
+        QTest::newRow("silent, loader stopped") << true;
+    }
+    void unansweredLoadsEnd()
+    {
+        QFETCH(bool, silent);
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const QUrl url(QStringLiteral("http://127.0.0.1:%1/x.png").arg(server.serverPort()));
+        if (!silent)
+            server.close();
         QFuture<QImage> f;
         {
             ImageLoader loader(diskDir());
-            f = loader.load(QUrl(QStringLiteral("http://127.0.0.1:%1/slow.png").arg(silent.serverPort())));
-            QTest::qWait(100);
+            f = loader.load(url);
+            (void)QTest::qWaitFor([&] { return f.isFinished(); }, silent ? 100 : 10000);
         }
         QVERIFY(QTest::qWaitFor([&] { return f.isFinished(); }, 5000));
         QVERIFY(f.result().isNull());
     }
 
-    void providerServesPictures_data()
+    // An invalid expected size: the provider answers with an error.
+    void provider_data()
     {
-        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("id");
         QTest::addColumn<QSize>("requested");
         QTest::addColumn<QSize>("expected");
-        QTest::newRow("url") << "url" << QSize() << QSize(64, 36);
-        QTest::newRow("url scaled to fill") << "url" << QSize(16, 16) << QSize(28, 16);
-        QTest::newRow("url scaled by width") << "url" << QSize(32, 0) << QSize(32, 18);
-        QTest::newRow("circle") << "circle" << QSize() << QSize(36, 36);
-        QTest::newRow("thumbnail, medium") << "thumb" << QSize() << QSize(32, 18);
+        const std::string path = fresh("provider"), thumb = "pthumb" + std::to_string(++m_path);
+        m_host->set(path, image());
+        m_host->set("/vi/" + thumb + "/mqdefault.jpg", image({32, 18}, "JPG"));
+        const QString url = "url/" + b64(m_host->url(path).toEncoded());
+        QTest::newRow("url") << url << QSize() << QSize(64, 36);
+        QTest::newRow("url scaled to fill") << url << QSize(16, 16) << QSize(28, 16);
+        QTest::newRow("url scaled by width") << url << QSize(32, 0) << QSize(32, 18);
+        QTest::newRow("circle") << "circle/" + b64(m_host->url(path).toEncoded()) << QSize() << QSize(36, 36);
+        QTest::newRow("thumbnail, medium") << "thumb/" + b64(QByteArray::fromStdString(thumb)) << QSize()
+                                           << QSize(32, 18);
+        QTest::newRow("no kind") << "aGVsbG8" << QSize() << QSize();
+        QTest::newRow("unknown kind") << "file/aGVsbG8" << QSize() << QSize();
+        QTest::newRow("not base64") << "url/%%%" << QSize() << QSize();
+        QTest::newRow("file address") << "url/" + b64("file:///etc/hostname") << QSize() << QSize();
+        QTest::newRow("empty") << "" << QSize() << QSize();
     }
-    void providerServesPictures()
+    void provider()
     {
-        QFETCH(QString, kind);
+        QFETCH(QString, id);
         QFETCH(QSize, requested);
         QFETCH(QSize, expected);
-        const std::string path = fresh("provider");
-        QByteArray target = m_host->url(path).toEncoded();
-        if (kind == QLatin1String("thumb")) {
-            const std::string id = "pthumb" + std::to_string(++m_path);
-            m_host->set("/vi/" + id + "/mqdefault.jpg", image({32, 18}, "JPG"));
-            target = QByteArray::fromStdString(id);
-        } else {
-            m_host->set(path, image());
-        }
         RemoteImageProvider provider;
-        std::unique_ptr<QQuickImageResponse> response(
-            provider.requestImageResponse(kind + QLatin1Char('/') + b64(target), requested));
+        std::unique_ptr<QQuickImageResponse> response(provider.requestImageResponse(id, requested));
         QSignalSpy finished(response.get(), &QQuickImageResponse::finished);
         QVERIFY(finished.wait(15000));
-        QVERIFY(response->errorString().isEmpty());
         std::unique_ptr<QQuickTextureFactory> texture(response->textureFactory());
+        if (!expected.isValid()) {
+            QVERIFY(!response->errorString().isEmpty());
+            QVERIFY(!texture);
+            return;
+        }
+        QVERIFY(response->errorString().isEmpty());
         QVERIFY(texture);
         const QImage got = texture->image();
         QCOMPARE(got.size(), expected);
-        if (kind == QLatin1String("circle")) {
+        if (id.startsWith(u"circle")) {
             QCOMPARE(qAlpha(got.pixel(0, 0)), 0);
             QCOMPARE(qAlpha(got.pixel(18, 18)), 255);
         }
-    }
-
-    void providerAnswersBadRequestsWithAnError_data()
-    {
-        QTest::addColumn<QString>("id");
-        QTest::newRow("no kind") << "aGVsbG8";
-        QTest::newRow("unknown kind") << "file/aGVsbG8";
-        QTest::newRow("not base64") << "url/%%%";
-        QTest::newRow("file address") << "url/" + b64("file:///etc/hostname");
-        QTest::newRow("empty") << "";
-    }
-    void providerAnswersBadRequestsWithAnError()
-    {
-        QFETCH(QString, id);
-        RemoteImageProvider provider;
-        std::unique_ptr<QQuickImageResponse> response(provider.requestImageResponse(id, {}));
-        QSignalSpy finished(response.get(), &QQuickImageResponse::finished);
-        QVERIFY(finished.wait(5000));
-        QVERIFY(!response->errorString().isEmpty());
-        QVERIFY(!response->textureFactory());
     }
 
     void responseDeletedBeforeTheAnswer()

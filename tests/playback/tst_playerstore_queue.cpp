@@ -4,18 +4,12 @@
 #include "AppFixture.h"
 #include "Defaults.h"
 #include "Haptics.h"
-#include "LibraryStore.h"
-#include "PlayerStore.h"
 #include "Pref.h"
-#include "SimulatedEngine.h"
 #include "StoreRig.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
-
-#include <memory>
 
 class PlayerStoreProbe
 {
@@ -42,6 +36,14 @@ QStringList ids(const QList<Video> &list)
     QStringList out;
     for (const Video &v : list)
         out << v.id;
+    return out;
+}
+
+QList<Video> videos(const QStringList &ids)
+{
+    QList<Video> out;
+    for (const QString &id : ids)
+        out << makeVideo(id);
     return out;
 }
 
@@ -75,10 +77,7 @@ private:
     AppFixture backend;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(backend.start(), qPrintable(backend.error()));
-    }
+    void initTestCase() { QVERIFY2(backend.start(), qPrintable(backend.error())); }
 
     void init()
     {
@@ -124,10 +123,7 @@ private slots:
         }
         QVERIFY(rig.start(QStringLiteral("cur")));
         Probe::setRelated(rig.store, list);
-        QList<Video> q;
-        for (const QString &id : queue)
-            q << makeVideo(id);
-        rig.store.setQueue(q);
+        rig.store.setQueue(videos(queue));
         if (!withLibrary)
             rig.library.reset();
         const std::optional<Video> next = rig.store.nextCandidate();
@@ -138,8 +134,7 @@ private slots:
     {
         Rig rig;
         QVERIFY(rig.start(QStringLiteral("cur")));
-        QSignalSpy toast(&rig.store, &PlayerStore::toastChanged);
-        rig.store.enqueue(makeVideo(QStringLiteral("cur")));
+        rig.store.enqueue(makeVideo(QStringLiteral("cur"))); // the current video is not queued
         QVERIFY(rig.store.queue().isEmpty());
         rig.store.enqueue(makeVideo(QStringLiteral("a")));
         rig.store.enqueue(makeVideo(QStringLiteral("b")));
@@ -166,7 +161,7 @@ private slots:
     {
         Rig rig;
         QVERIFY(rig.start(QStringLiteral("cur")));
-        rig.store.setQueue({makeVideo(QStringLiteral("cur")), makeVideo(QStringLiteral("a"))});
+        rig.store.setQueue(videos({"cur", "a"}));
         rig.store.setExpanded(false);
         rig.engine->clearRecord();
         rig.store.playNext();
@@ -182,17 +177,29 @@ private slots:
         QCOMPARE(rig.currentId(), QStringLiteral("a"));
     }
 
+    // What the end of a video leads to. "during": what the user set before
+    // the end, or does during the countdown; "stale": the end of an item the
+    // store has already replaced, which is not the end of the current video.
     void endOfVideo_data()
     {
         QTest::addColumn<bool>("autoplay");
         QTest::addColumn<bool>("countdown");
         QTest::addColumn<QStringList>("queue");
+        QTest::addColumn<QString>("during");
         QTest::addColumn<bool>("counts");
         QTest::addColumn<QString>("next"); // "" nothing plays
-        QTest::newRow("autoplay with countdown") << true << true << QStringList{} << true << "rel";
-        QTest::newRow("autoplay at once") << true << false << QStringList{} << false << "rel";
-        QTest::newRow("autoplay off") << false << true << QStringList{} << false << "";
-        QTest::newRow("queue plays at once") << false << true << QStringList{"q"} << false << "q";
+        QTest::addColumn<bool>("forgotten");
+        const QStringList none;
+        QTest::newRow("autoplay with countdown") << true << true << none << "" << true << "rel" << true;
+        QTest::newRow("autoplay at once") << true << false << none << "" << false << "rel" << true;
+        QTest::newRow("autoplay off") << false << true << none << "" << false << "" << true;
+        QTest::newRow("queue plays at once") << false << true << QStringList{"q"} << "" << false << "q" << true;
+        QTest::newRow("countdown closed") << true << true << none << "close" << false << "" << true;
+        QTest::newRow("queued during the countdown wins") << true << true << none << "enqueue" << true << "late"
+                                                          << true;
+        QTest::newRow("loop restarts") << true << false << none << "loop" << false << "" << false;
+        QTest::newRow("sleep at the end") << true << false << QStringList{"q"} << "sleep" << false << "" << true;
+        QTest::newRow("stale end") << true << false << none << "stale" << false << "" << false;
     }
 
     void endOfVideo()
@@ -200,113 +207,61 @@ private slots:
         QFETCH(bool, autoplay);
         QFETCH(bool, countdown);
         QFETCH(QStringList, queue);
+        QFETCH(QString, during);
         QFETCH(bool, counts);
         QFETCH(QString, next);
+        QFETCH(bool, forgotten);
         Defaults::shared().setValue(Pref::autoplay, autoplay);
         Defaults::shared().setValue(Pref::countdown, countdown);
-        Rig rig;
+        Rig rig({200, 40});
         const QString id = QStringLiteral("ending");
         rig.library->setPosition(id, 300);
         QVERIFY(rig.start(id));
         Probe::setRelated(rig.store, {makeVideo(QStringLiteral("rel"))});
-        QList<Video> q;
-        for (const QString &v : queue)
-            q << makeVideo(v);
-        rig.store.setQueue(q);
-
+        rig.store.setQueue(videos(queue));
+        rig.store.setLoop(during == QLatin1String("loop"));
+        if (during == QLatin1String("sleep"))
+            rig.store.setSleep(QVariant(), true);
         QList<qint64> shown;
         connect(&rig.store, &PlayerStore::countdownChanged, this, [&] { shown << rig.store.countdown(); });
-        rig.finish();
-        QCOMPARE(rig.library->position(id), 0.0); // forgotten
-        if (counts) {
+        rig.engine->clearRecord();
+
+        if (during == QLatin1String("stale")) {
+            emit rig.engine->itemEnded(rig.engine->currentItem() + 100);
+            QCoreApplication::processEvents();
+        } else {
+            rig.finish();
+        }
+        QCOMPARE(rig.library->position(id) == 0.0, forgotten);
+        if (counts || during == QLatin1String("close")) {
             QCOMPARE(rig.store.upNext()->id, QStringLiteral("rel"));
             QCOMPARE(rig.currentId(), id);
-            QVERIFY(QTest::qWaitFor([&] { return rig.currentId() != id; }, 3000));
-            QCOMPARE(shown, (QList<qint64>{5, 4, 3, 2, 1, 0}));
-            QVERIFY(!rig.store.upNext());
-        } else {
-            QVERIFY(!rig.store.upNext());
         }
+        if (during == QLatin1String("enqueue"))
+            rig.store.enqueue(makeVideo(QStringLiteral("late")));
+        if (during == QLatin1String("close")) {
+            QVERIFY(QTest::qWaitFor([&] { return rig.store.countdown() == 3; }, 2000));
+            rig.store.cancelCountdown();
+            QCOMPARE(rig.store.countdown(), 0);
+            QTest::qWait(400);
+        }
+        if (!next.isEmpty())
+            QVERIFY(QTest::qWaitFor([&] { return rig.currentId() != id; }, 3000));
         QCOMPARE(rig.currentId(), next.isEmpty() ? id : next);
-    }
-
-    void closingTheCountdownStopsIt()
-    {
-        Defaults::shared().setValue(Pref::countdown, true);
-        Rig rig({200, 40});
-        QVERIFY(rig.start(QStringLiteral("cur")));
-        Probe::setRelated(rig.store, {makeVideo(QStringLiteral("rel"))});
-        rig.finish();
-        QVERIFY(QTest::qWaitFor([&] { return rig.store.countdown() == 3; }, 2000));
-        rig.store.cancelCountdown();
         QVERIFY(!rig.store.upNext());
-        QCOMPARE(rig.store.countdown(), 0);
-        QTest::qWait(400);
-        QCOMPARE(rig.currentId(), QStringLiteral("cur"));
-    }
+        if (counts)
+            QCOMPARE(shown, (QList<qint64>{5, 4, 3, 2, 1, 0}));
 
-    // A video queued during the countdown plays instead of the card's one.
-    void countdownChoosesAfresh()
-    {
-        Defaults::shared().setValue(Pref::countdown, true);
-        Rig rig;
-        QVERIFY(rig.start(QStringLiteral("cur")));
-        Probe::setRelated(rig.store, {makeVideo(QStringLiteral("rel"))});
-        rig.finish();
-        rig.store.enqueue(makeVideo(QStringLiteral("late")));
-        QVERIFY(QTest::qWaitFor([&] { return rig.currentId() != QStringLiteral("cur"); }, 3000));
-        QCOMPARE(rig.currentId(), QStringLiteral("late"));
-    }
-
-    void loopRestarts()
-    {
-        Rig rig;
-        const QString id = QStringLiteral("again");
-        rig.library->setPosition(id, 300);
-        QVERIFY(rig.start(id));
-        Probe::setRelated(rig.store, {makeVideo(QStringLiteral("rel"))});
-        rig.store.setLoop(true);
-        rig.engine->clearRecord();
-        rig.finish();
-        QCOMPARE(rig.engine->seeks().size(), 1);
-        QCOMPARE(rig.engine->seeks().first().target, 0.0);
-        QVERIFY(rig.store.isPlaying());
-        QCOMPARE(rig.currentId(), id);
-        QVERIFY(rig.library->position(id) > 0); // not forgotten
-    }
-
-    void sleepAtEndStopsThere()
-    {
-        Rig rig;
-        QVERIFY(rig.start(QStringLiteral("cur")));
-        Probe::setRelated(rig.store, {makeVideo(QStringLiteral("rel"))});
-        rig.store.setQueue({makeVideo(QStringLiteral("q"))});
-        rig.store.setSleep(QVariant(), true);
-        rig.store.setSleep(30, false); // the two choices exclude each other
-        QVERIFY(!rig.store.sleepAtEnd());
-        rig.store.setSleep(QVariant(), true);
-        QVERIFY(!rig.store.sleepEndsAt());
-        QCOMPARE(rig.store.toast(), std::optional<QString>(QStringLiteral("Se pausará al terminar")));
-        rig.finish();
-        QVERIFY(!rig.store.sleepAtEnd());
-        QCOMPARE(rig.store.toast(), std::optional<QString>(QStringLiteral("Temporizador: pausado")));
-        QCOMPARE(rig.currentId(), QStringLiteral("cur"));
-        QCOMPARE(ids(rig.store.queue()), QStringList{"q"});
-        QVERIFY(!rig.store.isPlaying());
-    }
-
-    // The end of an item the store has already replaced is not the end of
-    // the current video.
-    void staleEndIsIgnored()
-    {
-        Defaults::shared().setValue(Pref::countdown, false);
-        Rig rig;
-        QVERIFY(rig.start(QStringLiteral("cur")));
-        Probe::setRelated(rig.store, {makeVideo(QStringLiteral("rel"))});
-        const quint64 old = rig.engine->currentItem();
-        emit rig.engine->itemEnded(old + 100);
-        QCoreApplication::processEvents();
-        QCOMPARE(rig.currentId(), QStringLiteral("cur"));
+        if (during == QLatin1String("loop")) {
+            QCOMPARE(rig.engine->seeks().size(), 1);
+            QCOMPARE(rig.engine->seeks().first().target, 0.0);
+            QVERIFY(rig.store.isPlaying());
+        } else if (during == QLatin1String("sleep")) {
+            QCOMPARE(rig.store.toast(), std::optional<QString>(QStringLiteral("Temporizador: pausado")));
+            QVERIFY(!rig.store.sleepAtEnd());
+            QVERIFY(!rig.store.isPlaying());
+            QCOMPARE(ids(rig.store.queue()), QStringList{"q"});
+        }
     }
 
     // A newer toast stays its full time; an older timer never clears it.
