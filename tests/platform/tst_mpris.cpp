@@ -130,11 +130,13 @@ private slots:
         QVERIFY(m_client.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.DBus")));
 
         RemoteCommands &r = RemoteCommands::shared();
-        connect(&r, &RemoteCommands::playCommand, this, [this] { m_heard << "play"; });
-        connect(&r, &RemoteCommands::pauseCommand, this, [this] { m_heard << "pause"; });
-        connect(&r, &RemoteCommands::togglePlayPauseCommand, this, [this] { m_heard << "toggle"; });
-        connect(&r, &RemoteCommands::nextTrackCommand, this, [this] { m_heard << "next"; });
-        connect(&r, &RemoteCommands::previousTrackCommand, this, [this] { m_heard << "previous"; });
+        using Command = void (RemoteCommands::*)();
+        const std::pair<Command, const char *> plainCommands[] = {
+            {&RemoteCommands::playCommand, "play"},         {&RemoteCommands::pauseCommand, "pause"},
+            {&RemoteCommands::togglePlayPauseCommand, "toggle"}, {&RemoteCommands::nextTrackCommand, "next"},
+            {&RemoteCommands::previousTrackCommand, "previous"}};
+        for (const auto &[signal, name] : plainCommands)
+            connect(&r, signal, this, [this, name] { m_heard << name; });
         connect(&r, &RemoteCommands::skipForwardCommand, this,
                 [this](double s) { m_heard << QStringLiteral("forward %1").arg(s); });
         connect(&r, &RemoteCommands::skipBackwardCommand, this,
@@ -369,12 +371,10 @@ private slots:
         NowPlaying::shared().setInfo(info);
         QTRY_VERIFY(NowPlaying::shared().artworkUrl().isLocalFile());
         const QString first = NowPlaying::shared().artworkUrl().toLocalFile();
-        QVERIFY(first.startsWith(NowPlaying::artworkFolder() + "/"));
         QCOMPARE(QImage(first).size(), QSize(64, 48));
         QCOMPARE(playerProperty("Metadata").toMap().value("mpris:artUrl").toString(),
                  QUrl::fromLocalFile(first).toString());
-
-        // The same picture again is not written again.
+        // The same picture with a new position is not written again.
         info.elapsed = 12;
         NowPlaying::shared().setInfo(info);
         QCOMPARE(NowPlaying::shared().artworkUrl().toLocalFile(), first);

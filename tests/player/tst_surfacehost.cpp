@@ -103,6 +103,11 @@ Item {
 }
 )";
 
+#define LOAD_SCENE                                                                                                     \
+    QmlHarness h;                                                                                                      \
+    QQuickItem *root = h.loadSource(kScene, {{QStringLiteral("player"), qmlObject(&rig.store)}});                      \
+    QVERIFY2(root, qPrintable(h.errors()))
+
 } // namespace
 
 class TestSurfaceHost : public QObject
@@ -112,7 +117,7 @@ class TestSurfaceHost : public QObject
 private:
     TestBackend backend;
 
-    static QString holderIn(QmlHarness &h, VideoSurface *surface)
+    static QString holderIn(VideoSurface *surface)
     {
         QQuickItem *parent = surface->parentItem();
         if (!parent)
@@ -124,7 +129,6 @@ private:
         }
         if (parent->objectName() == QLatin1String("sheetSurfaceHost"))
             return QStringLiteral("sheet");
-        Q_UNUSED(h);
         return parent->objectName();
     }
 
@@ -185,20 +189,6 @@ private slots:
         QCOMPARE(bench.surface.size(), QSizeF(110, 50));
     }
 
-    void holdingIsObservable()
-    {
-        HostBench bench;
-        bench.run(QStringLiteral("A+"));
-        SurfaceHost *a = bench.hosts[QStringLiteral("A")];
-        QSignalSpy spy(a, &SurfaceHost::holdingChanged);
-        bench.run(QStringLiteral("B+"));
-        QCOMPARE(spy.size(), 1);
-        QVERIFY(!a->holding());
-        bench.run(QStringLiteral("B x"));
-        QCOMPARE(spy.size(), 2);
-        QVERIFY(a->holding());
-    }
-
     // Where the surface is for each state of the app.
     void places_data()
     {
@@ -221,11 +211,9 @@ private slots:
         Rig rig;
         rig.start(makeVideo(QStringLiteral("p")));
         rig.store.setExpanded(expanded);
-        QmlHarness h;
-        QQuickItem *root = h.loadSource(kScene, {{QStringLiteral("player"), qmlObject(&rig.store)}});
-        QVERIFY2(root, qPrintable(h.errors()));
+        LOAD_SCENE;
         root->setProperty("tab", tab);
-        QCOMPARE(holderIn(h, rig.store.surface()), holder);
+        QCOMPARE(holderIn(rig.store.surface()), holder);
         // The engine's picture goes to that one surface, whoever holds it.
         QCOMPARE(rig.engine->videoHolder(), rig.store.surface());
     }
@@ -237,27 +225,25 @@ private slots:
         Rig rig;
         rig.start(makeVideo(QStringLiteral("f")));
         rig.store.setExpanded(false);
-        QmlHarness h;
-        QQuickItem *root = h.loadSource(kScene, {{QStringLiteral("player"), qmlObject(&rig.store)}});
-        QVERIFY2(root, qPrintable(h.errors()));
+        LOAD_SCENE;
         VideoSurface *surface = rig.store.surface();
-        QCOMPARE(holderIn(h, surface), QStringLiteral("homeBar"));
+        QCOMPARE(holderIn(surface), QStringLiteral("homeBar"));
 
         rig.store.setExpanded(true);
-        QCOMPARE(holderIn(h, surface), QStringLiteral("sheet"));
+        QCOMPARE(holderIn(surface), QStringLiteral("sheet"));
         root->setProperty("tab", 1);
-        QCOMPARE(holderIn(h, surface), QStringLiteral("sheet"));
+        QCOMPARE(holderIn(surface), QStringLiteral("sheet"));
 
         // Collapsing while the sheet still exists (it slides away).
         root->setProperty("sheetMade", true);
         rig.store.setExpanded(false);
-        QCOMPARE(holderIn(h, surface), QStringLiteral("searchBar"));
+        QCOMPARE(holderIn(surface), QStringLiteral("searchBar"));
         root->setProperty("sheetMade", false);
-        QCOMPARE(holderIn(h, surface), QStringLiteral("searchBar"));
+        QCOMPARE(holderIn(surface), QStringLiteral("searchBar"));
         QCOMPARE(rig.store.surface(), surface);
 
         root->setProperty("tab", 0);
-        QCOMPARE(holderIn(h, surface), QStringLiteral("homeBar"));
+        QCOMPARE(holderIn(surface), QStringLiteral("homeBar"));
     }
 
     // A bar made again (its tab's screen reloaded) takes the surface back on
@@ -268,28 +254,26 @@ private slots:
         Rig rig;
         rig.start(makeVideo(QStringLiteral("c")));
         rig.store.setExpanded(false);
-        QmlHarness h;
-        QQuickItem *root = h.loadSource(kScene, {{QStringLiteral("player"), qmlObject(&rig.store)}});
-        QVERIFY2(root, qPrintable(h.errors()));
+        LOAD_SCENE;
         VideoSurface *surface = rig.store.surface();
 
         // The loader deletes its bar later; until then the bar keeps it.
         root->setProperty("homeBarMade", false);
-        QTRY_COMPARE(holderIn(h, surface), QStringLiteral("-"));
+        QTRY_COMPARE(holderIn(surface), QStringLiteral("-"));
         root->setProperty("homeBarMade", true);
-        QCOMPARE(holderIn(h, surface), QStringLiteral("homeBar"));
+        QCOMPARE(holderIn(surface), QStringLiteral("homeBar"));
 
         // The search bar unbound from its tab is active too; it took the
         // surface last, so the home bar has a black box...
         root->setProperty("searchBarTabBound", false);
-        QCOMPARE(holderIn(h, surface), QStringLiteral("searchBar"));
+        QCOMPARE(holderIn(surface), QStringLiteral("searchBar"));
         root->setProperty("searchBarTabBound", true);
-        QCOMPARE(holderIn(h, surface), QStringLiteral("homeBar"));
+        QCOMPARE(holderIn(surface), QStringLiteral("homeBar"));
         root->setProperty("searchBarTabBound", false);
-        QCOMPARE(holderIn(h, surface), QStringLiteral("searchBar"));
+        QCOMPARE(holderIn(surface), QStringLiteral("searchBar"));
         // ...until the search bar goes: back to the active home bar.
         delete h.find(QStringLiteral("searchBar"));
-        QCOMPARE(holderIn(h, surface), QStringLiteral("homeBar"));
+        QCOMPARE(holderIn(surface), QStringLiteral("homeBar"));
     }
 };
 

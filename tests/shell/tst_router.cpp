@@ -3,7 +3,6 @@
 #include "Router.h"
 
 #include <QGuiApplication>
-#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -57,14 +56,6 @@ class TestRouter : public QObject
     Q_OBJECT
 
 private slots:
-    void initialState()
-    {
-        Router router;
-        QCOMPARE(router.tab(), AppTab::home);
-        QCOMPARE(paths(router), u"home=|search=|subs=|library="_qs);
-        QVERIFY(!router.playlistVideo());
-    }
-
     void openRoutesOnTheSelectedTab_data()
     {
         QTest::addColumn<AppTab>("tab");
@@ -116,18 +107,6 @@ private slots:
         QCOMPARE(search.count(), 0);
         router.setHomePath(router.homePath()); // same value: nobody hears
         QCOMPARE(home.count(), 1);
-    }
-
-    void playlistVideoNotifiesOnChangeOnly()
-    {
-        Router router;
-        QSignalSpy spy(&router, &Router::playlistVideoChanged);
-        router.setPlaylistVideo(video(u"a"_qs));
-        router.setPlaylistVideo(video(u"a"_qs));
-        QCOMPARE(spy.count(), 1);
-        router.setPlaylistVideo(std::nullopt);
-        QCOMPARE(spy.count(), 2);
-        QVERIFY(!router.playlistVideo());
     }
 
     // QML reads a path as route values and writes whole paths back (a stack
@@ -211,20 +190,6 @@ private slots:
         QCOMPARE(a == b, equal);
         if (equal)
             QCOMPARE(qHash(a, 7), qHash(b, 7));
-    }
-
-    void libraryRoutesAreDistinctKeys()
-    {
-        using C = LibraryRoute::Case;
-        QSet<LibraryRoute> keys;
-        for (C c : {C::history, C::liked, C::later, C::settings, C::playlists, C::hidden, C::stats})
-            keys.insert(LibraryRoute::make(c));
-        keys.insert(LibraryRoute::remote(u"liked"_qs));
-        keys.insert(LibraryRoute::playlist(u"liked"_qs));
-        keys.insert(LibraryRoute::remote(u"liked"_qs));
-        QCOMPARE(keys.size(), 9);
-        QCOMPARE(LibraryRoute::remote(u"liked"_qs).name(), u"remote"_qs);
-        QCOMPARE(LibraryRoute::make(C::history, u"ignored"_qs).payloadValue(), QString());
     }
 };
 

@@ -160,48 +160,31 @@ private slots:
         QCOMPARE(model.first().toMap().value(QStringLiteral("id")).toString(), QStringLiteral("playNext"));
     }
 
-    void linksUseTheSitesPublicForms()
+    // The toggles reach the library, their labels follow it, and only they
+    // give a haptic (when on).
+    void toggles_data()
     {
-        QCOMPARE(VideoMenu::shortLink(QStringLiteral("dQw4w9WgXcQ")), QStringLiteral("https://youtu.be/dQw4w9WgXcQ"));
-        QCOMPARE(VideoMenu::watchLink(QStringLiteral("dQw4w9WgXcQ")),
-                 QStringLiteral("https://www.youtube.com/watch?v=dQw4w9WgXcQ"));
-        // Whatever the id holds stays inside the one query value.
-        QCOMPARE(VideoMenu::watchLink(QStringLiteral("a&b=c#d")),
-                 QStringLiteral("https://www.youtube.com/watch?v=a%26b%3Dc%23d"));
+        QTest::addColumn<bool>("haptics");
+        QTest::newRow("haptics on") << true;
+        QTest::newRow("haptics off") << false;
     }
-
-    void toggleLabelsFollowTheLibrary()
+    void toggles()
     {
+        QFETCH(bool, haptics);
+        Defaults::shared().setValue(QStringLiteral("pref.haptics"), haptics);
         const Video v = video(QStringLiteral("dQw4w9WgXcQ"), QStringLiteral("Canal"), QStringLiteral("UC1"));
         const auto menu = menuFor(v);
-        QVERIFY(labels(menu->entries()).contains(kLater));
         menu->trigger(QStringLiteral("watchLater"));
         QVERIFY(m_library->isWatchLater(v.id));
         QVERIFY(labels(menu->entries()).contains(kUnlater));
         menu->trigger(QStringLiteral("watchLater"));
         QVERIFY(!m_library->isWatchLater(v.id));
         QVERIFY(labels(menu->entries()).contains(kLater));
-
         menu->trigger(QStringLiteral("like"));
         QVERIFY(m_library->isLiked(v.id));
         QVERIFY(labels(menu->entries()).contains(kUnlike));
-    }
-
-    void togglesGiveALightHapticOnlyWhenOn_data()
-    {
-        QTest::addColumn<bool>("haptics");
-        QTest::newRow("on") << true;
-        QTest::newRow("off") << false;
-    }
-    void togglesGiveALightHapticOnlyWhenOn()
-    {
-        QFETCH(bool, haptics);
-        Defaults::shared().setValue(QStringLiteral("pref.haptics"), haptics);
-        const auto menu = menuFor(video(QStringLiteral("dQw4w9WgXcQ"), QStringLiteral("Canal"), std::nullopt));
-        menu->trigger(QStringLiteral("watchLater"));
-        menu->trigger(QStringLiteral("like"));
         menu->trigger(QStringLiteral("copyLink"));
-        QCOMPARE(Haptics::shared().given(), haptics ? QStringList({"light", "light"}) : QStringList{});
+        QCOMPARE(Haptics::shared().given(), haptics ? QStringList({"light", "light", "light"}) : QStringList{});
     }
 
     void queueItems()
@@ -256,6 +239,9 @@ private slots:
 
         menu->trigger(QStringLiteral("openOnSite"));
         QCOMPARE(Opener::shared().opened(), QList<QUrl>{QUrl(QStringLiteral("https://www.youtube.com/watch?v=dQw4w9WgXcQ"))});
+        // Whatever the id holds stays inside the one query value.
+        QCOMPARE(VideoMenu::watchLink(QStringLiteral("a&b=c#d")),
+                 QStringLiteral("https://www.youtube.com/watch?v=a%26b%3Dc%23d"));
 
         // An id that forms no short link is still copied as text.
         const auto odd = menuFor(video(QStringLiteral("a b"), QStringLiteral("Canal"), std::nullopt));
@@ -268,9 +254,7 @@ private slots:
         const auto menu = menuFor(video(QStringLiteral("dQw4w9WgXcQ"), QStringLiteral("Canal X"), std::nullopt));
         menu->trigger(QStringLiteral("hideChannel"));
         QCOMPARE(m_library->hiddenChannels(), QStringList{QStringLiteral("Canal X")});
-        QSignalSpy hidden(m_library.get(), &LibraryStore::hiddenChannelsChanged);
         menu->trigger(QStringLiteral("hideChannel"));
-        QCOMPARE(hidden.size(), 0);
         QCOMPARE(m_library->hiddenChannels().size(), 1);
     }
 
