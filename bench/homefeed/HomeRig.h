@@ -39,30 +39,6 @@ inline long peakRssKb()
     return u.ru_maxrss;
 }
 
-inline void collect(QQuickItem *item, const QString &name, QList<QQuickItem *> &out)
-{
-    if (item->objectName() == name)
-        out.append(item);
-    for (QQuickItem *child : item->childItems())
-        collect(child, name, out);
-}
-
-// Items of that name the user can see: visible, with a size, in the window.
-inline QList<QQuickItem *> shownItems(QQuickItem *root, const QString &name)
-{
-    QList<QQuickItem *> all;
-    collect(root, name, all);
-    QList<QQuickItem *> out;
-    for (QQuickItem *i : all) {
-        if (!i->isVisible() || i->width() <= 0 || i->height() <= 0)
-            continue;
-        const QRectF r = i->mapRectToScene(QRectF(0, 0, i->width(), i->height()));
-        if (r.intersects(QRectF(QPointF(0, 0), i->window()->size())))
-            out.append(i);
-    }
-    return out;
-}
-
 // Waits for the window's next swapped frame, asking for one when `request`.
 inline bool nextFrame(QQuickWindow *w, bool request = true, int timeoutMs = 10000)
 {
@@ -157,7 +133,7 @@ public:
     QQuickWindow *window() const { return m_qml->window(); }
     QQuickItem *root() const { return m_root; }
     FeedModel *feed() const { return m_root->property("model").value<FeedModel *>(); }
-    QList<QQuickItem *> shown(const QString &name) const { return shownItems(m_root, name); }
+    QList<QQuickItem *> shown(const QString &name) const { return QmlHarness::shownItems(m_root, name); }
 
 private:
     AppFixture m_backend;

@@ -80,8 +80,7 @@ int main(int argc, char *argv[])
                      qlonglong(feed->items().size()));
         return 1;
     }
-    QList<QQuickItem *> built;
-    collect(rig.root(), QStringLiteral("videoCard"), built);
+    QList<QQuickItem *> built = QmlHarness::findAllIn(rig.root(), QStringLiteral("videoCard"));
     const qsizetype cardsBuilt = built.size();
     const qsizetype cardsOnScreen = rig.shown(QStringLiteral("videoCard")).size();
     // Let thumbnails and the first paging request settle before scrolling.
@@ -118,8 +117,7 @@ int main(int argc, char *argv[])
     const long rssScrolled = peakRssKb();
     // Pending thumbnails and the next page land before the requests are counted.
     QTest::qWait(1500);
-    built.clear();
-    collect(rig.root(), QStringLiteral("videoCard"), built);
+    built = QmlHarness::findAllIn(rig.root(), QStringLiteral("videoCard"));
     const qsizetype cardsAfterScroll = built.size();
 
     std::vector<qint64> sorted = steps;

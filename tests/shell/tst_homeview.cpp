@@ -50,30 +50,6 @@ QStringList ids(const QList<Video> &list)
     return out;
 }
 
-void collect(QQuickItem *item, const QString &name, QList<QQuickItem *> &out)
-{
-    if (item->objectName() == name)
-        out.append(item);
-    for (QQuickItem *child : item->childItems())
-        collect(child, name, out);
-}
-
-// Items of that name the user can see: visible, with a size, in the window.
-QList<QQuickItem *> shownItems(QQuickItem *root, const QString &name)
-{
-    QList<QQuickItem *> all;
-    collect(root, name, all);
-    QList<QQuickItem *> out;
-    for (QQuickItem *i : all) {
-        if (!i->isVisible() || i->width() <= 0 || i->height() <= 0)
-            continue;
-        const QRectF r = i->mapRectToScene(QRectF(0, 0, i->width(), i->height()));
-        if (r.intersects(QRectF(QPointF(0, 0), i->window()->size())))
-            out.append(i);
-    }
-    return out;
-}
-
 QStringList textsIn(QQuickItem *item)
 {
     QStringList out;
@@ -135,12 +111,11 @@ class TestHomeView : public QObject
 
     FeedModel *feed() const { return m_root->property("model").value<FeedModel *>(); }
     VideoFilterModel *shown() const { return m_root->findChild<VideoFilterModel *>(); }
-    QList<QQuickItem *> shownNamed(const QString &name) const { return shownItems(m_root, name); }
+    QList<QQuickItem *> shownNamed(const QString &name) const { return QmlHarness::shownItems(m_root, name); }
     // Any item of that name in the visual tree (the harness looks among QObject children only).
     QQuickItem *item(const QString &name) const
     {
-        QList<QQuickItem *> all;
-        collect(m_root, name, all);
+        QList<QQuickItem *> all = QmlHarness::findAllIn(m_root, name);
         return all.isEmpty() ? nullptr : all.first();
     }
 
@@ -247,8 +222,7 @@ private slots:
         serve(u"/api/feed"_qs, u"foryou"_qs, {videoJson(u"s1"_qs, u"Canal"_qs), videoJson(u"s2"_qs, u"Canal"_qs)}, 800);
         QVERIFY(load(width));
         QVERIFY(QTest::qWaitFor([&] { return shownNamed(u"skeletonCard"_qs).size() >= 2; }, 3000));
-        QList<QQuickItem *> all;
-        collect(m_root, u"skeletonCard"_qs, all);
+        QList<QQuickItem *> all = QmlHarness::findAllIn(m_root, u"skeletonCard"_qs);
         QCOMPARE(all.size(), 4);
         // They take the width the cards will have, not their own.
         const int columns = std::max(1, (width - 32 + 22) / (340 + 22));
@@ -284,8 +258,7 @@ private slots:
         QVERIFY(texts.contains(u"Reintentar"_qs));
 
         m_backend->faults().remove(fault);
-        QList<QQuickItem *> retry;
-        collect(error, u"retryButton"_qs, retry);
+        QList<QQuickItem *> retry = QmlHarness::findAllIn(error, u"retryButton"_qs);
         QCOMPARE(retry.size(), 1);
         QVERIFY(m_qml->click(retry.first()));
         QVERIFY(waitLoaded());
@@ -424,8 +397,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return !shownNamed(u"continueBlock"_qs).isEmpty(); }, 3000));
         QVERIFY(textsIn(shownNamed(u"continueBlock"_qs).first()).contains(u"Seguir viendo"_qs));
         QCOMPARE(shownNamed(u"continueCard"_qs).size(), 1);
-        QList<QQuickItem *> fill;
-        collect(shownNamed(u"continueCard"_qs).first(), u"progressFill"_qs, fill);
+        QList<QQuickItem *> fill = QmlHarness::findAllIn(shownNamed(u"continueCard"_qs).first(), u"progressFill"_qs);
         QCOMPARE(fill.size(), 1);
         QCOMPARE(fill.first()->width(), 110.0); // half of 220
 
@@ -511,8 +483,7 @@ private slots:
         QTest::keyClick(m_qml->window(), Qt::Key_F5);
         QVERIFY(QTest::qWaitFor([&] { return requestedPages(u"foryou"_qs).size() == before + 1; }, 5000));
         QQuickItem *refresher = nullptr;
-        QList<QQuickItem *> spinners;
-        collect(m_root, u"refreshSpinner"_qs, spinners);
+        QList<QQuickItem *> spinners = QmlHarness::findAllIn(m_root, u"refreshSpinner"_qs);
         QVERIFY(!spinners.isEmpty());
         refresher = spinners.first()->parentItem();
         QVERIFY(QTest::qWaitFor([&] { return !refresher->property("refreshing").toBool(); }, 5000));
@@ -565,8 +536,7 @@ private slots:
                                           {u"library"_qs, QVariant::fromValue<QObject *>(m_library.get())},
                                           {u"avatars"_qs, QVariant::fromValue<QObject *>(m_avatars.get())}});
         QVERIFY2(row, qPrintable(qml.errors()));
-        QList<QQuickItem *> found;
-        collect(row, u"durationText"_qs, found);
+        QList<QQuickItem *> found = QmlHarness::findAllIn(row, u"durationText"_qs);
         QCOMPARE(found.size(), 1);
         QQuickItem *badgeText = found.first();
         QCOMPARE(badgeText->parentItem()->parentItem()->isVisible(), !badge.isEmpty());
@@ -575,14 +545,12 @@ private slots:
         else
             QCOMPARE(badgeText->parentItem()->parentItem()->width(), 0.0);
 
-        found.clear();
-        collect(row, u"rowViews"_qs, found);
+        found = QmlHarness::findAllIn(row, u"rowViews"_qs);
         QCOMPARE(found.first()->isVisible(), !viewsText.isEmpty());
         if (!viewsText.isEmpty())
             QCOMPARE(found.first()->property("text").toString(), viewsText);
 
-        found.clear();
-        collect(row, u"progressFill"_qs, found);
+        found = QmlHarness::findAllIn(row, u"progressFill"_qs);
         const bool bar = found.first()->isVisible();
         QCOMPARE(bar, fill >= 0);
         if (bar)

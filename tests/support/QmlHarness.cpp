@@ -3,6 +3,7 @@
 #include "RemoteImageProvider.h"
 #include <QQmlComponent>
 #include <QTest>
+#include <functional>
 #include <QtQml/qqmlextensionplugin.h>
 
 // The layers are static QML modules; tests that load QML need them imported.
@@ -93,6 +94,31 @@ QQuickItem *QmlHarness::findIn(QQuickItem *item, const QString &objectName)
         if (QQuickItem *found = findIn(child, objectName))
             return found;
     return nullptr;
+}
+
+QList<QQuickItem *> QmlHarness::findAllIn(QQuickItem *item, const QString &objectName)
+{
+    QList<QQuickItem *> out;
+    const std::function<void(QQuickItem *)> walk = [&](QQuickItem *i) {
+        if (i->objectName() == objectName)
+            out.append(i);
+        for (QQuickItem *child : i->childItems())
+            walk(child);
+    };
+    if (item)
+        walk(item);
+    return out;
+}
+
+QList<QQuickItem *> QmlHarness::shownItems(QQuickItem *item, const QString &objectName)
+{
+    QList<QQuickItem *> out = findAllIn(item, objectName);
+    out.removeIf([](QQuickItem *i) {
+        return !i->isVisible() || i->width() <= 0 || i->height() <= 0
+               || !i->mapRectToScene(QRectF(0, 0, i->width(), i->height()))
+                       .intersects(QRectF(QPointF(0, 0), i->window()->size()));
+    });
+    return out;
 }
 
 bool QmlHarness::click(const QString &objectName) { return click(find(objectName)); }

@@ -27,6 +27,11 @@ public:
     QQuickItem *find(const QString &objectName) const;
     // The first item named `objectName` in `item`'s visual subtree, `item` included.
     static QQuickItem *findIn(QQuickItem *item, const QString &objectName);
+    // Every item named `objectName` in `item`'s visual subtree, `item` included.
+    static QList<QQuickItem *> findAllIn(QQuickItem *item, const QString &objectName);
+    // Those of them the user can see:
+    // visible, with a size, inside the window.
+    static QList<QQuickItem *> shownItems(QQuickItem *item, const QString &objectName);
     // Clicks the item's centre; false when it is missing, hidden or disabled.
     bool click(const QString &objectName);
     bool click(QQuickItem *item);
