@@ -212,20 +212,9 @@ BottomSheet {
         }
     }
 
-    // A new sign-in sheet, and with it a new page, each time it is shown;
-    // made from its file only when asked for, as it brings the web engine.
-    onShowLoginChanged: {
-        if (showLogin)
-            login.setSource("qrc:/Nimbelora/Library/qml/LoginSheet.qml", { auth: sheet.auth })
-        else
-            login.source = ""
-    }
-    Loader {
-        id: login
-        onLoaded: item.open()
-    }
-    Connections {
-        target: login.item
-        function onClosed() { sheet.showLogin = false }
+    LoginLauncher {
+        auth: sheet.auth
+        shown: sheet.showLogin
+        onClosed: sheet.showLogin = false
     }
 }

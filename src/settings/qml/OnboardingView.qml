@@ -249,20 +249,9 @@ Item {
         }
     }
 
-    // A fresh sign-in sheet (and page) each time; made from its file only
-    // when asked for, as it brings the web engine with it.
-    onShowLoginChanged: {
-        if (showLogin)
-            login.setSource("qrc:/Nimbelora/Library/qml/LoginSheet.qml", { auth: view.auth })
-        else
-            login.source = ""
-    }
-    Loader {
-        id: login
-        onLoaded: item.open()
-    }
-    Connections {
-        target: login.item
-        function onClosed() { view.showLogin = false }
+    LoginLauncher {
+        auth: view.auth
+        shown: view.showLogin
+        onClosed: view.showLogin = false
     }
 }
