@@ -37,6 +37,8 @@ void PlayerOverlayModel::setShowControls(bool v)
 }
 
 void PlayerOverlayModel::setLocked(bool v) { setAndNotify(this, m_locked, v, &PlayerOverlayModel::lockedChanged); }
+void PlayerOverlayModel::setShowQueue(bool v) { setAndNotify(this, m_showQueue, v, &PlayerOverlayModel::showQueueChanged); }
+void PlayerOverlayModel::setShowStats(bool v) { setAndNotify(this, m_showStats, v, &PlayerOverlayModel::showStatsChanged); }
 
 void PlayerOverlayModel::setHideDelay(int ms)
 {

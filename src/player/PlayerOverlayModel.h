@@ -19,6 +19,9 @@ class PlayerOverlayModel : public QObject
     Q_PROPERTY(PlayerStore *player READ player WRITE setPlayer NOTIFY playerChanged)
     Q_PROPERTY(bool showControls READ showControls WRITE setShowControls NOTIFY showControlsChanged)
     Q_PROPERTY(bool locked READ locked WRITE setLocked NOTIFY lockedChanged)
+    // The queue sheet and the statistics overlay, opened from the options menu.
+    Q_PROPERTY(bool showQueue READ showQueue WRITE setShowQueue NOTIFY showQueueChanged)
+    Q_PROPERTY(bool showStats READ showStats WRITE setShowStats NOTIFY showStatsChanged)
     Q_PROPERTY(int hideDelay READ hideDelay WRITE setHideDelay NOTIFY hideDelayChanged)
     Q_PROPERTY(bool hidePending READ hidePending NOTIFY hidePendingChanged)
     Q_PROPERTY(bool hasPlayed READ hasPlayed NOTIFY playedChanged)
@@ -37,6 +40,10 @@ public:
     void setShowControls(bool v);
     bool locked() const { return m_locked; }
     void setLocked(bool v);
+    bool showQueue() const { return m_showQueue; }
+    void setShowQueue(bool v);
+    bool showStats() const { return m_showStats; }
+    void setShowStats(bool v);
     int hideDelay() const { return m_hideDelay; }
     void setHideDelay(int ms);
     bool hidePending() const;
@@ -74,6 +81,8 @@ signals:
     void playerChanged();
     void showControlsChanged();
     void lockedChanged();
+    void showQueueChanged();
+    void showStatsChanged();
     void hideDelayChanged();
     void hidePendingChanged();
     void playedChanged();
@@ -85,6 +94,8 @@ private:
     QPointer<PlayerStore> m_player;
     bool m_showControls = true;
     bool m_locked = false;
+    bool m_showQueue = false;
+    bool m_showStats = false;
     int m_hideDelay = defaultHideDelay;
     QTimer *m_hideTask = nullptr;
 };
