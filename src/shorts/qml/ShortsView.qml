@@ -70,6 +70,10 @@ Rectangle {
         // a swipe reveals them.
         cacheBuffer: Math.max(0, height / 2)
         clip: true
+        // The view keeps its current item alive wherever it is: that is the
+        // page at rest, and it never moves the view.
+        currentIndex: restIndex
+        highlightFollowsCurrentItem: false
 
         // The id of the page the pager last came to rest on; none at first,
         // since the store makes the first Short current by itself.

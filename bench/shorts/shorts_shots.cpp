@@ -1,0 +1,90 @@
+// Saves the Shorts screen playing, paused, loading and with the backend down,
+// in the light and the dark theme, for a look by eye. Run it under Xvfb (or
+// offscreen); the first argument is the folder for the pictures.
+#include "Palette.h"
+#include "ShortsRig.h"
+#include "WebSignIn.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QTest>
+
+using namespace shorts;
+
+namespace {
+
+bool save(ShortsRig &rig, const QString &dir, const QString &name)
+{
+    const QString path = QDir(dir).absoluteFilePath(name);
+    const bool ok = rig.window()->grabWindow().save(path);
+    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+bool wait(const char *what, const std::function<bool()> &pred, int ms = 15000)
+{
+    if (QmlHarness::waitFor(pred, ms))
+        return true;
+    std::fprintf(stderr, "timed out waiting for %s\n", what);
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        qputenv("QT_QUICK_BACKEND", "software");
+    if (qEnvironmentVariableIsEmpty("NIMBELORA_AUDIO"))
+        qputenv("NIMBELORA_AUDIO", "null");
+    WebSignIn::prepareApplication();
+    QGuiApplication app(argc, argv);
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                 : QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("shots"));
+    QDir().mkpath(dir);
+
+    ShortsRig rig;
+    if (!rig.start() || !rig.backend().prepareMedia())
+        return 1;
+    int failures = 0;
+    for (int theme : {1, 2}) {
+        Palette::shared().setScheme(theme);
+        const QString suffix = theme == 1 ? QStringLiteral("-light.png") : QStringLiteral("-dark.png");
+
+        // Playing the portrait clip, then paused by a tap.
+        rig.reset(ShortsStore::mpvEngine);
+        if (rig.load() && wait("playing", [&] { return rig.store()->ready() && rig.store()->progress() > 0.2; }, 30000)) {
+            QTest::qWait(1500); // avatars and the blurred backdrop
+            failures += !save(rig, dir, QStringLiteral("shorts-playing") + suffix);
+            rig.store()->togglePause();
+            QTest::qWait(800);
+            failures += !save(rig, dir, QStringLiteral("shorts-paused") + suffix);
+        } else {
+            ++failures;
+        }
+
+        // Loading: the list is held back.
+        rig.reset([] { return new SimulatedEngine; });
+        rig.backend().delayPath(QStringLiteral("/api/shorts"), 20000);
+        if (rig.load() && wait("spinner", [&] { return !rig.shown(QStringLiteral("shortsSpinner")).isEmpty(); })) {
+            QTest::qWait(600);
+            failures += !save(rig, dir, QStringLiteral("shorts-loading") + suffix);
+        } else {
+            ++failures;
+        }
+
+        // Down: nothing listens at the backend's address.
+        rig.reset([] { return new SimulatedEngine; });
+        API::shared().setBaseUrl(QUrl(QStringLiteral("http://127.0.0.1:9")));
+        if (rig.load() && wait("error", [&] { return !rig.shown(QStringLiteral("shortsError")).isEmpty(); })) {
+            QTest::qWait(400);
+            failures += !save(rig, dir, QStringLiteral("shorts-down") + suffix);
+        } else {
+            ++failures;
+        }
+    }
+    rig.unload();
+    return failures == 0 ? 0 : 1;
+}
