@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QWheelEvent>
 #include <QTest>
 #include <memory>
 
@@ -51,7 +52,8 @@ class TestShortsView : public QObject
         if (!QTest::qWaitFor([this] { return !store()->currentID().isEmpty(); }))
             return false;
         engine()->makeReady(16);
-        return shown(u"shortTapArea"_qs) != nullptr;
+        // The pager makes its pages when it next lays out.
+        return QTest::qWaitFor([this] { return shown(u"shortTapArea"_qs) != nullptr; });
     }
 
 private slots:
@@ -106,6 +108,36 @@ private slots:
         QCOMPARE(store()->paused(), button == u"shortTapArea");
         QCOMPARE(m_library->isLiked(id), button == u"shortLike");
         QCOMPARE(m_library->isWatchLater(id), button == u"shortLater");
+    }
+
+    // One key press or wheel notch is one page, made current once it rests.
+    void pagingInput_data()
+    {
+        QTest::addColumn<int>("forward"); // a key, or 0 for a wheel notch
+        QTest::addColumn<int>("back");
+        QTest::newRow("arrows") << int(Qt::Key_Down) << int(Qt::Key_Up);
+        QTest::newRow("page keys") << int(Qt::Key_PageDown) << int(Qt::Key_PageUp);
+        QTest::newRow("wheel") << 0 << 0;
+    }
+    void pagingInput()
+    {
+        QFETCH(int, forward);
+        QFETCH(int, back);
+        QVERIFY(load());
+        const QPoint centre(m_root->width() / 2, m_root->height() / 2);
+        auto send = [&](int key, int notch) {
+            if (key)
+                QTest::keyClick(m_qml->window(), Qt::Key(key));
+            else {
+                QWheelEvent wheel(centre, m_qml->window()->mapToGlobal(centre), QPoint(), QPoint(0, notch), Qt::NoButton,
+                                  Qt::NoModifier, Qt::NoScrollPhase, false);
+                QGuiApplication::sendEvent(m_qml->window(), &wheel);
+            }
+        };
+        send(forward, -120);
+        QTRY_COMPARE(store()->currentID(), store()->items().at(1).id);
+        send(back, 120);
+        QTRY_COMPARE(store()->currentID(), store()->items().at(0).id);
     }
 
     // While a swipe has not settled, the page in view is not the current one.

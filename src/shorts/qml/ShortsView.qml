@@ -145,12 +145,12 @@ Rectangle {
     }
 
     Shortcut {
-        sequences: ["Down", "PageDown"]
+        sequences: ["Down", "PgDown"]
         enabled: appearance.shown && pager.visible && !ShareSheet.active
         onActivated: pager.pageBy(1)
     }
     Shortcut {
-        sequences: ["Up", "PageUp"]
+        sequences: ["Up", "PgUp"]
         enabled: appearance.shown && pager.visible && !ShareSheet.active
         onActivated: pager.pageBy(-1)
     }
