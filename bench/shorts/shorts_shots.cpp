@@ -1,25 +1,34 @@
 // Saves the Shorts screen playing, paused, loading and with the backend down,
 // in the light and the dark theme, for a look by eye. Run it under Xvfb (or
 // offscreen); the first argument is the folder for the pictures.
+#include "Defaults.h"
+#include "NimbeloraApp.h"
 #include "Palette.h"
+#include "Pref.h"
+#include "ShareSheet.h"
 #include "ShortsRig.h"
 #include "WebSignIn.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(Nimbelora_AppPlugin)
 
 using namespace shorts;
 
 namespace {
 
-bool save(ShortsRig &rig, const QString &dir, const QString &name)
+bool saveWindow(QQuickWindow *window, const QString &dir, const QString &name)
 {
     const QString path = QDir(dir).absoluteFilePath(name);
-    const bool ok = rig.window()->grabWindow().save(path);
+    const bool ok = window->grabWindow().save(path);
     std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
     return ok;
 }
+
+bool save(ShortsRig &rig, const QString &dir, const QString &name) { return saveWindow(rig.window(), dir, name); }
 
 bool wait(const char *what, const std::function<bool()> &pred, int ms = 15000)
 {
@@ -65,6 +74,15 @@ int main(int argc, char *argv[])
             ++failures;
         }
 
+        // A Short whose stream is not ready: its spinner over the blurred thumbnail.
+        rig.reset([] { return new SimulatedEngine; });
+        if (rig.load() && wait("page", [&] { return !rig.shown(QStringLiteral("shortSpinner")).isEmpty(); })) {
+            QTest::qWait(1500);
+            failures += !save(rig, dir, QStringLiteral("shorts-page-loading") + suffix);
+        } else {
+            ++failures;
+        }
+
         // Loading: the list is held back.
         rig.reset([] { return new SimulatedEngine; });
         rig.backend().delayPath(QStringLiteral("/api/shorts"), 20000);
@@ -81,6 +99,37 @@ int main(int argc, char *argv[])
         if (rig.load() && wait("error", [&] { return !rig.shown(QStringLiteral("shortsError")).isEmpty(); })) {
             QTest::qWait(400);
             failures += !save(rig, dir, QStringLiteral("shorts-down") + suffix);
+        } else {
+            ++failures;
+        }
+
+        // The whole window on the Shorts tab, then "Enviar" with its share sheet.
+        rig.reset(ShortsStore::mpvEngine);
+        Defaults::shared().setValue(QString(Pref::onboarded), true);
+        Defaults::shared().setValue(QString(Pref::theme), theme);
+        MemoryKeychain keychain;
+        WebSignIn web(WebSignIn::Backing::Memory);
+        NimbeloraApp nimbelora(NimbeloraApp::Services{new SimulatedEngine, &keychain, &web, ShortsStore::mpvEngine});
+        nimbelora.appeared();
+        nimbelora.router()->setTab(AppTab::shorts);
+        QmlHarness qml;
+        QQuickItem *root = qml.load(QUrl(QStringLiteral("qrc:/Nimbelora/App/qml/RootView.qml")),
+                                    {{QStringLiteral("player"), QVariant::fromValue(nimbelora.player())},
+                                     {QStringLiteral("library"), QVariant::fromValue(nimbelora.library())},
+                                     {QStringLiteral("router"), QVariant::fromValue(nimbelora.router())},
+                                     {QStringLiteral("auth"), QVariant::fromValue(nimbelora.auth())},
+                                     {QStringLiteral("avatars"), QVariant::fromValue(nimbelora.avatars())}});
+        auto share = [&] {
+            const QList<QQuickItem *> shown = QmlHarness::shownItems(root, QStringLiteral("shortShare"));
+            return shown.isEmpty() ? nullptr : shown.first();
+        };
+        if (root && wait("the tab", [&] { return share() != nullptr; }, 30000)) {
+            QTest::qWait(2000);
+            failures += !saveWindow(qml.window(), dir, QStringLiteral("shorts-tab") + suffix);
+            qml.click(share());
+            QTest::qWait(1000);
+            failures += !saveWindow(qml.window(), dir, QStringLiteral("shorts-share") + suffix);
+            ShareSheet::shared().dismiss();
         } else {
             ++failures;
         }

@@ -5,6 +5,7 @@
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
+import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -49,8 +50,10 @@ Rectangle {
         palette.dark: "white"
     }
 
+    // Dark on the black screen, whatever the app's scheme.
     ErrorState {
         objectName: "shortsError"
+        Platform.Colors.dark: true
         anchors.centerIn: parent
         width: parent.width - 48
         visible: shorts.state.isFailed
