@@ -1,6 +1,7 @@
 // Saves the Shorts screen playing, paused, loading and with the backend down,
-// in the light and the dark theme, for a look by eye. Run it under Xvfb (or
-// offscreen); the first argument is the folder for the pictures.
+// in the light and the dark theme, for a look by eye. Offscreen, or under
+// Xvfb with QT_QPA_PLATFORM=xcb; the first argument is the folder for the
+// pictures.
 #include "Defaults.h"
 #include "NimbeloraApp.h"
 #include "Palette.h"
@@ -16,36 +17,12 @@
 
 Q_IMPORT_QML_PLUGIN(Nimbelora_AppPlugin)
 
+using namespace homefeed;
 using namespace shorts;
-
-namespace {
-
-bool saveWindow(QQuickWindow *window, const QString &dir, const QString &name)
-{
-    const QString path = QDir(dir).absoluteFilePath(name);
-    const bool ok = window->grabWindow().save(path);
-    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
-    return ok;
-}
-
-bool save(ShortsRig &rig, const QString &dir, const QString &name) { return saveWindow(rig.window(), dir, name); }
-
-bool wait(const char *what, const std::function<bool()> &pred, int ms = 15000)
-{
-    if (QmlHarness::waitFor(pred, ms))
-        return true;
-    std::fprintf(stderr, "timed out waiting for %s\n", what);
-    return false;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        qputenv("QT_QUICK_BACKEND", "software");
+    preferOffscreen();
     if (qEnvironmentVariableIsEmpty("NIMBELORA_AUDIO"))
         qputenv("NIMBELORA_AUDIO", "null");
     WebSignIn::prepareApplication();
@@ -64,21 +41,21 @@ int main(int argc, char *argv[])
 
         // Playing the portrait clip, then paused by a tap.
         rig.reset(ShortsStore::mpvEngine);
-        if (rig.load() && wait("playing", [&] { return rig.store()->ready() && rig.store()->progress() > 0.2; }, 30000)) {
+        if (rig.load() && waitFor("playing", [&] { return rig.store()->ready() && rig.store()->progress() > 0.2; }, 30000)) {
             QTest::qWait(1500); // avatars and the blurred backdrop
-            failures += !save(rig, dir, QStringLiteral("shorts-playing") + suffix);
+            failures += !saveShot(rig.window(), dir, QStringLiteral("shorts-playing") + suffix);
             rig.store()->togglePause();
             QTest::qWait(800);
-            failures += !save(rig, dir, QStringLiteral("shorts-paused") + suffix);
+            failures += !saveShot(rig.window(), dir, QStringLiteral("shorts-paused") + suffix);
         } else {
             ++failures;
         }
 
         // A Short whose stream is not ready: its spinner over the blurred thumbnail.
         rig.reset([] { return new SimulatedEngine; });
-        if (rig.load() && wait("page", [&] { return !rig.shown(QStringLiteral("shortSpinner")).isEmpty(); })) {
+        if (rig.load() && waitFor("page", [&] { return !rig.shown(QStringLiteral("shortSpinner")).isEmpty(); })) {
             QTest::qWait(1500);
-            failures += !save(rig, dir, QStringLiteral("shorts-page-loading") + suffix);
+            failures += !saveShot(rig.window(), dir, QStringLiteral("shorts-page-loading") + suffix);
         } else {
             ++failures;
         }
@@ -86,9 +63,9 @@ int main(int argc, char *argv[])
         // Loading: the list is held back.
         rig.reset([] { return new SimulatedEngine; });
         rig.backend().delayPath(QStringLiteral("/api/shorts"), 20000);
-        if (rig.load() && wait("spinner", [&] { return !rig.shown(QStringLiteral("shortsSpinner")).isEmpty(); })) {
+        if (rig.load() && waitFor("spinner", [&] { return !rig.shown(QStringLiteral("shortsSpinner")).isEmpty(); })) {
             QTest::qWait(600);
-            failures += !save(rig, dir, QStringLiteral("shorts-loading") + suffix);
+            failures += !saveShot(rig.window(), dir, QStringLiteral("shorts-loading") + suffix);
         } else {
             ++failures;
         }
@@ -96,9 +73,9 @@ int main(int argc, char *argv[])
         // Down: nothing listens at the backend's address.
         rig.reset([] { return new SimulatedEngine; });
         API::shared().setBaseUrl(QUrl(QStringLiteral("http://127.0.0.1:9")));
-        if (rig.load() && wait("error", [&] { return !rig.shown(QStringLiteral("shortsError")).isEmpty(); })) {
+        if (rig.load() && waitFor("error", [&] { return !rig.shown(QStringLiteral("shortsError")).isEmpty(); })) {
             QTest::qWait(400);
-            failures += !save(rig, dir, QStringLiteral("shorts-down") + suffix);
+            failures += !saveShot(rig.window(), dir, QStringLiteral("shorts-down") + suffix);
         } else {
             ++failures;
         }
@@ -123,12 +100,12 @@ int main(int argc, char *argv[])
             const QList<QQuickItem *> shown = QmlHarness::shownItems(root, QStringLiteral("shortShare"));
             return shown.isEmpty() ? nullptr : shown.first();
         };
-        if (root && wait("the tab", [&] { return share() != nullptr; }, 30000)) {
+        if (root && waitFor("the tab", [&] { return share() != nullptr; }, 30000)) {
             QTest::qWait(2000);
-            failures += !saveWindow(qml.window(), dir, QStringLiteral("shorts-tab") + suffix);
+            failures += !saveShot(qml.window(), dir, QStringLiteral("shorts-tab") + suffix);
             qml.click(share());
             QTest::qWait(1000);
-            failures += !saveWindow(qml.window(), dir, QStringLiteral("shorts-share") + suffix);
+            failures += !saveShot(qml.window(), dir, QStringLiteral("shorts-share") + suffix);
             ShareSheet::shared().dismiss();
         } else {
             ++failures;
