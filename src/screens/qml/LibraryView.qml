@@ -125,52 +125,59 @@ Rectangle {
                 header: "Reciente"
                 inset: false
 
-                ListView {
+                Flickable {
                     objectName: "recentStrip"
                     width: parent.width
-                    height: contentItem.childrenRect.height + 12
-                    orientation: ListView.Horizontal
-                    spacing: 14
-                    leftMargin: 16
-                    rightMargin: 16
-                    topMargin: 6
-                    bottomMargin: 6
-                    clip: true
+                    height: strip.height
+                    contentWidth: strip.width
+                    flickableDirection: Flickable.HorizontalFlick
                     boundsBehavior: Flickable.StopAtBounds
-                    model: tab.recent
+                    clip: true
 
-                    delegate: PressableStyle {
-                        id: recentTile
-                        required property video video
-                        objectName: "recentTile"
-                        width: 164
-                        onClicked: root.player.play(recentTile.video)
+                    Row {
+                        id: strip
+                        padding: 16
+                        topPadding: 6
+                        bottomPadding: 6
+                        spacing: 14
 
-                        contentItem: Column {
-                            spacing: 6
+                        Repeater {
+                            model: tab.recent
 
-                            Item {
+                            PressableStyle {
+                                id: recentTile
+                                required property video video
+                                objectName: "recentTile"
                                 width: 164
-                                height: 164 * 9 / 16
-                                Thumb {
-                                    anchors.fill: parent
-                                    videoId: recentTile.video.id
+                                onClicked: root.player.play(recentTile.video)
+
+                                contentItem: Column {
+                                    spacing: 6
+
+                                    Item {
+                                        width: 164
+                                        height: 164 * 9 / 16
+                                        Thumb {
+                                            anchors.fill: parent
+                                            videoId: recentTile.video.id
+                                        }
+                                        VideoCard.CornerMask {
+                                            anchors.fill: parent
+                                            radius: 12
+                                            color: root.color
+                                        }
+                                    }
+                                    Text {
+                                        width: 164
+                                        text: recentTile.video.title
+                                        textFormat: Text.PlainText
+                                        font: TextStyle.font(12, Font.DemiBold)
+                                        color: Platform.Palette.label
+                                        wrapMode: Text.Wrap
+                                        maximumLineCount: 2
+                                        elide: Text.ElideRight
+                                    }
                                 }
-                                VideoCard.CornerMask {
-                                    anchors.fill: parent
-                                    radius: 12
-                                    color: root.color
-                                }
-                            }
-                            Text {
-                                width: 164
-                                text: recentTile.video.title
-                                textFormat: Text.PlainText
-                                font: TextStyle.font(12, Font.DemiBold)
-                                color: Platform.Palette.label
-                                wrapMode: Text.Wrap
-                                maximumLineCount: 2
-                                elide: Text.ElideRight
                             }
                         }
                     }

@@ -29,6 +29,8 @@ ListView {
     bottomMargin: 28
     clip: true
     boundsBehavior: Flickable.StopAtBounds
+    // A search that changes the rows reuses them instead of making new ones.
+    reuseItems: true
     ScrollIndicator.vertical: ScrollIndicator {}
 
     Connections {
@@ -54,6 +56,10 @@ ListView {
         actions: list.removable ? [{ label: "Quitar", symbol: "trash", destructive: true }] : []
         onTriggered: list.remove(swipe.videoId)
         Component.onCompleted: list.reached(swipe.videoId)
+        ListView.onReused: {
+            swipe.offset = 0
+            list.reached(swipe.videoId)
+        }
 
         VideoRow {
             id: row
