@@ -285,6 +285,17 @@ private slots:
         QTRY_COMPARE(list->property("count").toInt(), 0);
         QVERIFY(list->isVisible());
         QVERIFY(!shown(root, u"listEmpty"_qs));
+
+        // A removal far down the list leaves the rows on screen where they were.
+        QmlHarness::findIn(root, u"searchInput"_qs)->setProperty("text", QString());
+        for (const Video &v : videos(40))
+            library().toggleLike(v);
+        QTRY_COMPARE(list->property("count").toInt(), 42);
+        list->setProperty("contentY", 2000);
+        QTRY_VERIFY(list->property("contentY").toDouble() >= 1990);
+        library().removeLiked(u"v20"_qs);
+        QTest::qWait(50);
+        QVERIFY(list->property("contentY").toDouble() > 1500);
     }
 
     // A list deleted while its screen is open; renaming starts from the current name.
