@@ -24,6 +24,12 @@ ListView {
 
     property int _keptIndex: -1
 
+    // Back to the first row, also while the model is being rebuilt.
+    function toTop() {
+        _keptIndex = -1
+        positionViewAtBeginning()
+    }
+
     spacing: 16
     topMargin: 8
     bottomMargin: 28

@@ -42,7 +42,7 @@ Rectangle {
         placeholder: "Buscar en el historial"
         onTextChanged: {
             history.query = text
-            list.positionViewAtBeginning()
+            list.toTop()
         }
     }
 
