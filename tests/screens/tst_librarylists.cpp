@@ -79,10 +79,19 @@ class TestLibraryLists : public QObject
                       {u"router"_qs, QVariant::fromValue(&m_router)},
                       {u"auth"_qs, QVariant::fromValue(m_auth.get())},
                       {u"avatars"_qs, QVariant::fromValue(m_avatars.get())}});
-        QQuickItem *root = qml.load(QUrl(u"qrc:/Nimbelora/Screens/qml/"_qs + file), props);
+        const QString layer = file.startsWith(u"History"_qs) ? u"Settings"_qs : u"Screens"_qs;
+        QQuickItem *root = qml.load(QUrl(u"qrc:/Nimbelora/"_qs + layer + u"/qml/"_qs + file), props);
         if (!root)
             qWarning("%s", qPrintable(qml.errors()));
         return root;
+    }
+
+    // The screen's page-bar button, placed on the screen as the bar would hold it.
+    static QQuickItem *trailing(QQuickItem *root)
+    {
+        auto *button = root->property("navigationTrailing").value<QQuickItem *>();
+        button->setParentItem(root);
+        return button;
     }
 
     static bool shown(QQuickItem *root, const QString &name)
@@ -296,6 +305,41 @@ private slots:
         library().removeLiked(u"v20"_qs);
         QTest::qWait(50);
         QVERIFY(list->property("contentY").toDouble() > 1500);
+    }
+
+    // "plus" asks for a name; nothing typed makes "Lista nueva", drawn with the placeholder.
+    void newPlaylist()
+    {
+        QmlHarness qml;
+        QQuickItem *root = load(qml, u"PlaylistsScreen.qml"_qs);
+        QVERIFY(root);
+        QVERIFY(shown(root, u"playlistsEmpty"_qs));
+        QVERIFY(qml.click(trailing(root)));
+        QObject *alert = root->findChild<QObject *>(u"newListAlert"_qs);
+        QTRY_VERIFY(alert->property("opened").toBool());
+        QMetaObject::invokeMethod(alert, "confirm");
+        QCOMPARE(library().playlists().size(), 1);
+        QCOMPARE(library().playlists().first().name, u"Lista nueva"_qs);
+        QTRY_VERIFY(shown(root, u"playlistPlaceholder"_qs));
+        QCOMPARE(QmlHarness::findIn(root, u"groupedRowSubtitle"_qs)->property("text").toString(), u"0 vídeos"_qs);
+    }
+
+    // "Borrar" shows only while there is history, and clears it after the confirmation.
+    void clearHistory()
+    {
+        library().addToHistory(video(u"a"_qs));
+        QmlHarness qml;
+        QQuickItem *root = load(qml, u"HistoryScreen.qml"_qs);
+        QVERIFY(root);
+        QQuickItem *clear = trailing(root);
+        QVERIFY(clear->isVisible());
+        QVERIFY(qml.click(clear));
+        QObject *confirm = root->findChild<QObject *>(u"clearHistoryConfirm"_qs);
+        QTRY_VERIFY(confirm->property("opened").toBool());
+        QMetaObject::invokeMethod(confirm, "confirm");
+        QVERIFY(library().history().isEmpty());
+        QVERIFY(!clear->isVisible());
+        QVERIFY(shown(root, u"historyEmpty"_qs));
     }
 
     // A list deleted while its screen is open; renaming starts from the current name.

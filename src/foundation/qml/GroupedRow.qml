@@ -18,13 +18,13 @@ T.AbstractButton {
     property string symbol
     // Drawn in place of the tile when given.
     property Component leading: null
-    property color tint: Platform.Palette.gray
+    property color tint: Platform.Colors.gray
     property string subtitle
     property font titleFont: TextStyle.body
     property string detail
     property bool chevron: false
     property bool interactive: true
-    property color titleColor: Platform.Palette.label
+    property color titleColor: Platform.Colors.label
     default property alias accessory: accessoryHolder.data
 
     property bool isFirst: Positioner.isFirstItem
@@ -44,7 +44,7 @@ T.AbstractButton {
             width: parent.width
             height: parent.height + (row.isFirst ? 0 : radius) + (row.isLast ? 0 : radius)
             radius: 10
-            color: row.interactive && row.down ? Platform.Palette.quaternaryFill : "transparent"
+            color: row.interactive && row.down ? Platform.Colors.quaternaryFill : "transparent"
         }
     }
 
@@ -87,7 +87,7 @@ T.AbstractButton {
                 text: row.subtitle
                 textFormat: Text.PlainText
                 font: TextStyle.caption
-                color: Platform.Palette.secondaryLabel
+                color: Platform.Colors.secondaryLabel
                 elide: Text.ElideRight
             }
         }
@@ -114,7 +114,7 @@ T.AbstractButton {
                 text: row.detail
                 textFormat: Text.PlainText
                 font: TextStyle.body
-                color: Platform.Palette.secondaryLabel
+                color: Platform.Colors.secondaryLabel
             }
 
             Symbol {
@@ -122,7 +122,7 @@ T.AbstractButton {
                 anchors.verticalCenter: parent.verticalCenter
                 name: "chevron.right"
                 size: 13
-                color: Platform.Palette.tertiaryLabel
+                color: Platform.Colors.tertiaryLabel
             }
         }
 
@@ -132,7 +132,7 @@ T.AbstractButton {
             anchors.bottom: parent.bottom
             width: parent.width - x
             height: 0.5
-            color: Platform.Palette.separator
+            color: Platform.Colors.separator
         }
     }
 }

@@ -16,7 +16,7 @@ Column {
     property string footer
     // False: the rows run from edge to edge on no card.
     property bool inset: true
-    property color surface: Platform.Palette.secondaryGroupedBackground
+    property color surface: Platform.Colors.secondaryGroupedBackground
     default property alias rows: body.data
     readonly property real cardWidth: card.width
 
@@ -34,7 +34,7 @@ Column {
         font.family: TextStyle.footnote.family
         font.pixelSize: TextStyle.footnote.pixelSize
         font.capitalization: section.upperCase ? Font.AllUppercase : Font.MixedCase
-        color: Platform.Palette.secondaryLabel
+        color: Platform.Colors.secondaryLabel
         elide: Text.ElideRight
     }
 
@@ -62,7 +62,7 @@ Column {
         text: section.footer
         textFormat: Text.PlainText
         font: TextStyle.footnote
-        color: Platform.Palette.secondaryLabel
+        color: Platform.Colors.secondaryLabel
         wrapMode: Text.Wrap
     }
 }

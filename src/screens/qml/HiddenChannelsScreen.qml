@@ -15,7 +15,7 @@ Rectangle {
     readonly property string title: "Canales ocultos"
 
     // Grouped only behind the list; the empty state stands on the plain background.
-    color: root.library.hiddenChannels.length > 0 ? Platform.Palette.groupedBackground : Platform.Palette.background
+    color: root.library.hiddenChannels.length > 0 ? Platform.Colors.groupedBackground : Platform.Colors.background
 
     EmptyState {
         objectName: "hiddenEmpty"

@@ -65,7 +65,7 @@ Rectangle {
         return null
     }
 
-    color: Platform.Palette.groupedBackground
+    color: Platform.Colors.groupedBackground
 
     LibraryTabModel {
         id: tab
@@ -115,7 +115,7 @@ Rectangle {
                     y: 44
                     text: "Biblioteca"
                     font: TextStyle.largeTitle
-                    color: Platform.Palette.label
+                    color: Platform.Colors.label
                 }
             }
 
@@ -172,7 +172,7 @@ Rectangle {
                                         text: recentTile.video.title
                                         textFormat: Text.PlainText
                                         font: TextStyle.font(12, Font.DemiBold)
-                                        color: Platform.Palette.label
+                                        color: Platform.Colors.label
                                         wrapMode: Text.Wrap
                                         maximumLineCount: 2
                                         elide: Text.ElideRight
@@ -191,9 +191,9 @@ Rectangle {
 
                 Repeater {
                     model: [
-                        { kind: "history", title: "Historial de YouTube", symbol: "clock.arrow.circlepath", tint: Platform.Palette.blue },
+                        { kind: "history", title: "Historial de YouTube", symbol: "clock.arrow.circlepath", tint: Platform.Colors.blue },
                         { kind: "liked", title: "Vídeos que me gustan", symbol: "hand.thumbsup.fill", tint: Theme.accent },
-                        { kind: "later", title: "Ver más tarde", symbol: "clock.fill", tint: Platform.Palette.orange }
+                        { kind: "later", title: "Ver más tarde", symbol: "clock.fill", tint: Platform.Colors.orange }
                     ]
                     GroupedRow {
                         required property var modelData
@@ -213,11 +213,11 @@ Rectangle {
 
                 Repeater {
                     model: [
-                        { name: "history", title: "Historial", symbol: "clock.arrow.circlepath", tint: Platform.Palette.blue, count: "historyCount" },
+                        { name: "history", title: "Historial", symbol: "clock.arrow.circlepath", tint: Platform.Colors.blue, count: "historyCount" },
                         { name: "liked", title: "Me gusta", symbol: "hand.thumbsup.fill", tint: Theme.accent, count: "likedCount" },
-                        { name: "later", title: "Ver más tarde", symbol: "clock.fill", tint: Platform.Palette.orange, count: "laterCount" },
-                        { name: "playlists", title: "Mis listas", symbol: "music.note.list", tint: Platform.Palette.pink, count: "playlistCount" },
-                        { name: "stats", title: "Estadísticas", symbol: "chart.bar.xaxis", tint: Platform.Palette.teal, count: "historyCount" }
+                        { name: "later", title: "Ver más tarde", symbol: "clock.fill", tint: Platform.Colors.orange, count: "laterCount" },
+                        { name: "playlists", title: "Mis listas", symbol: "music.note.list", tint: Platform.Colors.pink, count: "playlistCount" },
+                        { name: "stats", title: "Estadísticas", symbol: "chart.bar.xaxis", tint: Platform.Colors.teal, count: "historyCount" }
                     ]
                     GroupedRow {
                         required property var modelData
@@ -271,7 +271,7 @@ Rectangle {
                     objectName: "hiddenRow"
                     text: "Canales ocultos"
                     symbol: "eye.slash.fill"
-                    tint: Platform.Palette.gray
+                    tint: Platform.Colors.gray
                     detail: tab.hiddenCount
                     chevron: true
                     onClicked: root.open(LibraryRoutes.hidden())

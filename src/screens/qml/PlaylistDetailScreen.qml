@@ -23,13 +23,20 @@ Rectangle {
 
     readonly property string title: detail.title
     readonly property PlaylistDetailModel model: detail
+    // There in every state, a missing list included.
+    property Item navigationTrailing: SheetBarButton {
+        objectName: "renameButton"
+        symbol: "pencil"
+        Accessible.name: "Renombrar lista"
+        onClicked: root.startRenaming()
+    }
 
     function startRenaming() {
         alert.text = detail.name
         alert.open()
     }
 
-    color: Platform.Palette.background
+    color: Platform.Colors.background
 
     PlaylistDetailModel {
         id: detail

@@ -16,6 +16,12 @@ Rectangle {
     required property LibraryStore library
     property var tabStack: null
     readonly property string title: "Mis listas"
+    property Item navigationTrailing: SheetBarButton {
+        objectName: "newListButton"
+        symbol: "plus"
+        Accessible.name: "Nueva lista"
+        onClicked: root.startCreating()
+    }
 
     function startCreating() {
         alert.text = ""
@@ -23,7 +29,7 @@ Rectangle {
     }
 
     // Grouped only behind the list; the empty state stands on the plain background.
-    color: playlists.count > 0 ? Platform.Palette.groupedBackground : Platform.Palette.background
+    color: playlists.count > 0 ? Platform.Colors.groupedBackground : Platform.Colors.background
 
     PlaylistsModel {
         id: playlists
@@ -106,7 +112,7 @@ Rectangle {
                                     visible: swipe.firstVideoId.length === 0
                                     anchors.fill: parent
                                     radius: 10
-                                    color: Platform.Palette.tertiaryFill
+                                    color: Platform.Colors.tertiaryFill
                                 }
                             }
                         }

@@ -28,7 +28,7 @@ Rectangle {
     readonly property string title: remote.titleFor(kind)
     readonly property RemoteListModel model: remote
 
-    color: Platform.Palette.background
+    color: Platform.Colors.background
 
     RemoteListModel {
         id: remote

@@ -26,7 +26,7 @@ Rectangle {
 
     readonly property LocalListModel model: videos
 
-    color: Platform.Palette.background
+    color: Platform.Colors.background
 
     LocalListModel {
         id: videos

@@ -23,10 +23,16 @@ Rectangle {
 
     readonly property string title: "Historial"
     readonly property HistoryModel model: history
+    property Item navigationTrailing: SheetBarButton {
+        objectName: "clearHistoryButton"
+        visible: !history.empty
+        text: "Borrar"
+        onClicked: root.startClearing()
+    }
 
     function startClearing() { confirm.open() }
 
-    color: Platform.Palette.background
+    color: Platform.Colors.background
 
     HistoryModel {
         id: history
@@ -83,7 +89,7 @@ Rectangle {
                 anchors.bottomMargin: 2
                 text: history.label(parent.section)
                 font: TextStyle.headline
-                color: Platform.Palette.label
+                color: Platform.Colors.label
             }
         }
     }

@@ -26,7 +26,7 @@ Rectangle {
     readonly property string title: "Lista"
     readonly property YTPlaylistModel model: playlist
 
-    color: Platform.Palette.background
+    color: Platform.Colors.background
 
     YTPlaylistModel {
         id: playlist
@@ -87,7 +87,7 @@ Rectangle {
                     text: playlist.title
                     textFormat: Text.PlainText
                     font: TextStyle.font(22, Font.Bold)
-                    color: Platform.Palette.label
+                    color: Platform.Colors.label
                     wrapMode: Text.Wrap
                 }
                 Text {
@@ -96,7 +96,7 @@ Rectangle {
                     text: playlist.subtitle
                     textFormat: Text.PlainText
                     font: TextStyle.subheadline
-                    color: Platform.Palette.secondaryLabel
+                    color: Platform.Colors.secondaryLabel
                     wrapMode: Text.Wrap
                 }
             }
