@@ -97,8 +97,11 @@ int main(int argc, char *argv[])
             }
             rig.open(LibraryRoutes::playlists());
             save(rig, u"playlists"_qs, theme);
-            rig.open(LibraryRoutes::playlist(rig.library().playlists().last().id));
-            save(rig, u"playlist-detail"_qs, theme);
+            // The oldest list, opened by a tap on its row.
+            const QList<QQuickItem *> rows = QmlHarness::findAllIn(rig.top(), u"playlistRow"_qs);
+            rig.qml().click(rows.isEmpty() ? nullptr : rows.last());
+            if (wait("playlist detail", [&] { return rig.top() && rig.top()->property("title") == u"Para el viaje"_qs; }))
+                save(rig, u"playlist-detail"_qs, theme);
             rig.open(LibraryRoutes::history());
             save(rig, u"history"_qs, theme);
             rig.open(LibraryRoutes::hidden());
