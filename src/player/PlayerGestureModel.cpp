@@ -9,7 +9,6 @@
 #include <QGuiApplication>
 #include <QStyleHints>
 #include <QTimer>
-#include <QVariantMap>
 #include <cmath>
 
 namespace {
@@ -33,8 +32,7 @@ PlayerGestureModel::PlayerGestureModel(QObject *parent)
     connect(m_hold, &QTimer::timeout, this, &PlayerGestureModel::held);
     m_hudTask = singleShotTimer(this, hudMs);
     connect(m_hudTask, &QTimer::timeout, this, [this] {
-        m_hud.reset();
-        emit hudChanged();
+        setAndNotify(this, m_hudShown, false, &PlayerGestureModel::hudShownChanged);
     });
 }
 
@@ -74,13 +72,6 @@ void PlayerGestureModel::setTapDelay(int ms)
 
 void PlayerGestureModel::setFlash(int side) { setAndNotify(this, m_flash, side, &PlayerGestureModel::flashChanged); }
 void PlayerGestureModel::setDragMode(int mode) { setAndNotify(this, m_dragMode, mode, &PlayerGestureModel::dragModeChanged); }
-
-QVariant PlayerGestureModel::hudValue() const
-{
-    if (!m_hud)
-        return {};
-    return QVariantMap{{QStringLiteral("symbol"), m_hud->symbol}, {QStringLiteral("value"), m_hud->value}};
-}
 
 PlayerGestureModel::DragMode PlayerGestureModel::decide(double dx, double dy, double startX, double width)
 {
@@ -250,10 +241,8 @@ void PlayerGestureModel::endPinch()
 
 void PlayerGestureModel::showHud(const QString &symbol, double value)
 {
-    const Hud next{symbol, std::clamp(value, 0.0, 1.0)};
-    if (m_hud != next) {
-        m_hud = next;
-        emit hudChanged();
-    }
+    setAndNotify(this, m_hud.symbol, symbol, &PlayerGestureModel::hudSymbolChanged);
+    setAndNotify(this, m_hud.value, std::clamp(value, 0.0, 1.0), &PlayerGestureModel::hudValueChanged);
+    setAndNotify(this, m_hudShown, true, &PlayerGestureModel::hudShownChanged);
     m_hudTask->start();
 }

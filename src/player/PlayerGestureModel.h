@@ -5,7 +5,6 @@
 #include <QObject>
 #include <QPointF>
 #include <QPointer>
-#include <QVariant>
 #include <QtQml/qqmlregistration.h>
 #include <optional>
 
@@ -26,8 +25,10 @@ class PlayerGestureModel : public QObject
     Q_PROPERTY(double areaWidth READ areaWidth WRITE setAreaWidth NOTIFY areaWidthChanged)
     // -1 left, 1 right, 0 none: the side whose skip badge shows.
     Q_PROPERTY(int flash READ flash NOTIFY flashChanged)
-    // {symbol, value} while the heads-up display shows; undefined otherwise.
-    Q_PROPERTY(QVariant hud READ hudValue NOTIFY hudChanged)
+    // The heads-up display; symbol and value stay as they were once it hides.
+    Q_PROPERTY(bool hudShown READ hudShown NOTIFY hudShownChanged)
+    Q_PROPERTY(QString hudSymbol READ hudSymbol NOTIFY hudSymbolChanged)
+    Q_PROPERTY(double hudValue READ hudValue NOTIFY hudValueChanged)
     Q_PROPERTY(int dragMode READ dragMode NOTIFY dragModeChanged)
     // How long a single tap waits for a second one, in ms.
     Q_PROPERTY(int tapDelay READ tapDelay WRITE setTapDelay NOTIFY tapDelayChanged)
@@ -63,7 +64,10 @@ public:
     double areaWidth() const { return m_areaWidth; }
     void setAreaWidth(double w);
     int flash() const { return m_flash; }
-    std::optional<Hud> hud() const { return m_hud; }
+    bool hudShown() const { return m_hudShown; }
+    QString hudSymbol() const { return m_hud.symbol; }
+    double hudValue() const { return m_hud.value; }
+    std::optional<Hud> hud() const { return m_hudShown ? std::optional<Hud>(m_hud) : std::nullopt; }
     int dragMode() const { return m_dragMode; }
     double dragBase() const { return m_dragBase; }
     int tapDelay() const { return m_tapDelay; }
@@ -106,13 +110,14 @@ signals:
     void overlayChanged();
     void areaWidthChanged();
     void flashChanged();
-    void hudChanged();
+    void hudShownChanged();
+    void hudSymbolChanged();
+    void hudValueChanged();
     void dragModeChanged();
     void tapDelayChanged();
 
 private:
     bool locked() const { return m_overlay && m_overlay->locked(); }
-    QVariant hudValue() const;
     void setFlash(int side);
     void setDragMode(int mode);
     void held();
@@ -121,7 +126,8 @@ private:
     QPointer<PlayerOverlayModel> m_overlay;
     double m_areaWidth = 0;
     int m_flash = 0;
-    std::optional<Hud> m_hud;
+    bool m_hudShown = false;
+    Hud m_hud;
     int m_dragMode = Undecided;
     double m_dragBase = 0;
     int m_tapDelay;

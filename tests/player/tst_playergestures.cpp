@@ -1,5 +1,4 @@
-// Touches on the video (taps, double taps, hold, pans, pinch) and the
-// options menu, over a real store.
+// Touches on the video and the options menu, over a real store.
 #include "AudioSession.h"
 #include "PlayerGestureModel.h"
 #include "PlayerOptionsModel.h"
@@ -22,9 +21,7 @@ Item {
     property real offset: 0
     PlayerSheet { objectName: "sheet"; anchors.fill: parent; player: cover.player }
     DragHandler {
-        target: null
-        xAxis.enabled: false
-        grabPermissions: PointerHandler.ApprovesTakeOverByAnything
+        target: null; xAxis.enabled: false; grabPermissions: PointerHandler.ApprovesTakeOverByAnything
         onTranslationChanged: if (active) cover.offset = Math.max(cover.offset, translation.y)
     }
 })";
@@ -52,13 +49,12 @@ struct Sheet
         QQuickItem *area = h.find(QStringLiteral("playerArea"));
         return area->mapToScene(QPointF(area->width() * fx, area->height() * fy)).toPoint();
     }
-    void drag(QPoint from, QPoint by, bool release = true)
+    void drag(QPoint from, QPoint by)
     {
         QTest::mousePress(w(), Qt::LeftButton, {}, from);
         for (int i = 1; i <= 10; ++i)
             QTest::mouseMove(w(), from + by * i / 10, 10);
-        if (release)
-            QTest::mouseRelease(w(), Qt::LeftButton, {}, from + by, 10);
+        QTest::mouseRelease(w(), Qt::LeftButton, {}, from + by, 10);
     }
     // Clicks a menu row once its opening has settled.
     bool choose(const QString &name)
@@ -73,10 +69,9 @@ struct Sheet
 QStringList titles(const QList<PlayerOptionsModel::Entry> &entries, const QString &prefix = {})
 {
     QStringList out;
-    for (const auto &e : entries) {
-        out << prefix + e.title + (e.symbol == QLatin1String("checkmark") ? QStringLiteral(" ✓") : QString());
-        out << titles(e.children, prefix + e.title + QLatin1Char('/'));
-    }
+    for (const auto &e : entries)
+        out << prefix + e.title + (e.symbol == QLatin1String("checkmark") ? QStringLiteral(" ✓") : QString())
+            << titles(e.children, prefix + e.title + QLatin1Char('/'));
     return out;
 }
 
@@ -113,7 +108,6 @@ private slots:
         QTest::newRow("diagonal") << 20.0 << 20.0 << 10.0 << 0;
         QTest::newRow("exactly 1.4 across") << 14.0 << 10.0 << 10.0 << 0;
         QTest::newRow("past 1.4 across") << 14.1 << -10.0 << 10.0 << 1;
-        QTest::newRow("exactly 1.4 down") << 10.0 << 14.0 << 10.0 << 0;
         QTest::newRow("down, just left of the middle") << 0.0 << 20.0 << 214.9 << 2;
         QTest::newRow("up, at the middle") << 0.0 << -20.0 << 215.0 << 3;
     }
@@ -165,39 +159,6 @@ private slots:
         g.endPan();
         QVERIFY(!rig.store.isScrubbing());
         QCOMPARE(rig.engine->seeks().size(), duration > 0 ? 1 : 0);
-        QCOMPARE(g.dragMode(), 0);
-    }
-
-    // Up brightens and raises the volume; 260 points span the range.
-    void vertical_data()
-    {
-        QTest::addColumn<double>("dy");
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("volumeSymbol");
-        QTest::newRow("up a quarter") << -65.0 << 0.75 << "speaker.wave.2.fill";
-        QTest::newRow("down to nothing") << 200.0 << 0.0 << "speaker.slash.fill";
-        QTest::newRow("up past the top") << -400.0 << 1.0 << "speaker.wave.2.fill";
-    }
-
-    void vertical()
-    {
-        QFETCH(double, dy);
-        QFETCH(double, value);
-        QFETCH(QString, volumeSymbol);
-        Screen::shared().setBrightness(0.5);
-        AudioSession::shared().setOutputVolume(0.5);
-        Rig rig;
-        PlayerGestureModel g;
-        g.setPlayer(&rig.store);
-        g.setAreaWidth(430);
-        g.pan(100, 0, dy);
-        QCOMPARE(Screen::shared().brightness(), value);
-        QCOMPARE(g.hud()->symbol, QStringLiteral("sun.max.fill"));
-        g.endPan();
-        g.pan(300, 0, dy);
-        QCOMPARE(AudioSession::shared().outputVolume(), value);
-        QCOMPARE(g.hud()->symbol, volumeSymbol);
-        QCOMPARE(g.hud()->value, value);
     }
 
     // Each badge goes 0.6 s after its own double tap, unless another side
@@ -212,7 +173,6 @@ private slots:
         QCOMPARE(g.flash(), 1);
         QTest::qWait(400);
         g.doubleTap(-1);
-        QCOMPARE(g.flash(), -1);
         QTest::qWait(300); // the right side's reset has passed
         QCOMPARE(g.flash(), -1);
         QTRY_COMPARE_WITH_TIMEOUT(g.flash(), 0, 500);
@@ -230,10 +190,9 @@ private slots:
         QTest::addColumn<bool>("filled");
         QTest::addColumn<double>("scale");
         QTest::addColumn<bool>("fill");
-        QTest::addColumn<bool>("haptic");
-        QTest::newRow("spread") << false << 1.3 << true << true;
-        QTest::newRow("ends at exactly 1: fit") << true << 1.0 << false << true;
-        QTest::newRow("unchanged") << true << 1.5 << true << false;
+        QTest::newRow("spread") << false << 1.3 << true;
+        QTest::newRow("ends at exactly 1: fit") << true << 1.0 << false;
+        QTest::newRow("unchanged") << true << 1.5 << true;
     }
 
     void pinch()
@@ -241,7 +200,6 @@ private slots:
         QFETCH(bool, filled);
         QFETCH(double, scale);
         QFETCH(bool, fill);
-        QFETCH(bool, haptic);
         Rig rig;
         rig.store.setFillScreen(filled);
         PlayerOverlayModel overlay;
@@ -252,7 +210,7 @@ private slots:
         g.pinch(scale);
         g.endPinch();
         QCOMPARE(rig.store.fillScreen(), fill);
-        QCOMPARE(Haptics::shared().given().size(), haptic ? 1 : 0);
+        QCOMPARE(Haptics::shared().given().size(), fill != filled ? 1 : 0);
     }
 
     void doubleClickSkips_data()
@@ -260,8 +218,6 @@ private slots:
         QTest::addColumn<qint64>("setting");
         QTest::addColumn<double>("step");
         QTest::newRow("2 skips 5") << qint64(2) << 5.0;
-        QTest::newRow("0 skips 5") << qint64(0) << 5.0;
-        QTest::newRow("10") << qint64(10) << 10.0;
         QTest::newRow("15") << qint64(15) << 15.0;
     }
 
@@ -279,20 +235,9 @@ private slots:
         QCOMPARE(rig.engine->seeks().size(), 1);
         QCOMPARE(rig.engine->seeks()[0].target, 100 + step);
         QCOMPARE(s.gestures->flash(), 1);
-        QCOMPARE(s.h.find("tapZoneRight")->findChild<QQuickItem *>("skipBadgeStep")->property("text").toString(),
-                 QString::number(step));
         QCOMPARE(Haptics::shared().given(), QStringList{"light"});
         QTest::qWait(s.gestures->tapDelay() + 100);
         QVERIFY(!s.overlay->showControls());
-    }
-
-    void clickTogglesAfterTheInterval()
-    {
-        OPEN_SHEET("c");
-        QTest::mouseClick(s.w(), Qt::LeftButton, {}, s.at(0.3, 0.5));
-        QTest::qWait(s.gestures->tapDelay() - 150);
-        QVERIFY(!s.overlay->showControls());
-        QTRY_VERIFY_WITH_TIMEOUT(s.overlay->showControls(), 400);
     }
 
     void hold_data()
@@ -318,7 +263,8 @@ private slots:
         QVERIFY(!rig.store.boosted());
     }
 
-    // Locked: no skip, no pan, no boost; a click still shows the unlock button.
+    // Locked: no skip, no pan, no boost; a click still shows the unlock
+    // button, once no second click can follow.
     void locked()
     {
         OPEN_SHEET("l");
@@ -333,13 +279,14 @@ private slots:
         QVERIFY(rig.engine->seeks().isEmpty());
         QVERIFY(!rig.store.isScrubbing());
         QCOMPARE(s.gestures->flash(), 0);
-        QTest::qWait(s.gestures->tapDelay() + 50);
-        QTest::mouseClick(s.w(), Qt::LeftButton, {}, s.at(0.5, 0.5));
-        QTRY_VERIFY(s.overlay->showControls());
-        QVERIFY(s.h.find("unlockButton")->isEnabled());
+        QTest::mouseClick(s.w(), Qt::LeftButton, {}, s.at(0.5, 0.5), s.gestures->tapDelay() + 1);
+        QTest::qWait(s.gestures->tapDelay() - 100);
+        QVERIFY(!s.h.find("unlockButton")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(s.h.find("unlockButton")->isEnabled(), 300);
     }
 
-    // Vertical drags dim (left) or set the volume (right); the cover stays.
+    // Vertical drags dim (left) or set the volume (right), 260 points for
+    // the whole range; the cover stays.
     void verticalDragsKeepTheCover()
     {
         QList<double> applied;
@@ -354,6 +301,10 @@ private slots:
         QCOMPARE(applied.last(), 0.75);
         QCOMPARE(s.h.root()->property("offset").toReal(), 0.0);
         QTRY_VERIFY(s.h.find("hud")->isVisible());
+        QCOMPARE(s.gestures->hudSymbol(), QStringLiteral("speaker.wave.2.fill"));
+        s.drag(s.at(0.8, 0.5), QPoint(0, 260));
+        QCOMPARE(applied.last(), 0.0);
+        QCOMPARE(s.gestures->hudSymbol(), QStringLiteral("speaker.slash.fill"));
     }
 
     // Taken away or torn down mid-scrub: the clock runs again, nothing is
@@ -420,10 +371,9 @@ private slots:
 
         rig.store.setSleep(QVariant(), true);
         PlayerStoreProbe::setLoopA(rig.store, 1.0);
-        QVERIFY(titles(m.entries()).contains(QStringLiteral("Temporizador/Desactivar")));
-        QVERIFY(titles(m.entries()).contains(QStringLiteral("Bucle A–B/Quitar bucle")));
-        m.trigger(QStringLiteral("sleepOff"));
-        QVERIFY(!rig.store.sleepAtEnd());
+        const QStringList later = titles(m.entries());
+        QVERIFY(later.contains(QStringLiteral("Temporizador/Desactivar")));
+        QVERIFY(later.contains(QStringLiteral("Bucle A–B/Quitar bucle")));
     }
 
     // The menu opens from the top bar, and a submenu row acts.
@@ -457,38 +407,34 @@ private slots:
         QFETCH(double, scale);
         QFETCH(double, larger);
         QFETCH(double, smaller);
-        QVERIFY(qFuzzyCompare(PlayerOptionsModel::largerCaption(scale), larger));
-        QVERIFY(qFuzzyCompare(PlayerOptionsModel::smallerCaption(scale), smaller));
+        QCOMPARE(PlayerOptionsModel::largerCaption(scale), larger);
+        QCOMPARE(PlayerOptionsModel::smallerCaption(scale), smaller);
     }
 
     void markB_data()
     {
-        QTest::addColumn<QVariant>("a");
+        QTest::addColumn<double>("a"); // 0: none
         QTest::addColumn<double>("t");
-        QTest::addColumn<QVariant>("b");
         QTest::addColumn<QString>("toast");
-        QTest::newRow("no A") << QVariant() << 50.0 << QVariant() << "";
-        QTest::newRow("A + 1.0 refused") << QVariant(10.0) << 11.0 << QVariant() << "El final debe ir después del inicio";
-        QTest::newRow("A + 1.01 taken") << QVariant(10.0) << 11.01 << QVariant(11.01) << "Bucle activado";
+        QTest::newRow("no A") << 0.0 << 50.0 << "";
+        QTest::newRow("A + 1.0 refused") << 10.0 << 11.0 << "El final debe ir después del inicio";
+        QTest::newRow("A + 1.01 taken") << 10.0 << 11.01 << "Bucle activado";
     }
 
     void markB()
     {
-        QFETCH(QVariant, a);
+        QFETCH(double, a);
         QFETCH(double, t);
-        QFETCH(QVariant, b);
         QFETCH(QString, toast);
         Rig rig;
         rig.start(makeVideo(QStringLiteral("b")));
-        if (a.isValid())
-            PlayerStoreProbe::setLoopA(rig.store, a.toDouble());
+        if (a > 0)
+            PlayerStoreProbe::setLoopA(rig.store, a);
         rig.engine->setTime(t);
         PlayerOptionsModel m;
         m.setPlayer(&rig.store);
         m.trigger(QStringLiteral("loopB"));
-        QCOMPARE(rig.store.loopB().has_value(), b.isValid());
-        if (b.isValid())
-            QCOMPARE(*rig.store.loopB(), b.toDouble());
+        QCOMPARE(rig.store.loopB(), toast == QLatin1String("Bucle activado") ? std::optional<double>(t) : std::nullopt);
         QCOMPARE(rig.store.toast().value_or(QString()), toast);
     }
 };

@@ -5,9 +5,7 @@
 #include "PlayerOverlayModel.h"
 #include "PlayerRig.h"
 
-#include <QGuiApplication>
 #include <QSignalSpy>
-#include <QStyleHints>
 
 using namespace playertest;
 
@@ -40,11 +38,10 @@ struct Sheet
         QQuickItem *area = find("playerArea");
         return area->mapToScene(QPointF(area->width() / 2, 60)).toPoint();
     }
-    // A single tap on the video: apart from the last one, and acted on once
-    // no second tap can follow.
+    // A single tap on the video, acted on once no second tap can follow.
     void tap() const
     {
-        const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+        const int interval = find("gestureLayer")->property("model").value<QObject *>()->property("tapDelay").toInt();
         QTest::mouseClick(h.window(), Qt::LeftButton, {}, emptySpot(), interval + 1);
         QTest::qWait(interval + 50);
     }

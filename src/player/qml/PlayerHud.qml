@@ -7,14 +7,9 @@ import Nimbelora.Foundation
 OverlayMaterial {
     id: hud
 
-    // {symbol, value} while shown, else undefined.
-    property var display
-
-    readonly property bool shown: display !== undefined && display !== null
-    // The last state stays on the capsule while it leaves.
+    property bool shown
     property string symbol
     property real value
-    onDisplayChanged: if (shown) { symbol = display.symbol; value = display.value }
 
     property real progress: shown ? 1 : 0
     Behavior on progress { Spring { response: 0.3; dampingFraction: 0.85 } }

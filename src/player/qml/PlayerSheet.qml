@@ -166,7 +166,9 @@ Item {
         PlayerHud {
             objectName: "hud"
             anchors.centerIn: parent
-            display: gestures.model.hud
+            shown: gestures.model.hudShown
+            symbol: gestures.model.hudSymbol
+            value: gestures.model.hudValue
         }
 
         PlayerErrorView {
