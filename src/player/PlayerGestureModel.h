@@ -32,6 +32,8 @@ class PlayerGestureModel : public QObject
     Q_PROPERTY(int dragMode READ dragMode NOTIFY dragModeChanged)
     // How long a single tap waits for a second one, in ms.
     Q_PROPERTY(int tapDelay READ tapDelay WRITE setTapDelay NOTIFY tapDelayChanged)
+    // How long a press is held before it boosts, in ms.
+    Q_PROPERTY(int holdDelay MEMBER holdMs CONSTANT)
 
 public:
     enum DragMode { Undecided = 0, Seek = 1, Brightness = 2, Volume = 3 };

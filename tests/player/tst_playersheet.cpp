@@ -162,6 +162,7 @@ private slots:
         s.overlay->scheduleHide();
         QTRY_VERIFY(!s.overlay->showControls());
         QTRY_VERIFY(!s.controls()->isVisible());
+        s.overlay->setHideDelay(100000);
         s.tap();
         QVERIFY(s.overlay->showControls());
     }

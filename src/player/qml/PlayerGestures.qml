@@ -35,7 +35,9 @@ Item {
             width: area.width / 2
             height: area.height
 
+            // A press held long enough to boost is no tap.
             TapHandler {
+                longPressThreshold: gestures.holdDelay / 1000
                 onTapped: gestures.tap(zone.side, tapCount)
             }
 
