@@ -76,7 +76,7 @@ Item {
     }
 
     readonly property real menuWidth: Math.min(280, (Window.width > 0 ? Window.width : 430) - 16)
-    readonly property color destructiveColor: Platform.Palette.dark ? "#FF453A" : "#FF3B30"
+    readonly property color destructiveColor: Platform.Colors.dark ? "#FF453A" : "#FF3B30"
 
     OptionsMenu { id: menu }
 
@@ -94,9 +94,9 @@ Item {
         background: Rectangle {
             implicitWidth: root.menuWidth
             radius: 13
-            color: Platform.Palette.dark ? "#2C2C2E" : "#F9F9F9"
+            color: Platform.Colors.dark ? "#2C2C2E" : "#F9F9F9"
             border.width: 0.5
-            border.color: Platform.Palette.separator
+            border.color: Platform.Colors.separator
         }
     }
 
@@ -112,7 +112,7 @@ Item {
             bottomPadding: 0
             contentItem: Rectangle {
                 implicitHeight: 6
-                color: Platform.Palette.dark ? Qt.rgba(0, 0, 0, 0.3) : Qt.rgba(0, 0, 0, 0.08)
+                color: Platform.Colors.dark ? Qt.rgba(0, 0, 0, 0.3) : Qt.rgba(0, 0, 0, 0.08)
             }
         }
     }
@@ -126,8 +126,8 @@ Item {
             property var entry: subMenu ? subMenu.entry : null
             readonly property bool inert: entry !== null && entry.kind === "text"
             readonly property bool destructive: entry !== null && entry.destructive
-            readonly property color tint: inert ? Platform.Palette.secondaryLabel
-                                         : destructive ? root.destructiveColor : Platform.Palette.label
+            readonly property color tint: inert ? Platform.Colors.secondaryLabel
+                                         : destructive ? root.destructiveColor : Platform.Colors.label
 
             objectName: entry ? "option." + entry.id : ""
             enabled: !inert
@@ -163,7 +163,7 @@ Item {
                 }
             }
             background: Rectangle {
-                color: item.highlighted || item.down ? Platform.Palette.fill : "transparent"
+                color: item.highlighted || item.down ? Platform.Colors.fill : "transparent"
             }
         }
     }
