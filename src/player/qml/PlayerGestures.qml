@@ -92,13 +92,13 @@ Item {
     }
 
     // Wins over the cover's drag-to-close: both start at the system's drag
-    // distance, this one gets the touch first and lets no drag handler take
-    // it away (the model waits for 14 points itself).
+    // distance, this one gets the touch first and lets no other drag take it
+    // away, only the pinch (the model waits for 14 points itself).
     DragHandler {
         objectName: "panHandler"
         target: null
         grabPermissions: PointerHandler.CanTakeOverFromHandlersOfSameType | PointerHandler.CanTakeOverFromItems
-                         | PointerHandler.ApprovesTakeOverByItems
+                         | PointerHandler.ApprovesTakeOverByItems | PointerHandler.ApprovesTakeOverByHandlersOfDifferentType
         onTranslationChanged: if (active) gestures.pan(centroid.pressPosition.x, translation.x, translation.y)
         onGrabChanged: (transition, point) => {
             if (transition === PointerDevice.UngrabExclusive)
