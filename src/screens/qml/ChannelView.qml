@@ -53,7 +53,7 @@ Rectangle {
         feedState: channel.state
         loadingMore: channel.loadingMore
         retry: function() { channel.startLoad() }
-        top: header
+        topBlock: header
         onReached: (videoId) => channel.reached(videoId)
     }
 

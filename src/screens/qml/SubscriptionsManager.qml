@@ -72,7 +72,8 @@ BottomSheet {
             width: ListView.view.width
             height: 60
             actions: [{ label: "Dejar de seguir", symbol: "person.badge.minus", destructive: true }]
-            onTriggered: list.unfollow(row.modelData.id)
+            // Later: the row goes away with the channel.
+            onTriggered: Qt.callLater(list.unfollow, row.modelData.id)
 
             Basic.ItemDelegate {
                 objectName: "managerRowButton"

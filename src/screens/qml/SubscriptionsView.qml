@@ -124,7 +124,7 @@ Rectangle {
             videos: subs.items
             feedState: subs.state
             retry: function() { root.load(true) }
-            top: root.hasSubscriptions ? strip : null
+            topBlock: root.hasSubscriptions ? strip : null
         }
     }
 
@@ -174,6 +174,7 @@ Rectangle {
 
     SubscriptionsManager {
         id: manager
+        objectName: "subscriptionsManager"
         library: root.library
         router: root.router
     }

@@ -24,7 +24,7 @@ AdaptiveGrid {
     property var retry: null
     property bool loadingMore: false
     // What comes above the feed, as wide as the grid (margins included).
-    property Component top: null
+    property Component topBlock: null
     // Between the top block and the feed.
     property real gap: 18
     property real endMargin: 12
@@ -55,9 +55,9 @@ AdaptiveGrid {
             Loader {
                 x: -grid.leftMargin
                 width: grid.width
-                active: grid.top !== null
+                active: grid.topBlock !== null
                 visible: active
-                sourceComponent: grid.top
+                sourceComponent: grid.topBlock
             }
 
             Grid {
