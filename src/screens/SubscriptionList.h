@@ -2,25 +2,26 @@
 #include "LibraryStore.h"
 #include "Subscription.h"
 
+#include <QAbstractListModel>
 #include <QLocale>
-#include <QObject>
 #include <QPointer>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
-// The list of the subscriptions manager: the library's subscriptions in its
-// own order (newest first) or by name, following the library live. Sorting
-// never touches the library's order.
-class SubscriptionList : public QObject
+// The rows of the subscriptions manager: the library's subscriptions in its
+// own order (newest first) or by name, following the library live. Rows are
+// moved, added and removed one by one, so a list can animate a new order or
+// an unfollow. Sorting never touches the library's order.
+class SubscriptionList : public QAbstractListModel
 {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(LibraryStore *library READ library WRITE setLibrary NOTIFY libraryChanged)
     Q_PROPERTY(bool alphabetical READ alphabetical WRITE setAlphabetical NOTIFY alphabeticalChanged)
-    Q_PROPERTY(QVariantList items READ itemsValue NOTIFY itemsChanged)
-    Q_PROPERTY(int count READ count NOTIFY itemsChanged)
+    Q_PROPERTY(int count READ count NOTIFY countChanged)
 
 public:
+    enum Role { ChannelIdRole = Qt::UserRole + 1, NameRole, AvatarRole };
+
     explicit SubscriptionList(QObject *parent = nullptr);
 
     LibraryStore *library() const { return m_library; }
@@ -28,8 +29,12 @@ public:
     bool alphabetical() const { return m_alphabetical; }
     void setAlphabetical(bool on);
 
-    QList<Subscription> items() const;
-    int count() const { return m_library ? int(m_library->subscriptions().size()) : 0; }
+    const QList<Subscription> &items() const { return m_rows; }
+    int count() const { return int(m_rows.size()); }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
 
     // A stable sort by name under the locale's collation, ignoring case:
     // names that compare equal keep their order.
@@ -41,12 +46,13 @@ public:
 signals:
     void libraryChanged();
     void alphabeticalChanged();
-    void itemsChanged();
+    void countChanged();
 
 private:
-    QVariantList itemsValue() const { return QmlValue::list(items()); }
+    void refresh();
 
     QPointer<LibraryStore> m_library;
     QMetaObject::Connection m_watch;
     bool m_alphabetical = false;
+    QList<Subscription> m_rows;
 };

@@ -2,9 +2,7 @@
 #include "AuthStore.h"
 #include "AvatarStore.h"
 #include "Defaults.h"
-#include "FileWriter.h"
 #include "Fixtures.h"
-#include "LibraryStore.h"
 #include "MemoryKeychain.h"
 #include "PlayerStore.h"
 #include "QmlHarness.h"
@@ -15,62 +13,46 @@
 #include "Warmer.h"
 #include "WebSignIn.h"
 
-#include <QJsonDocument>
-#include <QQuickItem>
 #include <QSignalSpy>
 #include <QTest>
-#include <memory>
 
-namespace {
-
-QStringList names(const QList<Subscription> &list)
+// The stores a tab screen is given; the sign-in state is read when `auth` is made.
+struct Stores
 {
-    QStringList out;
-    for (const Subscription &s : list)
-        out.append(s.name);
-    return out;
-}
-
-} // namespace
+    MemoryKeychain keychain;
+    WebSignIn web{WebSignIn::Backing::Memory};
+    LibraryStore library;
+    PlayerStore player{new SimulatedEngine};
+    Router router;
+    AvatarStore avatars;
+    std::unique_ptr<AuthStore> auth;
+};
 
 class TestSubscriptionsView : public QObject
 {
     Q_OBJECT
 
     AppFixture m_app;
-    std::unique_ptr<MemoryKeychain> m_keychain;
-    std::unique_ptr<WebSignIn> m_web;
-    std::unique_ptr<LibraryStore> m_library;
-    std::unique_ptr<PlayerStore> m_player;
-    std::unique_ptr<AuthStore> m_auth;
-    std::unique_ptr<Router> m_router;
-    std::unique_ptr<AvatarStore> m_avatars;
+    std::unique_ptr<Stores> m_s;
     std::unique_ptr<QmlHarness> m_qml;
     QQuickItem *m_root = nullptr;
 
-    void follow(int count)
+    const FxChannel &fixture(int i) const { return m_app->fixtures().channels().at(i); }
+    bool load(int channels)
     {
-        for (int i = count - 1; i >= 0; --i) {
-            const FxChannel &c = m_app->fixtures().channels().at(i);
-            m_library->toggleSubscription(c.id, c.name, std::optional<QString>());
-        }
-    }
-    bool load()
-    {
-        m_auth = std::make_unique<AuthStore>(*m_keychain, *m_web);
+        for (int i = channels - 1; i >= 0; --i)
+            m_s->library.toggleSubscription(fixture(i).id, fixture(i).name, std::optional<QString>());
+        m_s->auth = std::make_unique<AuthStore>(m_s->keychain, m_s->web);
         m_qml = std::make_unique<QmlHarness>();
         m_qml->window()->resize(430, 932);
         m_root = m_qml->loadSource("import Nimbelora.Screens\nSubscriptionsView {}\n",
-                                   {{u"player"_qs, QVariant::fromValue<QObject *>(m_player.get())},
-                                    {u"library"_qs, QVariant::fromValue<QObject *>(m_library.get())},
-                                    {u"auth"_qs, QVariant::fromValue<QObject *>(m_auth.get())},
-                                    {u"router"_qs, QVariant::fromValue<QObject *>(m_router.get())},
-                                    {u"avatars"_qs, QVariant::fromValue<QObject *>(m_avatars.get())}});
-        if (!m_root)
-            qWarning("%s", qPrintable(m_qml->errors()));
+                                   {{u"player"_qs, QVariant::fromValue(&m_s->player)},
+                                    {u"library"_qs, QVariant::fromValue(&m_s->library)},
+                                    {u"auth"_qs, QVariant::fromValue(m_s->auth.get())},
+                                    {u"router"_qs, QVariant::fromValue(&m_s->router)},
+                                    {u"avatars"_qs, QVariant::fromValue(&m_s->avatars)}});
         return m_root != nullptr;
     }
-    SubsModel *model() const { return m_root->property("model").value<SubsModel *>(); }
     QList<QQuickItem *> shown(const QString &name) const { return QmlHarness::shownItems(m_root, name); }
     QObject *manager() const { return m_root->findChild<QObject *>(u"subscriptionsManager"_qs); }
     QQuickItem *openManager()
@@ -81,7 +63,7 @@ class TestSubscriptionsView : public QObject
                 rows = QmlHarness::shownItems(m_qml->window()->contentItem(), u"managerRow"_qs);
                 return manager()->property("opened").toBool() && !rows.isEmpty();
             }, 3000);
-        return rows.isEmpty() ? nullptr : rows.first();
+        return rows.value(0);
     }
 
 private slots:
@@ -92,24 +74,16 @@ private slots:
     }
     void init()
     {
-        FileWriter::shared().drain();
         AppFixture::clearData();
         m_app.reset();
-        m_keychain = std::make_unique<MemoryKeychain>();
-        m_web = std::make_unique<WebSignIn>(WebSignIn::Backing::Memory);
-        m_library = std::make_unique<LibraryStore>();
-        m_player = std::make_unique<PlayerStore>(new SimulatedEngine);
-        m_player->attach(m_library.get());
-        m_router = std::make_unique<Router>();
-        m_router->setTab(AppTab::Subscriptions);
-        m_avatars = std::make_unique<AvatarStore>();
+        m_s = std::make_unique<Stores>();
+        m_s->player.attach(&m_s->library);
+        m_s->router.setTab(AppTab::Subscriptions);
     }
     void cleanup()
     {
         m_qml.reset();
-        m_player.reset();
-        m_auth.reset();
-        m_library.reset();
+        m_s.reset();
         LibraryStore::waitForWrites();
         AvatarStore::waitForWrites();
     }
@@ -127,61 +101,49 @@ private slots:
         QFETCH(bool, signedIn);
         QFETCH(int, channels);
         if (signedIn) {
-            m_keychain->set(u"session"_qs, m_app->session());
-            Defaults::shared().setValue(QLatin1String(AuthStore::accountKey), QStringLiteral(R"({"name":"Ana"})"));
+            m_s->keychain.set(u"session"_qs, m_app->session());
+            Defaults::shared().setValue(QLatin1String(AuthStore::accountKey), u"{\"name\":\"Ana\"}"_qs);
         }
-        follow(channels);
-        QVERIFY(load());
-        QVERIFY(QTest::qWaitFor([&] { return !model()->state().isLoading() && !model()->state().isIdle(); }, 5000));
+        QVERIFY(load(channels));
+        auto *model = m_root->property("model").value<SubsModel *>();
+        QVERIFY(QTest::qWaitFor([&] { return model->state().isLoaded() || model->state().isFailed(); }, 5000));
         const bool empty = !signedIn && channels == 0;
         QCOMPARE(shown(u"noSubscriptions"_qs).size(), empty ? 1 : 0);
         QCOMPARE(shown(u"subsFeed"_qs).size(), empty ? 0 : 1);
         QCOMPARE(shown(u"stripChannel"_qs).size(), channels);
     }
 
-    void stripTapOpensTheChannel()
+    // A strip tap pushes the channel; a manager row closes the sheet, then
+    // pushes; a full swipe unfollows, raising the sync event with false.
+    void channelsOpenAndUnfollow()
     {
-        follow(2);
-        QVERIFY(load());
+        QVERIFY(load(2));
+        QList<SyncEvent> events;
+        m_s->library.onSync = [&](const SyncEvent &e) { events.append(e); };
         QVERIFY(QTest::qWaitFor([&] { return shown(u"stripChannel"_qs).size() == 2; }, 3000));
         QVERIFY(m_qml->click(shown(u"stripChannel"_qs).at(1)));
-        const FxChannel &c = m_app->fixtures().channels().at(1);
-        QCOMPARE(m_router->subsPath(), Router::Path{ChannelRoute({c.id, c.name})});
-    }
+        QCOMPARE(m_s->router.subsPath(), Router::Path{ChannelRoute({fixture(1).id, fixture(1).name})});
 
-    void managerRowTapClosesThenOpens()
-    {
-        follow(2);
-        QVERIFY(load());
+        m_s->router.setSubsPath({});
         QQuickItem *row = openManager();
         QVERIFY(row);
-        QStringList order;
         QSignalSpy closing(manager(), SIGNAL(aboutToHide()));
-        QObject::connect(m_router.get(), &Router::subsPathChanged, this, [&] { order << QString::number(closing.size()); });
+        int closedBeforePush = -1;
+        connect(&m_s->router, &Router::subsPathChanged, this, [&] { closedBeforePush = int(closing.size()); });
         QVERIFY(m_qml->click(QmlHarness::findIn(row, u"managerRowButton"_qs)));
-        QCOMPARE(order, QStringList{"1"});
-        const FxChannel &c = m_app->fixtures().channels().first();
-        QCOMPARE(m_router->subsPath(), Router::Path{ChannelRoute({c.id, c.name})});
-    }
+        QCOMPARE(closedBeforePush, 1);
+        QCOMPARE(m_s->router.subsPath(), Router::Path{ChannelRoute({fixture(0).id, fixture(0).name})});
 
-    // A full swipe to the left unfollows, raising the sync event with false.
-    void fullSwipeUnfollows()
-    {
-        follow(2);
-        QList<SyncEvent> events;
-        m_library->onSync = [&](const SyncEvent &e) { events.append(e); };
-        QVERIFY(load());
-        QQuickItem *row = openManager();
+        QVERIFY(QTest::qWaitFor([&] { return !manager()->property("visible").toBool(); }, 3000));
+        row = openManager();
         QVERIFY(row);
         const QPointF from = row->mapToScene(QPointF(row->width() - 10, row->height() / 2));
         QTest::mousePress(m_qml->window(), Qt::LeftButton, {}, from.toPoint());
         for (int dx = 20; dx <= row->width() * 0.8; dx += 20)
             QTest::mouseMove(m_qml->window(), (from - QPointF(dx, 0)).toPoint(), 10);
         QTest::mouseRelease(m_qml->window(), Qt::LeftButton, {}, (from - QPointF(row->width() * 0.8, 0)).toPoint());
-        QTRY_COMPARE(m_library->subscriptions().size(), 1);
-        const FxChannel &gone = m_app->fixtures().channels().first();
-        QCOMPARE(events.size(), 1);
-        QCOMPARE(events.first(), SyncEvent::subscribe(gone.id, false));
+        QTRY_COMPARE(m_s->library.subscriptions().size(), 1);
+        QCOMPARE(events, QList<SyncEvent>{SyncEvent::subscribe(fixture(0).id, false)});
         QCOMPARE(manager()->property("title").toString(), u"Suscripciones (1)"_qs);
     }
 
@@ -189,17 +151,21 @@ private slots:
     // accents and "ñ" by the locale's rules; and back to the library's order.
     void order()
     {
-        for (const char *name : {"Oso", "ALBA", "Ñandú", "zeta", "Álvaro", "alba", "Nuria"})
-            m_library->toggleSubscription(QString::fromUtf8(name), QString::fromUtf8(name), std::optional<QString>());
-        const QList<Subscription> library = m_library->subscriptions();
-        QCOMPARE(names(SubscriptionList::byName(library, QLocale(u"es_ES"_qs))),
-                 (QStringList{"alba", "ALBA", "Álvaro", "Nuria", "Ñandú", "Oso", "zeta"}));
+        const QStringList names{"Oso", "ALBA", "Ñandú", "zeta", "Álvaro", "alba", "Nuria"};
+        for (const QString &name : names)
+            m_s->library.toggleSubscription(name, name, std::optional<QString>());
+        const QList<Subscription> library = m_s->library.subscriptions();
+        QStringList sorted;
+        for (const Subscription &s : SubscriptionList::byName(library, QLocale(u"es_ES"_qs)))
+            sorted.append(s.name);
+        QCOMPARE(sorted, (QStringList{"alba", "ALBA", "Álvaro", "Nuria", "Ñandú", "Oso", "zeta"}));
         SubscriptionList list;
-        list.setLibrary(m_library.get());
+        list.setLibrary(&m_s->library);
         list.setAlphabetical(true);
+        QCOMPARE(list.items(), SubscriptionList::byName(library));
         list.setAlphabetical(false);
         QCOMPARE(list.items(), library);
-        QCOMPARE(m_library->subscriptions(), library);
+        QCOMPARE(m_s->library.subscriptions(), library);
     }
 };
 

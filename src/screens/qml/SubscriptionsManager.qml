@@ -1,7 +1,7 @@
 // "Suscripciones (N)": every followed channel, in the library's order or by
 // name (the button shows the order in force; each opening starts in the
-// library's). A tap closes the sheet and opens the channel on the selected
-// tab; a full swipe unfollows it. No haptics here.
+// library's; rows slide to a new order). A tap closes the sheet and opens the
+// channel on the selected tab; a full swipe unfollows it. No haptics here.
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import QtQuick.Layouts
@@ -48,8 +48,10 @@ BottomSheet {
 
     EmptyState {
         objectName: "managerEmpty"
-        visible: list.count === 0
         anchors.fill: parent
+        opacity: list.count === 0 ? 1 : 0
+        visible: opacity > 0
+        Behavior on opacity { NumberAnimation { duration: Motion.standard } }
         symbol: "person.2"
         title: "Sin suscripciones"
         description: "Suscríbete a canales desde un vídeo."
@@ -57,23 +59,30 @@ BottomSheet {
 
     ListView {
         objectName: "managerList"
-        visible: list.count > 0
         anchors.fill: parent
+        opacity: list.count > 0 ? 1 : 0
+        visible: opacity > 0
+        Behavior on opacity { NumberAnimation { duration: Motion.standard } }
         clip: true
         boundsBehavior: Flickable.StopAtBounds
-        model: list.items
+        model: list
+
+        move: Transition { Spring { property: "y"; response: 0.35; dampingFraction: 0.86 } }
+        moveDisplaced: Transition { Spring { property: "y"; response: 0.35; dampingFraction: 0.86 } }
+        displaced: Transition { Spring { property: "y"; response: 0.35; dampingFraction: 0.86 } }
+        remove: Transition { NumberAnimation { property: "opacity"; to: 0; duration: Motion.standard } }
 
         delegate: SwipeRow {
             id: row
-            required property var modelData
-            required property int index
+            required property string channelId
+            required property string name
+            required property string avatar
 
             objectName: "managerRow"
             width: ListView.view.width
             height: 60
             actions: [{ label: "Dejar de seguir", symbol: "person.badge.minus", destructive: true }]
-            // Later: the row goes away with the channel.
-            onTriggered: Qt.callLater(list.unfollow, row.modelData.id)
+            onTriggered: list.unfollow(row.channelId)
 
             Basic.ItemDelegate {
                 objectName: "managerRowButton"
@@ -81,7 +90,7 @@ BottomSheet {
                 padding: 0
                 onClicked: {
                     sheet.close()
-                    sheet.router.openChannel(row.modelData.id, row.modelData.name)
+                    sheet.router.openChannel(row.channelId, row.name)
                 }
                 background: Rectangle {
                     color: parent.down ? Platform.Palette.quaternaryFill : sheet.color
@@ -94,13 +103,13 @@ BottomSheet {
                         spacing: 12
 
                         AvatarView {
-                            name: row.modelData.name
-                            url: row.modelData.avatar || ""
+                            name: row.name
+                            url: row.avatar
                             size: 40
                         }
                         Text {
                             Layout.fillWidth: true
-                            text: row.modelData.name
+                            text: row.name
                             textFormat: Text.PlainText
                             elide: Text.ElideRight
                             font: TextStyle.body

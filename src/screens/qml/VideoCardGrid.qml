@@ -33,6 +33,13 @@ AdaptiveGrid {
 
     readonly property bool showingSkeletons: feedState.isIdle || feedState.isLoading
 
+    // The top block grows when a reply lands (a banner, a description): a
+    // view left at its top stays there rather than at its old offset.
+    property bool _atTop: true
+    onMovementStarted: _atTop = false
+    onMovementEnded: _atTop = atYBeginning
+    onOriginYChanged: if (_atTop) contentY = originY - topMargin
+
     minimumColumn: 340
     spacing: 20
     rowSpacing: 24
