@@ -3,7 +3,6 @@
 // all in one lazy scrolling grid. Its bar item is the menu of the channel's
 // link and of hiding it. It loads again each time it comes into view.
 import QtQuick
-import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
@@ -24,9 +23,8 @@ Rectangle {
 
     readonly property string title: route.name
     readonly property ChannelModel model: channel
-    readonly property Item barItem: menuButton
 
-    color: Platform.Palette.background
+    color: Platform.Colors.background
 
     ChannelModel {
         id: channel
@@ -96,8 +94,8 @@ Rectangle {
                         radius: width / 2
                         color: "transparent"
                         border.width: 1
-                        border.color: Qt.rgba(Platform.Palette.label.r, Platform.Palette.label.g,
-                                              Platform.Palette.label.b, 0.08)
+                        border.color: Qt.rgba(Platform.Colors.label.r, Platform.Colors.label.g,
+                                              Platform.Colors.label.b, 0.08)
                     }
                 }
 
@@ -113,14 +111,14 @@ Rectangle {
                         textFormat: Text.PlainText
                         elide: Text.ElideRight
                         font: TextStyle.font(22, Font.Bold)
-                        color: Platform.Palette.label
+                        color: Platform.Colors.label
                     }
                     Symbol {
                         objectName: "verifiedSeal"
                         visible: channel.verified
                         anchors.verticalCenter: parent.verticalCenter
                         name: "checkmark.seal.fill"
-                        color: Platform.Palette.secondaryLabel
+                        color: Platform.Colors.secondaryLabel
                         size: 18
                     }
                 }
@@ -135,7 +133,7 @@ Rectangle {
                     textFormat: Text.PlainText
                     elide: Text.ElideRight
                     font: TextStyle.subheadline
-                    color: Platform.Palette.secondaryLabel
+                    color: Platform.Colors.secondaryLabel
                 }
 
                 Text {
@@ -150,7 +148,7 @@ Rectangle {
                     maximumLineCount: 3
                     elide: Text.ElideRight
                     font: TextStyle.footnote
-                    color: Platform.Palette.secondaryLabel
+                    color: Platform.Colors.secondaryLabel
                 }
 
                 PressableStyle {
@@ -165,13 +163,13 @@ Rectangle {
                     contentItem: Text {
                         text: channel.subscribed ? "Suscrito" : "Suscribirme"
                         font: TextStyle.headline
-                        color: channel.subscribed ? Platform.Palette.label : "white"
+                        color: channel.subscribed ? Platform.Colors.label : "white"
                         horizontalAlignment: Text.AlignHCenter
                         Behavior on color { ColorAnimation { duration: 250 } }
                     }
                     background: Rectangle {
                         radius: height / 2
-                        color: channel.subscribed ? Platform.Palette.tertiaryFill : Theme.accent
+                        color: channel.subscribed ? Platform.Colors.tertiaryFill : Theme.accent
                         Behavior on color { ColorAnimation { duration: 250 } }
                     }
                 }
@@ -189,20 +187,11 @@ Rectangle {
         }
     }
 
-    Basic.Button {
-        id: menuButton
+    // The page bar's trailing item: the channel's menu.
+    property Item navigationTrailing: SheetBarButton {
         objectName: "channelMenuButton"
-        Accessible.name: "Más"
-        visible: false
-        padding: 6
+        symbol: "ellipsis.circle"
         onClicked: menu.popup(width / 2, height)
-        background: Item {}
-        contentItem: Symbol {
-            name: "ellipsis.circle"
-            color: Theme.accent
-            size: 22
-            opacity: menuButton.down ? 0.5 : 1
-        }
 
         ContextMenu {
             id: menu

@@ -93,7 +93,7 @@ BottomSheet {
                     sheet.router.openChannel(row.channelId, row.name)
                 }
                 background: Rectangle {
-                    color: parent.down ? Platform.Palette.quaternaryFill : sheet.color
+                    color: parent.down ? Platform.Colors.quaternaryFill : sheet.color
                 }
                 contentItem: Item {
                     RowLayout {
@@ -113,7 +113,7 @@ BottomSheet {
                             textFormat: Text.PlainText
                             elide: Text.ElideRight
                             font: TextStyle.body
-                            color: Platform.Palette.label
+                            color: Platform.Colors.label
                         }
                     }
 
@@ -122,7 +122,7 @@ BottomSheet {
                         anchors.right: parent.right
                         width: parent.width - 68
                         height: 0.5
-                        color: Platform.Palette.separator
+                        color: Platform.Colors.separator
                     }
                 }
             }

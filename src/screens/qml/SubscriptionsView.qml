@@ -30,7 +30,7 @@ Rectangle {
     // The feed's task: restarted whenever this changes while the tab is shown.
     readonly property string feedTask: subs.keyFor(library.subscriptions, signedIn)
 
-    color: Platform.Palette.background
+    color: Platform.Colors.background
 
     SubsModel {
         id: subs
@@ -81,7 +81,7 @@ Rectangle {
             text: "Suscripciones"
             elide: Text.ElideRight
             font: TextStyle.font(34, Font.Bold)
-            color: Platform.Palette.label
+            color: Platform.Colors.label
         }
     }
 
@@ -165,7 +165,7 @@ Rectangle {
                         elide: Text.ElideRight
                         maximumLineCount: 1
                         font: TextStyle.caption
-                        color: Platform.Palette.label
+                        color: Platform.Colors.label
                     }
                 }
             }
