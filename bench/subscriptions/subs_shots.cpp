@@ -2,24 +2,15 @@
 // failing), the manager in both orders and channel pages (each content tab,
 // loading, without banner, without handle or picture, the menu), in light
 // and dark, for a look by eye. Argument: the folder for the PNGs.
-#include "AppFixture.h"
 #include "Defaults.h"
 #include "Fixtures.h"
-#include "MemoryKeychain.h"
+#include "HomeRig.h"
 #include "NimbeloraApp.h"
 #include "Pref.h"
-#include "QmlHarness.h"
-#include "SimulatedEngine.h"
-#include "Warmer.h"
-#include "WebSignIn.h"
 
-#include <QDir>
 #include <QGuiApplication>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
-#include <cstdio>
-#include <functional>
-#include <memory>
 
 Q_IMPORT_QML_PLUGIN(Nimbelora_AppPlugin)
 
@@ -79,13 +70,11 @@ public:
     {
         return QmlHarness::shownItems(m_qml->window()->contentItem(), name);
     }
-    bool waitShown(const QString &name, int ms = 8000)
+    bool waitShown(const QString &name)
     {
-        if (QmlHarness::waitFor([&] { return !shown(name).isEmpty(); }, ms))
-            return true;
-        std::fprintf(stderr, "timed out waiting for %s\n", qPrintable(name));
-        ++failures;
-        return false;
+        const bool ok = homefeed::waitFor(qPrintable(name), [&] { return !shown(name).isEmpty(); });
+        failures += !ok;
+        return ok;
     }
     bool click(const QString &name) { return !shown(name).isEmpty() && m_qml->click(shown(name).first()); }
     void openChannel(int index)
@@ -96,10 +85,7 @@ public:
     void save(const QString &name, int settleMs = 1500)
     {
         QTest::qWait(settleMs); // pictures and transitions
-        const QString path = QDir(dir).absoluteFilePath(name + QLatin1Char('-') + theme + QStringLiteral(".png"));
-        const bool ok = m_qml->window()->grabWindow().save(path);
-        std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
-        failures += !ok;
+        failures += !homefeed::saveShot(m_qml->window(), dir, name + QLatin1Char('-') + theme + QStringLiteral(".png"));
     }
 
 private:
@@ -113,10 +99,7 @@ private:
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        qputenv("QT_QUICK_BACKEND", "software");
+    homefeed::preferOffscreen();
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
     Rig rig;
