@@ -70,9 +70,8 @@ class TestChannelFeeds : public QObject
     // Requests under `path` naming `id` get `body` (or `status`) after `delayMs`.
     void reply(const QString &path, const QString &id, const QByteArray &body, int status = 0, int delayMs = 0)
     {
-        m_app->addFault({.pathPrefix = path, .id = id, .status = status,
-                         .body = status ? FaultRule::Body::Default : FaultRule::Body::Raw, .rawBody = body,
-                         .delayMs = delayMs});
+        const auto kind = status ? FaultRule::Body::Default : FaultRule::Body::Raw;
+        m_app->addFault({.pathPrefix = path, .id = id, .status = status, .body = kind, .rawBody = body, .delayMs = delayMs});
     }
     // Channel UC<i> shows videos "UC<i>-<n>".
     void channel(int i, int count, int delayMs = 0, int status = 0)
@@ -103,8 +102,7 @@ private slots:
         Haptics::shared().clear();
     }
 
-    // Only a loaded end with the same key skips a non-forced load; a forced
-    // one keeps the items on screen instead of painting the cache.
+    // Skipped only after a loaded end with the same key; forced, the items shown stay (no cache paint).
     void skipRule_data()
     {
         QTest::addColumn<int>("status"); // of the first load
@@ -182,9 +180,8 @@ private slots:
             QCOMPARE(m_warmed, QList<QStringList>{ids(model.items()).mid(0, 8)});
     }
 
-    // Only the first sixteen channels are asked, all at once: replies in
-    // reverse order merge in library order, sixteen slow channels take about
-    // as long as one. A channel gives at most eight videos.
+    // The first sixteen channels, asked at once: replies in reverse order merge in library order,
+    // sixteen slow channels take about as long as one. A channel gives at most eight videos.
     void channelsAreAskedTogether()
     {
         const int delay = 400;
