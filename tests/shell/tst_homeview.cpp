@@ -557,6 +557,41 @@ private slots:
             QCOMPARE(found.first()->width(), fill);
     }
 
+    // Titles and error texts are shown as typed: markup in them fetches nothing.
+    void markupIsShownAsTyped()
+    {
+        const QString markup = u"<img src=\""_qs + m_backend->origin() + u"/api/markup-probe.png\">"_qs;
+        Video v = video(u"dQw4w9WgXcQ"_qs, markup);
+        v.title = markup;
+        QmlHarness qml;
+        QQuickItem *root = qml.loadSource(R"(
+            import QtQuick
+            import Nimbelora.Foundation
+            import Nimbelora.Shell
+            Column {
+                width: 400
+                property var video
+                property var player
+                property var library
+                property var avatars
+                VideoCard { width: 400; video: parent.video; player: parent.player; library: parent.library; avatars: parent.avatars }
+                VideoRow { width: 400; video: parent.video; player: parent.player; library: parent.library; avatars: parent.avatars }
+                ErrorState { width: 400; height: 300; message: parent.video.title }
+            })", {{u"video"_qs, QVariant::fromValue(v)},
+                  {u"player"_qs, QVariant::fromValue<QObject *>(m_player.get())},
+                  {u"library"_qs, QVariant::fromValue<QObject *>(m_library.get())},
+                  {u"avatars"_qs, QVariant::fromValue<QObject *>(m_avatars.get())}});
+        QVERIFY2(root, qPrintable(qml.errors()));
+        QTest::qWait(300);
+        for (const QString &name : {u"cardTitle"_qs, u"cardMeta"_qs, u"rowTitle"_qs, u"rowChannel"_qs, u"emptyDescription"_qs}) {
+            QQuickItem *text = qml.find(name);
+            QVERIFY2(text, qPrintable(name));
+            // The tag's characters take room; an image in its place would not.
+            QVERIFY2(text->property("implicitWidth").toDouble() > 100, qPrintable(name));
+        }
+        QVERIFY(m_backend->requests().matching(u"/api/markup-probe"_qs).isEmpty());
+    }
+
     // Not an assertion: the home screen drawn against the dev backend, for looking.
     void renderHomeScreen()
     {

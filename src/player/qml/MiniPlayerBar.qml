@@ -140,6 +140,7 @@ Item {
                         objectName: "miniPlayerTitle"
                         width: parent.width
                         text: root.shown !== undefined ? root.shown.title : ""
+                        textFormat: Text.PlainText
                         font: TextStyle.font(15, Font.DemiBold)
                         color: Platform.Palette.label
                         elide: Text.ElideRight
@@ -149,6 +150,7 @@ Item {
                         objectName: "miniPlayerChannel"
                         width: parent.width
                         text: root.shown !== undefined ? root.shown.channel : ""
+                        textFormat: Text.PlainText
                         font: TextStyle.caption
                         color: Platform.Palette.secondaryLabel
                         elide: Text.ElideRight

@@ -78,6 +78,7 @@ Flickable {
                     Text {
                         anchors.verticalCenter: parent.verticalCenter
                         text: chip.modelData.name
+                        textFormat: Text.PlainText
                         color: chip.foreground
                         font: TextStyle.font(15, Font.DemiBold)
                     }

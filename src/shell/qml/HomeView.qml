@@ -307,6 +307,7 @@ Rectangle {
                 Text {
                     width: 220
                     text: card.modelData.title
+                    textFormat: Text.PlainText
                     font: TextStyle.font(13, Font.DemiBold)
                     color: Platform.Palette.label
                     wrapMode: Text.Wrap
