@@ -258,9 +258,15 @@ private slots:
         QVERIFY(texts.contains(u"Reintentar"_qs));
 
         m_backend->faults().remove(fault);
+        m_backend->delayPath(u"/api/feed"_qs, 1000);
+        QTest::qWait(300); // the view settles on the error
         QList<QQuickItem *> retry = QmlHarness::findAllIn(error, u"retryButton"_qs);
         QCOMPARE(retry.size(), 1);
         QVERIFY(m_qml->click(retry.first()));
+        // The placeholders show from the top, not scrolled by the error's place.
+        QQuickItem *view = m_root->property("feedView").value<QQuickItem *>();
+        QTest::qWait(300);
+        QCOMPARE(item(u"skeletonGrid"_qs)->mapToScene(QPointF()).y(), view->mapToScene(QPointF()).y() + 8);
         QVERIFY(waitLoaded());
         QVERIFY(shownNamed(u"feedError"_qs).isEmpty());
     }
