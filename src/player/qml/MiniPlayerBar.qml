@@ -72,7 +72,9 @@ Item {
         width: root.width
         height: root.barHeight + 6
         x: model.dragX
-        y: (1 - root.presence) * (height + 6)
+        // From the bar's bottom: once stopped the bar takes no room at once,
+        // and the content slides down from where it was.
+        y: root.height - height + (1 - root.presence) * (height + 6)
         opacity: root.presence * model.opacity
         visible: root.presence > 0.001
         Behavior on x {
