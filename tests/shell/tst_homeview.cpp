@@ -19,6 +19,7 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -381,6 +382,14 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return requestedPages(u"gaming"_qs) == QStringList{u"0"_qs}; }, 5000));
         QVERIFY(QTest::qWaitFor([&] { return feed()->loadedFor() == u"gaming"_qs; }, 5000));
         QCOMPARE(Haptics::shared().given(), QStringList{u"light"_qs});
+        // Its gradient runs corner to corner: deeper at the bottom than at the top of one column.
+        QQuickItem *fill = QmlHarness::findIn(item(u"chip_gaming"_qs), u"chipGradient"_qs);
+        QTRY_VERIFY(fill->isVisible());
+        const QImage shot = m_qml->window()->grabWindow();
+        const QPoint mid = fill->mapToScene(QPointF(fill->width() / 2, 0)).toPoint();
+        const QColor top = shot.pixelColor(mid + QPoint(0, 3)), bottom = shot.pixelColor(mid + QPoint(0, int(fill->height()) - 4));
+        // Across only, both would be the same.
+        QVERIFY(top.red() + top.green() + top.blue() - bottom.red() - bottom.green() - bottom.blue() > 6);
 
         // The selected chip again: the haptic, and nothing reloads.
         QVERIFY(m_qml->click(item(u"chip_gaming"_qs)));
