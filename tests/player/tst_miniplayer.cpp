@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(bar->implicitHeight(), 71.0);
         QCOMPARE(h.find("miniPlayerTitle")->property("text").toString(), QStringLiteral("Vídeo b"));
         QCOMPARE(h.find("miniPlayerChannel")->property("text").toString(), QStringLiteral("Canal b"));
-        QTRY_VERIFY(h.find("miniPlayerContent")->isVisible());
+        QTRY_COMPARE(h.find("miniPlayerContent")->opacity(), 1.0);
 
         // Play / pause follows the store, not the last tap.
         QVERIFY(rig.store.isPlaying());
@@ -222,6 +222,33 @@ private slots:
         QCOMPARE(bar->implicitHeight(), 0.0);
         // It slides out, then is gone.
         QTRY_VERIFY(!h.find("miniPlayerContent")->isVisible());
+    }
+
+    // Docked as a tab stack docks it: stopped, the bar slides down from its place.
+    void slidesOutWhenStopped()
+    {
+        Rig rig;
+        QmlHarness h;
+        QQuickItem *root = h.loadSource(R"(
+            import QtQuick
+            import Nimbelora.Player
+            Item {
+                property alias player: bar.player
+                MiniPlayerBar { id: bar; anchors.bottom: parent.bottom; width: parent.width; height: implicitHeight }
+            })", {{QStringLiteral("player"), qmlObject(&rig.store)}});
+        QVERIFY2(root, qPrintable(h.errors()));
+        rig.start(makeVideo(QStringLiteral("s")));
+        rig.store.setExpanded(false);
+        QQuickItem *content = h.find("miniPlayerContent");
+        QTRY_COMPARE(content->mapToScene(QPointF()).y(), 932.0 - 71);
+        QList<qreal> path;
+        connect(content, &QQuickItem::yChanged, content, [&] {
+            if (content->isVisible())
+                path.append(content->mapToScene(QPointF()).y());
+        });
+        rig.store.stop();
+        QTRY_VERIFY(!content->isVisible());
+        QVERIFY(std::any_of(path.begin(), path.end(), [](qreal y) { return y > 861 && y < 932; }));
     }
 
     void progressLine()

@@ -106,6 +106,7 @@ BottomSheet {
                 anchors.fill: parent
                 anchors.margins: 12
                 text: sheet.auth.error !== undefined ? sheet.auth.error : ""
+                textFormat: Text.PlainText
                 font: TextStyle.footnote
                 color: "white"
                 wrapMode: Text.Wrap

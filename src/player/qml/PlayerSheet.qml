@@ -123,6 +123,7 @@ Item {
                     anchors.centerIn: parent
                     width: Math.min(implicitWidth, captions.width - 56 - 20)
                     text: captions.visible ? sheet.player.captionText : ""
+                    textFormat: Text.PlainText
                     font: TextStyle.font(Math.round((sheet.landscape ? 20 : 14) * sheet.captionScale), Font.DemiBold)
                     color: "white"
                     horizontalAlignment: Text.AlignHCenter

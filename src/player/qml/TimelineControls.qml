@@ -69,6 +69,7 @@ Column {
                 // Keeps the last time while the bubble goes.
                 property string last
                 text: bubble.wanted ? model.scrubText : last
+                textFormat: Text.PlainText
                 onTextChanged: if (bubble.wanted) last = text
                 font: TextStyle.font(13, Font.Bold)
                 color: "white"
@@ -91,6 +92,7 @@ Column {
             objectName: "chapterTitle"
             visible: model.chapter !== undefined
             text: visible ? "· " + model.chapter : ""
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             Layout.maximumWidth: implicitWidth
             font: TextStyle.caption

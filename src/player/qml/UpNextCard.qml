@@ -79,6 +79,7 @@ Item {
                     objectName: "upNextTitle"
                     width: parent.width
                     text: card.shown !== undefined ? card.shown.title : ""
+                    textFormat: Text.PlainText
                     font: TextStyle.font(13, Font.DemiBold)
                     color: "white"
                     wrapMode: Text.Wrap

@@ -78,6 +78,7 @@ Flickable {
                     Text {
                         anchors.verticalCenter: parent.verticalCenter
                         text: chip.modelData.name
+                        textFormat: Text.PlainText
                         color: chip.foreground
                         font: TextStyle.font(15, Font.DemiBold)
                     }
@@ -99,15 +100,13 @@ Flickable {
                         visible: !chip.isSelected
                         color: Platform.Palette.tertiaryFill
                     }
-                    Rectangle {
+                    CornerGradient {
+                        objectName: "chipGradient"
                         anchors.fill: parent
                         radius: height / 2
                         visible: chip.isSelected
-                        gradient: Gradient {
-                            orientation: Gradient.Horizontal
-                            GradientStop { position: 0; color: Qt.rgba(1.0, 0.33, 0.43, 1) }
-                            GradientStop { position: 1; color: Theme.deep }
-                        }
+                        from: Qt.rgba(1.0, 0.33, 0.43, 1)
+                        to: Theme.deep
                     }
                 }
             }

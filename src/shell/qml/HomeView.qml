@@ -69,6 +69,15 @@ Rectangle {
 
     onFeedTaskChanged: if (appearance.shown) runFeedTask()
 
+    // The placeholders show from the top: a view keeps its offset when what
+    // is above the videos grows (an error giving way to them), which would
+    // show them scrolled.
+    function placeholdersToTop() {
+        if (root.showingSkeletons && root.feedView)
+            root.feedView.contentY = root.feedView.originY - root.feedView.topMargin
+    }
+    onShowingSkeletonsChanged: Qt.callLater(placeholdersToTop)
+
     Appearance {
         id: appearance
         active: root.active
@@ -106,6 +115,7 @@ Rectangle {
         Item {
             width: root.feedView ? root.feedView.width - 32 : 0
             height: top.height + (top.height > 0 && feed.state.isLoaded && shown.count > 0 ? 22 : 0)
+            onHeightChanged: Qt.callLater(root.placeholdersToTop)
 
             Column {
                 id: top
@@ -307,6 +317,7 @@ Rectangle {
                 Text {
                     width: 220
                     text: card.modelData.title
+                    textFormat: Text.PlainText
                     font: TextStyle.font(13, Font.DemiBold)
                     color: Platform.Palette.label
                     wrapMode: Text.Wrap
