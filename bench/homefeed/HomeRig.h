@@ -98,14 +98,13 @@ public:
         m_avatars = std::make_unique<AvatarStore>();
     }
 
-    // Sets everything up, then runs `beforeShow` with the root created but
-    // before the window first shows it.
-    QQuickItem *load(int width = 430, int height = 932)
+    // Shows a screen of the shell (by its file name) with the stores.
+    QQuickItem *load(int width = 430, int height = 932, const QString &view = QStringLiteral("HomeView"))
     {
         m_auth = std::make_unique<AuthStore>(*m_keychain, *m_web);
         m_qml = std::make_unique<QmlHarness>();
         m_qml->window()->resize(width, height);
-        m_root = m_qml->load(QUrl(QStringLiteral("qrc:/Nimbelora/Shell/qml/HomeView.qml")),
+        m_root = m_qml->load(QUrl(QStringLiteral("qrc:/Nimbelora/Shell/qml/%1.qml").arg(view)),
                              {{QStringLiteral("player"), QVariant::fromValue<QObject *>(m_player.get())},
                               {QStringLiteral("library"), QVariant::fromValue<QObject *>(m_library.get())},
                               {QStringLiteral("auth"), QVariant::fromValue<QObject *>(m_auth.get())},
@@ -131,6 +130,8 @@ public:
 
     QmlHarness &qml() { return *m_qml; }
     QQuickWindow *window() const { return m_qml->window(); }
+    LibraryStore *library() const { return m_library.get(); }
+    PlayerStore *player() const { return m_player.get(); }
     QQuickItem *root() const { return m_root; }
     FeedModel *feed() const { return m_root->property("model").value<FeedModel *>(); }
     QList<QQuickItem *> shown(const QString &name) const { return QmlHarness::shownItems(m_root, name); }
