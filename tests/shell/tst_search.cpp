@@ -356,6 +356,7 @@ private slots:
         for (char c : QByteArrayLiteral("rece"))
             QTest::keyClick(m_qml->window(), c);
         QTRY_VERIFY(!shown(u"suggestionRow"_qs).isEmpty());
+        QTest::qWait(50); // laid out
         QQuickItem *first = shown(u"suggestionRow"_qs).first();
         const QString suggestion = first->property("text").toString();
         QVERIFY(m_qml->click(QmlHarness::findIn(first, u"fillArrow"_qs)));

@@ -3,7 +3,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Shell
@@ -33,7 +32,7 @@ Flickable {
         { id: "Viajes", symbol: "airplane", query: "viajes vlog", colors: ["cyan", "blue"] }
     ]
 
-    function color(name) { return named[name][Platform.Palette.dark ? 1 : 0] }
+    function color(name) { return named[name][Platform.Colors.dark ? 1 : 0] }
 
     contentHeight: column.height + 32
     boundsBehavior: Flickable.StopAtBounds
@@ -50,7 +49,7 @@ Flickable {
         Text {
             text: "Explorar todo"
             font: TextStyle.font(20, Font.Bold)
-            color: Platform.Palette.label
+            color: Platform.Colors.label
         }
 
         Grid {
@@ -110,7 +109,7 @@ Flickable {
                         VideoCard.CornerMask {
                             anchors.fill: parent
                             radius: 18
-                            color: Platform.Palette.background
+                            color: Platform.Colors.background
                         }
 
                         Text {

@@ -5,7 +5,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
@@ -67,7 +66,7 @@ Flickable {
                 anchors.bottomMargin: 6
                 text: "Recientes"
                 font: TextStyle.font(15, Font.DemiBold)
-                color: Platform.Palette.label
+                color: Platform.Colors.label
             }
 
             AbstractButton {
@@ -103,7 +102,7 @@ Flickable {
                 SuggestionRow {
                     width: recent.width
                     symbol: "clock.arrow.circlepath"
-                    symbolColor: Platform.Palette.secondaryLabel
+                    symbolColor: Platform.Colors.secondaryLabel
                     text: recent.modelData
                     arrow: true
                     onClicked: list.choose(recent.modelData)
@@ -130,7 +129,7 @@ Flickable {
                 objectName: "suggestionRow"
                 width: column.width
                 symbol: "magnifyingglass"
-                symbolColor: Platform.Palette.secondaryLabel
+                symbolColor: Platform.Colors.secondaryLabel
                 text: modelData
                 arrow: true
                 onClicked: list.choose(modelData)

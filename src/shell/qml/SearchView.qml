@@ -5,7 +5,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
@@ -22,7 +21,7 @@ Rectangle {
 
     readonly property SearchModel model: search
 
-    color: Platform.Palette.background
+    color: Platform.Colors.background
 
     SearchModel {
         id: search
@@ -53,7 +52,7 @@ Rectangle {
             y: 6
             text: "Buscar"
             font: TextStyle.font(34, Font.Bold)
-            color: Platform.Palette.label
+            color: Platform.Colors.label
         }
 
         SearchField {

@@ -4,7 +4,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
@@ -13,7 +12,7 @@ AbstractButton {
 
     property string symbol
     property color symbolColor: tint
-    property color tint: Platform.Palette.label
+    property color tint: Platform.Colors.label
     property bool arrow: false
     signal filled()
 
@@ -23,14 +22,14 @@ AbstractButton {
     Accessible.name: text
 
     background: Rectangle {
-        color: row.down ? Platform.Palette.quaternaryFill : "transparent"
+        color: row.down ? Platform.Colors.quaternaryFill : "transparent"
 
         Rectangle {
             x: 52
             y: parent.height - 1
             width: parent.width - x
             height: 1
-            color: Platform.Palette.separator
+            color: Platform.Colors.separator
         }
     }
 
@@ -66,7 +65,7 @@ AbstractButton {
                 anchors.centerIn: parent
                 name: "arrow.up.left"
                 size: 13
-                color: Platform.Palette.tertiaryLabel
+                color: Platform.Colors.tertiaryLabel
             }
         }
     }
