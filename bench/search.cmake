@@ -4,7 +4,7 @@
 set(search_dir ${CMAKE_CURRENT_LIST_DIR}/search)
 if(TARGET testsupport)
   foreach(name bench_search search_shots)
-    add_executable(${name} ${search_dir}/${name}.cpp)
+    add_executable(${name} ${search_dir}/${name}.cpp ${search_dir}/SearchRig.h)
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_LIST_DIR}/homefeed)
     target_link_libraries(${name} PRIVATE testsupport Qt6::Quick Qt6::Test)
   endforeach()

@@ -4,8 +4,7 @@
 // suggestion requests (one per pause is right) and the longest gap between
 // frames while typing and while a page lands, against the same typing into
 // the bare SearchField (at most 1.5 times its gap is right).
-#include "HomeRig.h"
-#include "SearchModel.h"
+#include "SearchRig.h"
 #include "WebSignIn.h"
 
 #include <QGuiApplication>
@@ -65,10 +64,7 @@ bool focus(QmlHarness &qml)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        qputenv("QT_QUICK_BACKEND", "software");
+    preferOffscreen();
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
 
@@ -91,7 +87,7 @@ int main(int argc, char *argv[])
         return 1;
     rig.reset();
     rig.backend().delayPath(u"/api/suggest"_qs, 300);
-    QQuickItem *root = rig.load(430, 932, u"SearchView"_qs);
+    QQuickItem *root = rig.load(430, 932, searchView, searchStores);
     auto *search = root ? root->property("model").value<SearchModel *>() : nullptr;
     if (!search || !focus(rig.qml())) {
         std::fprintf(stderr, "no search view\n");

@@ -1,9 +1,8 @@
 // Saves the search screen offscreen, in the light and the dark theme: the
 // start page, the suggestions of a typed link, the empty field's sections,
 // results with a filter, placeholders, the backend down, no results.
-#include "HomeRig.h"
+#include "SearchRig.h"
 #include "Palette.h"
-#include "SearchModel.h"
 #include "WebSignIn.h"
 
 #include <QCoreApplication>
@@ -21,26 +20,21 @@ void shoot(HomeRig &rig, const QString &dir, const QString &name)
     for (int scheme : {1, 2}) {
         Palette::shared().setScheme(scheme);
         QTest::qWait(300);
-        const QString path = QDir(dir).absoluteFilePath(name + (scheme == 1 ? u"-light.png"_qs : u"-dark.png"_qs));
-        const bool ok = rig.window()->grabWindow().save(path);
-        std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
-        failures += !ok;
+        failures += !saveShot(rig.window(), dir, name + (scheme == 1 ? u"-light.png"_qs : u"-dark.png"_qs));
     }
     Palette::shared().setScheme(1);
 }
 
 bool wait(const char *what, const std::function<bool()> &pred, int ms = 8000)
 {
-    if (QmlHarness::waitFor(pred, ms))
-        return true;
-    std::fprintf(stderr, "timed out waiting for %s\n", what);
-    ++failures;
-    return false;
+    const bool ok = waitFor(what, pred, ms);
+    failures += !ok;
+    return ok;
 }
 
 SearchModel *load(HomeRig &rig)
 {
-    QQuickItem *root = rig.load(430, 932, u"SearchView"_qs);
+    QQuickItem *root = rig.load(430, 932, searchView, searchStores);
     return root ? root->property("model").value<SearchModel *>() : nullptr;
 }
 
@@ -48,10 +42,7 @@ SearchModel *load(HomeRig &rig)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        qputenv("QT_QUICK_BACKEND", "software");
+    preferOffscreen();
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
