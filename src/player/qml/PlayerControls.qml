@@ -1,5 +1,5 @@
 // The overlay controls over the video: the top bar (minimise, quality,
-// captions, audio output, picture in picture), the transport row and the
+// captions, audio output, picture in picture, options), the transport row and the
 // timeline, on a dark gradient. They fade with the sheet's showControls and
 // take no touches while hidden.
 import QtQuick
@@ -87,6 +87,11 @@ Item {
                 else
                     pip.start()
             }
+        }
+        PlayerOptionsMenu {
+            objectName: "optionsMenu"
+            player: controls.player
+            overlay: controls.overlay
         }
     }
 

@@ -1,8 +1,10 @@
 // The full player. Portrait: the 16:9 video area at the top and the details
 // below it; landscape (wider than tall): the video area fills the sheet.
 // The video area stacks, back to front: the picture, the spinner, the touch
-// layer, captions, the speed-boost badge, then the error view, the unlock
-// button or the overlay controls, the up-next card and the toast.
+// layer, captions, the speed-boost badge, the gesture display, then the
+// error view, the unlock button or the overlay controls, the up-next card
+// and the toast. Keys while shown and unlocked: Left and Right skip like a
+// double tap, Space plays or pauses.
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
@@ -28,6 +30,26 @@ Item {
         player: sheet.player
     }
     Component.onCompleted: overlayModel.scheduleHide()
+
+    readonly property bool keysEnabled: player.expanded && !overlayModel.locked
+    Shortcut {
+        sequence: "Left"
+        enabled: sheet.keysEnabled
+        onActivated: gestures.model.doubleTap(-1)
+    }
+    Shortcut {
+        sequence: "Right"
+        enabled: sheet.keysEnabled
+        onActivated: gestures.model.doubleTap(1)
+    }
+    Shortcut {
+        sequence: "Space"
+        enabled: sheet.keysEnabled
+        onActivated: {
+            Haptics.light()
+            overlayModel.playPause()
+        }
+    }
 
     Rectangle {
         anchors.fill: parent
@@ -67,15 +89,12 @@ Item {
             palette.dark: "white"
         }
 
-        // The touch layer: a single tap shows or hides the controls, so
-        // hidden controls can always come back.
-        Item {
+        PlayerGestures {
             id: gestures
             objectName: "gestureLayer"
             anchors.fill: parent
-            TapHandler {
-                onTapped: overlayModel.toggleControls()
-            }
+            player: sheet.player
+            overlay: overlayModel
         }
 
         Item {
@@ -142,6 +161,14 @@ Item {
                     color: "white"
                 }
             }
+        }
+
+        PlayerHud {
+            objectName: "hud"
+            anchors.centerIn: parent
+            shown: gestures.model.hudShown
+            symbol: gestures.model.hudSymbol
+            value: gestures.model.hudValue
         }
 
         PlayerErrorView {
