@@ -9,6 +9,7 @@
 #include "Platform.h"
 #include "Pref.h"
 #include "RemoteImageProvider.h"
+#include "SearchModel.h"
 #include "ShortsStore.h"
 #include "UrlInbox.h"
 #include "WebSignIn.h"
@@ -89,10 +90,7 @@ void NimbeloraApp::openURL(const QString &url)
 void NimbeloraApp::handleURL(const QString &url)
 {
     if (const auto id = YouTubeLink::parse(url)) {
-        Video placeholder;
-        placeholder.id = *id;
-        placeholder.title = PlayerStore::placeholderTitle;
-        m_player->play(placeholder, YouTubeLink::timestamp(url), true);
+        m_player->play(SearchModel::placeholder(*id), YouTubeLink::timestamp(url), true);
         return;
     }
     if (const auto list = YouTubeLink::playlistID(url))
