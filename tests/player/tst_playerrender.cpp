@@ -96,11 +96,16 @@ private slots:
         PlayerStore store(engine);
         LibraryStore library;
         store.attach(&library);
+        Router router;
+        AvatarStore avatars;
 
         {
             QmlHarness h;
             QQuickItem *root = h.load(QUrl(QStringLiteral("qrc:/Nimbelora/Player/qml/PlayerSheet.qml")),
-                                      {{QStringLiteral("player"), qmlObject(&store)}});
+                                      {{QStringLiteral("player"), qmlObject(&store)},
+                                       {QStringLiteral("library"), qmlObject(&library)},
+                                       {QStringLiteral("router"), qmlObject(&router)},
+                                       {QStringLiteral("avatars"), qmlObject(&avatars)}});
             QVERIFY2(root, qPrintable(h.errors()));
             store.play(video, 4.0, true);
             QTRY_VERIFY_WITH_TIMEOUT(store.isPlaying() && store.detail() && store.duration() > 0, 20000);

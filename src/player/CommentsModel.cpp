@@ -1,0 +1,41 @@
+#include "CommentsModel.h"
+
+#include "ModelSetters.h"
+
+#include <QVariantMap>
+
+CommentsModel::CommentsModel(QObject *parent) : QObject(parent) {}
+
+void CommentsModel::setPlayer(PlayerStore *player)
+{
+    if (rebindPlayer(this, m_player, player))
+        emit playerChanged();
+}
+
+QVariantList CommentsModel::sortMenu() const
+{
+    const std::pair<QString, QString> keys[] = {{top, QStringLiteral("Destacados")},
+                                                {QStringLiteral("new"), QStringLiteral("Más recientes")}};
+    QVariantList out;
+    for (const auto &[key, label] : keys)
+        out.append(QVariantMap{{QStringLiteral("id"), key},
+                               {QStringLiteral("label"), label},
+                               {QStringLiteral("symbol"), key == m_sort ? QStringLiteral("checkmark") : QString()}});
+    return out;
+}
+
+void CommentsModel::setSort(const QString &key)
+{
+    setAndNotify(this, m_sort, key, &CommentsModel::sortChanged);
+    load(key);
+}
+
+void CommentsModel::retry() { load(top); }
+
+void CommentsModel::reset() { setAndNotify(this, m_sort, top, &CommentsModel::sortChanged); }
+
+void CommentsModel::load(const QString &key)
+{
+    if (m_player && m_player->current())
+        m_player->loadComments(m_player->current()->id, key);
+}
