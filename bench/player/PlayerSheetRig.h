@@ -68,14 +68,25 @@ public:
 
     TestBackend &backend() { return m_backend.backend(); }
 
-    // Stores over `engine` (adopted) and the scene, not yet shown.
+    // Stores over `engine` (adopted) and the scene, shown.
     QQuickItem *load(MediaEngine *engine, int width = 430, int height = 932)
+    {
+        makeStores(engine, width, height);
+        return showScene();
+    }
+
+    // The stores and the window, with nothing in it yet.
+    void makeStores(MediaEngine *engine, int width = 430, int height = 932)
     {
         m_library = std::make_unique<LibraryStore>();
         m_player = std::make_unique<PlayerStore>(engine);
         m_player->attach(m_library.get());
         m_qml = std::make_unique<QmlHarness>();
         m_qml->window()->resize(width, height);
+    }
+
+    QQuickItem *showScene()
+    {
         auto obj = [](QObject *o) { return QVariant::fromValue(o); };
         m_root = m_qml->loadSource(kScene, {{QStringLiteral("player"), obj(m_player.get())},
                                             {QStringLiteral("library"), obj(m_library.get())},

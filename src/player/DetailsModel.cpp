@@ -114,6 +114,8 @@ const std::optional<VideoDetail> &DetailsModel::detail() const { return m_player
 
 bool DetailsModel::hasVideo() const { return m_player && m_player->current(); }
 
+Video DetailsModel::video() const { return hasVideo() ? *m_player->current() : Video(); }
+
 QString DetailsModel::title() const
 {
     if (detail())

@@ -30,6 +30,8 @@ class DetailsModel : public QObject
     Q_PROPERTY(bool showComments READ showComments WRITE setShowComments NOTIFY showCommentsChanged)
 
     Q_PROPERTY(bool hasVideo READ hasVideo NOTIFY changed)
+    // The current video; an empty one while none is.
+    Q_PROPERTY(Video video READ video NOTIFY changed)
     Q_PROPERTY(QString title READ title NOTIFY changed)
     Q_PROPERTY(QString metaLine READ metaLine NOTIFY changed)
     Q_PROPERTY(QString channelName READ channelName NOTIFY changed)
@@ -80,6 +82,7 @@ public:
     static QString countWith(qint64 count, const QString &one, const QString &many);
 
     bool hasVideo() const;
+    Video video() const;
     QString title() const;
     QString metaLine() const;
     QString channelName() const;

@@ -34,6 +34,7 @@ public:
     static void setToast(PlayerStore &s, std::optional<QString> v) { s.setToast(std::move(v)); }
     static void setBoosted(PlayerStore &s, bool v) { s.setBoosted(v); }
     static void setDuration(PlayerStore &s, double v) { s.setDuration(v); }
+    static void setRelated(PlayerStore &s, QList<Video> v) { s.setRelated(std::move(v)); }
 };
 
 namespace playertest {

@@ -32,13 +32,17 @@ Item {
 
         Row {
             spacing: 6
-            Symbol {
-                objectName: "commentPin"
-                visible: row.comment.pinned
+            // Few comments are pinned: the others make no pin at all.
+            Loader {
+                active: row.comment.pinned
+                visible: active
                 anchors.verticalCenter: parent.verticalCenter
-                name: "pin.fill"
-                size: 11
-                color: Platform.Palette.secondaryLabel
+                sourceComponent: Symbol {
+                    objectName: "commentPin"
+                    name: "pin.fill"
+                    size: 11
+                    color: Platform.Palette.secondaryLabel
+                }
             }
             Rectangle {
                 anchors.verticalCenter: parent.verticalCenter
@@ -65,17 +69,43 @@ Item {
             }
         }
 
-        TextEdit {
-            objectName: "commentText"
+        // Plain text, made selectable when the pointer comes over it (and
+        // kept so while something is selected): a long list of comments
+        // makes only light rows.
+        Item {
             width: parent.width
-            text: row.comment.text
-            textFormat: TextEdit.PlainText
-            readOnly: true
-            selectByMouse: true
-            wrapMode: TextEdit.Wrap
-            font: TextStyle.subheadline
-            color: Platform.Palette.label
-            selectionColor: Theme.accent
+            height: plain.implicitHeight
+
+            Text {
+                id: plain
+                objectName: "commentText"
+                width: parent.width
+                visible: editor.item === null
+                text: row.comment.text
+                textFormat: Text.PlainText
+                wrapMode: Text.Wrap
+                font: TextStyle.subheadline
+                color: Platform.Palette.label
+            }
+            Loader {
+                id: editor
+                width: parent.width
+                active: hover.hovered || (item !== null && item.selectedText.length > 0)
+                sourceComponent: TextEdit {
+                    objectName: "commentTextEdit"
+                    text: row.comment.text
+                    textFormat: TextEdit.PlainText
+                    readOnly: true
+                    selectByMouse: true
+                    wrapMode: TextEdit.Wrap
+                    font: plain.font
+                    color: plain.color
+                    selectionColor: Theme.accent
+                }
+            }
+            HoverHandler {
+                id: hover
+            }
         }
 
         Row {

@@ -54,55 +54,77 @@ BottomSheet {
         onClicked: sheet.close()
     }
 
-    Column {
-        objectName: "commentsLoading"
-        visible: sheet.loadState.isIdle || sheet.loadState.isLoading
-        anchors.centerIn: parent
-        spacing: 12
-        Basic.BusyIndicator {
-            anchors.horizontalCenter: parent.horizontalCenter
-            running: parent.visible
-        }
-        Text {
-            text: "Cargando comentarios…"
-            font: TextStyle.footnote
-            color: Platform.Palette.secondaryLabel
-        }
-    }
+    readonly property bool hasComments: player.comments.length > 0
 
-    EmptyState {
-        objectName: "commentsEmpty"
-        visible: sheet.loadState.isLoaded && sheet.player.comments.length === 0
-        anchors.centerIn: parent
-        width: parent.width
-        symbol: "text.bubble"
-        title: "Sin comentarios"
-        description: "Este vídeo no tiene comentarios o están desactivados."
-    }
-
-    ErrorState {
-        objectName: "commentsError"
-        visible: sheet.loadState.isFailed
-        anchors.centerIn: parent
-        width: parent.width
-        message: sheet.loadState.message
-        retry: () => comments.retry()
-    }
-
-    ListView {
-        objectName: "commentsList"
-        visible: sheet.loadState.isLoaded
+    // Only the view of the present state is made.
+    Loader {
         anchors.fill: parent
-        clip: true
-        model: visible ? sheet.player.comments : []
-        topMargin: 6
-        bottomMargin: 24
-        spacing: 8
-        delegate: CommentRow {
-            required property var modelData
-            x: 16
-            width: ListView.view.width - 32
-            comment: modelData
+        sourceComponent: sheet.loadState.isFailed ? failedView
+                       : !sheet.loadState.isLoaded ? loadingView
+                       : sheet.hasComments ? listView : emptyView
+    }
+
+    Component {
+        id: loadingView
+        Item {
+            Column {
+                objectName: "commentsLoading"
+                anchors.centerIn: parent
+                spacing: 12
+                Basic.BusyIndicator {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                }
+                Text {
+                    text: "Cargando comentarios…"
+                    font: TextStyle.footnote
+                    color: Platform.Palette.secondaryLabel
+                }
+            }
+        }
+    }
+
+    Component {
+        id: emptyView
+        Item {
+            EmptyState {
+                objectName: "commentsEmpty"
+                anchors.centerIn: parent
+                width: parent.width
+                symbol: "text.bubble"
+                title: "Sin comentarios"
+                description: "Este vídeo no tiene comentarios o están desactivados."
+            }
+        }
+    }
+
+    Component {
+        id: failedView
+        Item {
+            ErrorState {
+                objectName: "commentsError"
+                anchors.centerIn: parent
+                width: parent.width
+                message: sheet.loadState.message
+                retry: () => comments.retry()
+            }
+        }
+    }
+
+    Component {
+        id: listView
+        ListView {
+            objectName: "commentsList"
+            clip: true
+            model: sheet.player.comments
+            topMargin: 6
+            bottomMargin: 24
+            spacing: 8
+            delegate: CommentRow {
+                required property var modelData
+                x: 16
+                width: ListView.view.width - 32
+                comment: modelData
+            }
         }
     }
 }

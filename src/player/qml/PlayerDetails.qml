@@ -233,12 +233,9 @@ ListView {
                     text: "Cola"
                     onClicked: list.details.enqueue()
                 }
-                Loader {
-                    active: list.details.hasVideo
-                    sourceComponent: ShareAtTimeButton {
-                        video: list.player.current
-                        player: list.player
-                    }
+                ShareAtTimeButton {
+                    video: list.details.video
+                    player: list.player
                 }
                 DetailPill {
                     objectName: "hidePill"
