@@ -9,6 +9,8 @@ class QJSEngine;
 // The system colours in light and dark. `dark` follows `scheme` (0 the
 // system's, 1 light, 2 dark) and, for the system's, the desktop's
 // preference (`systemDark`). The app sets `scheme` from its settings.
+// Views read their colours through the attached `Colors`, which follows this
+// unless a dark surface around them overrides it.
 //
 // QML: QtQuick has a `Palette` type too, and in expressions the first import
 // that provides a name wins, so import Nimbelora.Platform before QtQuick:

@@ -38,7 +38,7 @@ PictureInPicture::PictureInPicture(MediaEngine *engine, QObject *parent) : QObje
         // The main window may come after us; look again when focus moves.
         connect(app, &QGuiApplication::focusWindowChanged, this, &PictureInPicture::watchMainWindow);
         // The engine that made the window goes before the stores do.
-        connect(app, &QCoreApplication::aboutToQuit, this, [this] { delete m_window; });
+        connect(app, &QCoreApplication::aboutToQuit, this, &PictureInPicture::destroyWindow);
     }
     watchMainWindow();
     updatePossible();
@@ -50,8 +50,17 @@ PictureInPicture::~PictureInPicture()
     if (m_main)
         m_main->removeEventFilter(this);
     // The window before the engine that made it.
-    delete m_window;
+    destroyWindow();
     delete m_ownEngine;
+}
+
+void PictureInPicture::destroyWindow()
+{
+    if (!m_window)
+        return;
+    // A window being destroyed still reports itself hidden: nobody may listen.
+    disconnect(m_window, nullptr, this, nullptr);
+    delete m_window;
 }
 
 bool PictureInPicture::isPlaying() const

@@ -104,6 +104,7 @@ private:
     void onMainVisibility();
     bool ensureWindow();
     void placeWindow();
+    void destroyWindow();
 
     QPointer<MediaEngine> m_engine;
     PictureInPictureDelegate *m_delegate = nullptr;

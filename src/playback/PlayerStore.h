@@ -275,6 +275,8 @@ private:
         bool play = false;
         bool settled = false;
         bool active = false;
+        // Held at the beginning until the seek to the start time has landed.
+        bool holding = false;
     };
 
     // The Picture in Picture delegate; it refers back to the store weakly.
@@ -345,6 +347,10 @@ private:
     qint64 requestedQuality() const;
     void load(const QUrl &url, double startAt, bool play);
     void onItemReady(quint64 item);
+    void startPlayback();
+    // The player's time and whether it runs; an item still on its way to its
+    // start time counts as standing there, with the intent it was loaded with.
+    std::pair<double, bool> playHead() const;
     void onItemFailed(quint64 item);
     void fallbackToLegacy();
     void startMeta(const QString &id);

@@ -115,19 +115,20 @@ qint64 PlayerStore::requestedQuality() const
     return quality;
 }
 
-// The engine starts the item at the start time itself, so playback begins
-// there and no earlier play-head time ever reaches the clock.
+// A start time is an exact seek once the item is ready; the item holds still
+// at its beginning until the seek has landed. (Starting mpv at the time
+// itself leaves HLS items unable to seek back to their first 0.1 s.)
 void PlayerStore::load(const QUrl &url, double startAt, bool play)
 {
-    const double start = startAt > startSeekMinimum ? startAt : 0.0;
+    const bool seekFirst = startAt > startSeekMinimum;
     m_player->setWaitsToMinimizeStalling(false);
     if (play)
         m_player->setDefaultRate(m_speed);
-    m_itemSub = ItemWatch{0, startAt, play, false, false};
-    const quint64 item = m_player->load(url, start, play);
+    m_itemSub = ItemWatch{0, startAt, play, false, false, seekFirst};
+    const quint64 item = m_player->load(url, 0, play && !seekFirst);
     m_itemSub.item = item;
     m_itemSub.active = true;
-    m_startLanding = start > 0 ? std::optional<double>(start) : std::nullopt;
+    m_startLanding = seekFirst ? std::optional<double>(startAt) : std::nullopt;
     m_player->setMuted(m_muted);
 }
 
@@ -136,10 +137,29 @@ void PlayerStore::onItemReady(quint64 item)
     if (!m_itemSub.active || m_itemSub.item != item || m_itemSub.settled)
         return;
     m_itemSub.settled = true;
-    if (m_itemSub.play) {
-        m_player->setDefaultRate(m_speed);
-        m_player->playImmediately(m_speed);
+    const bool play = m_itemSub.play;
+    // A seek made while the item loaded has moved the start already.
+    if (m_itemSub.holding && m_startLanding) {
+        QPointer<PlayerStore> self(this);
+        // Whether or not the seek finished; but never for an item replaced meanwhile.
+        m_player->seek(m_itemSub.startAt, [self, item, play](bool) {
+            if (!self || self->m_player->currentItem() != item)
+                return;
+            self->m_itemSub.holding = false;
+            if (play)
+                self->startPlayback();
+        });
+        return;
     }
+    m_itemSub.holding = false;
+    if (play)
+        startPlayback();
+}
+
+void PlayerStore::startPlayback()
+{
+    m_player->setDefaultRate(m_speed);
+    m_player->playImmediately(m_speed);
 }
 
 void PlayerStore::onItemFailed(quint64 item)
@@ -147,6 +167,7 @@ void PlayerStore::onItemFailed(quint64 item)
     if (!m_itemSub.active || m_itemSub.item != item || m_itemSub.settled)
         return;
     m_itemSub.settled = true;
+    m_itemSub.holding = false;
     if (!m_usingLegacy) {
         if (!m_current)
             return;
@@ -166,9 +187,16 @@ void PlayerStore::fallbackToLegacy()
         return;
     m_usingLegacy = true;
     setActiveQuality(legacyQuality);
+    const auto [t, playing] = playHead();
+    load(API::shared().streamURL(m_current->id), t, playing);
+}
+
+std::pair<double, bool> PlayerStore::playHead() const
+{
+    if (m_itemSub.active && m_itemSub.holding)
+        return {m_itemSub.startAt, m_itemSub.play};
     const double t = m_player->currentTime();
-    const bool playing = m_player->timeControlStatus() != MediaEngine::TimeControlStatus::Paused;
-    load(API::shared().streamURL(m_current->id), std::isfinite(t) ? t : 0.0, playing);
+    return {std::isfinite(t) ? t : 0.0, m_player->timeControlStatus() != MediaEngine::TimeControlStatus::Paused};
 }
 
 void PlayerStore::startMeta(const QString &id)

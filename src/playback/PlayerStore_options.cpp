@@ -136,9 +136,8 @@ void PlayerStore::setQuality(qint64 q)
         return;
     setActiveQuality(q);
     m_usingLegacy = false;
-    const double t = m_player->currentTime();
-    const bool playing = m_player->timeControlStatus() != MediaEngine::TimeControlStatus::Paused;
-    load(API::shared().hlsURL(m_current->id, q), std::isfinite(t) ? t : 0.0, playing);
+    const auto [t, playing] = playHead();
+    load(API::shared().hlsURL(m_current->id, q), t, playing);
 }
 
 void PlayerStore::setAudioOnly(bool on)

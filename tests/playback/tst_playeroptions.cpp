@@ -373,8 +373,8 @@ private slots:
         if (!reloads)
             return;
         QCOMPARE(rig.lastLoad().url, API::shared().hlsURL(id, chosen));
-        QCOMPARE(rig.lastLoad().start, 42.5);
-        QCOMPARE(rig.lastLoad().play, !paused);
+        QCOMPARE(rig.readyAt(), 42.5);
+        QCOMPARE(rig.engine->isPaused(), paused);
         QVERIFY(!rig.store.usingLegacy());
     }
 

@@ -22,6 +22,16 @@ struct StoreRig
         if (seeks == Seeks::atOnce)
             engine->setCompletesSeeksAtOnce(true);
     }
+    // Makes the loaded item ready and lands the store's start seek: the play
+    // head then stands where the store starts the item.
+    double readyAt()
+    {
+        const qsizetype seeks = engine->seeks().size();
+        engine->makeReady(600);
+        if (engine->seeks().size() > seeks)
+            engine->completeSeek();
+        return engine->currentTime();
+    }
     // Plays `v` and brings it to `t` seconds, playing.
     void playAt(const Video &v, double t = 0)
     {

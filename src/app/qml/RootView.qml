@@ -1,7 +1,10 @@
 // The window's content: the five tabs bound to the router, and over them the
 // player cover (while the player is expanded), the welcome (while
-// "pref.onboarded" is false) and the add-to-playlist sheet (for the router's
-// playlistVideo). The player's toast shows here while the player is not open.
+// "pref.onboarded" is false), the add-to-playlist sheet (for the router's
+// playlistVideo) and the share sheet (while ShareSheet is active). The
+// player's toast shows here while the player is not open. The player and the
+// Shorts tab are dark whatever the app's scheme, and so are the sheets shown
+// over them.
 import Nimbelora.Platform
 import QtQuick
 import QtQuick.Controls.Basic as Basic
@@ -27,6 +30,8 @@ Item {
                                   auth: root.auth, avatars: root.avatars })
 
     readonly property bool onboarded: Settings.revision, Settings.boolValue("pref.onboarded")
+    // The player or the Shorts tab is on screen.
+    readonly property bool darkSurface: player.expanded || router.tab === AppTab.Shorts
     readonly property url playerSheetSource: "qrc:/Nimbelora/Player/qml/PlayerSheet.qml"
 
     // The tab bar, in tab order.
@@ -83,6 +88,7 @@ Item {
         }
         ScreenSlot {
             objectName: "shortsScreen"
+            Platform.Colors.dark: true
             source: "qrc:/Nimbelora/Shorts/qml/ShortsView.qml"
             properties: root.env
             active: visited.shorts
@@ -193,18 +199,20 @@ Item {
 
     Toast {
         objectName: "rootToast"
+        Platform.Colors.dark: root.darkSurface || Platform.Palette.dark
         anchors.fill: parent
         anchors.bottomMargin: tabBar.height + 72
         text: !root.player.expanded && root.player.toast !== undefined ? root.player.toast : ""
     }
 
-    // The player, over everything but the welcome and the playlist sheet.
-    // Until the player sheet exists there is nothing to present.
+    // The player. The welcome lies over it: while the welcome is shown the
+    // player waits (popups stack in the order they open). Until the player
+    // sheet exists there is nothing to present.
     FullScreenCover {
         id: playerCover
         objectName: "playerCover"
-        z: 1
-        presented: root.player.expanded && playerSlot.available
+        Platform.Colors.dark: true
+        presented: root.player.expanded && playerSlot.available && root.onboarded
         color: "transparent"
 
         // Drag down to close; the sheet's own gestures go first.
@@ -255,7 +263,6 @@ Item {
     FullScreenCover {
         id: onboardingCover
         objectName: "onboardingCover"
-        z: 2
         presented: !root.onboarded
         color: "transparent"
         onClosed: if (!root.onboarded) root.setOnboardingPresented(false)
@@ -285,6 +292,7 @@ Item {
     Loader {
         id: playlistSheet
         objectName: "playlistSheetLoader"
+        Platform.Colors.dark: root.darkSurface || Platform.Palette.dark
         readonly property string videoId: root.router.playlistVideo !== undefined ? root.router.playlistVideo.id : ""
         // Later, not inside the closing sheet's own signal.
         onVideoIdChanged: Qt.callLater(reload)
@@ -292,12 +300,18 @@ Item {
             source = ""
             if (videoId.length > 0)
                 setSource("qrc:/Nimbelora/Screens/qml/AddToPlaylistSheet.qml",
-                          { library: root.library, video: root.router.playlistVideo, z: 3 })
+                          { library: root.library, video: root.router.playlistVideo })
         }
         onLoaded: item.open()
     }
     Connections {
         target: playlistSheet.item
         function onClosed() { root.setPlaylistVideoPresented(false) }
+    }
+
+    // Every share of the app (ShareSheet.share(item, title) from C++ or QML).
+    ShareSheetView {
+        objectName: "shareSheet"
+        Platform.Colors.dark: root.darkSurface || Platform.Palette.dark
     }
 }

@@ -8,7 +8,9 @@
 // screen's destination(route) returns ({ source, properties }), if it has one.
 // Screens receive the stores they declare plus `tabStack` and `active` (the
 // tab is shown and the screen is on top); a pushed page gets
-// a bar with a back button unless its screen sets navigationBarHidden.
+// a bar with a back button unless its screen sets navigationBarHidden. A
+// screen's `navigationTrailing` item (e.g. a SheetBarButton) sits at the
+// bar's trailing end.
 import Nimbelora.Platform
 import QtQuick
 import QtQuick.Controls.Basic as Basic
@@ -162,10 +164,22 @@ Item {
                     }
                 }
 
+                Item {
+                    id: trailing
+                    objectName: "navigationTrailing"
+                    readonly property Item item: slot.item && slot.item.navigationTrailing ? slot.item.navigationTrailing : null
+                    anchors.right: parent.right
+                    anchors.rightMargin: 8
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: item ? item.implicitWidth : 0
+                    height: item ? item.implicitHeight : 0
+                    onItemChanged: if (item) item.parent = trailing
+                }
+
                 Text {
                     objectName: "navigationTitle"
                     anchors.centerIn: parent
-                    width: parent.width - 2 * 60
+                    width: parent.width - 2 * Math.max(60, trailing.width + 16)
                     horizontalAlignment: Text.AlignHCenter
                     elide: Text.ElideRight
                     text: slot.item && typeof slot.item.title === "string" ? slot.item.title : ""

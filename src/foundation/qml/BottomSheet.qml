@@ -17,7 +17,7 @@ Popup {
     // How far below the smallest detent a drag must end to close the sheet.
     property real dismissDistance: 100
     property real largeTopInset: 10
-    property color color: Platform.Palette.background
+    property color color: Platform.Colors.background
     // Optional bar items beside the title, e.g. "Cancelar" and "Hecho" buttons.
     property Item leading: null
     property Item trailing: null
@@ -118,7 +118,7 @@ Popup {
                 width: 36
                 height: 5
                 radius: 2.5
-                color: Platform.Palette.tertiaryLabel
+                color: Platform.Colors.tertiaryLabel
             }
 
             Item {
@@ -134,7 +134,7 @@ Popup {
                     horizontalAlignment: Text.AlignHCenter
                     text: sheet.title
                     elide: Text.ElideRight
-                    color: Platform.Palette.label
+                    color: Platform.Colors.label
                     font: TextStyle.headline
                 }
 

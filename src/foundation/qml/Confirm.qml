@@ -73,7 +73,7 @@ Popup {
             width: parent.width
             height: group.implicitHeight
             radius: 13
-            color: Platform.Palette.dark ? "#2C2C2E" : "#F5F5F7"
+            color: Platform.Colors.dark ? "#2C2C2E" : "#F5F5F7"
             clip: true
 
             Column {
@@ -93,7 +93,7 @@ Popup {
                         visible: text.length > 0
                         width: parent.width - 32
                         text: dialog.title
-                        color: Platform.Palette.secondaryLabel
+                        color: Platform.Colors.secondaryLabel
                         font: TextStyle.font(13, Font.DemiBold)
                         horizontalAlignment: Text.AlignHCenter
                         wrapMode: Text.Wrap
@@ -103,7 +103,7 @@ Popup {
                         visible: text.length > 0
                         width: parent.width - 32
                         text: dialog.message
-                        color: Platform.Palette.secondaryLabel
+                        color: Platform.Colors.secondaryLabel
                         font: TextStyle.footnote
                         horizontalAlignment: Text.AlignHCenter
                         wrapMode: Text.Wrap
@@ -114,14 +114,14 @@ Popup {
                     visible: dialog.title.length > 0 || dialog.message.length > 0
                     width: parent.width
                     height: 0.5
-                    color: Platform.Palette.separator
+                    color: Platform.Colors.separator
                 }
 
                 SheetButton {
                     objectName: "confirmAction"
                     width: parent.width
                     text: dialog.actionText
-                    tint: dialog.destructive ? (Platform.Palette.dark ? "#FF453A" : "#FF3B30") : Theme.accent
+                    tint: dialog.destructive ? (Platform.Colors.dark ? "#FF453A" : "#FF3B30") : Theme.accent
                     onClicked: dialog.confirm()
                 }
             }
@@ -131,7 +131,7 @@ Popup {
             width: parent.width
             height: 57
             radius: 13
-            color: Platform.Palette.dark ? "#2C2C2E" : "#FFFFFF"
+            color: Platform.Colors.dark ? "#2C2C2E" : "#FFFFFF"
             clip: true
 
             SheetButton {
@@ -158,7 +158,7 @@ Popup {
             elide: Text.ElideRight
         }
         background: Rectangle {
-            color: button.down ? Platform.Palette.fill : "transparent"
+            color: button.down ? Platform.Colors.fill : "transparent"
         }
     }
 }

@@ -104,9 +104,9 @@ Item {
                     text: item.entry.label || ""
                     elide: Text.ElideRight
                     font: TextStyle.body
-                    color: !item.enabled ? Platform.Palette.tertiaryLabel
-                         : item.destructive ? (Platform.Palette.dark ? "#FF453A" : "#FF3B30")
-                         : Platform.Palette.label
+                    color: !item.enabled ? Platform.Colors.tertiaryLabel
+                         : item.destructive ? (Platform.Colors.dark ? "#FF453A" : "#FF3B30")
+                         : Platform.Colors.label
                 }
                 Symbol {
                     id: icon
@@ -115,19 +115,19 @@ Item {
                     visible: name.length > 0
                     name: item.entry.symbol || ""
                     size: 17
-                    color: !item.enabled ? Platform.Palette.tertiaryLabel
-                         : item.destructive ? (Platform.Palette.dark ? "#FF453A" : "#FF3B30")
-                         : Platform.Palette.label
+                    color: !item.enabled ? Platform.Colors.tertiaryLabel
+                         : item.destructive ? (Platform.Colors.dark ? "#FF453A" : "#FF3B30")
+                         : Platform.Colors.label
                 }
             }
 
             background: Rectangle {
-                color: item.highlighted || item.down ? Platform.Palette.fill : "transparent"
+                color: item.highlighted || item.down ? Platform.Colors.fill : "transparent"
                 Rectangle {
                     visible: item.index > 0
                     width: parent.width
                     height: 0.5
-                    color: Platform.Palette.separator
+                    color: Platform.Colors.separator
                 }
             }
         }
@@ -157,9 +157,9 @@ Item {
             background: Rectangle {
                 implicitWidth: 250
                 radius: 13
-                color: Platform.Palette.dark ? "#2C2C2E" : "#F9F9F9"
+                color: Platform.Colors.dark ? "#2C2C2E" : "#F9F9F9"
                 border.width: 0.5
-                border.color: Platform.Palette.separator
+                border.color: Platform.Colors.separator
             }
         }
     }

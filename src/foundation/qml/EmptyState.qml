@@ -27,7 +27,7 @@ Item {
             anchors.horizontalCenter: parent.horizontalCenter
             name: root.symbol
             size: 44
-            color: Platform.Palette.secondaryLabel
+            color: Platform.Colors.secondaryLabel
         }
 
         Item { width: 1; height: 4; visible: root.symbol.length > 0 }
@@ -36,7 +36,7 @@ Item {
             objectName: "emptyTitle"
             width: parent.width
             text: root.title
-            color: Platform.Palette.label
+            color: Platform.Colors.label
             font: TextStyle.font(22, Font.Bold)
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
@@ -47,7 +47,7 @@ Item {
             visible: text.length > 0
             width: parent.width
             text: root.description
-            color: Platform.Palette.secondaryLabel
+            color: Platform.Colors.secondaryLabel
             font: TextStyle.subheadline
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap

@@ -11,7 +11,7 @@ Popup {
     id: cover
 
     property bool presented: false
-    property color color: Platform.Palette.background
+    property color color: Platform.Colors.background
 
     readonly property real windowHeight: parent ? parent.height : 0
     // 0 off screen, 1 in place; driven by the enter and exit transitions.
@@ -19,6 +19,8 @@ Popup {
 
     // Popup defers a visible cover until it has a window.
     visible: presented
+    // No z of its own: covers, sheets and menus share z 0, so the last one
+    // opened is on top and whatever opens inside a cover shows over it.
 
     parent: T.Overlay.overlay
     x: 0

@@ -76,6 +76,6 @@ Item {
         running: root.refreshing || root.pull > 0
         visible: running
         opacity: root.refreshing ? 1 : Math.min(1, root.pull / root.threshold)
-        palette.dark: Platform.Palette.secondaryLabel
+        palette.dark: Platform.Colors.secondaryLabel
     }
 }

@@ -26,7 +26,7 @@ Rectangle {
 
     implicitWidth: 64
     implicitHeight: 64
-    color: Platform.Palette.tertiaryFill
+    color: Platform.Colors.tertiaryFill
     radius: circle ? Math.min(width, height) / 2 : 0
     clip: true
 

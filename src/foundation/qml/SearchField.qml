@@ -24,7 +24,7 @@ Item {
     Rectangle {
         anchors.fill: parent
         radius: 10
-        color: Platform.Palette.tertiaryFill
+        color: Platform.Colors.tertiaryFill
     }
 
     Symbol {
@@ -34,7 +34,7 @@ Item {
         anchors.verticalCenter: parent.verticalCenter
         name: "magnifyingglass"
         size: 16
-        color: Platform.Palette.secondaryLabel
+        color: Platform.Colors.secondaryLabel
     }
 
     TextField {
@@ -48,8 +48,8 @@ Item {
         padding: 0
         background: null
         placeholderText: root.placeholder
-        placeholderTextColor: Platform.Palette.secondaryLabel
-        color: Platform.Palette.label
+        placeholderTextColor: Platform.Colors.secondaryLabel
+        color: Platform.Colors.label
         selectionColor: Theme.accent
         font: TextStyle.body
         inputMethodHints: Qt.ImhNoPredictiveText
@@ -70,7 +70,7 @@ Item {
             anchors.centerIn: parent
             name: "xmark.circle.fill"
             size: 16
-            color: Platform.Palette.tertiaryLabel
+            color: Platform.Colors.tertiaryLabel
         }
 
         TapHandler {

@@ -32,7 +32,7 @@ Item {
     Rectangle {
         anchors.fill: parent
         radius: 9
-        color: Platform.Palette.tertiaryFill
+        color: Platform.Colors.tertiaryFill
     }
 
     Rectangle {
@@ -43,8 +43,8 @@ Item {
         width: root.segmentWidth
         height: root.height - 4
         radius: 7
-        color: Platform.Palette.dark ? "#636366" : "#FFFFFF"
-        border.width: Platform.Palette.dark ? 0 : 0.5
+        color: Platform.Colors.dark ? "#636366" : "#FFFFFF"
+        border.width: Platform.Colors.dark ? 0 : 0.5
         border.color: Qt.rgba(0, 0, 0, 0.04)
 
         Behavior on x { Spring { response: 0.3; dampingFraction: 0.85 } }
@@ -72,7 +72,7 @@ Item {
                 anchors.verticalCenter: parent.verticalCenter
                 width: 1
                 height: parent.height * 0.5
-                color: Platform.Palette.separator
+                color: Platform.Colors.separator
             }
 
             Text {
@@ -80,7 +80,7 @@ Item {
                 anchors.leftMargin: 6
                 anchors.rightMargin: 6
                 text: segment.modelData
-                color: Platform.Palette.label
+                color: Platform.Colors.label
                 font: TextStyle.font(13, segment.index === root.currentIndex ? Font.DemiBold : Font.Medium)
                 horizontalAlignment: Text.AlignHCenter
                 verticalAlignment: Text.AlignVCenter

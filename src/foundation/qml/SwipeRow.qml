@@ -43,8 +43,8 @@ Item {
 
     function _color(entry) {
         if (entry.destructive)
-            return Platform.Palette.dark ? "#FF453A" : "#FF3B30"
-        return Platform.Palette.dark ? "#636366" : "#8E8E93"
+            return Platform.Colors.dark ? "#FF453A" : "#FF3B30"
+        return Platform.Colors.dark ? "#636366" : "#8E8E93"
     }
 
     implicitWidth: slider.childrenRect.width

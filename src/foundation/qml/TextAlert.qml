@@ -67,7 +67,7 @@ Popup {
 
     background: Rectangle {
         radius: 14
-        color: Platform.Palette.dark ? "#2C2C2E" : "#F2F2F2"
+        color: Platform.Colors.dark ? "#2C2C2E" : "#F2F2F2"
     }
 
     contentItem: Column {
@@ -82,7 +82,7 @@ Popup {
             Text {
                 width: parent.width - 32
                 text: alert.title
-                color: Platform.Palette.label
+                color: Platform.Colors.label
                 font: TextStyle.headline
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.Wrap
@@ -92,7 +92,7 @@ Popup {
                 visible: alert.message.length > 0
                 width: parent.width - 32
                 text: alert.message
-                color: Platform.Palette.label
+                color: Platform.Colors.label
                 font: TextStyle.footnote
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.Wrap
@@ -108,21 +108,21 @@ Popup {
                 leftPadding: 6
                 rightPadding: 6
                 placeholderText: alert.placeholder
-                placeholderTextColor: Platform.Palette.tertiaryLabel
-                color: Platform.Palette.label
+                placeholderTextColor: Platform.Colors.tertiaryLabel
+                color: Platform.Colors.label
                 selectionColor: Theme.accent
                 font: TextStyle.subheadline
                 background: Rectangle {
                     radius: 7
-                    color: Platform.Palette.dark ? "#1C1C1E" : "#FFFFFF"
+                    color: Platform.Colors.dark ? "#1C1C1E" : "#FFFFFF"
                     border.width: 0.5
-                    border.color: Platform.Palette.separator
+                    border.color: Platform.Colors.separator
                 }
                 onAccepted: alert.confirm()
             }
         }
 
-        Rectangle { width: parent.width; height: 0.5; color: Platform.Palette.separator }
+        Rectangle { width: parent.width; height: 0.5; color: Platform.Colors.separator }
 
         Row {
             width: parent.width
@@ -137,7 +137,7 @@ Popup {
                 onClicked: alert.cancel()
             }
 
-            Rectangle { width: 0.5; height: parent.height; color: Platform.Palette.separator }
+            Rectangle { width: 0.5; height: parent.height; color: Platform.Colors.separator }
 
             AlertButton {
                 objectName: "alertConfirm"
@@ -162,7 +162,7 @@ Popup {
             elide: Text.ElideRight
         }
         background: Rectangle {
-            color: button.down ? Platform.Palette.fill : "transparent"
+            color: button.down ? Platform.Colors.fill : "transparent"
         }
     }
 }

@@ -16,7 +16,7 @@ Rectangle {
 
     implicitWidth: 320
     implicitHeight: width * 9 / 16
-    color: Platform.Palette.tertiaryFill
+    color: Platform.Colors.tertiaryFill
     clip: true
 
     Image {

@@ -45,9 +45,9 @@ Item {
         width: Math.min(label.implicitWidth + 28, root.width - 48)
         height: label.implicitHeight + 16
         radius: height / 2
-        color: Platform.Palette.dark ? Qt.rgba(0.17, 0.17, 0.18, 0.92) : Qt.rgba(0.97, 0.97, 0.98, 0.94)
+        color: Platform.Colors.dark ? Qt.rgba(0.17, 0.17, 0.18, 0.92) : Qt.rgba(0.97, 0.97, 0.98, 0.94)
         border.width: 0.5
-        border.color: Platform.Palette.separator
+        border.color: Platform.Colors.separator
         visible: progress > 0
         opacity: progress
 
@@ -60,7 +60,7 @@ Item {
             anchors.centerIn: parent
             width: Math.min(implicitWidth, root.width - 76)
             text: root._last
-            color: Platform.Palette.label
+            color: Platform.Colors.label
             font: TextStyle.font(13, Font.DemiBold)
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap

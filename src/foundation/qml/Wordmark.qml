@@ -17,7 +17,7 @@ Row {
         objectName: "wordmarkName"
         anchors.verticalCenter: parent.verticalCenter
         text: "Nimbelora"
-        color: Platform.Palette.label
+        color: Platform.Colors.label
         font.family: TextStyle.family
         font.pixelSize: 21
         font.weight: Font.Bold

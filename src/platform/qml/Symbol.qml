@@ -7,7 +7,7 @@ import Nimbelora.Platform as Platform
 // drawn sharp at any density.
 Image {
     property string name
-    property color color: Platform.Palette.label
+    property color color: Platform.Colors.label
     property real size: 17
 
     fillMode: Image.PreserveAspectFit

@@ -17,7 +17,7 @@ BottomSheet {
     required property LibraryStore library
     required property video video
 
-    readonly property color pink: Platform.Palette.dark ? "#FF375F" : "#FF2D55"
+    readonly property color pink: Platform.Colors.dark ? "#FF375F" : "#FF2D55"
 
     function create() {
         if (!rows.create(field.text))
@@ -28,7 +28,7 @@ BottomSheet {
 
     title: "Guardar en lista"
     detents: ["medium", "large"]
-    color: Platform.Palette.groupedBackground
+    color: Platform.Colors.groupedBackground
     trailing: SheetBarButton {
         objectName: "addToPlaylistDone"
         text: "Hecho"
@@ -60,7 +60,7 @@ BottomSheet {
                 Layout.fillWidth: true
                 implicitHeight: 48
                 radius: 10
-                color: Platform.Palette.tertiaryBackground
+                color: Platform.Colors.tertiaryBackground
 
                 RowLayout {
                     anchors.fill: parent
@@ -73,8 +73,8 @@ BottomSheet {
                         objectName: "newListField"
                         Layout.fillWidth: true
                         placeholderText: "Nueva lista"
-                        placeholderTextColor: Platform.Palette.tertiaryLabel
-                        color: Platform.Palette.label
+                        placeholderTextColor: Platform.Colors.tertiaryLabel
+                        color: Platform.Colors.label
                         font: TextStyle.body
                         padding: 0
                         background: Item {}
@@ -91,7 +91,7 @@ BottomSheet {
                         contentItem: Text {
                             text: createButton.text
                             font: TextStyle.body
-                            color: createButton.enabled ? Theme.accent : Platform.Palette.tertiaryLabel
+                            color: createButton.enabled ? Theme.accent : Platform.Colors.tertiaryLabel
                             opacity: createButton.down ? 0.5 : 1
                         }
                     }
@@ -108,7 +108,7 @@ BottomSheet {
                 font.family: TextStyle.footnote.family
                 font.pixelSize: TextStyle.footnote.pixelSize
                 font.capitalization: Font.AllUppercase
-                color: Platform.Palette.secondaryLabel
+                color: Platform.Colors.secondaryLabel
             }
 
             Rectangle {
@@ -116,7 +116,7 @@ BottomSheet {
                 Layout.fillWidth: true
                 implicitHeight: list.implicitHeight
                 radius: 10
-                color: Platform.Palette.tertiaryBackground
+                color: Platform.Colors.tertiaryBackground
                 clip: true
 
                 Column {
@@ -139,7 +139,7 @@ BottomSheet {
                             padding: 0
                             onClicked: rows.toggle(playlistId)
                             background: Rectangle {
-                                color: row.down ? Platform.Palette.quaternaryFill : "transparent"
+                                color: row.down ? Platform.Colors.quaternaryFill : "transparent"
                             }
 
                             contentItem: Item {
@@ -165,20 +165,20 @@ BottomSheet {
                                             textFormat: Text.PlainText
                                             elide: Text.ElideRight
                                             font: TextStyle.body
-                                            color: Platform.Palette.label
+                                            color: Platform.Colors.label
                                         }
                                         Text {
                                             objectName: "playlistCount"
                                             text: row.countText
                                             font: TextStyle.caption
-                                            color: Platform.Palette.secondaryLabel
+                                            color: Platform.Colors.secondaryLabel
                                         }
                                     }
                                     Symbol {
                                         id: mark
                                         objectName: "playlistMark"
                                         name: row.member ? "checkmark.circle.fill" : "circle"
-                                        color: row.member ? Theme.accent : Platform.Palette.secondaryLabel
+                                        color: row.member ? Theme.accent : Platform.Colors.secondaryLabel
                                         size: 22
                                         // The symbol swaps with a small pop.
                                         onNameChanged: swap.restart()
@@ -199,7 +199,7 @@ BottomSheet {
                                     anchors.right: parent.right
                                     width: parent.width - 58
                                     height: 0.5
-                                    color: Platform.Palette.separator
+                                    color: Platform.Colors.separator
                                 }
                             }
                         }

@@ -50,11 +50,11 @@ BottomSheet {
                 anchors.verticalCenter: parent.verticalCenter
                 text: action.text
                 font: TextStyle.body
-                color: Platform.Palette.label
+                color: Platform.Colors.label
             }
         }
         background: Rectangle {
-            color: action.down ? Platform.Palette.fill : "transparent"
+            color: action.down ? Platform.Colors.fill : "transparent"
         }
     }
 
@@ -68,7 +68,7 @@ BottomSheet {
             width: parent.width - 32
             height: shared.implicitHeight + 24
             radius: 12
-            color: Platform.Palette.secondaryBackground
+            color: Platform.Colors.secondaryBackground
 
             Text {
                 id: shared
@@ -78,7 +78,7 @@ BottomSheet {
                 width: parent.width - 28
                 text: sheet.isFile ? ShareSheet.fileName : ShareSheet.text
                 font: TextStyle.callout
-                color: Platform.Palette.label
+                color: Platform.Colors.label
                 wrapMode: Text.WrapAnywhere
                 maximumLineCount: 3
                 elide: Text.ElideRight

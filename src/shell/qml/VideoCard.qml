@@ -23,7 +23,7 @@ PressableStyle {
     // and nothing to tap or hold.
     property bool redacted: false
     // What lies behind the card; the thumbnail's rounded corners are cut in it.
-    property color surface: Platform.Palette.background
+    property color surface: Platform.Colors.background
     // The text block with a two-line title: grids give every row this height.
     readonly property real textBlockHeight: Math.max(40, titleProbe.implicitHeight + 3 + metaProbe.implicitHeight)
 
@@ -32,7 +32,7 @@ PressableStyle {
     component CornerMask: Shape {
         id: mask
         property real radius: 20
-        property color color: Platform.Palette.background
+        property color color: Platform.Colors.background
         antialiasing: true
         ShapePath {
             fillColor: mask.color
@@ -71,7 +71,7 @@ PressableStyle {
                 width: index > 0 && index === blocks.text.lineCount - 1 ? blocks.text.contentWidth * 0.6
                                                                          : blocks.text.contentWidth
                 radius: 4
-                color: Platform.Palette.fill
+                color: Platform.Colors.fill
             }
         }
     }
@@ -107,7 +107,7 @@ PressableStyle {
             Thumb {
                 anchors.fill: parent
                 videoId: card.redacted ? "" : card.video.id
-                color: card.redacted ? Platform.Palette.fill : Platform.Palette.tertiaryFill
+                color: card.redacted ? Platform.Colors.fill : Platform.Colors.tertiaryFill
             }
 
             Loader {
@@ -130,7 +130,7 @@ PressableStyle {
                 radius: 20
                 color: "transparent"
                 border.width: 1
-                border.color: Qt.rgba(Platform.Palette.label.r, Platform.Palette.label.g, Platform.Palette.label.b, 0.07)
+                border.color: Qt.rgba(Platform.Colors.label.r, Platform.Colors.label.g, Platform.Colors.label.b, 0.07)
             }
 
             DurationBadge {
@@ -162,7 +162,7 @@ PressableStyle {
 
             Component {
                 id: avatarBlock
-                Rectangle { radius: 20; color: Platform.Palette.fill }
+                Rectangle { radius: 20; color: Platform.Colors.fill }
             }
 
             Column {
@@ -176,7 +176,7 @@ PressableStyle {
                     objectName: "cardTitle"
                     width: parent.width
                     text: card.video.title
-                    color: card.redacted ? "transparent" : Platform.Palette.label
+                    color: card.redacted ? "transparent" : Platform.Colors.label
                     font: TextStyle.font(15, Font.DemiBold)
                     wrapMode: Text.Wrap
                     maximumLineCount: 2
@@ -190,7 +190,7 @@ PressableStyle {
                     objectName: "cardMeta"
                     width: parent.width
                     text: Fmt.meta(card.video)
-                    color: card.redacted ? "transparent" : Platform.Palette.secondaryLabel
+                    color: card.redacted ? "transparent" : Platform.Colors.secondaryLabel
                     font: TextStyle.caption
                     maximumLineCount: 1
                     elide: Text.ElideRight

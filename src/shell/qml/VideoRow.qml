@@ -19,7 +19,7 @@ PressableStyle {
     required property AvatarStore avatars
     property Router router: null
     // What lies behind the row; the thumbnail's rounded corners are cut in it.
-    property color surface: Platform.Palette.background
+    property color surface: Platform.Colors.background
 
     readonly property bool hasViews: video.views !== undefined && video.views !== null
 
@@ -74,7 +74,7 @@ PressableStyle {
                 objectName: "rowTitle"
                 width: parent.width
                 text: row.video.title
-                color: Platform.Palette.label
+                color: Platform.Colors.label
                 font: TextStyle.font(15, Font.DemiBold)
                 wrapMode: Text.Wrap
                 maximumLineCount: 3
@@ -102,7 +102,7 @@ PressableStyle {
                     anchors.verticalCenter: parent.verticalCenter
                     width: parent.width - 24
                     text: row.video.channel
-                    color: Platform.Palette.secondaryLabel
+                    color: Platform.Colors.secondaryLabel
                     font: TextStyle.caption
                     maximumLineCount: 1
                     elide: Text.ElideRight
@@ -114,7 +114,7 @@ PressableStyle {
                 visible: row.hasViews
                 width: parent.width
                 text: row.hasViews ? Fmt.compact(row.video.views) + (row.video.views === 1 ? " vista" : " vistas") : ""
-                color: Platform.Palette.secondaryLabel
+                color: Platform.Colors.secondaryLabel
                 font: TextStyle.caption
                 wrapMode: Text.Wrap
             }
