@@ -30,6 +30,7 @@ inline long peakRssKb()
 
 inline const QByteArray kScene = R"(
 import QtQuick
+import Nimbelora.Platform as Platform
 import Nimbelora.Library
 import Nimbelora.Playback
 import Nimbelora.Shell
@@ -48,7 +49,8 @@ Item {
         anchors.fill: parent
         player: scene.player; library: scene.library; router: scene.router; avatars: scene.avatars
     }
-    ShareSheetView {}
+    // As the root places it: dark while the player is open.
+    ShareSheetView { Platform.Colors.dark: scene.player.expanded }
 }
 )";
 

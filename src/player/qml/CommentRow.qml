@@ -41,7 +41,7 @@ Item {
                     objectName: "commentPin"
                     name: "pin.fill"
                     size: 11
-                    color: Platform.Palette.secondaryLabel
+                    color: Platform.Colors.secondaryLabel
                 }
             }
             Rectangle {
@@ -49,7 +49,7 @@ Item {
                 width: author.implicitWidth + (row.comment.byUploader ? 12 : 0)
                 height: author.implicitHeight + 2
                 radius: height / 2
-                color: row.comment.byUploader ? Platform.Palette.tertiaryFill : "transparent"
+                color: row.comment.byUploader ? Platform.Colors.tertiaryFill : "transparent"
                 Text {
                     id: author
                     objectName: "commentAuthor"
@@ -57,7 +57,7 @@ Item {
                     text: row.comment.author
                     textFormat: Text.PlainText
                     font: TextStyle.font(12, Font.DemiBold)
-                    color: Platform.Palette.label
+                    color: Platform.Colors.label
                 }
             }
             Text {
@@ -65,7 +65,7 @@ Item {
                 text: row.comment.time
                 textFormat: Text.PlainText
                 font: TextStyle.caption
-                color: Platform.Palette.secondaryLabel
+                color: Platform.Colors.secondaryLabel
             }
         }
 
@@ -85,7 +85,7 @@ Item {
                 textFormat: Text.PlainText
                 wrapMode: Text.Wrap
                 font: TextStyle.subheadline
-                color: Platform.Palette.label
+                color: Platform.Colors.label
             }
             Loader {
                 id: editor
@@ -116,14 +116,14 @@ Item {
                 anchors.verticalCenter: parent.verticalCenter
                 name: "hand.thumbsup"
                 size: 12
-                color: Platform.Palette.secondaryLabel
+                color: Platform.Colors.secondaryLabel
             }
             Text {
                 objectName: "commentLikesText"
                 anchors.verticalCenter: parent.verticalCenter
                 text: Fmt.compact(row.comment.likes)
                 font: TextStyle.caption
-                color: Platform.Palette.secondaryLabel
+                color: Platform.Colors.secondaryLabel
             }
         }
     }

@@ -77,7 +77,7 @@ BottomSheet {
                 Text {
                     text: "Cargando comentarios…"
                     font: TextStyle.footnote
-                    color: Platform.Palette.secondaryLabel
+                    color: Platform.Colors.secondaryLabel
                 }
             }
         }

@@ -9,7 +9,7 @@ PressableStyle {
     id: pill
 
     property string symbol
-    property color tint: Platform.Palette.label
+    property color tint: Platform.Colors.label
 
     focusPolicy: Qt.NoFocus
     leftPadding: 14
@@ -35,6 +35,6 @@ PressableStyle {
     }
     background: Rectangle {
         radius: height / 2
-        color: Platform.Palette.tertiaryFill
+        color: Platform.Colors.tertiaryFill
     }
 }

@@ -23,7 +23,7 @@ ListView {
     // "Ver todo" of the queue's first videos.
     signal showQueue()
 
-    readonly property color background: Platform.Palette.background
+    readonly property color background: Platform.Colors.background
     readonly property bool hasDetail: player.detail !== undefined && player.detail !== null
 
     objectName: "detailsList"
@@ -55,7 +55,7 @@ ListView {
     component Heading: Text {
         topPadding: 6
         font: TextStyle.headline
-        color: Platform.Palette.label
+        color: Platform.Colors.label
     }
 
     component Card: Rectangle {
@@ -63,7 +63,7 @@ ListView {
         width: parent ? parent.width : 0
         implicitHeight: cardColumn.implicitHeight + 28
         radius: 16
-        color: Platform.Palette.secondaryBackground
+        color: Platform.Colors.secondaryBackground
         Column {
             id: cardColumn
             x: 14
@@ -93,7 +93,7 @@ ListView {
                 textFormat: Text.PlainText
                 wrapMode: Text.Wrap
                 font: TextStyle.font(20, Font.Bold)
-                color: Platform.Palette.label
+                color: Platform.Colors.label
             }
             Text {
                 objectName: "detailsMeta"
@@ -102,7 +102,7 @@ ListView {
                 text: list.details.metaLine
                 textFormat: Text.PlainText
                 font: TextStyle.footnote
-                color: Platform.Palette.secondaryLabel
+                color: Platform.Colors.secondaryLabel
                 wrapMode: Text.Wrap
             }
         }
@@ -142,7 +142,7 @@ ListView {
                                 textFormat: Text.PlainText
                                 elide: Text.ElideRight
                                 font: TextStyle.font(15, Font.DemiBold)
-                                color: Platform.Palette.label
+                                color: Platform.Colors.label
                             }
                             Symbol {
                                 id: seal
@@ -151,7 +151,7 @@ ListView {
                                 anchors.verticalCenter: parent.verticalCenter
                                 name: "checkmark.seal.fill"
                                 size: 12
-                                color: Platform.Palette.secondaryLabel
+                                color: Platform.Colors.secondaryLabel
                             }
                         }
                         Text {
@@ -159,7 +159,7 @@ ListView {
                             visible: text.length > 0
                             text: list.details.subscriberLine
                             font: TextStyle.caption
-                            color: Platform.Palette.secondaryLabel
+                            color: Platform.Colors.secondaryLabel
                         }
                     }
                 }
@@ -181,11 +181,11 @@ ListView {
                 contentItem: Text {
                     text: subscribe.text
                     font: TextStyle.font(15, Font.DemiBold)
-                    color: list.details.subscribed ? Platform.Palette.label : "white"
+                    color: list.details.subscribed ? Platform.Colors.label : "white"
                 }
                 background: Rectangle {
                     radius: height / 2
-                    color: list.details.subscribed ? Platform.Palette.tertiaryFill : Theme.accent
+                    color: list.details.subscribed ? Platform.Colors.tertiaryFill : Theme.accent
                     Behavior on color { ColorAnimation { duration: 200 } }
                 }
             }
@@ -209,7 +209,7 @@ ListView {
                     enabled: !list.details.placeholder
                     symbol: list.details.liked ? "hand.thumbsup.fill" : "hand.thumbsup"
                     text: list.details.likeTitle
-                    tint: list.details.liked ? Theme.accent : Platform.Palette.label
+                    tint: list.details.liked ? Theme.accent : Platform.Colors.label
                     onClicked: list.details.toggleLike()
                 }
                 DetailPill {
@@ -217,7 +217,7 @@ ListView {
                     enabled: !list.details.placeholder
                     symbol: list.details.saved ? "clock.badge.checkmark.fill" : "clock"
                     text: list.details.saved ? "Guardado" : "Ver más tarde"
-                    tint: list.details.saved ? Theme.accent : Platform.Palette.label
+                    tint: list.details.saved ? Theme.accent : Platform.Colors.label
                     onClicked: list.details.toggleWatchLater()
                 }
                 DetailPill {
@@ -259,7 +259,7 @@ ListView {
                 Text {
                     text: "Capítulos"
                     font: TextStyle.font(13, Font.DemiBold)
-                    color: Platform.Palette.label
+                    color: Platform.Colors.label
                 }
                 Repeater {
                     id: chapterRows
@@ -285,7 +285,7 @@ ListView {
                                 elide: Text.ElideRight
                                 maximumLineCount: 1
                                 font: TextStyle.footnote
-                                color: Platform.Palette.label
+                                color: Platform.Colors.label
                             }
                         }
                     }
@@ -293,7 +293,7 @@ ListView {
                 Rectangle {
                     width: parent.width
                     height: 0.5
-                    color: Platform.Palette.separator
+                    color: Platform.Colors.separator
                 }
             }
 
@@ -311,7 +311,7 @@ ListView {
                 selectByMouse: true
                 wrapMode: TextEdit.Wrap
                 font: TextStyle.footnote
-                color: Platform.Palette.label
+                color: Platform.Colors.label
                 selectionColor: Theme.accent
                 FontMetrics { id: fontMetrics; font: descriptionText.font }
             }
@@ -325,7 +325,7 @@ ListView {
                 contentItem: Text {
                     text: more.text
                     font: TextStyle.font(13, Font.DemiBold)
-                    color: Platform.Palette.secondaryLabel
+                    color: Platform.Colors.secondaryLabel
                     opacity: more.down ? 0.5 : 1
                 }
             }
@@ -353,14 +353,14 @@ ListView {
                             id: commentsTitle
                             text: "Comentarios"
                             font: TextStyle.font(15, Font.DemiBold)
-                            color: Platform.Palette.label
+                            color: Platform.Colors.label
                         }
                         Text {
                             objectName: "commentCount"
                             visible: text.length > 0
                             text: list.details.commentCount
                             font: TextStyle.subheadline
-                            color: Platform.Palette.secondaryLabel
+                            color: Platform.Colors.secondaryLabel
                         }
                     }
                     Symbol {
@@ -368,7 +368,7 @@ ListView {
                         anchors.verticalCenter: parent.verticalCenter
                         name: "chevron.up.chevron.down"
                         size: 12
-                        color: Platform.Palette.secondaryLabel
+                        color: Platform.Colors.secondaryLabel
                     }
                 }
                 Row {
@@ -383,7 +383,7 @@ ListView {
                         anchors.verticalCenter: parent.verticalCenter
                         text: "Cargando…"
                         font: TextStyle.footnote
-                        color: Platform.Palette.secondaryLabel
+                        color: Platform.Colors.secondaryLabel
                     }
                 }
                 Text {
@@ -391,7 +391,7 @@ ListView {
                     visible: commentsCard.loadState.isFailed || (commentsCard.loadState.isLoaded && !commentsCard.first)
                     text: commentsCard.loadState.isFailed ? "No se pudieron cargar" : "Sin comentarios"
                     font: TextStyle.footnote
-                    color: Platform.Palette.secondaryLabel
+                    color: Platform.Colors.secondaryLabel
                 }
                 Row {
                     visible: commentsCard.first !== null
@@ -411,7 +411,7 @@ ListView {
                         maximumLineCount: 2
                         elide: Text.ElideRight
                         font: TextStyle.footnote
-                        color: Platform.Palette.label
+                        color: Platform.Colors.label
                     }
                 }
             }

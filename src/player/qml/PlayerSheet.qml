@@ -22,6 +22,9 @@ Item {
     required property Router router
     required property AvatarStore avatars
 
+    // Dark whatever the app's theme, with the sheets it opens.
+    Platform.Colors.dark: true
+
     readonly property bool landscape: width > height
     readonly property alias overlay: overlayModel
     readonly property alias details: detailsModel
@@ -247,7 +250,7 @@ Item {
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.bottom: parent.bottom
-        color: Platform.Palette.background
+        color: Platform.Colors.background
 
         PlayerDetails {
             anchors.fill: parent

@@ -122,7 +122,7 @@ BottomSheet {
                             width: 18
                             height: 2
                             radius: 1
-                            color: Platform.Palette.tertiaryLabel
+                            color: Platform.Colors.tertiaryLabel
                         }
                     }
                 }
