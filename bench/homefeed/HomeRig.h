@@ -56,6 +56,31 @@ inline bool nextFrame(QQuickWindow *w, bool request = true, int timeoutMs = 1000
     return got;
 }
 
+// Offscreen with the software scene graph unless told otherwise.
+inline void preferOffscreen()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        qputenv("QT_QUICK_BACKEND", "software");
+}
+
+inline bool saveShot(QQuickWindow *window, const QString &dir, const QString &name)
+{
+    const QString path = QDir(dir).absoluteFilePath(name);
+    const bool ok = window->grabWindow().save(path);
+    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+inline bool waitFor(const char *what, const std::function<bool()> &pred, int ms = 8000)
+{
+    if (QmlHarness::waitFor(pred, ms))
+        return true;
+    std::fprintf(stderr, "timed out waiting for %s\n", what);
+    return false;
+}
+
 inline QJsonObject videoJson(int n)
 {
     const QString id = QStringLiteral("hf%1").arg(n, 9, 10, QLatin1Char('0'));
@@ -98,19 +123,26 @@ public:
         m_avatars = std::make_unique<AvatarStore>();
     }
 
-    // Sets everything up, then runs `beforeShow` with the root created but
-    // before the window first shows it.
-    QQuickItem *load(int width = 430, int height = 932)
+    // Shows the home screen (or `screen`, given the stores it names) in a
+    // window of the given size.
+    QQuickItem *load(int width = 430, int height = 932,
+                     const QUrl &screen = QUrl(QStringLiteral("qrc:/Nimbelora/Shell/qml/HomeView.qml")),
+                     const QStringList &stores = {QStringLiteral("player"), QStringLiteral("library"),
+                                                  QStringLiteral("auth"), QStringLiteral("router"),
+                                                  QStringLiteral("avatars")})
     {
         m_auth = std::make_unique<AuthStore>(*m_keychain, *m_web);
         m_qml = std::make_unique<QmlHarness>();
         m_qml->window()->resize(width, height);
-        m_root = m_qml->load(QUrl(QStringLiteral("qrc:/Nimbelora/Shell/qml/HomeView.qml")),
-                             {{QStringLiteral("player"), QVariant::fromValue<QObject *>(m_player.get())},
+        const QVariantMap all{{QStringLiteral("player"), QVariant::fromValue<QObject *>(m_player.get())},
                               {QStringLiteral("library"), QVariant::fromValue<QObject *>(m_library.get())},
                               {QStringLiteral("auth"), QVariant::fromValue<QObject *>(m_auth.get())},
                               {QStringLiteral("router"), QVariant::fromValue<QObject *>(m_router.get())},
-                              {QStringLiteral("avatars"), QVariant::fromValue<QObject *>(m_avatars.get())}});
+                              {QStringLiteral("avatars"), QVariant::fromValue<QObject *>(m_avatars.get())}};
+        QVariantMap given;
+        for (const QString &name : stores)
+            given.insert(name, all.value(name));
+        m_root = m_qml->load(screen, given);
         if (!m_root)
             std::fprintf(stderr, "load: %s\n", qPrintable(m_qml->errors()));
         return m_root;

@@ -21,10 +21,7 @@ double ms(qint64 ns) { return ns / 1e6; }
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        qputenv("QT_QUICK_BACKEND", "software");
+    preferOffscreen();
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
 

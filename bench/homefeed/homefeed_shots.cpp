@@ -9,32 +9,9 @@
 
 using namespace homefeed;
 
-namespace {
-
-bool save(HomeRig &rig, const QString &dir, const QString &name)
-{
-    const QString path = QDir(dir).absoluteFilePath(name);
-    const bool ok = rig.window()->grabWindow().save(path);
-    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
-    return ok;
-}
-
-bool wait(const char *what, const std::function<bool()> &pred, int ms = 8000)
-{
-    if (QmlHarness::waitFor(pred, ms))
-        return true;
-    std::fprintf(stderr, "timed out waiting for %s\n", what);
-    return false;
-}
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        qputenv("QT_QUICK_BACKEND", "software");
+    preferOffscreen();
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
@@ -51,9 +28,9 @@ int main(int argc, char *argv[])
     // Loading: the feed is held back, so the placeholders stay.
     rig.reset();
     rig.backend().delayPath(QStringLiteral("/api/feed"), 20000);
-    if (rig.load() && wait("skeletons", [&] { return !rig.shown(QStringLiteral("skeletonCard")).isEmpty(); })) {
+    if (rig.load() && waitFor("skeletons", [&] { return !rig.shown(QStringLiteral("skeletonCard")).isEmpty(); })) {
         QTest::qWait(600);
-        failures += !save(rig, dir, QStringLiteral("home-loading.png"));
+        failures += !saveShot(rig.window(), dir, QStringLiteral("home-loading.png"));
     } else {
         ++failures;
     }
@@ -61,9 +38,9 @@ int main(int argc, char *argv[])
     // Down: nothing listens at the backend's address.
     rig.reset();
     API::shared().setBaseUrl(QUrl(QStringLiteral("http://127.0.0.1:9")));
-    if (rig.load() && wait("error state", [&] { return !rig.shown(QStringLiteral("feedError")).isEmpty(); }, 15000)) {
+    if (rig.load() && waitFor("error state", [&] { return !rig.shown(QStringLiteral("feedError")).isEmpty(); }, 15000)) {
         QTest::qWait(400);
-        failures += !save(rig, dir, QStringLiteral("home-down.png"));
+        failures += !saveShot(rig.window(), dir, QStringLiteral("home-down.png"));
     } else {
         ++failures;
     }
@@ -71,23 +48,23 @@ int main(int argc, char *argv[])
     // Failing: the feed answers 500 with a message.
     rig.reset();
     rig.backend().failPath(QStringLiteral("/api/feed"), 500, QStringLiteral("El servidor se cayó"));
-    if (rig.load() && wait("error state", [&] { return !rig.shown(QStringLiteral("feedError")).isEmpty(); })) {
+    if (rig.load() && waitFor("error state", [&] { return !rig.shown(QStringLiteral("feedError")).isEmpty(); })) {
         QTest::qWait(400);
-        failures += !save(rig, dir, QStringLiteral("home-500.png"));
+        failures += !saveShot(rig.window(), dir, QStringLiteral("home-500.png"));
     } else {
         ++failures;
     }
 
     // The context menu of the first card, opened by a right click.
     rig.reset();
-    if (rig.load() && wait("cards", [&] { return !rig.shown(QStringLiteral("videoCard")).isEmpty(); })) {
+    if (rig.load() && waitFor("cards", [&] { return !rig.shown(QStringLiteral("videoCard")).isEmpty(); })) {
         QTest::qWait(media ? 2000 : 500); // thumbnails and avatars
         QQuickItem *card = rig.shown(QStringLiteral("videoCard")).first();
         const QPoint at = card->mapToScene(QPointF(card->width() / 2, card->height() / 3)).toPoint();
         QTest::mouseClick(rig.window(), Qt::RightButton, {}, at);
-        if (wait("menu", [&] { return rig.qml().find(QStringLiteral("contextMenuItem0")) != nullptr; }, 3000)) {
+        if (waitFor("menu", [&] { return rig.qml().find(QStringLiteral("contextMenuItem0")) != nullptr; }, 3000)) {
             QTest::qWait(800); // the opening animation
-            failures += !save(rig, dir, QStringLiteral("home-menu.png"));
+            failures += !saveShot(rig.window(), dir, QStringLiteral("home-menu.png"));
         } else {
             ++failures;
         }

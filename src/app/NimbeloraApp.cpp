@@ -9,6 +9,7 @@
 #include "Platform.h"
 #include "Pref.h"
 #include "RemoteImageProvider.h"
+#include "ShortsStore.h"
 #include "UrlInbox.h"
 #include "WebSignIn.h"
 #include "YouTubeLink.h"
@@ -33,6 +34,7 @@ NimbeloraApp::NimbeloraApp(Services services, QObject *parent) : QObject(parent)
                                  services.web ? *services.web : WebSignIn::shared(), this)
                  : new AuthStore(this);
     m_avatars = new AvatarStore(this);
+    ShortsStore::setEngineFactory(services.shortsEngine);
 
     readTheme();
     connect(&Defaults::shared(), &Defaults::changed, this, [this](const QString &key) {

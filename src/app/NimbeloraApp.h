@@ -36,12 +36,14 @@ class NimbeloraApp : public QObject
 
 public:
     // What tests swap: the media engine (adopted), the keychain and the web
-    // profile (borrowed). Null members mean the real ones.
+    // profile (borrowed), and the maker of the Shorts tab's engine. Null
+    // members mean the real ones.
     struct Services
     {
         MediaEngine *engine = nullptr;
         Keychain *keychain = nullptr;
         WebSignIn *web = nullptr;
+        std::function<MediaEngine *()> shortsEngine;
     };
 
     explicit NimbeloraApp(QObject *parent = nullptr);

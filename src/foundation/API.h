@@ -65,7 +65,7 @@ public:
 
     // Endpoints. They raise APIError, TransportError or DecodingError; the
     // fire-and-forget calls (warm, syncLike, syncSubscribe, markWatched,
-    // signOut) never throw, so their tasks may be dropped unawaited.
+    // signOut, warmStream) never throw, so their tasks may be dropped unawaited.
     QCoro::Task<QList<Video>> feed(QString category, qint64 page);
     QCoro::Task<QList<Video>> search(QString query, qint64 page, std::optional<QString> filter = std::nullopt);
     QCoro::Task<QStringList> suggest(QString query);
@@ -89,6 +89,9 @@ public:
     QCoro::Task<> syncSubscribe(QString channelId, bool subscribe);
     QCoro::Task<> markWatched(QString id);
     QCoro::Task<> signOut();
+    // The first two bytes of a video's progressive stream, so the backend
+    // prepares the rest before the player asks; the reply is dropped.
+    QCoro::Task<> warmStream(QString id);
 
     // Media URLs for the player: the key rides as query item "k" (the player
     // sends no headers of ours). An id that cannot be one path segment gives

@@ -173,6 +173,20 @@ QCoro::Task<> API::signOut()
     }
 }
 
+QCoro::Task<> API::warmStream(QString id)
+{
+    const QUrl url = streamURL(id);
+    if (url.isEmpty())
+        co_return;
+    QNetworkRequest request(url);
+    request.setTransferTimeout(60000);
+    request.setRawHeader("Range", "bytes=0-1");
+    try {
+        co_await perform(std::move(request), QByteArrayLiteral("GET"), std::nullopt);
+    } catch (...) {
+    }
+}
+
 QUrl API::streamURL(const QString &id) const
 {
     try {

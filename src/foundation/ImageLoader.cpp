@@ -375,6 +375,12 @@ QUrl ImageLoader::thumbSource(const QString &id) const
     return QUrl(QStringLiteral("image://remote/thumb/") + base64(id.toUtf8()));
 }
 
+QUrl ImageLoader::blurredThumbSource(const QString &id, double radius) const
+{
+    return QUrl(QStringLiteral("image://remote/blurred/") + base64(id.toUtf8()) + QStringLiteral("?radius=")
+                + QString::number(radius));
+}
+
 QUrl ImageLoader::source(const QString &url, bool circle) const
 {
     const QUrl u(url);

@@ -48,6 +48,9 @@ public:
     // For QML: addresses on the "remote" image provider.
     Q_INVOKABLE bool hasThumb(const QString &id) const;
     Q_INVOKABLE QUrl thumbSource(const QString &id) const;
+    // The thumbnail cut to the Image's sourceSize and blurred by `radius`, a
+    // fraction of that height.
+    Q_INVOKABLE QUrl blurredThumbSource(const QString &id, double radius) const;
     // Empty when the text is no http(s) address, so nothing is requested.
     Q_INVOKABLE QUrl source(const QString &url, bool circle = false) const;
     Q_INVOKABLE static bool isValidURL(const QString &url);

@@ -28,11 +28,25 @@ class Colors : public QObject
     Q_PROPERTY(QColor secondaryBackground READ secondaryBackground NOTIFY changed)
     Q_PROPERTY(QColor tertiaryBackground READ tertiaryBackground NOTIFY changed)
     Q_PROPERTY(QColor groupedBackground READ groupedBackground NOTIFY changed)
+    Q_PROPERTY(QColor secondaryGroupedBackground READ secondaryGroupedBackground NOTIFY changed)
     Q_PROPERTY(QColor fill READ fill NOTIFY changed)
     Q_PROPERTY(QColor secondaryFill READ secondaryFill NOTIFY changed)
     Q_PROPERTY(QColor tertiaryFill READ tertiaryFill NOTIFY changed)
     Q_PROPERTY(QColor quaternaryFill READ quaternaryFill NOTIFY changed)
     Q_PROPERTY(QColor separator READ separator NOTIFY changed)
+    Q_PROPERTY(QColor red READ red NOTIFY changed)
+    Q_PROPERTY(QColor orange READ orange NOTIFY changed)
+    Q_PROPERTY(QColor yellow READ yellow NOTIFY changed)
+    Q_PROPERTY(QColor green READ green NOTIFY changed)
+    Q_PROPERTY(QColor mint READ mint NOTIFY changed)
+    Q_PROPERTY(QColor teal READ teal NOTIFY changed)
+    Q_PROPERTY(QColor cyan READ cyan NOTIFY changed)
+    Q_PROPERTY(QColor blue READ blue NOTIFY changed)
+    Q_PROPERTY(QColor indigo READ indigo NOTIFY changed)
+    Q_PROPERTY(QColor purple READ purple NOTIFY changed)
+    Q_PROPERTY(QColor pink READ pink NOTIFY changed)
+    Q_PROPERTY(QColor brown READ brown NOTIFY changed)
+    Q_PROPERTY(QColor gray READ gray NOTIFY changed)
 
 public:
     explicit Colors(QObject *attachee);
@@ -50,11 +64,25 @@ public:
     QColor secondaryBackground() const { return Palette::color(Palette::SecondaryBackground, m_dark); }
     QColor tertiaryBackground() const { return Palette::color(Palette::TertiaryBackground, m_dark); }
     QColor groupedBackground() const { return Palette::color(Palette::GroupedBackground, m_dark); }
+    QColor secondaryGroupedBackground() const { return Palette::color(Palette::SecondaryGroupedBackground, m_dark); }
     QColor fill() const { return Palette::color(Palette::Fill, m_dark); }
     QColor secondaryFill() const { return Palette::color(Palette::SecondaryFill, m_dark); }
     QColor tertiaryFill() const { return Palette::color(Palette::TertiaryFill, m_dark); }
     QColor quaternaryFill() const { return Palette::color(Palette::QuaternaryFill, m_dark); }
     QColor separator() const { return Palette::color(Palette::Separator, m_dark); }
+    QColor red() const { return Palette::named(Palette::Red, m_dark); }
+    QColor orange() const { return Palette::named(Palette::Orange, m_dark); }
+    QColor yellow() const { return Palette::named(Palette::Yellow, m_dark); }
+    QColor green() const { return Palette::named(Palette::Green, m_dark); }
+    QColor mint() const { return Palette::named(Palette::Mint, m_dark); }
+    QColor teal() const { return Palette::named(Palette::Teal, m_dark); }
+    QColor cyan() const { return Palette::named(Palette::Cyan, m_dark); }
+    QColor blue() const { return Palette::named(Palette::Blue, m_dark); }
+    QColor indigo() const { return Palette::named(Palette::Indigo, m_dark); }
+    QColor purple() const { return Palette::named(Palette::Purple, m_dark); }
+    QColor pink() const { return Palette::named(Palette::Pink, m_dark); }
+    QColor brown() const { return Palette::named(Palette::Brown, m_dark); }
+    QColor gray() const { return Palette::named(Palette::Gray, m_dark); }
 
 signals:
     void changed();

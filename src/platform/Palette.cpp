@@ -50,6 +50,8 @@ QColor Palette::color(Role role, bool dark)
         return dark ? QColor(0x2C, 0x2C, 0x2E) : QColor(255, 255, 255);
     case GroupedBackground:
         return dark ? QColor(0, 0, 0) : QColor(0xF2, 0xF2, 0xF7);
+    case SecondaryGroupedBackground:
+        return dark ? QColor(0x1C, 0x1C, 0x1E) : QColor(255, 255, 255);
     case Fill:
         return rgba(120, 120, 128, dark ? 0.36 : 0.2);
     case SecondaryFill:
@@ -62,6 +64,18 @@ QColor Palette::color(Role role, bool dark)
         return dark ? rgba(84, 84, 88, 0.6) : rgba(60, 60, 67, 0.29);
     }
     return {};
+}
+
+QColor Palette::named(Named name, bool dark)
+{
+    // {light, dark} as 0xRRGGBB.
+    static constexpr QRgb table[][2] = {
+        {0xFF3B30, 0xFF453A}, {0xFF9500, 0xFF9F0A}, {0xFFCC00, 0xFFD60A}, {0x34C759, 0x30D158},
+        {0x00C7BE, 0x63E6E2}, {0x30B0C7, 0x40C8E0}, {0x32ADE6, 0x64D2FF}, {0x007AFF, 0x0A84FF},
+        {0x5856D6, 0x5E5CE6}, {0xAF52DE, 0xBF5AF2}, {0xFF2D55, 0xFF375F}, {0xA2845E, 0xAC8E68},
+        {0x8E8E93, 0x8E8E93},
+    };
+    return QColor(table[name][dark ? 1 : 0]);
 }
 
 bool Palette::systemDark() const { return ColorScheme::shared().dark(); }

@@ -31,11 +31,26 @@ class Palette : public QObject
     Q_PROPERTY(QColor secondaryBackground READ secondaryBackground NOTIFY darkChanged)
     Q_PROPERTY(QColor tertiaryBackground READ tertiaryBackground NOTIFY darkChanged)
     Q_PROPERTY(QColor groupedBackground READ groupedBackground NOTIFY darkChanged)
+    Q_PROPERTY(QColor secondaryGroupedBackground READ secondaryGroupedBackground NOTIFY darkChanged)
     Q_PROPERTY(QColor fill READ fill NOTIFY darkChanged)
     Q_PROPERTY(QColor secondaryFill READ secondaryFill NOTIFY darkChanged)
     Q_PROPERTY(QColor tertiaryFill READ tertiaryFill NOTIFY darkChanged)
     Q_PROPERTY(QColor quaternaryFill READ quaternaryFill NOTIFY darkChanged)
     Q_PROPERTY(QColor separator READ separator NOTIFY darkChanged)
+    // The named system colours (tiles, badges, destructive actions).
+    Q_PROPERTY(QColor red READ red NOTIFY darkChanged)
+    Q_PROPERTY(QColor orange READ orange NOTIFY darkChanged)
+    Q_PROPERTY(QColor yellow READ yellow NOTIFY darkChanged)
+    Q_PROPERTY(QColor green READ green NOTIFY darkChanged)
+    Q_PROPERTY(QColor mint READ mint NOTIFY darkChanged)
+    Q_PROPERTY(QColor teal READ teal NOTIFY darkChanged)
+    Q_PROPERTY(QColor cyan READ cyan NOTIFY darkChanged)
+    Q_PROPERTY(QColor blue READ blue NOTIFY darkChanged)
+    Q_PROPERTY(QColor indigo READ indigo NOTIFY darkChanged)
+    Q_PROPERTY(QColor purple READ purple NOTIFY darkChanged)
+    Q_PROPERTY(QColor pink READ pink NOTIFY darkChanged)
+    Q_PROPERTY(QColor brown READ brown NOTIFY darkChanged)
+    Q_PROPERTY(QColor gray READ gray NOTIFY darkChanged)
 
 public:
     enum Role {
@@ -46,6 +61,7 @@ public:
         SecondaryBackground,
         TertiaryBackground,
         GroupedBackground,
+        SecondaryGroupedBackground,
         Fill,
         SecondaryFill,
         TertiaryFill,
@@ -54,10 +70,15 @@ public:
     };
     Q_ENUM(Role)
 
+    // The named system colours; gray is the same in both schemes.
+    enum Named { Red, Orange, Yellow, Green, Mint, Teal, Cyan, Blue, Indigo, Purple, Pink, Brown, Gray };
+    Q_ENUM(Named)
+
     static Palette &shared();
     static Palette *create(QQmlEngine *, QJSEngine *);
 
     static QColor color(Role role, bool dark);
+    static QColor named(Named name, bool dark);
 
     int scheme() const { return m_scheme; }
     void setScheme(int scheme); // anything but 1 or 2 means the system's
@@ -71,11 +92,25 @@ public:
     QColor secondaryBackground() const { return color(SecondaryBackground, m_dark); }
     QColor tertiaryBackground() const { return color(TertiaryBackground, m_dark); }
     QColor groupedBackground() const { return color(GroupedBackground, m_dark); }
+    QColor secondaryGroupedBackground() const { return color(SecondaryGroupedBackground, m_dark); }
     QColor fill() const { return color(Fill, m_dark); }
     QColor secondaryFill() const { return color(SecondaryFill, m_dark); }
     QColor tertiaryFill() const { return color(TertiaryFill, m_dark); }
     QColor quaternaryFill() const { return color(QuaternaryFill, m_dark); }
     QColor separator() const { return color(Separator, m_dark); }
+    QColor red() const { return named(Red, m_dark); }
+    QColor orange() const { return named(Orange, m_dark); }
+    QColor yellow() const { return named(Yellow, m_dark); }
+    QColor green() const { return named(Green, m_dark); }
+    QColor mint() const { return named(Mint, m_dark); }
+    QColor teal() const { return named(Teal, m_dark); }
+    QColor cyan() const { return named(Cyan, m_dark); }
+    QColor blue() const { return named(Blue, m_dark); }
+    QColor indigo() const { return named(Indigo, m_dark); }
+    QColor purple() const { return named(Purple, m_dark); }
+    QColor pink() const { return named(Pink, m_dark); }
+    QColor brown() const { return named(Brown, m_dark); }
+    QColor gray() const { return named(Gray, m_dark); }
 
 signals:
     void schemeChanged();

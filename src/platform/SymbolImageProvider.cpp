@@ -1,9 +1,11 @@
 #include "SymbolImageProvider.h"
+#include "Blur.h"
 #include <QFile>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QUrlQuery>
+#include <cmath>
 
 namespace {
 constexpr int kDefaultSide = 32;
@@ -55,17 +57,17 @@ QImage SymbolImageProvider::requestImage(const QString &id, QSize *size, const Q
 {
     const qsizetype q = id.indexOf(QLatin1Char('?'));
     const QString name = QUrl::fromPercentEncoding(id.left(q < 0 ? id.size() : q).toUtf8());
-    QColor color(Qt::black);
-    if (q >= 0) {
-        const QUrlQuery query(id.mid(q + 1));
-        QString c = query.queryItemValue(QStringLiteral("color"), QUrl::FullyDecoded);
+    const QUrlQuery query(q >= 0 ? id.mid(q + 1) : QString());
+    auto colorItem = [&](const QString &key, const QColor &fallback) {
+        QString c = query.queryItemValue(key, QUrl::FullyDecoded);
         static const QRegularExpression bareHex(QStringLiteral("^([0-9a-fA-F]{6}|[0-9a-fA-F]{8})$"));
         if (bareHex.match(c).hasMatch())
             c.prepend(QLatin1Char('#'));
         const QColor parsed = QColor::fromString(c);
-        if (parsed.isValid())
-            color = parsed;
-    }
+        return parsed.isValid() ? parsed : fallback;
+    };
+    const QColor color = colorItem(QStringLiteral("color"), Qt::black);
+    const double shadow = query.queryItemValue(QStringLiteral("shadow")).toDouble();
     QSize want = requestedSize;
     if (want.width() <= 0 && want.height() <= 0)
         want = QSize(kDefaultSide, kDefaultSide);
@@ -74,7 +76,18 @@ QImage SymbolImageProvider::requestImage(const QString &id, QSize *size, const Q
     else if (want.height() <= 0)
         want.setHeight(want.width());
 
-    const QImage image = render(name, want, color);
+    QImage image;
+    if (shadow > 0 && shadow < 0.25) {
+        const QSize side(qBound(1, want.width(), kMaxSide), qBound(1, want.height(), kMaxSide));
+        const double reach = shadow * std::min(side.width(), side.height());
+        const int inset = int(std::ceil(2 * reach));
+        image = QImage(side, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter(&image).drawImage(inset, inset, render(name, side - QSize(2 * inset, 2 * inset), color));
+        image = Blur::withShadow(image, reach, colorItem(QStringLiteral("shadowColor"), defaultShadow));
+    } else {
+        image = render(name, want, color);
+    }
     if (size)
         *size = image.size();
     return image;

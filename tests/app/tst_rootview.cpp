@@ -55,7 +55,8 @@ class TestRootView : public QObject
     bool load(bool onboarded = true)
     {
         Defaults::shared().setValue(QString(Pref::onboarded), onboarded);
-        m_app = std::make_unique<NimbeloraApp>(NimbeloraApp::Services{new SimulatedEngine, m_keychain.get(), m_web.get()});
+        m_app = std::make_unique<NimbeloraApp>(NimbeloraApp::Services{new SimulatedEngine, m_keychain.get(), m_web.get(),
+                                                                         [] { return new SimulatedEngine; }});
         m_app->appeared();
         m_qml = std::make_unique<QmlHarness>();
         m_root = m_qml->load(QUrl(u"qrc:/Nimbelora/App/qml/RootView.qml"_qs),

@@ -234,7 +234,7 @@ private slots:
         QmlHarness qml;
         QQuickItem *root = qml.loadSource(R"(
             import QtQuick
-            import Nimbelora.Screens
+            import Nimbelora.Foundation
             Row {
                 IconTile { symbol: "music.note.list"; color: "deeppink" }
                 IconTile { symbol: "clock.arrow.circlepath"; color: "blue" }

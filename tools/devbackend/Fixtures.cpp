@@ -257,6 +257,14 @@ void Fixtures::buildPlaylists()
     empty.channel = 1;
     empty.title = QStringLiteral("Próximamente");
     m_playlists.append(empty);
+    // A list without an owner channel: its subtitle is only the count.
+    FxPlaylist ownerless;
+    ownerless.id = makeId(rng, "PL", 34);
+    ownerless.channel = -1;
+    ownerless.title = QStringLiteral("Selección sin canal");
+    for (int i = 0; i < 8; ++i)
+        ownerless.videos.append(m_regular[(i * 11 + 5) % m_regular.size()]);
+    m_playlists.append(ownerless);
     for (int i = 0; i < m_playlists.size(); ++i)
         m_playlistById.insert(m_playlists[i].id, i);
 }
@@ -564,7 +572,7 @@ QJsonObject Fixtures::playlistJson(const FxPlaylist &p, const QString &origin) c
     return QJsonObject{
         {QStringLiteral("id"), p.id},
         {QStringLiteral("title"), p.title},
-        {QStringLiteral("channel"), m_channels[p.channel].name},
+        {QStringLiteral("channel"), p.channel < 0 ? QString() : m_channels[p.channel].name},
         {QStringLiteral("videos"), videosJson(p.videos, origin)},
     };
 }

@@ -53,7 +53,7 @@ struct FxPlaylist
 {
     QString id;
     QString title;
-    int channel = 0;
+    int channel = 0;    // -1: no owner channel (its name is "")
     QList<int> videos;
 };
 

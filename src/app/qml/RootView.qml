@@ -90,7 +90,8 @@ Item {
             objectName: "shortsScreen"
             Platform.Colors.dark: true
             source: "qrc:/Nimbelora/Shorts/qml/ShortsView.qml"
-            properties: root.env
+            // Shown: its tab is selected and the player is not over it.
+            properties: Object.assign({ active: root.router.tab === AppTab.Shorts && !playerCover.presented }, root.env)
             active: visited.shorts
         }
         TabStack {

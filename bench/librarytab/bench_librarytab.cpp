@@ -1,0 +1,139 @@
+// Times the liked-videos screen over 5,000 videos (screen ready, one
+// keystroke of search each) and counts its live rows against those on
+// screen; then shows the tab over 300 history entries and a 1,000-video
+// queue and counts its recent tiles and queue rows.
+#include "HomeRig.h"
+#include "LibraryRig.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonObject>
+
+using namespace librarytab;
+
+namespace {
+
+constexpr int likedCount = 5000;
+
+double ms(qint64 ns) { return ns / 1e6; }
+
+QJsonObject videoJson(int n)
+{
+    return QJsonObject{{"id", QStringLiteral("lk%1").arg(n, 9, 10, QLatin1Char('0'))},
+                       {"title", QStringLiteral("Vídeo %1 de la lista, con un título que ocupa dos líneas").arg(n)},
+                       {"channel", QStringLiteral("Canal %1").arg(n % 37)},
+                       {"duration", 60 + n * 7 % 3600}};
+}
+
+// A backup with `liked` liked videos and `history` history entries.
+QByteArray backup(int liked, int history)
+{
+    QJsonArray likedList, historyList;
+    for (int i = 0; i < liked; ++i)
+        likedList.append(videoJson(i));
+    for (int i = 0; i < history; ++i)
+        historyList.append(QJsonObject{{"video", videoJson(100000 + i)}, {"date", 790000000.0 - i * 600}});
+    return QJsonDocument(QJsonObject{{"history", historyList}, {"liked", likedList}, {"watchLater", QJsonArray()},
+                                     {"subscriptions", QJsonArray()}, {"searches", QJsonArray()}})
+        .toJson(QJsonDocument::Compact);
+}
+
+// Runs `change`, then waits for the frame that shows it. Reports the time
+// of the change itself and of making that frame (polish, sync, render,
+// swap); the wait for the render loop to start the frame is left out.
+struct Timed
+{
+    qint64 change = 0;
+    qint64 frame = 0;
+};
+
+Timed timedFrame(QQuickWindow *window, const std::function<void()> &change)
+{
+    Timed t;
+    QElapsedTimer clock;
+    clock.start();
+    change();
+    t.change = clock.nsecsElapsed();
+    QElapsedTimer frame;
+    const auto started = QObject::connect(window, &QQuickWindow::afterAnimating, window, [&] {
+        if (!frame.isValid())
+            frame.start();
+    }, Qt::DirectConnection);
+    homefeed::nextFrame(window);
+    QObject::disconnect(started);
+    t.frame = frame.isValid() ? frame.nsecsElapsed() : -1;
+    return t;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        qputenv("QT_QUICK_BACKEND", "software");
+    WebSignIn::prepareApplication();
+    QGuiApplication app(argc, argv);
+
+    LibraryRig rig;
+    if (!rig.start())
+        return 1;
+    rig.reset(1);
+    if (!rig.library().importBackup(backup(likedCount, 0)) || !rig.load())
+        return 1;
+    QQuickWindow *window = rig.window();
+    homefeed::nextFrame(window);
+
+    const Timed ready = timedFrame(window, [&] { rig.open(LibraryRoutes::liked()); });
+    QQuickItem *screen = rig.top();
+    if (!screen || !QmlHarness::waitFor([&] { return !QmlHarness::shownItems(screen, u"videoRow"_qs).isEmpty(); })) {
+        std::fprintf(stderr, "no rows\n");
+        return 1;
+    }
+    // Once more, with every component compiled.
+    rig.app().router()->setLibraryPath({});
+    QmlHarness::waitFor([&] { return rig.stack()->property("depth").toInt() == 0; });
+    homefeed::nextFrame(window);
+    const Timed again = timedFrame(window, [&] { rig.open(LibraryRoutes::liked()); });
+    screen = rig.top();
+    QmlHarness::waitFor([&] { return !QmlHarness::shownItems(screen, u"videoRow"_qs).isEmpty(); });
+    const qsizetype built = QmlHarness::findAllIn(screen, u"videoRow"_qs).size();
+    const qsizetype shown = QmlHarness::shownItems(screen, u"videoRow"_qs).size();
+    QQuickItem *field = QmlHarness::findIn(screen, u"searchInput"_qs);
+    std::printf("liked videos              %d\n", likedCount);
+    std::printf("screen ready              %.2f ms + frame %.2f ms (%lld rows built, %lld on screen)\n", ms(ready.change),
+                ms(ready.frame), qlonglong(built), qlonglong(shown));
+    std::printf("screen ready again        %.2f ms + frame %.2f ms\n", ms(again.change), ms(again.frame));
+    QString typed;
+    const QStringList keys = qEnvironmentVariableIsSet("KEYS") ? qEnvironmentVariable("KEYS").split(u',') : QStringList{u"v"_qs, u"í"_qs, u"d"_qs, u"eo"_qs, u" 4"_qs, u"9"_qs, u"9"_qs};
+    for (const QString &key : keys) {
+        typed += key;
+        const Timed t = timedFrame(window, [&] { field->setProperty("text", typed); });
+        std::printf("keystroke %-15s %.2f ms + frame %.2f ms (%d shown, %lld rows built)\n",
+                    qPrintable(QLatin1Char('"') + typed + QLatin1Char('"')), ms(t.change), ms(t.frame),
+                    screen->property("model").value<QObject *>()->property("shown").value<QObject *>()->property("count").toInt(),
+                    qlonglong(QmlHarness::findAllIn(screen, u"videoRow"_qs).size()));
+    }
+
+    rig.reset(1);
+    if (!rig.library().importBackup(backup(0, 300)))
+        return 1;
+    QList<Video> queue;
+    for (int i = 0; i < 1000; ++i)
+        queue.append(Json::decode<Video>(QJsonDocument(videoJson(200000 + i)).toJson()));
+    rig.app().player()->setQueue(queue);
+    QElapsedTimer clock;
+    clock.start();
+    if (!rig.load())
+        return 1;
+    homefeed::nextFrame(window = rig.window());
+    const qint64 tab = clock.nsecsElapsed();
+    QQuickItem *root = rig.stack()->property("rootScreen").value<QQuickItem *>();
+    std::printf("tab, 300 history + 1000 queued: first frame %.2f ms, %lld recent tiles, %lld queue rows\n", ms(tab),
+                qlonglong(QmlHarness::findAllIn(root, u"recentTile"_qs).size()),
+                qlonglong(QmlHarness::findAllIn(QmlHarness::findIn(root, u"queueSection"_qs), u"videoRow"_qs).size()));
+    rig.unload();
+    return 0;
+}

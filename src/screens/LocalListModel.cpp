@@ -1,0 +1,55 @@
+#include "LocalListModel.h"
+
+LocalListModel::LocalListModel(QObject *parent)
+    : QObject(parent), m_all(new VideoListModel(this)), m_shown(new VideoSearchModel(this))
+{
+    m_shown->setSource(m_all);
+    connect(m_all, &VideoListModel::countChanged, this, [this, wasEmpty = true]() mutable {
+        if (wasEmpty != empty()) {
+            wasEmpty = empty();
+            emit emptyChanged();
+        }
+    });
+}
+
+void LocalListModel::setLibrary(LibraryStore *library)
+{
+    if (library == m_library)
+        return;
+    if (m_library)
+        disconnect(m_library, nullptr, this, nullptr);
+    m_library = library;
+    if (m_library) {
+        connect(m_library, &LibraryStore::likedChanged, this, &LocalListModel::refresh);
+        connect(m_library, &LibraryStore::watchLaterChanged, this, &LocalListModel::refresh);
+    }
+    emit libraryChanged();
+    refresh();
+}
+
+void LocalListModel::setList(List list)
+{
+    if (list == m_list)
+        return;
+    m_list = list;
+    emit listChanged();
+    refresh();
+}
+
+void LocalListModel::refresh()
+{
+    if (!m_library)
+        m_all->clear();
+    else
+        m_all->replace(m_list == List::Liked ? m_library->liked() : m_library->watchLater());
+}
+
+void LocalListModel::remove(const QString &videoId)
+{
+    if (!m_library)
+        return;
+    if (m_list == List::Liked)
+        m_library->removeLiked(videoId);
+    else
+        m_library->removeWatchLater(videoId);
+}

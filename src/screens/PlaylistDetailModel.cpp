@@ -1,0 +1,58 @@
+#include "PlaylistDetailModel.h"
+
+PlaylistDetailModel::PlaylistDetailModel(QObject *parent) : QObject(parent), m_videos(new VideoListModel(this)) {}
+
+void PlaylistDetailModel::setLibrary(LibraryStore *library)
+{
+    if (library == m_library)
+        return;
+    if (m_library)
+        disconnect(m_library, nullptr, this, nullptr);
+    m_library = library;
+    if (m_library)
+        connect(m_library, &LibraryStore::playlistsChanged, this, &PlaylistDetailModel::refresh);
+    emit libraryChanged();
+    refresh();
+}
+
+void PlaylistDetailModel::setPlaylistId(const QString &id)
+{
+    if (id == m_playlistId)
+        return;
+    m_playlistId = id;
+    emit playlistIdChanged();
+    refresh();
+}
+
+void PlaylistDetailModel::refresh()
+{
+    const UserPlaylist *playlist = nullptr;
+    if (m_library) {
+        for (const UserPlaylist &p : m_library->playlists()) {
+            if (p.id == m_playlistId) {
+                playlist = &p;
+                break;
+            }
+        }
+    }
+    m_videos->replace(playlist ? playlist->videos : QList<Video>());
+    const bool found = playlist != nullptr;
+    const QString name = playlist ? playlist->name : QString();
+    if (found == m_found && name == m_name)
+        return;
+    m_found = found;
+    m_name = name;
+    emit changed();
+}
+
+void PlaylistDetailModel::remove(const QString &videoId)
+{
+    if (m_library)
+        m_library->remove(videoId, m_playlistId);
+}
+
+void PlaylistDetailModel::rename(const QString &name)
+{
+    if (m_library)
+        m_library->renamePlaylist(m_playlistId, name);
+}

@@ -1,0 +1,73 @@
+#include "PlaylistsModel.h"
+#include "AddToPlaylistModel.h"
+
+PlaylistsModel::PlaylistsModel(QObject *parent) : QAbstractListModel(parent) {}
+
+void PlaylistsModel::setLibrary(LibraryStore *library)
+{
+    if (library == m_library)
+        return;
+    if (m_library)
+        disconnect(m_library, nullptr, this, nullptr);
+    m_library = library;
+    if (m_library)
+        connect(m_library, &LibraryStore::playlistsChanged, this, &PlaylistsModel::refresh);
+    emit libraryChanged();
+    refresh();
+}
+
+void PlaylistsModel::refresh()
+{
+    QList<Row> rows;
+    if (m_library) {
+        for (const UserPlaylist &p : m_library->playlists())
+            rows.append({p.id, p.name, p.videos.size(), p.videos.isEmpty() ? QString() : p.videos.constFirst().id});
+    }
+    if (rows == m_rows)
+        return;
+    const int before = count();
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+    if (count() != before)
+        emit countChanged();
+}
+
+int PlaylistsModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count(); }
+
+QVariant PlaylistsModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    const Row &row = m_rows.at(index.row());
+    switch (role) {
+    case PlaylistIdRole:
+        return row.id;
+    case NameRole:
+        return row.name;
+    case CountTextRole:
+        return AddToPlaylistModel::countText(row.videos);
+    case FirstVideoIdRole:
+        return row.firstVideoId;
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> PlaylistsModel::roleNames() const
+{
+    return {{PlaylistIdRole, "playlistId"}, {NameRole, "name"}, {CountTextRole, "countText"},
+            {FirstVideoIdRole, "firstVideoId"}};
+}
+
+void PlaylistsModel::create(const QString &name)
+{
+    if (m_library)
+        m_library->createPlaylist(name, std::nullopt);
+}
+
+void PlaylistsModel::remove(const QString &playlistId)
+{
+    if (m_library)
+        m_library->deletePlaylist(playlistId);
+}

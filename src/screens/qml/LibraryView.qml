@@ -1,0 +1,282 @@
+// The library tab: what is kept on this computer (history, liked, watch
+// later, own playlists, statistics, hidden channels), a strip of the newest
+// watched videos, a preview of the queue and, while signed in, the account's
+// own lists. Each section shows only while it applies. destination() turns
+// the tab's routes into their screens.
+import QtQuick
+import QtQuick.Controls.Basic as Basic
+import Nimbelora.Platform
+// QtQuick's own Palette type shadows ours when unqualified.
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+import Nimbelora.Library
+import Nimbelora.Playback
+import Nimbelora.Shell
+import Nimbelora.Screens
+
+Rectangle {
+    id: root
+
+    required property PlayerStore player
+    required property LibraryStore library
+    required property Router router
+    required property AuthStore auth
+    required property AvatarStore avatars
+    property var tabStack: null
+
+    readonly property bool signedIn: auth.account !== undefined && auth.account !== null
+    readonly property LibraryTabModel model: tab
+    readonly property string screens: "qrc:/Nimbelora/Screens/qml/"
+    readonly property string settingsScreens: "qrc:/Nimbelora/Settings/qml/"
+
+    function open(route) {
+        if (root.tabStack)
+            root.tabStack.push(route)
+        else
+            root.router.libraryPath = root.router.libraryPath.concat([route])
+    }
+
+    // The screen of a library route: { source, properties }.
+    function destination(route) {
+        switch (route.name) {
+        case "history":
+            return { source: settingsScreens + "HistoryScreen.qml", properties: {} }
+        case "liked":
+            return { source: screens + "VideoListScreen.qml",
+                     properties: { title: "Me gusta", symbol: "hand.thumbsup", list: LocalListModel.Liked,
+                                   empty: "Toca «Me gusta» en un vídeo para guardarlo aquí." } }
+        case "later":
+            return { source: screens + "VideoListScreen.qml",
+                     properties: { title: "Ver más tarde", symbol: "clock", list: LocalListModel.Later,
+                                   empty: "Guarda vídeos para verlos cuando quieras." } }
+        case "settings":
+            return { source: settingsScreens + "SettingsView.qml", properties: {} }
+        case "playlists":
+            return { source: screens + "PlaylistsScreen.qml", properties: {} }
+        case "playlist":
+            return { source: screens + "PlaylistDetailScreen.qml", properties: { playlistId: route.payload } }
+        case "hidden":
+            return { source: screens + "HiddenChannelsScreen.qml", properties: {} }
+        case "stats":
+            return { source: settingsScreens + "StatsScreen.qml", properties: {} }
+        case "remote":
+            return { source: screens + "RemoteListScreen.qml", properties: { kind: route.payload } }
+        }
+        return null
+    }
+
+    color: Platform.Colors.groupedBackground
+
+    LibraryTabModel {
+        id: tab
+        library: root.library
+        player: root.player
+    }
+
+    Flickable {
+        id: scroller
+        objectName: "libraryList"
+        anchors.fill: parent
+        contentHeight: content.height + 32
+        boundsBehavior: Flickable.StopAtBounds
+        Basic.ScrollIndicator.vertical: Basic.ScrollIndicator {}
+
+        Column {
+            id: content
+            width: scroller.width
+            spacing: 28
+
+            Item {
+                width: parent.width
+                height: 44 + largeTitle.height
+
+                Basic.Button {
+                    id: gear
+                    objectName: "settingsButton"
+                    Accessible.name: "Ajustes"
+                    anchors.right: parent.right
+                    anchors.rightMargin: 8
+                    y: 2
+                    padding: 8
+                    onClicked: root.open(LibraryRoutes.settings())
+                    background: Item {}
+                    contentItem: Symbol {
+                        name: "gearshape"
+                        size: 22
+                        color: Theme.accent
+                        opacity: gear.down ? 0.5 : 1
+                    }
+                }
+
+                Text {
+                    id: largeTitle
+                    objectName: "libraryTitle"
+                    x: 16
+                    y: 44
+                    text: "Biblioteca"
+                    font: TextStyle.largeTitle
+                    color: Platform.Colors.label
+                }
+            }
+
+            GroupedSection {
+                objectName: "recentSection"
+                visible: tab.historyCount > 0
+                header: "Reciente"
+                inset: false
+
+                Flickable {
+                    objectName: "recentStrip"
+                    width: parent.width
+                    height: strip.height
+                    contentWidth: strip.width
+                    flickableDirection: Flickable.HorizontalFlick
+                    boundsBehavior: Flickable.StopAtBounds
+                    clip: true
+
+                    Row {
+                        id: strip
+                        padding: 16
+                        topPadding: 6
+                        bottomPadding: 6
+                        spacing: 14
+
+                        Repeater {
+                            model: tab.recent
+
+                            PressableStyle {
+                                id: recentTile
+                                required property video video
+                                objectName: "recentTile"
+                                width: 164
+                                onClicked: root.player.play(recentTile.video)
+
+                                contentItem: Column {
+                                    spacing: 6
+
+                                    Item {
+                                        width: 164
+                                        height: 164 * 9 / 16
+                                        Thumb {
+                                            anchors.fill: parent
+                                            videoId: recentTile.video.id
+                                        }
+                                        VideoCard.CornerMask {
+                                            anchors.fill: parent
+                                            radius: 12
+                                            color: root.color
+                                        }
+                                    }
+                                    Text {
+                                        width: 164
+                                        text: recentTile.video.title
+                                        textFormat: Text.PlainText
+                                        font: TextStyle.font(12, Font.DemiBold)
+                                        color: Platform.Colors.label
+                                        wrapMode: Text.Wrap
+                                        maximumLineCount: 2
+                                        elide: Text.ElideRight
+                                    }
+                                }
+                            }
+                        }
+                    }
+                }
+            }
+
+            GroupedSection {
+                objectName: "accountSection"
+                visible: root.signedIn
+                header: "Tu cuenta de YouTube"
+
+                Repeater {
+                    model: [
+                        { kind: "history", title: "Historial de YouTube", symbol: "clock.arrow.circlepath", tint: Platform.Colors.blue },
+                        { kind: "liked", title: "Vídeos que me gustan", symbol: "hand.thumbsup.fill", tint: Theme.accent },
+                        { kind: "later", title: "Ver más tarde", symbol: "clock.fill", tint: Platform.Colors.orange }
+                    ]
+                    GroupedRow {
+                        required property var modelData
+                        objectName: "remoteRow." + modelData.kind
+                        text: modelData.title
+                        symbol: modelData.symbol
+                        tint: modelData.tint
+                        chevron: true
+                        onClicked: root.open(LibraryRoutes.remote(modelData.kind))
+                    }
+                }
+            }
+
+            GroupedSection {
+                objectName: "localSection"
+                header: root.signedIn ? "En este equipo" : ""
+
+                Repeater {
+                    model: [
+                        { name: "history", title: "Historial", symbol: "clock.arrow.circlepath", tint: Platform.Colors.blue, count: "historyCount" },
+                        { name: "liked", title: "Me gusta", symbol: "hand.thumbsup.fill", tint: Theme.accent, count: "likedCount" },
+                        { name: "later", title: "Ver más tarde", symbol: "clock.fill", tint: Platform.Colors.orange, count: "laterCount" },
+                        { name: "playlists", title: "Mis listas", symbol: "music.note.list", tint: Platform.Colors.pink, count: "playlistCount" },
+                        { name: "stats", title: "Estadísticas", symbol: "chart.bar.xaxis", tint: Platform.Colors.teal, count: "historyCount" }
+                    ]
+                    GroupedRow {
+                        required property var modelData
+                        objectName: "localRow." + modelData.name
+                        text: modelData.title
+                        symbol: modelData.symbol
+                        tint: modelData.tint
+                        detail: tab[modelData.count]
+                        chevron: true
+                        onClicked: root.open(LibraryRoutes[modelData.name]())
+                    }
+                }
+            }
+
+            GroupedSection {
+                id: queueSection
+                objectName: "queueSection"
+                visible: tab.queueCount > 0
+                header: "En cola · " + tab.queueCount
+
+                Repeater {
+                    model: tab.queued
+
+                    Item {
+                        id: queued
+                        required property video video
+                        width: parent.width
+                        height: queuedRow.height + 20
+
+                        VideoRow {
+                            id: queuedRow
+                            x: 16
+                            y: 10
+                            width: parent.width - 32
+                            video: queued.video
+                            player: root.player
+                            library: root.library
+                            avatars: root.avatars
+                            router: root.router
+                            surface: queueSection.surface
+                        }
+                    }
+                }
+            }
+
+            GroupedSection {
+                objectName: "hiddenSection"
+                visible: tab.hiddenCount > 0
+
+                GroupedRow {
+                    objectName: "hiddenRow"
+                    text: "Canales ocultos"
+                    symbol: "eye.slash.fill"
+                    tint: Platform.Colors.gray
+                    detail: tab.hiddenCount
+                    chevron: true
+                    onClicked: root.open(LibraryRoutes.hidden())
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,118 @@
+#include "HistoryModel.h"
+#include "Clock.h"
+#include "Defaults.h"
+#include "LocalSearch.h"
+#include "Pref.h"
+
+#include <QLocale>
+#include <algorithm>
+
+HistoryModel::HistoryModel(QObject *parent) : QAbstractListModel(parent) {}
+
+void HistoryModel::setLibrary(LibraryStore *library)
+{
+    if (library == m_library)
+        return;
+    if (m_library)
+        disconnect(m_library, nullptr, this, nullptr);
+    m_library = library;
+    if (m_library)
+        connect(m_library, &LibraryStore::historyChanged, this, &HistoryModel::refresh);
+    emit libraryChanged();
+    refresh();
+}
+
+void HistoryModel::setQuery(const QString &query)
+{
+    if (query == m_query)
+        return;
+    m_query = query;
+    emit queryChanged();
+    refresh();
+}
+
+void HistoryModel::refresh()
+{
+    const QList<HistoryEntry> history = m_library ? m_library->history() : QList<HistoryEntry>();
+    const LocalSearch search(m_query);
+    QList<Row> rows;
+    for (const HistoryEntry &e : history)
+        if (search.matches(e.video))
+            rows.append({e.video, Clock::fromReferenceSeconds(e.date).toLocalTime().date()});
+    std::stable_sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) { return a.day > b.day; });
+
+    if (m_empty != history.isEmpty()) {
+        m_empty = history.isEmpty();
+        emit emptyChanged();
+    }
+    if (rows == m_rows)
+        return;
+    const int before = count();
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+    if (count() != before)
+        emit countChanged();
+}
+
+int HistoryModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count(); }
+
+QVariant HistoryModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    const Row &row = m_rows.at(index.row());
+    switch (role) {
+    case VideoRole:
+        return QVariant::fromValue(row.video);
+    case VideoIdRole:
+        return row.video.id;
+    case DayRole:
+        return row.day.toString(Qt::ISODate);
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> HistoryModel::roleNames() const
+{
+    return {{VideoRole, "video"}, {VideoIdRole, "videoId"}, {DayRole, "day"}};
+}
+
+QString HistoryModel::dayLabel(QDate day, QDate today)
+{
+    if (day == today)
+        return QStringLiteral("Hoy");
+    if (day == today.addDays(-1))
+        return QStringLiteral("Ayer");
+    QStringList words = QLocale(QLocale::Spanish, QLocale::Spain)
+                            .toString(day, QStringLiteral("dddd d 'de' MMMM"))
+                            .split(QLatin1Char(' '));
+    for (QString &w : words)
+        w = w.left(1).toUpper() + w.mid(1).toLower();
+    return words.join(QLatin1Char(' '));
+}
+
+QString HistoryModel::label(const QString &day) const
+{
+    return dayLabel(QDate::fromString(day, Qt::ISODate), Clock::now().toLocalTime().date());
+}
+
+QString HistoryModel::emptyText()
+{
+    return Defaults::shared().boolValue(QString(Pref::incognito))
+               ? QStringLiteral("El modo incógnito está activado: no se guarda lo que ves.")
+               : QStringLiteral("Los vídeos que veas aparecerán aquí.");
+}
+
+void HistoryModel::remove(const QString &videoId)
+{
+    if (m_library)
+        m_library->removeFromHistory(videoId);
+}
+
+void HistoryModel::clear()
+{
+    if (m_library)
+        m_library->clearHistory();
+}

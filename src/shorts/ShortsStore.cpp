@@ -1,0 +1,235 @@
+#include "ShortsStore.h"
+#include "API.h"
+#include "DiskCache.h"
+#include "ErrorDescription.h"
+#include "MpvEngine.h"
+#include "RoutePicker.h"
+#include "YouTubeLink.h"
+
+#include <QPointer>
+#include <QCoroFuture>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+ShortsStore::EngineFactory &factory()
+{
+    static ShortsStore::EngineFactory f = ShortsStore::mpvEngine;
+    return f;
+}
+
+// Runs unawaited and outlives any store: the reply only becomes the cache of
+// the next launch.
+QCoro::Task<> refreshCache()
+{
+    try {
+        const QList<Video> list = co_await API::shared().shorts(0);
+        if (!list.isEmpty())
+            DiskCache::save(list, ShortsStore::cacheKey);
+    } catch (const std::exception &) {
+    }
+}
+
+} // namespace
+
+void ShortsStore::setEngineFactory(EngineFactory f) { factory() = f ? std::move(f) : EngineFactory(mpvEngine); }
+
+MediaEngine *ShortsStore::mpvEngine()
+{
+    auto *engine = new MpvEngine;
+    auto written = std::make_shared<QString>();
+    auto follow = [engine, written] {
+        const QString device = RoutePicker::shared().currentDevice();
+        // Writing the same device again would reopen the output.
+        if (device.isEmpty() || device == *written)
+            return;
+        *written = device;
+        engine->writeMpvProperty("audio-device", device);
+    };
+    QObject::connect(&RoutePicker::shared(), &RoutePicker::devicesChanged, engine, follow);
+    follow();
+    return engine;
+}
+
+ShortsStore::ShortsStore(QObject *parent)
+    : Store(parent), m_items(new VideoListModel(this)), m_player(factory()())
+{
+    m_player->setParent(this);
+    connect(m_player, &MediaEngine::itemReady, this, [this](quint64 item) {
+        if (item != m_item)
+            return;
+        setReady(true);
+        playIfWanted();
+    });
+}
+
+ShortsStore::~ShortsStore() = default;
+
+void ShortsStore::setShown(bool shown)
+{
+    if (!assign(m_shown, shown, &ShortsStore::shownChanged))
+        return;
+    if (shown)
+        playIfWanted();
+    else
+        m_player->pause();
+}
+
+void ShortsStore::playIfWanted()
+{
+    if (m_shown && !m_paused)
+        m_player->play();
+}
+
+void ShortsStore::start()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    m_player->setWaitsToMinimizeStalling(true);
+    m_player->prepare();
+    // Queued: the engine pauses at the end after it reports the end.
+    connect(
+        m_player, &MediaEngine::itemEnded, this,
+        [this](quint64 item) {
+            if (item != m_item || item != m_player->currentItem())
+                return;
+            m_player->seek(0);
+            playIfWanted();
+        },
+        Qt::QueuedConnection);
+    connect(m_player, &MediaEngine::periodicTime, this, [this](double seconds) {
+        const double duration = m_player->duration();
+        if (!m_player->hasItem() || !std::isfinite(duration) || duration <= 0)
+            return;
+        setProgress(std::clamp(seconds / duration, 0.0, 1.0));
+    });
+}
+
+QList<Video> ShortsStore::newEntries(const QList<Video> &videos) const
+{
+    QSet<QString> seen;
+    for (const Video &v : items())
+        seen.insert(v.id);
+    QList<Video> out;
+    for (const Video &v : videos) {
+        if (seen.contains(v.id))
+            continue;
+        seen.insert(v.id);
+        out.append(v);
+    }
+    return out;
+}
+
+QCoro::Task<> ShortsStore::loadInitial()
+{
+    if (!m_items->isEmpty() || m_loading || m_readingCache)
+        co_return;
+    QPointer<ShortsStore> self(this);
+    m_readingCache = true;
+    const std::optional<QList<Video>> cached = co_await DiskCache::load<QList<Video>>(cacheKey);
+    if (!self)
+        co_return;
+    m_readingCache = false;
+
+    if (cached && !cached->isEmpty()) {
+        m_items->replace(newEntries(*cached));
+        setState(LoadState::loaded());
+        if (m_currentID.isEmpty())
+            setCurrent(items().first().id);
+        refreshCache();
+        co_return;
+    }
+    setState(LoadState::loading());
+    co_await loadMore(true);
+}
+
+QCoro::Task<> ShortsStore::loadMore(bool initial)
+{
+    if (m_loading)
+        co_return;
+    m_loading = true;
+    QPointer<ShortsStore> self(this);
+    for (int empty = 0; empty < emptyRepliesToStop;) {
+        QList<Video> reply;
+        try {
+            reply = co_await API::shared().shorts(m_page);
+        } catch (const std::exception &e) {
+            if (!self)
+                co_return;
+            if (m_items->isEmpty())
+                setState(LoadState::failed(describe(e)));
+            m_loading = false;
+            co_return;
+        }
+        if (!self)
+            co_return;
+        ++m_page;
+        const QList<Video> fresh = newEntries(reply);
+        if (!fresh.isEmpty()) {
+            m_items->append(fresh);
+            break;
+        }
+        ++empty;
+    }
+    setState(LoadState::loaded());
+    if (initial && !m_items->isEmpty()) {
+        DiskCache::save(items().mid(0, cacheLimit), cacheKey);
+        if (m_currentID.isEmpty())
+            setCurrent(items().first().id);
+    }
+    m_loading = false;
+}
+
+void ShortsStore::setCurrent(const QString &id)
+{
+    if (id.isEmpty())
+        return;
+    if (id == m_currentID && m_player->hasItem())
+        return;
+    setCurrentID(id);
+    setPaused(false);
+    setReady(false);
+    setProgress(0);
+    m_item = m_player->load(API::shared().streamURL(id), 0, m_shown);
+    warmNext(id);
+    const int index = m_items->indexOf(id);
+    if (index >= 0 && index >= m_items->count() - pageWhenWithin)
+        loadMore(false);
+}
+
+void ShortsStore::warmNext(const QString &id)
+{
+    const int index = m_items->indexOf(id);
+    if (index < 0)
+        return;
+    const qsizetype end = std::min<qsizetype>(index + 1 + warmAhead, items().size());
+    for (qsizetype i = index + 1; i < end; ++i) {
+        const QString &next = items().at(i).id;
+        if (m_warmed.contains(next))
+            continue;
+        m_warmed.insert(next);
+        API::shared().warmStream(next);
+    }
+}
+
+void ShortsStore::togglePause()
+{
+    setPaused(!m_paused);
+    if (m_paused)
+        m_player->pause();
+    else
+        playIfWanted();
+}
+
+QString ShortsStore::shareLink(const QString &id)
+{
+    try {
+        const QString text = QStringLiteral("https://www.") + YouTubeLink::mainDomain.toString()
+                             + QStringLiteral("/shorts/") + API::segment(id);
+        return QUrl(text, QUrl::StrictMode).isValid() ? text : QString();
+    } catch (const std::exception &) {
+        return {};
+    }
+}

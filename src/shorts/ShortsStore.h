@@ -1,0 +1,113 @@
+#pragma once
+#include "LoadState.h"
+#include "MediaEngine.h"
+#include "Store.h"
+#include "Video.h"
+#include "VideoListModel.h"
+
+#include <QSet>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+#include <QCoroTask>
+#include <functional>
+
+// The Shorts tab's model: the paged list of Shorts, which one is current, and
+// a media engine of its own that plays every Short in turn, in a loop. The
+// list is cached on disk so the next launch shows it at once, and the next
+// two streams are warmed. While the screen is not shown nothing plays: a
+// Short made current then loads paused and plays on the next showing.
+class ShortsStore : public Store
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(VideoListModel *items READ itemsModel CONSTANT)
+    Q_PROPERTY(QString currentID READ currentID NOTIFY currentIDChanged)
+    Q_PROPERTY(LoadState state READ state NOTIFY stateChanged)
+    Q_PROPERTY(bool paused READ paused NOTIFY pausedChanged)
+    Q_PROPERTY(bool ready READ ready NOTIFY readyChanged)
+    Q_PROPERTY(double progress READ progress NOTIFY progressChanged)
+    Q_PROPERTY(MediaEngine *player READ player CONSTANT)
+    // Written by the screen when it appears and disappears.
+    Q_PROPERTY(bool shown READ shown WRITE setShown NOTIFY shownChanged)
+
+public:
+    // Makes the engine of each new store; the store adopts it.
+    using EngineFactory = std::function<MediaEngine *()>;
+    // Null restores the default, mpvEngine().
+    static void setEngineFactory(EngineFactory factory);
+    // An mpv engine that plays on the output chosen in the player's output
+    // menu, and moves along when that choice changes.
+    static MediaEngine *mpvEngine();
+
+    static inline const QString cacheKey = QStringLiteral("shorts");
+    static constexpr qsizetype cacheLimit = 30;
+    static constexpr qsizetype warmAhead = 2;
+    static constexpr qsizetype pageWhenWithin = 3;
+    static constexpr int emptyRepliesToStop = 3;
+
+    explicit ShortsStore(QObject *parent = nullptr);
+    ~ShortsStore() override;
+
+    VideoListModel *itemsModel() const { return m_items; }
+    const QList<Video> &items() const { return m_items->videos(); }
+    const QString &currentID() const { return m_currentID; }
+    LoadState state() const { return m_state; }
+    bool paused() const { return m_paused; }
+    bool ready() const { return m_ready; }
+    double progress() const { return m_progress; }
+    MediaEngine *player() const { return m_player; }
+    bool shown() const { return m_shown; }
+    void setShown(bool shown);
+    qint64 page() const { return m_page; }
+    bool loading() const { return m_loading; }
+
+    // The one-time wiring of the loop and the progress; later calls do nothing.
+    Q_INVOKABLE void start();
+    // Fills an empty store from the cache, else from the backend.
+    QCoro::Task<> loadInitial();
+    // The next page(s): stops at the first reply with something new, or
+    // after three without. Never throws.
+    QCoro::Task<> loadMore(bool initial);
+    Q_INVOKABLE void setCurrent(const QString &id);
+    Q_INVOKABLE void togglePause();
+
+    // The screen's form of loadInitial().
+    Q_INVOKABLE void startLoadInitial() { loadInitial(); }
+
+    // The public page of a Short; empty when the id makes no valid address.
+    Q_INVOKABLE static QString shareLink(const QString &id);
+
+signals:
+    void currentIDChanged();
+    void stateChanged();
+    void pausedChanged();
+    void readyChanged();
+    void progressChanged();
+    void shownChanged();
+
+private:
+    void setCurrentID(const QString &v) { assign(m_currentID, v, &ShortsStore::currentIDChanged); }
+    void setState(LoadState v) { assign(m_state, std::move(v), &ShortsStore::stateChanged); }
+    void setPaused(bool v) { assign(m_paused, v, &ShortsStore::pausedChanged); }
+    void setReady(bool v) { assign(m_ready, v, &ShortsStore::readyChanged); }
+    void setProgress(double v) { assign(m_progress, v, &ShortsStore::progressChanged); }
+    void playIfWanted();
+    void warmNext(const QString &id);
+    // The entries of `videos` whose ids the list lacks, each id once.
+    QList<Video> newEntries(const QList<Video> &videos) const;
+
+    VideoListModel *m_items;
+    QString m_currentID;
+    LoadState m_state;
+    bool m_paused = false;
+    bool m_ready = false;
+    double m_progress = 0;
+    MediaEngine *m_player;
+    bool m_shown = false;
+    qint64 m_page = 0;
+    bool m_loading = false;
+    bool m_readingCache = false;
+    quint64 m_item = 0;
+    QSet<QString> m_warmed;
+    bool m_started = false;
+};

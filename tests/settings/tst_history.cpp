@@ -1,0 +1,120 @@
+#include "AppFixture.h"
+#include "Defaults.h"
+#include "FakeClock.h"
+#include "HistoryModel.h"
+#include "Pref.h"
+
+#include <QCoreApplication>
+#include <QTest>
+#include <ctime>
+#include <memory>
+
+namespace {
+
+Video video(const QString &id, const QString &title = u"Vídeo"_qs)
+{
+    Video v;
+    v.id = id;
+    v.title = title;
+    v.channel = u"Canal"_qs;
+    return v;
+}
+
+QDateTime madrid(int y, int m, int d, int h, int min = 0)
+{
+    return QDateTime(QDate(y, m, d), QTime(h, min), Qt::LocalTime);
+}
+
+} // namespace
+
+class TestHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { AppFixture::prepare(); }
+
+    void dayLabels_data()
+    {
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("today") << QDate(2026, 3, 14) << QDate(2026, 3, 14) << u"Hoy"_qs;
+        QTest::newRow("yesterday over New Year") << QDate(2025, 12, 31) << QDate(2026, 1, 1) << u"Ayer"_qs;
+        QTest::newRow("every word capitalised") << QDate(2026, 4, 1) << QDate(2026, 4, 20) << u"Miércoles 1 De Abril"_qs;
+        QTest::newRow("no year") << QDate(2020, 3, 9) << QDate(2026, 3, 14) << u"Lunes 9 De Marzo"_qs;
+        QTest::newRow("tomorrow is a date") << QDate(2026, 3, 15) << QDate(2026, 3, 14) << u"Domingo 15 De Marzo"_qs;
+    }
+
+    void dayLabels()
+    {
+        QFETCH(QDate, day);
+        QFETCH(QDate, today);
+        QFETCH(QString, label);
+        QCOMPARE(HistoryModel::dayLabel(day, today), label);
+    }
+
+    // Local calendar days, newest first, the history's order inside a day;
+    // days a year apart with the same label stay apart.
+    void groupsByLocalDay()
+    {
+        AppFixture::clearData();
+        FakeClock clock;
+        LibraryStore library;
+        const QList<std::pair<QString, QDateTime>> watched{
+            {u"old"_qs, madrid(2025, 3, 9, 10)},     // a Sunday
+            {u"year"_qs, madrid(2020, 3, 9, 10)},    // a Monday, watched after
+            {u"mon"_qs, madrid(2026, 3, 9, 10)},     // a Monday
+            {u"eve"_qs, madrid(2025, 12, 31, 20)},
+            {u"late"_qs, madrid(2025, 12, 31, 23, 50)},
+            {u"night"_qs, madrid(2026, 1, 1, 0, 30)}, // still December 31 in UTC
+        };
+        for (const auto &[id, at] : watched) {
+            clock.set(at);
+            library.addToHistory(video(id, id == u"mon"_qs ? u"Paella"_qs : u"Vídeo"_qs));
+        }
+        clock.set(madrid(2026, 1, 1, 12));
+
+        HistoryModel model;
+        model.setLibrary(&library);
+        QStringList rows;
+        for (int i = 0; i < model.count(); ++i) {
+            const QModelIndex at = model.index(i);
+            rows << model.data(at, HistoryModel::VideoIdRole).toString() + u'@'
+                        + model.label(model.data(at, HistoryModel::DayRole).toString());
+        }
+        QCOMPARE(rows, (QStringList{u"mon@Lunes 9 De Marzo"_qs, u"night@Hoy"_qs, u"late@Ayer"_qs, u"eve@Ayer"_qs,
+                                    u"old@Domingo 9 De Marzo"_qs, u"year@Lunes 9 De Marzo"_qs}));
+        QVERIFY(model.data(model.index(0), HistoryModel::DayRole) != model.data(model.index(5), HistoryModel::DayRole));
+
+        // A search without matches is an empty list, not an empty history.
+        model.setQuery(u" paella "_qs);
+        QCOMPARE(model.count(), 1);
+        model.setQuery(u"sushi"_qs);
+        QCOMPARE(model.count(), 0);
+        QVERIFY(!model.empty());
+        model.clear();
+        QVERIFY(model.empty());
+        QVERIFY(library.history().isEmpty());
+        LibraryStore::waitForWrites();
+    }
+
+    void emptyTextFollowsIncognito()
+    {
+        Defaults::shared().setValue(QString(Pref::incognito), true);
+        QCOMPARE(HistoryModel::emptyText(), u"El modo incógnito está activado: no se guarda lo que ves."_qs);
+        Defaults::shared().setValue(QString(Pref::incognito), false);
+        QCOMPARE(HistoryModel::emptyText(), u"Los vídeos que veas aparecerán aquí."_qs);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    qputenv("TZ", "Europe/Madrid");
+    tzset();
+    QCoreApplication app(argc, argv);
+    TestHistory test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_history.moc"

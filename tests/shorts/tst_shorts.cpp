@@ -1,0 +1,460 @@
+#include "AppFixture.h"
+#include "AudioSession.h"
+#include "AvatarStore.h"
+#include "Defaults.h"
+#include "DiskCache.h"
+#include "FileWriter.h"
+#include "Haptics.h"
+#include "LibraryStore.h"
+#include "MpvEngine.h"
+#include "PlayerStore.h"
+#include "QmlHarness.h"
+#include "ShortsStore.h"
+#include "SimulatedEngine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTest>
+#include <QUrlQuery>
+#include <QWheelEvent>
+#include <QCoroTask>
+#include <memory>
+
+namespace {
+
+// Videos "<prefix><from>" … "<prefix><to>".
+QJsonArray videos(const QString &prefix, int from, int to)
+{
+    QJsonArray out;
+    for (int i = from; i <= to; ++i)
+        out.append(QJsonObject{{"id", prefix + QString::number(i)}});
+    return out;
+}
+
+QByteArray body(const QJsonArray &a) { return QJsonDocument(a).toJson(QJsonDocument::Compact); }
+
+QStringList ids(const QList<Video> &list)
+{
+    QStringList out;
+    for (const Video &v : list)
+        out.append(v.id);
+    return out;
+}
+
+QStringList cached()
+{
+    FileWriter::shared().drain();
+    return ids(DiskCache::load<QList<Video>>(ShortsStore::cacheKey).result().value_or(QList<Video>{}));
+}
+
+} // namespace
+
+class TestShorts : public QObject
+{
+    Q_OBJECT
+
+    struct Stores
+    {
+        SimulatedEngine *main = new SimulatedEngine;
+        PlayerStore player{main};
+        LibraryStore library;
+        AvatarStore avatars;
+    };
+    AppFixture m_fx;
+    std::unique_ptr<ShortsStore> m_store;
+    std::unique_ptr<Stores> m_stores;
+    std::unique_ptr<QmlHarness> m_qml;
+    QQuickItem *m_root = nullptr;
+    ShortsStore *m_shorts = nullptr; // the store under test, or the screen's
+
+    SimulatedEngine *engine() const { return static_cast<SimulatedEngine *>(m_shorts->player()); }
+    // The one named item the user sees.
+    QQuickItem *shown(const QString &name) const
+    {
+        const QList<QQuickItem *> items = QmlHarness::shownItems(m_root, name);
+        return items.size() == 1 ? items.first() : nullptr;
+    }
+
+    // The reply to /api/shorts?page=<page> in place of the fixtures: the
+    // list, or with a status a failure.
+    void serve(int page, const QJsonArray &list, int delayMs = 0, int status = 0, int times = -1)
+    {
+        FaultRule rule{0, u"/api/shorts"_qs, QString::number(page)};
+        rule.body = status ? FaultRule::Body::Default : FaultRule::Body::Raw;
+        rule.rawBody = body(list);
+        rule.delayMs = delayMs;
+        rule.status = status;
+        rule.message = u"Se cayó"_qs;
+        rule.times = times;
+        m_fx->addFault(rule);
+    }
+    QStringList pagesAsked() const
+    {
+        QStringList out;
+        for (const RequestRecord &r : m_fx->requests().matching(u"/api/shorts"_qs))
+            out.append(QUrlQuery(r.rawQuery).queryItemValue(u"page"_qs));
+        return out;
+    }
+    // Ids whose first two stream bytes were asked for, sorted.
+    QStringList warmed() const
+    {
+        QStringList out;
+        for (const RequestRecord &r : m_fx->requests().matching(u"/api/stream/"_qs))
+            if (r.header(u"Range"_qs) == u"bytes=0-1")
+                out.append(r.path.section(QLatin1Char('/'), 3));
+        return out.sort(), out;
+    }
+    ShortsStore &make(bool shown = true)
+    {
+        m_store = std::make_unique<ShortsStore>();
+        m_shorts = m_store.get();
+        m_store->setShown(shown);
+        m_store->start();
+        return *m_store;
+    }
+    // A shown store with the first page p0 … p9 loaded, p0 current; the log emptied.
+    ShortsStore &loaded()
+    {
+        serve(0, videos(u"p"_qs, 0, 9));
+        QCoro::waitFor(make().loadInitial());
+        QTest::qWaitFor([this] { return warmed().size() == 2; });
+        m_fx->requests().clear();
+        return *m_store;
+    }
+
+    // The screen, shown, with its first Short current and ready.
+    bool load()
+    {
+        m_qml = std::make_unique<QmlHarness>();
+        m_root = m_qml->load(QUrl(u"qrc:/Nimbelora/Shorts/qml/ShortsView.qml"_qs),
+                             {{u"player"_qs, QVariant::fromValue<QObject *>(&m_stores->player)},
+                              {u"library"_qs, QVariant::fromValue<QObject *>(&m_stores->library)},
+                              {u"avatars"_qs, QVariant::fromValue<QObject *>(&m_stores->avatars)}});
+        m_shorts = m_root ? m_root->property("store").value<ShortsStore *>() : nullptr;
+        if (!m_shorts || !QTest::qWaitFor([this] { return !m_shorts->currentID().isEmpty(); }))
+            return false;
+        engine()->makeReady(16);
+        // The pager makes its pages when it next lays out.
+        return QTest::qWaitFor([this] { return shown(u"shortTapArea"_qs) != nullptr; });
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(m_fx.start(), qPrintable(m_fx.error()));
+        ShortsStore::setEngineFactory([] { return new SimulatedEngine; });
+    }
+
+    void init()
+    {
+        m_fx.reset();
+        AppFixture::clearData();
+        QDir(DiskCache::dir()).removeRecursively();
+        Haptics::shared().clear();
+        m_stores = std::make_unique<Stores>();
+    }
+
+    void cleanup()
+    {
+        m_qml.reset();
+        m_stores.reset();
+        m_store.reset();
+        LibraryStore::waitForWrites();
+        ShortsStore::setEngineFactory([] { return new SimulatedEngine; });
+    }
+
+    void firstLoad_data()
+    {
+        QTest::addColumn<QByteArray>("cacheFile");
+        QTest::addColumn<int>("served"); // 0: the fixtures' page of 10
+        QTest::newRow("no cache") << QByteArray() << 0;
+        QTest::newRow("cached [] is no cache") << QByteArrayLiteral("[]") << 0;
+        QTest::newRow("35 arrive, 30 cached") << QByteArray() << 35;
+    }
+    void firstLoad()
+    {
+        QFETCH(QByteArray, cacheFile);
+        QFETCH(int, served);
+        QDir().mkpath(DiskCache::dir());
+        QFile file(DiskCache::path(ShortsStore::cacheKey));
+        QVERIFY(cacheFile.isNull() || (file.open(QIODevice::WriteOnly) && file.write(cacheFile) == cacheFile.size()));
+        file.close();
+        if (served)
+            serve(0, videos(u"s"_qs, 1, served));
+        ShortsStore &store = make();
+        // The second call comes while the first reads the cache.
+        store.startLoadInitial();
+        store.startLoadInitial();
+        QTRY_VERIFY(store.state().isLoaded() && !store.loading());
+        QCOMPARE(pagesAsked(), QStringList{u"0"_qs});
+        QCOMPARE(store.page(), 1);
+        QCOMPARE(store.items().size(), served ? served : 10);
+        QCOMPARE(store.currentID(), store.items().first().id);
+        QCOMPARE(cached(), ids(store.items().mid(0, 30)));
+    }
+
+    // The cache shows at once; page 0 comes back as the next launch's cache,
+    // unfiltered, and (three entries: every one is near the end) the first
+    // paging asks page 0 again for what is new, each id once.
+    void cacheShownThenRefreshed()
+    {
+        DiskCache::save(Json::decode<QList<Video>>(body(videos(u"c"_qs, 1, 3))), ShortsStore::cacheKey);
+        FileWriter::shared().drain();
+        serve(0, {videos(u"c"_qs, 2, 2)[0], videos(u"n"_qs, 1, 1)[0], videos(u"n"_qs, 1, 1)[0], videos(u"n"_qs, 2, 2)[0]});
+        ShortsStore &store = make();
+        QCoro::waitFor(store.loadInitial());
+        QCOMPARE(ids(store.items()), (QStringList{u"c1"_qs, u"c2"_qs, u"c3"_qs}));
+        QVERIFY(store.state().isLoaded());
+        QCOMPARE(store.currentID(), u"c1"_qs);
+        QTRY_COMPARE(ids(store.items()), (QStringList{u"c1"_qs, u"c2"_qs, u"c3"_qs, u"n1"_qs, u"n2"_qs}));
+        QTRY_VERIFY(!store.loading());
+        QCOMPARE(store.page(), 1);
+        QCOMPARE(pagesAsked(), (QStringList{u"0"_qs, u"0"_qs}));
+        QTRY_COMPARE(cached(), (QStringList{u"c2"_qs, u"n1"_qs, u"n1"_qs, u"n2"_qs}));
+        QCoro::waitFor(store.loadInitial()); // shown again: nothing read or asked
+        QCOMPARE(pagesAsked().size(), 2);
+    }
+
+    // A second call while one runs is dropped; every reply asked is used.
+    void paging_data()
+    {
+        QTest::addColumn<QStringList>("replies"); // pages 1, 2, …: known, new, empty, fail
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("added");
+        QTest::newRow("three without news end the call") << QStringList{u"known"_qs, u"empty"_qs, u"known"_qs} << 4 << 0;
+        QTest::newRow("stops at the first news, each id once") << QStringList{u"known"_qs, u"new"_qs} << 3 << 2;
+        QTest::newRow("a failure keeps page and list") << QStringList{u"known"_qs, u"fail"_qs} << 2 << 0;
+    }
+    void paging()
+    {
+        QFETCH(QStringList, replies);
+        QFETCH(int, page);
+        QFETCH(int, added);
+        ShortsStore &store = loaded();
+        const QJsonArray fresh{videos(u"q"_qs, 1, 1)[0], videos(u"q"_qs, 1, 1)[0], videos(u"r"_qs, 1, 1)[0]};
+        for (int i = 0; i < replies.size(); ++i)
+            serve(i + 1, replies[i] == u"known" ? videos(u"p"_qs, 3, 4) : replies[i] == u"new" ? fresh : QJsonArray(),
+                  50, replies[i] == u"fail" ? 500 : 0);
+        store.loadMore(false);
+        QVERIFY(store.loading());
+        QCoro::waitFor(store.loadMore(false));
+        QTRY_VERIFY(!store.loading());
+        QCOMPARE(pagesAsked().size(), replies.size());
+        QCOMPARE(store.page(), page);
+        QCOMPARE(store.items().size(), 10 + added);
+        QVERIFY(store.state().isLoaded());
+    }
+
+    void failedFirstLoadThenRetry()
+    {
+        serve(0, {}, 0, 500, 1);
+        ShortsStore &store = make();
+        QCoro::waitFor(store.loadInitial());
+        QCOMPARE(store.state(), LoadState::failed(u"Se cayó"_qs));
+        QCOMPARE(store.page(), 0);
+        QVERIFY(store.currentID().isEmpty() && !store.loading());
+        QVERIFY(!QFile::exists(DiskCache::path(ShortsStore::cacheKey)));
+        QCoro::waitFor(store.loadInitial());
+        QVERIFY(store.state().isLoaded());
+        QCOMPARE(cached().size(), 10);
+    }
+
+    void current_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("pages");
+        QTest::addColumn<QStringList>("warms");
+        QTest::newRow("the current one: no restart") << u"p0"_qs << false << QStringList{};
+        QTest::newRow("index 1: p2 warmed before") << u"p1"_qs << false << QStringList{u"p3"_qs};
+        QTest::newRow("index 6") << u"p6"_qs << false << QStringList{u"p7"_qs, u"p8"_qs};
+        QTest::newRow("index 7") << u"p7"_qs << true << QStringList{u"p8"_qs, u"p9"_qs};
+        QTest::newRow("index 9") << u"p9"_qs << true << QStringList{};
+        QTest::newRow("not in the list") << u"zz"_qs << false << QStringList{};
+    }
+    void current()
+    {
+        QFETCH(QString, id);
+        QFETCH(bool, pages);
+        QFETCH(QStringList, warms);
+        ShortsStore &store = loaded();
+        store.togglePause();
+        const qsizetype loads = engine()->loads().size();
+        store.setCurrent(id);
+        QCOMPARE(store.currentID(), id);
+        QCOMPARE(engine()->loads().size(), loads + (id == u"p0" ? 0 : 1));
+        QCOMPARE(store.paused(), id == u"p0");
+        QVERIFY(engine()->itemUrl().path().endsWith(u"/api/stream/"_qs + id));
+        QTRY_COMPARE(warmed(), warms);
+        QTRY_COMPARE(store.items().size() > 10, pages);
+        QTest::qWait(100);
+        QCOMPARE(warmed(), warms);
+    }
+
+    void loop_data()
+    {
+        QTest::addColumn<bool>("paused");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("playing") << false << true;
+        QTest::newRow("paused by the user") << true << true;
+        QTest::newRow("screen hidden") << false << false;
+    }
+    // Hidden before the item is ready: neither readiness nor the loop plays.
+    void loop()
+    {
+        QFETCH(bool, paused);
+        QFETCH(bool, shown);
+        ShortsStore &store = loaded();
+        store.setShown(shown);
+        if (paused)
+            store.togglePause();
+        engine()->makeReady(10);
+        QCOMPARE(engine()->isPaused(), paused || !shown);
+        engine()->end();
+        QTRY_COMPARE(engine()->seeks().size(), 1);
+        QCOMPARE(engine()->seeks().first().target, 0.0);
+        QCOMPARE(engine()->isPaused(), paused || !shown);
+        QCOMPARE(store.paused(), paused);
+        // The end of an item the store did not load is not looped.
+        engine()->load(QUrl(u"http://127.0.0.1:9/other"_qs), 0, true);
+        engine()->makeReady(10);
+        engine()->end();
+        QTest::qWait(50);
+        QCOMPARE(engine()->seeks().size(), 1);
+    }
+
+    void progress_data()
+    {
+        QTest::addColumn<double>("duration");
+        QTest::addColumn<double>("played");
+        QTest::addColumn<double>("progress");
+        QTest::newRow("half") << 10.0 << 5.0 << 0.5;
+        QTest::newRow("to the end") << 10.0 << 12.0 << 1.0;
+        QTest::newRow("unknown length") << qQNaN() << 2.0 << 0.0;
+    }
+    void progress()
+    {
+        QFETCH(double, duration);
+        QFETCH(double, played);
+        QFETCH(double, progress);
+        ShortsStore &store = loaded();
+        engine()->makeReady(duration);
+        engine()->advance(played);
+        QCOMPARE(store.progress(), progress);
+    }
+
+    // Each action acts with haptics off too; only the haptic goes. The
+    // button's icon follows the library at once.
+    void actions_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("haptics");
+        QTest::addColumn<QStringList>("given");
+        QTest::addColumn<QString>("symbol");
+        QTest::newRow("tap") << u"shortTapArea"_qs << true << QStringList{u"light"_qs} << QString();
+        QTest::newRow("tap, haptics off") << u"shortTapArea"_qs << false << QStringList{} << QString();
+        QTest::newRow("like") << u"shortLike"_qs << true << QStringList{u"success"_qs} << u"hand.thumbsup.fill"_qs;
+        QTest::newRow("like, haptics off") << u"shortLike"_qs << false << QStringList{} << u"hand.thumbsup.fill"_qs;
+        QTest::newRow("later") << u"shortLater"_qs << true << QStringList{u"light"_qs} << u"clock.badge.checkmark.fill"_qs;
+    }
+    void actions()
+    {
+        QFETCH(QString, button);
+        QFETCH(bool, haptics);
+        QFETCH(QStringList, given);
+        QFETCH(QString, symbol);
+        Defaults::shared().setValue(u"pref.haptics"_qs, haptics);
+        QVERIFY(load());
+        const QString id = m_shorts->currentID();
+        QQuickItem *clicked = shown(button);
+        QVERIFY(m_qml->click(clicked));
+        QCOMPARE(Haptics::shared().given(), given);
+        QCOMPARE(clicked->property("symbol").toString(), symbol);
+        QCOMPARE(m_shorts->paused(), button == u"shortTapArea");
+        QCOMPARE(m_stores->library.isLiked(id), button == u"shortLike");
+        QCOMPARE(m_stores->library.isWatchLater(id), button == u"shortLater");
+    }
+
+    // A key press or a wheel notch moves one page; the page at rest is current.
+    void pagingInput()
+    {
+        QVERIFY(load());
+        const QPoint centre(m_root->width() / 2, m_root->height() / 2);
+        auto send = [&](int key, int notch, int page) {
+            QWheelEvent wheel(centre, m_qml->window()->mapToGlobal(centre), QPoint(), QPoint(0, notch), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            key ? QTest::keyClick(m_qml->window(), Qt::Key(key)) : void(QGuiApplication::sendEvent(m_qml->window(), &wheel));
+            QTRY_COMPARE(m_shorts->currentID(), m_shorts->items().at(page).id);
+        };
+        send(Qt::Key_Down, 0, 1);
+        send(0, -120, 2);
+        send(Qt::Key_PageUp, 0, 1);
+        send(0, 120, 0);
+        send(Qt::Key_PageDown, 0, 1);
+    }
+
+    // While a swipe has not settled, the page in view is not the current one.
+    void tapOnAnotherPage()
+    {
+        QVERIFY(load());
+        QQuickItem *pager = m_qml->find(u"shortsPager"_qs);
+        pager->setProperty("contentY", pager->height());
+        QTRY_VERIFY(shown(u"shortTapArea"_qs));
+        QVERIFY(m_qml->click(shown(u"shortTapArea"_qs)));
+        QVERIFY(!m_shorts->paused());
+        QVERIFY(Haptics::shared().given().isEmpty());
+        QVERIFY(!shown(u"shortProgress"_qs));
+    }
+
+    // Showing pauses the main player every time; leaving pauses the Short
+    // and keeps the user's pause for the next showing.
+    void appearAndDisappear()
+    {
+        m_stores->main->load(QUrl(u"http://127.0.0.1:9/main"_qs), 0, true);
+        QVERIFY(load());
+        QVERIFY(m_stores->main->isPaused() && !engine()->isPaused());
+        m_root->setProperty("active", false);
+        QVERIFY(engine()->isPaused() && !m_shorts->paused());
+        m_root->setProperty("active", true);
+        QVERIFY(!engine()->isPaused());
+        m_shorts->togglePause();
+        m_root->setProperty("active", false);
+        m_stores->main->play();
+        m_root->setProperty("active", true);
+        QVERIFY(m_stores->main->isPaused() && m_shorts->paused() && engine()->isPaused());
+    }
+
+    // Real mpv: the first Short plays; from 15 s of 16 it loops to the start
+    // and plays on. Its output follows the one chosen for the main player.
+    void realMpv()
+    {
+        constexpr int kLong = 30000; // generous: the machine may be busy
+        QVERIFY2(m_fx->prepareMedia(), qPrintable(m_fx->error()));
+        AudioSession::shared().setAudioDevices({{u"auto"_qs, {}}, {u"null/a"_qs, {}}}, u"null/a"_qs);
+        ShortsStore::setEngineFactory(nullptr);
+        ShortsStore &store = make();
+        auto *mpv = qobject_cast<MpvEngine *>(store.player());
+        QVERIFY(mpv);
+        QString device;
+        connect(mpv, &MpvEngine::mpvPropertyChanged, this, [&](const QByteArray &name, const QVariant &value) {
+            if (name == "audio-device")
+                device = value.toString();
+        });
+        mpv->observeMpvProperty("audio-device");
+        store.startLoadInitial();
+        QVERIFY(QTest::qWaitFor([&] { return store.ready() && store.progress() > 0.05; }, kLong));
+        QVERIFY(mpv->presentationSize().height() > mpv->presentationSize().width());
+        QTRY_COMPARE_WITH_TIMEOUT(device, u"null/a"_qs, kLong);
+        mpv->seek(15);
+        QVERIFY(QTest::qWaitFor([&] { return mpv->currentTime() >= 15.2; }, kLong));
+        QVERIFY(QTest::qWaitFor([&] { return mpv->currentTime() > 0.3 && mpv->currentTime() < 5; }, kLong));
+        QVERIFY(QTest::qWaitFor([&] { return mpv->timeControlStatus() == MediaEngine::TimeControlStatus::Playing; }, kLong));
+        AudioSession::shared().setAudioDevices({{u"auto"_qs, {}}, {u"null/b"_qs, {}}}, u"null/b"_qs);
+        QTRY_COMPARE_WITH_TIMEOUT(device, u"null/b"_qs, kLong);
+    }
+};
+
+QTEST_MAIN(TestShorts)
+#include "tst_shorts.moc"
