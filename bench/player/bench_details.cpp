@@ -1,10 +1,9 @@
-// The first frame of the player's details with 200 related videos and of the
+// The first frame of the player with 200 related videos under it and of the
 // comments sheet with 500 comments, against the same views with empty lists,
 // each in processes of its own so the peak resident sizes compare (medians of
 // three runs). The lists come from the dev backend as raw bodies.
-#include "PlayerSheetRig.h"
-#include "SimulatedEngine.h"
-#include "WebSignIn.h"
+#include "HomeRig.h"
+#include "LibraryRig.h"
 
 #include <QGuiApplication>
 #include <QJsonArray>
@@ -16,8 +15,6 @@
 #include <algorithm>
 #include <ctime>
 #include <vector>
-
-using namespace playersheet;
 
 namespace {
 
@@ -51,58 +48,59 @@ QByteArray comments(int n)
 }
 
 // One case in this process: prints "frame <ms> rss <KiB>", the frame in CPU
-// time of the GUI thread. The frame is the
-// first one of the details (made with the list already in the store) or of
-// the comments sheet (opened over loaded comments).
+// time of the GUI thread (it makes, lays out and draws everything, and the
+// other loads of a busy machine count less). The frame is the first one
+// after the player opens over a video whose related list is in (details), or
+// after the comments sheet opens over loaded comments (comments).
 int runCase(const QString &what, int n)
 {
-    PlayerSheetRig rig;
+    librarytab::LibraryRig rig;
     if (!rig.start())
         return 1;
+    rig.reset(1);
     const bool forComments = what == QLatin1String("comments");
     FaultRule rule;
     rule.pathPrefix = (forComments ? QStringLiteral("/api/comments/") : QStringLiteral("/api/related/")) + kVideo;
     rule.body = FaultRule::Body::Raw;
     rule.rawBody = forComments ? comments(n) : related(n);
     rig.backend().addFault(rule);
-    rig.makeStores(new SimulatedEngine);
-    PlayerStore &player = rig.player();
+    if (!rig.load())
+        return 1;
+    PlayerStore &player = *rig.app().player();
+    QQuickItem *slot = rig.qml().find(QStringLiteral("playerSheet"));
+    auto sheet = [&] { return slot->property("item").value<QQuickItem *>(); };
     Video v;
     v.id = kVideo;
     v.title = QStringLiteral("Vídeo de prueba");
     v.channel = QStringLiteral("Canal");
     player.play(v, std::nullopt, true);
-    if (!QmlHarness::waitFor([&] { return player.commentsState().isLoaded(); }, 20000))
+    if (!forComments)
+        player.setExpanded(false);
+    if (!QmlHarness::waitFor([&] { return player.commentsState().isLoaded() && (forComments == (sheet() != nullptr)); },
+                             20000))
         return 1;
+    QTest::qWait(800);
 
-    // CPU time of this thread (it makes, lays out and draws everything), so
-    // the other loads of a busy machine count less.
     auto cpuNs = [] {
         timespec t{};
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
         return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
     };
-    struct { qint64 start = -1; bool isValid() const { return start >= 0; } } clock;
+    qint64 start = -1;
     qint64 frame = -1;
     QObject::connect(rig.window(), &QQuickWindow::frameSwapped, [&] {
-        if (clock.isValid() && frame < 0)
-            frame = cpuNs() - clock.start;
+        if (start >= 0 && frame < 0)
+            frame = cpuNs() - start;
     });
-    if (forComments) {
-        if (!rig.showScene())
-            return 1;
-        QTest::qWait(500);
-        clock.start = cpuNs();
-        rig.model("details")->setProperty("showComments", true);
-    } else {
-        clock.start = cpuNs();
-        if (!rig.showScene())
-            return 1;
-    }
+    start = cpuNs();
+    if (forComments)
+        sheet()->property("details").value<QObject *>()->setProperty("showComments", true);
+    else
+        player.setExpanded(true);
     if (!QmlHarness::waitFor([&] { return frame >= 0; }, 20000))
         return 1;
     QTest::qWait(500);
-    std::printf("frame %.2f rss %ld\n", frame / 1e6, peakRssKb());
+    std::printf("frame %.2f rss %ld\n", frame / 1e6, homefeed::peakRssKb());
     rig.unload();
     return 0;
 }
@@ -111,10 +109,7 @@ int runCase(const QString &what, int n)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        qputenv("QT_QUICK_BACKEND", "software");
+    homefeed::preferOffscreen();
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();

@@ -4,12 +4,35 @@
 
 #include <QVariantMap>
 
-CommentsModel::CommentsModel(QObject *parent) : QObject(parent) {}
+CommentsModel::CommentsModel(QObject *parent) : QAbstractListModel(parent) {}
+
+int CommentsModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count(); }
+
+QVariant CommentsModel::data(const QModelIndex &index, int role) const
+{
+    if (role != CommentRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
+    return QVariant::fromValue(m_comments.at(index.row()));
+}
+
+QHash<int, QByteArray> CommentsModel::roleNames() const { return {{CommentRole, "comment"}}; }
 
 void CommentsModel::setPlayer(PlayerStore *player)
 {
-    if (rebindPlayer(this, m_player, player))
-        emit playerChanged();
+    if (!rebindPlayer(this, m_player, player))
+        return;
+    if (player)
+        connect(player, &PlayerStore::commentsChanged, this, &CommentsModel::sync);
+    sync();
+    emit playerChanged();
+}
+
+void CommentsModel::sync()
+{
+    beginResetModel();
+    m_comments = m_player ? m_player->comments() : QList<Comment>();
+    endResetModel();
+    emit countChanged();
 }
 
 QVariantList CommentsModel::sortMenu() const

@@ -54,14 +54,12 @@ BottomSheet {
         onClicked: sheet.close()
     }
 
-    readonly property bool hasComments: player.comments.length > 0
-
     // Only the view of the present state is made.
     Loader {
         anchors.fill: parent
         sourceComponent: sheet.loadState.isFailed ? failedView
                        : !sheet.loadState.isLoaded ? loadingView
-                       : sheet.hasComments ? listView : emptyView
+                       : comments.count > 0 ? listView : emptyView
     }
 
     Component {
@@ -115,15 +113,15 @@ BottomSheet {
         ListView {
             objectName: "commentsList"
             clip: true
-            model: sheet.player.comments
+            // Rows are made as they scroll in, none ahead.
+            cacheBuffer: 0
+            model: comments
             topMargin: 6
             bottomMargin: 24
             spacing: 8
             delegate: CommentRow {
-                required property var modelData
                 x: 16
                 width: ListView.view.width - 32
-                comment: modelData
             }
         }
     }

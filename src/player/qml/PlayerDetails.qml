@@ -34,6 +34,9 @@ ListView {
     leftMargin: 16
     rightMargin: 16
     bottomMargin: 40
+    // Rows are made as they scroll in, none ahead: the player opens at once
+    // however long the list.
+    cacheBuffer: 0
     Basic.ScrollIndicator.vertical: Basic.ScrollIndicator { visible: false }
 
     // The header grows upwards as the video's parts come in (or the
