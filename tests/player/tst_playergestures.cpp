@@ -18,8 +18,14 @@ import Nimbelora.Player
 Item {
     id: cover
     required property var player
+    required property var library
+    required property var router
+    required property var avatars
     property real offset: 0
-    PlayerSheet { objectName: "sheet"; anchors.fill: parent; player: cover.player }
+    PlayerSheet {
+        objectName: "sheet"; anchors.fill: parent
+        player: cover.player; library: cover.library; router: cover.router; avatars: cover.avatars
+    }
     DragHandler {
         target: null; xAxis.enabled: false; grabPermissions: PointerHandler.ApprovesTakeOverByAnything
         onTranslationChanged: if (active) cover.offset = Math.max(cover.offset, translation.y)
@@ -32,9 +38,9 @@ struct Sheet
     PlayerOverlayModel *overlay = nullptr;
     PlayerGestureModel *gestures = nullptr;
 
-    bool load(PlayerStore &store)
+    bool load(Rig &rig)
     {
-        if (!h.loadSource(kCovered, {{QStringLiteral("player"), qmlObject(&store)}}))
+        if (!h.loadSource(kCovered, rig.stores()))
             return false;
         overlay = h.find(QStringLiteral("sheet"))->property("overlay").value<PlayerOverlayModel *>();
         gestures = h.find(QStringLiteral("gestureLayer"))->property("model").value<PlayerGestureModel *>();
@@ -81,7 +87,7 @@ QStringList titles(const QList<PlayerOptionsModel::Entry> &entries, const QStrin
     Rig rig;                                                                                                           \
     rig.start(makeVideo(QStringLiteral(id)));                                                                          \
     Sheet s;                                                                                                           \
-    QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()))
+    QVERIFY2(s.load(rig), qPrintable(s.h.errors()))
 
 class TestPlayerGestures : public QObject
 {

@@ -21,9 +21,9 @@ struct Sheet
     QQuickItem *root = nullptr;
     PlayerOverlayModel *overlay = nullptr;
 
-    bool load(PlayerStore &store)
+    bool load(Rig &rig)
     {
-        root = h.load(kSheet, {{QStringLiteral("player"), qmlObject(&store)}});
+        root = h.load(kSheet, rig.stores());
         if (!root)
             return false;
         overlay = root->property("overlay").value<PlayerOverlayModel *>();
@@ -59,7 +59,7 @@ struct Sheet
     Rig rig;                                                                                                           \
     rig.start(makeVideo(QStringLiteral(id)));                                                                          \
     Sheet s;                                                                                                           \
-    QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()))
+    QVERIFY2(s.load(rig), qPrintable(s.h.errors()))
 
 class TestPlayerSheet : public QObject
 {
@@ -78,7 +78,7 @@ private slots:
         rig.start(makeVideo(QStringLiteral("a")));
         QVERIFY(rig.store.isPlaying());
         Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QVERIFY2(s.load(rig), qPrintable(s.h.errors()));
         QVERIFY(s.overlay->hidePending());
         QTest::qWait(3200);
         QVERIFY(s.overlay->showControls());
@@ -148,7 +148,7 @@ private slots:
         rig.start(makeVideo(QStringLiteral("t")));
         rig.engine->pause();
         Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QVERIFY2(s.load(rig), qPrintable(s.h.errors()));
         s.tap();
         QVERIFY(!s.overlay->showControls());
         QTRY_VERIFY(!s.controls()->isVisible());
@@ -280,7 +280,7 @@ private slots:
         QVERIFY(rig.store.currentTime() != 100.0);
         rig.engine->clearRecord();
         Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QVERIFY2(s.load(rig), qPrintable(s.h.errors()));
         QVERIFY(s.h.click("forwardButton"));
         QVERIFY(s.h.click("backButton"));
         QCOMPARE(rig.engine->seeks().size(), 2);
@@ -381,7 +381,7 @@ private slots:
         d.qualities = {360, 720};
         PlayerStoreProbe::setDetail(rig.store, d);
         Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QVERIFY2(s.load(rig), qPrintable(s.h.errors()));
         s.overlay->setHideDelay(100000);
 
         QCOMPARE(s.find("captionsButton")->property("symbol").toString(), QStringLiteral("captions.bubble"));
@@ -430,7 +430,7 @@ private slots:
         rig.store.setActiveCaption(QStringLiteral("es"));
         rig.store.setCaptionText(QStringLiteral("Hola"));
         Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QVERIFY2(s.load(rig), qPrintable(s.h.errors()));
         QQuickItem *area = s.find("playerArea");
         QQuickItem *box = s.find("captionBox");
         QQuickItem *text = s.find("captionText");

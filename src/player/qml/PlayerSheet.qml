@@ -1,24 +1,35 @@
 // The full player. Portrait: the 16:9 video area at the top and the details
 // below it; landscape (wider than tall): the video area fills the sheet.
 // The video area stacks, back to front: the picture, the spinner, the touch
-// layer, captions, the speed-boost badge, the gesture display, then the
-// error view, the unlock button or the overlay controls, the up-next card
-// and the toast. Keys while shown and unlocked: Left and Right skip like a
-// double tap, Space plays or pauses.
+// layer, captions, the speed-boost badge, the gesture display, the
+// statistics, then the error view, the unlock button or the overlay
+// controls, the up-next card and the toast. The queue and comments sheets
+// open over the sheet. Keys while shown and unlocked: Left and Right skip
+// like a double tap, Space plays or pauses.
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
+import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
+import Nimbelora.Library
 import Nimbelora.Playback
+import Nimbelora.Shell
 import Nimbelora.Player
 
 Item {
     id: sheet
 
     required property PlayerStore player
+    required property LibraryStore library
+    required property Router router
+    required property AvatarStore avatars
+
+    // Dark whatever the app's theme, with the sheets it opens.
+    Platform.Colors.dark: true
 
     readonly property bool landscape: width > height
     readonly property alias overlay: overlayModel
+    readonly property alias details: detailsModel
     readonly property real captionScale: Settings.revision, Settings.doubleValue("pref.captionSize")
     readonly property bool captionBg: Settings.revision, Settings.boolValue("pref.captionBg")
 
@@ -49,6 +60,14 @@ Item {
             Haptics.light()
             overlayModel.playPause()
         }
+    }
+
+    DetailsModel {
+        id: detailsModel
+        player: sheet.player
+        library: sheet.library
+        router: sheet.router
+        overlay: overlayModel
     }
 
     Rectangle {
@@ -172,6 +191,17 @@ Item {
             value: gestures.model.hudValue
         }
 
+        // Layer 8: the statistics, while switched on.
+        Loader {
+            objectName: "statsLoader"
+            active: overlayModel.showStats
+            x: 12
+            y: sheet.landscape ? 14 : 50
+            sourceComponent: StatsOverlay {
+                player: sheet.player
+            }
+        }
+
         PlayerErrorView {
             objectName: "errorView"
             anchors.fill: parent
@@ -248,6 +278,58 @@ Item {
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.bottom: parent.bottom
-        color: "black"
+        color: Platform.Colors.background
+
+        PlayerDetails {
+            anchors.fill: parent
+            player: sheet.player
+            library: sheet.library
+            router: sheet.router
+            avatars: sheet.avatars
+            details: detailsModel
+            onShowQueue: overlayModel.showQueue = true
+        }
+    }
+
+    // A sheet over the player, made when first shown; closing it by hand
+    // clears its switch.
+    component SheetSlot: Loader {
+        id: slot
+        property bool shown
+        signal dismissed()
+        active: false
+        onShownChanged: {
+            if (shown) {
+                active = true
+                item.open()
+            } else if (item) {
+                item.close()
+            }
+        }
+        Connections {
+            target: slot.item
+            function onClosed() { slot.dismissed() }
+        }
+    }
+
+    SheetSlot {
+        objectName: "queueSheetSlot"
+        shown: overlayModel.showQueue
+        onDismissed: overlayModel.showQueue = false
+        sourceComponent: QueueSheet {
+            player: sheet.player
+            library: sheet.library
+            avatars: sheet.avatars
+            router: sheet.router
+        }
+    }
+
+    SheetSlot {
+        objectName: "commentsSheetSlot"
+        shown: detailsModel.showComments
+        onDismissed: detailsModel.showComments = false
+        sourceComponent: CommentsSheet {
+            player: sheet.player
+        }
     }
 }
