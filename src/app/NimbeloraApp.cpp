@@ -8,6 +8,7 @@
 #include "Palette.h"
 #include "Platform.h"
 #include "Pref.h"
+#include "QuitSignals.h"
 #include "RemoteImageProvider.h"
 #include "UrlInbox.h"
 #include "WebSignIn.h"
@@ -172,6 +173,7 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
             app.openURL(opened);
     });
     QObject::connect(&qapp, &QCoreApplication::aboutToQuit, &app, &NimbeloraApp::flushOnQuit);
+    QuitSignals::install();
     if (hooks.windowCreated)
         hooks.windowCreated(window, &app);
     return qapp.exec();
