@@ -14,10 +14,47 @@
 #include "WebSignIn.h"
 #include "YouTubeLink.h"
 
+#include <QDir>
 #include <QGuiApplication>
+#include <QLockFile>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
+#include <QStandardPaths>
 #include <unistd.h>
+
+namespace {
+
+// Another instance runs but will not take over: say so, and start nothing.
+int refuseToStart()
+{
+    QQmlApplicationEngine engine;
+    engine.loadData(R"(
+import QtQuick
+import QtQuick.Controls
+ApplicationWindow {
+    visible: true
+    width: 360
+    height: 160
+    title: "Nimbelora"
+    Column {
+        anchors.fill: parent
+        anchors.margins: 20
+        spacing: 16
+        Label {
+            width: parent.width
+            wrapMode: Text.WordWrap
+            text: "Nimbelora ya está abierto, pero no responde. Ciérralo y vuelve a intentarlo."
+        }
+        Button { anchors.right: parent.right; text: "Aceptar"; onClicked: Qt.quit() }
+    }
+}
+)");
+    if (!engine.rootObjects().isEmpty())
+        QCoreApplication::exec();
+    return 1;
+}
+
+} // namespace
 
 NimbeloraApp::NimbeloraApp(QObject *parent) : NimbeloraApp(Services{}, parent) {}
 
@@ -119,6 +156,18 @@ void NimbeloraApp::sync(const SyncEvent &event) const
     }
 }
 
+std::unique_ptr<QLockFile> NimbeloraApp::lockDataFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(folder);
+    auto lock = std::make_unique<QLockFile>(folder + QStringLiteral("/.lock"));
+    // Never stale by age: only a dead holder gives it up.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0))
+        return nullptr;
+    return lock;
+}
+
 void NimbeloraApp::flushOnQuit()
 {
     m_library->flushOnQuit();
@@ -140,11 +189,17 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
     WebSignIn::prepareApplication();
     QGuiApplication qapp(argc, argv);
 
+    // Who runs is settled first: everything after may be slow (the keyring).
     const QString url = UrlInbox::urlFromArguments(qapp.arguments());
     UrlInbox inbox;
-    if (inbox.claim() == UrlInbox::Claim::taken
-        && UrlInbox::forward(QDBusConnection::sessionBus(), QLatin1String(UrlInbox::serviceName), url))
-        return 0;
+    if (inbox.claim() == UrlInbox::Claim::taken) {
+        if (UrlInbox::forward(UrlInbox::ownBus(), QLatin1String(UrlInbox::serviceName), url))
+            return 0;
+        return refuseToStart();
+    }
+    const std::unique_ptr<QLockFile> dataLock = lockDataFolder();
+    if (!dataLock)
+        return refuseToStart();
 
     NimbeloraApp app;
     QQmlApplicationEngine engine;

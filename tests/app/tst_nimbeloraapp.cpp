@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QNetworkCookie>
 #include <QCoroTask>
 #include <QSignalSpy>
@@ -353,6 +354,15 @@ private slots:
             ids.append(QJsonDocument::fromJson(r.body).object().value(u"id").toString());
         ids.sort();
         QCOMPARE(ids, (QStringList{u"b"_qs, u"d"_qs}));
+    }
+
+    void oneWriterHoldsTheDataFolder()
+    {
+        std::unique_ptr<QLockFile> first = NimbeloraApp::lockDataFolder();
+        QVERIFY(first);
+        QVERIFY(!NimbeloraApp::lockDataFolder());
+        first.reset();
+        QVERIFY(NimbeloraApp::lockDataFolder());
     }
 
     void quitFlushesPositions()
