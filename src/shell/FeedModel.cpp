@@ -12,13 +12,6 @@
 
 namespace {
 
-// An aborted request: the load was called off, not failed.
-bool isCancellation(const std::exception &e)
-{
-    auto *transport = dynamic_cast<const TransportError *>(&e);
-    return transport && transport->code() == QNetworkReply::OperationCanceledError;
-}
-
 Category category(const char *id, const char *name)
 {
     return Category{QString::fromUtf8(id), QString::fromUtf8(name)};
@@ -150,7 +143,7 @@ QCoro::Task<> FeedModel::reload(QStringList personal, bool force)
             }
         }
     } catch (const std::exception &e) {
-        if (calledOff() || isCancellation(e))
+        if (calledOff())
             co_return;
         // With the cached list on screen a failure stays silent.
         if (m_items->isEmpty())

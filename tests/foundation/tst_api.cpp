@@ -196,7 +196,7 @@ private slots:
         QTest::addColumn<QString>("description");
         QTest::newRow("closed port") << "closed" << int(QNetworkReply::ConnectionRefusedError)
                                      << "No se pudo conectar con el servidor.";
-        QTest::newRow("silent server") << "silent" << int(QNetworkReply::OperationCanceledError)
+        QTest::newRow("silent server") << "silent" << int(QNetworkReply::TimeoutError)
                                        << "Se agotó el tiempo de espera de la solicitud.";
         QTest::newRow("not HTTP") << "ssh" << int(QNetworkReply::RemoteHostClosedError)
                                   << "Se perdió la conexión con el servidor.";

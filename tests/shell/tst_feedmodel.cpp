@@ -623,6 +623,8 @@ private slots:
         QTest::newRow("no cache: failed with the server's text") << false << 500 << "El servidor se cayó";
         QTest::newRow("no cache: a reply without a message") << false << 502 << "";
         QTest::newRow("cached list stays") << true << 500 << "El servidor se cayó";
+        // Status 0: a backend slower than the transfer time-out.
+        QTest::newRow("no cache: time-out") << false << 0 << "Se agotó el tiempo de espera de la solicitud.";
     }
     void firstPageFailure()
     {
@@ -640,11 +642,17 @@ private slots:
         } else {
             rule.message = message;
         }
+        const int timeout = API::shared().transferTimeout();
+        if (status == 0) {
+            rule.delayMs = 1500;
+            API::shared().setTransferTimeout(300);
+        }
         m_backend->addFault(rule);
 
         FeedModel model;
         model.setSelected(QStringLiteral("comedy"));
         await(model.reload({}, false));
+        API::shared().setTransferTimeout(timeout);
         if (withCache) {
             QVERIFY(model.state().isLoaded());
             QCOMPARE(model.items(), old);
@@ -660,7 +668,7 @@ private slots:
         await(model.reload({}, false));
         QVERIFY(model.state().isLoaded());
         QCOMPARE(model.loadedFor(), QStringLiteral("comedy"));
-        QCOMPARE(requests(QStringLiteral("/api/feed")).size(), 2);
+        QTRY_COMPARE(requests(QStringLiteral("/api/feed")).size(), 2); // a slow one is logged when it ends
     }
 
     // A load the screen called off changes nothing when its reply comes.
