@@ -54,6 +54,18 @@ void DiskCache::saveBytes(QByteArray json, const QString &key)
     FileWriter::shared().write(path(key), std::move(json));
 }
 
+const QStringList &DiskCache::accountKeys()
+{
+    static const QStringList keys{homeAccountKey, subscriptionsAccountKey};
+    return keys;
+}
+
+void DiskCache::forgetAccountLists()
+{
+    for (const QString &key : accountKeys())
+        FileWriter::shared().remove(path(key));
+}
+
 std::optional<QByteArray> DiskCache::read(const QString &file)
 {
     QDir().mkpath(QFileInfo(file).absolutePath());

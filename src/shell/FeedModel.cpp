@@ -47,7 +47,7 @@ QString FeedModel::loadKeyFor(const QString &category, bool loggedIn)
 
 QString FeedModel::cacheKeyFor(const QString &category, bool loggedIn)
 {
-    return loggedIn && category == personalId ? QStringLiteral("feed-me-home") : QStringLiteral("feed-") + category;
+    return loggedIn && category == personalId ? QString(DiskCache::homeAccountKey) : QStringLiteral("feed-") + category;
 }
 
 QVariantList FeedModel::categoriesValue() const { return QmlValue::list(m_categories); }
@@ -157,7 +157,9 @@ QCoro::Task<> FeedModel::reload(QStringList personal, bool force)
     m_items->replace(items);
     m_loadedFor = key;
     setState(LoadState::loaded());
-    DiskCache::save(items, cache);
+    // An account's list that arrives after its sign-out is not kept.
+    if (!account || m_loggedIn)
+        DiskCache::save(items, cache);
     Warmer::warm(items, warmCount);
 }
 
