@@ -54,8 +54,9 @@ public:
     // Removes those lists (sign-out), after any save of them already asked for.
     static void forgetAccountLists();
 
-    // Empties the list caches and the image loader's disk cache. Images
-    // already decoded in memory keep showing; nothing else is deleted.
+    // Removes everything directly in the app's cache folder: the lists, the
+    // image loader's disk cache, the channel avatars' file and whatever else
+    // is there. Images already in memory keep showing.
     static QFuture<void> clearAll();
     // Total size in bytes of the files under the app's cache folder.
     static QFuture<qint64> totalBytes();
