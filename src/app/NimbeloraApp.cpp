@@ -205,7 +205,7 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/"));
     installPlatform(engine);
-    engine.addImageProvider(RemoteImageProvider::name, new RemoteImageProvider);
+    RemoteImageProvider::install(engine);
     QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &qapp,
                      [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
     engine.setInitialProperties({{QStringLiteral("app"), QVariant::fromValue(&app)}});

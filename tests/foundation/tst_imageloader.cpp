@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QDir>
 #include <QTest>
 #include <httplib.h>
 #include <map>
@@ -359,6 +360,28 @@ private slots:
         QCOMPARE(m_host->hits(path), 3);
         m_host->set(path, image());
         QVERIFY(!wait(loader.load(m_host->url(path))).isNull());
+    }
+
+    // Raw replies stay in memory too: a picture whose decoded copy has left
+    // (400 newer ones) is decoded again from there, without disk or network.
+    void rawRepliesStayInMemory()
+    {
+        ImageLoader loader(diskDir());
+        const std::string first = fresh("raw");
+        m_host->set(first, image({4, 4}));
+        QVERIFY(!wait(loader.load(m_host->url(first))).isNull());
+        QList<QFuture<QImage>> newer;
+        for (int i = 0; i < 400; ++i) {
+            const std::string path = fresh("raw");
+            m_host->set(path, image({4, 4}));
+            newer << loader.load(m_host->url(path));
+        }
+        for (const QFuture<QImage> &f : std::as_const(newer))
+            QVERIFY(!wait(f).isNull());
+        QVERIFY(loader.cached(m_host->url(first)).isNull());
+        QVERIFY(QDir(diskDir()).removeRecursively());
+        QVERIFY(!wait(loader.load(m_host->url(first))).isNull());
+        QCOMPARE(m_host->hits(first), 1);
     }
 
     void clearAllKeepsDecodedImagesButEmptiesTheDisk()
