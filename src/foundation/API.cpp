@@ -52,7 +52,8 @@ QUrl API::defaultBaseUrl()
 {
     const QString override = qEnvironmentVariable("NIMBELORA_BACKEND_URL");
     if (!override.isEmpty()) {
-        if (auto url = originOf(override))
+        auto url = originOf(override);
+        if (url && (!BuildConfig::releaseBuild || url->scheme().toLower() == u"https"))
             return *url;
     }
     if (auto url = originOf(QString::fromUtf8(BuildConfig::backendOrigin)))
