@@ -43,7 +43,7 @@ ApplicationWindow {
         Label {
             width: parent.width
             wrapMode: Text.WordWrap
-            text: "Nimbelora ya está abierto, pero no responde. Ciérralo y vuelve a intentarlo."
+            text: "Nimbelora ya está abierto en otra ventana o sesión. Ciérralo y vuelve a intentarlo."
         }
         Button { anchors.right: parent.right; text: "Aceptar"; onClicked: Qt.quit() }
     }
