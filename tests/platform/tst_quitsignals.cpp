@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <csignal>
 
-// Each signal ends the event loop the normal way: exec() returns and the
-// application's quit notice goes out.
+// Each signal ends the event loop the normal way (unhandled, it would end
+// the process).
 class TestQuitSignals : public QObject
 {
     Q_OBJECT
@@ -19,16 +19,12 @@ private slots:
         QTest::newRow("SIGINT") << SIGINT;
         QTest::newRow("SIGHUP") << SIGHUP;
     }
-
     void signalQuitsNormally()
     {
         QFETCH(int, sig);
         QuitSignals::install();
         QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
         QTimer::singleShot(0, [sig] { std::raise(sig); });
-        QTimer giveUp; // never fires when the signal works
-        giveUp.callOnTimeout([] { QCoreApplication::exit(7); });
-        giveUp.start(5000);
         QCOMPARE(QCoreApplication::exec(), 0);
         QCOMPARE(quitting.size(), 1);
     }
