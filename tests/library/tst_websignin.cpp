@@ -99,6 +99,15 @@ private slots:
         QCOMPARE(WebSignIn::hasMarker(account), marker);
     }
 
+    // The provider's page, asked to continue to the site's mobile home page.
+    void signInPageAddress()
+    {
+        const QUrl page = WebSignIn::signInPage();
+        QCOMPARE(page.path(), u"/ServiceLogin"_qs);
+        QCOMPARE(page.query(QUrl::FullyEncoded),
+                 u"service=youtube&hl=es&continue=https%3A%2F%2Fm."_qs + site() + u"%2F"_qs);
+    }
+
     void videoSitePage_data()
     {
         QTest::addColumn<QUrl>("url");
@@ -216,7 +225,7 @@ private slots:
         AuthStore auth(*m_keychain, web);
         QObject *profile = web.profile();
         QVERIFY(profile);
-        QVERIFY(!profile->property("offTheRecord").toBool());
+        QVERIFY(profile->property("offTheRecord").toBool()); // nothing of it on disk
         QVERIFY(profile->property("httpUserAgent").toString().endsWith(u" Version/17.5 Mobile/15E148 Safari/604.1"_qs));
 
         QmlHarness qml;
@@ -253,8 +262,10 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return auth.account().has_value(); }, 10000));
         QCOMPARE(auth.account()->name, u"Usuario de prueba"_qs);
         QVERIFY(QTest::qWaitFor([&] { return !sheet->property("visible").toBool(); }, 5000));
-        // Signing in wiped the page's cookies.
+        // Signing in wiped the page's cookies and retired its profile: the next
+        // page starts with no storage at all.
         QVERIFY(QTest::qWaitFor([&] { return web.cookies().isEmpty(); }, 5000));
+        QVERIFY(web.profile() && web.profile() != profile);
 
         // Another finished page of the site, with fresh cookies: nothing more.
         const QString again = u"http://"_qs + site() + u":"_qs + QString::number(QUrl(m_backend->origin()).port()) +

@@ -55,6 +55,8 @@ BottomSheet {
                     profile: sheet.auth.web.profile
                     url: sheet.auth.web.signInPage
                     backgroundColor: "transparent"
+                    // A page's request gives up after 60 s.
+                    Timer { interval: 60000; running: web.loading; onTriggered: web.stop() }
                     onLoadingChanged: loadingInfo => {
                         if (loadingInfo.status === WebEngineView.LoadSucceededStatus)
                             coordinator.pageFinished(web.url)
