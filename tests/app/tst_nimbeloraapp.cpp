@@ -359,8 +359,7 @@ private slots:
         QCOMPARE(ids, (QStringList{u"b"_qs, u"d"_qs}));
     }
 
-    // SIGTERM, SIGINT and SIGHUP end the loop the normal way (unhandled, each
-    // would end the process).
+    // SIGTERM, SIGINT and SIGHUP end the loop the normal way, not the process.
     void quitSignals()
     {
         QuitSignals::install();
