@@ -6,6 +6,7 @@
 #include "Orientation.h"
 #include "Palette.h"
 #include "Pref.h"
+#include "QuitSignals.h"
 #include "SimulatedEngine.h"
 #include "TestDirs.h"
 #include "WebSignIn.h"
@@ -20,6 +21,8 @@
 #include <QCoroTask>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <csignal>
 #include <memory>
 
 namespace {
@@ -354,6 +357,18 @@ private slots:
             ids.append(QJsonDocument::fromJson(r.body).object().value(u"id").toString());
         ids.sort();
         QCOMPARE(ids, (QStringList{u"b"_qs, u"d"_qs}));
+    }
+
+    // SIGTERM, SIGINT and SIGHUP end the loop the normal way, not the process.
+    void quitSignals()
+    {
+        QuitSignals::install();
+        QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+            QTimer::singleShot(0, [sig] { std::raise(sig); });
+            QCOMPARE(QCoreApplication::exec(), 0);
+        }
+        QCOMPARE(quitting.size(), 3);
     }
 
     void oneWriterHoldsTheDataFolder()

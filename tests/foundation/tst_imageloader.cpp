@@ -362,8 +362,7 @@ private slots:
         QVERIFY(!wait(loader.load(m_host->url(path))).isNull());
     }
 
-    // Raw replies stay in memory too: a picture whose decoded copy has left
-    // (400 newer ones) is decoded again from there, without disk or network.
+    // Raw replies stay in memory too, after the decoded copy has left (400 newer).
     void rawRepliesStayInMemory()
     {
         ImageLoader loader(diskDir());

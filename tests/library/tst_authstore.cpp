@@ -329,8 +329,7 @@ private slots:
         QVERIFY(!m_keychain->get(u"session"_qs));
         QVERIFY(!Defaults::shared().contains(QLatin1String(AuthStore::accountKey)));
         QCOMPARE(m_web->wipes(), 1);
-        // Only the account's own lists go.
-        FileWriter::shared().drain();
+        FileWriter::shared().drain(); // only the account's own lists go
         QVERIFY(!QFile::exists(DiskCache::path(u"feed-me-home"_qs)) && !QFile::exists(DiskCache::path(u"subs-me"_qs)));
         QVERIFY(QFile::exists(DiskCache::path(u"feed-music"_qs)));
     }

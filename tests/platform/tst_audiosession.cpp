@@ -115,11 +115,10 @@ private slots:
         QTEST(lost, "losses");
     }
 
-    // Only while the engine follows the default output is its loss an unplug;
-    // without a sound server the watch does nothing at all.
+    // The default output's loss is an unplug only while the engine follows it.
     void defaultOutputLossCountsForTheDefaultDevice()
     {
-        DefaultOutputWatch idle;
+        DefaultOutputWatch idle; // no sound server here: it does nothing
         QSignalSpy route(&session(), &AudioSession::routeChanged);
         for (const QString &current : {"auto", "pipewire/headphones"}) {
             session().setAudioDevices(devices(kSpeakersAndHeadphones), current);

@@ -156,8 +156,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shows(false, false), kLong);
     }
 
-    // A new item wipes the old picture: a load that fails shows the
-    // background, also after the surface has been resized (a redraw).
+    // A failed load shows the background, also after a resize (a redraw).
     void failedLoadShowsNoOldPicture()
     {
         QmlHarness h;

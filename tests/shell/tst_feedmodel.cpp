@@ -627,8 +627,7 @@ private slots:
         QTest::newRow("no cache: failed with the server's text") << false << 500 << "El servidor se cayó";
         QTest::newRow("no cache: a reply without a message") << false << 502 << "";
         QTest::newRow("cached list stays") << true << 500 << "El servidor se cayó";
-        // Status 0: a backend slower than the transfer time-out.
-        QTest::newRow("no cache: time-out") << false << 0 << "Se agotó el tiempo de espera de la solicitud.";
+        QTest::newRow("no cache: status 0, slower than the time-out") << false << 0 << "Se agotó el tiempo de espera de la solicitud.";
     }
     void firstPageFailure()
     {
