@@ -572,6 +572,26 @@ private slots:
             QCOMPARE(found.first()->width(), fill);
     }
 
+    // Monospaced digits: lengths of the same form take the same room.
+    void durationDigitsShareOneWidth()
+    {
+        Video narrow = video(u"n"_qs, u"C"_qs), wide = narrow;
+        narrow.duration = 71; // 1:11
+        wide.duration = 488;  // 8:08
+        QmlHarness qml;
+        QQuickItem *root = qml.loadSource(R"(
+            import QtQuick
+            import Nimbelora.Shell
+            Column {
+                required property var narrow
+                required property var wide
+                DurationBadge { objectName: "narrow"; video: parent.narrow }
+                DurationBadge { objectName: "wide"; video: parent.wide }
+            })", {{u"narrow"_qs, QVariant::fromValue(narrow)}, {u"wide"_qs, QVariant::fromValue(wide)}});
+        QVERIFY2(root, qPrintable(qml.errors()));
+        QCOMPARE(qml.find(u"narrow"_qs)->width(), qml.find(u"wide"_qs)->width());
+    }
+
     // Titles and error texts are shown as typed: markup in them fetches nothing.
     void markupIsShownAsTyped()
     {
