@@ -460,8 +460,7 @@ private slots:
         // time row while it shows; at the bottom once the controls hide.
         QTRY_VERIFY(near(s.find("upNextCard")->opacity(), 1));
         auto bottomOf = [](QQuickItem *i) { return i->mapToScene(QPointF(0, i->height())).y(); };
-        QQuickItem *timeline = s.find("timelineControls");
-        QTRY_VERIFY(bottomOf(s.find("upNextCard")) <= timeline->mapToScene(QPointF()).y());
+        QTRY_VERIFY(bottomOf(s.find("upNextCard")) <= s.find("timelineControls")->mapToScene(QPointF()).y());
         s.overlay->setShowControls(false);
         QTRY_VERIFY(near(bottomOf(s.find("upNextCard")), bottomOf(s.find("playerArea")) - 12));
         s.overlay->setShowControls(true);
