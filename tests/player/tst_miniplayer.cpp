@@ -220,8 +220,6 @@ private slots:
         QVERIFY(h.click("miniTrailing"));
         QVERIFY(!rig.store.current());
         QCOMPARE(bar->implicitHeight(), 0.0);
-        // It slides out, then is gone.
-        QTRY_VERIFY(!h.find("miniPlayerContent")->isVisible());
     }
 
     // Docked as a tab stack docks it: stopped, the bar slides down from its place.
@@ -229,26 +227,21 @@ private slots:
     {
         Rig rig;
         QmlHarness h;
-        QQuickItem *root = h.loadSource(R"(
-            import QtQuick
-            import Nimbelora.Player
-            Item {
-                property alias player: bar.player
-                MiniPlayerBar { id: bar; anchors.bottom: parent.bottom; width: parent.width; height: implicitHeight }
-            })", {{QStringLiteral("player"), qmlObject(&rig.store)}});
-        QVERIFY2(root, qPrintable(h.errors()));
+        QVERIFY2(h.loadSource("import QtQuick\nimport Nimbelora.Player\nItem { property alias player: bar.player\n"
+                              "MiniPlayerBar { id: bar; anchors.bottom: parent.bottom; width: parent.width; height: implicitHeight } }",
+                              {{QStringLiteral("player"), qmlObject(&rig.store)}}), qPrintable(h.errors()));
         rig.start(makeVideo(QStringLiteral("s")));
         rig.store.setExpanded(false);
         QQuickItem *content = h.find("miniPlayerContent");
         QTRY_COMPARE(content->mapToScene(QPointF()).y(), 932.0 - 71);
-        QList<qreal> path;
+        bool slid = false;
         connect(content, &QQuickItem::yChanged, content, [&] {
-            if (content->isVisible())
-                path.append(content->mapToScene(QPointF()).y());
+            const qreal y = content->mapToScene(QPointF()).y();
+            slid = slid || (content->isVisible() && y > 861 && y < 932);
         });
         rig.store.stop();
         QTRY_VERIFY(!content->isVisible());
-        QVERIFY(std::any_of(path.begin(), path.end(), [](qreal y) { return y > 861 && y < 932; }));
+        QVERIFY(slid);
     }
 
     void progressLine()

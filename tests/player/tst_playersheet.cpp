@@ -464,8 +464,14 @@ private slots:
         QCOMPARE(s.find("upNextTitle")->property("text").toString(), QStringLiteral("Vídeo next"));
         PlayerStoreProbe::setCountdown(rig.store, 4);
         QCOMPARE(s.find("upNextCountdown")->property("text").toString(), QStringLiteral("Siguiente en 4 s"));
-        // Above the controls, so its buttons take the taps.
+        // Above the controls, so its buttons take the taps, yet clear of the
+        // time row while it shows; at the bottom once the controls hide.
         QTRY_VERIFY(near(s.find("upNextCard")->opacity(), 1));
+        auto bottomOf = [](QQuickItem *i) { return i->mapToScene(QPointF(0, i->height())).y(); };
+        QTRY_VERIFY(bottomOf(s.find("upNextCard")) <= s.find("timelineControls")->mapToScene(QPointF()).y());
+        s.overlay->setShowControls(false);
+        QTRY_VERIFY(near(bottomOf(s.find("upNextCard")), bottomOf(s.find("playerArea")) - 12));
+        s.overlay->setShowControls(true);
         QVERIFY(s.h.click("upNextCancel"));
         QVERIFY(!rig.store.upNext());
         QTRY_VERIFY(!card->isVisible());

@@ -16,6 +16,8 @@ Item {
     required property PlayerOverlayModel overlay
     property bool landscape: false
 
+    // Where the time row begins, for what must stay clear of it.
+    readonly property real timelineTop: timeline.y
     readonly property real sidePadding: landscape ? 44 : 12
     readonly property real endPadding: landscape ? 18 : 8
 

@@ -238,6 +238,7 @@ Item {
 
         // Not made at all while locked or failed.
         Loader {
+            id: controlsLoader
             objectName: "controlsLoader"
             anchors.fill: parent
             active: !sheet.hasError && !overlayModel.locked
@@ -249,11 +250,14 @@ Item {
             }
         }
 
-        // Over the controls: shown when a video ends, while the paused
-        // player keeps the timeline up right where the card sits.
+        // Over the controls, so its buttons take the taps, and above the
+        // time row while the controls are up (as captions rise), so the
+        // paused player's timeline stays in view.
         UpNextCard {
             objectName: "upNext"
             anchors.fill: parent
+            bottomMargin: controlsLoader.item && overlayModel.showControls
+                          ? playerArea.height - controlsLoader.item.timelineTop + 6 : 12
             video: sheet.player.upNext
             countdown: sheet.player.countdown
             onPlayNow: sheet.player.playNext()
