@@ -58,6 +58,8 @@ private slots:
         slowFailure.times = 1;
         m_backend->addFault(slowFailure);
         model.startLoad();
+        // The slow failure is the first request's: let it reach the backend first.
+        QTest::qWait(150);
         QCoro::waitFor(model.load());
         QVERIFY(model.state().isLoaded());
         QTest::qWait(600);
