@@ -76,10 +76,9 @@ std::optional<Video> PlayerStore::nextCandidate() const
     if (!m_queue.isEmpty())
         return m_queue.first();
 
-    const QStringList hidden = m_library ? m_library->hiddenChannels() : QStringList();
     QList<Video> pool;
     for (const Video &v : m_related)
-        if (!hidden.contains(v.channel))
+        if (!m_library || !m_library->isHidden(v.channel))
             pool.append(v);
 
     const QString currentId = m_current ? m_current->id : QString();

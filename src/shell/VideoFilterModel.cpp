@@ -1,4 +1,5 @@
 #include "VideoFilterModel.h"
+#include "RecordSupport.h"
 #include "VideoListModel.h"
 
 #include <QTimer>
@@ -60,7 +61,7 @@ void VideoFilterModel::rebuildSets()
     if (!m_library)
         return;
     for (const QString &name : m_library->hiddenChannels())
-        m_hiddenChannels.insert(name);
+        m_hiddenChannels.insert(Canonical::key(name));
     if (m_hideWatched) {
         const auto &history = m_library->history();
         for (qsizetype i = 0; i < std::min(history.size(), watchedWindow); ++i)
@@ -80,7 +81,8 @@ bool VideoFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &) cons
     if (!m_source || sourceRow < 0 || sourceRow >= m_source->count())
         return false;
     const Video &v = m_source->videos().at(sourceRow);
-    return !m_hiddenChannels.contains(v.channel) && !m_watched.contains(v.id);
+    return (m_hiddenChannels.isEmpty() || !m_hiddenChannels.contains(Canonical::key(v.channel)))
+        && !m_watched.contains(v.id);
 }
 
 QList<Video> VideoFilterModel::videos() const

@@ -294,9 +294,10 @@ private slots:
         QFETCH(bool, hideWatched);
         Defaults::shared().setValue(u"pref.hideWatched"_qs, hideWatched);
         serve(u"/api/feed"_qs, u"foryou"_qs,
-              {videoJson(u"a1"_qs, u"Canal A"_qs), videoJson(u"b1"_qs, u"Canal B"_qs), videoJson(u"a2"_qs, u"Canal A"_qs),
+              {videoJson(u"a1"_qs, u"Canal \u00C1"_qs), videoJson(u"b1"_qs, u"Canal B"_qs), videoJson(u"a2"_qs, u"Canal \u00C1"_qs),
                videoJson(u"b2"_qs, u"Canal B"_qs), videoJson(u"old"_qs, u"Canal B"_qs), videoJson(u"b3"_qs, u"Canal B"_qs)});
-        m_library->hideChannel(u"Canal A"_qs);
+        // Hidden as typed decomposed; the feed spells it composed.
+        m_library->hideChannel(u"Canal A\u0301"_qs);
         // "old" is the 61st newest entry; "b1" the newest.
         m_library->addToHistory(video(u"old"_qs, u"Canal B"_qs));
         for (int i = 0; i < 59; ++i)

@@ -3,8 +3,8 @@
 // "pref.onboarded" is false), the add-to-playlist sheet (for the router's
 // playlistVideo) and the share sheet (while ShareSheet is active). The
 // player's toast shows here while the player is not open. The player and the
-// Shorts tab are dark whatever the app's scheme, and so are the sheets shown
-// over them.
+// Shorts tab are dark whatever the app's scheme, and so are the share sheet
+// and the toast shown over them; the add-to-playlist sheet keeps the app's.
 import Nimbelora.Platform
 import QtQuick
 import QtQuick.Controls.Basic as Basic
@@ -293,7 +293,6 @@ Item {
     Loader {
         id: playlistSheet
         objectName: "playlistSheetLoader"
-        Platform.Colors.dark: root.darkSurface || Platform.Palette.dark
         readonly property string videoId: root.router.playlistVideo !== undefined ? root.router.playlistVideo.id : ""
         // Later, not inside the closing sheet's own signal.
         onVideoIdChanged: Qt.callLater(reload)
