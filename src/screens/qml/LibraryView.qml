@@ -114,7 +114,7 @@ Rectangle {
                     x: 16
                     y: 44
                     text: "Biblioteca"
-                    font: TextStyle.largeTitle
+                    font: TextStyle.font(34, Font.Bold)
                     color: Platform.Colors.label
                 }
             }
