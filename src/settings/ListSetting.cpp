@@ -1,5 +1,6 @@
 #include "ListSetting.h"
 #include "Defaults.h"
+#include "FeedModel.h"
 
 #include <algorithm>
 
@@ -37,4 +38,13 @@ void ListSetting::set(const QString &key, const QString &id, bool present)
 {
     Defaults &d = Defaults::shared();
     d.setValue(key, with(d.stringValue(key), id, present));
+}
+
+QVariantList ListSetting::homeCategories()
+{
+    QVariantList rows;
+    const QList<Category> &all = FeedModel::defaultCategories();
+    for (qsizetype i = 1; i < std::min<qsizetype>(9, all.size()); ++i)
+        rows.append(QVariantMap{{u"id"_qs, all[i].id}, {u"title"_qs, all[i].name}});
+    return rows;
 }

@@ -2,6 +2,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 // A setting that holds a set of ids as one text: split on "," with empty
@@ -24,4 +25,8 @@ public:
     // The stored setting `key` lists `id`.
     Q_INVOKABLE static bool contains(const QString &key, const QString &id);
     Q_INVOKABLE static void set(const QString &key, const QString &id, bool present);
+
+    // The home chooser's rows {id, title}: the built-in categories after
+    // "Para ti", which always shows.
+    Q_INVOKABLE static QVariantList homeCategories();
 };
