@@ -5,6 +5,7 @@
 // after an export and after a refused file.
 #include "AppIcons.h"
 #include "BackupModel.h"
+#include "HomeRig.h"
 #include "LibraryRig.h"
 
 #include <QCoreApplication>
@@ -26,19 +27,14 @@ int g_failures = 0;
 void save(LibraryRig &rig, const QString &name, int theme)
 {
     QTest::qWait(900);
-    const QString path = QDir(g_dir).absoluteFilePath(name + (theme == 2 ? u"-dark.png"_qs : u"-light.png"_qs));
-    const bool ok = rig.window()->grabWindow().save(path);
-    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
-    g_failures += !ok;
+    g_failures += !homefeed::saveShot(rig.window(), g_dir, name + (theme == 2 ? u"-dark.png"_qs : u"-light.png"_qs));
 }
 
-bool wait(const char *what, const std::function<bool()> &pred, int ms = 8000)
+bool wait(const char *what, const std::function<bool()> &pred)
 {
-    if (QmlHarness::waitFor(pred, ms))
-        return true;
-    std::fprintf(stderr, "timed out waiting for %s\n", what);
-    ++g_failures;
-    return false;
+    const bool ok = homefeed::waitFor(what, pred);
+    g_failures += !ok;
+    return ok;
 }
 
 bool onTop(LibraryRig &rig, const QString &title)
@@ -76,10 +72,7 @@ void seed(LibraryRig &rig)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        qputenv("QT_QUICK_BACKEND", "software");
+    homefeed::preferOffscreen();
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
     g_dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
