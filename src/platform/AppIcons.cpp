@@ -134,7 +134,7 @@ void AppIcons::settle(const QString &alt, bool ok)
             Defaults::shared().remove(key);
         else
             Defaults::shared().setValue(key, alt);
-        if (const Option *option = find(alt))
+        if (const Option *option = find(alt); option && qGuiApp)
             QGuiApplication::setWindowIcon(QIcon(source(*option)));
         emit currentChanged();
     }
@@ -143,6 +143,9 @@ void AppIcons::settle(const QString &alt, bool ok)
 
 void AppIcons::applyStored()
 {
+    // Tools and tests run the app's stores without a GUI.
+    if (!qGuiApp)
+        return;
     const Option *option = find(current());
     QGuiApplication::setWindowIcon(QIcon(source(option ? *option : all().first())));
 }
