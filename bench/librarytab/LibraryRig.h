@@ -38,8 +38,9 @@ public:
     TestBackend &backend() { return m_backend.backend(); }
 
     // A fresh library and settings; signed in as the backend's test account
-    // when asked. `theme`: 1 light, 2 dark.
-    void reset(int theme, bool signedIn = false)
+    // when asked. `theme`: 1 light, 2 dark. The player plays on `engine`
+    // (adopted), a scripted one when none is given.
+    void reset(int theme, bool signedIn = false, MediaEngine *engine = nullptr)
     {
         unload();
         AppFixture::clearData();
@@ -54,7 +55,8 @@ public:
             Defaults::shared().setValue(QStringLiteral("account"),
                                         QStringLiteral(R"({"name":"Usuario de prueba","handle":"@usuario"})"));
         }
-        m_app = std::make_unique<NimbeloraApp>(NimbeloraApp::Services{new SimulatedEngine, m_keychain.get(), m_web.get()});
+        m_app = std::make_unique<NimbeloraApp>(NimbeloraApp::Services{engine ? engine : new SimulatedEngine,
+                                                                       m_keychain.get(), m_web.get()});
         m_app->appeared();
     }
 

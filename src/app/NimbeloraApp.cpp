@@ -9,16 +9,55 @@
 #include "Palette.h"
 #include "Platform.h"
 #include "Pref.h"
+#include "QuitSignals.h"
 #include "RemoteImageProvider.h"
+#include "SearchModel.h"
 #include "ShortsStore.h"
 #include "UrlInbox.h"
 #include "WebSignIn.h"
 #include "YouTubeLink.h"
 
+#include <QDir>
 #include <QGuiApplication>
+#include <QLockFile>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
+#include <QStandardPaths>
 #include <unistd.h>
+
+namespace {
+
+// Another instance runs but will not take over: say so, and start nothing.
+int refuseToStart()
+{
+    QQmlApplicationEngine engine;
+    engine.loadData(R"(
+import QtQuick
+import QtQuick.Controls
+ApplicationWindow {
+    visible: true
+    width: 360
+    height: 160
+    title: "Nimbelora"
+    Column {
+        anchors.fill: parent
+        anchors.margins: 20
+        spacing: 16
+        Label {
+            width: parent.width
+            wrapMode: Text.WordWrap
+            text: "Nimbelora ya está abierto en otra ventana o sesión. Ciérralo y vuelve a intentarlo."
+        }
+        Button { anchors.right: parent.right; text: "Aceptar"; onClicked: Qt.quit() }
+    }
+}
+)");
+    if (!engine.rootObjects().isEmpty())
+        QCoreApplication::exec();
+    return 1;
+}
+
+} // namespace
 
 NimbeloraApp::NimbeloraApp(QObject *parent) : NimbeloraApp(Services{}, parent) {}
 
@@ -91,10 +130,7 @@ void NimbeloraApp::openURL(const QString &url)
 void NimbeloraApp::handleURL(const QString &url)
 {
     if (const auto id = YouTubeLink::parse(url)) {
-        Video placeholder;
-        placeholder.id = *id;
-        placeholder.title = PlayerStore::placeholderTitle;
-        m_player->play(placeholder, YouTubeLink::timestamp(url), true);
+        m_player->play(SearchModel::placeholder(*id), YouTubeLink::timestamp(url), true);
         return;
     }
     if (const auto list = YouTubeLink::playlistID(url))
@@ -122,6 +158,18 @@ void NimbeloraApp::sync(const SyncEvent &event) const
     }
 }
 
+std::unique_ptr<QLockFile> NimbeloraApp::lockDataFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(folder);
+    auto lock = std::make_unique<QLockFile>(folder + QStringLiteral("/.lock"));
+    // Never stale by age: only a dead holder gives it up.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0))
+        return nullptr;
+    return lock;
+}
+
 void NimbeloraApp::flushOnQuit()
 {
     m_library->flushOnQuit();
@@ -143,17 +191,23 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
     WebSignIn::prepareApplication();
     QGuiApplication qapp(argc, argv);
 
+    // Who runs is settled first: everything after may be slow (the keyring).
     const QString url = UrlInbox::urlFromArguments(qapp.arguments());
     UrlInbox inbox;
-    if (inbox.claim() == UrlInbox::Claim::taken
-        && UrlInbox::forward(QDBusConnection::sessionBus(), QLatin1String(UrlInbox::serviceName), url))
-        return 0;
+    if (inbox.claim() == UrlInbox::Claim::taken) {
+        if (UrlInbox::forward(UrlInbox::ownBus(), QLatin1String(UrlInbox::serviceName), url))
+            return 0;
+        return refuseToStart();
+    }
+    const std::unique_ptr<QLockFile> dataLock = lockDataFolder();
+    if (!dataLock)
+        return refuseToStart();
 
     NimbeloraApp app;
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/"));
     installPlatform(engine);
-    engine.addImageProvider(RemoteImageProvider::name, new RemoteImageProvider);
+    RemoteImageProvider::install(engine);
     QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &qapp,
                      [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
     engine.setInitialProperties({{QStringLiteral("app"), QVariant::fromValue(&app)}});
@@ -176,6 +230,7 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
             app.openURL(opened);
     });
     QObject::connect(&qapp, &QCoreApplication::aboutToQuit, &app, &NimbeloraApp::flushOnQuit);
+    QuitSignals::install();
     if (hooks.windowCreated)
         hooks.windowCreated(window, &app);
     return qapp.exec();

@@ -11,8 +11,10 @@
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
 #include <functional>
+#include <memory>
 
 class Keychain;
+class QLockFile;
 class MediaEngine;
 class QQuickWindow;
 class WebSignIn;
@@ -58,6 +60,11 @@ public:
     // The process entry: a later launch hands its URL to the running
     // instance and returns; otherwise shows the window and runs the loop.
     static int main(int argc, char *argv[], const Hooks &hooks = {});
+
+    // The app's data folder held for this process, so two writers never run
+    // (another login session, or a launch without a session bus); null while
+    // another living process holds it.
+    static std::unique_ptr<QLockFile> lockDataFolder();
 
     PlayerStore *player() const { return m_player; }
     LibraryStore *library() const { return m_library; }

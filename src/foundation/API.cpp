@@ -52,7 +52,8 @@ QUrl API::defaultBaseUrl()
 {
     const QString override = qEnvironmentVariable("NIMBELORA_BACKEND_URL");
     if (!override.isEmpty()) {
-        if (auto url = originOf(override))
+        auto url = originOf(override);
+        if (url && (!BuildConfig::releaseBuild || url->scheme().toLower() == u"https"))
             return *url;
     }
     if (auto url = originOf(QString::fromUtf8(BuildConfig::backendOrigin)))
@@ -189,7 +190,12 @@ QCoro::Task<API::RawReply> API::perform(QNetworkRequest request, QByteArray meth
 
     co_await reply.get();
 
-    const QNetworkReply::NetworkError error = reply->error();
+    QNetworkReply::NetworkError error = reply->error();
+    // Qt ends a request that outruns its transfer time-out as cancelled; the
+    // client never calls one off itself, so that is a time-out: a failure to
+    // report, not a load someone abandoned.
+    if (error == QNetworkReply::OperationCanceledError)
+        error = QNetworkReply::TimeoutError;
     if (TransportError::isTransport(error))
         throw TransportError(error, reply->errorString());
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);

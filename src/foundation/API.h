@@ -47,7 +47,8 @@ public:
     static API &shared();
 
     // Origin every request goes to. Starts as NIMBELORA_BACKEND_URL when that
-    // holds a usable http(s) URL, else the build-time origin.
+    // holds a usable http(s) URL (https only in a release build), else the
+    // build-time origin.
     QUrl base() const;
     // Points the client at another origin (tests, dev tools); false, and
     // nothing changes, when `origin` is not an http(s) URL with a host.

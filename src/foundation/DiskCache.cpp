@@ -54,6 +54,18 @@ void DiskCache::saveBytes(QByteArray json, const QString &key)
     FileWriter::shared().write(path(key), std::move(json));
 }
 
+const QStringList &DiskCache::accountKeys()
+{
+    static const QStringList keys{homeAccountKey, subscriptionsAccountKey};
+    return keys;
+}
+
+void DiskCache::forgetAccountLists()
+{
+    for (const QString &key : accountKeys())
+        FileWriter::shared().remove(path(key));
+}
+
 std::optional<QByteArray> DiskCache::read(const QString &file)
 {
     QDir().mkpath(QFileInfo(file).absolutePath());
@@ -65,16 +77,19 @@ std::optional<QByteArray> DiskCache::read(const QString &file)
 
 QFuture<void> DiskCache::clearAll()
 {
-    QFuture<void> images = ImageLoader::shared().clearDisk();
-    return QtConcurrent::run([folder = dir(), images]() mutable {
-        const QFileInfo info(folder);
-        // A link is removed as a link: never follow it into someone else's files.
-        if (info.isSymLink())
-            QFile::remove(folder);
-        else
-            QDir(folder).removeRecursively();
-        // Done only when the image cache is empty too (a pool thread may wait).
-        images.waitForFinished();
+    ImageLoader *images = &ImageLoader::shared();
+    return QtConcurrent::run([root = cacheRoot(), images] {
+        const QFileInfoList items =
+            QDir(root).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        for (const QFileInfo &item : items) {
+            // A link is removed as a link: never follow it into someone else's files.
+            if (item.isDir() && !item.isSymLink())
+                QDir(item.filePath()).removeRecursively();
+            else
+                QFile::remove(item.filePath());
+        }
+        // The image loader starts its disk cache afresh (a pool thread may wait).
+        images->clearDisk().waitForFinished();
     });
 }
 

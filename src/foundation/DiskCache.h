@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFuture>
 #include <QString>
+#include <QStringList>
 #include <QtConcurrent/QtConcurrentRun>
 #include <optional>
 
@@ -45,8 +46,17 @@ public:
         });
     }
 
-    // Empties the list caches and the image loader's disk cache. Images
-    // already decoded in memory keep showing; nothing else is deleted.
+    // The lists that belong to the signed-in account: the home's "Para ti"
+    // and the subscriptions feed. Every such key is listed in accountKeys().
+    static constexpr QLatin1StringView homeAccountKey{"feed-me-home"};
+    static constexpr QLatin1StringView subscriptionsAccountKey{"subs-me"};
+    static const QStringList &accountKeys();
+    // Removes those lists (sign-out), after any save of them already asked for.
+    static void forgetAccountLists();
+
+    // Removes everything directly in the app's cache folder: the lists, the
+    // image loader's disk cache, the channel avatars' file and whatever else
+    // is there. Images already in memory keep showing.
     static QFuture<void> clearAll();
     // Total size in bytes of the files under the app's cache folder.
     static QFuture<qint64> totalBytes();

@@ -29,9 +29,12 @@ constexpr qint64 kMemoryBytes = 256LL * 1024 * 1024;
 // The cache counts in slots: a small image takes one, a large one several.
 constexpr qint64 kSlotBytes = kMemoryBytes / kMemoryImages;
 constexpr qint64 kDiskBytes = 300LL * 1024 * 1024;
+// Raw replies also kept in memory, in front of the disk.
+constexpr qint64 kRawMemoryBytes = 40LL * 1024 * 1024;
 // A picture larger than this is no thumbnail or avatar; stop reading it.
 constexpr qint64 kMaxReplyBytes = 32LL * 1024 * 1024;
-constexpr int kTransferTimeoutMs = 30000;
+// The platform's default request time-out.
+constexpr int kTransferTimeoutMs = 60000;
 
 // A promise that always ends with a result: whoever drops the last reference
 // without answering answers "nothing", so no awaiting caller hangs.
@@ -131,12 +134,15 @@ public:
 
     explicit ImageFetcher(QString diskDir) : m_diskDir(std::move(diskDir)) {}
 
-    // Stored data first, whatever its age; the network only when nothing is stored.
+    // Stored data first (memory, then disk), whatever its age; the network
+    // only when nothing is stored.
     void fetch(const QUrl &url, const PendingImage &pending, const CoreRef &core)
     {
         nam();
-        if (std::optional<QByteArray> bytes = stored(url))
-            decode(std::move(*bytes), url, true, pending, core);
+        if (const QByteArray *bytes = m_raw.object(keyOf(url)))
+            decode(*bytes, url, true, pending, core);
+        else if (std::optional<QByteArray> stored = this->stored(url))
+            decode(keep(url, std::move(*stored)), url, true, pending, core);
         else
             fetchNetwork(url, pending, core);
     }
@@ -155,13 +161,14 @@ public:
                 pending->finish();
                 return;
             }
-            decode(reply->readAll(), url, false, pending, core);
+            decode(keep(url, reply->readAll()), url, false, pending, core);
         });
     }
 
     void forget(const QUrl &url)
     {
         nam();
+        m_raw.remove(keyOf(url));
         m_disk->remove(url);
     }
 
@@ -172,6 +179,12 @@ public:
     }
 
 private:
+    QByteArray keep(const QUrl &url, QByteArray bytes)
+    {
+        m_raw.insert(keyOf(url), new QByteArray(bytes), bytes.size());
+        return bytes;
+    }
+
     QNetworkAccessManager *nam()
     {
         if (!m_nam) {
@@ -229,6 +242,7 @@ private:
     }
 
     QString m_diskDir;
+    QCache<QString, QByteArray> m_raw{kRawMemoryBytes};
     QNetworkAccessManager *m_nam = nullptr;
     QNetworkDiskCache *m_disk = nullptr;
 };

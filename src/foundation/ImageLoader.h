@@ -12,8 +12,8 @@ class QQmlEngine;
 class QJSEngine;
 
 // The one loader of remote pictures. Decoded images stay in memory (at most
-// 400, and at most 256 MiB of pixels); raw replies go to a disk cache of its
-// own and are reused whatever their age. Network, disk cache and decoding all
+// 400, and at most 256 MiB of pixels); raw replies go to a URL cache of its
+// own (40 MiB in memory, 300 MiB on disk) and are reused whatever their age. Network, disk cache and decoding all
 // run off the calling thread; results come back as futures (co_await them, or
 // chain with then()).
 // Only http and https addresses are ever fetched: the backend hands us avatar
@@ -55,7 +55,7 @@ public:
     Q_INVOKABLE QUrl source(const QString &url, bool circle = false) const;
     Q_INVOKABLE static bool isValidURL(const QString &url);
 
-    // Drops every raw reply of the disk cache; decoded images stay in memory.
+    // Drops every raw reply of the disk cache; what is in memory stays.
     QFuture<void> clearDisk();
     QString diskCacheDir() const;
 

@@ -12,10 +12,10 @@
 // -0.0 are the same also for hashing.
 namespace Canonical {
 
-inline bool same(const QString &a, const QString &b)
-{
-    return a == b || a.normalized(QString::NormalizationForm_C) == b.normalized(QString::NormalizationForm_C);
-}
+// The form texts compare and hash in.
+inline QString key(const QString &s) { return s.normalized(QString::NormalizationForm_C); }
+
+inline bool same(const QString &a, const QString &b) { return a == b || key(a) == key(b); }
 inline bool same(double a, double b) { return a == b; }
 
 template<class T>
@@ -53,7 +53,7 @@ inline size_t combine(size_t seed, size_t h)
 
 inline size_t hash(const QString &s, size_t seed = 0)
 {
-    return qHash(s.normalized(QString::NormalizationForm_C), seed);
+    return qHash(key(s), seed);
 }
 inline size_t hash(double d, size_t seed = 0)
 {

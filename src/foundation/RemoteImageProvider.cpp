@@ -2,6 +2,7 @@
 #include "Blur.h"
 #include "ImageLoader.h"
 #include <QMutex>
+#include <QQmlEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QUrlQuery>
@@ -33,7 +34,7 @@ public:
     {
         return m_image.isNull() ? nullptr : QQuickTextureFactory::textureFactoryForImage(m_image);
     }
-    QString errorString() const override { return m_image.isNull() ? QStringLiteral("no image") : QString(); }
+    QString errorString() const override { return m_image.isNull() ? RemoteImageProvider::missText : QString(); }
 
     void deliver(QImage image)
     {
@@ -131,4 +132,19 @@ QQuickImageResponse *RemoteImageProvider::requestImageResponse(const QString &id
         }
     });
     return response;
+}
+
+void RemoteImageProvider::install(QQmlEngine &engine)
+{
+    engine.addImageProvider(name, new RemoteImageProvider);
+    engine.setOutputWarningsToStandardError(false);
+    QObject::connect(&engine, &QQmlEngine::warnings, &engine, [](const QList<QQmlError> &warnings) {
+        for (const QQmlError &w : warnings) {
+            if (w.description().endsWith(missText))
+                continue;
+            // As the engine itself would have put it.
+            QMessageLogger(w.url().toString().toLatin1().constData(), w.line(), nullptr).warning().noquote().nospace()
+                << w.toString();
+        }
+    });
 }

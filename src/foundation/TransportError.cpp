@@ -15,9 +15,7 @@ QString TransportError::description() const
         return QStringLiteral("No se encontró el servidor.");
     case QNetworkReply::RemoteHostClosedError:
         return QStringLiteral("Se perdió la conexión con el servidor.");
-    // Our requests are never aborted by hand; a cancel is the transfer time-out.
     case QNetworkReply::TimeoutError:
-    case QNetworkReply::OperationCanceledError:
         return QStringLiteral("Se agotó el tiempo de espera de la solicitud.");
     case QNetworkReply::SslHandshakeFailedError:
         return QStringLiteral("No se pudo establecer una conexión segura con el servidor.");

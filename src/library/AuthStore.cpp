@@ -1,4 +1,5 @@
 #include "AuthStore.h"
+#include "DiskCache.h"
 #include "API.h"
 #include "ErrorDescription.h"
 #include "Defaults.h"
@@ -75,6 +76,8 @@ void AuthStore::signOutLocally()
     setAccount(std::nullopt);
     Defaults::shared().remove(QLatin1String(accountKey));
     wipeWebData();
+    // The next account must not see this one's lists, not even for a paint.
+    DiskCache::forgetAccountLists();
 }
 
 void AuthStore::wipeWebData() { m_web.wipeWebsiteData(); }

@@ -2,6 +2,8 @@
 #include "Clock.h"
 #include "Defaults.h"
 #include "Pref.h"
+#include "RecordSupport.h"
+#include <QSet>
 #include <algorithm>
 #include <cmath>
 
@@ -158,14 +160,33 @@ QStringList LibraryStore::topChannels() const
     return out;
 }
 
+namespace {
+
+QSet<QString> keysOf(const QStringList &names)
+{
+    QSet<QString> keys;
+    for (const QString &n : names)
+        keys.insert(Canonical::key(n));
+    return keys;
+}
+
+} // namespace
+
+bool LibraryStore::isHidden(const QString &channel) const
+{
+    return std::any_of(m_hiddenChannels.begin(), m_hiddenChannels.end(),
+                       [&](const QString &h) { return Canonical::same(h, channel); });
+}
+
 QList<Video> LibraryStore::visible(const QList<Video> &videos) const
 {
     if (m_hiddenChannels.isEmpty())
         return videos;
+    const QSet<QString> hidden = keysOf(m_hiddenChannels);
     QList<Video> out;
     out.reserve(videos.size());
     for (const Video &v : videos)
-        if (!m_hiddenChannels.contains(v.channel))
+        if (!hidden.contains(Canonical::key(v.channel)))
             out.append(v);
     return out;
 }
@@ -174,9 +195,10 @@ QVariantList LibraryStore::visible(const QVariantList &videos) const
 {
     if (m_hiddenChannels.isEmpty())
         return videos;
+    const QSet<QString> hidden = keysOf(m_hiddenChannels);
     QVariantList out;
     for (const QVariant &v : videos)
-        if (!v.canConvert<Video>() || !m_hiddenChannels.contains(v.value<Video>().channel))
+        if (!v.canConvert<Video>() || !hidden.contains(Canonical::key(v.value<Video>().channel)))
             out.append(v);
     return out;
 }
@@ -296,8 +318,9 @@ void LibraryStore::addSearch(const QString &query)
     const QString q = query.trimmed();
     if (q.isEmpty())
         return;
+    const QString k = Canonical::key(q);
     QStringList next = m_searches;
-    next.removeIf([&](const QString &s) { return s.compare(q, Qt::CaseInsensitive) == 0; });
+    next.removeIf([&](const QString &s) { return Canonical::key(s).compare(k, Qt::CaseInsensitive) == 0; });
     next.prepend(q);
     if (next.size() > searchesCap)
         next.resize(searchesCap);
@@ -308,7 +331,7 @@ void LibraryStore::addSearch(const QString &query)
 void LibraryStore::removeSearch(const QString &query)
 {
     QStringList next = m_searches;
-    next.removeAll(query);
+    next.removeIf([&](const QString &s) { return Canonical::same(s, query); });
     setSearches(std::move(next));
     persist();
 }
@@ -321,7 +344,7 @@ void LibraryStore::clearSearches()
 
 void LibraryStore::hideChannel(const QString &name)
 {
-    if (name.isEmpty() || m_hiddenChannels.contains(name))
+    if (name.isEmpty() || isHidden(name))
         return;
     setHiddenChannels(m_hiddenChannels + QStringList{name});
     persist();
@@ -330,7 +353,7 @@ void LibraryStore::hideChannel(const QString &name)
 void LibraryStore::unhideChannel(const QString &name)
 {
     QStringList next = m_hiddenChannels;
-    next.removeAll(name);
+    next.removeIf([&](const QString &h) { return Canonical::same(h, name); });
     setHiddenChannels(std::move(next));
     persist();
 }

@@ -72,6 +72,9 @@ public:
     Q_INVOKABLE QVariant progressValue(const Video &video) const; // undefined when no bar
     QList<Video> inProgress() const;
     QStringList topChannels() const;
+    // Names of channels and queries compare by canonical equivalence: the
+    // same text typed composed or decomposed is one.
+    Q_INVOKABLE bool isHidden(const QString &channel) const;
     QList<Video> visible(const QList<Video> &videos) const;
     Q_INVOKABLE QVariantList visible(const QVariantList &videos) const;
     Q_INVOKABLE double position(const QString &videoId) const;

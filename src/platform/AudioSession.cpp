@@ -38,6 +38,12 @@ void AudioSession::setAudioDevices(const QList<AudioDevice> &devices, const QStr
         emit routeChanged(RouteChangeReason::OldDeviceUnavailable);
 }
 
+void AudioSession::defaultOutputLost()
+{
+    if (m_current.isEmpty() || m_current == defaultDevice)
+        emit routeChanged(RouteChangeReason::OldDeviceUnavailable);
+}
+
 void AudioSession::setOutputVolume(double volume)
 {
     const double v = std::isnan(volume) ? 0.0 : std::clamp(volume, 0.0, 1.0);

@@ -28,7 +28,8 @@ public:
 // (tests raise it). What is real is the output route: the engine wiring feeds
 // the list of audio devices and the one in use, and when the device in use
 // disappears from the list the route changes for the reason "old device
-// unavailable" (headphones unplugged).
+// unavailable" (headphones unplugged). With the engine's own choice of
+// output in use, the sound server's default output going away is that too.
 class AudioSession : public QObject
 {
     Q_OBJECT
@@ -62,6 +63,9 @@ public:
     void setAudioDevices(const QList<AudioDevice> &devices, const QString &current);
     QList<AudioDevice> devices() const { return m_devices; }
     QString currentDevice() const { return m_current; }
+    // The sound server's default output went away: an unplug when the
+    // engine follows it (the default device is in use).
+    void defaultOutputLost();
 
     // The output volume, 0 … 1, as the engine reports it.
     double outputVolume() const { return m_outputVolume; }

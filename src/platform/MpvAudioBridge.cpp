@@ -1,4 +1,5 @@
 #include "MpvAudioBridge.h"
+#include "DefaultOutputWatch.h"
 #include "MpvEngine.h"
 #include "RoutePicker.h"
 #include "VolumeController.h"
@@ -12,6 +13,12 @@ MpvAudioBridge *MpvAudioBridge::install(MpvEngine *engine)
     if (auto *existing = engine->findChild<MpvAudioBridge *>(QString(), Qt::FindDirectChildrenOnly))
         return existing;
     auto *bridge = new MpvAudioBridge(engine);
+    // mpv plays through the sound server unless told otherwise (tests say "null").
+    if (qEnvironmentVariableIsEmpty("NIMBELORA_AUDIO")) {
+        auto *watch = new DefaultOutputWatch(bridge);
+        connect(watch, &DefaultOutputWatch::defaultOutputLost, bridge,
+                [] { AudioSession::shared().defaultOutputLost(); });
+    }
 
     QPointer<MpvEngine> target(engine);
     RoutePicker::setChooser([target](const QString &device) {

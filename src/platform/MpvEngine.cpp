@@ -92,6 +92,9 @@ struct MpvEngine::FrameSlot
     QImage image;
     quint64 serial = 0;
     QSize target;
+    // False from a new item until its first picture is up: mpv redraws the
+    // last picture of the item before, which must not show again.
+    bool accepting = true;
     std::function<void()> onFrame; // cleared when the engine goes
 };
 
@@ -143,6 +146,8 @@ private:
         QSize size;
         {
             std::lock_guard lock(m_slot->mutex);
+            if (!m_slot->accepting)
+                return;
             size = m_slot->target;
         }
         if (size.isEmpty())
@@ -179,6 +184,8 @@ private:
                 row[x] |= qToLittleEndian(quint32(0xff000000));
         }
         std::lock_guard lock(m_slot->mutex);
+        if (!m_slot->accepting)
+            return;
         m_slot->image = std::move(image);
         ++m_slot->serial;
         if (m_slot->onFrame)
@@ -564,6 +571,7 @@ void MpvEngine::onRestart()
 {
     if (!m_fileLoaded)
         return;
+    acceptFrames();
     m_restartPending = false;
     updateWaiting();
     if (m_seekAwaitingRestart) {
@@ -789,12 +797,26 @@ void MpvEngine::resetItemTracking()
 void MpvEngine::clearFrame()
 {
     std::lock_guard lock(m_frames->mutex);
+    m_frames->accepting = false;
     if (m_frames->image.isNull())
         return;
     m_frames->image = QImage();
     ++m_frames->serial;
     if (m_frames->onFrame)
         m_frames->onFrame();
+}
+
+void MpvEngine::acceptFrames()
+{
+    {
+        std::lock_guard lock(m_frames->mutex);
+        if (m_frames->accepting)
+            return;
+        m_frames->accepting = true;
+    }
+    // Only a frame of the new item: a redraw could bring the old one back.
+    if (m_renderer)
+        m_renderer->schedule(false);
 }
 
 void MpvEngine::doLoad(quint64 item, const QUrl &url, double startSeconds, bool play)

@@ -112,6 +112,7 @@ private:
     void updateWaiting();
     void resetItemTracking();
     void clearFrame();
+    void acceptFrames();
     void fetchVariants() const;
     void command(quint64 tag, std::initializer_list<QByteArray> args);
     void setFlag(quint64 tag, const char *name, bool value);

@@ -2,9 +2,38 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 
+// What the bus calls, living on the inbox's thread.
+class UrlInbox::Door : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.nimbelora.Nimbelora")
+
+public:
+    explicit Door(UrlInbox *inbox) : m_inbox(inbox) {}
+
+public slots:
+    Q_SCRIPTABLE void Open(const QString &url)
+    {
+        QMetaObject::invokeMethod(m_inbox, [inbox = m_inbox, url] { emit inbox->opened(url); }, Qt::QueuedConnection);
+    }
+
+private:
+    UrlInbox *m_inbox;
+};
+
+QDBusConnection UrlInbox::ownBus()
+{
+    return QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("nimbelora-url-inbox"));
+}
+
 UrlInbox::UrlInbox(QDBusConnection bus, QString service, QObject *parent)
     : QObject(parent), m_bus(std::move(bus)), m_service(std::move(service))
 {
+    m_thread.setObjectName(QStringLiteral("UrlInbox"));
+    m_door = new Door(this);
+    m_door->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::finished, m_door, &QObject::deleteLater);
+    m_thread.start();
 }
 
 UrlInbox::~UrlInbox()
@@ -13,6 +42,8 @@ UrlInbox::~UrlInbox()
         m_bus.unregisterService(m_service);
     if (m_registered)
         m_bus.unregisterObject(QLatin1String(objectPath));
+    m_thread.quit();
+    m_thread.wait();
 }
 
 UrlInbox::Claim UrlInbox::claim()
@@ -22,7 +53,7 @@ UrlInbox::Claim UrlInbox::claim()
     if (m_owner)
         return Claim::owner;
     if (!m_registered)
-        m_registered = m_bus.registerObject(QLatin1String(objectPath), this, QDBusConnection::ExportScriptableSlots);
+        m_registered = m_bus.registerObject(QLatin1String(objectPath), m_door, QDBusConnection::ExportScriptableSlots);
     // Never queued and never replaced: a second instance learns at once.
     m_owner = m_bus.registerService(m_service);
     if (m_owner)
@@ -58,7 +89,4 @@ QString UrlInbox::urlFromArguments(const QStringList &arguments)
     return {};
 }
 
-void UrlInbox::Open(const QString &url)
-{
-    emit opened(url);
-}
+#include "UrlInbox.moc"

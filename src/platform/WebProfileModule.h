@@ -15,12 +15,12 @@ struct CookieHooks
     std::function<void(const QNetworkCookie &)> removed;
 };
 
-// The persistent profile named `storageName`, owned by `parent`, with
-// `userAgentSuffix` after the engine's own user agent. Every cookie of its
-// store, kept ones included, is reported through `hooks`.
-using MakeProfile = QObject *(*)(QObject *parent, const QString &storageName, const QString &userAgentSuffix,
-                                 CookieHooks hooks);
-// Removes every cookie and the HTTP cache of a profile made above.
+// An off-the-record profile owned by `parent`, with `userAgentSuffix` after
+// the engine's own user agent. Every cookie of its store is reported through
+// `hooks`.
+using MakeProfile = QObject *(*)(QObject *parent, const QString &userAgentSuffix, CookieHooks hooks);
+// Removes every cookie and the HTTP cache of a profile made above and stops
+// its reports; what else it holds goes with the profile.
 using WipeProfile = void (*)(QObject *profile);
 
 inline constexpr const char *makeProfileSymbol = "nimbelora_make_web_profile";

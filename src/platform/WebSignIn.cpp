@@ -79,6 +79,10 @@ const QStringList &WebSignIn::markerNames()
 QUrl WebSignIn::signInPage()
 {
     QUrl page(QString::fromUtf8(BuildConfig::signInPage));
+    page.setPath(QStringLiteral("/ServiceLogin"));
+    const QByteArray home = "https://m." + QByteArray(BuildConfig::videoSiteDomain) + "/";
+    page.setQuery(QStringLiteral("service=youtube&hl=es&continue=") + QString::fromLatin1(QUrl::toPercentEncoding(home)),
+                  QUrl::StrictMode);
     const QUrl builtBackend(QString::fromUtf8(BuildConfig::backendOrigin));
     const QUrl running(qEnvironmentVariable("NIMBELORA_BACKEND_URL"));
     // Only a page served by the development backend moves with it.
@@ -139,7 +143,7 @@ QObject *WebSignIn::profile()
     const Module &engine = module();
     if (!engine.make)
         return nullptr;
-    m_profile = engine.make(this, QStringLiteral("signin"), QLatin1String(userAgentSuffix),
+    m_profile = engine.make(this, QLatin1String(userAgentSuffix),
                             {[this](const QNetworkCookie &c) { cookieAdded(c); },
                              [this](const QNetworkCookie &c) { cookieRemoved(c); }});
     return m_profile;
@@ -174,6 +178,10 @@ void WebSignIn::wipeWebsiteData()
 {
     ++m_wipes;
     m_cookies.clear();
-    if (QObject *p = profile())
-        module().wipe(p);
+    if (!m_profile)
+        return;
+    module().wipe(m_profile);
+    // Pages still open keep the old profile until they go (it stays with us);
+    // the next page gets a new, empty one.
+    m_profile = nullptr;
 }

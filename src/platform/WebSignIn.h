@@ -6,8 +6,9 @@
 #include <QUrl>
 #include <functional>
 
-// The web sign-in's browser state: one persistent Qt WebEngine profile (its
-// cookies survive a restart, so removing them at sign-out matters), a mirror
+// The web sign-in's browser state: one off-the-record Qt WebEngine profile
+// (nothing of it reaches the disk; a wipe retires it, so a signed-in
+// account's cookies, storage and caches go with it), a mirror
 // of its cookie store (which cannot be listed, only followed), and the rules
 // of the hand-over: which pages count as the video site, which cookies belong
 // to the account, and which of them mark a signed-in account.
@@ -37,8 +38,10 @@ public:
     static constexpr const char *userAgentSuffix = "Version/17.5 Mobile/15E148 Safari/604.1";
     static const QStringList &markerNames();
 
-    // The sign-in page. When the build points it at the development backend,
-    // it follows NIMBELORA_BACKEND_URL to wherever that runs.
+    // The sign-in page: "/ServiceLogin" of the provider's origin (a build
+    // setting) with the service, the language and the video site's mobile
+    // home page to continue to. When the build points it at the development
+    // backend, it follows NIMBELORA_BACKEND_URL to wherever that runs.
     static QUrl signInPage();
     static QString videoSiteDomain();
     // The provider's name in cookie domains: "google" of "accounts.google.com".
@@ -52,7 +55,7 @@ public:
     static bool hasMarker(const QList<QNetworkCookie> &cookies);
 
     // The engine's profile (a WebEngineProfile for QML), created on first
-    // use; null in memory or when the engine cannot be loaded.
+    // use after a wipe too; null in memory or when the engine cannot be loaded.
     QObject *profile();
     bool isMemory() const { return m_backing == Backing::Memory; }
 
@@ -66,8 +69,9 @@ public:
     void cookieAdded(const QNetworkCookie &cookie);
     void cookieRemoved(const QNetworkCookie &cookie);
 
-    // Removes every cookie, the HTTP cache and the mirror. Returns at once;
-    // nothing is reported.
+    // Removes every cookie, the HTTP cache and the mirror, and retires the
+    // profile with whatever else it holds (local storage, IndexedDB, service
+    // workers). Returns at once; nothing is reported.
     void wipeWebsiteData();
     int wipes() const { return m_wipes; }
 

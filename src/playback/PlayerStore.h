@@ -129,6 +129,12 @@ public:
     std::optional<Video> nextCandidate() const;
     Q_INVOKABLE void enqueue(const Video &video);
     Q_INVOKABLE void playAfterCurrent(const Video &video);
+    // Queue edits of the queue sheet, by id since playback may take the head
+    // meanwhile; each is one change of `queue`.
+    Q_INVOKABLE void removeFromQueue(const QString &id);
+    // `to` counts rows before the move takes the video out: moving the first
+    // of n rows to the end passes n.
+    Q_INVOKABLE void moveInQueue(const QString &id, int to);
     Q_INVOKABLE void showToast(const QString &text);
     // minutes: a whole number, or undefined / null for none.
     Q_INVOKABLE void setSleep(const QVariant &minutes, bool atEnd);
@@ -351,7 +357,7 @@ private:
     void cancelMeta() { ++m_metaTask; }
     QCoro::Task<> loadMeta(QString id, quint64 generation);
     void applyDetail(const VideoDetail &d, const QString &id);
-    QCoro::Task<> runComments(QString id, QString sort);
+    QCoro::Task<> runComments(QString id, QString sort, quint64 request);
     QCoro::Task<> loadChannelAvatar(QString channelId, QString id);
     QCoro::Task<> loadArtwork(QString id);
 
@@ -427,6 +433,8 @@ private:
     // The running metadata load is the one started with this number; raising
     // it cancels that load (its replies are then dropped as failed ones).
     quint64 m_metaTask = 0;
+    // Only the newest comments request may write its reply.
+    quint64 m_commentsRequest = 0;
     QTimer *m_toastTask = nullptr;
     QTimer *m_countdownTask = nullptr;
     QList<Cue> m_cues;

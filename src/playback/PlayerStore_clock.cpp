@@ -119,13 +119,18 @@ void PlayerStore::seek(double t)
 void PlayerStore::playNext()
 {
     cancelCountdown();
-    if (!m_queue.isEmpty()) {
-        QList<Video> rest = m_queue;
+    // A queued copy of the video on screen would only open the player again
+    // and leave the queue stuck behind it.
+    QList<Video> rest = m_queue;
+    if (m_current)
+        rest.removeIf([&](const Video &v) { return v.id == m_current->id; });
+    if (!rest.isEmpty()) {
         const Video next = rest.takeFirst();
         setQueue(std::move(rest));
         play(next, std::nullopt, true);
         return;
     }
+    setQueue(std::move(rest));
     if (const std::optional<Video> candidate = nextCandidate())
         play(*candidate, std::nullopt, true);
 }

@@ -291,20 +291,21 @@ void PlayerStore::applyDetail(const VideoDetail &d, const QString &id)
 void PlayerStore::loadComments(const QString &id, const QString &sort)
 {
     setCommentsState(LoadState::loading());
-    runComments(id, sort);
+    runComments(id, sort, ++m_commentsRequest);
 }
 
-QCoro::Task<> PlayerStore::runComments(QString id, QString sort)
+QCoro::Task<> PlayerStore::runComments(QString id, QString sort, quint64 request)
 {
     QPointer<PlayerStore> self(this);
+    auto wanted = [&] { return self && request == m_commentsRequest && isCurrent(id); };
     try {
         QList<Comment> list = co_await API::shared().comments(id, sort);
-        if (!self || !isCurrent(id))
+        if (!wanted())
             co_return;
         setComments(std::move(list));
         setCommentsState(LoadState::loaded());
     } catch (const std::exception &e) {
-        if (self && isCurrent(id))
+        if (wanted())
             setCommentsState(LoadState::failed(describe(e)));
     }
 }

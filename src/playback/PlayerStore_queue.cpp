@@ -8,6 +8,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 const QString kSleepToast = QStringLiteral("Temporizador: pausado");
@@ -115,6 +117,26 @@ void PlayerStore::playAfterCurrent(const Video &video)
     setQueue(std::move(next));
     showToast(QStringLiteral("Se reproducirá a continuación"));
     Haptics::shared().success();
+}
+
+void PlayerStore::removeFromQueue(const QString &id)
+{
+    QList<Video> next = m_queue;
+    next.removeIf([&](const Video &v) { return sameId(v, id); });
+    setQueue(std::move(next));
+}
+
+void PlayerStore::moveInQueue(const QString &id, int to)
+{
+    const auto from = std::find_if(m_queue.cbegin(), m_queue.cend(), [&](const Video &v) { return sameId(v, id); });
+    if (from == m_queue.cend())
+        return;
+    QList<Video> next = m_queue;
+    const qsizetype at = from - m_queue.cbegin();
+    const Video moved = next.takeAt(at);
+    const qsizetype dest = std::clamp<qsizetype>(to, 0, m_queue.size());
+    next.insert(dest > at ? dest - 1 : dest, moved);
+    setQueue(std::move(next));
 }
 
 void PlayerStore::showToast(const QString &text)

@@ -12,13 +12,6 @@
 
 namespace {
 
-// An aborted request: the load was called off, not failed.
-bool isCancellation(const std::exception &e)
-{
-    auto *transport = dynamic_cast<const TransportError *>(&e);
-    return transport && transport->code() == QNetworkReply::OperationCanceledError;
-}
-
 Category category(const char *id, const char *name)
 {
     return Category{QString::fromUtf8(id), QString::fromUtf8(name)};
@@ -54,7 +47,7 @@ QString FeedModel::loadKeyFor(const QString &category, bool loggedIn)
 
 QString FeedModel::cacheKeyFor(const QString &category, bool loggedIn)
 {
-    return loggedIn && category == personalId ? QStringLiteral("feed-me-home") : QStringLiteral("feed-") + category;
+    return loggedIn && category == personalId ? QString(DiskCache::homeAccountKey) : QStringLiteral("feed-") + category;
 }
 
 QVariantList FeedModel::categoriesValue() const { return QmlValue::list(m_categories); }
@@ -150,7 +143,7 @@ QCoro::Task<> FeedModel::reload(QStringList personal, bool force)
             }
         }
     } catch (const std::exception &e) {
-        if (calledOff() || isCancellation(e))
+        if (calledOff())
             co_return;
         // With the cached list on screen a failure stays silent.
         if (m_items->isEmpty())
@@ -164,7 +157,9 @@ QCoro::Task<> FeedModel::reload(QStringList personal, bool force)
     m_items->replace(items);
     m_loadedFor = key;
     setState(LoadState::loaded());
-    DiskCache::save(items, cache);
+    // An account's list that arrives after its sign-out is not kept.
+    if (!account || m_loggedIn)
+        DiskCache::save(items, cache);
     Warmer::warm(items, warmCount);
 }
 

@@ -1,6 +1,8 @@
 #include "VideoFilterModel.h"
 #include "VideoListModel.h"
 
+#include <QTimer>
+
 VideoFilterModel::VideoFilterModel(QObject *parent) : QSortFilterProxyModel(parent)
 {
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
@@ -14,8 +16,12 @@ void VideoFilterModel::setSource(VideoListModel *source)
 {
     if (m_source == source)
         return;
+    disconnect(m_grew);
     m_source = source;
     setSourceModel(source);
+    // After the proxy's own handling, so the summary is already up to date.
+    if (source)
+        m_grew = connect(source, &QAbstractItemModel::rowsInserted, this, &VideoFilterModel::sourceGrew);
     updateSummary();
     emit sourceChanged();
 }
@@ -105,6 +111,26 @@ void VideoFilterModel::updateSummary()
     }
     if (last != m_lastId) {
         m_lastId = last;
+        m_lastReached = false;
         emit lastIdChanged();
     }
+}
+
+void VideoFilterModel::reach(const QString &id)
+{
+    if (id.isEmpty() || id != m_lastId)
+        return;
+    m_lastReached = true;
+    emit moreWanted();
+}
+
+void VideoFilterModel::sourceGrew()
+{
+    if (!m_lastReached)
+        return;
+    // Later: the page that grew the list is still being taken in.
+    QTimer::singleShot(0, this, [this] {
+        if (m_lastReached)
+            emit moreWanted();
+    });
 }

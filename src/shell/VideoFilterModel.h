@@ -41,6 +41,7 @@ public:
     // The shown videos, in order.
     QList<Video> videos() const;
     Q_INVOKABLE Video at(int row) const;
+    Q_INVOKABLE void reach(const QString &id);
 
 signals:
     void sourceChanged();
@@ -48,6 +49,7 @@ signals:
     void hideWatchedChanged();
     void countChanged();
     void lastIdChanged();
+    void moreWanted();
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
@@ -56,6 +58,7 @@ private:
     void rebuildSets();
     void refilter();
     void updateSummary();
+    void sourceGrew();
 
     QPointer<VideoListModel> m_source;
     QPointer<LibraryStore> m_library;
@@ -64,4 +67,6 @@ private:
     QSet<QString> m_watched;
     QString m_lastId;
     int m_count = 0;
+    bool m_lastReached = false;
+    QMetaObject::Connection m_grew;
 };

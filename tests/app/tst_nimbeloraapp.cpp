@@ -6,6 +6,7 @@
 #include "Orientation.h"
 #include "Palette.h"
 #include "Pref.h"
+#include "QuitSignals.h"
 #include "SimulatedEngine.h"
 #include "TestDirs.h"
 #include "WebSignIn.h"
@@ -15,10 +16,13 @@
 #include <QJsonDocument>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QNetworkCookie>
 #include <QCoroTask>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <csignal>
 #include <memory>
 
 namespace {
@@ -239,9 +243,8 @@ private slots:
         QVERIFY(app->player()->expanded());
         QCOMPARE(Orientation::history(), QList<int>{26});
         QCOMPARE(m_engine->loads().size(), 1);
-        // The start time is a seek once the item is ready.
-        m_engine->makeReady(600);
-        QCOMPARE(startAt > 0 ? m_engine->seeks().last().target : m_engine->loads().first().start, startAt);
+        m_engine->makeReady(600); // the link's time is the item's start seek
+        QCOMPARE(m_engine->seeks().isEmpty() ? 0.0 : m_engine->seeks().first().target, startAt);
         // Remembered: the history has it.
         QCOMPARE(app->library()->history().first().video.id, playedId);
     }
@@ -354,6 +357,27 @@ private slots:
             ids.append(QJsonDocument::fromJson(r.body).object().value(u"id").toString());
         ids.sort();
         QCOMPARE(ids, (QStringList{u"b"_qs, u"d"_qs}));
+    }
+
+    // SIGTERM, SIGINT and SIGHUP end the loop the normal way, not the process.
+    void quitSignals()
+    {
+        QuitSignals::install();
+        QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+            QTimer::singleShot(0, [sig] { std::raise(sig); });
+            QCOMPARE(QCoreApplication::exec(), 0);
+        }
+        QCOMPARE(quitting.size(), 3);
+    }
+
+    void oneWriterHoldsTheDataFolder()
+    {
+        std::unique_ptr<QLockFile> first = NimbeloraApp::lockDataFolder();
+        QVERIFY(first);
+        QVERIFY(!NimbeloraApp::lockDataFolder());
+        first.reset();
+        QVERIFY(NimbeloraApp::lockDataFolder());
     }
 
     void quitFlushesPositions()

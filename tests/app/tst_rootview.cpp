@@ -84,46 +84,6 @@ class TestRootView : public QObject
         return nullptr;
     }
 
-    // Shows `cover` ("player" or "onboarding") and puts into it a kit sheet,
-    // a kit context menu and a plain menu, each with one entry that counts clicks.
-    QQuickItem *probeIn(const QString &cover)
-    {
-        if (!load(cover != u"onboarding"_qs))
-            return nullptr;
-        if (cover == u"player"_qs)
-            m_app->player()->setExpanded(true);
-        QObject *shown = popup(cover + u"Cover"_qs);
-        if (!shown || !QTest::qWaitFor([&] { return shown->property("opened").toBool(); }))
-            return nullptr;
-        QQmlComponent c(&m_qml->engine());
-        c.setData(R"(
-            import QtQuick
-            import QtQuick.Controls.Basic
-            import Nimbelora.Foundation
-            Item {
-                anchors.fill: parent
-                property int clicks: 0
-                property alias sheet: sheet
-                function open(kind) {
-                    if (kind === "BottomSheet") sheet.open()
-                    else if (kind === "ContextMenu") context.popup(40, 40)
-                    else menu.popup(40, 40)
-                }
-                BottomSheet {
-                    id: sheet
-                    Button { objectName: "probeSheetButton"; text: "Uno"; onClicked: clicks++ }
-                }
-                ContextMenu { id: context; model: [{ label: "Uno" }]; onTriggered: clicks++ }
-                Menu { id: menu; MenuItem { objectName: "probeMenuItem"; text: "Uno"; onTriggered: clicks++ } }
-            })", QUrl(u"qrc:/test/Probe.qml"_qs));
-        auto *probe = qobject_cast<QQuickItem *>(c.create());
-        if (!probe)
-            return nullptr;
-        probe->setParent(m_root);
-        probe->setParentItem(shown->property("contentItem").value<QQuickItem *>());
-        return probe;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -311,12 +271,11 @@ private slots:
         QTRY_VERIFY(find(u"onboardingSkip"_qs));
         // A video opened meanwhile waits under the welcome, then shows.
         m_app->player()->setExpanded(true);
-        QObject *player = popup(u"playerCover"_qs);
-        QVERIFY(!player->property("presented").toBool());
+        QVERIFY(!popup(u"playerCover"_qs)->property("presented").toBool());
         QVERIFY(m_qml->click(find(u"onboardingSkip"_qs)));
         QVERIFY(Defaults::shared().boolValue(Pref::onboarded));
         QTRY_VERIFY(!cover->property("visible").toBool());
-        QVERIFY(player->property("presented").toBool());
+        QVERIFY(popup(u"playerCover"_qs)->property("presented").toBool());
         m_app->player()->setExpanded(false);
         QTRY_VERIFY(!find(u"onboardingSkip"_qs));
 
@@ -331,59 +290,57 @@ private slots:
         QTRY_VERIFY(Defaults::shared().boolValue(Pref::onboarded));
     }
 
-    // Covers lie under every other popup: what opens inside one shows over it
-    // and takes the click (the overlay hands clicks out in drawing order).
+    // Covers share z 0 with every popup, so what opens inside one shows over
+    // it and takes the click; inside the player (dark in a light app) it is dark.
     void popupsInCovers_data()
     {
         QTest::addColumn<QString>("cover");
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("entry");
-        for (const QString &cover : {u"player"_qs, u"onboarding"_qs}) {
-            QTest::newRow(qPrintable(cover + u" sheet"_qs)) << cover << u"BottomSheet"_qs << u"probeSheetButton"_qs;
-            QTest::newRow(qPrintable(cover + u" context menu"_qs)) << cover << u"ContextMenu"_qs << u"contextMenuItem0"_qs;
-            QTest::newRow(qPrintable(cover + u" menu"_qs)) << cover << u"Menu"_qs << u"probeMenuItem"_qs;
-        }
+        for (const char *cover : {"player", "onboarding"})
+            for (const char *kind : {"sheet", "contextMenu", "menu"})
+                QTest::addRow("%s %s", cover, kind) << QString::fromLatin1(cover) << QString::fromLatin1(kind);
     }
 
     void popupsInCovers()
     {
         QFETCH(QString, cover);
         QFETCH(QString, kind);
-        QFETCH(QString, entry);
         Palette::shared().setScheme(1);
-        QQuickItem *probe = probeIn(cover);
-        QVERIFY(probe);
+        QVERIFY(load(cover == u"player"_qs));
+        if (cover == u"player"_qs)
+            m_app->player()->setExpanded(true);
+        QObject *shown = popup(cover + u"Cover"_qs);
+        QTRY_VERIFY(shown->property("opened").toBool());
+        QQmlComponent c(&m_qml->engine());
+        c.setData(R"(import QtQuick; import QtQuick.Controls.Basic; import Nimbelora.Foundation
+            Item {
+                property int clicks: 0
+                property alias sheet: sheet
+                BottomSheet { id: sheet; Button { objectName: "sheetEntry"; text: "Uno"; onClicked: clicks++ } }
+                ContextMenu { id: contextMenu; model: [{ label: "Uno" }]; onTriggered: clicks++ }
+                Menu { id: menu; MenuItem { objectName: "menuEntry"; text: "Uno"; onTriggered: clicks++ } }
+                function open(kind) { kind === "sheet" ? sheet.open() : kind === "menu" ? menu.popup(40, 40) : contextMenu.popup(40, 40) }
+            })", QUrl(u"qrc:/test/Probe.qml"_qs));
+        auto *probe = qobject_cast<QQuickItem *>(c.create());
+        QVERIFY2(probe, qPrintable(c.errorString()));
+        probe->setParent(m_root);
+        probe->setParentItem(shown->property("contentItem").value<QQuickItem *>());
         QMetaObject::invokeMethod(probe, "open", Q_ARG(QVariant, kind));
-        QQuickItem *item = nullptr;
-        QTRY_VERIFY((item = find(entry)) && item->isVisible());
+        const QString entry = kind == u"contextMenu"_qs ? u"contextMenuItem0"_qs : kind + u"Entry"_qs;
+        QTRY_VERIFY(find(entry) && find(entry)->isVisible());
         QTest::qWait(500); // the opening transition
-        QVERIFY(m_qml->click(item));
+        QVERIFY(m_qml->click(find(entry)));
         QTRY_COMPARE(probe->property("clicks").toInt(), 1);
-        // The player is dark in a light app, and so is what opens inside it.
-        QObject *sheet = probe->property("sheet").value<QObject *>();
-        QCOMPARE(sheet->property("color").value<QColor>(),
+        QCOMPARE(probe->property("sheet").value<QObject *>()->property("color").value<QColor>(),
                  Palette::color(Palette::Background, cover == u"player"_qs));
-    }
-
-    // One share sheet for the whole window, over the player and whatever
-    // sheet the player shows.
-    void shareSheetOverThePlayer()
-    {
-        Palette::shared().setScheme(1);
-        QQuickItem *probe = probeIn(u"player"_qs);
-        QVERIFY(probe);
-        QMetaObject::invokeMethod(probe, "open", Q_ARG(QVariant, u"BottomSheet"_qs));
-        QTRY_VERIFY(probe->property("sheet").value<QObject *>()->property("opened").toBool());
+        if (cover != u"player"_qs || kind != u"sheet"_qs)
+            return;
+        // The window's one share sheet, over the player and the sheet in it.
         QVERIFY(ShareSheet::shared().share(QUrl(u"https://youtu.be/abcdefghijk?t=42"_qs)));
-        QObject *share = popup(u"shareSheet"_qs);
-        QVERIFY(share);
-        QTRY_VERIFY(share->property("opened").toBool());
-        QCOMPARE(share->property("color").value<QColor>(), Palette::color(Palette::Background, true));
+        QTRY_VERIFY(popup(u"shareSheet"_qs)->property("opened").toBool());
         QVERIFY(m_qml->click(find(u"shareCopy"_qs)));
         QCOMPARE(Pasteboard::shared().string(), u"https://youtu.be/abcdefghijk?t=42"_qs);
-        QVERIFY(!ShareSheet::shared().active());
-        QTRY_VERIFY(!share->property("visible").toBool());
-        QVERIFY(probe->property("sheet").value<QObject *>()->property("opened").toBool());
+        QTRY_VERIFY(!popup(u"shareSheet"_qs)->property("visible").toBool());
     }
 
     void addToPlaylistSheetFollowsTheRouter()
@@ -463,12 +420,7 @@ private slots:
                 property var tabStack
                 property bool active
                 property int cleared: 0
-                property Item navigationTrailing: MouseArea {
-                    objectName: "clearButton"
-                    implicitWidth: 60
-                    implicitHeight: 30
-                    onClicked: cleared++
-                }
+                property Item navigationTrailing: MouseArea { objectName: "clearButton"; implicitWidth: 60; implicitHeight: 30; onClicked: cleared++ }
             })"));
         Router router;
         router.setTab(AppTab::library);
@@ -494,8 +446,7 @@ private slots:
         QVERIFY(page->property("active").toBool());
         QTRY_COMPARE(QmlHarness::findIn(stack, u"navigationTitle"_qs)->property("text").toString(), u"Historial"_qs);
         // The screen's bar button, at the bar's trailing end.
-        QQuickItem *button = QmlHarness::findIn(QmlHarness::findIn(stack, u"navigationBar"_qs), u"clearButton"_qs);
-        QVERIFY(button);
+        QQuickItem *button = QmlHarness::findIn(QmlHarness::findIn(stack, u"navigationTrailing"_qs), u"clearButton"_qs);
         QTRY_COMPARE(button->mapToScene(QPointF(button->width(), 0)).x(), stack->width() - 8);
         QVERIFY(qml.click(button));
         QCOMPARE(page->property("cleared").toInt(), 1);

@@ -154,7 +154,9 @@ private slots:
         QTest::addColumn<QByteArray>("env");
         QTest::addColumn<QUrl>("expected");
         const QUrl buildTime(QString::fromLatin1(BuildConfig::backendOrigin));
-        QTest::newRow("origin") << QByteArray("http://127.0.0.1:9999") << QUrl("http://127.0.0.1:9999");
+        QTest::newRow("origin") << QByteArray("https://127.0.0.1:9999") << QUrl("https://127.0.0.1:9999");
+        QTest::newRow("plain http, only outside a release build")
+            << QByteArray("http://127.0.0.1:9999") << (BuildConfig::releaseBuild ? buildTime : QUrl("http://127.0.0.1:9999"));
         QTest::newRow("path, query and fragment dropped")
             << QByteArray("https://api.example.org:8443/x/y?z=1#f") << QUrl("https://api.example.org:8443");
         QTest::newRow("not a URL") << QByteArray("no es una url") << buildTime;
@@ -196,7 +198,7 @@ private slots:
         QTest::addColumn<QString>("description");
         QTest::newRow("closed port") << "closed" << int(QNetworkReply::ConnectionRefusedError)
                                      << "No se pudo conectar con el servidor.";
-        QTest::newRow("silent server") << "silent" << int(QNetworkReply::OperationCanceledError)
+        QTest::newRow("silent server") << "silent" << int(QNetworkReply::TimeoutError)
                                        << "Se agotó el tiempo de espera de la solicitud.";
         QTest::newRow("not HTTP") << "ssh" << int(QNetworkReply::RemoteHostClosedError)
                                   << "Se perdió la conexión con el servidor.";

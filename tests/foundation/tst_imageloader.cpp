@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QDir>
 #include <QTest>
 #include <httplib.h>
 #include <map>
@@ -359,6 +360,23 @@ private slots:
         QCOMPARE(m_host->hits(path), 3);
         m_host->set(path, image());
         QVERIFY(!wait(loader.load(m_host->url(path))).isNull());
+    }
+
+    // Raw replies stay in memory too, after the decoded copy has left (400 newer).
+    void rawRepliesStayInMemory()
+    {
+        ImageLoader loader(diskDir());
+        QList<QUrl> urls;
+        for (int i = 0; i <= 400; ++i) {
+            const std::string path = fresh("raw");
+            m_host->set(path, image({4, 4}));
+            urls << m_host->url(path);
+            QVERIFY(!wait(loader.load(urls.last())).isNull());
+        }
+        QVERIFY(loader.cached(urls.first()).isNull());
+        QVERIFY(QDir(diskDir()).removeRecursively());
+        QVERIFY(!wait(loader.load(urls.first())).isNull());
+        QCOMPARE(m_host->hits(urls.first().path().toStdString()), 1);
     }
 
     void clearAllKeepsDecodedImagesButEmptiesTheDisk()

@@ -24,30 +24,18 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QVariant>("value");
         auto row = [](const char *key, QVariant value) { QTest::newRow(key) << QString::fromLatin1(key) << value; };
-        row("pref.quality", qint64(720));
-        row("pref.autoplay", true);
-        row("pref.skipSponsors", true);
-        row("pref.haptics", true);
-        row("pref.sync", true);
-        row("pref.speed", 1.0);
-        row("pref.captions", false);
-        row("pref.cellularCap", qint64(0));
-        row("pref.theme", qint64(0));
-        row("pref.showProgress", true);
-        row("pref.seekStep", qint64(10));
-        row("pref.boostSpeed", 2.0);
-        row("pref.captionSize", 1.0);
-        row("pref.captionBg", true);
-        row("pref.resumeMode", qint64(0));
-        row("pref.incognito", false);
-        row("pref.breakReminder", qint64(0));
-        row("pref.countdown", true);
-        row("pref.homeLayout", qint64(0));
-        row("pref.hideWatched", false);
-        row("pref.hiddenCats", QString());
-        row("pref.onboarded", false);
-        row("pref.pauseOnUnplug", true);
-        row("pref.sponsorCats", QStringLiteral("sponsor,selfpromo,interaction,intro,outro"));
+        row("pref.quality", qint64(720)), row("pref.autoplay", true);
+        row("pref.skipSponsors", true), row("pref.haptics", true);
+        row("pref.sync", true), row("pref.speed", 1.0);
+        row("pref.captions", false), row("pref.cellularCap", qint64(0));
+        row("pref.theme", qint64(0)), row("pref.showProgress", true);
+        row("pref.seekStep", qint64(10)), row("pref.boostSpeed", 2.0);
+        row("pref.captionSize", 1.0), row("pref.captionBg", true);
+        row("pref.resumeMode", qint64(0)), row("pref.incognito", false);
+        row("pref.breakReminder", qint64(0)), row("pref.countdown", true);
+        row("pref.homeLayout", qint64(0)), row("pref.hideWatched", false);
+        row("pref.hiddenCats", QString()), row("pref.onboarded", false);
+        row("pref.pauseOnUnplug", true), row("pref.sponsorCats", QStringLiteral("sponsor,selfpromo,interaction,intro,outro"));
     }
 
     void defaultReadsAsListed()

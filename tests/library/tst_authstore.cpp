@@ -2,6 +2,8 @@
 #include "AppFixture.h"
 #include "AuthStore.h"
 #include "Defaults.h"
+#include "DiskCache.h"
+#include "FileWriter.h"
 #include "Haptics.h"
 #include "Keychain.h"
 #include "MemoryKeychain.h"
@@ -10,6 +12,7 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
@@ -306,6 +309,8 @@ private slots:
         QFETCH(bool, remote);
         QFETCH(int, serverStatus);
         auto auth = signedIn();
+        for (const QString &key : {u"feed-me-home"_qs, u"subs-me"_qs, u"feed-music"_qs})
+            DiskCache::save(QList<Video>{}, key);
         const QString token = *API::shared().session();
         if (serverStatus > 0)
             m_backend->failPath(u"/api/me"_qs, serverStatus, u"Error interno"_qs);
@@ -324,6 +329,9 @@ private slots:
         QVERIFY(!m_keychain->get(u"session"_qs));
         QVERIFY(!Defaults::shared().contains(QLatin1String(AuthStore::accountKey)));
         QCOMPARE(m_web->wipes(), 1);
+        FileWriter::shared().drain(); // only the account's own lists go
+        QVERIFY(!QFile::exists(DiskCache::path(u"feed-me-home"_qs)) && !QFile::exists(DiskCache::path(u"subs-me"_qs)));
+        QVERIFY(QFile::exists(DiskCache::path(u"feed-music"_qs)));
     }
 
     // With the desktop's keyring: what the app itself uses.

@@ -216,7 +216,7 @@ private slots:
         AuthStore auth(*m_keychain, web);
         QObject *profile = web.profile();
         QVERIFY(profile);
-        QVERIFY(!profile->property("offTheRecord").toBool());
+        QVERIFY(profile->property("offTheRecord").toBool()); // nothing of it on disk
         QVERIFY(profile->property("httpUserAgent").toString().endsWith(u" Version/17.5 Mobile/15E148 Safari/604.1"_qs));
 
         QmlHarness qml;
@@ -243,6 +243,8 @@ private slots:
             return !view->property("loading").toBool() && view->property("title").toString() == u"Iniciar sesión"_qs;
         }, 30000), qPrintable(view->property("url").toUrl().toString()));
         QCOMPARE(view->property("url").toUrl().host(), WebSignIn::signInPage().host());
+        QCOMPARE(WebSignIn::signInPage().path() + u'?' + WebSignIn::signInPage().query(QUrl::FullyEncoded),
+                 u"/ServiceLogin?service=youtube&hl=es&continue=https%3A%2F%2Fm."_qs + site() + u"%2F"_qs);
 
         QVERIFY(QMetaObject::invokeMethod(view, "runJavaScript",
                                           Q_ARG(QString, u"document.getElementById('next').click()"_qs)));
@@ -253,8 +255,9 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return auth.account().has_value(); }, 10000));
         QCOMPARE(auth.account()->name, u"Usuario de prueba"_qs);
         QVERIFY(QTest::qWaitFor([&] { return !sheet->property("visible").toBool(); }, 5000));
-        // Signing in wiped the page's cookies.
+        // Signing in wiped the cookies and retired the profile with its storage.
         QVERIFY(QTest::qWaitFor([&] { return web.cookies().isEmpty(); }, 5000));
+        QVERIFY(web.profile() && web.profile() != profile);
 
         // Another finished page of the site, with fresh cookies: nothing more.
         const QString again = u"http://"_qs + site() + u":"_qs + QString::number(QUrl(m_backend->origin()).port()) +

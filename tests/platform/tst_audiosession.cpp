@@ -1,4 +1,5 @@
 #include "AudioSession.h"
+#include "DefaultOutputWatch.h"
 #include "QmlHarness.h"
 #include "RoutePicker.h"
 #include "VolumeController.h"
@@ -80,6 +81,51 @@ private slots:
         // Reported again, nothing new is lost.
         session().setAudioDevices(devices(after), afterCurrent);
         QCOMPARE(route.size(), unplugs);
+    }
+
+    // The sound server's news, one step each: "default <name>",
+    // "sink <index> <name>:<active port> [-<unplugged port>…]", "remove <index>".
+    void defaultOutputLoss_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("losses");
+        const QStringList two{"default a", "sink 1 a:out", "sink 2 b:out"};
+        QTest::newRow("default output removed") << two + QStringList{"remove 1"} << 1;
+        QTest::newRow("another output removed") << two + QStringList{"remove 2"} << 0;
+        QTest::newRow("old default removed after a new choice") << two + QStringList{"default b", "remove 1"} << 0;
+        QTest::newRow("headphones unplugged") << QStringList{"default a", "sink 1 a:hp", "sink 1 a:sp -hp"} << 1;
+        QTest::newRow("headphones plugged in") << QStringList{"default a", "sink 1 a:sp -hp", "sink 1 a:hp"} << 0;
+        QTest::newRow("unplugged elsewhere") << QStringList{"default a", "sink 2 b:hp", "sink 2 b:sp -hp"} << 0;
+    }
+    void defaultOutputLoss()
+    {
+        QFETCH(QStringList, steps);
+        DefaultOutputWatch::Tracker tracker;
+        int lost = 0;
+        for (const QString &step : steps) {
+            const QStringList w = step.split(' ');
+            if (w[0] == "default")
+                tracker.setDefault(w[1]);
+            else if (w[0] == "remove")
+                lost += tracker.remove(w[1].toUInt());
+            else
+                lost += tracker.update({w[1].toUInt(), w[2].section(':', 0, 0), w[2].section(':', 1),
+                                        QSet<QString>{w.value(3).mid(1)} - QSet<QString>{QString()}});
+        }
+        QTEST(lost, "losses");
+    }
+
+    // The default output's loss is an unplug only while the engine follows it.
+    void defaultOutputLossCountsForTheDefaultDevice()
+    {
+        DefaultOutputWatch idle; // no sound server here: it does nothing
+        QSignalSpy route(&session(), &AudioSession::routeChanged);
+        for (const QString &current : {"auto", "pipewire/headphones"}) {
+            session().setAudioDevices(devices(kSpeakersAndHeadphones), current);
+            session().defaultOutputLost();
+        }
+        QTest::qWait(100);
+        QCOMPARE(route.size(), 1);
     }
 
     void volumeIsClamped_data()

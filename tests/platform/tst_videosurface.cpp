@@ -156,6 +156,23 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shows(false, false), kLong);
     }
 
+    // A failed load shows the background, also after a resize (a redraw).
+    void failedLoadShowsNoOldPicture()
+    {
+        QmlHarness h;
+        auto *surface = qobject_cast<VideoSurface *>(
+            h.loadSource("import Nimbelora.Platform\nVideoSurface { width: 320; height: 180 }"));
+        MpvEngine engine;
+        surface->setEngine(&engine);
+        engine.load(m_clip, 0, true);
+        QTRY_VERIFY_WITH_TIMEOUT(isRed(grab(h).pixel(160, 90)) && engine.currentTime() > 0.5, kLong);
+        engine.load(QUrl::fromLocalFile(m_clip.toLocalFile() + QStringLiteral(".missing")), 0, true);
+        QTRY_COMPARE_WITH_TIMEOUT(engine.itemStatus(), MediaEngine::ItemStatus::Failed, kLong);
+        surface->setWidth(300);
+        QTest::qWait(300);
+        QVERIFY(isBlack(grab(h).pixel(150, 90)));
+    }
+
     void simulatedEngineShowsTheBackground()
     {
         QmlHarness h;

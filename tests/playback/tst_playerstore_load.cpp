@@ -625,6 +625,19 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return rig.store.commentsState().isFailed(); }, 5000));
         QCOMPARE(rig.store.commentsState().message, QStringLiteral("Sin comentarios ahora"));
         QCOMPARE(rig.store.comments().size(), 1);
+
+        // Only the newest request writes: a slow "new" list never lands
+        // after the "top" one asked for later.
+        backend.clearFaults();
+        QJsonObject late = c;
+        late.insert("id", "c2");
+        serve(QStringLiteral("/api/comments/") + id, QJsonDocument(QJsonArray{late}).toJson(), 500, QStringLiteral("new"));
+        serve(QStringLiteral("/api/comments/") + id, QJsonDocument(QJsonArray{c}).toJson(), 0, QStringLiteral("top"));
+        rig.store.loadComments(id, QStringLiteral("new"));
+        rig.store.loadComments(id, QStringLiteral("top"));
+        QVERIFY(QTest::qWaitFor([&] { return rig.store.commentsState().isLoaded(); }, 5000));
+        QTest::qWait(800);
+        QCOMPARE(rig.store.comments().first().id, QStringLiteral("c1"));
     }
 
     // Stop clears the video and closes the player; the queue is the user's

@@ -155,26 +155,54 @@ private slots:
         QCOMPARE(Haptics::shared().given().size(), 4);
     }
 
-    // The head of the queue plays next; when it is the current video it only
-    // opens the full player again.
+    // The head of the queue plays next, once the queued copies of the video
+    // on screen are gone (they would only open the player again).
     void playNextTakesTheHead()
     {
         Rig rig;
         QVERIFY(rig.start(QStringLiteral("cur")));
-        rig.store.setQueue(videos({"cur", "a"}));
-        rig.store.setExpanded(false);
-        rig.engine->clearRecord();
+        rig.store.setQueue(videos({"cur", "a", "cur", "b"}));
+        QSignalSpy changes(&rig.store, &PlayerStore::queueChanged);
         rig.store.playNext();
-        QCOMPARE(rig.currentId(), QStringLiteral("cur"));
-        QVERIFY(rig.engine->loads().isEmpty());
-        QVERIFY(rig.store.expanded());
-        QCOMPARE(ids(rig.store.queue()), QStringList{"a"});
-        rig.store.playNext();
+        QCOMPARE(rig.currentId(), QStringLiteral("a"));
+        QCOMPARE(ids(rig.store.queue()), QStringList{"b"});
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(rig.store.playedStack().last().id, QStringLiteral("cur"));
+        rig.store.setQueue(videos({"a"}));
+        rig.store.playNext(); // only a copy of the current, nothing related
         QCOMPARE(rig.currentId(), QStringLiteral("a"));
         QVERIFY(rig.store.queue().isEmpty());
-        QCOMPARE(rig.store.playedStack().last().id, QStringLiteral("cur"));
-        rig.store.playNext(); // nothing related, nothing queued
-        QCOMPARE(rig.currentId(), QStringLiteral("a"));
+    }
+
+    // Edits by id; a move's destination counts the rows before the move.
+    void editQueue_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<int>("to"); // -1: remove
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("remove every copy") << "a" << -1 << QStringList{"b", "c"};
+        QTest::newRow("remove a stranger") << "x" << -1 << QStringList{"a", "b", "c", "a"};
+        QTest::newRow("last to the top") << "c" << 0 << QStringList{"c", "a", "b", "a"};
+        QTest::newRow("first to the end") << "a" << 4 << QStringList{"b", "c", "a", "a"};
+        QTest::newRow("onto itself") << "b" << 2 << QStringList{"a", "b", "c", "a"};
+        QTest::newRow("move a stranger") << "x" << 0 << QStringList{"a", "b", "c", "a"};
+    }
+
+    void editQueue()
+    {
+        QFETCH(QString, id);
+        QFETCH(int, to);
+        QFETCH(QStringList, expected);
+        Rig rig;
+        const QStringList before{"a", "b", "c", "a"};
+        rig.store.setQueue(videos(before));
+        QSignalSpy changes(&rig.store, &PlayerStore::queueChanged);
+        if (to < 0)
+            rig.store.removeFromQueue(id);
+        else
+            rig.store.moveInQueue(id, to);
+        QCOMPARE(ids(rig.store.queue()), expected);
+        QCOMPARE(changes.count(), expected == before ? 0 : 1);
     }
 
     // What the end of a video leads to. "during": what the user set before

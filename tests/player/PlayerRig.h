@@ -3,6 +3,7 @@
 // player screens' tests; and the probe that reaches the store's own setters.
 #include "API.h"
 #include "AppFixture.h"
+#include "AvatarStore.h"
 #include "Defaults.h"
 #include "Haptics.h"
 #include "LibraryStore.h"
@@ -10,6 +11,7 @@
 #include "PlayerStore.h"
 #include "Pref.h"
 #include "QmlHarness.h"
+#include "Router.h"
 #include "SimulatedEngine.h"
 #include "TestBackend.h"
 #include "TestDirs.h"
@@ -32,6 +34,7 @@ public:
     static void setToast(PlayerStore &s, std::optional<QString> v) { s.setToast(std::move(v)); }
     static void setBoosted(PlayerStore &s, bool v) { s.setBoosted(v); }
     static void setDuration(PlayerStore &s, double v) { s.setDuration(v); }
+    static void setRelated(PlayerStore &s, QList<Video> v) { s.setRelated(std::move(v)); }
 };
 
 namespace playertest {
@@ -71,8 +74,19 @@ struct Rig
     std::unique_ptr<PlayerStore> owner = std::make_unique<PlayerStore>(engine);
     PlayerStore &store = *owner;
     std::unique_ptr<LibraryStore> library = std::make_unique<LibraryStore>();
+    Router router;
+    AvatarStore avatars;
 
     Rig() { store.attach(library.get()); }
+
+    // What the player sheet is given.
+    QVariantMap stores()
+    {
+        return {{QStringLiteral("player"), qmlObject(&store)},
+                {QStringLiteral("library"), qmlObject(library.get())},
+                {QStringLiteral("router"), qmlObject(&router)},
+                {QStringLiteral("avatars"), qmlObject(&avatars)}};
+    }
 
     // Plays `v` and lets the engine report it ready and playing.
     void start(const Video &v, double mediaDuration = 600)

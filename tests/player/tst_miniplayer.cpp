@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(bar->implicitHeight(), 71.0);
         QCOMPARE(h.find("miniPlayerTitle")->property("text").toString(), QStringLiteral("Vídeo b"));
         QCOMPARE(h.find("miniPlayerChannel")->property("text").toString(), QStringLiteral("Canal b"));
-        QTRY_VERIFY(h.find("miniPlayerContent")->isVisible());
+        QTRY_COMPARE(h.find("miniPlayerContent")->opacity(), 1.0);
 
         // Play / pause follows the store, not the last tap.
         QVERIFY(rig.store.isPlaying());
@@ -220,8 +220,28 @@ private slots:
         QVERIFY(h.click("miniTrailing"));
         QVERIFY(!rig.store.current());
         QCOMPARE(bar->implicitHeight(), 0.0);
-        // It slides out, then is gone.
-        QTRY_VERIFY(!h.find("miniPlayerContent")->isVisible());
+    }
+
+    // Docked as a tab stack docks it: stopped, the bar slides down from its place.
+    void slidesOutWhenStopped()
+    {
+        Rig rig;
+        QmlHarness h;
+        QVERIFY2(h.loadSource("import QtQuick\nimport Nimbelora.Player\nItem { property alias player: bar.player\n"
+                              "MiniPlayerBar { id: bar; anchors.bottom: parent.bottom; width: parent.width; height: implicitHeight } }",
+                              {{QStringLiteral("player"), qmlObject(&rig.store)}}), qPrintable(h.errors()));
+        rig.start(makeVideo(QStringLiteral("s")));
+        rig.store.setExpanded(false);
+        QQuickItem *content = h.find("miniPlayerContent");
+        QTRY_COMPARE(content->mapToScene(QPointF()).y(), 932.0 - 71);
+        bool slid = false;
+        connect(content, &QQuickItem::yChanged, content, [&] {
+            const qreal y = content->mapToScene(QPointF()).y();
+            slid = slid || (content->isVisible() && y > 861 && y < 932);
+        });
+        rig.store.stop();
+        QTRY_VERIFY(!content->isVisible());
+        QVERIFY(slid);
     }
 
     void progressLine()

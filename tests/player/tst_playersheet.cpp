@@ -21,9 +21,9 @@ struct Sheet
     QQuickItem *root = nullptr;
     PlayerOverlayModel *overlay = nullptr;
 
-    bool load(PlayerStore &store)
+    bool load(Rig &rig)
     {
-        root = h.load(kSheet, {{QStringLiteral("player"), qmlObject(&store)}});
+        root = h.load(kSheet, rig.stores());
         if (!root)
             return false;
         overlay = root->property("overlay").value<PlayerOverlayModel *>();
@@ -37,6 +37,13 @@ struct Sheet
     {
         QQuickItem *area = find("playerArea");
         return area->mapToScene(QPointF(area->width() / 2, 60)).toPoint();
+    }
+    // A single tap on the video, acted on once no second tap can follow.
+    void tap() const
+    {
+        const int interval = find("gestureLayer")->property("model").value<QObject *>()->property("tapDelay").toInt();
+        QTest::mouseClick(h.window(), Qt::LeftButton, {}, emptySpot(), interval + 1);
+        QTest::qWait(interval + 50);
     }
     void resize(int w, int hgt)
     {
@@ -52,7 +59,7 @@ struct Sheet
     Rig rig;                                                                                                           \
     rig.start(makeVideo(QStringLiteral(id)));                                                                          \
     Sheet s;                                                                                                           \
-    QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()))
+    QVERIFY2(s.load(rig), qPrintable(s.h.errors()))
 
 class TestPlayerSheet : public QObject
 {
@@ -71,7 +78,7 @@ private slots:
         rig.start(makeVideo(QStringLiteral("a")));
         QVERIFY(rig.store.isPlaying());
         Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QVERIFY2(s.load(rig), qPrintable(s.h.errors()));
         QVERIFY(s.overlay->hidePending());
         QTest::qWait(3200);
         QVERIFY(s.overlay->showControls());
@@ -141,11 +148,11 @@ private slots:
         rig.start(makeVideo(QStringLiteral("t")));
         rig.engine->pause();
         Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
-        QTest::mouseClick(s.h.window(), Qt::LeftButton, {}, s.emptySpot());
+        QVERIFY2(s.load(rig), qPrintable(s.h.errors()));
+        s.tap();
         QVERIFY(!s.overlay->showControls());
         QTRY_VERIFY(!s.controls()->isVisible());
-        QTest::mouseClick(s.h.window(), Qt::LeftButton, {}, s.emptySpot());
+        s.tap();
         QVERIFY(s.overlay->showControls());
         QVERIFY(s.overlay->hidePending());
         QTRY_VERIFY(near(s.controls()->opacity(), 1));
@@ -155,7 +162,8 @@ private slots:
         s.overlay->scheduleHide();
         QTRY_VERIFY(!s.overlay->showControls());
         QTRY_VERIFY(!s.controls()->isVisible());
-        QTest::mouseClick(s.h.window(), Qt::LeftButton, {}, s.emptySpot());
+        s.overlay->setHideDelay(100000);
+        s.tap();
         QVERIFY(s.overlay->showControls());
     }
 
@@ -167,10 +175,10 @@ private slots:
         QQuickItem *unlock = s.find("unlockButton");
         QVERIFY(unlock->isVisible());
         // A tap hides and shows the unlock button.
-        QTest::mouseClick(s.h.window(), Qt::LeftButton, {}, s.emptySpot());
+        s.tap();
         QTRY_VERIFY(near(unlock->opacity(), 0));
         QVERIFY(!unlock->isEnabled());
-        QTest::mouseClick(s.h.window(), Qt::LeftButton, {}, s.emptySpot());
+        s.tap();
         QTRY_VERIFY(near(unlock->opacity(), 1));
         QVERIFY(s.h.click(unlock));
         QVERIFY(!s.overlay->locked());
@@ -272,7 +280,7 @@ private slots:
         QVERIFY(rig.store.currentTime() != 100.0);
         rig.engine->clearRecord();
         Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QVERIFY2(s.load(rig), qPrintable(s.h.errors()));
         QVERIFY(s.h.click("forwardButton"));
         QVERIFY(s.h.click("backButton"));
         QCOMPARE(rig.engine->seeks().size(), 2);
@@ -373,7 +381,7 @@ private slots:
         d.qualities = {360, 720};
         PlayerStoreProbe::setDetail(rig.store, d);
         Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QVERIFY2(s.load(rig), qPrintable(s.h.errors()));
         s.overlay->setHideDelay(100000);
 
         QCOMPARE(s.find("captionsButton")->property("symbol").toString(), QStringLiteral("captions.bubble"));
@@ -422,7 +430,7 @@ private slots:
         rig.store.setActiveCaption(QStringLiteral("es"));
         rig.store.setCaptionText(QStringLiteral("Hola"));
         Sheet s;
-        QVERIFY2(s.load(rig.store), qPrintable(s.h.errors()));
+        QVERIFY2(s.load(rig), qPrintable(s.h.errors()));
         QQuickItem *area = s.find("playerArea");
         QQuickItem *box = s.find("captionBox");
         QQuickItem *text = s.find("captionText");
@@ -456,8 +464,14 @@ private slots:
         QCOMPARE(s.find("upNextTitle")->property("text").toString(), QStringLiteral("Vídeo next"));
         PlayerStoreProbe::setCountdown(rig.store, 4);
         QCOMPARE(s.find("upNextCountdown")->property("text").toString(), QStringLiteral("Siguiente en 4 s"));
-        // Above the controls, so its buttons take the taps.
+        // Above the controls, so its buttons take the taps, yet clear of the
+        // time row while it shows; at the bottom once the controls hide.
         QTRY_VERIFY(near(s.find("upNextCard")->opacity(), 1));
+        auto bottomOf = [](QQuickItem *i) { return i->mapToScene(QPointF(0, i->height())).y(); };
+        QTRY_VERIFY(bottomOf(s.find("upNextCard")) <= s.find("timelineControls")->mapToScene(QPointF()).y());
+        s.overlay->setShowControls(false);
+        QTRY_VERIFY(near(bottomOf(s.find("upNextCard")), bottomOf(s.find("playerArea")) - 12));
+        s.overlay->setShowControls(true);
         QVERIFY(s.h.click("upNextCancel"));
         QVERIFY(!rig.store.upNext());
         QTRY_VERIFY(!card->isVisible());

@@ -62,12 +62,17 @@ struct HostBench
 // `sheetMade` holds (the cover keeps it a while after collapsing).
 const QByteArray kScene = R"(
 import QtQuick
+import Nimbelora.Library
 import Nimbelora.Playback
+import Nimbelora.Shell
 import Nimbelora.Player
 
 Item {
     id: scene
     required property PlayerStore player
+    required property LibraryStore library
+    required property Router router
+    required property AvatarStore avatars
     property int tab: 0
     property bool sheetMade: player.expanded
     property bool homeBarMade: true
@@ -98,14 +103,16 @@ Item {
         objectName: "sheetLoader"
         width: 430; height: 932
         active: scene.sheetMade
-        sourceComponent: PlayerSheet { player: scene.player }
+        sourceComponent: PlayerSheet {
+            player: scene.player; library: scene.library; router: scene.router; avatars: scene.avatars
+        }
     }
 }
 )";
 
 #define LOAD_SCENE                                                                                                     \
     QmlHarness h;                                                                                                      \
-    QQuickItem *root = h.loadSource(kScene, {{QStringLiteral("player"), qmlObject(&rig.store)}});                      \
+    QQuickItem *root = h.loadSource(kScene, rig.stores());                      \
     QVERIFY2(root, qPrintable(h.errors()))
 
 } // namespace

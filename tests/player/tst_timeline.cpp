@@ -261,7 +261,7 @@ private slots:
     {
         Rig rig;
         rig.start(makeVideo(QStringLiteral("g")));
-        PlayerStoreProbe::setDetail(rig.store, detailWith(QStringLiteral("g"), chapters({{0, "A"}, {300, "B"}})));
+        PlayerStoreProbe::setDetail(rig.store, detailWith(QStringLiteral("g"), chapters({{0, "A"}, {300, "Introducción"}})));
         PlayerStoreProbe::setSegments(rig.store, {{60, 120, QStringLiteral("sponsor")}});
         PlayerStoreProbe::setLoopA(rig.store, 150.0);
         rig.store.setLoopB(300.0);
@@ -270,7 +270,9 @@ private slots:
         QCOMPARE(geo->chapterTicks(), QList<double>{200});
         QCOMPARE(h.find(QStringLiteral("loopBand"))->width(), 100.0);
         rig.store.seek(330);
-        QCOMPARE(h.find(QStringLiteral("chapterTitle"))->property("text").toString(), QStringLiteral("· B"));
+        QQuickItem *chapter = h.find(QStringLiteral("chapterTitle"));
+        QCOMPARE(chapter->property("text").toString(), QStringLiteral("· Introducción"));
+        QTRY_VERIFY(chapter->width() >= chapter->implicitWidth()); // the row has room: no ellipsis
         QCOMPARE(h.find(QStringLiteral("elapsedTime"))->property("text").toString(), QStringLiteral("5:30"));
         QCOMPARE(h.find(QStringLiteral("remainingTime"))->property("text").toString(), QStringLiteral("-4:30"));
         // Animated: it lands near, not always exactly on, the value.

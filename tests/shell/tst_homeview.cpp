@@ -19,6 +19,7 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -258,9 +259,12 @@ private slots:
         QVERIFY(texts.contains(u"Reintentar"_qs));
 
         m_backend->faults().remove(fault);
-        QList<QQuickItem *> retry = QmlHarness::findAllIn(error, u"retryButton"_qs);
-        QCOMPARE(retry.size(), 1);
-        QVERIFY(m_qml->click(retry.first()));
+        m_backend->delayPath(u"/api/feed"_qs, 1000);
+        QTest::qWait(300); // the view settles on the error
+        QVERIFY(m_qml->click(QmlHarness::findIn(error, u"retryButton"_qs)));
+        // The placeholders show from the top, not scrolled by the error's place.
+        QTest::qWait(300);
+        QCOMPARE(item(u"skeletonGrid"_qs)->mapToScene(QPointF()).y(), item(u"feedGrid"_qs)->mapToScene(QPointF()).y() + 8);
         QVERIFY(waitLoaded());
         QVERIFY(shownNamed(u"feedError"_qs).isEmpty());
     }
@@ -375,6 +379,12 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return requestedPages(u"gaming"_qs) == QStringList{u"0"_qs}; }, 5000));
         QVERIFY(QTest::qWaitFor([&] { return feed()->loadedFor() == u"gaming"_qs; }, 5000));
         QCOMPARE(Haptics::shared().given(), QStringList{u"light"_qs});
+        // Its gradient runs corner to corner: deeper at the bottom than at the top of one column.
+        QQuickItem *fill = QmlHarness::findIn(item(u"chip_gaming"_qs), u"chipGradient"_qs);
+        const QImage shot = m_qml->window()->grabWindow();
+        const QPoint mid = fill->mapToScene(QPointF(fill->width() / 2, 0)).toPoint();
+        const QColor top = shot.pixelColor(mid + QPoint(0, 3)), bottom = shot.pixelColor(mid + QPoint(0, int(fill->height()) - 4));
+        QVERIFY(top.red() + top.green() + top.blue() - bottom.red() - bottom.green() - bottom.blue() > 6); // across only: equal
 
         // The selected chip again: the haptic, and nothing reloads.
         QVERIFY(m_qml->click(item(u"chip_gaming"_qs)));
@@ -412,17 +422,25 @@ private slots:
         QCOMPARE(m_player->current()->id, u"half"_qs);
     }
 
-    // The last shown video asks for the next page, also when filters
-    // removed the model's tail.
+    // The last shown video asks for the next page, also when filters removed
+    // the model's tail or a whole page.
+    void pagingFromTheLastShownVideo_data()
+    {
+        QTest::addColumn<QJsonArray>("page1");
+        QTest::newRow("hidden tail") << QJsonArray{videoJson(u"v3"_qs, u"Canal"_qs)};
+        QTest::newRow("a page of hidden videos only")
+            << QJsonArray{videoJson(u"h2"_qs, u"Oculto"_qs), videoJson(u"h3"_qs, u"Oculto"_qs)};
+    }
     void pagingFromTheLastShownVideo()
     {
+        QFETCH(QJsonArray, page1);
         serve(u"/api/feed"_qs, u"0"_qs,
               {videoJson(u"v1"_qs, u"Canal"_qs), videoJson(u"v2"_qs, u"Canal"_qs), videoJson(u"h1"_qs, u"Oculto"_qs)});
-        serve(u"/api/feed"_qs, u"1"_qs, {videoJson(u"v3"_qs, u"Canal"_qs)});
+        serve(u"/api/feed"_qs, u"1"_qs, page1);
+        serve(u"/api/feed"_qs, u"2"_qs, {videoJson(u"v3"_qs, u"Canal"_qs)});
         m_library->hideChannel(u"Oculto"_qs);
-        Defaults::shared().setValue(u"pref.homeLayout"_qs, 1); // rows: all three fit on screen
+        Defaults::shared().setValue(u"pref.homeLayout"_qs, 1); // rows: all fit on screen
         QVERIFY(load());
-        QVERIFY(QTest::qWaitFor([&] { return requestedPages(u"foryou"_qs).contains(u"1"_qs); }, 5000));
         QVERIFY(QTest::qWaitFor([&] { return ids(shown()->videos()) == QStringList({"v1", "v2", "v3"}); }, 5000));
     }
 
@@ -555,6 +573,37 @@ private slots:
         QCOMPARE(bar, fill >= 0);
         if (bar)
             QCOMPARE(found.first()->width(), fill);
+    }
+
+    // Texts as typed: markup in a title or an error fetches nothing. And the
+    // digits of a length keep one width (1:11 as wide as 8:08).
+    void cardTexts()
+    {
+        Video v = video(u"dQw4w9WgXcQ"_qs, u"<img src=\""_qs + m_backend->origin() + u"/api/markup-probe.png\">"_qs);
+        v.title = v.channel;
+        v.duration = 71;
+        QmlHarness qml;
+        QVERIFY2(qml.loadSource(R"(
+            import QtQuick
+            import Nimbelora.Foundation
+            import Nimbelora.Shell
+            Column {
+                property var video; property var player; property var library; property var avatars
+                VideoCard { width: 400; video: parent.video; player: parent.player; library: parent.library; avatars: parent.avatars }
+                VideoRow { width: 400; video: parent.video; player: parent.player; library: parent.library; avatars: parent.avatars }
+                ErrorState { width: 400; height: 300; message: parent.video.title }
+            })", {{u"video"_qs, QVariant::fromValue(v)}, {u"player"_qs, QVariant::fromValue<QObject *>(m_player.get())},
+                  {u"library"_qs, QVariant::fromValue<QObject *>(m_library.get())}, {u"avatars"_qs, QVariant::fromValue<QObject *>(m_avatars.get())}}),
+                 qPrintable(qml.errors()));
+        QTest::qWait(300);
+        // The tag's characters take room; an image in its place would not.
+        for (const QString &name : {u"cardTitle"_qs, u"cardMeta"_qs, u"rowTitle"_qs, u"rowChannel"_qs, u"emptyDescription"_qs})
+            QVERIFY2(qml.find(name)->property("implicitWidth").toDouble() > 100, qPrintable(name));
+        QVERIFY(m_backend->requests().matching(u"/api/markup-probe"_qs).isEmpty());
+        const qreal width = qml.find(u"durationText"_qs)->width();
+        v.duration = 488;
+        qml.root()->setProperty("video", QVariant::fromValue(v));
+        QCOMPARE(qml.find(u"durationText"_qs)->width(), width);
     }
 
     // Not an assertion: the home screen drawn against the dev backend, for looking.

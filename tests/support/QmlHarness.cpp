@@ -21,7 +21,7 @@ QmlHarness::QmlHarness() : m_window(std::make_unique<QQuickWindow>())
 {
     m_engine.addImportPath(QStringLiteral("qrc:/"));
     installPlatform(m_engine);
-    m_engine.addImageProvider(RemoteImageProvider::name, new RemoteImageProvider);
+    RemoteImageProvider::install(m_engine);
     m_window->resize(430, 932);
 }
 

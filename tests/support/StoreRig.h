@@ -22,8 +22,7 @@ struct StoreRig
         if (seeks == Seeks::atOnce)
             engine->setCompletesSeeksAtOnce(true);
     }
-    // Makes the loaded item ready and lands the store's start seek: the play
-    // head then stands where the store starts the item.
+    // Makes the item ready and lands the start seek: where the item starts.
     double readyAt()
     {
         const qsizetype seeks = engine->seeks().size();

@@ -7,7 +7,7 @@
 #include <QUrlQuery>
 
 #ifndef DEVBACKEND_DEFAULT_KEY
-#define DEVBACKEND_DEFAULT_KEY "dev-key"
+#define DEVBACKEND_DEFAULT_KEY "7d3f09b2c4e85a6f1b0c9d8e2a4f6b13"
 #endif
 #ifndef DEVBACKEND_VIDEO_DOMAIN
 #define DEVBACKEND_VIDEO_DOMAIN "video.localhost"

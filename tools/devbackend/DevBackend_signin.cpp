@@ -19,6 +19,8 @@ void DevBackend::Impl::installSignIn()
     server.Get("/", [this](const Req &, Res &res) { sendHtml(res, SignInPages::indexPage(fixtures, options.apiKey)); });
 
     server.Get("/signin", [](const Req &, Res &res) { sendHtml(res, SignInPages::formPage()); });
+    // Where the app opens the sign-in, as the provider's own page is named.
+    server.Get("/ServiceLogin", [](const Req &, Res &res) { sendHtml(res, SignInPages::formPage()); });
 
     // The provider's answer: its own cookie, then on to the video site.
     server.Post("/signin", [this](const Req &req, Res &res) {

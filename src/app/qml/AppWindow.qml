@@ -27,4 +27,18 @@ Window {
         auth: window.app.auth
         avatars: window.app.avatars
     }
+
+    // The player's brightness gesture: a desktop has no screen brightness
+    // to set, so the window dims instead, over everything (popups too, whose
+    // layer sits at z 1000001), never quite black, and only while the player
+    // is open.
+    Rectangle {
+        objectName: "dimming"
+        anchors.fill: parent
+        z: 2000000
+        enabled: false
+        color: "black"
+        opacity: window.app.player.expanded ? (1 - Platform.Screen.brightness) * 0.8 : 0
+        visible: opacity > 0
+    }
 }

@@ -183,6 +183,7 @@ Item {
                     horizontalAlignment: Text.AlignHCenter
                     elide: Text.ElideRight
                     text: slot.item && typeof slot.item.title === "string" ? slot.item.title : ""
+                    textFormat: Text.PlainText
                     font: TextStyle.headline
                     color: Platform.Palette.label
                 }

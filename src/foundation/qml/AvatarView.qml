@@ -39,6 +39,7 @@ Item {
         visible: !root.hasPicture
         anchors.centerIn: parent
         text: AvatarLook.initial(root.name)
+        textFormat: Text.PlainText
         color: "white"
         font: TextStyle.font(Math.max(1, Math.round(root.size * 0.42)), Font.DemiBold)
     }

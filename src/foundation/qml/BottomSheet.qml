@@ -133,6 +133,7 @@ Popup {
                     width: parent.width - 2 * Math.max(leadingSlot.width, trailingSlot.width) - 32
                     horizontalAlignment: Text.AlignHCenter
                     text: sheet.title
+                    textFormat: Text.PlainText
                     elide: Text.ElideRight
                     color: Platform.Colors.label
                     font: TextStyle.headline

@@ -93,6 +93,7 @@ Popup {
                         visible: text.length > 0
                         width: parent.width - 32
                         text: dialog.title
+                        textFormat: Text.PlainText
                         color: Platform.Colors.secondaryLabel
                         font: TextStyle.font(13, Font.DemiBold)
                         horizontalAlignment: Text.AlignHCenter
@@ -103,6 +104,7 @@ Popup {
                         visible: text.length > 0
                         width: parent.width - 32
                         text: dialog.message
+                        textFormat: Text.PlainText
                         color: Platform.Colors.secondaryLabel
                         font: TextStyle.footnote
                         horizontalAlignment: Text.AlignHCenter

@@ -102,6 +102,7 @@ Item {
                     anchors.rightMargin: 8
                     anchors.verticalCenter: parent.verticalCenter
                     text: item.entry.label || ""
+                    textFormat: Text.PlainText
                     elide: Text.ElideRight
                     font: TextStyle.body
                     color: !item.enabled ? Platform.Colors.tertiaryLabel

@@ -36,6 +36,7 @@ Item {
             objectName: "emptyTitle"
             width: parent.width
             text: root.title
+            textFormat: Text.PlainText
             color: Platform.Colors.label
             font: TextStyle.font(22, Font.Bold)
             horizontalAlignment: Text.AlignHCenter
@@ -47,6 +48,7 @@ Item {
             visible: text.length > 0
             width: parent.width
             text: root.description
+            textFormat: Text.PlainText
             color: Platform.Colors.secondaryLabel
             font: TextStyle.subheadline
             horizontalAlignment: Text.AlignHCenter

@@ -30,6 +30,6 @@ Item {
         anchors.centerIn: parent
         name: tile.symbol
         color: "white"
-        size: 16
+        size: 15
     }
 }

@@ -82,6 +82,7 @@ Popup {
             Text {
                 width: parent.width - 32
                 text: alert.title
+                textFormat: Text.PlainText
                 color: Platform.Colors.label
                 font: TextStyle.headline
                 horizontalAlignment: Text.AlignHCenter
@@ -92,6 +93,7 @@ Popup {
                 visible: alert.message.length > 0
                 width: parent.width - 32
                 text: alert.message
+                textFormat: Text.PlainText
                 color: Platform.Colors.label
                 font: TextStyle.footnote
                 horizontalAlignment: Text.AlignHCenter

@@ -60,6 +60,7 @@ Item {
             anchors.centerIn: parent
             width: Math.min(implicitWidth, root.width - 76)
             text: root._last
+            textFormat: Text.PlainText
             color: Platform.Colors.label
             font: TextStyle.font(13, Font.DemiBold)
             horizontalAlignment: Text.AlignHCenter

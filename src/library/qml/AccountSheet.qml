@@ -68,6 +68,7 @@ BottomSheet {
                     objectName: "accountName"
                     Layout.alignment: Qt.AlignHCenter
                     text: sheet.account ? sheet.account.name : ""
+                    textFormat: Text.PlainText
                     font.family: TextStyle.title2.family
                     font.pixelSize: TextStyle.title2.pixelSize
                     font.weight: Font.Bold
@@ -78,6 +79,7 @@ BottomSheet {
                     visible: !!sheet.account && sheet.account.handle !== undefined
                     Layout.alignment: Qt.AlignHCenter
                     text: visible ? sheet.account.handle : ""
+                    textFormat: Text.PlainText
                     font: TextStyle.subheadline
                     color: Platform.Palette.secondaryLabel
                 }

@@ -55,6 +55,8 @@ BottomSheet {
                     profile: sheet.auth.web.profile
                     url: sheet.auth.web.signInPage
                     backgroundColor: "transparent"
+                    // A page's request gives up after 60 s.
+                    Timer { interval: 60000; running: web.loading; onTriggered: web.stop() }
                     onLoadingChanged: loadingInfo => {
                         if (loadingInfo.status === WebEngineView.LoadSucceededStatus)
                             coordinator.pageFinished(web.url)
@@ -106,6 +108,7 @@ BottomSheet {
                 anchors.fill: parent
                 anchors.margins: 12
                 text: sheet.auth.error !== undefined ? sheet.auth.error : ""
+                textFormat: Text.PlainText
                 font: TextStyle.footnote
                 color: "white"
                 wrapMode: Text.Wrap

@@ -5,20 +5,17 @@
 #include <QtWebEngineCore/QWebEngineCookieStore>
 #include <QtWebEngineQuick/QQuickWebEngineProfile>
 
-extern "C" Q_DECL_EXPORT QObject *nimbelora_make_web_profile(QObject *parent, const QString &storageName,
-                                                             const QString &userAgentSuffix,
+extern "C" Q_DECL_EXPORT QObject *nimbelora_make_web_profile(QObject *parent, const QString &userAgentSuffix,
                                                              WebProfileModule::CookieHooks hooks)
 {
-    // A named profile is persistent; the default one is off the record.
+    // Off the record: cookies, caches, local storage, IndexedDB and service
+    // workers live in memory only, and go with the profile.
     auto *profile = new QQuickWebEngineProfile(parent);
-    profile->setStorageName(storageName);
-    profile->setOffTheRecord(false);
+    profile->setOffTheRecord(true);
     profile->setHttpUserAgent(profile->httpUserAgent() + QLatin1Char(' ') + userAgentSuffix);
     QWebEngineCookieStore *store = profile->cookieStore();
     QObject::connect(store, &QWebEngineCookieStore::cookieAdded, profile, hooks.added);
     QObject::connect(store, &QWebEngineCookieStore::cookieRemoved, profile, hooks.removed);
-    // Cookies kept from an earlier run arrive as cookieAdded.
-    store->loadAllCookies();
     return profile;
 }
 
@@ -27,6 +24,8 @@ extern "C" Q_DECL_EXPORT void nimbelora_wipe_web_profile(QObject *object)
     auto *profile = qobject_cast<QQuickWebEngineProfile *>(object);
     if (!profile)
         return;
-    profile->cookieStore()->deleteAllCookies();
+    QWebEngineCookieStore *store = profile->cookieStore();
+    QObject::disconnect(store, nullptr, profile, nullptr);
+    store->deleteAllCookies();
     profile->clearHttpCache();
 }

@@ -72,7 +72,9 @@ Item {
         width: root.width
         height: root.barHeight + 6
         x: model.dragX
-        y: (1 - root.presence) * (height + 6)
+        // From the bar's bottom: once stopped the bar takes no room at once,
+        // and the content slides down from where it was.
+        y: root.height - height + (1 - root.presence) * (height + 6)
         opacity: root.presence * model.opacity
         visible: root.presence > 0.001
         Behavior on x {
@@ -140,6 +142,7 @@ Item {
                         objectName: "miniPlayerTitle"
                         width: parent.width
                         text: root.shown !== undefined ? root.shown.title : ""
+                        textFormat: Text.PlainText
                         font: TextStyle.font(15, Font.DemiBold)
                         color: Platform.Palette.label
                         elide: Text.ElideRight
@@ -149,6 +152,7 @@ Item {
                         objectName: "miniPlayerChannel"
                         width: parent.width
                         text: root.shown !== undefined ? root.shown.channel : ""
+                        textFormat: Text.PlainText
                         font: TextStyle.caption
                         color: Platform.Palette.secondaryLabel
                         elide: Text.ElideRight

@@ -1,6 +1,6 @@
 // A round button of the player's overlay: a white symbol in a square box
 // that takes the whole square's touches; it gives the light haptic before
-// its action.
+// its action unless told not to.
 import QtQuick
 import Nimbelora.Platform
 import Nimbelora.Foundation
@@ -16,6 +16,7 @@ PressableStyle {
     property bool backed: false
     // Below 1 the button looks unavailable, yet stays usable.
     property real dimming: 1
+    property bool haptic: true
 
     signal triggered()
 
@@ -24,7 +25,8 @@ PressableStyle {
     focusPolicy: Qt.NoFocus
     Accessible.name: label
     onClicked: {
-        Haptics.light()
+        if (haptic)
+            Haptics.light()
         triggered()
     }
 

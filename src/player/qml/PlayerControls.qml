@@ -1,5 +1,5 @@
 // The overlay controls over the video: the top bar (minimise, quality,
-// captions, audio output, picture in picture), the transport row and the
+// captions, audio output, picture in picture, options), the transport row and the
 // timeline, on a dark gradient. They fade with the sheet's showControls and
 // take no touches while hidden.
 import QtQuick
@@ -16,6 +16,8 @@ Item {
     required property PlayerOverlayModel overlay
     property bool landscape: false
 
+    // Where the time row begins, for what must stay clear of it.
+    readonly property real timelineTop: timeline.y
     readonly property real sidePadding: landscape ? 44 : 12
     readonly property real endPadding: landscape ? 18 : 8
 
@@ -87,6 +89,11 @@ Item {
                 else
                     pip.start()
             }
+        }
+        PlayerOptionsMenu {
+            objectName: "optionsMenu"
+            player: controls.player
+            overlay: controls.overlay
         }
     }
 

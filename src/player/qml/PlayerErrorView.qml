@@ -35,6 +35,7 @@ Item {
                 width: Math.min(implicitWidth, view.width - 64)
                 anchors.horizontalCenter: parent.horizontalCenter
                 text: view.message
+                textFormat: Text.PlainText
                 font: TextStyle.subheadline
                 color: "white"
                 horizontalAlignment: Text.AlignHCenter

@@ -1,22 +1,35 @@
 // The full player. Portrait: the 16:9 video area at the top and the details
 // below it; landscape (wider than tall): the video area fills the sheet.
 // The video area stacks, back to front: the picture, the spinner, the touch
-// layer, captions, the speed-boost badge, then the error view, the unlock
-// button or the overlay controls, the up-next card and the toast.
+// layer, captions, the speed-boost badge, the gesture display, the
+// statistics, then the error view, the unlock button or the overlay
+// controls, the up-next card and the toast. The queue and comments sheets
+// open over the sheet. Keys while shown and unlocked: Left and Right skip
+// like a double tap, Space plays or pauses.
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
+import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
+import Nimbelora.Library
 import Nimbelora.Playback
+import Nimbelora.Shell
 import Nimbelora.Player
 
 Item {
     id: sheet
 
     required property PlayerStore player
+    required property LibraryStore library
+    required property Router router
+    required property AvatarStore avatars
+
+    // Dark whatever the app's theme, with the sheets it opens.
+    Platform.Colors.dark: true
 
     readonly property bool landscape: width > height
     readonly property alias overlay: overlayModel
+    readonly property alias details: detailsModel
     readonly property real captionScale: Settings.revision, Settings.doubleValue("pref.captionSize")
     readonly property bool captionBg: Settings.revision, Settings.boolValue("pref.captionBg")
 
@@ -28,6 +41,34 @@ Item {
         player: sheet.player
     }
     Component.onCompleted: overlayModel.scheduleHide()
+
+    readonly property bool keysEnabled: player.expanded && !overlayModel.locked
+    Shortcut {
+        sequence: "Left"
+        enabled: sheet.keysEnabled
+        onActivated: gestures.model.doubleTap(-1)
+    }
+    Shortcut {
+        sequence: "Right"
+        enabled: sheet.keysEnabled
+        onActivated: gestures.model.doubleTap(1)
+    }
+    Shortcut {
+        sequence: "Space"
+        enabled: sheet.keysEnabled
+        onActivated: {
+            Haptics.light()
+            overlayModel.playPause()
+        }
+    }
+
+    DetailsModel {
+        id: detailsModel
+        player: sheet.player
+        library: sheet.library
+        router: sheet.router
+        overlay: overlayModel
+    }
 
     Rectangle {
         anchors.fill: parent
@@ -67,15 +108,12 @@ Item {
             palette.dark: "white"
         }
 
-        // The touch layer: a single tap shows or hides the controls, so
-        // hidden controls can always come back.
-        Item {
+        PlayerGestures {
             id: gestures
             objectName: "gestureLayer"
             anchors.fill: parent
-            TapHandler {
-                onTapped: overlayModel.toggleControls()
-            }
+            player: sheet.player
+            overlay: overlayModel
         }
 
         Item {
@@ -104,6 +142,7 @@ Item {
                     anchors.centerIn: parent
                     width: Math.min(implicitWidth, captions.width - 56 - 20)
                     text: captions.visible ? sheet.player.captionText : ""
+                    textFormat: Text.PlainText
                     font: TextStyle.font(Math.round((sheet.landscape ? 20 : 14) * sheet.captionScale), Font.DemiBold)
                     color: "white"
                     horizontalAlignment: Text.AlignHCenter
@@ -144,6 +183,25 @@ Item {
             }
         }
 
+        PlayerHud {
+            objectName: "hud"
+            anchors.centerIn: parent
+            shown: gestures.model.hudShown
+            symbol: gestures.model.hudSymbol
+            value: gestures.model.hudValue
+        }
+
+        // Layer 8: the statistics, while switched on.
+        Loader {
+            objectName: "statsLoader"
+            active: overlayModel.showStats
+            x: 12
+            y: sheet.landscape ? 14 : 50
+            sourceComponent: StatsOverlay {
+                player: sheet.player
+            }
+        }
+
         PlayerErrorView {
             objectName: "errorView"
             anchors.fill: parent
@@ -180,6 +238,7 @@ Item {
 
         // Not made at all while locked or failed.
         Loader {
+            id: controlsLoader
             objectName: "controlsLoader"
             anchors.fill: parent
             active: !sheet.hasError && !overlayModel.locked
@@ -191,11 +250,14 @@ Item {
             }
         }
 
-        // Over the controls: shown when a video ends, while the paused
-        // player keeps the timeline up right where the card sits.
+        // Over the controls, so its buttons take the taps, and above the
+        // time row while the controls are up (as captions rise), so the
+        // paused player's timeline stays in view.
         UpNextCard {
             objectName: "upNext"
             anchors.fill: parent
+            bottomMargin: controlsLoader.item && overlayModel.showControls
+                          ? playerArea.height - controlsLoader.item.timelineTop + 6 : 12
             video: sheet.player.upNext
             countdown: sheet.player.countdown
             onPlayNow: sheet.player.playNext()
@@ -220,6 +282,58 @@ Item {
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.bottom: parent.bottom
-        color: "black"
+        color: Platform.Colors.background
+
+        PlayerDetails {
+            anchors.fill: parent
+            player: sheet.player
+            library: sheet.library
+            router: sheet.router
+            avatars: sheet.avatars
+            details: detailsModel
+            onShowQueue: overlayModel.showQueue = true
+        }
+    }
+
+    // A sheet over the player, made when first shown; closing it by hand
+    // clears its switch.
+    component SheetSlot: Loader {
+        id: slot
+        property bool shown
+        signal dismissed()
+        active: false
+        onShownChanged: {
+            if (shown) {
+                active = true
+                item.open()
+            } else if (item) {
+                item.close()
+            }
+        }
+        Connections {
+            target: slot.item
+            function onClosed() { slot.dismissed() }
+        }
+    }
+
+    SheetSlot {
+        objectName: "queueSheetSlot"
+        shown: overlayModel.showQueue
+        onDismissed: overlayModel.showQueue = false
+        sourceComponent: QueueSheet {
+            player: sheet.player
+            library: sheet.library
+            avatars: sheet.avatars
+            router: sheet.router
+        }
+    }
+
+    SheetSlot {
+        objectName: "commentsSheetSlot"
+        shown: detailsModel.showComments
+        onDismissed: detailsModel.showComments = false
+        sourceComponent: CommentsSheet {
+            player: sheet.player
+        }
     }
 }

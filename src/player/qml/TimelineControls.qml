@@ -63,7 +63,7 @@ Column {
             height: bubbleText.implicitHeight + 10
             radius: height / 2
 
-            Text {
+            DigitText {
                 id: bubbleText
                 anchors.centerIn: parent
                 // Keeps the last time while the bubble goes.
@@ -81,7 +81,7 @@ Column {
         height: 30
         spacing: 8
 
-        Text {
+        DigitText {
             objectName: "elapsedTime"
             text: model.elapsed
             font: TextStyle.caption
@@ -91,15 +91,19 @@ Column {
             objectName: "chapterTitle"
             visible: model.chapter !== undefined
             text: visible ? "· " + model.chapter : ""
+            textFormat: Text.PlainText
             Layout.fillWidth: true
-            Layout.maximumWidth: implicitWidth
+            // Whole points: a layout rounds a fractional width down, which
+            // would elide a title that fits.
+            Layout.preferredWidth: Math.ceil(implicitWidth)
+            Layout.maximumWidth: Math.ceil(implicitWidth)
             font: TextStyle.caption
             color: Qt.rgba(1, 1, 1, 0.7)
             elide: Text.ElideRight
             maximumLineCount: 1
         }
         Item { Layout.fillWidth: true }
-        Text {
+        DigitText {
             objectName: "remainingTime"
             text: model.remaining
             font: TextStyle.caption

@@ -13,6 +13,10 @@ Item {
     // The video offered, or undefined.
     property var video
     property int countdown: 0
+    // From the bottom of the video; the sheet lifts the card over the time
+    // row while the controls are up.
+    property real bottomMargin: 12
+    Behavior on bottomMargin { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
 
     signal playNow()
     signal cancel()
@@ -38,9 +42,11 @@ Item {
         x: 12
         width: card.width - 24
         height: row.implicitHeight + 20
-        y: card.height - 12 - height + (1 - card.presence) * (height + 12)
+        y: card.height - card.bottomMargin - height + (1 - card.presence) * (height + card.bottomMargin)
         opacity: card.presence
         radius: 16
+        // Nearly opaque: captions and the picture must not show through the text.
+        color: Qt.rgba(0.11, 0.11, 0.12, 0.94)
 
         RowLayout {
             id: row
@@ -79,6 +85,7 @@ Item {
                     objectName: "upNextTitle"
                     width: parent.width
                     text: card.shown !== undefined ? card.shown.title : ""
+                    textFormat: Text.PlainText
                     font: TextStyle.font(13, Font.DemiBold)
                     color: "white"
                     wrapMode: Text.Wrap

@@ -1,5 +1,6 @@
-// The home screen's horizontal bar of category chips; the selected one is
-// filled with the brand gradient. A tap reports the chip's id with `picked`.
+// A horizontal bar of chips (the home screen's categories, the search
+// filters); the selected one is filled with the brand gradient. A tap reports
+// the chip's id with `picked`.
 import QtQuick
 import Nimbelora.Platform
 // QtQuick's own Palette type shadows ours when unqualified.
@@ -9,9 +10,16 @@ import Nimbelora.Foundation
 Flickable {
     id: root
 
-    // Category values, in display order.
+    // Chips in display order: {id, name} and, where `symbol` does not
+    // know the id, {symbol}.
     property var categories: []
     property string selected
+    // The chip's look: paddings, the gap between icon and title, the glow
+    // under the selected chip.
+    property real chipPaddingX: 14
+    property real chipPaddingY: 8
+    property real iconSpacing: 6
+    property bool glow: true
     signal picked(string id)
 
     // The chip icon of a category id.
@@ -54,10 +62,11 @@ Flickable {
                 readonly property color foreground: isSelected ? "white" : Platform.Palette.label
 
                 objectName: "chip_" + modelData.id
-                leftPadding: 14
-                rightPadding: 14
-                topPadding: 8
-                bottomPadding: 8
+                focusPolicy: Qt.NoFocus
+                leftPadding: root.chipPaddingX
+                rightPadding: root.chipPaddingX
+                topPadding: root.chipPaddingY
+                bottomPadding: root.chipPaddingY
                 Accessible.name: modelData.name
 
                 onClicked: {
@@ -66,11 +75,11 @@ Flickable {
                 }
 
                 contentItem: Row {
-                    spacing: 6
+                    spacing: root.iconSpacing
 
                     Symbol {
                         anchors.verticalCenter: parent.verticalCenter
-                        name: root.symbol(chip.modelData.id)
+                        name: chip.modelData.symbol !== undefined ? chip.modelData.symbol : root.symbol(chip.modelData.id)
                         size: 12
                         color: chip.foreground
                     }
@@ -78,6 +87,7 @@ Flickable {
                     Text {
                         anchors.verticalCenter: parent.verticalCenter
                         text: chip.modelData.name
+                        textFormat: Text.PlainText
                         color: chip.foreground
                         font: TextStyle.font(15, Font.DemiBold)
                     }
@@ -86,7 +96,7 @@ Flickable {
                 background: Item {
                     // The accent glow under the selected chip.
                     Rectangle {
-                        visible: chip.isSelected
+                        visible: chip.isSelected && root.glow
                         anchors.fill: parent
                         anchors.topMargin: 3
                         anchors.bottomMargin: -3
@@ -99,15 +109,13 @@ Flickable {
                         visible: !chip.isSelected
                         color: Platform.Palette.tertiaryFill
                     }
-                    Rectangle {
+                    CornerGradient {
+                        objectName: "chipGradient"
                         anchors.fill: parent
                         radius: height / 2
                         visible: chip.isSelected
-                        gradient: Gradient {
-                            orientation: Gradient.Horizontal
-                            GradientStop { position: 0; color: Qt.rgba(1.0, 0.33, 0.43, 1) }
-                            GradientStop { position: 1; color: Theme.deep }
-                        }
+                        from: Qt.rgba(1.0, 0.33, 0.43, 1)
+                        to: Theme.deep
                     }
                 }
             }

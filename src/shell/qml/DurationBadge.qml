@@ -28,7 +28,7 @@ Item {
         radius: 6
         color: root.live ? Theme.accent : Qt.rgba(0, 0, 0, 0.72)
 
-        Text {
+        DigitText {
             id: label
             objectName: "durationText"
             anchors.centerIn: parent

@@ -48,6 +48,7 @@ Rectangle {
         source: feed.items
         library: root.library
         hideWatched: root.hideWatched
+        onMoreWanted: feed.startLoadMore()
     }
 
     function runFeedTask() {
@@ -56,18 +57,21 @@ Rectangle {
         feed.startReload(root.library.topChannels, false)
     }
 
-    // Shown videos ask for the next page when the last one comes on screen.
-    function reached(videoId) {
-        if (videoId === shown.lastId)
-            feed.startLoadMore()
-    }
-
     function play(video) {
         Haptics.light()
         root.player.play(video)
     }
 
     onFeedTaskChanged: if (appearance.shown) runFeedTask()
+
+    // The placeholders show from the top: a view keeps its offset when what
+    // is above the videos grows (an error giving way to them), which would
+    // show them scrolled.
+    function placeholdersToTop() {
+        if (root.showingSkeletons && root.feedView)
+            root.feedView.contentY = root.feedView.originY - root.feedView.topMargin
+    }
+    onShowingSkeletonsChanged: Qt.callLater(placeholdersToTop)
 
     Appearance {
         id: appearance
@@ -106,6 +110,7 @@ Rectangle {
         Item {
             width: root.feedView ? root.feedView.width - 32 : 0
             height: top.height + (top.height > 0 && feed.state.isLoaded && shown.count > 0 ? 22 : 0)
+            onHeightChanged: Qt.callLater(root.placeholdersToTop)
 
             Column {
                 id: top
@@ -140,23 +145,9 @@ Rectangle {
                     }
                 }
 
-                Grid {
-                    id: skeletons
-                    objectName: "skeletonGrid"
+                SkeletonGrid {
                     visible: root.showingSkeletons
-                    columns: Math.max(1, Math.floor((top.width + 22) / (340 + 22)))
-                    columnSpacing: 22
-                    rowSpacing: 26
-                    // Worked out here: in the delegate a bare `top` is the card's own
-                    // anchor line (undefined width, so the card fell back to 340).
-                    readonly property real columnWidth: (top.width - (columns - 1) * columnSpacing) / columns
-
-                    Repeater {
-                        model: VideoListModel { placeholders: 4 }
-                        delegate: SkeletonCard {
-                            width: skeletons.columnWidth
-                        }
-                    }
+                    availableWidth: top.width
                 }
 
                 ErrorState {
@@ -195,40 +186,18 @@ Rectangle {
     Component {
         id: gridView
 
-        AdaptiveGrid {
-            id: grid
+        VideoGrid {
             objectName: "feedGrid"
-            minimumColumn: 340
-            spacing: 22
-            rowSpacing: 26
-            leftMargin: 16
-            rightMargin: 16
             topMargin: 8
             bottomMargin: 28
-            rowHeight: columnWidth * 9 / 16 + 11 + probe.textBlockHeight
+            shownVideos: shown
             model: feed.state.isLoaded ? shown : null
+            loadingMore: feed.loadingMore
+            player: root.player
+            library: root.library
+            router: root.router
+            avatars: root.avatars
             header: feedTop
-            footer: feedBottom
-            ScrollIndicator.vertical: ScrollIndicator {}
-
-            delegate: AdaptiveGrid.Cell {
-                id: cell
-                required property video video
-
-                VideoCard {
-                    width: parent.width
-                    video: cell.video
-                    player: root.player
-                    library: root.library
-                    router: root.router
-                    avatars: root.avatars
-                }
-                Component.onCompleted: root.reached(video.id)
-                Connections {
-                    target: shown
-                    function onLastIdChanged() { root.reached(cell.video.id) }
-                }
-            }
         }
     }
 
@@ -254,10 +223,10 @@ Rectangle {
                 library: root.library
                 router: root.router
                 avatars: root.avatars
-                Component.onCompleted: root.reached(video.id)
+                Component.onCompleted: shown.reach(video.id)
                 Connections {
                     target: shown
-                    function onLastIdChanged() { root.reached(rowItem.video.id) }
+                    function onLastIdChanged() { shown.reach(rowItem.video.id) }
                 }
             }
         }
@@ -307,6 +276,7 @@ Rectangle {
                 Text {
                     width: 220
                     text: card.modelData.title
+                    textFormat: Text.PlainText
                     font: TextStyle.font(13, Font.DemiBold)
                     color: Platform.Palette.label
                     wrapMode: Text.Wrap
@@ -322,21 +292,6 @@ Rectangle {
                 router: root.router
             }
         }
-    }
-
-    // Measures the text block of a card for the grid's row height.
-    VideoCard {
-        id: probe
-        visible: false
-        redacted: true
-        video: { probeVideos.count; return probeVideos.at(0) }
-        player: null
-        library: null
-        avatars: null
-    }
-    VideoListModel {
-        id: probeVideos
-        placeholders: 1
     }
 
     // The pinned header over the scrolling content, on the bar material.

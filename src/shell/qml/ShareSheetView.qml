@@ -77,6 +77,7 @@ BottomSheet {
                 x: 14
                 width: parent.width - 28
                 text: sheet.isFile ? ShareSheet.fileName : ShareSheet.text
+                textFormat: Text.PlainText
                 font: TextStyle.callout
                 color: Platform.Colors.label
                 wrapMode: Text.WrapAnywhere

@@ -176,6 +176,7 @@ PressableStyle {
                     objectName: "cardTitle"
                     width: parent.width
                     text: card.video.title
+                    textFormat: Text.PlainText
                     color: card.redacted ? "transparent" : Platform.Colors.label
                     font: TextStyle.font(15, Font.DemiBold)
                     wrapMode: Text.Wrap
@@ -190,6 +191,7 @@ PressableStyle {
                     objectName: "cardMeta"
                     width: parent.width
                     text: Fmt.meta(card.video)
+                    textFormat: Text.PlainText
                     color: card.redacted ? "transparent" : Platform.Colors.secondaryLabel
                     font: TextStyle.caption
                     maximumLineCount: 1

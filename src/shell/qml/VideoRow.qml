@@ -74,6 +74,7 @@ PressableStyle {
                 objectName: "rowTitle"
                 width: parent.width
                 text: row.video.title
+                textFormat: Text.PlainText
                 color: Platform.Colors.label
                 font: TextStyle.font(15, Font.DemiBold)
                 wrapMode: Text.Wrap
@@ -102,6 +103,7 @@ PressableStyle {
                     anchors.verticalCenter: parent.verticalCenter
                     width: parent.width - 24
                     text: row.video.channel
+                    textFormat: Text.PlainText
                     color: Platform.Colors.secondaryLabel
                     font: TextStyle.caption
                     maximumLineCount: 1

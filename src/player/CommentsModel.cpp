@@ -1,0 +1,64 @@
+#include "CommentsModel.h"
+
+#include "ModelSetters.h"
+
+#include <QVariantMap>
+
+CommentsModel::CommentsModel(QObject *parent) : QAbstractListModel(parent) {}
+
+int CommentsModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count(); }
+
+QVariant CommentsModel::data(const QModelIndex &index, int role) const
+{
+    if (role != CommentRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
+    return QVariant::fromValue(m_comments.at(index.row()));
+}
+
+QHash<int, QByteArray> CommentsModel::roleNames() const { return {{CommentRole, "comment"}}; }
+
+void CommentsModel::setPlayer(PlayerStore *player)
+{
+    if (!rebindPlayer(this, m_player, player))
+        return;
+    if (player)
+        connect(player, &PlayerStore::commentsChanged, this, &CommentsModel::sync);
+    sync();
+    emit playerChanged();
+}
+
+void CommentsModel::sync()
+{
+    beginResetModel();
+    m_comments = m_player ? m_player->comments() : QList<Comment>();
+    endResetModel();
+    emit countChanged();
+}
+
+QVariantList CommentsModel::sortMenu() const
+{
+    const std::pair<QString, QString> keys[] = {{top, QStringLiteral("Destacados")},
+                                                {QStringLiteral("new"), QStringLiteral("Más recientes")}};
+    QVariantList out;
+    for (const auto &[key, label] : keys)
+        out.append(QVariantMap{{QStringLiteral("id"), key},
+                               {QStringLiteral("label"), label},
+                               {QStringLiteral("symbol"), key == m_sort ? QStringLiteral("checkmark") : QString()}});
+    return out;
+}
+
+void CommentsModel::setSort(const QString &key)
+{
+    setAndNotify(this, m_sort, key, &CommentsModel::sortChanged);
+    load(key);
+}
+
+void CommentsModel::retry() { load(top); }
+
+void CommentsModel::reset() { setAndNotify(this, m_sort, top, &CommentsModel::sortChanged); }
+
+void CommentsModel::load(const QString &key)
+{
+    if (m_player && m_player->current())
+        m_player->loadComments(m_player->current()->id, key);
+}

@@ -1,0 +1,130 @@
+// One comment: the author's avatar, a line with the pin, the author (in a
+// grey pill when it is the uploader) and the time, the text (selectable),
+// and the likes from one on.
+import Nimbelora.Platform
+import QtQuick
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+
+Item {
+    id: row
+
+    required property comment comment
+
+    objectName: "commentRow"
+    implicitWidth: 340
+    implicitHeight: Math.max(avatar.height, texts.implicitHeight) + 8
+
+    AvatarView {
+        id: avatar
+        y: 4
+        name: row.comment.author
+        url: row.comment.avatar !== undefined && row.comment.avatar !== null ? row.comment.avatar : ""
+        size: 36
+    }
+
+    Column {
+        id: texts
+        x: avatar.width + 12
+        y: 4
+        width: row.width - x
+        spacing: 4
+
+        Row {
+            spacing: 6
+            // Few comments are pinned: the others make no pin at all.
+            Loader {
+                active: row.comment.pinned
+                visible: active
+                anchors.verticalCenter: parent.verticalCenter
+                sourceComponent: Symbol {
+                    objectName: "commentPin"
+                    name: "pin.fill"
+                    size: 11
+                    color: Platform.Colors.secondaryLabel
+                }
+            }
+            Rectangle {
+                anchors.verticalCenter: parent.verticalCenter
+                width: author.implicitWidth + (row.comment.byUploader ? 12 : 0)
+                height: author.implicitHeight + 2
+                radius: height / 2
+                color: row.comment.byUploader ? Platform.Colors.tertiaryFill : "transparent"
+                Text {
+                    id: author
+                    objectName: "commentAuthor"
+                    anchors.centerIn: parent
+                    text: row.comment.author
+                    textFormat: Text.PlainText
+                    font: TextStyle.font(12, Font.DemiBold)
+                    color: Platform.Colors.label
+                }
+            }
+            Text {
+                anchors.verticalCenter: parent.verticalCenter
+                text: row.comment.time
+                textFormat: Text.PlainText
+                font: TextStyle.caption
+                color: Platform.Colors.secondaryLabel
+            }
+        }
+
+        // Plain text, made selectable when the pointer comes over it (and
+        // kept so while something is selected): a long list of comments
+        // makes only light rows.
+        Item {
+            width: parent.width
+            height: plain.implicitHeight
+
+            Text {
+                id: plain
+                objectName: "commentText"
+                width: parent.width
+                visible: editor.item === null
+                text: row.comment.text
+                textFormat: Text.PlainText
+                wrapMode: Text.Wrap
+                font: TextStyle.subheadline
+                color: Platform.Colors.label
+            }
+            Loader {
+                id: editor
+                width: parent.width
+                active: hover.hovered || (item !== null && item.selectedText.length > 0)
+                sourceComponent: TextEdit {
+                    objectName: "commentTextEdit"
+                    text: row.comment.text
+                    textFormat: TextEdit.PlainText
+                    readOnly: true
+                    selectByMouse: true
+                    wrapMode: TextEdit.Wrap
+                    font: plain.font
+                    color: plain.color
+                    selectionColor: Theme.accent
+                }
+            }
+            HoverHandler {
+                id: hover
+            }
+        }
+
+        Row {
+            objectName: "commentLikes"
+            visible: row.comment.likes >= 1
+            spacing: 4
+            Symbol {
+                anchors.verticalCenter: parent.verticalCenter
+                name: "hand.thumbsup"
+                size: 12
+                color: Platform.Colors.secondaryLabel
+            }
+            Text {
+                objectName: "commentLikesText"
+                anchors.verticalCenter: parent.verticalCenter
+                text: Fmt.compact(row.comment.likes)
+                font: TextStyle.caption
+                color: Platform.Colors.secondaryLabel
+            }
+        }
+    }
+}

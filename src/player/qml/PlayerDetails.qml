@@ -1,0 +1,491 @@
+// The portrait details under the video: title and meta line, the channel row,
+// the action pills, the description with its chapters, the comments card and
+// the queue's first videos, all as the list's header; the related videos
+// (hidden channels left out) are the list's rows, made as they scroll in.
+import Nimbelora.Platform
+import QtQuick
+import QtQuick.Controls.Basic as Basic
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+import Nimbelora.Library
+import Nimbelora.Playback
+import Nimbelora.Shell
+import Nimbelora.Player
+
+ListView {
+    id: list
+
+    required property PlayerStore player
+    required property LibraryStore library
+    required property AvatarStore avatars
+    required property Router router
+    required property DetailsModel details
+    // "Ver todo" of the queue's first videos.
+    signal showQueue()
+
+    readonly property color background: Platform.Colors.background
+    readonly property bool hasDetail: player.detail !== undefined && player.detail !== null
+
+    objectName: "detailsList"
+    clip: true
+    boundsBehavior: Flickable.StopAtBounds
+    model: details.hasVideo ? details.related : null
+    spacing: 14
+    leftMargin: 16
+    rightMargin: 16
+    bottomMargin: 40
+    // Rows are made as they scroll in, none ahead: the player opens at once
+    // however long the list.
+    cacheBuffer: 0
+    Basic.ScrollIndicator.vertical: Basic.ScrollIndicator { visible: false }
+
+    // The header grows upwards as the video's parts come in (or the
+    // description opens): a list left at its top stays there.
+    property bool pinnedTop: true
+    onMovementStarted: pinnedTop = false
+    onMovementEnded: pinnedTop = atYBeginning
+    onOriginYChanged: if (pinnedTop) contentY = originY
+
+    delegate: VideoRow {
+        width: ListView.view.width - 32
+        player: list.player
+        library: list.library
+        avatars: list.avatars
+        router: list.router
+        surface: list.background
+    }
+
+    component Heading: Text {
+        topPadding: 6
+        font: TextStyle.headline
+        color: Platform.Colors.label
+    }
+
+    component Card: Rectangle {
+        default property alias content: cardColumn.data
+        width: parent ? parent.width : 0
+        implicitHeight: cardColumn.implicitHeight + 28
+        radius: 16
+        color: Platform.Colors.secondaryBackground
+        Column {
+            id: cardColumn
+            x: 14
+            y: 14
+            width: parent.width - 28
+            spacing: 10
+        }
+    }
+
+    header: Column {
+        id: blocks
+        width: list.width - 32
+        visible: list.details.hasVideo
+        height: visible ? implicitHeight : 0
+        topPadding: 14
+        bottomPadding: list.details.hasRelated ? 14 : 0
+        spacing: 16
+
+        // 1. Title and meta line.
+        Column {
+            width: parent.width
+            spacing: 6
+            Text {
+                objectName: "detailsTitle"
+                width: parent.width
+                text: list.details.title
+                textFormat: Text.PlainText
+                wrapMode: Text.Wrap
+                font: TextStyle.font(20, Font.Bold)
+                color: Platform.Colors.label
+            }
+            Text {
+                objectName: "detailsMeta"
+                width: parent.width
+                visible: text.length > 0
+                text: list.details.metaLine
+                textFormat: Text.PlainText
+                font: TextStyle.footnote
+                color: Platform.Colors.secondaryLabel
+                wrapMode: Text.Wrap
+            }
+        }
+
+        // 2. The channel row.
+        Item {
+            id: channelRow
+            width: parent.width
+            height: Math.max(channelButton.implicitHeight, subscribe.implicitHeight)
+            // The name's room: the row less the avatar and the subscribe button.
+            readonly property real nameRoom: width - 52 - (subscribe.visible ? subscribe.width + 8 : 0)
+
+            PressableStyle {
+                id: channelButton
+                objectName: "channelRow"
+                focusPolicy: Qt.NoFocus
+                anchors.verticalCenter: parent.verticalCenter
+                onClicked: list.details.openChannel()
+                contentItem: Row {
+                    spacing: 10
+                    AvatarView {
+                        anchors.verticalCenter: parent.verticalCenter
+                        name: list.details.channelName
+                        url: list.details.avatar
+                        size: 42
+                    }
+                    Column {
+                        anchors.verticalCenter: parent.verticalCenter
+                        spacing: 1
+                        Row {
+                            spacing: 4
+                            Text {
+                                objectName: "channelName"
+                                anchors.verticalCenter: parent.verticalCenter
+                                width: Math.min(implicitWidth, channelRow.nameRoom - (seal.visible ? 16 : 0))
+                                text: list.details.channelName
+                                textFormat: Text.PlainText
+                                elide: Text.ElideRight
+                                font: TextStyle.font(15, Font.DemiBold)
+                                color: Platform.Colors.label
+                            }
+                            Symbol {
+                                id: seal
+                                objectName: "verifiedSeal"
+                                visible: list.details.verified
+                                anchors.verticalCenter: parent.verticalCenter
+                                name: "checkmark.seal.fill"
+                                size: 12
+                                color: Platform.Colors.secondaryLabel
+                            }
+                        }
+                        Text {
+                            objectName: "subscriberLine"
+                            visible: text.length > 0
+                            text: list.details.subscriberLine
+                            font: TextStyle.caption
+                            color: Platform.Colors.secondaryLabel
+                        }
+                    }
+                }
+            }
+
+            PressableStyle {
+                id: subscribe
+                objectName: "subscribeButton"
+                visible: list.details.channelId !== undefined && list.details.channelId !== null
+                focusPolicy: Qt.NoFocus
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                leftPadding: 16
+                rightPadding: 16
+                topPadding: 8
+                bottomPadding: 8
+                text: list.details.subscribed ? "Suscrito" : "Suscribirme"
+                onClicked: list.details.toggleSubscription()
+                contentItem: Text {
+                    text: subscribe.text
+                    font: TextStyle.font(15, Font.DemiBold)
+                    color: list.details.subscribed ? Platform.Colors.label : "white"
+                }
+                background: Rectangle {
+                    radius: height / 2
+                    color: list.details.subscribed ? Platform.Colors.tertiaryFill : Theme.accent
+                    Behavior on color { ColorAnimation { duration: 200 } }
+                }
+            }
+        }
+
+        // 3. The action pills.
+        Flickable {
+            objectName: "actionBar"
+            width: parent.width
+            height: pills.implicitHeight
+            contentWidth: pills.implicitWidth
+            flickableDirection: Flickable.HorizontalFlick
+            boundsBehavior: Flickable.StopAtBounds
+            clip: true
+
+            Row {
+                id: pills
+                spacing: 10
+                DetailPill {
+                    objectName: "likePill"
+                    enabled: !list.details.placeholder
+                    symbol: list.details.liked ? "hand.thumbsup.fill" : "hand.thumbsup"
+                    text: list.details.likeTitle
+                    tint: list.details.liked ? Theme.accent : Platform.Colors.label
+                    onClicked: list.details.toggleLike()
+                }
+                DetailPill {
+                    objectName: "laterPill"
+                    enabled: !list.details.placeholder
+                    symbol: list.details.saved ? "clock.badge.checkmark.fill" : "clock"
+                    text: list.details.saved ? "Guardado" : "Ver más tarde"
+                    tint: list.details.saved ? Theme.accent : Platform.Colors.label
+                    onClicked: list.details.toggleWatchLater()
+                }
+                DetailPill {
+                    objectName: "playlistPill"
+                    enabled: !list.details.placeholder
+                    symbol: "text.badge.plus"
+                    text: "Lista"
+                    onClicked: list.details.saveToPlaylist()
+                }
+                DetailPill {
+                    objectName: "queuePill"
+                    symbol: "list.bullet.indent"
+                    text: "Cola"
+                    onClicked: list.details.enqueue()
+                }
+                ShareAtTimeButton {
+                    video: list.details.video
+                    player: list.player
+                }
+                DetailPill {
+                    objectName: "hidePill"
+                    symbol: "eye.slash"
+                    text: "Ocultar canal"
+                    onClicked: list.details.hideChannel()
+                }
+            }
+        }
+
+        // 4. Description and chapters.
+        Card {
+            objectName: "descriptionCard"
+            visible: list.details.showDescription
+
+            Column {
+                width: parent.width
+                spacing: 10
+                visible: chapterRows.count > 0
+
+                Text {
+                    text: "Capítulos"
+                    font: TextStyle.font(13, Font.DemiBold)
+                    color: Platform.Colors.label
+                }
+                Repeater {
+                    id: chapterRows
+                    model: list.details.chapters
+                    PressableStyle {
+                        required property var modelData
+                        objectName: "chapterRow"
+                        focusPolicy: Qt.NoFocus
+                        width: parent.width
+                        onClicked: list.details.seekChapter(modelData.start)
+                        contentItem: Row {
+                            spacing: 10
+                            Text {
+                                id: clock
+                                text: Fmt.clock(modelData.start)
+                                font: TextStyle.font(13, Font.DemiBold)
+                                color: Theme.accent
+                            }
+                            Text {
+                                width: parent.width - clock.width - 10
+                                text: modelData.title
+                                textFormat: Text.PlainText
+                                elide: Text.ElideRight
+                                maximumLineCount: 1
+                                font: TextStyle.footnote
+                                color: Platform.Colors.label
+                            }
+                        }
+                    }
+                }
+                Rectangle {
+                    width: parent.width
+                    height: 0.5
+                    color: Platform.Colors.separator
+                }
+            }
+
+            TextEdit {
+                id: descriptionText
+                objectName: "descriptionText"
+                width: parent.width
+                // Three lines while closed; the rest is clipped away.
+                height: list.details.descriptionOpen ? implicitHeight
+                                                      : Math.min(implicitHeight, 3 * fontMetrics.lineSpacing)
+                clip: true
+                text: list.details.description
+                textFormat: TextEdit.PlainText
+                readOnly: true
+                selectByMouse: true
+                wrapMode: TextEdit.Wrap
+                font: TextStyle.footnote
+                color: Platform.Colors.label
+                selectionColor: Theme.accent
+                FontMetrics { id: fontMetrics; font: descriptionText.font }
+            }
+
+            Basic.AbstractButton {
+                id: more
+                objectName: "descriptionToggle"
+                focusPolicy: Qt.NoFocus
+                text: list.details.descriptionOpen ? "Mostrar menos" : "Más"
+                onClicked: list.details.toggleDescription()
+                contentItem: Text {
+                    text: more.text
+                    font: TextStyle.font(13, Font.DemiBold)
+                    color: Platform.Colors.secondaryLabel
+                    opacity: more.down ? 0.5 : 1
+                }
+            }
+        }
+
+        // 5. The comments card.
+        PressableStyle {
+            id: commentsCard
+            objectName: "commentsCard"
+            focusPolicy: Qt.NoFocus
+            width: parent.width
+            onClicked: list.details.openComments()
+
+            readonly property var loadState: list.player.commentsState
+            readonly property var first: loadState.isLoaded && list.player.comments.length > 0
+                                         ? list.player.comments[0] : null
+
+            contentItem: Card {
+                Item {
+                    width: parent.width
+                    height: commentsTitle.implicitHeight
+                    Row {
+                        spacing: 6
+                        Text {
+                            id: commentsTitle
+                            text: "Comentarios"
+                            font: TextStyle.font(15, Font.DemiBold)
+                            color: Platform.Colors.label
+                        }
+                        Text {
+                            objectName: "commentCount"
+                            visible: text.length > 0
+                            text: list.details.commentCount
+                            font: TextStyle.subheadline
+                            color: Platform.Colors.secondaryLabel
+                        }
+                    }
+                    Symbol {
+                        anchors.right: parent.right
+                        anchors.verticalCenter: parent.verticalCenter
+                        name: "chevron.up.chevron.down"
+                        size: 12
+                        color: Platform.Colors.secondaryLabel
+                    }
+                }
+                Row {
+                    visible: commentsCard.loadState.isIdle || commentsCard.loadState.isLoading
+                    spacing: 8
+                    Basic.BusyIndicator {
+                        width: 18
+                        height: 18
+                        running: parent.visible
+                    }
+                    Text {
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: "Cargando…"
+                        font: TextStyle.footnote
+                        color: Platform.Colors.secondaryLabel
+                    }
+                }
+                Text {
+                    objectName: "commentsCardStatus"
+                    visible: commentsCard.loadState.isFailed || (commentsCard.loadState.isLoaded && !commentsCard.first)
+                    text: commentsCard.loadState.isFailed ? "No se pudieron cargar" : "Sin comentarios"
+                    font: TextStyle.footnote
+                    color: Platform.Colors.secondaryLabel
+                }
+                Row {
+                    visible: commentsCard.first !== null
+                    width: parent.width
+                    spacing: 10
+                    AvatarView {
+                        name: commentsCard.first ? commentsCard.first.author : ""
+                        url: commentsCard.first && commentsCard.first.avatar ? commentsCard.first.avatar : ""
+                        size: 28
+                    }
+                    Text {
+                        objectName: "firstComment"
+                        width: parent.width - 38
+                        text: commentsCard.first ? commentsCard.first.text : ""
+                        textFormat: Text.PlainText
+                        wrapMode: Text.Wrap
+                        maximumLineCount: 2
+                        elide: Text.ElideRight
+                        font: TextStyle.footnote
+                        color: Platform.Colors.label
+                    }
+                }
+            }
+        }
+
+        // 6. The queue's first videos.
+        Column {
+            objectName: "queuePreview"
+            visible: preview.count > 0
+            width: parent.width
+            spacing: 14
+
+            QueueModel {
+                id: preview
+                player: list.player
+                limit: 3
+            }
+
+            Item {
+                width: parent.width
+                height: queueHeading.implicitHeight
+                Heading {
+                    id: queueHeading
+                    text: "En cola"
+                }
+                Basic.AbstractButton {
+                    id: seeAll
+                    objectName: "seeAllQueue"
+                    anchors.right: parent.right
+                    anchors.bottom: parent.bottom
+                    focusPolicy: Qt.NoFocus
+                    text: "Ver todo"
+                    onClicked: list.showQueue()
+                    contentItem: Text {
+                        text: seeAll.text
+                        font: TextStyle.subheadline
+                        color: Theme.accent
+                        opacity: seeAll.down ? 0.5 : 1
+                    }
+                }
+            }
+            Repeater {
+                model: preview.videos
+                VideoRow {
+                    width: parent.width
+                    player: list.player
+                    library: list.library
+                    avatars: list.avatars
+                    router: list.router
+                    surface: list.background
+                }
+            }
+        }
+
+        // 7. What comes next, or a spinner while neither it nor the detail is in.
+        Heading {
+            objectName: "relatedHeading"
+            visible: list.details.hasRelated
+            text: "A continuación"
+        }
+        Item {
+            visible: list.details.relatedPending
+            width: parent.width
+            height: 30 + spinner.height
+            Basic.BusyIndicator {
+                id: spinner
+                objectName: "relatedSpinner"
+                anchors.horizontalCenter: parent.horizontalCenter
+                anchors.bottom: parent.bottom
+                running: parent.visible
+            }
+        }
+    }
+}

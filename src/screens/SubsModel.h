@@ -1,0 +1,66 @@
+#pragma once
+#include "LoadState.h"
+#include "Store.h"
+#include "Subscription.h"
+#include "Video.h"
+#include "VideoListModel.h"
+
+#include <QJSValue>
+#include <QList>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+#include <QCoroTask>
+
+// The feed of the subscriptions tab. Signed in, the account's own feed; else,
+// or when that gives nothing, the first page of up to 16 followed channels,
+// asked all at once and merged one video of each channel in turn. A cached
+// copy is painted first; every non-empty result is cached and its first
+// videos warmed. Only the load started last may write: an older one, or one
+// called off, ends without changing anything.
+class SubsModel : public Store
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(VideoListModel *items READ itemsModel CONSTANT)
+    Q_PROPERTY(LoadState state READ state NOTIFY stateChanged)
+
+public:
+    static constexpr qsizetype channelCap = 16;
+    static constexpr qsizetype perChannel = 8;
+    static constexpr qsizetype mergeCap = 100;
+    static constexpr qsizetype warmCount = 8;
+    static inline const QString accountCache = QStringLiteral("subs-me");
+    static inline const QString localCache = QStringLiteral("subs-local");
+
+    explicit SubsModel(QObject *parent = nullptr);
+
+    const QList<Video> &items() const { return m_items->videos(); }
+    VideoListModel *itemsModel() const { return m_items; }
+    LoadState state() const { return m_state; }
+    const QString &loadedKey() const { return m_loadedKey; }
+
+    // "acct:" when signed in, then the channel ids joined by ",".
+    static QString keyFor(const QList<Subscription> &subscriptions, bool account);
+    Q_INVOKABLE QString keyFor(const QVariantList &subscriptions, bool account) const;
+
+    // Never throws; ends when the load has finished, was skipped or called off.
+    QCoro::Task<> load(QList<Subscription> subscriptions, bool account, bool force);
+
+    // The screen's form: `done` (a function) is called once the load ends.
+    Q_INVOKABLE void startReload(const QVariantList &subscriptions, bool account, bool force,
+                                 const QJSValue &done = QJSValue());
+    // The loads running now will change nothing more.
+    Q_INVOKABLE void cancelReload() { ++m_generation; }
+
+signals:
+    void stateChanged();
+
+private:
+    void setState(LoadState v) { assign(m_state, std::move(v), &SubsModel::stateChanged); }
+    void finish(const QList<Video> &items, const QString &key, LoadState state);
+
+    VideoListModel *m_items;
+    LoadState m_state;
+    QString m_loadedKey;
+    quint64 m_generation = 0;
+};

@@ -1,0 +1,58 @@
+#pragma once
+#include "LibraryStore.h"
+#include "Subscription.h"
+
+#include <QAbstractListModel>
+#include <QLocale>
+#include <QPointer>
+#include <QtQml/qqmlregistration.h>
+
+// The rows of the subscriptions manager: the library's subscriptions in its
+// own order (newest first) or by name, following the library live. Rows are
+// moved, added and removed one by one, so a list can animate a new order or
+// an unfollow. Sorting never touches the library's order.
+class SubscriptionList : public QAbstractListModel
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(LibraryStore *library READ library WRITE setLibrary NOTIFY libraryChanged)
+    Q_PROPERTY(bool alphabetical READ alphabetical WRITE setAlphabetical NOTIFY alphabeticalChanged)
+    Q_PROPERTY(int count READ count NOTIFY countChanged)
+
+public:
+    enum Role { ChannelIdRole = Qt::UserRole + 1, NameRole, AvatarRole };
+
+    explicit SubscriptionList(QObject *parent = nullptr);
+
+    LibraryStore *library() const { return m_library; }
+    void setLibrary(LibraryStore *library);
+    bool alphabetical() const { return m_alphabetical; }
+    void setAlphabetical(bool on);
+
+    const QList<Subscription> &items() const { return m_rows; }
+    int count() const { return int(m_rows.size()); }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    // A stable sort by name under the locale's collation, ignoring case:
+    // names that compare equal keep their order.
+    static QList<Subscription> byName(QList<Subscription> list, const QLocale &locale = QLocale());
+
+    // Stops following the channel; nothing when it is no longer followed.
+    Q_INVOKABLE void unfollow(const QString &channelId);
+
+signals:
+    void libraryChanged();
+    void alphabeticalChanged();
+    void countChanged();
+
+private:
+    void refresh();
+
+    QPointer<LibraryStore> m_library;
+    QMetaObject::Connection m_watch;
+    bool m_alphabetical = false;
+    QList<Subscription> m_rows;
+};

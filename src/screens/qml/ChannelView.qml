@@ -1,0 +1,214 @@
+// The page of one channel: banner, avatar, name, handle and subscribers,
+// description and the follow button, then the content tabs and their cards,
+// all in one lazy scrolling grid. Its bar item is the menu of the channel's
+// link and of hiding it. It loads again each time it comes into view.
+import QtQuick
+import Nimbelora.Platform
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+import Nimbelora.Library
+import Nimbelora.Playback
+import Nimbelora.Shell
+import Nimbelora.Screens
+
+Rectangle {
+    id: root
+
+    required property PlayerStore player
+    required property LibraryStore library
+    required property Router router
+    required property AvatarStore avatars
+    required property channelRoute route
+    property bool active: true
+
+    readonly property string title: route.name
+    readonly property ChannelModel model: channel
+
+    color: Platform.Colors.background
+
+    ChannelModel {
+        id: channel
+        route: root.route
+        library: root.library
+    }
+
+    Appearance {
+        active: root.active
+        onAppeared: channel.startLoad()
+    }
+
+    VideoCardGrid {
+        objectName: "channelGrid"
+        anchors.fill: parent
+        topMargin: 8
+        gap: 20
+        endMargin: 30
+        player: root.player
+        library: root.library
+        router: root.router
+        avatars: root.avatars
+        videos: channel.videos
+        feedState: channel.state
+        loadingMore: channel.loadingMore
+        retry: function() { channel.startLoad() }
+        topBlock: header
+        onReached: (videoId) => channel.reached(videoId)
+    }
+
+    Component {
+        id: header
+
+        Column {
+            spacing: 20
+
+            Column {
+                width: parent.width
+                spacing: 10
+
+                Item {
+                    objectName: "channelBanner"
+                    visible: channel.banner.length > 0
+                    x: 16
+                    width: parent.width - 32
+                    height: visible ? width * 9 / 32 : 0
+
+                    RemoteImage {
+                        anchors.fill: parent
+                        url: channel.banner
+                    }
+                    VideoCard.CornerMask {
+                        anchors.fill: parent
+                        radius: 18
+                        color: root.color
+                    }
+                }
+
+                AvatarView {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    name: root.route.name
+                    url: channel.avatar
+                    size: 84
+
+                    Rectangle {
+                        anchors.fill: parent
+                        radius: width / 2
+                        color: "transparent"
+                        border.width: 1
+                        border.color: Qt.rgba(Platform.Colors.label.r, Platform.Colors.label.g,
+                                              Platform.Colors.label.b, 0.08)
+                    }
+                }
+
+                Row {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    spacing: 5
+
+                    Text {
+                        objectName: "channelName"
+                        anchors.verticalCenter: parent.verticalCenter
+                        width: Math.min(implicitWidth, root.width - 64)
+                        text: channel.name
+                        textFormat: Text.PlainText
+                        elide: Text.ElideRight
+                        font: TextStyle.font(22, Font.Bold)
+                        color: Platform.Colors.label
+                    }
+                    Symbol {
+                        objectName: "verifiedSeal"
+                        visible: channel.verified
+                        anchors.verticalCenter: parent.verticalCenter
+                        name: "checkmark.seal.fill"
+                        color: Platform.Colors.secondaryLabel
+                        size: 18
+                    }
+                }
+
+                Text {
+                    objectName: "channelMeta"
+                    visible: text.length > 0
+                    width: parent.width - 32
+                    x: 16
+                    horizontalAlignment: Text.AlignHCenter
+                    text: channel.meta
+                    textFormat: Text.PlainText
+                    elide: Text.ElideRight
+                    font: TextStyle.subheadline
+                    color: Platform.Colors.secondaryLabel
+                }
+
+                Text {
+                    objectName: "channelDescription"
+                    visible: text.length > 0
+                    x: 24
+                    width: parent.width - 48
+                    horizontalAlignment: Text.AlignHCenter
+                    text: channel.description
+                    textFormat: Text.PlainText
+                    wrapMode: Text.Wrap
+                    maximumLineCount: 3
+                    elide: Text.ElideRight
+                    font: TextStyle.footnote
+                    color: Platform.Colors.secondaryLabel
+                }
+
+                PressableStyle {
+                    id: follow
+                    objectName: "subscribeButton"
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    leftPadding: 28
+                    rightPadding: 28
+                    topPadding: 10
+                    bottomPadding: 10
+                    onClicked: channel.toggleSubscription()
+                    contentItem: Text {
+                        text: channel.subscribed ? "Suscrito" : "Suscribirme"
+                        font: TextStyle.headline
+                        color: channel.subscribed ? Platform.Colors.label : "white"
+                        horizontalAlignment: Text.AlignHCenter
+                        Behavior on color { ColorAnimation { duration: 250 } }
+                    }
+                    background: Rectangle {
+                        radius: height / 2
+                        color: channel.subscribed ? Platform.Colors.tertiaryFill : Theme.accent
+                        Behavior on color { ColorAnimation { duration: 250 } }
+                    }
+                }
+            }
+
+            SegmentedPicker {
+                objectName: "contentPicker"
+                Accessible.name: "Contenido"
+                x: 16
+                width: parent.width - 32
+                model: channel.tabLabels
+                currentIndex: channel.tabIndex
+                onActivated: (index) => channel.selectTab(index)
+            }
+        }
+    }
+
+    // The page bar's trailing item: the channel's menu.
+    property Item navigationTrailing: SheetBarButton {
+        objectName: "channelMenuButton"
+        symbol: "ellipsis.circle"
+        onClicked: menu.popup(width / 2, height)
+
+        ContextMenu {
+            id: menu
+            objectName: "channelMenu"
+            model: [
+                { label: "Copiar enlace del canal", symbol: "link", id: "copy" },
+                { label: "Abrir en YouTube", symbol: "arrow.up.right.square", id: "open" },
+                { label: "No me interesa este canal", symbol: "eye.slash", destructive: true, id: "hide" }
+            ]
+            onTriggered: (index, id) => {
+                if (id === "copy")
+                    channel.copyLink()
+                else if (id === "open")
+                    channel.openLink()
+                else if (id === "hide")
+                    channel.hideChannel()
+            }
+        }
+    }
+}

@@ -1,0 +1,181 @@
+// The subscriptions tab: its large title with the manager's button, a strip
+// of every followed channel, and the feed of SubsModel. Signed out with no
+// channel it shows only "Sin suscripciones". The feed loads when the tab
+// appears and again when the channels or the sign-in change while it is shown;
+// hiding the tab calls the running load off.
+import QtQuick
+import Nimbelora.Platform
+// QtQuick's own Palette type shadows ours when unqualified.
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+import Nimbelora.Library
+import Nimbelora.Playback
+import Nimbelora.Shell
+import Nimbelora.Screens
+
+Rectangle {
+    id: root
+
+    required property PlayerStore player
+    required property LibraryStore library
+    required property AuthStore auth
+    required property Router router
+    required property AvatarStore avatars
+    property bool active: true
+
+    readonly property SubsModel model: subs
+    readonly property bool signedIn: auth.account !== undefined && auth.account !== null
+    readonly property bool hasSubscriptions: library.subscriptions.length > 0
+    readonly property bool showsEmpty: !signedIn && !hasSubscriptions
+    // The feed's task: restarted whenever this changes while the tab is shown.
+    readonly property string feedTask: subs.keyFor(library.subscriptions, signedIn)
+
+    color: Platform.Colors.background
+
+    SubsModel {
+        id: subs
+    }
+
+    function load(force, done) {
+        subs.startReload(root.library.subscriptions, root.signedIn, force, done)
+    }
+
+    onFeedTaskChanged: if (appearance.shown) load(false)
+
+    Appearance {
+        id: appearance
+        active: root.active
+        onAppeared: root.load(false)
+        onDisappeared: subs.cancelReload()
+    }
+
+    Item {
+        id: header
+        width: parent.width
+        height: 44 + 52
+
+        PressableStyle {
+            objectName: "manageButton"
+            Accessible.name: "Gestionar suscripciones"
+            anchors.right: parent.right
+            anchors.rightMargin: 12
+            onClicked: manager.open()
+            contentItem: Item {
+                implicitWidth: 40
+                implicitHeight: 44
+                Symbol {
+                    anchors.centerIn: parent
+                    name: "person.2.badge.gearshape"
+                    color: Theme.accent
+                    size: 24
+                }
+            }
+        }
+
+        Text {
+            x: 16
+            y: 44
+            width: parent.width - 32
+            height: 52
+            verticalAlignment: Text.AlignVCenter
+            text: "Suscripciones"
+            elide: Text.ElideRight
+            font: TextStyle.font(34, Font.Bold)
+            color: Platform.Colors.label
+        }
+    }
+
+    EmptyState {
+        objectName: "noSubscriptions"
+        visible: root.showsEmpty
+        anchors.top: header.bottom
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: header.height
+        symbol: "play.square.stack"
+        title: "Sin suscripciones"
+        description: "Suscríbete a canales desde un vídeo o desde su página y verás aquí lo último que publiquen."
+    }
+
+    PullToRefresh {
+        id: refresher
+        visible: !root.showsEmpty
+        anchors.top: header.bottom
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        active: appearance.shown && visible
+        flickable: feed
+        onRefresh: {
+            refreshing = true
+            root.load(true, () => refresher.refreshing = false)
+        }
+
+        VideoCardGrid {
+            id: feed
+            objectName: "subsFeed"
+            anchors.fill: parent
+            topMargin: 12
+            player: root.player
+            library: root.library
+            router: root.router
+            avatars: root.avatars
+            videos: subs.items
+            feedState: subs.state
+            retry: function() { root.load(true) }
+            topBlock: root.hasSubscriptions ? strip : null
+        }
+    }
+
+    Component {
+        id: strip
+
+        ListView {
+            objectName: "channelStrip"
+            height: 62 + 6 + 18
+            orientation: ListView.Horizontal
+            spacing: 16
+            leftMargin: 16
+            rightMargin: 16
+            boundsBehavior: Flickable.StopAtBounds
+            model: root.library.subscriptions
+
+            delegate: PressableStyle {
+                id: channel
+                required property var modelData
+
+                objectName: "stripChannel"
+                onClicked: root.router.openChannel(channel.modelData.id, channel.modelData.name)
+                contentItem: Column {
+                    width: 70
+                    spacing: 6
+
+                    AvatarView {
+                        anchors.horizontalCenter: parent.horizontalCenter
+                        name: channel.modelData.name
+                        url: channel.modelData.avatar || ""
+                        size: 62
+                    }
+                    Text {
+                        width: 70
+                        horizontalAlignment: Text.AlignHCenter
+                        text: channel.modelData.name
+                        textFormat: Text.PlainText
+                        elide: Text.ElideRight
+                        maximumLineCount: 1
+                        font: TextStyle.caption
+                        color: Platform.Colors.label
+                    }
+                }
+            }
+        }
+    }
+
+    SubscriptionsManager {
+        id: manager
+        objectName: "subscriptionsManager"
+        library: root.library
+        router: root.router
+    }
+}

@@ -1,0 +1,130 @@
+// The search's start page, while no query has been run: "Explorar todo" and
+// ten topic tiles in two columns; a tile searches its topic.
+import QtQuick
+import QtQuick.Controls.Basic
+import Nimbelora.Platform
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+import Nimbelora.Shell
+
+Flickable {
+    id: page
+
+    required property SearchModel search
+
+    // The platform's named colours, light and dark.
+    readonly property var named: ({
+        pink: ["#FF2D55", "#FF375F"], red: ["#FF3B30", "#FF453A"], purple: ["#AF52DE", "#BF5AF2"],
+        indigo: ["#5856D6", "#5E5CE6"], orange: ["#FF9500", "#FF9F0A"], green: ["#34C759", "#30D158"],
+        teal: ["#30B0C7", "#40C8E0"], blue: ["#007AFF", "#0A84FF"], cyan: ["#32ADE6", "#64D2FF"],
+        yellow: ["#FFCC00", "#FFD60A"]
+    })
+    readonly property var topics: [
+        { id: "Música", symbol: "music.note", query: "música nueva", colors: ["pink", "red"] },
+        { id: "Videojuegos", symbol: "gamecontroller.fill", query: "gameplay", colors: ["purple", "indigo"] },
+        { id: "Noticias", symbol: "newspaper.fill", query: "noticias hoy", colors: ["orange", "red"] },
+        { id: "Deportes", symbol: "sportscourt.fill", query: "resumen deportes", colors: ["green", "teal"] },
+        { id: "Tecnología", symbol: "cpu.fill", query: "tecnología review", colors: ["blue", "cyan"] },
+        { id: "Cine", symbol: "film.fill", query: "tráiler oficial", colors: ["indigo", "purple"] },
+        { id: "Cocina", symbol: "fork.knife", query: "recetas fáciles", colors: ["orange", "yellow"] },
+        { id: "Ciencia", symbol: "atom", query: "ciencia documental", colors: ["teal", "blue"] },
+        { id: "Humor", symbol: "face.smiling.fill", query: "humor", colors: ["yellow", "orange"] },
+        { id: "Viajes", symbol: "airplane", query: "viajes vlog", colors: ["cyan", "blue"] }
+    ]
+
+    function color(name) { return named[name][Platform.Colors.dark ? 1 : 0] }
+
+    contentHeight: column.height + 32
+    boundsBehavior: Flickable.StopAtBounds
+    clip: true
+    ScrollIndicator.vertical: ScrollIndicator {}
+
+    Column {
+        id: column
+        x: 16
+        y: 16
+        width: page.width - 32
+        spacing: 20
+
+        Text {
+            text: "Explorar todo"
+            font: TextStyle.font(20, Font.Bold)
+            color: Platform.Colors.label
+        }
+
+        Grid {
+            id: tiles
+            columns: 2
+            columnSpacing: 12
+            rowSpacing: 12
+            readonly property real tileWidth: (column.width - columnSpacing) / 2
+
+            Repeater {
+                model: page.topics
+
+                PressableStyle {
+                    id: tile
+                    required property var modelData
+                    readonly property color first: page.color(modelData.colors[0])
+
+                    objectName: "topicTile"
+                    width: tiles.tileWidth
+                    height: 96
+                    focusPolicy: Qt.NoFocus
+                    Accessible.name: modelData.id
+                    onClicked: page.search.pickTopic(tile.modelData.query)
+
+                    contentItem: Item {
+                        // The shadow in the first colour, below the tile.
+                        Rectangle {
+                            anchors.fill: parent
+                            anchors.topMargin: 4
+                            anchors.bottomMargin: -4
+                            radius: 18
+                            color: Qt.rgba(tile.first.r, tile.first.g, tile.first.b, 0.3)
+                        }
+
+                        Item {
+                            anchors.fill: parent
+                            clip: true
+
+                            CornerGradient {
+                                anchors.fill: parent
+                                radius: 18
+                                from: tile.first
+                                to: page.color(tile.modelData.colors[1])
+                            }
+
+                            // Large and faint, cut off by the tile's right edge.
+                            Symbol {
+                                x: parent.width - 34
+                                y: -4
+                                name: tile.modelData.symbol
+                                size: 56
+                                rotation: -14
+                                color: Qt.rgba(1, 1, 1, 0.22)
+                            }
+                        }
+
+                        VideoCard.CornerMask {
+                            anchors.fill: parent
+                            radius: 18
+                            color: Platform.Colors.background
+                        }
+
+                        Text {
+                            x: 12
+                            anchors.bottom: parent.bottom
+                            anchors.bottomMargin: 12
+                            width: parent.width - 24
+                            text: tile.modelData.id
+                            elide: Text.ElideRight
+                            font: TextStyle.headline
+                            color: "white"
+                        }
+                    }
+                }
+            }
+        }
+    }
+}

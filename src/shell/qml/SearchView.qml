@@ -1,0 +1,214 @@
+// The search tab: "Buscar" and the search field, always shown; under them the
+// suggestions while the field is active, the start page while no query has
+// been run, else the filter chips over the results, paging from the last
+// shown card. Hidden channels are left out here; the model keeps every result.
+import QtQuick
+import QtQuick.Controls.Basic
+import Nimbelora.Platform
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+import Nimbelora.Library
+import Nimbelora.Playback
+import Nimbelora.Shell
+
+Rectangle {
+    id: root
+
+    required property PlayerStore player
+    required property LibraryStore library
+    required property Router router
+    required property AvatarStore avatars
+
+    readonly property SearchModel model: search
+
+    color: Platform.Colors.background
+
+    SearchModel {
+        id: search
+        library: root.library
+        player: root.player
+        router: root.router
+        onDismissed: field.dismiss()
+        onTextChanged: if (field.text !== text) field.text = text
+    }
+
+    VideoFilterModel {
+        id: shown
+        source: search.results
+        library: root.library
+        onMoreWanted: search.startLoadMore()
+    }
+
+    Rectangle {
+        id: header
+        objectName: "searchHeader"
+        z: 1
+        width: parent.width
+        height: 52 + 44
+        color: root.color
+
+        Text {
+            x: 16
+            y: 6
+            text: "Buscar"
+            font: TextStyle.font(34, Font.Bold)
+            color: Platform.Colors.label
+        }
+
+        SearchField {
+            id: field
+            objectName: "searchField"
+            x: 16
+            y: 52
+            width: parent.width - 32 - (search.searching ? cancel.width + 12 : 0)
+            placeholder: "Vídeos, canales o enlace de YouTube"
+            onTextChanged: search.text = text
+            onActiveChanged: if (active) search.searching = true
+            onAccepted: (text) => search.run(text, false)
+        }
+
+        AbstractButton {
+            id: cancel
+            objectName: "cancelSearch"
+            visible: search.searching
+            anchors.right: parent.right
+            anchors.rightMargin: 16
+            anchors.verticalCenter: field.verticalCenter
+            focusPolicy: Qt.NoFocus
+            text: "Cancelar"
+            onClicked: search.cancel()
+            contentItem: Text {
+                text: cancel.text
+                font: TextStyle.body
+                color: Theme.accent
+                opacity: cancel.down ? 0.5 : 1
+            }
+        }
+
+        // Escape ends the interaction as "Cancelar" does, keeping the text.
+        Shortcut {
+            sequence: "Esc"
+            enabled: search.searching && root.visible
+            onActivated: search.dismiss()
+        }
+    }
+
+    Item {
+        id: body
+        anchors.top: header.bottom
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+
+        Loader {
+            anchors.fill: parent
+            active: search.searching
+            sourceComponent: SearchSuggestions {
+                objectName: "suggestionList"
+                search: root.model
+                library: root.library
+            }
+        }
+
+        Loader {
+            anchors.fill: parent
+            active: !search.searching && search.term === ""
+            sourceComponent: SearchStartPage {
+                objectName: "startPage"
+                search: root.model
+            }
+        }
+
+        Column {
+            anchors.fill: parent
+            visible: !search.searching && search.term !== ""
+
+            CategoryChips {
+                id: chips
+                objectName: "filterBar"
+                width: parent.width
+                height: implicitHeight
+                categories: search.filters
+                selected: search.filter
+                chipPaddingX: 12
+                chipPaddingY: 7
+                iconSpacing: 5
+                glow: false
+                onPicked: (id) => search.pickFilter(id)
+            }
+
+            Loader {
+                width: parent.width
+                height: parent.height - chips.height
+                sourceComponent: search.state.isFailed ? failed
+                               : !search.state.isLoaded ? skeletons
+                               : search.results.count === 0 ? nothing : grid
+            }
+        }
+    }
+
+    Component {
+        id: skeletons
+
+        Flickable {
+            contentHeight: placeholders.height + 32
+            boundsBehavior: Flickable.StopAtBounds
+            clip: true
+
+            SkeletonGrid {
+                id: placeholders
+                x: 16
+                y: 16
+                availableWidth: parent.width - 32
+            }
+        }
+    }
+
+    Component {
+        id: failed
+
+        Flickable {
+            contentHeight: error.height
+            boundsBehavior: Flickable.StopAtBounds
+            clip: true
+
+            ErrorState {
+                id: error
+                objectName: "searchError"
+                width: parent.width
+                height: implicitHeight
+                message: search.state.message
+                retry: function() { search.run(search.term, true) }
+            }
+        }
+    }
+
+    Component {
+        id: nothing
+
+        EmptyState {
+            objectName: "noResults"
+            symbol: "magnifyingglass"
+            title: "Sin resultados para «" + search.term + "»"
+            description: "Comprueba la ortografía o prueba con otra búsqueda."
+        }
+    }
+
+    Component {
+        id: grid
+
+        VideoGrid {
+            objectName: "resultsGrid"
+            topMargin: 16
+            bottomMargin: 16
+            spinnerPadding: 24
+            clip: true
+            shownVideos: shown
+            loadingMore: search.loadingMore
+            player: root.player
+            library: root.library
+            router: root.router
+            avatars: root.avatars
+        }
+    }
+}

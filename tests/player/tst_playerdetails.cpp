@@ -1,0 +1,278 @@
+// The details under the video and the share menu: what the texts say with
+// and without the detail, which parts show, what the channel row and the
+// pills do, and the links shared at a time.
+#include "DetailsModel.h"
+#include "Fmt.h"
+#include "Opener.h"
+#include "Pasteboard.h"
+#include "PlayerRig.h"
+#include "ShareAtTimeModel.h"
+#include "ShareSheet.h"
+
+using namespace playertest;
+using Probe = PlayerStoreProbe;
+
+namespace {
+
+VideoDetail detailOf(const Video &v)
+{
+    VideoDetail d;
+    d.id = v.id;
+    d.title = QStringLiteral("Título del detalle");
+    d.channel = v.channel;
+    d.canPlay = true;
+    return d;
+}
+
+QList<Chapter> chapters(int n)
+{
+    QList<Chapter> out;
+    for (int i = 0; i < n; ++i)
+        out.append({i * 60, QStringLiteral("Capítulo %1").arg(i)});
+    return out;
+}
+
+struct Details
+{
+    Rig rig;
+    QmlHarness h;
+    QQuickItem *root = nullptr;
+    DetailsModel *model = nullptr;
+
+    explicit Details(const Video &v)
+    {
+        rig.start(v);
+        QVERIFY(QTest::qWaitFor([&] { return rig.store.commentsState().isFailed(); }, 8000)); // no such video
+        root = h.load(QUrl(QStringLiteral("qrc:/Nimbelora/Player/qml/PlayerSheet.qml")), rig.stores());
+        QVERIFY2(root, qPrintable(h.errors()));
+        model = root->property("details").value<DetailsModel *>();
+    }
+    int shown(const char *name) const { return int(QmlHarness::shownItems(root, QString::fromLatin1(name)).size()); }
+};
+
+} // namespace
+
+class TestPlayerDetails : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestBackend backend;
+
+private slots:
+    void initTestCase()
+    {
+        setUpProcess(backend);
+        Opener::setHandler([](const QUrl &) { return true; });
+    }
+    void init() { setUpTest(); }
+
+    void texts_data()
+    {
+        QTest::addColumn<QVariant>("views");       // the video's
+        QTest::addColumn<QVariant>("detailViews"); // invalid: no detail
+        QTest::addColumn<QVariant>("likes");
+        QTest::addColumn<bool>("liked");
+        QTest::addColumn<QString>("meta");
+        QTest::addColumn<QString>("likeTitle");
+        const QVariant none;
+        QTest::newRow("one view, no detail") << QVariant(1) << none << none << false << "1 vista" << "Me gusta";
+        QTest::newRow("no views, liked") << none << none << none << true << "" << "Te gusta";
+        QTest::newRow("zero views") << QVariant(0) << none << none << false << "0 vistas" << "Me gusta";
+        QTest::newRow("detail counts win") << QVariant(1) << QVariant(1500) << QVariant(99) << true << "1,5 mil vistas"
+                                           << "100";
+        QTest::newRow("detail without views") << QVariant(1) << QVariant(-1) << QVariant(99) << false << "1 vista"
+                                              << "99";
+        QTest::newRow("saturated like") << none << QVariant(-1) << QVariant(std::numeric_limits<qint64>::max())
+                                        << true << "" << "9223372037 mil M";
+    }
+
+    void texts()
+    {
+        QFETCH(QVariant, views);
+        QFETCH(QVariant, detailViews);
+        QFETCH(QVariant, likes);
+        QFETCH(bool, liked);
+        QFETCH(QString, meta);
+        QFETCH(QString, likeTitle);
+        Video v = makeVideo(QStringLiteral("t"));
+        if (views.isValid())
+            v.views = views.toLongLong();
+        std::optional<VideoDetail> d;
+        if (detailViews.isValid()) {
+            d = detailOf(v);
+            if (detailViews.toLongLong() >= 0)
+                d->views = detailViews.toLongLong();
+            if (likes.isValid())
+                d->likes = likes.toLongLong();
+        }
+        QCOMPARE(DetailsModel::metaLineFor(v, d), meta);
+        QCOMPARE(DetailsModel::likeTitleFor(d, liked), likeTitle);
+    }
+
+    void metaLineAndSubscribers()
+    {
+        Details s(makeVideo(QStringLiteral("m")));
+        QVERIFY(s.model->subscriberLine().isEmpty());
+        VideoDetail d = detailOf(*s.rig.store.current());
+        d.uploadDate = QDate::currentDate().addDays(-3).toString(Qt::ISODate);
+        d.subscribers = 1;
+        Probe::setDetail(s.rig.store, d);
+        QVERIFY(!Fmt::ago(d.uploadDate).isEmpty());
+        QCOMPARE(s.model->metaLine(), Fmt::ago(d.uploadDate)); // the video has no views
+        QCOMPARE(s.model->subscriberLine(), QStringLiteral("1 suscriptor"));
+        QCOMPARE(s.model->title(), QStringLiteral("Título del detalle"));
+    }
+
+    // chapters -1: no detail.
+    void descriptionCard_data()
+    {
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<int>("chapters");
+        QTest::addColumn<bool>("card");
+        QTest::addColumn<int>("closedRows");
+        QTest::addColumn<int>("openRows");
+        QTest::newRow("no detail") << "" << -1 << false << 0 << 0;
+        QTest::newRow("empty") << "" << 0 << false << 0 << 0;
+        QTest::newRow("text only") << "Hola" << 0 << true << 0 << 0;
+        QTest::newRow("chapters only") << "" << 5 << true << 3 << 5;
+        QTest::newRow("101 chapters") << "Hola" << 101 << true << 3 << 100;
+    }
+
+    void descriptionCard()
+    {
+        QFETCH(QString, description);
+        QFETCH(int, chapters);
+        QFETCH(bool, card);
+        QFETCH(int, closedRows);
+        QFETCH(int, openRows);
+        Details s(makeVideo(QStringLiteral("d")));
+        if (chapters >= 0) {
+            VideoDetail d = detailOf(*s.rig.store.current());
+            d.description = description;
+            d.chapters = ::chapters(chapters);
+            Probe::setDetail(s.rig.store, d);
+        }
+        QTRY_COMPARE(s.shown("descriptionCard"), card ? 1 : 0);
+        QCOMPARE(s.shown("chapterRow"), closedRows);
+        if (card) {
+            QVERIFY(s.h.click(QStringLiteral("descriptionToggle")));
+            QTRY_COMPARE(int(QmlHarness::findAllIn(s.root, QStringLiteral("chapterRow")).size()), openRows);
+        }
+        // The open description stays open for the next video.
+        s.rig.start(makeVideo(QStringLiteral("next")));
+        QCOMPARE(s.model->descriptionOpen(), card);
+    }
+
+    void channelRow_data()
+    {
+        QTest::addColumn<bool>("withId");
+        QTest::newRow("with an id") << true;
+        QTest::newRow("without") << false;
+    }
+
+    void channelRow()
+    {
+        QFETCH(bool, withId);
+        Video v = makeVideo(QStringLiteral("c"));
+        if (withId)
+            v.channelId = QStringLiteral("UCc");
+        Details s(v);
+        QCOMPARE(s.shown("subscribeButton"), withId ? 1 : 0);
+        Orientation::clearHistory();
+        QVERIFY(s.h.click(QStringLiteral("channelRow")));
+        QCOMPARE(s.rig.store.expanded(), !withId);
+        QCOMPARE(s.rig.router.homePath().size(), withId ? 1 : 0);
+        QCOMPARE(Orientation::history(), withId ? QList<int>{Orientation::Portrait} : QList<int>{});
+        if (withId) {
+            QVERIFY(s.h.click(QStringLiteral("subscribeButton")));
+            QVERIFY(s.rig.library->isSubscribed(QStringLiteral("UCc")));
+            QCOMPARE(Haptics::shared().given(), QStringList{QStringLiteral("success")});
+        }
+    }
+
+    // A link's placeholder stores nothing until its detail has come.
+    void placeholderPills()
+    {
+        Video v = makeVideo(QStringLiteral("p"));
+        v.title = PlayerStore::placeholderTitle;
+        Details s(v);
+        for (const char *pill : {"likePill", "laterPill", "playlistPill"}) {
+            QVERIFY(!s.h.click(QString::fromLatin1(pill)));
+            QVERIFY(!s.h.find(QString::fromLatin1(pill))->isEnabled());
+        }
+        s.model->toggleLike();
+        QVERIFY(s.rig.library->liked().isEmpty());
+        Probe::setDetail(s.rig.store, detailOf(v));
+        QVERIFY(s.h.click(QStringLiteral("playlistPill")));
+        QCOMPARE(s.rig.router.playlistVideo()->id, v.id);
+    }
+
+    // The video's own channel is hidden, and its related videos go at once.
+    void hideChannel_data()
+    {
+        QTest::addColumn<QString>("channel");
+        QTest::newRow("named") << "Canal h";
+        QTest::newRow("no name") << "";
+    }
+
+    void hideChannel()
+    {
+        QFETCH(QString, channel);
+        Video v = makeVideo(QStringLiteral("h"));
+        v.channel = channel;
+        Details s(v);
+        Video other = makeVideo(QStringLiteral("o"));
+        Video same = makeVideo(QStringLiteral("s"));
+        same.channel = QStringLiteral("Canal h");
+        Probe::setRelated(s.rig.store, {same, other});
+        Probe::setToast(s.rig.store, std::nullopt);
+        QTRY_COMPARE(s.model->related()->count(), 2);
+        s.model->hideChannel();
+        QCOMPARE(s.model->related()->count(), channel.isEmpty() ? 2 : 1);
+        QCOMPARE(s.rig.store.toast(), channel.isEmpty() ? std::nullopt : std::optional(QStringLiteral("Canal oculto: Canal h")));
+    }
+
+    void shareAtTime_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<double>("at");
+        QTest::addColumn<QString>("label"); // empty: no time item
+        QTest::addColumn<QString>("link");
+        QTest::newRow("83.9 s") << "dQw4w9WgXcQ" << 83.9 << "Compartir desde 1:23" << "https://youtu.be/dQw4w9WgXcQ?t=83";
+        QTest::newRow("0.4 s") << "dQw4w9WgXcQ" << 0.4 << "Compartir desde 0:00" << "https://youtu.be/dQw4w9WgXcQ?t=0";
+        QTest::newRow("no URL") << "a b" << 5.0 << "" << "";
+    }
+
+    void shareAtTime()
+    {
+        QFETCH(QString, id);
+        QFETCH(double, at);
+        QFETCH(QString, label);
+        QFETCH(QString, link);
+        Rig rig;
+        ShareAtTimeModel share;
+        share.setPlayer(&rig.store);
+        share.setVideo(makeVideo(id));
+        rig.store.setCurrentTime(at);
+        QStringList ids;
+        for (const QVariant &item : share.menuModel())
+            ids << item.toMap().value(QStringLiteral("id")).toString();
+        QCOMPARE(ids.contains(QLatin1String("shareAtTime")), !label.isEmpty());
+        QCOMPARE(ids.size(), label.isEmpty() ? 2 : 4);
+        if (!label.isEmpty()) {
+            QCOMPARE(share.menuModel().at(1).toMap().value(QStringLiteral("label")).toString(), label);
+            share.trigger(QStringLiteral("shareAtTime"));
+            QCOMPARE(ShareSheet::shared().url().toString(), link);
+            ShareSheet::shared().dismiss();
+        }
+        share.trigger(QStringLiteral("copyLink"));
+        QCOMPARE(Pasteboard::shared().string(), QStringLiteral("https://youtu.be/") + id);
+        QCOMPARE(rig.store.toast(), std::optional(QStringLiteral("Enlace copiado")));
+        QCOMPARE(ShareAtTimeModel::linkAt(id, -3).right(4), QStringLiteral("?t=0"));
+        QCOMPARE(ShareAtTimeModel::linkAt(id, qQNaN()).right(4), QStringLiteral("?t=0"));
+    }
+};
+
+QTEST_MAIN(TestPlayerDetails)
+#include "tst_playerdetails.moc"

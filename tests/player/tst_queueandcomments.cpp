@@ -1,0 +1,207 @@
+// The sheets over the player: the queue (opened from "Ver todo", rows that
+// play, a swipe that removes, handles that move) and the comments against
+// the dev backend (sorts, the retry's "top", the empty and failed states,
+// the likes line, markup shown as typed).
+#include "CommentsModel.h"
+#include "DetailsModel.h"
+#include "Fixtures.h"
+#include "PlayerOverlayModel.h"
+#include "PlayerRig.h"
+
+using namespace playertest;
+
+namespace {
+
+struct Sheet
+{
+    Rig rig;
+    QmlHarness h;
+    QQuickItem *root = nullptr;
+
+    bool load()
+    {
+        root = h.load(QUrl(QStringLiteral("qrc:/Nimbelora/Player/qml/PlayerSheet.qml")), rig.stores());
+        return root != nullptr;
+    }
+    template<class T>
+    T *model(const char *name) const { return root->property(name).value<T *>(); }
+    QList<QQuickItem *> shown(const char *name) const
+    {
+        return QmlHarness::shownItems(h.window()->contentItem(), QString::fromLatin1(name));
+    }
+    QStringList queue() const
+    {
+        QStringList out;
+        for (const Video &v : rig.store.queue())
+            out << v.id;
+        return out;
+    }
+    // A sheet once it has settled at its height, so its buttons are where they show.
+    QObject *opened(const char *name) const
+    {
+        QObject *sheet = root->findChild<QObject *>(QString::fromLatin1(name));
+        return sheet && QTest::qWaitFor([&] { return sheet->property("opened").toBool(); }) ? sheet : nullptr;
+    }
+    // The comments sheet, opened; its sort model.
+    CommentsModel *openComments()
+    {
+        model<DetailsModel>("details")->setShowComments(true);
+        QObject *sheet = opened("commentsSheet");
+        return sheet ? sheet->property("model").value<CommentsModel *>() : nullptr;
+    }
+    QString checkedSort(CommentsModel *m) const
+    {
+        for (const QVariant &e : m->sortMenu())
+            if (!e.toMap().value(QStringLiteral("symbol")).toString().isEmpty())
+                return e.toMap().value(QStringLiteral("id")).toString();
+        return {};
+    }
+};
+
+} // namespace
+
+class TestQueueAndComments : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestBackend backend;
+
+    Video catalogue(bool commentsOff) const
+    {
+        for (const FxVideo &v : backend.fixtures().videos())
+            if (v.canPlay && !v.isShort && v.commentsOff == commentsOff)
+                return Video::fromJson(backend.fixtures().videoJson(v, backend.origin()));
+        return {};
+    }
+    qsizetype commentRequests() { return backend.requests().matching(QStringLiteral("/api/comments/")).size(); }
+
+private slots:
+    void initTestCase() { setUpProcess(backend); }
+    void init()
+    {
+        setUpTest();
+        backend.clearFaults();
+    }
+
+    void queueSheet()
+    {
+        Sheet s;
+        s.rig.start(makeVideo(QStringLiteral("cur")));
+        QVERIFY2(s.load(), qPrintable(s.h.errors()));
+        s.rig.store.setQueue({makeVideo(QStringLiteral("a")), makeVideo(QStringLiteral("b")), makeVideo(QStringLiteral("c"))});
+        QTRY_COMPARE(s.shown("seeAllQueue").size(), 1);
+        QQuickItem *all = s.shown("seeAllQueue").first();
+        QTest::qWait(100); // the header lays out on the next frame
+        QVERIFY(s.h.click(all));
+        QVERIFY(s.model<PlayerOverlayModel>("overlay")->showQueue());
+        QObject *sheet = s.opened("queueSheet");
+        QVERIFY(sheet);
+        QTRY_COMPARE(s.shown("queueEntry").size(), 3);
+
+        // In edit mode the last row's handle takes it to the top.
+        QVERIFY(s.h.click(QStringLiteral("queueEdit")));
+        QTRY_COMPARE(s.shown("queueHandle").size(), 3);
+        QQuickItem *handle = s.shown("queueHandle").last();
+        QPoint at = handle->mapToScene(QPointF(handle->width() / 2, handle->height() / 2)).toPoint();
+        const int stride = int(s.shown("queueEntry").at(1)->y() - s.shown("queueEntry").at(0)->y());
+        QTest::mousePress(s.h.window(), Qt::LeftButton, {}, at);
+        for (int i = 1; i <= 10; ++i)
+            QTest::mouseMove(s.h.window(), at - QPoint(0, i * stride * 2 / 10));
+        QTest::mouseRelease(s.h.window(), Qt::LeftButton, {}, at - QPoint(0, stride * 2));
+        QTRY_COMPARE(s.queue(), (QStringList{"c", "a", "b"}));
+        QVERIFY(s.h.click(QStringLiteral("queueEdit")));
+
+        // A tap plays the row and leaves the queue; "Quitar" takes a row out.
+        QTRY_COMPARE(s.shown("queueHandle").size(), 0);
+        QVERIFY(s.h.click(QmlHarness::findIn(s.shown("queueEntry").at(1), QStringLiteral("videoRow"))));
+        QCOMPARE(s.rig.store.current()->id, QStringLiteral("a"));
+        QCOMPARE(s.queue(), (QStringList{"c", "a", "b"}));
+        QVERIFY(QMetaObject::invokeMethod(s.shown("queueEntry").first(), "run", Q_ARG(QVariant, 0)));
+        QCOMPARE(s.queue(), (QStringList{"a", "b"}));
+        s.rig.store.setQueue({});
+        QTRY_COMPARE(s.shown("queueEmpty").size(), 1);
+        QVERIFY(sheet->property("visible").toBool());
+    }
+
+    // A failed "new" and its retry: "top" comes back while the mark stays on
+    // "Más recientes"; with no video a choice only moves the mark.
+    void sortsAndRetry()
+    {
+        Sheet s;
+        const Video v = catalogue(false);
+        s.rig.start(v);
+        QVERIFY2(s.load(), qPrintable(s.h.errors()));
+        QTRY_VERIFY(s.rig.store.commentsState().isLoaded());
+        CommentsModel *comments = s.openComments();
+        QVERIFY(comments);
+        QTRY_VERIFY(!s.shown("commentRow").isEmpty());
+        const QString topFirst = s.rig.store.comments().first().id;
+
+        FaultRule failNew;
+        failNew.pathPrefix = QStringLiteral("/api/comments/");
+        failNew.id = QStringLiteral("new");
+        failNew.status = 500;
+        failNew.message = QStringLiteral("Sin servicio");
+        backend.addFault(failNew);
+        comments->setSort(QStringLiteral("new"));
+        QTRY_COMPARE(s.shown("commentsError").size(), 1);
+        QVERIFY(s.h.click(QStringLiteral("retryButton")));
+        QTRY_VERIFY(s.rig.store.commentsState().isLoaded());
+        QCOMPARE(s.rig.store.comments().first().id, topFirst);
+        QCOMPARE(s.checkedSort(comments), QStringLiteral("new"));
+        QCOMPARE(backend.requests().last(QStringLiteral("/api/comments/"))->rawQuery, QStringLiteral("sort=top"));
+
+        const qsizetype asked = commentRequests();
+        comments->setSort(QStringLiteral("new")); // the checked one reloads too
+        QTRY_COMPARE(commentRequests(), asked + 1);
+        s.rig.store.stop();
+        comments->setSort(QStringLiteral("top"));
+        QCOMPARE(s.checkedSort(comments), QStringLiteral("top"));
+        QTest::qWait(200);
+        QCOMPARE(commentRequests(), asked + 1);
+    }
+
+    void commentsOff()
+    {
+        Sheet s;
+        s.rig.start(catalogue(true));
+        QVERIFY2(s.load(), qPrintable(s.h.errors()));
+        QVERIFY(s.openComments());
+        QTRY_COMPARE(s.shown("commentsEmpty").size(), 1);
+        QCOMPARE(s.shown("commentsList").size(), 0);
+    }
+
+    // Likes from one on; a comment's markup is its text, nothing is fetched.
+    void commentRows()
+    {
+        const QString markup = QStringLiteral("<img src=\"%1/markup.png\"><b>hola</b>").arg(backend.origin());
+        QJsonArray list;
+        const qint64 likes[] = {0, 1, 1500};
+        for (int i = 0; i < 3; ++i)
+            list.append(QJsonObject{{"id", QString::number(i)}, {"author", "Ana"}, {"likes", likes[i]},
+                                    {"text", i == 2 ? markup : QStringLiteral("Hola")}, {"time", "hace 1 día"},
+                                    {"pinned", i == 0}, {"byUploader", i == 0}});
+        FaultRule raw;
+        raw.pathPrefix = QStringLiteral("/api/comments/");
+        raw.body = FaultRule::Body::Raw;
+        raw.rawBody = QJsonDocument(list).toJson();
+        backend.addFault(raw);
+        Sheet s;
+        s.rig.start(makeVideo(QStringLiteral("rows")));
+        QVERIFY2(s.load(), qPrintable(s.h.errors()));
+        QVERIFY(s.openComments());
+        QTRY_COMPARE(s.shown("commentRow").size(), 3);
+        QStringList shownLikes;
+        for (QQuickItem *t : s.shown("commentLikesText"))
+            shownLikes << t->property("text").toString();
+        QCOMPARE(shownLikes, (QStringList{"1", "1,5 mil"}));
+        QCOMPARE(s.shown("commentPin").size(), 1);
+        QCOMPARE(s.shown("commentText").last()->property("text").toString(), markup);
+        QTest::qWait(300);
+        QVERIFY(backend.requests().matching(QStringLiteral("/markup.png")).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestQueueAndComments)
+#include "tst_queueandcomments.moc"
