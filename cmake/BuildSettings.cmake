@@ -31,3 +31,8 @@ configure_file(${CMAKE_SOURCE_DIR}/src/config/BuildConfig.h.in
                ${CMAKE_BINARY_DIR}/generated/BuildConfig.h @ONLY)
 add_library(buildconfig INTERFACE)
 target_include_directories(buildconfig INTERFACE ${CMAKE_BINARY_DIR}/generated)
+
+set(NIMBELORA_WEBSITE_URL "https://nimbelora.app/" CACHE STRING "The product's web page (https)")
+if(NOT NIMBELORA_WEBSITE_URL MATCHES "^https://")
+  message(FATAL_ERROR "NIMBELORA_WEBSITE_URL must be an https URL (is '${NIMBELORA_WEBSITE_URL}')")
+endif()

@@ -1,6 +1,7 @@
 #include "NimbeloraApp.h"
 
 #include "API.h"
+#include "AppIcons.h"
 #include "Defaults.h"
 #include "Keychain.h"
 #include "MpvEngine.h"
@@ -81,6 +82,7 @@ NimbeloraApp::NimbeloraApp(Services services, QObject *parent) : QObject(parent)
             readTheme();
     });
     Pref::registerDefaults();
+    AppIcons::shared().applyStored();
 }
 
 NimbeloraApp::~NimbeloraApp()

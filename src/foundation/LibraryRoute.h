@@ -18,7 +18,8 @@ struct LibraryRoute
 
 public:
     // In declaration order; the index is what hashing uses.
-    enum class Case { history, liked, later, settings, playlists, hidden, stats, remote, playlist };
+    enum class Case { history, liked, later, settings, playlists, hidden, stats, remote, playlist,
+                      sponsorCategories, homeCategories, changelog };
     Q_ENUM(Case)
 
     Case which = Case::history;
@@ -64,4 +65,7 @@ public:
     Q_INVOKABLE static LibraryRoute stats() { return LibraryRoute::make(LibraryRoute::Case::stats); }
     Q_INVOKABLE static LibraryRoute remote(const QString &kind) { return LibraryRoute::remote(kind); }
     Q_INVOKABLE static LibraryRoute playlist(const QString &id) { return LibraryRoute::playlist(id); }
+    Q_INVOKABLE static LibraryRoute sponsorCategories() { return LibraryRoute::make(LibraryRoute::Case::sponsorCategories); }
+    Q_INVOKABLE static LibraryRoute homeCategories() { return LibraryRoute::make(LibraryRoute::Case::homeCategories); }
+    Q_INVOKABLE static LibraryRoute changelog() { return LibraryRoute::make(LibraryRoute::Case::changelog); }
 };

@@ -61,6 +61,12 @@ Rectangle {
             return { source: settingsScreens + "StatsScreen.qml", properties: {} }
         case "remote":
             return { source: screens + "RemoteListScreen.qml", properties: { kind: route.payload } }
+        case "sponsorCategories":
+            return { source: settingsScreens + "SponsorCategoriesScreen.qml", properties: {} }
+        case "homeCategories":
+            return { source: settingsScreens + "CategoriesScreen.qml", properties: {} }
+        case "changelog":
+            return { source: settingsScreens + "ChangelogView.qml", properties: {} }
         }
         return null
     }

@@ -1,0 +1,70 @@
+// A strip of the app's icons; the one in use carries the accent border and
+// caption. A tap gives the success haptic, then asks for the change; the
+// marks move only once it is made.
+import QtQuick
+import Nimbelora.Platform
+// QtQuick's own Palette type shadows ours when unqualified.
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+
+Flickable {
+    id: strip
+
+    height: icons.height
+    contentWidth: icons.width
+    flickableDirection: Flickable.HorizontalFlick
+    boundsBehavior: Flickable.StopAtBounds
+    clip: true
+
+    Row {
+        id: icons
+        topPadding: 6
+        bottomPadding: 12
+        rightPadding: 16
+        spacing: 16
+
+        Repeater {
+            model: AppIcons.options
+
+            PressableStyle {
+                id: option
+                required property var modelData
+                readonly property bool selected: modelData.alt === AppIcons.current
+                objectName: "icon-" + modelData.id
+                width: 64
+                height: column.height
+                onClicked: AppIcons.choose(modelData.alt)
+
+                Column {
+                    id: column
+                    spacing: 6
+
+                    Item {
+                        width: 64
+                        height: 64
+                        Image {
+                            anchors.fill: parent
+                            source: option.modelData.source
+                            sourceSize: Qt.size(128, 128)
+                            smooth: true
+                        }
+                        Rectangle {
+                            anchors.fill: parent
+                            radius: 15
+                            color: "transparent"
+                            border.width: option.selected ? 3 : 1
+                            border.color: option.selected ? Theme.accent : Qt.rgba(Platform.Colors.label.r, Platform.Colors.label.g, Platform.Colors.label.b, 0.12)
+                        }
+                    }
+                    Text {
+                        anchors.horizontalCenter: parent.horizontalCenter
+                        text: option.modelData.title
+                        textFormat: Text.PlainText
+                        font: TextStyle.caption
+                        color: option.selected ? Theme.accent : Platform.Colors.secondaryLabel
+                    }
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,47 @@
+// A form of switches over one list setting: a switch per row id, on while
+// the id is listed (or, `inverted`, while it is not).
+import QtQuick
+import QtQuick.Controls.Basic as Basic
+import Nimbelora.Platform
+// QtQuick's own Palette type shadows ours when unqualified.
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+import Nimbelora.Settings
+
+Rectangle {
+    id: root
+
+    property string title
+    property string key
+    property bool inverted: false
+    property string footer
+    // [{ id, title, subtitle }]
+    property var rows: []
+
+    color: Platform.Colors.groupedBackground
+
+    Flickable {
+        anchors.fill: parent
+        contentHeight: section.height + 48
+        boundsBehavior: Flickable.StopAtBounds
+        Basic.ScrollIndicator.vertical: Basic.ScrollIndicator {}
+
+        GroupedSection {
+            id: section
+            y: 20
+            footer: root.footer
+
+            Repeater {
+                model: root.rows
+                ToggleRow {
+                    required property var modelData
+                    objectName: "category-" + modelData.id
+                    text: modelData.title
+                    subtitle: modelData.subtitle || ""
+                    isOn: (Settings.revision, ListSetting.contains(root.key, modelData.id) !== root.inverted)
+                    onSwitched: (on) => ListSetting.set(root.key, modelData.id, on !== root.inverted)
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,322 @@
+// "Ajustes": every preference with a row, bound straight to its setting and
+// written at once; the account entry, the category choosers, the app icon,
+// the backup, two data actions and "Acerca de" with the update badge. The
+// cache size and the release notes are asked for each time it is shown.
+import QtQuick
+import QtQuick.Controls.Basic as Basic
+import Nimbelora.Platform
+// QtQuick's own Palette type shadows ours when unqualified.
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+import Nimbelora.Library
+import Nimbelora.Settings
+
+Rectangle {
+    id: root
+
+    required property LibraryStore library
+    required property AuthStore auth
+    property var tabStack: null
+    property bool active: true
+
+    readonly property string title: "Ajustes"
+    readonly property bool signedIn: auth.account !== undefined && auth.account !== null
+    readonly property bool skipSponsors: (Settings.revision, Settings.boolValue("pref.skipSponsors"))
+    readonly property SettingsModel model: settings
+    readonly property alias list: scroller
+
+    function open(route) {
+        if (root.tabStack)
+            root.tabStack.push(route)
+    }
+
+    color: Platform.Colors.groupedBackground
+
+    SettingsModel { id: settings }
+
+    Appearance {
+        active: root.active
+        onAppeared: settings.appear()
+    }
+
+    Flickable {
+        id: scroller
+        objectName: "settingsList"
+        anchors.fill: parent
+        contentHeight: content.height + 32
+        boundsBehavior: Flickable.StopAtBounds
+        Basic.ScrollIndicator.vertical: Basic.ScrollIndicator {}
+
+        Column {
+            id: content
+            width: scroller.width
+            topPadding: 8
+            spacing: 28
+
+            // The header card, on the form's background.
+            Column {
+                width: parent.width
+                topPadding: 8
+                bottomPadding: 8
+                spacing: 10
+
+                Item {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    width: 76
+                    height: 76
+                    // The accent shadow (opacity 0.35, radius 14, 6 down),
+                    // layered: the software scene graph has no blur.
+                    Repeater {
+                        model: 4
+                        Rectangle {
+                            required property int index
+                            readonly property real spread: 3.5 * index
+                            x: -spread
+                            y: 6 - spread
+                            width: 76 + 2 * spread
+                            height: 76 + 2 * spread
+                            radius: 17 + spread
+                            color: Theme.accent
+                            opacity: 0.35 / 4
+                        }
+                    }
+                    AppMark { size: 76 }
+                }
+                Text {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: "Nimbelora"
+                    font: TextStyle.title2
+                    color: Platform.Colors.label
+                    Component.onCompleted: font.bold = true
+                }
+                Text {
+                    objectName: "versionLine"
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: "YouTube sin anuncios · Versión " + settings.version
+                    textFormat: Text.PlainText
+                    font: TextStyle.footnote
+                    color: Platform.Colors.secondaryLabel
+                }
+            }
+
+            GroupedSection {
+                objectName: "accountSection"
+                footer: root.signedIn ? "Historial, «me gusta» y suscripciones que hagas aquí se guardan también en tu cuenta." : ""
+
+                GroupedRow {
+                    objectName: "accountRow"
+                    text: root.signedIn ? root.auth.account.name : "Iniciar sesión con YouTube"
+                    subtitle: root.signedIn ? "Cuenta conectada" : "Recomendaciones, suscripciones e historial"
+                    chevron: true
+                    leading: Component { AccountAvatar { auth: root.auth; size: 40 } }
+                    onClicked: accountSheet.open()
+                }
+                ToggleRow {
+                    objectName: "syncRow"
+                    visible: root.signedIn
+                    text: "Sincronizar con YouTube"
+                    symbol: "arrow.triangle.2.circlepath"
+                    tint: Platform.Colors.blue
+                    key: "pref.sync"
+                }
+            }
+
+            GroupedSection {
+                header: "Reproducción"
+                footer: "Gestos en el vídeo: desliza a la izquierda para el brillo, a la derecha para el volumen y en horizontal para avanzar. Pellizca para rellenar la pantalla."
+
+                PickerRow {
+                    text: "Calidad preferida"; symbol: "sparkles.tv.fill"; tint: Platform.Colors.purple
+                    key: "pref.quality"
+                    options: [{ label: "Automática", value: 0 }, { label: "360p", value: 360 }, { label: "480p", value: 480 },
+                              { label: "720p HD", value: 720 }, { label: "1080p HD", value: 1080 }]
+                }
+                PickerRow {
+                    text: "Con datos móviles"; symbol: "antenna.radiowaves.left.and.right"; tint: Platform.Colors.green
+                    key: "pref.cellularCap"
+                    options: [{ label: "Sin límite", value: 0 }, { label: "Hasta 480p", value: 480 },
+                              { label: "Hasta 360p", value: 360 }, { label: "Hasta 240p", value: 240 }]
+                }
+                ToggleRow { text: "Reproducción automática"; symbol: "play.circle.fill"; tint: Platform.Colors.teal; key: "pref.autoplay" }
+                ToggleRow { text: "Cuenta atrás al terminar"; symbol: "timer"; tint: Platform.Colors.mint; key: "pref.countdown" }
+                ToggleRow { text: "Subtítulos por defecto"; symbol: "captions.bubble.fill"; tint: Platform.Colors.indigo; key: "pref.captions" }
+                PickerRow {
+                    text: "Al reabrir un vídeo"; symbol: "arrow.counterclockwise"; tint: Platform.Colors.orange
+                    key: "pref.resumeMode"
+                    options: [{ label: "Continuar donde lo dejé", value: 0 }, { label: "Empezar desde el principio", value: 1 }]
+                }
+                PickerRow {
+                    text: "Saltos con doble toque"; symbol: "goforward.10"; tint: Platform.Colors.blue
+                    key: "pref.seekStep"
+                    options: [{ label: "5 segundos", value: 5 }, { label: "10 segundos", value: 10 },
+                              { label: "15 segundos", value: 15 }, { label: "30 segundos", value: 30 }]
+                }
+                PickerRow {
+                    text: "Mantener pulsado"; symbol: "forward.fill"; tint: Platform.Colors.pink
+                    key: "pref.boostSpeed"
+                    real: true
+                    options: [{ label: "×1,5", value: 1.5 }, { label: "×2", value: 2.0 }, { label: "×3", value: 3.0 }]
+                }
+                ToggleRow { text: "Pausar al desconectar auriculares"; symbol: "headphones"; tint: Platform.Colors.gray; key: "pref.pauseOnUnplug" }
+                PickerRow {
+                    text: "Recordatorio de descanso"; symbol: "cup.and.saucer.fill"; tint: Platform.Colors.brown
+                    key: "pref.breakReminder"
+                    options: [{ label: "Desactivado", value: 0 }, { label: "Cada 30 min", value: 30 },
+                              { label: "Cada hora", value: 60 }, { label: "Cada 90 min", value: 90 }]
+                }
+                ToggleRow {
+                    objectName: "skipSponsorsRow"
+                    text: "Saltar patrocinios"; symbol: "forward.end.fill"; tint: Theme.accent; key: "pref.skipSponsors"
+                }
+                GroupedRow {
+                    objectName: "sponsorCategoriesRow"
+                    visible: root.skipSponsors
+                    text: "Qué saltar"; symbol: "checklist"; tint: Platform.Colors.red; chevron: true
+                    onClicked: root.open(LibraryRoutes.sponsorCategories())
+                }
+            }
+
+            GroupedSection {
+                header: "Aspecto"
+
+                PickerRow {
+                    text: "Apariencia"; symbol: "circle.lefthalf.filled"; tint: Platform.Colors.gray
+                    key: "pref.theme"
+                    options: [{ label: "Sistema", value: 0 }, { label: "Claro", value: 1 }, { label: "Oscuro", value: 2 }]
+                }
+                PickerRow {
+                    text: "Vista del inicio"; symbol: "rectangle.grid.1x2.fill"; tint: Platform.Colors.cyan
+                    key: "pref.homeLayout"
+                    options: [{ label: "Tarjetas", value: 0 }, { label: "Lista compacta", value: 1 }]
+                }
+                ToggleRow { text: "Ocultar vídeos ya vistos"; symbol: "eye.slash.fill"; tint: Platform.Colors.gray; key: "pref.hideWatched" }
+                GroupedRow {
+                    objectName: "homeCategoriesRow"
+                    text: "Categorías del inicio"; symbol: "square.grid.2x2.fill"; tint: Platform.Colors.orange; chevron: true
+                    onClicked: root.open(LibraryRoutes.homeCategories())
+                }
+                ToggleRow { text: "Progreso en miniaturas"; symbol: "chart.bar.fill"; tint: Platform.Colors.yellow; key: "pref.showProgress" }
+                ToggleRow { text: "Respuesta háptica"; symbol: "iphone.radiowaves.left.and.right"; tint: Platform.Colors.gray; key: "pref.haptics" }
+                Item {
+                    width: parent.width
+                    height: iconColumn.height
+                    Column {
+                        id: iconColumn
+                        width: parent.width
+                        spacing: 0
+                        GroupedRow {
+                            interactive: false
+                            isFirst: false
+                            isLast: true
+                            text: "Icono de la app"; symbol: "app.badge.fill"; tint: Platform.Colors.purple
+                        }
+                        AppIconPicker {
+                            x: 16
+                            width: parent.width - 16
+                        }
+                    }
+                }
+            }
+
+            GroupedSection {
+                header: "Privacidad"
+                footer: "No guarda historial, posición de reproducción ni sincroniza lo que ves con tu cuenta."
+                ToggleRow { text: "Modo incógnito"; symbol: "eyeglasses"; tint: "black"; key: "pref.incognito" }
+            }
+
+            BackupSection {
+                objectName: "backupSection"
+                library: root.library
+            }
+
+            GroupedSection {
+                header: "Datos"
+
+                GroupedRow {
+                    text: "Canales ocultos"; symbol: "eye.slash.fill"; tint: Platform.Colors.gray; chevron: true
+                    onClicked: root.open(LibraryRoutes.hidden())
+                }
+                GroupedRow {
+                    objectName: "clearSearchesRow"
+                    text: "Borrar búsquedas recientes"; symbol: "magnifyingglass"; tint: Platform.Colors.red
+                    titleColor: Platform.Colors.red
+                    onClicked: root.library.clearSearches()
+                }
+                GroupedRow {
+                    objectName: "clearCacheRow"
+                    text: "Vaciar caché"; symbol: "trash.fill"; tint: Platform.Colors.red
+                    titleColor: Platform.Colors.red
+                    onClicked: clearCache.open()
+                    Text {
+                        objectName: "cacheSize"
+                        text: settings.cacheText
+                        textFormat: Text.PlainText
+                        font: TextStyle.footnote
+                        color: Platform.Colors.secondaryLabel
+                    }
+                }
+            }
+
+            GroupedSection {
+                header: "Acerca de"
+
+                GroupedRow {
+                    objectName: "changelogRow"
+                    text: "Novedades"; symbol: "sparkles"; tint: Platform.Colors.orange; chevron: true
+                    onClicked: root.open(LibraryRoutes.changelog())
+                    Rectangle {
+                        objectName: "updateBadge"
+                        visible: settings.hasUpdate
+                        width: badgeText.implicitWidth + 16
+                        height: badgeText.implicitHeight + 6
+                        radius: height / 2
+                        color: Theme.accent
+                        Text {
+                            id: badgeText
+                            anchors.centerIn: parent
+                            text: settings.badge
+                            textFormat: Text.PlainText
+                            font.family: TextStyle.caption.family
+                            font.pixelSize: TextStyle.caption.pixelSize
+                            font.weight: Font.DemiBold
+                            color: "white"
+                        }
+                    }
+                }
+                GroupedRow {
+                    text: "Sitio web"; symbol: "globe"; tint: Platform.Colors.blue
+                    onClicked: if (settings.website.toString().length > 0) Opener.open(settings.website)
+                }
+                GroupedRow {
+                    text: "Compartir Nimbelora"; symbol: "square.and.arrow.up.fill"; tint: Platform.Colors.green
+                    onClicked: ShareSheet.share(settings.website, "")
+                }
+                GroupedRow {
+                    objectName: "onboardingRow"
+                    text: "Ver la bienvenida otra vez"; symbol: "hand.wave.fill"; tint: Platform.Colors.yellow
+                    onClicked: Settings.setValue("pref.onboarded", false)
+                }
+            }
+        }
+    }
+
+    Confirm {
+        id: clearCache
+        objectName: "clearCacheConfirm"
+        title: "¿Vaciar la caché?"
+        message: "Se borran imágenes y listas guardadas. Tu biblioteca no se toca."
+        actionText: "Vaciar"
+        onConfirmed: settings.clearCache()
+    }
+
+    // "Cuenta", made from its file the first time it is asked for and kept.
+    Loader {
+        id: accountSheet
+        function open() {
+            if (item === null)
+                setSource("qrc:/Nimbelora/Library/qml/AccountSheet.qml", { auth: root.auth })
+            if (item !== null)
+                item.open()
+        }
+    }
+}

@@ -1,0 +1,94 @@
+#include "AppFixture.h"
+#include "AuthStore.h"
+#include "Defaults.h"
+#include "LibraryStore.h"
+#include "MemoryKeychain.h"
+#include "QmlHarness.h"
+#include "WebSignIn.h"
+
+#include <QGuiApplication>
+#include <QTest>
+#include <memory>
+
+class TestSettingsView : public QObject
+{
+    Q_OBJECT
+
+    AppFixture m_backend;
+    std::unique_ptr<WebSignIn> m_web;
+
+    static bool shown(QQuickItem *root, const QString &name)
+    {
+        QQuickItem *item = QmlHarness::findIn(root, name);
+        return item && item->isVisible();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(m_backend.start(), qPrintable(m_backend.error()));
+        m_web = std::make_unique<WebSignIn>(WebSignIn::Backing::Memory);
+    }
+    void init() { AppFixture::clearData(); }
+
+    void account_data()
+    {
+        QTest::addColumn<bool>("signedIn");
+        QTest::newRow("signed out") << false;
+        QTest::newRow("signed in") << true;
+    }
+
+    // The account row, the sync switch and the footer follow the account;
+    // "Qué saltar" follows "Saltar patrocinios".
+    void account()
+    {
+        QFETCH(bool, signedIn);
+        MemoryKeychain keychain;
+        if (signedIn) {
+            keychain.set(QString::fromLatin1(AuthStore::sessionKey), u"s1.x.y.z"_qs);
+            Defaults::shared().setValue(QString::fromLatin1(AuthStore::accountKey), u"{\"name\":\"Ana\"}"_qs);
+        }
+        AuthStore auth(keychain, *m_web);
+        LibraryStore library;
+        QmlHarness qml;
+        qml.window()->resize(430, 3000);
+        QQuickItem *root = qml.load(QUrl(u"qrc:/Nimbelora/Settings/qml/SettingsView.qml"_qs),
+                                    {{u"library"_qs, QVariant::fromValue(&library)}, {u"auth"_qs, QVariant::fromValue(&auth)}});
+        QVERIFY2(root, qPrintable(qml.errors()));
+        QQuickItem *account = QmlHarness::findIn(root, u"accountRow"_qs);
+        QCOMPARE(account->property("text").toString(), signedIn ? u"Ana"_qs : u"Iniciar sesión con YouTube"_qs);
+        QCOMPARE(account->property("subtitle").toString(),
+                 signedIn ? u"Cuenta conectada"_qs : u"Recomendaciones, suscripciones e historial"_qs);
+        QCOMPARE(shown(root, u"syncRow"_qs), signedIn);
+        QCOMPARE(QmlHarness::findIn(root, u"accountSection"_qs)->property("footer").toString().isEmpty(), !signedIn);
+
+        QVERIFY(shown(root, u"sponsorCategoriesRow"_qs));
+        QVERIFY(qml.click(QmlHarness::findIn(root, u"skipSponsorsRow"_qs)));
+        QVERIFY(!Defaults::shared().boolValue(u"pref.skipSponsors"_qs));
+        QVERIFY(!shown(root, u"sponsorCategoriesRow"_qs));
+        QTRY_VERIFY(QmlHarness::findIn(root, u"updateBadge"_qs)->isVisible());
+    }
+
+    // A switch of the home chooser lists its id as hidden, keeping the rest.
+    void homeChooser()
+    {
+        Defaults::shared().setValue(u"pref.hiddenCats"_qs, u"foryou"_qs);
+        QmlHarness qml;
+        qml.window()->resize(430, 932);
+        QQuickItem *root = qml.load(QUrl(u"qrc:/Nimbelora/Settings/qml/CategoriesScreen.qml"_qs));
+        QVERIFY2(root, qPrintable(qml.errors()));
+        QVERIFY(!QmlHarness::findIn(root, u"category-foryou"_qs));
+        QVERIFY(qml.click(QmlHarness::findIn(root, u"category-news"_qs)));
+        QCOMPARE(Defaults::shared().stringValue(u"pref.hiddenCats"_qs), u"foryou,news"_qs);
+        QVERIFY(!QmlHarness::findIn(root, u"category-news"_qs)->property("isOn").toBool());
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QGuiApplication app(argc, argv);
+    TestSettingsView test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_settingsview.moc"
