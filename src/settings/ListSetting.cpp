@@ -6,8 +6,8 @@
 
 QSet<QString> ListSetting::parse(const QString &raw)
 {
-    const QStringList pieces = raw.split(u',', Qt::SkipEmptyParts);
-    return QSet<QString>(pieces.cbegin(), pieces.cend());
+    const QStringList parts = raw.split(u',', Qt::SkipEmptyParts);
+    return QSet<QString>(parts.cbegin(), parts.cend());
 }
 
 QString ListSetting::join(const QSet<QString> &ids)

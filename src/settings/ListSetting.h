@@ -6,7 +6,7 @@
 #include <QtQml/qqmlregistration.h>
 
 // A setting that holds a set of ids as one text: split on "," with empty
-// pieces dropped (no trimming), written back sorted by code point and joined
+// parts dropped (no trimming), written back sorted by code point and joined
 // by ",". Ids no screen lists survive every change.
 class ListSetting : public QObject
 {

@@ -31,7 +31,7 @@ private slots:
                                                 << u"interaction,intro,outro,selfpromo,sponsor"_qs;
         QTest::newRow("one off") << sponsors << QStringList{u"-intro"_qs} << u"interaction,outro,selfpromo,sponsor"_qs;
         QTest::newRow("two hidden") << QString() << QStringList{u"+news"_qs, u"+movies"_qs} << u"movies,news"_qs;
-        QTest::newRow("empty pieces and repeats collapse") << u",news,,news"_qs << QStringList{u"-tech"_qs} << u"news"_qs;
+        QTest::newRow("empty parts and repeats collapse") << u",news,,news"_qs << QStringList{u"-tech"_qs} << u"news"_qs;
         QTest::newRow("spaces and unlisted ids survive") << u"foryou, tech"_qs << QStringList{u"+news"_qs}
                                                          << u" tech,foryou,news"_qs;
         QTest::newRow("all off") << sponsors
