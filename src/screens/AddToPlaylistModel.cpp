@@ -1,17 +1,13 @@
 #include "AddToPlaylistModel.h"
+#include "LibraryLink.h"
 #include "Haptics.h"
 
 AddToPlaylistModel::AddToPlaylistModel(QObject *parent) : QAbstractListModel(parent) {}
 
 void AddToPlaylistModel::setLibrary(LibraryStore *library)
 {
-    if (library == m_library)
+    if (!relinkLibrary(this, m_library, library, &LibraryStore::playlistsChanged, &AddToPlaylistModel::refresh))
         return;
-    if (m_library)
-        disconnect(m_library, nullptr, this, nullptr);
-    m_library = library;
-    if (m_library)
-        connect(m_library, &LibraryStore::playlistsChanged, this, &AddToPlaylistModel::refresh);
     emit libraryChanged();
     refresh();
 }

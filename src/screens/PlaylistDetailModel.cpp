@@ -1,16 +1,12 @@
 #include "PlaylistDetailModel.h"
+#include "LibraryLink.h"
 
 PlaylistDetailModel::PlaylistDetailModel(QObject *parent) : QObject(parent), m_videos(new VideoListModel(this)) {}
 
 void PlaylistDetailModel::setLibrary(LibraryStore *library)
 {
-    if (library == m_library)
+    if (!relinkLibrary(this, m_library, library, &LibraryStore::playlistsChanged, &PlaylistDetailModel::refresh))
         return;
-    if (m_library)
-        disconnect(m_library, nullptr, this, nullptr);
-    m_library = library;
-    if (m_library)
-        connect(m_library, &LibraryStore::playlistsChanged, this, &PlaylistDetailModel::refresh);
     emit libraryChanged();
     refresh();
 }

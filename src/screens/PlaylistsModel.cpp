@@ -1,17 +1,13 @@
 #include "PlaylistsModel.h"
+#include "LibraryLink.h"
 #include "AddToPlaylistModel.h"
 
 PlaylistsModel::PlaylistsModel(QObject *parent) : QAbstractListModel(parent) {}
 
 void PlaylistsModel::setLibrary(LibraryStore *library)
 {
-    if (library == m_library)
+    if (!relinkLibrary(this, m_library, library, &LibraryStore::playlistsChanged, &PlaylistsModel::refresh))
         return;
-    if (m_library)
-        disconnect(m_library, nullptr, this, nullptr);
-    m_library = library;
-    if (m_library)
-        connect(m_library, &LibraryStore::playlistsChanged, this, &PlaylistsModel::refresh);
     emit libraryChanged();
     refresh();
 }

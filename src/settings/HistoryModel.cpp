@@ -1,4 +1,5 @@
 #include "HistoryModel.h"
+#include "LibraryLink.h"
 #include "Clock.h"
 #include "Defaults.h"
 #include "LocalSearch.h"
@@ -11,13 +12,8 @@ HistoryModel::HistoryModel(QObject *parent) : QAbstractListModel(parent) {}
 
 void HistoryModel::setLibrary(LibraryStore *library)
 {
-    if (library == m_library)
+    if (!relinkLibrary(this, m_library, library, &LibraryStore::historyChanged, &HistoryModel::refresh))
         return;
-    if (m_library)
-        disconnect(m_library, nullptr, this, nullptr);
-    m_library = library;
-    if (m_library)
-        connect(m_library, &LibraryStore::historyChanged, this, &HistoryModel::refresh);
     emit libraryChanged();
     refresh();
 }
