@@ -294,6 +294,8 @@ private slots:
         // A first-page failure of the search before a filter change stays unseen.
         m_backend->addFault(FaultRule{.pathPrefix = u"/api/search"_qs, .status = 500, .delayMs = 500, .times = 1});
         s->run(u"de"_qs, true);
+        // The slow failure is the first request's: let it reach the backend first.
+        QTest::qWait(150);
         s->pickFilter(u"short"_qs);
         QVERIFY(loaded());
         QTest::qWait(600);
