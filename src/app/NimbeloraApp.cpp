@@ -18,6 +18,7 @@
 #include "YouTubeLink.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLockFile>
 #include <QQmlApplicationEngine>
@@ -27,14 +28,17 @@
 
 namespace {
 
-// Another instance runs but will not take over: say so, and start nothing.
-int refuseToStart()
+// Another instance runs, or the data folder cannot be used: say so, and
+// start nothing.
+int refuseToStart(const QString &message)
 {
     QQmlApplicationEngine engine;
+    engine.setInitialProperties({{QStringLiteral("message"), message}});
     engine.loadData(R"(
 import QtQuick
 import QtQuick.Controls
 ApplicationWindow {
+    required property string message
     visible: true
     width: 360
     height: 160
@@ -46,7 +50,8 @@ ApplicationWindow {
         Label {
             width: parent.width
             wrapMode: Text.WordWrap
-            text: "Nimbelora ya está abierto en otra ventana o sesión. Ciérralo y vuelve a intentarlo."
+            textFormat: Text.PlainText
+            text: message
         }
         Button { anchors.right: parent.right; text: "Aceptar"; onClicked: Qt.quit() }
     }
@@ -56,6 +61,8 @@ ApplicationWindow {
         QCoreApplication::exec();
     return 1;
 }
+
+const QString alreadyOpen = QStringLiteral("Nimbelora ya está abierto en otra ventana o sesión. Ciérralo y vuelve a intentarlo.");
 
 } // namespace
 
@@ -158,16 +165,36 @@ void NimbeloraApp::sync(const SyncEvent &event) const
     }
 }
 
-std::unique_ptr<QLockFile> NimbeloraApp::lockDataFolder()
+NimbeloraApp::DataLock NimbeloraApp::lockDataFolder()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(folder);
-    auto lock = std::make_unique<QLockFile>(folder + QStringLiteral("/.lock"));
+    DataLock out;
+    out.folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(out.folder);
+    auto lock = std::make_unique<QLockFile>(out.folder + QStringLiteral("/.lock"));
     // Never stale by age: only a dead holder gives it up.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0))
-        return nullptr;
-    return lock;
+    if (lock->tryLock(0)) {
+        out.file = std::move(lock);
+        return out;
+    }
+    // Only a living holder means another instance (a dead one's lock is
+    // taken over in a folder we may write); anything else (no permission, a
+    // file in the folder's place, a stale lock that cannot be removed) is the
+    // folder's fault.
+    const QFileInfo folder(out.folder);
+    const bool held = lock->error() == QLockFile::LockFailedError && folder.isDir() && folder.isWritable();
+    out.failure = held ? DataLock::Failure::taken : DataLock::Failure::unwritable;
+    return out;
+}
+
+QString NimbeloraApp::refusal(const DataLock &lock)
+{
+    if (lock.failure == DataLock::Failure::unwritable)
+        return QStringLiteral("Nimbelora no puede escribir en su carpeta de datos:\n%1\n"
+                              "Comprueba que es una carpeta y que tienes permiso para escribir en ella, "
+                              "y vuelve a intentarlo.")
+            .arg(QDir::toNativeSeparators(lock.folder));
+    return alreadyOpen;
 }
 
 void NimbeloraApp::flushOnQuit()
@@ -197,11 +224,11 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
     if (inbox.claim() == UrlInbox::Claim::taken) {
         if (UrlInbox::forward(UrlInbox::ownBus(), QLatin1String(UrlInbox::serviceName), url))
             return 0;
-        return refuseToStart();
+        return refuseToStart(alreadyOpen);
     }
-    const std::unique_ptr<QLockFile> dataLock = lockDataFolder();
+    const DataLock dataLock = lockDataFolder();
     if (!dataLock)
-        return refuseToStart();
+        return refuseToStart(refusal(dataLock));
 
     NimbeloraApp app;
     QQmlApplicationEngine engine;

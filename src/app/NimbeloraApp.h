@@ -62,9 +62,18 @@ public:
     static int main(int argc, char *argv[], const Hooks &hooks = {});
 
     // The app's data folder held for this process, so two writers never run
-    // (another login session, or a launch without a session bus); null while
-    // another living process holds it.
-    static std::unique_ptr<QLockFile> lockDataFolder();
+    // (another login session, or a launch without a session bus).
+    struct DataLock
+    {
+        enum class Failure { none, taken, unwritable };
+        std::unique_ptr<QLockFile> file; // null when not held
+        Failure failure = Failure::none;
+        QString folder;
+        explicit operator bool() const { return bool(file); }
+    };
+    static DataLock lockDataFolder();
+    // What the user is told when the folder could not be held.
+    static QString refusal(const DataLock &lock);
 
     PlayerStore *player() const { return m_player; }
     LibraryStore *library() const { return m_library; }

@@ -17,6 +17,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLockFile>
+#include <QScopeGuard>
 #include <QNetworkCookie>
 #include <QCoroTask>
 #include <QSignalSpy>
@@ -373,11 +374,44 @@ private slots:
 
     void oneWriterHoldsTheDataFolder()
     {
-        std::unique_ptr<QLockFile> first = NimbeloraApp::lockDataFolder();
+        NimbeloraApp::DataLock first = NimbeloraApp::lockDataFolder();
         QVERIFY(first);
-        QVERIFY(!NimbeloraApp::lockDataFolder());
-        first.reset();
+        const NimbeloraApp::DataLock second = NimbeloraApp::lockDataFolder();
+        QVERIFY(!second);
+        QCOMPARE(second.failure, NimbeloraApp::DataLock::Failure::taken);
+        QVERIFY(NimbeloraApp::refusal(second).startsWith(u"Nimbelora ya está abierto en otra ventana o sesión"_qs));
+        first.file.reset();
         QVERIFY(NimbeloraApp::lockDataFolder());
+    }
+
+    // A folder that cannot be written is not another instance: the user is
+    // told which folder, not to close a window that does not exist.
+    void unusableDataFolderIsNotAnotherInstance_data()
+    {
+        QTest::addColumn<QString>("blocker");
+        QTest::newRow("a file in the folder's place") << QString();
+        QTest::newRow("a file in a parent's place") << u".."_qs;
+    }
+    void unusableDataFolderIsNotAnotherInstance()
+    {
+        QFETCH(QString, blocker);
+        const QString folder = TestDirs::dataDir();
+        const QString blocked = QDir::cleanPath(blocker.isEmpty() ? folder : folder + u'/' + blocker);
+        QVERIFY(QDir(blocked).removeRecursively());
+        QFile file(blocked);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        const auto restore = qScopeGuard([&] {
+            QFile::remove(blocked);
+            QDir().mkpath(folder);
+        });
+
+        const NimbeloraApp::DataLock lock = NimbeloraApp::lockDataFolder();
+        QVERIFY(!lock);
+        QCOMPARE(lock.failure, NimbeloraApp::DataLock::Failure::unwritable);
+        const QString text = NimbeloraApp::refusal(lock);
+        QVERIFY2(!text.contains(u"otra ventana"_qs), qPrintable(text));
+        QVERIFY2(text.contains(folder), qPrintable(text));
     }
 
     void quitFlushesPositions()
