@@ -1,8 +1,12 @@
-// Start-up probe: the time from process start to the first frame of the root
-// view, against a bare Qt Quick window measured in the same run, and the
-// app's peak resident memory once the home tab has shown its feed.
+// Start-up probe, each goal against its yardstick from the same run, over
+// interleaved runs (min / median / max):
+// - start to the first frame of home, against a bare Qt Quick window;
+// - the same with a large library (--history entries), against the app with
+//   an empty one;
+// - peak resident memory once home has shown its feed, against the bare
+//   window's; and after every tab has been shown (--tabs ms apart).
 //
-//   bench_startup [--runs N] [--settle MS]
+//   bench_startup [--runs N] [--settle MS] [--history N] [--tabs MS]
 //
 // Needs a display (DISPLAY or QT_QPA_PLATFORM). The app runs against the
 // development backend started here, in a home folder of its own where the
@@ -13,6 +17,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -28,16 +33,18 @@ struct Run
     qint64 peakRssKb = 0;
 };
 
-std::optional<Run> launch(const QString &program, const QProcessEnvironment &env, int settleMs)
+std::optional<Run> launch(const QString &program, const QProcessEnvironment &env, int settleMs, int tabsMs = 0)
 {
     QProcessEnvironment e = env;
     e.insert(QStringLiteral("STARTUP_SETTLE_MS"), QString::number(settleMs));
+    if (tabsMs > 0)
+        e.insert(QStringLiteral("STARTUP_TABS_MS"), QString::number(tabsMs));
     QProcess p;
     p.setProcessEnvironment(e);
     p.setProcessChannelMode(QProcess::SeparateChannels);
     const qint64 started = StartupProbe::monotonicNs();
     p.start(program, {});
-    if (!p.waitForFinished(60000)) {
+    if (!p.waitForFinished(90000)) {
         p.kill();
         p.waitForFinished();
         return std::nullopt;
@@ -57,10 +64,72 @@ std::optional<Run> launch(const QString &program, const QProcessEnvironment &env
     return frame ? std::optional<Run>(run) : std::nullopt;
 }
 
-double median(std::vector<double> v)
+struct Spread
 {
+    double min = 0, median = 0, max = 0;
+};
+
+Spread spread(std::vector<double> v)
+{
+    if (v.empty())
+        return {};
     std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : (v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2);
+    const size_t n = v.size();
+    return {v.front(), n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2, v.back()};
+}
+
+// App and yardstick measured in the same iterations.
+struct Pairs
+{
+    std::vector<double> app, base;
+    void add(double a, double b)
+    {
+        app.push_back(a);
+        base.push_back(b);
+    }
+    void print(const char *goal, const char *unit, const char *baseName, double limit) const
+    {
+        std::vector<double> ratios;
+        for (size_t i = 0; i < app.size(); ++i)
+            ratios.push_back(app[i] / base[i]);
+        const Spread a = spread(app), b = spread(base), r = spread(ratios);
+        std::printf("%s, %zu interleaved runs (min / median / max)\n"
+                    "  app        %9.1f / %9.1f / %9.1f %s\n"
+                    "  %-10s %9.1f / %9.1f / %9.1f %s\n"
+                    "  ratio      %9.2f / %9.2f / %9.2f   (ratio of medians %.2f; goal <= %.2f)\n",
+                    goal, app.size(), a.min, a.median, a.max, unit, baseName, b.min, b.median, b.max, unit, r.min,
+                    r.median, r.max, a.median / b.median, limit);
+    }
+};
+
+bool writeFile(const QString &path, const QByteArray &body)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(body) == body.size();
+}
+
+// A library whose history has `entries` entries (a restored backup keeps
+// them all), in the app's data folder under `home`.
+bool writeLargeLibrary(const QString &home, int entries)
+{
+    QByteArray body = "{\"history\":[";
+    body.reserve(entries * 220);
+    for (int i = 0; i < entries; ++i) {
+        if (i)
+            body += ',';
+        body += QStringLiteral(R"({"video":{"id":"vid%1","title":"Vídeo número %1 de la historia","channel":"Canal %2",)"
+                               R"("channelId":"UCcanal%2","duration":%3,"views":%4,"live":false,"verified":%5},"date":%6})")
+                    .arg(i)
+                    .arg(i % 97)
+                    .arg(60 + i % 3600)
+                    .arg(1000 + i * 7)
+                    .arg(i % 5 ? "false" : "true")
+                    .arg(790000000.0 - i * 60, 0, 'f', 1)
+                    .toUtf8();
+    }
+    body += "],\"liked\":[],\"watchLater\":[],\"subscriptions\":[],\"searches\":[],\"playlists\":[],\"hiddenChannels\":[]}";
+    return writeFile(home + QStringLiteral("/.local/share/Nimbelora/Nimbelora/library.json"), body);
 }
 
 } // namespace
@@ -68,14 +137,20 @@ double median(std::vector<double> v)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    int runs = 7;
+    int runs = 9;
     int settleMs = 4000;
+    int history = 50000;
+    int tabsMs = 1500;
     const QStringList args = app.arguments();
     for (qsizetype i = 1; i + 1 < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--runs"))
             runs = std::max(1, args.at(i + 1).toInt());
         else if (args.at(i) == QLatin1String("--settle"))
             settleMs = std::max(0, args.at(i + 1).toInt());
+        else if (args.at(i) == QLatin1String("--history"))
+            history = std::max(1, args.at(i + 1).toInt());
+        else if (args.at(i) == QLatin1String("--tabs"))
+            tabsMs = std::max(1, args.at(i + 1).toInt());
     }
 
     const QString dir = QCoreApplication::applicationDirPath();
@@ -87,42 +162,50 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "backend: %s\n", qPrintable(backend.error()));
         return 1;
     }
-    QTemporaryDir home;
-    QDir(home.path()).mkpath(QStringLiteral(".config/Nimbelora"));
-    QFile ini(home.path() + QStringLiteral("/.config/Nimbelora/Nimbelora.ini"));
-    if (!ini.open(QIODevice::WriteOnly) || ini.write("[General]\npref.onboarded=true\n") < 0)
+    QTemporaryDir emptyHome, largeHome;
+    for (const QTemporaryDir *home : {&emptyHome, &largeHome})
+        if (!writeFile(home->path() + QStringLiteral("/.config/Nimbelora/Nimbelora.ini"),
+                       "[General]\npref.onboarded=true\n"))
+            return 1;
+    if (!writeLargeLibrary(largeHome.path(), history))
         return 1;
-    ini.close();
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home.path());
     for (const char *v : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
         env.remove(QString::fromLatin1(v));
     env.insert(QStringLiteral("NIMBELORA_BACKEND_URL"), backend.origin());
     if (geteuid() == 0)
         env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+    QProcessEnvironment emptyEnv = env, largeEnv = env;
+    emptyEnv.insert(QStringLiteral("HOME"), emptyHome.path());
+    largeEnv.insert(QStringLiteral("HOME"), largeHome.path());
 
     // One unmeasured start each: the app's first start makes its files.
-    launch(bareProgram, env, 0);
-    launch(appProgram, env, settleMs);
+    launch(bareProgram, emptyEnv, 0);
+    launch(appProgram, emptyEnv, settleMs);
+    launch(appProgram, largeEnv, settleMs);
 
-    std::vector<double> bare, appTimes;
+    Pairs frame, large, homeRss, tabsRss;
+    const int tabCount = 5;
     for (int i = 0; i < runs; ++i) {
-        if (auto r = launch(bareProgram, env, 0))
-            bare.push_back(r->firstFrameMs);
-        if (auto r = launch(appProgram, env, 0))
-            appTimes.push_back(r->firstFrameMs);
+        const auto bare = launch(bareProgram, emptyEnv, settleMs);
+        const auto home = launch(appProgram, emptyEnv, settleMs);
+        const auto big = launch(appProgram, largeEnv, 0);
+        const auto tabs = launch(appProgram, emptyEnv, tabCount * tabsMs + settleMs, tabsMs);
+        if (!bare || !home || !big || !tabs)
+            return 1;
+        frame.add(home->firstFrameMs, bare->firstFrameMs);
+        large.add(big->firstFrameMs, home->firstFrameMs);
+        homeRss.add(home->peakRssKb / 1024.0, bare->peakRssKb / 1024.0);
+        tabsRss.add(tabs->peakRssKb / 1024.0, bare->peakRssKb / 1024.0);
+        std::fprintf(stderr, "run %d of %d done\n", i + 1, runs);
     }
-    const auto appShown = launch(appProgram, env, settleMs);
-    const auto bareShown = launch(bareProgram, env, settleMs);
-    if (bare.empty() || appTimes.empty() || !appShown || !bareShown)
-        return 1;
 
-    const double b = median(bare);
-    const double a = median(appTimes);
-    std::printf("start to first frame, median of %d: bare Qt Quick window %.1f ms, app %.1f ms, ratio %.2f\n",
-                runs, b, a, a / b);
-    std::printf("peak RSS after %d ms: app with the home tab %lld kB, bare window %lld kB\n", settleMs,
-                static_cast<long long>(appShown->peakRssKb), static_cast<long long>(bareShown->peakRssKb));
+    frame.print("start to first frame of home", "ms", "bare", 1.5);
+    const QByteArray largeGoal = QByteArray("start to first frame, library of ") + QByteArray::number(history)
+                                 + " history entries against an empty one";
+    large.print(largeGoal.constData(), "ms", "empty", 1.25);
+    homeRss.print("peak RSS at home", "MB", "bare", 1.5);
+    tabsRss.print("peak RSS after every tab was shown", "MB", "bare", 2.0);
     return 0;
 }

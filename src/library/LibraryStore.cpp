@@ -37,19 +37,6 @@ std::optional<QString> optionalText(const QVariant &v)
 
 } // namespace
 
-LibraryStore::LibraryStore(QObject *parent)
-    : Store(parent)
-{
-    for (auto changed : {&LibraryStore::historyChanged, &LibraryStore::likedChanged,
-                         &LibraryStore::watchLaterChanged, &LibraryStore::subscriptionsChanged,
-                         &LibraryStore::searchesChanged, &LibraryStore::playlistsChanged,
-                         &LibraryStore::hiddenChannelsChanged})
-        connect(this, changed, this, &LibraryStore::bumpRevision);
-    load();
-}
-
-LibraryStore::~LibraryStore() = default;
-
 // ---- observed lists
 
 void LibraryStore::setHistory(QList<HistoryEntry> v) { assign(m_history, std::move(v), &LibraryStore::historyChanged); }
@@ -66,11 +53,11 @@ void LibraryStore::bumpRevision()
     emit revisionChanged();
 }
 
-QVariantList LibraryStore::historyValue() const { return QmlValue::list(m_history); }
-QVariantList LibraryStore::likedValue() const { return QmlValue::list(m_liked); }
-QVariantList LibraryStore::watchLaterValue() const { return QmlValue::list(m_watchLater); }
-QVariantList LibraryStore::subscriptionsValue() const { return QmlValue::list(m_subscriptions); }
-QVariantList LibraryStore::playlistsValue() const { return QmlValue::list(m_playlists); }
+QVariantList LibraryStore::historyValue() const { ensureLoaded(); return QmlValue::list(m_history); }
+QVariantList LibraryStore::likedValue() const { ensureLoaded(); return QmlValue::list(m_liked); }
+QVariantList LibraryStore::watchLaterValue() const { ensureLoaded(); return QmlValue::list(m_watchLater); }
+QVariantList LibraryStore::subscriptionsValue() const { ensureLoaded(); return QmlValue::list(m_subscriptions); }
+QVariantList LibraryStore::playlistsValue() const { ensureLoaded(); return QmlValue::list(m_playlists); }
 QVariantList LibraryStore::inProgressValue() const { return QmlValue::list(inProgress()); }
 
 bool LibraryStore::incognito() { return Defaults::shared().boolValue(Pref::incognito); }
@@ -82,12 +69,13 @@ qsizetype LibraryStore::playlistIndex(const QString &playlistId) const
 
 // ---- queries
 
-bool LibraryStore::isLiked(const QString &videoId) const { return videoIndex(m_liked, videoId) >= 0; }
+bool LibraryStore::isLiked(const QString &videoId) const { ensureLoaded(); return videoIndex(m_liked, videoId) >= 0; }
 
-bool LibraryStore::isWatchLater(const QString &videoId) const { return videoIndex(m_watchLater, videoId) >= 0; }
+bool LibraryStore::isWatchLater(const QString &videoId) const { ensureLoaded(); return videoIndex(m_watchLater, videoId) >= 0; }
 
 bool LibraryStore::isSubscribed(const std::optional<QString> &channelId) const
 {
+    ensureLoaded();
     if (!channelId)
         return false;
     return indexWhere(m_subscriptions, [&](const Subscription &s) { return s.id == *channelId; }) >= 0;
@@ -97,6 +85,7 @@ bool LibraryStore::isSubscribed(const QVariant &channelId) const { return isSubs
 
 bool LibraryStore::hasWatched(const QString &videoId) const
 {
+    ensureLoaded();
     const qsizetype n = std::min<qsizetype>(watchedWindow, m_history.size());
     for (qsizetype i = 0; i < n; ++i)
         if (m_history.at(i).video.id == videoId)
@@ -106,6 +95,7 @@ bool LibraryStore::hasWatched(const QString &videoId) const
 
 std::optional<double> LibraryStore::progress(const Video &video) const
 {
+    ensureLoaded();
     if (video.duration < 1)
         return std::nullopt;
     const auto it = m_positions.constFind(video.id);
@@ -119,12 +109,14 @@ std::optional<double> LibraryStore::progress(const Video &video) const
 
 QVariant LibraryStore::progressValue(const Video &video) const
 {
+    ensureLoaded();
     const auto p = progress(video);
     return p ? QVariant(*p) : QVariant();
 }
 
 QList<Video> LibraryStore::inProgress() const
 {
+    ensureLoaded();
     QList<Video> out;
     const qsizetype n = std::min<qsizetype>(recentWindow, m_history.size());
     for (qsizetype i = 0; i < n && out.size() < inProgressCap; ++i) {
@@ -137,6 +129,7 @@ QList<Video> LibraryStore::inProgress() const
 
 QStringList LibraryStore::topChannels() const
 {
+    ensureLoaded();
     // Tally in first-seen order, so equal counts keep the newest channel first.
     QList<std::pair<QString, int>> tally;
     QHash<QString, qsizetype> slot;
@@ -174,12 +167,14 @@ QSet<QString> keysOf(const QStringList &names)
 
 bool LibraryStore::isHidden(const QString &channel) const
 {
+    ensureLoaded();
     return std::any_of(m_hiddenChannels.begin(), m_hiddenChannels.end(),
                        [&](const QString &h) { return Canonical::same(h, channel); });
 }
 
 QList<Video> LibraryStore::visible(const QList<Video> &videos) const
 {
+    ensureLoaded();
     if (m_hiddenChannels.isEmpty())
         return videos;
     const QSet<QString> hidden = keysOf(m_hiddenChannels);
@@ -193,6 +188,7 @@ QList<Video> LibraryStore::visible(const QList<Video> &videos) const
 
 QVariantList LibraryStore::visible(const QVariantList &videos) const
 {
+    ensureLoaded();
     if (m_hiddenChannels.isEmpty())
         return videos;
     const QSet<QString> hidden = keysOf(m_hiddenChannels);
@@ -203,12 +199,13 @@ QVariantList LibraryStore::visible(const QVariantList &videos) const
     return out;
 }
 
-double LibraryStore::position(const QString &videoId) const { return m_positions.value(videoId, 0.0); }
+double LibraryStore::position(const QString &videoId) const { ensureLoaded(); return m_positions.value(videoId, 0.0); }
 
 // ---- changes of the lists
 
 void LibraryStore::toggleLike(const Video &video)
 {
+    ensureLoaded();
     QList<Video> next = m_liked;
     const qsizetype i = videoIndex(next, video.id);
     const bool nowLiked = i < 0;
@@ -224,6 +221,7 @@ void LibraryStore::toggleLike(const Video &video)
 
 void LibraryStore::removeLiked(const QString &videoId)
 {
+    ensureLoaded();
     QList<Video> next = m_liked;
     next.removeIf([&](const Video &v) { return v.id == videoId; });
     setLiked(std::move(next));
@@ -232,6 +230,7 @@ void LibraryStore::removeLiked(const QString &videoId)
 
 void LibraryStore::toggleWatchLater(const Video &video)
 {
+    ensureLoaded();
     QList<Video> next = m_watchLater;
     const qsizetype i = videoIndex(next, video.id);
     if (i < 0)
@@ -244,6 +243,7 @@ void LibraryStore::toggleWatchLater(const Video &video)
 
 void LibraryStore::removeWatchLater(const QString &videoId)
 {
+    ensureLoaded();
     QList<Video> next = m_watchLater;
     next.removeIf([&](const Video &v) { return v.id == videoId; });
     setWatchLater(std::move(next));
@@ -252,6 +252,7 @@ void LibraryStore::removeWatchLater(const QString &videoId)
 
 void LibraryStore::toggleSubscription(const QString &id, const QString &name, const std::optional<QString> &avatar)
 {
+    ensureLoaded();
     QList<Subscription> next = m_subscriptions;
     const qsizetype i = indexWhere(next, [&](const Subscription &s) { return s.id == id; });
     const bool nowSubscribed = i < 0;
@@ -272,6 +273,7 @@ void LibraryStore::toggleSubscription(const QString &id, const QString &name, co
 
 void LibraryStore::updateAvatar(const QString &id, const std::optional<QString> &avatar)
 {
+    ensureLoaded();
     const qsizetype i = indexWhere(m_subscriptions, [&](const Subscription &s) { return s.id == id; });
     if (i < 0 || m_subscriptions.at(i).avatar == avatar)
         return;
@@ -285,6 +287,7 @@ void LibraryStore::updateAvatar(const QString &id, const QVariant &avatar) { upd
 
 void LibraryStore::addToHistory(const Video &video)
 {
+    ensureLoaded();
     if (incognito())
         return;
     QList<HistoryEntry> next = m_history;
@@ -298,6 +301,7 @@ void LibraryStore::addToHistory(const Video &video)
 
 void LibraryStore::removeFromHistory(const QString &videoId)
 {
+    ensureLoaded();
     QList<HistoryEntry> next = m_history;
     next.removeIf([&](const HistoryEntry &e) { return e.video.id == videoId; });
     setHistory(std::move(next));
@@ -306,6 +310,7 @@ void LibraryStore::removeFromHistory(const QString &videoId)
 
 void LibraryStore::clearHistory()
 {
+    ensureLoaded();
     setHistory({});
     m_positions.clear();
     m_positionsDirty = true;
@@ -315,6 +320,7 @@ void LibraryStore::clearHistory()
 
 void LibraryStore::addSearch(const QString &query)
 {
+    ensureLoaded();
     const QString q = query.trimmed();
     if (q.isEmpty())
         return;
@@ -330,6 +336,7 @@ void LibraryStore::addSearch(const QString &query)
 
 void LibraryStore::removeSearch(const QString &query)
 {
+    ensureLoaded();
     QStringList next = m_searches;
     next.removeIf([&](const QString &s) { return Canonical::same(s, query); });
     setSearches(std::move(next));
@@ -338,12 +345,14 @@ void LibraryStore::removeSearch(const QString &query)
 
 void LibraryStore::clearSearches()
 {
+    ensureLoaded();
     setSearches({});
     persist();
 }
 
 void LibraryStore::hideChannel(const QString &name)
 {
+    ensureLoaded();
     if (name.isEmpty() || isHidden(name))
         return;
     setHiddenChannels(m_hiddenChannels + QStringList{name});
@@ -352,6 +361,7 @@ void LibraryStore::hideChannel(const QString &name)
 
 void LibraryStore::unhideChannel(const QString &name)
 {
+    ensureLoaded();
     QStringList next = m_hiddenChannels;
     next.removeIf([&](const QString &h) { return Canonical::same(h, name); });
     setHiddenChannels(std::move(next));
@@ -360,6 +370,7 @@ void LibraryStore::unhideChannel(const QString &name)
 
 QString LibraryStore::createPlaylist(const QString &name, const std::optional<Video> &video)
 {
+    ensureLoaded();
     QString n = name.trimmed();
     if (n.isEmpty())
         n = QStringLiteral("Lista nueva");
@@ -378,6 +389,7 @@ QString LibraryStore::createPlaylist(const QString &name, const QVariant &video)
 
 void LibraryStore::add(const Video &video, const QString &playlistId)
 {
+    ensureLoaded();
     const qsizetype i = playlistIndex(playlistId);
     if (i < 0)
         return;
@@ -391,6 +403,7 @@ void LibraryStore::add(const Video &video, const QString &playlistId)
 
 void LibraryStore::remove(const QString &videoId, const QString &playlistId)
 {
+    ensureLoaded();
     const qsizetype i = playlistIndex(playlistId);
     if (i < 0)
         return;
@@ -402,6 +415,7 @@ void LibraryStore::remove(const QString &videoId, const QString &playlistId)
 
 void LibraryStore::renamePlaylist(const QString &playlistId, const QString &name)
 {
+    ensureLoaded();
     const qsizetype i = playlistIndex(playlistId);
     if (i < 0)
         return;
@@ -416,6 +430,7 @@ void LibraryStore::renamePlaylist(const QString &playlistId, const QString &name
 
 void LibraryStore::deletePlaylist(const QString &playlistId)
 {
+    ensureLoaded();
     QList<UserPlaylist> next = m_playlists;
     next.removeIf([&](const UserPlaylist &p) { return p.id == playlistId; });
     setPlaylists(std::move(next));
@@ -426,6 +441,7 @@ void LibraryStore::deletePlaylist(const QString &playlistId)
 
 void LibraryStore::setPosition(const QString &videoId, double seconds)
 {
+    ensureLoaded();
     // JSON has no NaN or infinity: one such value would make the whole
     // positions file unreadable at the next start.
     if (incognito() || !std::isfinite(seconds))
@@ -437,6 +453,7 @@ void LibraryStore::setPosition(const QString &videoId, double seconds)
 
 void LibraryStore::forgetPosition(const QString &videoId)
 {
+    ensureLoaded();
     m_positions.remove(videoId);
     m_positionsDirty = true;
     flushPositions(true);

@@ -12,6 +12,8 @@
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
 #include <functional>
+#include <future>
+#include <memory>
 #include <optional>
 
 // The user's local library: watch history, liked videos, watch later,
@@ -41,8 +43,15 @@ class LibraryStore : public Store
     Q_PROPERTY(int revision READ revision NOTIFY revisionChanged)
 
 public:
-    // Reads both files before it returns.
+    // Starts reading both files on a worker thread; the first use of the
+    // store waits for them, so nothing ever sees the library before it is
+    // loaded.
     explicit LibraryStore(QObject *parent = nullptr);
+
+    // Starts that read before the store exists (at process start, while the
+    // display and the views are being set up); the store made later in this
+    // process for the same folder takes it over.
+    static void preload();
     ~LibraryStore() override;
 
     static constexpr int historyCap = 300;
@@ -52,13 +61,13 @@ public:
     // watched event); absent until the app installs it.
     std::function<void(const SyncEvent &)> onSync;
 
-    const QList<HistoryEntry> &history() const { return m_history; }
-    const QList<Video> &liked() const { return m_liked; }
-    const QList<Video> &watchLater() const { return m_watchLater; }
-    const QList<Subscription> &subscriptions() const { return m_subscriptions; }
-    const QStringList &searches() const { return m_searches; }
-    const QList<UserPlaylist> &playlists() const { return m_playlists; }
-    const QStringList &hiddenChannels() const { return m_hiddenChannels; }
+    const QList<HistoryEntry> &history() const { ensureLoaded(); return m_history; }
+    const QList<Video> &liked() const { ensureLoaded(); return m_liked; }
+    const QList<Video> &watchLater() const { ensureLoaded(); return m_watchLater; }
+    const QList<Subscription> &subscriptions() const { ensureLoaded(); return m_subscriptions; }
+    const QStringList &searches() const { ensureLoaded(); return m_searches; }
+    const QList<UserPlaylist> &playlists() const { ensureLoaded(); return m_playlists; }
+    const QStringList &hiddenChannels() const { ensureLoaded(); return m_hiddenChannels; }
     int revision() const { return m_revision; }
 
     // Queries
@@ -159,8 +168,18 @@ private:
     qsizetype playlistIndex(const QString &playlistId) const;
 
     // Persistence (LibraryStore_files.cpp)
+    struct Files;
+    struct Preload;
+    static Preload &preloaded();
     static QString dir();
-    void load();
+    static Files readFiles(const QString &folder);
+    void startLoad();
+    void ensureLoaded() const
+    {
+        if (m_loading)
+            const_cast<LibraryStore *>(this)->finishLoad();
+    }
+    void finishLoad();
     void persist();
     void flushPositions(bool force);
     Snapshot snapshot() const;
@@ -180,6 +199,8 @@ private:
     QHash<QString, double> m_positions;
     bool m_positionsDirty = false;
     std::optional<QDateTime> m_lastPositionsWrite; // none: the distant past
+
+    std::unique_ptr<std::future<Files>> m_loading; // until the first use
 
     // A damaged file that could not be moved aside is never written over.
     bool m_libraryWritable = true;

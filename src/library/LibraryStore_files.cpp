@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QThreadPool>
 #include <functional>
+#include <mutex>
 
 // The file form of "library.json" and of a backup: five required lists and
 // two that older files may lack.
@@ -167,37 +168,107 @@ bool LibraryStore::moveAside(const QString &path, const QString &stem)
     return QFile::rename(path, target) || QFile::copy(path, target);
 }
 
-void LibraryStore::load()
+// Both files as read from disk, decoded but not yet taken in.
+struct LibraryStore::Files
+{
+    QString folder;
+    std::optional<Snapshot> snapshot;
+    bool libraryDamaged = false; // there, but unreadable or undecodable
+    std::optional<QHash<QString, double>> positions;
+    bool positionsDamaged = false;
+};
+
+// The read started by preload(), waiting for the store.
+struct LibraryStore::Preload
+{
+    std::mutex mutex;
+    QString folder;
+    std::future<Files> files;
+};
+
+LibraryStore::Preload &LibraryStore::preloaded()
+{
+    static Preload p;
+    return p;
+}
+
+LibraryStore::Files LibraryStore::readFiles(const QString &folder)
+{
+    Files files;
+    files.folder = folder;
+    QByteArray data;
+    const Read library = readWhole(folder + u'/' + libraryFile, data);
+    if (library == Read::ok)
+        files.snapshot = decodeSnapshot(data);
+    files.libraryDamaged = library != Read::missing && !files.snapshot;
+    data = {};
+    const Read positions = readWhole(folder + u'/' + positionsFile, data);
+    if (positions == Read::ok)
+        files.positions = decodePositions(data);
+    files.positionsDamaged = positions != Read::missing && !files.positions;
+    return files;
+}
+
+void LibraryStore::preload()
 {
     const QString folder = dir();
-    QByteArray data;
+    Preload &p = preloaded();
+    std::lock_guard lock(p.mutex);
+    if (p.files.valid())
+        return;
+    p.folder = folder;
+    p.files = std::async(std::launch::async, &LibraryStore::readFiles, folder);
+}
 
-    const QString libraryPath = folder + u'/' + libraryFile;
-    const Read library = readWhole(libraryPath, data);
-    std::optional<Snapshot> snapshot;
-    if (library == Read::ok)
-        snapshot = decodeSnapshot(data);
-    if (snapshot) {
-        setPlaylists(snapshot->playlists.value_or(QList<UserPlaylist>()));
-        setHiddenChannels(snapshot->hiddenChannels.value_or(QList<QString>()));
-        setHistory(std::move(snapshot->history));
-        setLiked(std::move(snapshot->liked));
-        setWatchLater(std::move(snapshot->watchLater));
-        setSubscriptions(std::move(snapshot->subscriptions));
-        setSearches(std::move(snapshot->searches));
-    } else if (library != Read::missing) {
-        m_libraryWritable = moveAside(libraryPath, QStringLiteral("library"));
+LibraryStore::LibraryStore(QObject *parent)
+    : Store(parent)
+{
+    for (auto changed : {&LibraryStore::historyChanged, &LibraryStore::likedChanged,
+                         &LibraryStore::watchLaterChanged, &LibraryStore::subscriptionsChanged,
+                         &LibraryStore::searchesChanged, &LibraryStore::playlistsChanged,
+                         &LibraryStore::hiddenChannelsChanged})
+        connect(this, changed, this, &LibraryStore::bumpRevision);
+    startLoad();
+}
+
+LibraryStore::~LibraryStore() = default;
+
+void LibraryStore::startLoad()
+{
+    const QString folder = dir();
+    {
+        Preload &p = preloaded();
+        std::lock_guard lock(p.mutex);
+        if (p.files.valid() && p.folder == folder) {
+            m_loading = std::make_unique<std::future<Files>>(std::move(p.files));
+            return;
+        }
+    }
+    m_loading = std::make_unique<std::future<Files>>(std::async(std::launch::async, &LibraryStore::readFiles, folder));
+}
+
+// Nobody has read the store before this, so taking the files in notifies
+// nobody: the lists are simply there from the first look on.
+void LibraryStore::finishLoad()
+{
+    Files files = std::exchange(m_loading, nullptr)->get();
+
+    if (Snapshot *snapshot = files.snapshot ? &*files.snapshot : nullptr) {
+        m_playlists = snapshot->playlists.value_or(QList<UserPlaylist>());
+        m_hiddenChannels = snapshot->hiddenChannels.value_or(QList<QString>());
+        m_history = std::move(snapshot->history);
+        m_liked = std::move(snapshot->liked);
+        m_watchLater = std::move(snapshot->watchLater);
+        m_subscriptions = std::move(snapshot->subscriptions);
+        m_searches = std::move(snapshot->searches);
+    } else if (files.libraryDamaged) {
+        m_libraryWritable = moveAside(files.folder + u'/' + libraryFile, QStringLiteral("library"));
     }
 
-    const QString positionsPath = folder + u'/' + positionsFile;
-    const Read positions = readWhole(positionsPath, data);
-    std::optional<QHash<QString, double>> map;
-    if (positions == Read::ok)
-        map = decodePositions(data);
-    if (map)
-        m_positions = std::move(*map);
-    else if (positions != Read::missing)
-        m_positionsWritable = moveAside(positionsPath, QStringLiteral("positions"));
+    if (files.positions)
+        m_positions = std::move(*files.positions);
+    else if (files.positionsDamaged)
+        m_positionsWritable = moveAside(files.folder + u'/' + positionsFile, QStringLiteral("positions"));
 }
 
 void LibraryStore::persist()
@@ -240,6 +311,7 @@ void LibraryStore::flushOnQuit()
 
 QUrl LibraryStore::exportBackup()
 {
+    ensureLoaded();
     const QByteArray bytes = encodeSnapshot(snapshot());
     // Not the shared temporary folder: the backup holds the whole history.
     const QString folder = dir() + QStringLiteral("/backups");
@@ -261,6 +333,7 @@ QUrl LibraryStore::exportBackup()
 
 bool LibraryStore::importBackup(const QByteArray &data)
 {
+    ensureLoaded();
     std::optional<Snapshot> s = decodeSnapshot(data);
     if (!s)
         return false;

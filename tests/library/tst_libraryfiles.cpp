@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -178,8 +180,70 @@ private slots:
 
         writeFile(dataPath("library.json"), "garbage");
         LibraryStore again;
+        QVERIFY(again.searches().isEmpty()); // loaded at its first use
         QCOMPARE(damagedFiles("library").size(), 2);
         QCOMPARE(readFile(dataPath(aside)), body);
+    }
+
+    // The files are read off the GUI thread, but whatever the store's first
+    // use is, it sees the files' lists and builds on them; nobody is told of
+    // a change from an empty library that nobody saw.
+    void firstUseFindsTheFilesLoaded_data()
+    {
+        QTest::addColumn<bool>("preloaded");
+        QTest::addColumn<QString>("use");
+        for (bool preloaded : {false, true}) {
+            const char *how = preloaded ? "preloaded, " : "";
+            for (const char *use : {"read", "like", "search", "position", "import", "export"})
+                QTest::newRow(qPrintable(QString::fromLatin1(how) + QLatin1String(use))) << preloaded << QString::fromLatin1(use);
+        }
+    }
+    void firstUseFindsTheFilesLoaded()
+    {
+        QFETCH(bool, preloaded);
+        QFETCH(QString, use);
+        const QByteArray body = R"({"history":[{"video":{"id":"h"},"date":5}],"liked":[{"id":"a"}],"watchLater":[],)"
+                                R"("subscriptions":[],"searches":["uno"]})";
+        writeFile(dataPath("library.json"), body);
+        writeFile(dataPath("positions.json"), R"({"h":42})");
+        if (preloaded)
+            LibraryStore::preload(); // as at process start; the store takes it over
+
+        LibraryStore lib;
+        QSignalSpy revisions(&lib, &LibraryStore::revisionChanged);
+        QStringList expectedSearches{"uno"};
+        QStringList expectedLiked{"a"};
+        if (use == "like") {
+            lib.toggleLike(video("b"));
+            expectedLiked.prepend("b");
+        } else if (use == "search") {
+            lib.addSearch("dos");
+            expectedSearches.prepend("dos");
+        } else if (use == "position") {
+            lib.setPosition("x", 30);
+        } else if (use == "import") {
+            QVERIFY(lib.importBackup(R"({"history":[],"liked":[],"watchLater":[],"subscriptions":[],"searches":["tres"]})"));
+            expectedSearches = {"tres"};
+            expectedLiked = {};
+        } else if (use == "export") {
+            const QJsonObject exported = readObject(lib.exportBackup().toLocalFile());
+            QCOMPARE(exported.value("searches").toArray().first().toString(), QStringLiteral("uno"));
+        }
+        QStringList liked;
+        for (const Video &v : lib.liked())
+            liked.append(v.id);
+        QCOMPARE(liked, expectedLiked);
+        QCOMPARE(lib.searches(), expectedSearches);
+        QCOMPARE(lib.position("h"), 42.0);
+        QCOMPARE(revisions.isEmpty(), use == "read" || use == "position" || use == "export");
+
+        // What was written after the first use holds the files' lists too.
+        settle();
+        if (use == "like" || use == "search" || use == "import")
+            QCOMPARE(readObject(dataPath("library.json")).value("searches").toArray().first().toString(),
+                     expectedSearches.first());
+        if (use == "position")
+            QCOMPARE(readObject(dataPath("positions.json")), (QJsonObject{{"h", 42.0}, {"x", 30.0}}));
     }
 
     // One bad value spoils the file: all of it is kept aside, the library is unaffected.
