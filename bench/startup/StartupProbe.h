@@ -9,7 +9,7 @@
 
 // What both probed programs report on stdout: the monotonic clock at their
 // first frame, then (after `settleMs`, the screen's content having arrived)
-// their peak resident memory, and then they quit.
+// their peak and present resident memory, and then they quit.
 namespace StartupProbe {
 
 inline qint64 monotonicNs()
@@ -19,16 +19,20 @@ inline qint64 monotonicNs()
     return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
 }
 
-inline qint64 peakRssKb()
+// A "Vm...:" line of /proc/self/status, in kB.
+inline qint64 statusKb(const QByteArray &field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toLongLong();
     return -1;
 }
+
+inline qint64 peakRssKb() { return statusKb("VmHWM"); }
+inline qint64 rssKb() { return statusKb("VmRSS"); }
 
 inline void watch(QQuickWindow *window, int settleMs)
 {
@@ -38,7 +42,8 @@ inline void watch(QQuickWindow *window, int settleMs)
             std::printf("FIRST_FRAME %lld\n", static_cast<long long>(monotonicNs()));
             std::fflush(stdout);
             QTimer::singleShot(settleMs, qApp, [] {
-                std::printf("PEAK_RSS %lld\n", static_cast<long long>(peakRssKb()));
+                std::printf("PEAK_RSS %lld\nRSS %lld\n", static_cast<long long>(peakRssKb()),
+                            static_cast<long long>(rssKb()));
                 std::fflush(stdout);
                 QCoreApplication::quit();
             });

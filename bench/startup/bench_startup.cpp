@@ -31,6 +31,7 @@ struct Run
 {
     double firstFrameMs = 0;
     qint64 peakRssKb = 0;
+    qint64 rssKb = 0;
 };
 
 std::optional<Run> launch(const QString &program, const QProcessEnvironment &env, int settleMs, int tabsMs = 0)
@@ -57,6 +58,8 @@ std::optional<Run> launch(const QString &program, const QProcessEnvironment &env
             frame = true;
         } else if (line.startsWith("PEAK_RSS ")) {
             run.peakRssKb = line.mid(9).toLongLong();
+        } else if (line.startsWith("RSS ")) {
+            run.rssKb = line.mid(4).toLongLong();
         }
     }
     if (!frame)
@@ -185,7 +188,7 @@ int main(int argc, char *argv[])
     launch(appProgram, emptyEnv, settleMs);
     launch(appProgram, largeEnv, settleMs);
 
-    Pairs frame, large, homeRss, tabsRss;
+    Pairs frame, large, homeRss, tabsRss, homeNow, tabsNow;
     const int tabCount = 5;
     for (int i = 0; i < runs; ++i) {
         const auto bare = launch(bareProgram, emptyEnv, settleMs);
@@ -198,6 +201,8 @@ int main(int argc, char *argv[])
         large.add(big->firstFrameMs, home->firstFrameMs);
         homeRss.add(home->peakRssKb / 1024.0, bare->peakRssKb / 1024.0);
         tabsRss.add(tabs->peakRssKb / 1024.0, bare->peakRssKb / 1024.0);
+        homeNow.add(home->rssKb / 1024.0, bare->rssKb / 1024.0);
+        tabsNow.add(tabs->rssKb / 1024.0, bare->rssKb / 1024.0);
         std::fprintf(stderr, "run %d of %d done\n", i + 1, runs);
     }
 
@@ -207,5 +212,7 @@ int main(int argc, char *argv[])
     large.print(largeGoal.constData(), "ms", "empty", 1.25);
     homeRss.print("peak RSS at home", "MB", "bare", 1.5);
     tabsRss.print("peak RSS after every tab was shown", "MB", "bare", 2.0);
+    homeNow.print("(for comparison) present RSS at home", "MB", "bare", 1.5);
+    tabsNow.print("(for comparison) present RSS back at home after every tab", "MB", "bare", 2.0);
     return 0;
 }
