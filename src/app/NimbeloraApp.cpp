@@ -41,15 +41,17 @@ ApplicationWindow {
     required property string message
     visible: true
     width: 360
-    height: 160
+    height: Math.max(160, column.implicitHeight + 40)
     title: "Nimbelora"
     Column {
+        id: column
         anchors.fill: parent
         anchors.margins: 20
         spacing: 16
         Label {
             width: parent.width
-            wrapMode: Text.WordWrap
+            // A long path has no spaces to break at.
+            wrapMode: Text.WrapAtWordBoundaryOrAnywhere
             textFormat: Text.PlainText
             text: message
         }
