@@ -85,7 +85,7 @@ inline void serveThumbnails(TestBackend &backend, bool refuse)
     for (int y = 0; y < image.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            const int n = int(rng.bounded(24));
+            const int n = int(rng.bounded(6));
             line[x] = qRgb((x * 255 / 1280 + n) & 255, (y * 255 / 720 + n) & 255, (x + y + n) & 255);
         }
     }
@@ -93,6 +93,7 @@ inline void serveThumbnails(TestBackend &backend, bool refuse)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "JPG", 85);
+    std::fprintf(stderr, "thumbnail served: 1280x720 JPEG of %lld bytes\n", qlonglong(bytes.size()));
     rule.body = FaultRule::Body::Raw;
     rule.rawBody = bytes;
     backend.faults().add(rule);

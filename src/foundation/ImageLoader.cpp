@@ -20,19 +20,22 @@
 #include <QThreadPool>
 #include <algorithm>
 #include <atomic>
+#include <malloc.h>
 
 namespace {
 
 constexpr int kMemoryImages = 400;
 // Decoded pixels kept in memory at most. The system evicts on its own under
 // memory pressure elsewhere; here a budget stands in for that. It holds some
-// 130 card-sized thumbnails: dozens of screens to scroll back through.
+// 65 card-sized thumbnails: a score of screens to scroll back through.
 constexpr qint64 kMemoryBytes = ImageLoader::memoryBudget;
 // The cache counts in slots: a small image takes one, a large one several.
 constexpr qint64 kSlotBytes = kMemoryBytes / kMemoryImages;
 constexpr qint64 kDiskBytes = 300LL * 1024 * 1024;
-// Raw replies also kept in memory, in front of the disk.
-constexpr qint64 kRawMemoryBytes = 40LL * 1024 * 1024;
+// Raw replies also kept in memory, in front of the disk. Smaller than the
+// 40 MiB a phone's URL cache may take (and give back under pressure): the
+// decoded pictures already stand in front of it, and the disk is fast.
+constexpr qint64 kRawMemoryBytes = 16LL * 1024 * 1024;
 // A picture larger than this is no thumbnail or avatar; stop reading it.
 constexpr qint64 kMaxReplyBytes = 32LL * 1024 * 1024;
 // The platform's default request time-out.
@@ -426,6 +429,11 @@ void Job::cancel()
 ImageLoader &ImageLoader::shared()
 {
     static ImageLoader *loader = [] {
+        // Pictures are large blocks, made on decoding threads and freed on
+        // the GUI thread. Served from the heap they stay with the process once
+        // freed (glibc raises its mmap threshold after the first frees);
+        // mapped, they go back to the system as soon as a view lets go.
+        mallopt(M_MMAP_THRESHOLD, 128 * 1024);
         auto *l = new ImageLoader(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
                                   + QStringLiteral("/images"));
         if (auto *app = QCoreApplication::instance()) {

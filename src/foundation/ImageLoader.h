@@ -13,8 +13,8 @@ class QQmlEngine;
 class QJSEngine;
 
 // The one loader of remote pictures. Decoded images stay in memory (at most
-// 400, and at most 48 MiB of pixels); raw replies go to a URL cache of its
-// own (40 MiB in memory, 300 MiB on disk) and are reused whatever their age.
+// 400, and at most 24 MiB of pixels); raw replies go to a URL cache of its
+// own (16 MiB in memory, 300 MiB on disk) and are reused whatever their age.
 // Network, disk cache and decoding all run off the calling thread; results
 // come back as futures (co_await them) or, for views, through a callback that
 // can be cancelled.
@@ -68,7 +68,7 @@ public:
     qsizetype cachedCount() const;
     qint64 cachedBytes() const;
     qsizetype pendingCount() const;
-    static constexpr qint64 memoryBudget = 48LL * 1024 * 1024;
+    static constexpr qint64 memoryBudget = 24LL * 1024 * 1024;
 
     // For QML: addresses on the "remote" image provider.
     Q_INVOKABLE bool hasThumb(const QString &id, const QSize &size = {}) const;
