@@ -2,8 +2,14 @@
 // keystroke of search each) and counts its live rows against those on
 // screen; then shows the tab over 300 history entries and a 1,000-video
 // queue and counts its recent tiles and queue rows.
+//   bench_librarytab --memory [--runs N]  the liked list of 5,000 scrolled end to
+//       end against a bare list of 5,000 rows with the same thumbnails at the
+//       same size: resident memory and step times, min / median / max over
+//       interleaved rounds in fresh processes (see ScrollProbe.h)
 #include "HomeRig.h"
+#include "ImageLoader.h"
 #include "LibraryRig.h"
+#include "ScrollProbe.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -66,10 +72,124 @@ Timed timedFrame(QQuickWindow *window, const std::function<void()> &change)
     return t;
 }
 
+const char *bareRows = R"(
+import QtQuick
+ListView {
+    id: list
+    property string origin
+    property int cards
+    property size thumb
+    anchors.fill: parent
+    model: cards
+    delegate: Item {
+        objectName: "bareRow"
+        width: list.width
+        height: list.thumb.height + 16
+        Image {
+            x: 16; y: 8
+            width: list.thumb.width
+            height: list.thumb.height
+            sourceSize: list.thumb
+            asynchronous: true
+            fillMode: Image.PreserveAspectCrop
+            clip: true
+            source: list.origin + "/vi/lk" + String(index).padStart(9, "0") + "/hq720.jpg"
+        }
+        Column {
+            x: list.thumb.width + 28; y: 8
+            width: list.width - x - 16
+            Text {
+                width: parent.width
+                wrapMode: Text.Wrap
+                maximumLineCount: 2
+                elide: Text.ElideRight
+                font.pixelSize: 15
+                text: "Vídeo " + index + " de la lista, con un título que ocupa dos líneas"
+            }
+            Text { font.pixelSize: 12; color: "#888"; text: "Canal " + (index % 37) }
+        }
+    }
+}
+)";
+
+// One probe of the memory comparison, in this process.
+int memoryProbe(int argc, char *argv[], const QStringList &args)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        qputenv("QT_QUICK_BACKEND", "software");
+    WebSignIn::prepareApplication();
+    QGuiApplication app(argc, argv);
+    const scrollprobe::Options opt = scrollprobe::options(args, likedCount);
+    LibraryRig rig;
+    if (!rig.start())
+        return 1;
+    rig.reset(1);
+    scrollprobe::serveThumbnails(rig.backend(), opt.noThumbnails);
+    QQuickWindow *window = nullptr;
+    QQuickItem *view = nullptr;
+    QSize thumb = opt.thumb;
+    std::unique_ptr<QmlHarness> bare;
+    if (opt.kind == QLatin1String("bare")) {
+        bare = std::make_unique<QmlHarness>();
+        bare->window()->resize(430, 932);
+        view = bare->loadSource(bareRows, {{QStringLiteral("origin"), rig.backend().origin()},
+                                          {QStringLiteral("cards"), opt.cards},
+                                          {QStringLiteral("thumb"), opt.thumb}});
+        if (!view) {
+            std::fprintf(stderr, "bare list: %s\n", qPrintable(bare->errors()));
+            return 1;
+        }
+        window = bare->window();
+        if (!QmlHarness::waitFor([&] { return !QmlHarness::shownItems(view, u"bareRow"_qs).isEmpty(); }))
+            return 1;
+    } else {
+        if (!rig.library().importBackup(backup(opt.cards, 0)) || !rig.load())
+            return 1;
+        window = rig.window();
+        homefeed::nextFrame(window);
+        rig.open(LibraryRoutes::liked());
+        QQuickItem *screen = rig.top();
+        QList<QQuickItem *> rows;
+        if (!screen || !QmlHarness::waitFor([&] { return !(rows = QmlHarness::shownItems(screen, u"videoRow"_qs)).isEmpty(); })) {
+            std::fprintf(stderr, "no rows\n");
+            return 1;
+        }
+        // The nearest list around a row.
+        view = rows.first()->parentItem();
+        while (view && !view->inherits("QQuickListView"))
+            view = view->parentItem();
+        if (QQuickItem *t = QmlHarness::findIn(rows.first(), u"thumbImage"_qs))
+            thumb = QSize(qCeil(t->width()), qCeil(t->height()));
+    }
+    if (!view)
+        return 1;
+    scrollprobe::Result r = scrollprobe::scroll(
+        window, view,
+        opt.kind == QLatin1String("bare") ? std::function<qsizetype()>([] { return qsizetype(0); })
+                                          : std::function<qsizetype()>([] { return ImageLoader::shared().pendingCount(); }),
+        [&] { return rig.backend().requests().all(); });
+    r.thumb = thumb;
+    r.print(opt);
+    bare.reset();
+    rig.unload();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    const QStringList args = scrollprobe::arguments(argc, argv);
+    if (args.contains(QStringLiteral("--probe")))
+        return memoryProbe(argc, argv, args);
+    if (args.contains(QStringLiteral("--memory")))
+        return scrollprobe::drive(argc, argv, args,
+                                  {{QStringLiteral("liked 5000"), {QStringLiteral("app"), likedCount}},
+                                   {QStringLiteral("bare 5000"), {QStringLiteral("bare"), likedCount}}},
+                                  {{QStringLiteral("liked 5000"), QStringLiteral("bare 5000")}});
+
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))

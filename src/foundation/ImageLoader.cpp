@@ -11,26 +11,31 @@
 #include <QNetworkCacheMetaData>
 #include <QNetworkDiskCache>
 #include <QNetworkReply>
+#include <QPointer>
 #include <QPromise>
+#include <QFileInfo>
 #include <QQmlEngine>
 #include <QStandardPaths>
 #include <QThread>
 #include <QThreadPool>
 #include <algorithm>
 #include <atomic>
+#include <malloc.h>
 
 namespace {
 
 constexpr int kMemoryImages = 400;
 // Decoded pixels kept in memory at most. The system evicts on its own under
-// memory pressure elsewhere; here a budget stands in for that, so 400 large
-// thumbnails (3.5 MiB each) cannot take 1.4 GiB.
-constexpr qint64 kMemoryBytes = 256LL * 1024 * 1024;
+// memory pressure elsewhere; here a budget stands in for that. It holds some
+// 65 card-sized thumbnails: a score of screens to scroll back through.
+constexpr qint64 kMemoryBytes = ImageLoader::memoryBudget;
 // The cache counts in slots: a small image takes one, a large one several.
 constexpr qint64 kSlotBytes = kMemoryBytes / kMemoryImages;
 constexpr qint64 kDiskBytes = 300LL * 1024 * 1024;
-// Raw replies also kept in memory, in front of the disk.
-constexpr qint64 kRawMemoryBytes = 40LL * 1024 * 1024;
+// Raw replies also kept in memory, in front of the disk. Smaller than the
+// 40 MiB a phone's URL cache may take (and give back under pressure): the
+// decoded pictures already stand in front of it, and the disk is fast.
+constexpr qint64 kRawMemoryBytes = 16LL * 1024 * 1024;
 // A picture larger than this is no thumbnail or avatar; stop reading it.
 constexpr qint64 kMaxReplyBytes = 32LL * 1024 * 1024;
 // The platform's default request time-out.
@@ -59,9 +64,16 @@ private:
     QPromise<T> m_promise;
     std::atomic_bool m_done{false};
 };
-using PendingImage = std::shared_ptr<Pending<QImage>>;
 
 QString keyOf(const QUrl &url) { return QString::fromLatin1(url.toEncoded()); }
+
+// Each size a picture is decoded at is kept apart; the full size under the bare address.
+QString keyOf(const QUrl &url, const QSize &size)
+{
+    if (size.width() <= 0 && size.height() <= 0)
+        return keyOf(url);
+    return keyOf(url) + QStringLiteral(" @%1x%2").arg(size.width()).arg(size.height());
+}
 
 QString thumbOrigin()
 {
@@ -75,11 +87,39 @@ QString thumbOrigin()
     return origin;
 }
 
-QImage decodeImage(QByteArray bytes)
+// The size that fills `box` (a side of 0 is free), never larger than `source`.
+QSize filling(const QSize &source, const QSize &box)
+{
+    const int w = box.width(), h = box.height();
+    if (source.isEmpty() || (w <= 0 && h <= 0))
+        return source;
+    QSize out = source;
+    if (w > 0 && h > 0)
+        out = source.scaled(box, Qt::KeepAspectRatioByExpanding);
+    else if (w > 0)
+        out = QSize(w, qMax(1, qRound(double(source.height()) * w / source.width())));
+    else
+        out = QSize(qMax(1, qRound(double(source.width()) * h / source.height())), h);
+    return out.width() < source.width() ? out : source;
+}
+
+// Decoded straight at the size asked for (JPEG scales while decoding), so a
+// card never holds the pixels of a full-size picture.
+QImage decodeImage(QByteArray bytes, const QSize &size)
 {
     QBuffer buffer(&bytes);
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
+    QSize source = reader.size();
+    if (source.isValid() && reader.transformation().testFlag(QImageIOHandler::TransformationRotate90))
+        source.transpose();
+    const QSize target = filling(source, size);
+    if (target != source && target.isValid()) {
+        QSize scaled = target;
+        if (reader.transformation().testFlag(QImageIOHandler::TransformationRotate90))
+            scaled.transpose();
+        reader.setScaledSize(scaled);
+    }
     QImage image = reader.read();
     if (image.isNull())
         return {};
@@ -99,11 +139,65 @@ QString base64(const QByteArray &bytes)
 
 class ImageFetcher;
 
-struct ImageLoader::Core
+namespace {
+
+// One request for the first picture of a list of addresses. Whatever holds it
+// (a queued job, a reply, a decode) keeps it alive; once nobody does, an
+// unanswered request answers "nothing", so no one waits for ever.
+class Job : public ImageLoader::Request, public std::enable_shared_from_this<Job>
+{
+public:
+    Job(QList<QUrl> urls, QSize size, ImageLoader::Done done, std::weak_ptr<ImageLoader::Core> core)
+        : urls(std::move(urls)), size(size), core(std::move(core)), m_done(std::move(done))
+    {
+    }
+    ~Job() override { finish({}); }
+
+    void cancel() override;
+
+    bool cancelled() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_cancelled;
+    }
+    void finish(QImage image)
+    {
+        ImageLoader::Done done;
+        {
+            QMutexLocker lock(&m_mutex);
+            done = std::exchange(m_done, nullptr);
+        }
+        if (done)
+            done(std::move(image));
+    }
+    // The transfer now running for this request (on the fetcher's thread).
+    void setReply(QNetworkReply *reply)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_reply = reply;
+    }
+
+    const QList<QUrl> urls;
+    const QSize size;
+    const std::weak_ptr<ImageLoader::Core> core;
+    qsizetype next = 0; // touched by one step at a time
+
+private:
+    mutable QMutex m_mutex;
+    ImageLoader::Done m_done;
+    bool m_cancelled = false;
+    QPointer<QNetworkReply> m_reply;
+};
+using JobRef = std::shared_ptr<Job>;
+
+} // namespace
+
+struct ImageLoader::Core : std::enable_shared_from_this<ImageLoader::Core>
 {
     QString diskDir;
     mutable QMutex mutex;
     mutable QCache<QString, QImage> memory{kMemoryImages};
+    std::atomic<qsizetype> pending{0};
     QThread thread;
     ImageFetcher *fetcher = nullptr; // lives on `thread`; null once shut down
 
@@ -123,6 +217,8 @@ struct ImageLoader::Core
     // Runs `job` on the fetcher's thread; false once the loader is shut down.
     template<class F>
     bool post(F job);
+    // Tries the request's next address: from memory at once, else on the fetcher.
+    void step(const JobRef &job);
 };
 
 // Owns the network access and the disk cache, on the loader's own thread, so
@@ -130,38 +226,47 @@ struct ImageLoader::Core
 class ImageFetcher : public QObject
 {
 public:
-    using CoreRef = std::weak_ptr<ImageLoader::Core>;
-
     explicit ImageFetcher(QString diskDir) : m_diskDir(std::move(diskDir)) {}
 
     // Stored data first (memory, then disk), whatever its age; the network
-    // only when nothing is stored.
-    void fetch(const QUrl &url, const PendingImage &pending, const CoreRef &core)
+    // only when nothing is stored. A request given up while it waited in the
+    // queue costs nothing more.
+    void fetch(const JobRef &job)
     {
+        if (job->cancelled())
+            return;
         nam();
+        const QUrl url = job->urls[job->next];
         if (const QByteArray *bytes = m_raw.object(keyOf(url)))
-            decode(*bytes, url, true, pending, core);
+            decode(*bytes, true, job);
         else if (std::optional<QByteArray> stored = this->stored(url))
-            decode(keep(url, std::move(*stored)), url, true, pending, core);
+            decode(keep(url, std::move(*stored)), true, job);
         else
-            fetchNetwork(url, pending, core);
+            fetchNetwork(job);
     }
 
-    void fetchNetwork(const QUrl &url, const PendingImage &pending, const CoreRef &core)
+    void fetchNetwork(const JobRef &job)
     {
+        if (job->cancelled())
+            return;
+        const QUrl url = job->urls[job->next];
         QNetworkReply *reply = nam()->get(QNetworkRequest(url));
+        job->setReply(reply);
         connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
             if (received > kMaxReplyBytes)
                 reply->abort();
         });
         connect(reply, &QNetworkReply::finished, this, [=, this] {
             reply->deleteLater();
+            job->setReply(nullptr);
+            if (job->cancelled())
+                return;
             const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
             if (reply->error() != QNetworkReply::NoError || status != 200) {
-                pending->finish();
+                failed(job);
                 return;
             }
-            decode(keep(url, reply->readAll()), url, false, pending, core);
+            decode(keep(url, reply->readAll()), false, job);
         });
     }
 
@@ -176,9 +281,18 @@ public:
     {
         nam();
         m_disk->clear();
+        ensureFolder();
     }
 
 private:
+    // The next address, or "nothing" after the last.
+    static void failed(const JobRef &job)
+    {
+        ++job->next;
+        if (const std::shared_ptr<ImageLoader::Core> c = job->core.lock())
+            c->step(job);
+    }
+
     QByteArray keep(const QUrl &url, QByteArray bytes)
     {
         m_raw.insert(keyOf(url), new QByteArray(bytes), bytes.size());
@@ -195,7 +309,17 @@ private:
             m_disk->setMaximumCacheSize(kDiskBytes);
             m_nam->setCache(m_disk);
         }
+        ensureFolder();
         return m_nam;
+    }
+
+    // Clearing the caches folder removes ours under the disk cache, which
+    // never makes its folders again by itself: every later reply would fail
+    // to be stored. Lay them out anew whenever they are gone.
+    void ensureFolder()
+    {
+        if (!QFileInfo::exists(m_diskDir + QStringLiteral("/prepared")))
+            m_disk->setCacheDirectory(m_diskDir);
     }
 
     // The stored body of a 200 reply. Anything else stored is dropped, so a
@@ -215,29 +339,30 @@ private:
         return device->readAll();
     }
 
-    static void decode(QByteArray bytes, QUrl url, bool fromDisk, PendingImage pending, CoreRef core)
+    static void decode(QByteArray bytes, bool fromDisk, JobRef job)
     {
-        QThreadPool::globalInstance()->start([bytes = std::move(bytes), url = std::move(url), fromDisk,
-                                              pending = std::move(pending), core = std::move(core)] {
-            const QImage image = decodeImage(bytes);
-            const std::shared_ptr<ImageLoader::Core> c = core.lock();
+        QThreadPool::globalInstance()->start([bytes = std::move(bytes), fromDisk, job = std::move(job)] {
+            if (job->cancelled())
+                return;
+            const QUrl url = job->urls[job->next];
+            const QImage image = decodeImage(bytes, job->size);
+            const std::shared_ptr<ImageLoader::Core> c = job->core.lock();
             if (!image.isNull()) {
                 if (c)
-                    c->remember(keyOf(url), image);
-                pending->finish(image);
+                    c->remember(keyOf(url, job->size), image);
+                job->finish(image);
                 return;
             }
             // Bytes that are no picture leave the disk cache: a damaged entry is
             // fetched anew, a bad reply is asked for again next time.
-            const bool posted = c && c->post([url, fromDisk, pending, core](ImageFetcher *f) {
-                f->forget(url);
-                if (fromDisk)
-                    f->fetchNetwork(url, pending, core);
-                else
-                    pending->finish();
-            });
-            if (!posted)
-                pending->finish();
+            if (c)
+                c->post([url, fromDisk, job](ImageFetcher *f) {
+                    f->forget(url);
+                    if (fromDisk)
+                        f->fetchNetwork(job);
+                    else
+                        failed(job);
+                });
         });
     }
 
@@ -258,9 +383,57 @@ bool ImageLoader::Core::post(F job)
     return true;
 }
 
+void ImageLoader::Core::step(const JobRef &job)
+{
+    while (job->next < job->urls.size()) {
+        if (job->cancelled())
+            return;
+        const QUrl &url = job->urls[job->next];
+        if (!ImageLoader::isFetchable(url)) {
+            ++job->next;
+            continue;
+        }
+        QImage hit = cached(keyOf(url, job->size));
+        if (!hit.isNull()) {
+            job->finish(std::move(hit));
+            return;
+        }
+        // Once shut down the job is dropped here and answers nothing.
+        post([job](ImageFetcher *f) { f->fetch(job); });
+        return;
+    }
+    job->finish({});
+}
+
+void Job::cancel()
+{
+    ImageLoader::Done done;
+    QPointer<QNetworkReply> reply;
+    {
+        QMutexLocker lock(&m_mutex);
+        m_cancelled = true;
+        done = std::exchange(m_done, nullptr);
+        reply = m_reply;
+    }
+    // Released here, on the canceller's thread, with whatever it holds.
+    done = nullptr;
+    if (reply) {
+        if (const std::shared_ptr<ImageLoader::Core> c = core.lock())
+            c->post([reply](ImageFetcher *) {
+                if (reply)
+                    reply->abort();
+            });
+    }
+}
+
 ImageLoader &ImageLoader::shared()
 {
     static ImageLoader *loader = [] {
+        // Pictures are large blocks, made on decoding threads and freed on
+        // the GUI thread. Served from the heap they stay with the process once
+        // freed (glibc raises its mmap threshold after the first frees);
+        // mapped, they go back to the system as soon as a view lets go.
+        mallopt(M_MMAP_THRESHOLD, 128 * 1024);
         auto *l = new ImageLoader(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
                                   + QStringLiteral("/images"));
         if (auto *app = QCoreApplication::instance()) {
@@ -303,7 +476,7 @@ void ImageLoader::shutdown()
         d->fetcher = nullptr;
     }
     // The fetcher is deleted as the thread finishes; requests still queued
-    // for it are dropped, and their futures answer "nothing".
+    // for it are dropped, and they answer "nothing".
     d->thread.quit();
     d->thread.wait();
 }
@@ -317,52 +490,66 @@ bool ImageLoader::isFetchable(const QUrl &url)
 
 bool ImageLoader::isValidURL(const QString &url) { return !url.isEmpty() && QUrl(url).isValid(); }
 
-QImage ImageLoader::cached(const QUrl &url) const { return d->cached(keyOf(url)); }
+QImage ImageLoader::cached(const QUrl &url, const QSize &size) const { return d->cached(keyOf(url, size)); }
 
-namespace {
-
-QFuture<QImage> loadWith(const std::shared_ptr<ImageLoader::Core> &d, const QUrl &url)
+qsizetype ImageLoader::cachedCount() const
 {
-    if (!ImageLoader::isFetchable(url))
-        return QtFuture::makeReadyFuture(QImage());
-    const QString key = keyOf(url);
-    QImage hit = d->cached(key);
-    if (!hit.isNull())
-        return QtFuture::makeReadyFuture(std::move(hit));
+    QMutexLocker lock(&d->mutex);
+    return d->memory.count();
+}
 
+qint64 ImageLoader::cachedBytes() const
+{
+    QMutexLocker lock(&d->mutex);
+    qint64 total = 0;
+    for (const QString &key : d->memory.keys())
+        total += d->memory.object(key)->sizeInBytes();
+    return total;
+}
+
+qsizetype ImageLoader::pendingCount() const { return d->pending.load(); }
+
+std::shared_ptr<ImageLoader::Request> ImageLoader::request(const QList<QUrl> &urls, const QSize &size, Done done)
+{
+    ++d->pending;
+    // Counted until answered or given up, whichever comes first.
+    auto answered = std::make_shared<std::atomic_bool>(false);
+    auto uncount = [answered, core = std::weak_ptr<Core>(d)] {
+        if (!answered->exchange(true))
+            if (auto c = core.lock())
+                --c->pending;
+    };
+    auto job = std::make_shared<Job>(
+        urls, size,
+        [uncount, done = std::move(done)](QImage image) {
+            uncount();
+            done(std::move(image));
+        },
+        d);
+    struct Handle : Request
+    {
+        JobRef job;
+        std::function<void()> uncount;
+        void cancel() override
+        {
+            uncount();
+            job->cancel();
+        }
+    };
+    auto handle = std::make_shared<Handle>();
+    handle->job = job;
+    handle->uncount = uncount;
+    d->step(job);
+    return handle;
+}
+
+QFuture<QImage> ImageLoader::load(const QUrl &url, const QSize &size) { return first({url}, size); }
+
+QFuture<QImage> ImageLoader::first(const QList<QUrl> &urls, const QSize &size)
+{
     auto pending = std::make_shared<Pending<QImage>>();
     QFuture<QImage> future = pending->future();
-    std::weak_ptr<ImageLoader::Core> core = d;
-    // When the loader is shut down the job is dropped and the future answers nothing.
-    d->post([url, pending, core](ImageFetcher *f) { f->fetch(url, pending, core); });
-    return future;
-}
-
-void firstFrom(std::shared_ptr<ImageLoader::Core> d, QList<QUrl> urls, qsizetype i, PendingImage result)
-{
-    if (i >= urls.size()) {
-        result->finish();
-        return;
-    }
-    QFuture<QImage> image = loadWith(d, urls[i]);
-    image.then(QtFuture::Launch::Sync,
-               [d = std::move(d), urls = std::move(urls), i, result = std::move(result)](QImage image) mutable {
-                   if (!image.isNull())
-                       result->finish(std::move(image));
-                   else
-                       firstFrom(std::move(d), std::move(urls), i + 1, std::move(result));
-               });
-}
-
-} // namespace
-
-QFuture<QImage> ImageLoader::load(const QUrl &url) { return loadWith(d, url); }
-
-QFuture<QImage> ImageLoader::first(const QList<QUrl> &urls)
-{
-    auto result = std::make_shared<Pending<QImage>>();
-    QFuture<QImage> future = result->future();
-    firstFrom(d, urls, 0, result);
+    request(urls, size, [pending](QImage image) { pending->finish(std::move(image)); });
     return future;
 }
 
@@ -378,10 +565,10 @@ QList<QUrl> ImageLoader::thumbURLs(const QString &id)
     return urls;
 }
 
-bool ImageLoader::hasThumb(const QString &id) const
+bool ImageLoader::hasThumb(const QString &id, const QSize &size) const
 {
     const QList<QUrl> urls = thumbURLs(id);
-    return !urls.isEmpty() && !cached(urls.first()).isNull();
+    return !urls.isEmpty() && !cached(urls.first(), size).isNull();
 }
 
 QUrl ImageLoader::thumbSource(const QString &id) const

@@ -6,16 +6,20 @@
 #include <QString>
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
+#include <functional>
 #include <memory>
 
 class QQmlEngine;
 class QJSEngine;
 
 // The one loader of remote pictures. Decoded images stay in memory (at most
-// 400, and at most 256 MiB of pixels); raw replies go to a URL cache of its
-// own (40 MiB in memory, 300 MiB on disk) and are reused whatever their age. Network, disk cache and decoding all
-// run off the calling thread; results come back as futures (co_await them, or
-// chain with then()).
+// 400, and at most 24 MiB of pixels); raw replies go to a URL cache of its
+// own (16 MiB in memory, 300 MiB on disk) and are reused whatever their age.
+// Network, disk cache and decoding all run off the calling thread; results
+// come back as futures (co_await them) or, for views, through a callback that
+// can be cancelled.
+// A picture may be decoded at the size it is shown at: it then fills that size
+// (never enlarged) and is kept in memory apart from other sizes of it.
 // Only http and https addresses are ever fetched: the backend hands us avatar
 // and banner addresses, and those must never open local files or resources.
 class ImageLoader : public QObject
@@ -34,19 +38,40 @@ public:
     ~ImageLoader() override;
 
     // The image, or a null image when the address fails.
-    QFuture<QImage> load(const QUrl &url);
+    QFuture<QImage> load(const QUrl &url, const QSize &size = {});
     // The first image that one of `urls` yields, tried in order; a null image
     // when all fail. Failures are not remembered.
-    QFuture<QImage> first(const QList<QUrl> &urls);
+    QFuture<QImage> first(const QList<QUrl> &urls, const QSize &size = {});
+
+    // One wish for a picture. Dropping interest releases the callback (and
+    // whatever it holds) at once, skips the fetch and decode not yet begun and
+    // aborts a transfer in flight.
+    class Request
+    {
+    public:
+        virtual ~Request() = default;
+        virtual void cancel() = 0;
+    };
+    using Done = std::function<void(QImage)>;
+    // As first(), answering through `done` on some other thread (or on this one
+    // at once when the picture is in memory). `done` runs exactly once, with a
+    // null image on failure or shutdown, unless the request is cancelled first.
+    std::shared_ptr<Request> request(const QList<QUrl> &urls, const QSize &size, Done done);
     // The large thumbnail of a video, then the medium one.
     static QList<QUrl> thumbURLs(const QString &id);
     static bool isFetchable(const QUrl &url);
 
     // The decoded image already in memory, or a null image.
-    QImage cached(const QUrl &url) const;
+    QImage cached(const QUrl &url, const QSize &size = {}) const;
+    // What the memory cache holds: images and their pixel bytes; and how many
+    // requests are still waiting for an answer.
+    qsizetype cachedCount() const;
+    qint64 cachedBytes() const;
+    qsizetype pendingCount() const;
+    static constexpr qint64 memoryBudget = 24LL * 1024 * 1024;
 
     // For QML: addresses on the "remote" image provider.
-    Q_INVOKABLE bool hasThumb(const QString &id) const;
+    Q_INVOKABLE bool hasThumb(const QString &id, const QSize &size = {}) const;
     Q_INVOKABLE QUrl thumbSource(const QString &id) const;
     // The thumbnail cut to the Image's sourceSize and blurred by `radius`, a
     // fraction of that height.

@@ -26,8 +26,12 @@ public:
     RemoteImageResponse() : guard(std::make_shared<ResponseGuard>()) { guard->response = this; }
     ~RemoteImageResponse() override
     {
-        QMutexLocker lock(&guard->mutex);
-        guard->response = nullptr;
+        {
+            QMutexLocker lock(&guard->mutex);
+            guard->response = nullptr;
+        }
+        if (request)
+            request->cancel();
     }
 
     QQuickTextureFactory *textureFactory() const override
@@ -38,14 +42,36 @@ public:
 
     void deliver(QImage image)
     {
+        if (m_ended)
+            return;
+        m_ended = true;
         m_image = std::move(image);
         emit finished();
     }
 
+    // The view gave up (scrolled away, changed its source, the engine goes):
+    // stop the work and end now, so the engine deletes this at once instead of
+    // keeping it until a picture nobody wants arrives. The engine may call
+    // this from its own thread, not ours.
+    void cancel() override
+    {
+        {
+            QMutexLocker lock(&guard->mutex);
+            if (!guard->response)
+                return;
+            guard->response = nullptr;
+        }
+        if (request)
+            request->cancel();
+        QMetaObject::invokeMethod(this, [this] { deliver({}); }, Qt::QueuedConnection);
+    }
+
     const std::shared_ptr<ResponseGuard> guard;
+    std::shared_ptr<ImageLoader::Request> request;
 
 private:
     QImage m_image;
+    bool m_ended = false;
 };
 
 QImage fitted(const QImage &image, const QSize &requested)
@@ -98,25 +124,22 @@ QQuickImageResponse *RemoteImageProvider::requestImageResponse(const QString &id
     const double radius = question < 0 ? 0
                                        : QUrlQuery(id.mid(question + 1)).queryItemValue(QStringLiteral("radius")).toDouble();
 
-    QFuture<QImage> image;
-    if (slash < 0 || !decoded)
-        image = QtFuture::makeReadyFuture(QImage());
-    else if (kind == QLatin1String("thumb"))
-        image = ImageLoader::shared().first(ImageLoader::thumbURLs(QString::fromUtf8(*decoded)));
-    else if (kind == QLatin1String("blurred")) {
-        // Blurred, the medium picture looks the same and holds a sixteenth of the memory.
-        QList<QUrl> urls = ImageLoader::thumbURLs(QString::fromUtf8(*decoded));
-        std::reverse(urls.begin(), urls.end());
-        image = ImageLoader::shared().first(urls);
+    QList<QUrl> urls;
+    if (slash >= 0 && decoded) {
+        if (kind == QLatin1String("thumb"))
+            urls = ImageLoader::thumbURLs(QString::fromUtf8(*decoded));
+        else if (kind == QLatin1String("blurred")) {
+            // Blurred, the medium picture looks the same and takes less to decode.
+            urls = ImageLoader::thumbURLs(QString::fromUtf8(*decoded));
+            std::reverse(urls.begin(), urls.end());
+        } else if (kind == QLatin1String("url") || kind == QLatin1String("circle"))
+            urls = {QUrl::fromEncoded(*decoded, QUrl::StrictMode)};
     }
-    else if (kind == QLatin1String("url") || kind == QLatin1String("circle"))
-        image = ImageLoader::shared().load(QUrl::fromEncoded(*decoded, QUrl::StrictMode));
-    else
-        image = QtFuture::makeReadyFuture(QImage());
 
     const bool circle = kind == QLatin1String("circle");
     const bool blurred = kind == QLatin1String("blurred");
-    image.then(QtFuture::Launch::Sync, [guard = response->guard, requestedSize, circle, blurred, radius](QImage result) {
+    // Decoded at the size shown, never at the size the host serves.
+    auto done = [guard = response->guard, requestedSize, circle, blurred, radius](QImage result) {
         if (!result.isNull() && blurred) {
             result = cropped(result, requestedSize);
             result = Blur::gaussian(result, std::clamp(radius, 0.0, 1.0) * result.height());
@@ -130,7 +153,8 @@ QQuickImageResponse *RemoteImageProvider::requestImageResponse(const QString &id
             // Always answer on the response's own thread, after the engine has connected to it.
             QMetaObject::invokeMethod(r, [r, result] { r->deliver(result); }, Qt::QueuedConnection);
         }
-    });
+    };
+    response->request = ImageLoader::shared().request(urls, requestedSize, std::move(done));
     return response;
 }
 

@@ -18,10 +18,16 @@
 
 namespace {
 
+QByteArray encoded(const QImage &image, const char *format);
+
 QByteArray encoded(const QSize &size, const char *format)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::red);
+    return encoded(image, format);
+}
+QByteArray encoded(const QImage &image, const char *format)
+{
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -36,6 +42,7 @@ struct Reply
     QByteArray body;
     std::string type = "image/png";
     std::multimap<std::string, std::string> headers;
+    int delayMs = 0;
 };
 
 Reply image(QSize size = {64, 36}, const char *format = "PNG")
@@ -58,7 +65,12 @@ public:
                 res.status = 404;
                 return;
             }
-            const Reply &r = it->second;
+            const Reply r = it->second;
+            if (r.delayMs > 0) {
+                m_lock.unlock();
+                std::this_thread::sleep_for(std::chrono::milliseconds(r.delayMs));
+                m_lock.lock();
+            }
             res.status = r.status;
             for (const auto &[k, v] : r.headers)
                 res.set_header(k.c_str(), v);
@@ -210,14 +222,15 @@ private slots:
         QCOMPARE(loader.cached(m_host->url(path)).format(), QImage::Format_RGB32);
     }
 
-    // 401 tiny images pass the count; 50 of 1600 × 900 × 4 bytes pass 256 MiB.
+    // 401 tiny images pass the count; 50 of 1600 × 900 × 4 bytes pass the pixel budget.
     void memoryCaps_data()
     {
         QTest::addColumn<int>("images");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<int>("atLeastKept");
         QTest::newRow("400 images") << 401 << QSize(4, 4) << 400;
-        QTest::newRow("256 MiB of pixels") << 50 << QSize(1600, 900) << 40;
+        QTest::newRow("pixel budget") << 50 << QSize(1600, 900)
+                                      << int(ImageLoader::memoryBudget / (1600 * 900 * 4)) * 4 / 5;
     }
     void memoryCaps()
     {
@@ -248,7 +261,9 @@ private slots:
         for (const QUrl &url : urls)
             kept += !loader.cached(url).isNull();
         QVERIFY(kept >= atLeastKept);
-        QVERIFY(kept * size.width() * size.height() * 4 <= 256LL * 1024 * 1024);
+        QVERIFY(kept * size.width() * size.height() * 4 <= ImageLoader::memoryBudget);
+        QVERIFY(loader.cachedBytes() <= ImageLoader::memoryBudget);
+        QVERIFY(loader.cachedCount() <= 400);
     }
 
     // Stored replies are used whatever their age; what another run left
@@ -397,6 +412,130 @@ private slots:
         QCOMPARE(m_host->hits(path), 2);
     }
 
+    // A picture asked for at the size it is shown fills that size and no
+    // more; each size is kept apart, and the full size only when asked for.
+    void decodedAtTheSizeShown_data()
+    {
+        QTest::addColumn<QSize>("asked");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("card") << QSize(400, 225) << QSize(400, 225);
+        QTest::newRow("square frame: covered") << QSize(100, 100) << QSize(177, 100);
+        QTest::newRow("width only") << QSize(640, 0) << QSize(640, 360);
+        QTest::newRow("height only") << QSize(0, 90) << QSize(160, 90);
+        QTest::newRow("full size") << QSize() << QSize(1280, 720);
+        QTest::newRow("never enlarged") << QSize(2560, 1440) << QSize(1280, 720);
+    }
+    void decodedAtTheSizeShown()
+    {
+        QFETCH(QSize, asked);
+        QFETCH(QSize, expected);
+        const std::string path = fresh("sized");
+        m_host->set(path, image({1280, 720}, "JPG"));
+        ImageLoader loader(diskDir());
+        QCOMPARE(wait(loader.load(m_host->url(path), asked)).size(), expected);
+        QCOMPARE(loader.cached(m_host->url(path), asked).size(), expected);
+        QCOMPARE(loader.cached(m_host->url(path)).isNull(), asked.isValid());
+        QCOMPARE(loader.cachedBytes(), qint64(expected.width()) * expected.height() * 4);
+    }
+
+    // Many card-sized thumbnails of full-size pictures: what stays in memory
+    // is small pictures, within the budget and the count.
+    void manyThumbnailsStayWithinTheCap()
+    {
+        ImageLoader loader(diskDir());
+        const Reply big = image({1280, 720}, "JPG");
+        const QSize card(398, 224);
+        for (int i = 0; i < 450; ++i) {
+            const std::string id = "cap" + std::to_string(++m_path);
+            m_host->set("/vi/" + id + "/hq720.jpg", big);
+            QVERIFY(!wait(loader.first(ImageLoader::thumbURLs(QString::fromStdString(id)), card)).isNull());
+        }
+        QVERIFY(loader.cachedCount() <= 400);
+        QVERIFY(loader.cachedBytes() <= ImageLoader::memoryBudget);
+        // Every one of them was card-sized, so the budget is what limits.
+        QVERIFY(loader.cachedBytes() > ImageLoader::memoryBudget / 2);
+        QCOMPARE(loader.pendingCount(), 0);
+    }
+
+    // A request given up lets go of its callback at once, whether it waits in
+    // the queue or its transfer is on the way, and never answers.
+    void cancelledRequestsAreReleased_data()
+    {
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<int>("waitBeforeCancelMs");
+        QTest::newRow("one, at once") << 1 << 0;
+        QTest::newRow("one, transfer under way") << 1 << 150;
+        QTest::newRow("a screenful scrolled past") << 40 << 0;
+    }
+    void cancelledRequestsAreReleased()
+    {
+        QFETCH(int, requests);
+        QFETCH(int, waitBeforeCancelMs);
+        ImageLoader loader(diskDir());
+        auto holder = std::make_shared<int>(0); // stands for a response and its picture
+        std::weak_ptr<int> held = holder;
+        std::atomic_int answered{0};
+        QList<std::shared_ptr<ImageLoader::Request>> handles;
+        QList<std::string> paths;
+        for (int i = 0; i < requests; ++i) {
+            const std::string path = fresh("cancel");
+            Reply r = image({1280, 720}, "JPG");
+            r.delayMs = 500;
+            m_host->set(path, r);
+            paths << path;
+            handles << loader.request({m_host->url(path)}, {200, 112}, [holder, &answered](QImage) { ++answered; });
+        }
+        holder.reset();
+        QCOMPARE(loader.pendingCount(), requests);
+        if (waitBeforeCancelMs)
+            QTest::qWait(waitBeforeCancelMs);
+        for (const auto &h : handles)
+            h->cancel();
+        QVERIFY(held.expired());
+        QCOMPARE(loader.pendingCount(), 0);
+        QTest::qWait(800); // past the host's answer
+        QCOMPARE(answered.load(), 0);
+        QCOMPARE(loader.cachedCount(), 0);
+    }
+
+    // Requests not cancelled still answer exactly once, each with its own picture.
+    void requestAnswersOnce()
+    {
+        const std::string path = fresh("once");
+        m_host->set(path, image());
+        ImageLoader loader(diskDir());
+        std::atomic_int calls{0};
+        QImage got;
+        auto handle = loader.request({m_host->url(path)}, {}, [&](QImage image) {
+            ++calls;
+            got = image;
+        });
+        QVERIFY(QTest::qWaitFor([&] { return calls.load() > 0; }, 10000));
+        handle->cancel(); // too late: changes nothing
+        QTest::qWait(50);
+        QCOMPARE(calls.load(), 1);
+        QCOMPARE(got.size(), QSize(64, 36));
+        QCOMPARE(loader.pendingCount(), 0);
+    }
+
+    // Emptying the caches folder removes the loader's disk cache under it;
+    // later replies must still be stored there.
+    void repliesAreStoredAgainAfterClearingTheCaches()
+    {
+        ImageLoader &shared = ImageLoader::shared();
+        const std::string before = fresh("cleared"), after = fresh("cleared");
+        m_host->set(before, image());
+        m_host->set(after, image());
+        QVERIFY(!wait(shared.load(m_host->url(before))).isNull());
+        DiskCache::clearAll().waitForFinished();
+        QVERIFY(!wait(shared.load(m_host->url(after))).isNull());
+
+        // A loader with an empty memory finds it on the disk.
+        ImageLoader fresh(shared.diskCacheDir());
+        QVERIFY(!wait(fresh.load(m_host->url(after))).isNull());
+        QCOMPARE(m_host->hits(after), 1);
+    }
+
     // A host that refuses, or one that never answers while the loader goes
     // away: the future still ends, with nothing, so no caller hangs.
     void unansweredLoadsEnd_data()
@@ -470,15 +609,40 @@ private slots:
         }
     }
 
+    // The engine gives up on a picture (its Image scrolled away or the
+    // engine goes): the response ends at once so the engine can delete it,
+    // and the picture arriving later finds no one.
+    void cancelledResponseEndsAtOnce()
+    {
+        const std::string path = fresh("cancelled");
+        Reply r = image();
+        r.delayMs = 400;
+        m_host->set(path, r);
+        RemoteImageProvider provider;
+        std::unique_ptr<QQuickImageResponse> response(
+            provider.requestImageResponse(QStringLiteral("url/") + b64(m_host->url(path).toEncoded()), {32, 18}));
+        QSignalSpy finished(response.get(), &QQuickImageResponse::finished);
+        response->cancel();
+        QVERIFY(finished.wait(200));
+        QVERIFY(!response->errorString().isEmpty());
+        QCOMPARE(ImageLoader::shared().pendingCount(), 0);
+        QTest::qWait(600);
+        QCOMPARE(finished.size(), 1);
+    }
+
     void responseDeletedBeforeTheAnswer()
     {
         const std::string path = fresh("gone");
-        m_host->set(path, image());
+        Reply r = image();
+        r.delayMs = 300;
+        m_host->set(path, r);
         RemoteImageProvider provider;
-        delete provider.requestImageResponse(QStringLiteral("url/") + b64(m_host->url(path).toEncoded()), {});
-        // The answer arrives later and must find no one to talk to.
+        auto *response = provider.requestImageResponse(QStringLiteral("url/") + b64(m_host->url(path).toEncoded()), {});
+        // Deleted while the host is answering: the answer must find no one to talk to.
         QVERIFY(QTest::qWaitFor([&] { return m_host->hits(path) == 1; }, 5000));
-        QTest::qWait(200);
+        delete response;
+        QTest::qWait(500);
+        QCOMPARE(ImageLoader::shared().pendingCount(), 0);
     }
 };
 

@@ -185,12 +185,17 @@ private slots:
             return;
         }
         QVERIFY(h.waitFor([&] { return h.root()->property("loaded").toBool(); }, 20000));
-        const QImage large = ImageLoader::shared().cached(QUrl(thumbUrl(id, "hq720")));
-        const QImage medium = ImageLoader::shared().cached(QUrl(thumbUrl(id, "mqdefault")));
+        // Kept in memory at the size shown (offscreen has one pixel per point).
+        const QSize frame(320, 180);
+        const QImage large = ImageLoader::shared().cached(QUrl(thumbUrl(id, "hq720")), frame);
+        const QImage medium = ImageLoader::shared().cached(QUrl(thumbUrl(id, "mqdefault")), frame);
         const QImage &shown = which == 0 ? large : medium;
         QVERIFY(!shown.isNull());
         QCOMPARE(image->property("implicitWidth").toReal(), qreal(shown.width()));
         QCOMPARE(large.isNull(), which == 1);
+        // Never decoded larger than the frame it fills.
+        QVERIFY(shown.width() <= frame.width() && shown.height() <= frame.height());
+        QVERIFY(ImageLoader::shared().cached(QUrl(thumbUrl(id, "hq720"))).isNull());
     }
 
     void thumbAlreadyInMemoryShowsAtOnce()

@@ -34,7 +34,9 @@ Rectangle {
         id: picture
         objectName: "remoteImage"
         anchors.fill: parent
-        source: root.shown
+        // Decoded at the size shown; nothing is asked for before there is one.
+        sourceSize: Qt.size(Math.ceil(root.width), Math.ceil(root.height))
+        source: root.width >= 1 && root.height >= 1 ? root.shown : ""
         fillMode: Image.PreserveAspectCrop
         asynchronous: true
         smooth: true

@@ -1,6 +1,7 @@
 // The 16:9 thumbnail of a video: the tertiary fill until the first picture of
 // the thumbnail host that loads (large, then medium) fades in over it.
 import QtQuick
+import QtQuick.Window
 import Nimbelora.Platform
 // Qualified: QtQuick has a `Palette` type of its own that can shadow ours.
 import Nimbelora.Platform as Platform
@@ -10,8 +11,13 @@ Rectangle {
     id: root
 
     property string videoId
+    // Decoded at the size shown, in device pixels; nothing is asked for until
+    // the frame has a size, so no picture is ever decoded whole.
+    readonly property size shownSize: Qt.size(Math.ceil(width), Math.ceil(height))
+    readonly property bool sized: width >= 1 && height >= 1
     // A picture already in memory shows at once, without the fade.
-    readonly property bool instant: ImageLoader.hasThumb(videoId)
+    readonly property bool instant: sized && ImageLoader.hasThumb(videoId, Qt.size(Math.ceil(width * Screen.devicePixelRatio),
+                                                                                   Math.ceil(height * Screen.devicePixelRatio)))
     readonly property bool loaded: picture.status === Image.Ready
 
     implicitWidth: 320
@@ -23,7 +29,8 @@ Rectangle {
         id: picture
         objectName: "thumbImage"
         anchors.fill: parent
-        source: root.videoId.length > 0 ? ImageLoader.thumbSource(root.videoId) : ""
+        sourceSize: root.shownSize
+        source: root.videoId.length > 0 && root.sized ? ImageLoader.thumbSource(root.videoId) : ""
         fillMode: Image.PreserveAspectCrop
         asynchronous: true
         smooth: true
