@@ -310,9 +310,13 @@ Rectangle {
         id: accountSheet
         function open() {
             if (item === null)
-                setSource("qrc:/Nimbelora/Library/qml/AccountSheet.qml", { auth: root.auth })
+                sourceComponent = accountSheetComponent
             if (item !== null)
                 item.open()
+        }
+        Component {
+            id: accountSheetComponent
+            AccountSheet { auth: root.auth }
         }
     }
 }
