@@ -34,6 +34,7 @@ class Colors : public QObject
     Q_PROPERTY(QColor tertiaryFill READ tertiaryFill NOTIFY changed)
     Q_PROPERTY(QColor quaternaryFill READ quaternaryFill NOTIFY changed)
     Q_PROPERTY(QColor separator READ separator NOTIFY changed)
+    Q_PROPERTY(QColor bar READ bar NOTIFY changed)
     Q_PROPERTY(QColor red READ red NOTIFY changed)
     Q_PROPERTY(QColor orange READ orange NOTIFY changed)
     Q_PROPERTY(QColor yellow READ yellow NOTIFY changed)
@@ -70,6 +71,7 @@ public:
     QColor tertiaryFill() const { return Palette::color(Palette::TertiaryFill, m_dark); }
     QColor quaternaryFill() const { return Palette::color(Palette::QuaternaryFill, m_dark); }
     QColor separator() const { return Palette::color(Palette::Separator, m_dark); }
+    QColor bar() const { return Palette::color(Palette::Bar, m_dark); }
     QColor red() const { return Palette::named(Palette::Red, m_dark); }
     QColor orange() const { return Palette::named(Palette::Orange, m_dark); }
     QColor yellow() const { return Palette::named(Palette::Yellow, m_dark); }

@@ -62,6 +62,8 @@ QColor Palette::color(Role role, bool dark)
         return rgba(118, 118, 128, dark ? 0.18 : 0.08);
     case Separator:
         return dark ? rgba(84, 84, 88, 0.6) : rgba(60, 60, 67, 0.29);
+    case Bar:
+        return dark ? QColor(0x16, 0x16, 0x17) : QColor(0xF9, 0xF9, 0xF9);
     }
     return {};
 }

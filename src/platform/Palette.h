@@ -37,6 +37,8 @@ class Palette : public QObject
     Q_PROPERTY(QColor tertiaryFill READ tertiaryFill NOTIFY darkChanged)
     Q_PROPERTY(QColor quaternaryFill READ quaternaryFill NOTIFY darkChanged)
     Q_PROPERTY(QColor separator READ separator NOTIFY darkChanged)
+    // The bars' material (page bars, the tab bar, home's header), opaque.
+    Q_PROPERTY(QColor bar READ bar NOTIFY darkChanged)
     // The named system colours (tiles, badges, destructive actions).
     Q_PROPERTY(QColor red READ red NOTIFY darkChanged)
     Q_PROPERTY(QColor orange READ orange NOTIFY darkChanged)
@@ -67,6 +69,7 @@ public:
         TertiaryFill,
         QuaternaryFill,
         Separator,
+        Bar,
     };
     Q_ENUM(Role)
 
@@ -98,6 +101,7 @@ public:
     QColor tertiaryFill() const { return color(TertiaryFill, m_dark); }
     QColor quaternaryFill() const { return color(QuaternaryFill, m_dark); }
     QColor separator() const { return color(Separator, m_dark); }
+    QColor bar() const { return color(Bar, m_dark); }
     QColor red() const { return named(Red, m_dark); }
     QColor orange() const { return named(Orange, m_dark); }
     QColor yellow() const { return named(Yellow, m_dark); }

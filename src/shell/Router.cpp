@@ -7,6 +7,23 @@ void Router::openPlaylist(const QString &id)
     push(YTPlaylistRoute{id});
 }
 
+void Router::open(const QVariant &route)
+{
+    if (const auto r = routeFrom(route))
+        open(*r);
+}
+
+void Router::open(const Route &route)
+{
+    if (const auto *library = std::get_if<LibraryRoute>(&route)) {
+        Path path = m_libraryPath;
+        path.append(*library);
+        setLibraryPath(std::move(path));
+        return;
+    }
+    push(route);
+}
+
 void Router::openChannel(const ChannelRoute &route)
 {
     push(route);

@@ -54,6 +54,11 @@ public:
 
     // Push onto the path of the tab selected now; the tab itself never changes.
     Q_INVOKABLE void openPlaylist(const QString &id);
+    // Any route: the library tab's own routes go onto its path (the only
+    // stack they belong to), the others as openChannel and openPlaylist do.
+    // A value that is no route changes nothing.
+    Q_INVOKABLE void open(const QVariant &route);
+    void open(const Route &route);
     void openChannel(const ChannelRoute &route);
     Q_INVOKABLE void openChannel(const QString &id, const QString &name);
 

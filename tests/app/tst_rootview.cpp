@@ -70,6 +70,14 @@ class TestRootView : public QObject
         return m_root != nullptr;
     }
 
+    // The one item of that name on screen, once a page transition is over.
+    static QQuickItem *shownOne(QQuickItem *in, const QString &name)
+    {
+        QmlHarness::waitFor([&] { return QmlHarness::shownItems(in, name).size() == 1; });
+        const auto items = QmlHarness::shownItems(in, name);
+        return items.size() == 1 ? items.first() : nullptr;
+    }
+
     // Pages above the root of a tab's stack, as the stack shows them.
     int depth(const QString &stack) const { return find(stack)->property("depth").toInt(); }
 
@@ -396,65 +404,248 @@ private slots:
         QVERIFY(showsSurface(bar(u"homeStack"_qs)));
     }
 
-    // Routes the stack has no page for are shown by what its root screen says.
-    void rootScreenDestinations()
+    // The one route table: every route shows its screen, with what it needs.
+    void routeTable_data()
     {
-        QTemporaryDir dir;
-        auto write = [&](const QString &name, const QByteArray &text) {
-            QFile f(dir.filePath(name));
-            return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
+        QTest::addColumn<QVariant>("route");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("property");
+        QTest::addColumn<QString>("value");
+        auto row = [](const char *name, const auto &route, const char *file, const char *property = "", const char *value = "") {
+            QTest::newRow(name) << QVariant::fromValue(route) << QString::fromLatin1(file) << QString::fromLatin1(property)
+                                << QString::fromUtf8(value);
         };
-        QVERIFY(write(u"Root.qml"_qs, R"(
-            import QtQuick
-            Item {
-                property var tabStack
-                function destination(route) {
-                    return { source: Qt.resolvedUrl("Page.qml"), properties: { label: route.name + ":" + route.payload } }
-                }
-            })"));
-        QVERIFY(write(u"Page.qml"_qs, R"(
-            import QtQuick
-            Item {
-                property string label
-                property string title: "Historial"
-                property var tabStack
-                property bool active
-                property int cleared: 0
-                property Item navigationTrailing: MouseArea { objectName: "clearButton"; implicitWidth: 60; implicitHeight: 30; onClicked: cleared++ }
-            })"));
-        Router router;
-        router.setTab(AppTab::library);
-        PlayerStore player(new SimulatedEngine);
-        QmlHarness qml;
-        QQuickItem *stack = qml.loadSource(R"(
-            import QtQuick
-            import Nimbelora.App
-            TabStack { pathName: "libraryPath" })",
-                                           {{u"router"_qs, QVariant::fromValue(&router)},
-                                            {u"env"_qs, QVariantMap{{u"player"_qs, QVariant::fromValue(&player)}}},
-                                            {u"rootSource"_qs, QUrl::fromLocalFile(dir.filePath(u"Root.qml"_qs))}});
-        QVERIFY2(stack, qPrintable(qml.errors()));
-        QVERIFY(stack->property("rootScreen").value<QQuickItem *>());
-        QCOMPARE(stack->property("rootScreen").value<QQuickItem *>()->property("tabStack").value<QQuickItem *>(), stack);
+        row("channel", ChannelRoute{u"UC1"_qs, u"Uno"_qs}, "ChannelView.qml", "title", "Uno");
+        row("yt playlist", YTPlaylistRoute{u"PLabcdefghijk"_qs}, "YTPlaylistScreen.qml", "playlistId", "PLabcdefghijk");
+        row("history", LibraryRoutes::history(), "HistoryScreen.qml");
+        row("liked", LibraryRoutes::liked(), "VideoListScreen.qml", "title", "Me gusta");
+        row("later", LibraryRoutes::later(), "VideoListScreen.qml", "title", "Ver más tarde");
+        row("settings", LibraryRoutes::settings(), "SettingsView.qml");
+        row("playlists", LibraryRoutes::playlists(), "PlaylistsScreen.qml");
+        row("playlist", LibraryRoutes::playlist(u"P1"_qs), "PlaylistDetailScreen.qml", "playlistId", "P1");
+        row("hidden", LibraryRoutes::hidden(), "HiddenChannelsScreen.qml");
+        row("stats", LibraryRoutes::stats(), "StatsScreen.qml");
+        row("remote other kind", LibraryRoutes::remote(u"otra"_qs), "RemoteListScreen.qml", "kind", "otra");
+        row("sponsor categories", LibraryRoutes::sponsorCategories(), "SponsorCategoriesScreen.qml");
+        row("home categories", LibraryRoutes::homeCategories(), "CategoriesScreen.qml");
+        row("changelog", LibraryRoutes::changelog(), "ChangelogView.qml");
+    }
 
-        router.setLibraryPath({LibraryRoute::remote(u"liked"_qs)});
-        QTRY_COMPARE(stack->property("depth").toInt(), 1);
+    void routeTable()
+    {
+        QFETCH(QVariant, route);
+        QFETCH(QString, file);
+        QFETCH(QString, property);
+        QFETCH(QString, value);
+        QVERIFY(load());
+        router()->setTab(AppTab::library);
+        router()->open(route);
+        QTRY_COMPARE(depth(u"libraryStack"_qs), 1);
+        QQuickItem *stack = find(u"libraryStack"_qs);
+        auto *slot = qobject_cast<ScreenSlot *>(
+            QmlHarness::findIn(stack->property("_view").value<QQuickItem *>()->property("currentItem").value<QQuickItem *>(),
+                               u"pageScreen"_qs));
+        QVERIFY(slot);
+        QVERIFY2(slot->source().toString().endsWith(u"/"_qs + file), qPrintable(slot->source().toString()));
+        QVERIFY(slot->item());
+        QCOMPARE(stack->property("topScreen").value<QQuickItem *>(), slot->item());
+        if (!property.isEmpty())
+            QCOMPARE(slot->item()->property(property.toUtf8()).toString(), value);
+    }
+
+    // Screens only name routes: library routes land on the library path
+    // whatever the tab; others on the selected tab's; anything else on none.
+    void openRoutes()
+    {
+        Router r;
+        r.setTab(AppTab::search);
+        r.open(QVariant::fromValue(LibraryRoutes::hidden()));
+        r.open(QVariant::fromValue(ChannelRoute{u"UC1"_qs, u"Uno"_qs}));
+        r.open(QVariant(u"nada"_qs));
+        QCOMPARE(r.libraryPath(), (Router::Path{LibraryRoutes::hidden()}));
+        QCOMPARE(r.searchPath(), (Router::Path{ChannelRoute{u"UC1"_qs, u"Uno"_qs}}));
+        QVERIFY(r.homePath().isEmpty());
+    }
+
+    // The bar of a pushed page: the screen's title and trailing button, and
+    // back writes the shorter path.
+    void pageBar()
+    {
+        QVERIFY(load());
+        const QString id = m_app->library()->createPlaylist(u"Viaje"_qs, std::nullopt);
+        router()->setTab(AppTab::library);
+        QVERIFY(m_qml->click(find(u"tab.library"_qs)));
+        router()->open(QVariant::fromValue(LibraryRoutes::playlist(id)));
+        QTRY_COMPARE(depth(u"libraryStack"_qs), 1);
+        QQuickItem *stack = find(u"libraryStack"_qs);
         QQuickItem *page = stack->property("topScreen").value<QQuickItem *>();
         QVERIFY(page);
-        QCOMPARE(page->property("label").toString(), u"remote:liked"_qs);
-        QCOMPARE(page->property("tabStack").value<QQuickItem *>(), stack);
-        QVERIFY(page->property("active").toBool());
-        QTRY_COMPARE(QmlHarness::findIn(stack, u"navigationTitle"_qs)->property("text").toString(), u"Historial"_qs);
-        // The screen's bar button, at the bar's trailing end.
-        QQuickItem *button = QmlHarness::findIn(QmlHarness::findIn(stack, u"navigationTrailing"_qs), u"clearButton"_qs);
+        QQuickItem *bar = shownOne(stack, u"navigationBar"_qs);
+        QVERIFY(bar);
+        QTRY_COMPARE(QmlHarness::findIn(bar, u"navigationTitle"_qs)->property("text").toString(), u"Viaje"_qs);
+        QQuickItem *button = QmlHarness::findIn(QmlHarness::findIn(bar, u"navigationTrailing"_qs), u"renameButton"_qs);
+        QVERIFY(button);
         QTRY_COMPARE(button->mapToScene(QPointF(button->width(), 0)).x(), stack->width() - 8);
-        QVERIFY(qml.click(button));
-        QCOMPARE(page->property("cleared").toInt(), 1);
+        QVERIFY(m_qml->click(button));
+        QTRY_VERIFY(page->findChild<QObject *>(u"renameAlert"_qs)->property("opened").toBool());
+        QMetaObject::invokeMethod(page->findChild<QObject *>(u"renameAlert"_qs), "close");
+        QTRY_VERIFY(!page->findChild<QObject *>(u"renameAlert"_qs)->property("visible").toBool());
 
-        // The stack's own back writes the shorter path.
-        QVERIFY(QMetaObject::invokeMethod(stack, "pop"));
-        QVERIFY(router.libraryPath().isEmpty());
-        QTRY_COMPARE(stack->property("depth").toInt(), 0);
+        QVERIFY(m_qml->click(QmlHarness::findIn(bar, u"backButton"_qs)));
+        QVERIFY(router()->libraryPath().isEmpty());
+        QTRY_COMPARE(depth(u"libraryStack"_qs), 0);
+    }
+
+    // Scrolled under its bar, a screen neither covers the bar nor takes its
+    // clicks: the chevron goes back and the row beneath it stays as it was.
+    void barStaysOverScrolledContent_data()
+    {
+        QTest::addColumn<QVariant>("route");
+        QTest::addColumn<int>("tab");
+        QTest::newRow("Ajustes") << QVariant::fromValue(LibraryRoutes::settings()) << int(AppTab::library);
+        QTest::newRow("Qué saltar") << QVariant::fromValue(LibraryRoutes::sponsorCategories()) << int(AppTab::library);
+        QTest::newRow("Categorías") << QVariant::fromValue(LibraryRoutes::homeCategories()) << int(AppTab::library);
+        QTest::newRow("Estadísticas") << QVariant::fromValue(LibraryRoutes::stats()) << int(AppTab::library);
+        QTest::newRow("channel") << QVariant::fromValue(ChannelRoute{u"UC1"_qs, u"Uno"_qs}) << int(AppTab::subscriptions);
+    }
+
+    void barStaysOverScrolledContent()
+    {
+        QFETCH(QVariant, route);
+        QFETCH(int, tab);
+        QVERIFY(load());
+        // Short enough for every one of these screens to scroll.
+        m_root->setHeight(420);
+        Defaults::shared().setValue(QString(Pref::autoplay), true);
+        for (int i = 0; i < 30; ++i)
+            m_app->library()->addToHistory(video(u"h"_qs + QString::number(i)));
+        QVERIFY(m_qml->click(find(u"tab."_qs + QStringList{u"home"_qs, u"shorts"_qs, u"search"_qs, u"subscriptions"_qs, u"library"_qs}[tab])));
+        router()->open(route);
+        const QString stackName = tab == int(AppTab::library) ? u"libraryStack"_qs : u"subscriptionsStack"_qs;
+        QTRY_COMPARE(depth(stackName), 1);
+        QQuickItem *stack = find(stackName);
+        QQuickItem *screen = stack->property("topScreen").value<QQuickItem *>();
+        QVERIFY(screen);
+        QQuickItem *back = shownOne(stack, u"backButton"_qs);
+        QVERIFY(back);
+        const QPointF chevron = back->mapToScene(QPointF(back->width() / 2, back->height() / 2));
+
+        // The screen's scroller, moved so that something of it lies under the chevron.
+        QQuickItem *flick = nullptr;
+        const QList<QQuickItem *> all = screen->findChildren<QQuickItem *>();
+        for (QQuickItem *item : all)
+            if (item->inherits("QQuickFlickable") && item->isVisible() && item->height() > 200 && !flick)
+                flick = item;
+        QVERIFY(flick);
+        QTRY_VERIFY(flick->property("contentHeight").toDouble() > flick->height());
+        // Ajustes: "Reproducción automática" right under the chevron; else a quarter of the way down.
+        QQuickItem *autoplay = nullptr;
+        for (QQuickItem *item : all)
+            if (item->property("key").toString() == u"pref.autoplay"_qs)
+                autoplay = item;
+        qreal y = (flick->property("contentHeight").toDouble() - flick->height()) / 4;
+        if (autoplay) {
+            const QPointF rowInContent = autoplay->mapToItem(flick->property("contentItem").value<QQuickItem *>(),
+                                                             QPointF(0, autoplay->height() / 2));
+            y = rowInContent.y() - (chevron.y() - flick->mapToScene(QPointF()).y());
+        }
+        flick->setProperty("contentY", y);
+        if (autoplay)
+            QTRY_COMPARE(qRound(autoplay->mapToScene(QPointF(0, autoplay->height() / 2)).y()), qRound(chevron.y()));
+
+        QQuickItem *material = shownOne(stack, u"navigationBarMaterial"_qs);
+        QVERIFY(material);
+        QCOMPARE(material->opacity(), 1.0);
+        QVERIFY(material->property("color").value<QColor>().alphaF() > 0.95);
+
+        QTest::mouseClick(m_qml->window(), Qt::LeftButton, Qt::NoModifier, chevron.toPoint());
+        QTRY_COMPARE(depth(stackName), 0);
+        QVERIFY(Defaults::shared().boolValue(QString(Pref::autoplay)));
+    }
+
+    // A page under another keeps its layout: back on a scrolled Ajustes, the
+    // list is where it was left.
+    void coveredPageKeepsItsPlace()
+    {
+        QVERIFY(load());
+        m_root->setHeight(700);
+        QVERIFY(m_qml->click(find(u"tab.library"_qs)));
+        router()->open(QVariant::fromValue(LibraryRoutes::settings()));
+        QTRY_COMPARE(depth(u"libraryStack"_qs), 1);
+        QQuickItem *settings = find(u"libraryStack"_qs)->property("topScreen").value<QQuickItem *>();
+        QQuickItem *list = QmlHarness::findIn(settings, u"settingsList"_qs);
+        QTRY_VERIFY(list->property("contentHeight").toDouble() > list->height() + 100);
+        const qreal bottom = list->property("contentHeight").toDouble() - list->height();
+        list->setProperty("contentY", bottom);
+        const qreal top = list->mapToScene(QPointF()).y();
+        router()->open(QVariant::fromValue(LibraryRoutes::hidden()));
+        QTRY_COMPARE(depth(u"libraryStack"_qs), 2);
+        QVERIFY(QMetaObject::invokeMethod(find(u"libraryStack"_qs), "pop"));
+        QTRY_COMPARE(depth(u"libraryStack"_qs), 1);
+        QTRY_VERIFY(settings->isVisible());
+        QCOMPARE(list->property("contentY").toDouble(), bottom);
+        QCOMPARE(list->mapToScene(QPointF()).y(), top);
+    }
+
+    // A large title stands for the inline one until it scrolls away.
+    void largeTitles_data()
+    {
+        QTest::addColumn<QVariant>("route");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("Biblioteca") << QVariant() << u"Biblioteca"_qs;
+        QTest::newRow("Historial") << QVariant::fromValue(LibraryRoutes::history()) << u"Historial"_qs;
+        QTest::newRow("Me gusta") << QVariant::fromValue(LibraryRoutes::liked()) << u"Me gusta"_qs;
+        QTest::newRow("Ver más tarde") << QVariant::fromValue(LibraryRoutes::later()) << u"Ver más tarde"_qs;
+        QTest::newRow("Mis listas") << QVariant::fromValue(LibraryRoutes::playlists()) << u"Mis listas"_qs;
+    }
+
+    void largeTitles()
+    {
+        QFETCH(QVariant, route);
+        QFETCH(QString, title);
+        QVERIFY(load());
+        m_root->setHeight(480);
+        for (int i = 0; i < 12; ++i)
+            m_app->library()->addToHistory(video(u"h"_qs + QString::number(i)));
+        QVERIFY(m_qml->click(find(u"tab.library"_qs)));
+        if (route.isValid()) {
+            router()->open(route);
+            QTRY_COMPARE(depth(u"libraryStack"_qs), 1);
+        }
+        QQuickItem *stack = find(u"libraryStack"_qs);
+        QQuickItem *screen = stack->property("topScreen").value<QQuickItem *>();
+        QTRY_VERIFY(screen);
+        QQuickItem *large = QmlHarness::findIn(screen, u"largeTitle"_qs);
+        QVERIFY(large);
+        QTRY_VERIFY(large->isVisible());
+        QCOMPARE(large->property("text").toString(), title);
+        QCOMPARE(large->property("truncated").toBool(), false);
+        QCOMPARE(large->property("font").value<QFont>().pixelSize(), 34);
+        QQuickItem *bar = shownOne(stack, u"navigationBar"_qs);
+        QVERIFY(bar);
+        QVERIFY(!QmlHarness::findIn(bar, u"navigationTitle"_qs)->isVisible());
+        if (route.isValid())
+            return;
+        // The tab's list scrolled past its title: the bar takes it inline.
+        QQuickItem *list = QmlHarness::findIn(screen, u"libraryList"_qs);
+        QTRY_VERIFY(list->property("contentHeight").toDouble() > list->height() + 80);
+        list->setProperty("contentY", 80);
+        QTRY_VERIFY(QmlHarness::findIn(bar, u"navigationTitle"_qs)->isVisible());
+        QCOMPARE(QmlHarness::findIn(bar, u"navigationTitle"_qs)->property("text").toString(), title);
+    }
+
+    // The tab bar goes dark under the Shorts tab, whatever the app's scheme.
+    void tabBarDarkOverShorts()
+    {
+        Palette::shared().setScheme(1);
+        QVERIFY(load());
+        QQuickItem *bar = find(u"tabBar"_qs);
+        QCOMPARE(bar->property("color").value<QColor>(), Palette::color(Palette::Bar, false));
+        QVERIFY(m_qml->click(find(u"tab.shorts"_qs)));
+        QCOMPARE(bar->property("color").value<QColor>(), Palette::color(Palette::Bar, true));
+        QVERIFY(m_qml->click(find(u"tab.home"_qs)));
+        QCOMPARE(bar->property("color").value<QColor>(), Palette::color(Palette::Bar, false));
+        Palette::shared().setScheme(0);
     }
 
     // Screens get exactly the properties they declare; a missing one shows nothing.

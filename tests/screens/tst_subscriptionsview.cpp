@@ -48,6 +48,9 @@ class TestSubscriptionsView : public QObject
                                     {u"auth"_qs, QVariant::fromValue(m_s->auth.get())},
                                     {u"router"_qs, QVariant::fromValue(&m_s->router)},
                                     {u"avatars"_qs, QVariant::fromValue(&m_s->avatars)}});
+        // The page bar's button, placed on the screen as the bar would hold it.
+        if (m_root)
+            m_root->property("navigationTrailing").value<QQuickItem *>()->setParentItem(m_root);
         return m_root != nullptr;
     }
     QList<QQuickItem *> shown(const QString &name) const { return QmlHarness::shownItems(m_root, name); }

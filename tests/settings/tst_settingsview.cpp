@@ -4,6 +4,7 @@
 #include "LibraryStore.h"
 #include "MemoryKeychain.h"
 #include "QmlHarness.h"
+#include "Router.h"
 #include "WebSignIn.h"
 
 #include <QGuiApplication>
@@ -50,10 +51,12 @@ private slots:
         }
         AuthStore auth(keychain, *m_web);
         LibraryStore library;
+        Router router;
         QmlHarness qml;
         qml.window()->resize(430, 3000);
         QQuickItem *root = qml.load(QUrl(u"qrc:/Nimbelora/Settings/qml/SettingsView.qml"_qs),
-                                    {{u"library"_qs, QVariant::fromValue(&library)}, {u"auth"_qs, QVariant::fromValue(&auth)}});
+                                    {{u"library"_qs, QVariant::fromValue(&library)}, {u"auth"_qs, QVariant::fromValue(&auth)},
+                                     {u"router"_qs, QVariant::fromValue(&router)}});
         QVERIFY2(root, qPrintable(qml.errors()));
         QQuickItem *account = QmlHarness::findIn(root, u"accountRow"_qs);
         QCOMPARE(account->property("text").toString(), signedIn ? u"Ana"_qs : u"Iniciar sesión con YouTube"_qs);
@@ -67,6 +70,53 @@ private slots:
         QVERIFY(!Defaults::shared().boolValue(u"pref.skipSponsors"_qs));
         QVERIFY(!shown(root, u"sponsorCategoriesRow"_qs));
         QTRY_VERIFY(QmlHarness::findIn(root, u"updateBadge"_qs)->isVisible());
+    }
+
+    // However long a row's value, its title is read whole.
+    void rowTitlesStayWhole_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("resumeMode");
+        QTest::newRow("resume, short value") << u"Al reabrir un vídeo"_qs << 1;
+        QTest::newRow("resume, long value") << u"Al reabrir un vídeo"_qs << 0;
+        QTest::newRow("break reminder") << u"Recordatorio de descanso"_qs << 0;
+        QTest::newRow("headphones") << u"Pausar al desconectar auriculares"_qs << 0;
+        QTest::newRow("mobile data") << u"Con datos móviles"_qs << 0;
+    }
+
+    void rowTitlesStayWhole()
+    {
+        QFETCH(QString, title);
+        QFETCH(int, resumeMode);
+        Defaults::shared().setValue(u"pref.resumeMode"_qs, resumeMode);
+        MemoryKeychain keychain;
+        AuthStore auth(keychain, *m_web);
+        LibraryStore library;
+        Router router;
+        QmlHarness qml;
+        qml.window()->resize(430, 3000);
+        QQuickItem *root = qml.load(QUrl(u"qrc:/Nimbelora/Settings/qml/SettingsView.qml"_qs),
+                                    {{u"library"_qs, QVariant::fromValue(&library)}, {u"auth"_qs, QVariant::fromValue(&auth)},
+                                     {u"router"_qs, QVariant::fromValue(&router)}});
+        QVERIFY2(root, qPrintable(qml.errors()));
+        QQuickItem *label = nullptr;
+        for (QQuickItem *t : QmlHarness::findAllIn(root, u"groupedRowTitle"_qs))
+            if (t->property("text").toString() == title)
+                label = t;
+        QVERIFY(label);
+        QVERIFY(!label->property("truncated").toBool());
+        QVERIFY(label->property("contentWidth").toDouble() <= label->width() + 0.5);
+        // The value beside it ends inside the row, clear of the title.
+        QQuickItem *row = label;
+        while (row && !row->inherits("QQuickAbstractButton"))
+            row = row->parentItem();
+        QVERIFY(row);
+        for (QQuickItem *value : QmlHarness::findAllIn(row, u"pickerValue"_qs)) {
+            const QRectF v = value->mapRectToScene(QRectF(0, 0, value->width(), value->height()));
+            const QRectF t = label->mapRectToScene(QRectF(0, 0, label->width(), label->height()));
+            QVERIFY(v.left() >= t.right());
+            QVERIFY(v.right() <= row->mapToScene(QPointF(row->width(), 0)).x());
+        }
     }
 
     // A switch of the home chooser lists its id as hidden, keeping the rest.

@@ -32,7 +32,6 @@ Item {
     readonly property bool onboarded: Settings.revision, Settings.boolValue("pref.onboarded")
     // The player or the Shorts tab is on screen.
     readonly property bool darkSurface: player.expanded || router.tab === AppTab.Shorts
-    readonly property url playerSheetSource: "qrc:/Nimbelora/Player/qml/PlayerSheet.qml"
 
     // The tab bar, in tab order.
     readonly property var tabs: [
@@ -82,14 +81,14 @@ Item {
             objectName: "homeStack"
             router: root.router
             pathName: "homePath"
-            rootSource: "qrc:/Nimbelora/Shell/qml/HomeView.qml"
+            rootSource: Routes.tabRoots[AppTab.Home]
             env: root.env
             active: visited.home
         }
         ScreenSlot {
             objectName: "shortsScreen"
             Platform.Colors.dark: true
-            source: "qrc:/Nimbelora/Shorts/qml/ShortsView.qml"
+            source: Routes.tabRoots[AppTab.Shorts]
             // Shown: its tab is selected and the player is not over it.
             properties: Object.assign({ active: root.router.tab === AppTab.Shorts && !playerCover.presented }, root.env)
             active: visited.shorts
@@ -98,7 +97,7 @@ Item {
             objectName: "searchStack"
             router: root.router
             pathName: "searchPath"
-            rootSource: "qrc:/Nimbelora/Shell/qml/SearchView.qml"
+            rootSource: Routes.tabRoots[AppTab.Search]
             env: root.env
             active: visited.search
         }
@@ -106,7 +105,7 @@ Item {
             objectName: "subscriptionsStack"
             router: root.router
             pathName: "subsPath"
-            rootSource: "qrc:/Nimbelora/Screens/qml/SubscriptionsView.qml"
+            rootSource: Routes.tabRoots[AppTab.Subscriptions]
             env: root.env
             active: visited.subscriptions
         }
@@ -114,7 +113,7 @@ Item {
             objectName: "libraryStack"
             router: root.router
             pathName: "libraryPath"
-            rootSource: "qrc:/Nimbelora/Screens/qml/LibraryView.qml"
+            rootSource: Routes.tabRoots[AppTab.Library]
             env: root.env
             active: visited.library
         }
@@ -143,16 +142,18 @@ Item {
     Rectangle {
         id: tabBar
         objectName: "tabBar"
+        // Under the black Shorts tab the bar is dark too, whatever the scheme.
+        Platform.Colors.dark: root.router.tab === AppTab.Shorts || Platform.Palette.dark
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.bottom: parent.bottom
         height: 52
-        color: Platform.Palette.dark ? "#121212" : "#F9F9F9"
+        color: Platform.Colors.bar
 
         Rectangle {
             width: parent.width
             height: 0.5
-            color: Platform.Palette.separator
+            color: Platform.Colors.separator
         }
 
         RowLayout {
@@ -182,7 +183,7 @@ Item {
                         Symbol {
                             anchors.horizontalCenter: parent.horizontalCenter
                             name: tabButton.modelData.symbol
-                            color: tabButton.selected ? Theme.accent : Platform.Palette.secondaryLabel
+                            color: tabButton.selected ? Theme.accent : Platform.Colors.secondaryLabel
                             size: 24
                         }
                         Text {
@@ -190,7 +191,7 @@ Item {
                             anchors.horizontalCenter: parent.horizontalCenter
                             text: tabButton.text
                             font: TextStyle.font(10, Font.Medium)
-                            color: tabButton.selected ? Theme.accent : Platform.Palette.secondaryLabel
+                            color: tabButton.selected ? Theme.accent : Platform.Colors.secondaryLabel
                         }
                     }
                 }
@@ -238,7 +239,7 @@ Item {
                 id: playerSlot
                 objectName: "playerSheet"
                 anchors.fill: parent
-                source: root.playerSheetSource
+                source: Routes.playerSheet
                 properties: root.env
                 active: playerCover.presented || playerCover.presentation > 0
             }
@@ -278,7 +279,7 @@ Item {
             Component.onCompleted: sync()
             function sync() {
                 if (wanted)
-                    setSource("qrc:/Nimbelora/Settings/qml/OnboardingView.qml", { auth: root.auth })
+                    setSource(Routes.onboarding, { auth: root.auth })
                 else
                     source = ""
             }
@@ -299,7 +300,7 @@ Item {
         function reload() {
             source = ""
             if (videoId.length > 0)
-                setSource("qrc:/Nimbelora/Screens/qml/AddToPlaylistSheet.qml",
+                setSource(Routes.addToPlaylist,
                           { library: root.library, video: root.router.playlistVideo })
         }
         onLoaded: item.open()

@@ -3,14 +3,13 @@
 // The path lives in the router, so it survives tab switches; the stack only
 // mirrors it, and going back writes the shorter path.
 //
-// Pages: a ChannelRoute shows ChannelView (route), a YTPlaylistRoute shows
-// YTPlaylistScreen (playlistId); any other route is shown by what the root
-// screen's destination(route) returns ({ source, properties }), if it has one.
-// Screens receive the stores they declare plus `tabStack` and `active` (the
-// tab is shown and the screen is on top); a pushed page gets
-// a bar with a back button unless its screen sets navigationBarHidden. A
-// screen's `navigationTrailing` item (e.g. a SheetBarButton) sits at the
-// bar's trailing end.
+// Pages are what the route table (Routes) gives for each route. Screens
+// receive the stores they declare plus `tabStack` and `active` (the tab is
+// shown and the screen is on top). Every screen, the root included, gets
+// the page bar unless it sets navigationBarHidden: a back button on pushed
+// pages, the screen's `title` inline (while its `largeTitle`, if it has one,
+// is out of sight) and its `navigationTrailing` item (e.g. a SheetBarButton)
+// at the trailing end. The bar lies over the screen and takes its own clicks.
 import Nimbelora.Platform
 import QtQuick
 import QtQuick.Controls.Basic as Basic
@@ -25,6 +24,7 @@ Item {
     required property Router router
     // "homePath", "searchPath", "subsPath" or "libraryPath".
     required property string pathName
+    // The screen at the bottom of the stack; Routes.tabRoots gives each tab's.
     property url rootSource
     // The stores, handed to every screen of the stack.
     property var env: ({})
@@ -37,13 +37,8 @@ Item {
     property Item _view: null
     readonly property int depth: _view ? _view.depth - 1 : 0
     readonly property Item rootScreen: rootSlot.item
-    readonly property Item topScreen: _view && _view.currentItem && _view.currentItem !== rootSlot
-                                      ? _view.currentItem.screen : rootSlot.item
+    readonly property Item topScreen: _view && _view.currentItem ? _view.currentItem.screen : rootSlot.item
     readonly property var screenProperties: Object.assign({ tabStack: stack }, env)
-
-    readonly property url channelSource: "qrc:/Nimbelora/Screens/qml/ChannelView.qml"
-    readonly property url playlistSource: "qrc:/Nimbelora/Settings/qml/YTPlaylistScreen.qml"
-    readonly property url miniPlayerSource: "qrc:/Nimbelora/Player/qml/MiniPlayerBar.qml"
 
     property bool _made: false
     property var _shown: []
@@ -58,16 +53,7 @@ Item {
     }
 
     function destination(route) {
-        switch (router.kindOf(route)) {
-        case "channel":
-            return { source: channelSource, properties: { route: route } }
-        case "ytPlaylist":
-            return { source: playlistSource, properties: { playlistId: route.id } }
-        default:
-            if (rootSlot.item && typeof rootSlot.item.destination === "function")
-                return rootSlot.item.destination(route)
-            return null
-        }
+        return Routes.destination(route, router.kindOf(route))
     }
 
     // `instant`: the stack is being made, so the pages of a path written
@@ -92,7 +78,7 @@ Item {
         if (_made)
             return
         _view = viewComponent.createObject(stack)
-        _view.push(rootSlot, {}, Basic.StackView.Immediate)
+        _view.push(rootPage, {}, Basic.StackView.Immediate)
         _made = true
         sync(true)
     }
@@ -116,13 +102,105 @@ Item {
         }
     }
 
-    ScreenSlot {
-        id: rootSlot
-        objectName: "rootScreen"
-        source: stack.rootSource
-        // Active: the tab is shown and nothing is pushed over the root.
-        properties: Object.assign({ active: stack.visible && stack.depth <= 0 }, stack.screenProperties)
-        active: stack._made
+    // The bar over every page: material, back, inline title, trailing item.
+    component PageBar: Item {
+        id: bar
+
+        property Item screen: null
+        property bool canGoBack: false
+        signal back()
+        // Shown unless the screen draws its own header; not tied to the
+        // page being on screen, so a page under another keeps its layout.
+        readonly property bool shown: !(screen && screen.navigationBarHidden === true)
+        readonly property Item largeTitle: screen && screen.largeTitle ? screen.largeTitle : null
+        // The title inline, and the bar on its material, unless a large title is in sight.
+        readonly property bool inline: largeTitle === null || largeTitle.collapsed
+
+        objectName: "navigationBar"
+        z: 1
+        visible: shown
+        width: parent ? parent.width : 0
+        height: shown ? 44 : 0
+
+        BarMaterial {
+            objectName: "navigationBarMaterial"
+            anchors.fill: parent
+            // Clear over a large title in sight; it still takes its clicks.
+            opacity: bar.inline ? 1 : 0
+        }
+
+        // Made on pushed pages only.
+        Loader {
+            anchors.left: parent.left
+            anchors.leftMargin: 8
+            anchors.verticalCenter: parent.verticalCenter
+            active: bar.canGoBack
+            sourceComponent: Basic.Button {
+                id: back
+                objectName: "backButton"
+                padding: 6
+                onClicked: bar.back()
+                background: Item {}
+                // The right chevron, mirrored: a left one pointing back.
+                contentItem: Symbol {
+                    name: "chevron.right"
+                    mirror: true
+                    color: Theme.accent
+                    size: 22
+                    opacity: back.down ? 0.5 : 1
+                }
+            }
+        }
+
+        Item {
+            id: trailing
+            objectName: "navigationTrailing"
+            readonly property Item item: bar.screen && bar.screen.navigationTrailing ? bar.screen.navigationTrailing : null
+            anchors.right: parent.right
+            anchors.rightMargin: 8
+            anchors.verticalCenter: parent.verticalCenter
+            width: item ? item.implicitWidth : 0
+            height: item ? item.implicitHeight : 0
+            onItemChanged: if (item) item.parent = trailing
+        }
+
+        Text {
+            objectName: "navigationTitle"
+            visible: bar.inline
+            anchors.centerIn: parent
+            width: parent.width - 2 * Math.max(60, trailing.width + 16)
+            horizontalAlignment: Text.AlignHCenter
+            elide: Text.ElideRight
+            text: bar.screen && typeof bar.screen.title === "string" ? bar.screen.title : ""
+            textFormat: Text.PlainText
+            font: TextStyle.headline
+            color: Platform.Colors.label
+        }
+    }
+
+    Rectangle {
+        id: rootPage
+        readonly property Item screen: rootSlot.item
+        // Under a clear bar the screen's own background goes on.
+        color: screen && screen.color !== undefined ? screen.color : Platform.Colors.background
+
+        PageBar {
+            id: rootBar
+            screen: rootSlot.item
+        }
+
+        ScreenSlot {
+            id: rootSlot
+            objectName: "rootScreen"
+            anchors.top: rootBar.bottom
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.bottom: parent.bottom
+            source: stack.rootSource
+            // Active: the tab is shown and nothing is pushed over the root.
+            properties: Object.assign({ active: stack.visible && stack.depth <= 0 }, stack.screenProperties)
+            active: stack._made
+        }
     }
 
     Component {
@@ -134,59 +212,14 @@ Item {
             property var route
             property var target
             readonly property Item screen: slot.item
-            readonly property bool barShown: !(slot.item && slot.item.navigationBarHidden === true)
 
-            color: Platform.Palette.background
+            color: screen && screen.color !== undefined ? screen.color : Platform.Colors.background
 
-            Item {
+            PageBar {
                 id: bar
-                objectName: "navigationBar"
-                visible: page.barShown
-                width: parent.width
-                height: visible ? 44 : 0
-
-                Basic.Button {
-                    id: back
-                    objectName: "backButton"
-                    anchors.left: parent.left
-                    anchors.leftMargin: 8
-                    anchors.verticalCenter: parent.verticalCenter
-                    padding: 6
-                    onClicked: stack.pop()
-                    background: Item {}
-                    // The right chevron, mirrored: a left one pointing back.
-                    contentItem: Symbol {
-                        name: "chevron.right"
-                        mirror: true
-                        color: Theme.accent
-                        size: 22
-                        opacity: back.down ? 0.5 : 1
-                    }
-                }
-
-                Item {
-                    id: trailing
-                    objectName: "navigationTrailing"
-                    readonly property Item item: slot.item && slot.item.navigationTrailing ? slot.item.navigationTrailing : null
-                    anchors.right: parent.right
-                    anchors.rightMargin: 8
-                    anchors.verticalCenter: parent.verticalCenter
-                    width: item ? item.implicitWidth : 0
-                    height: item ? item.implicitHeight : 0
-                    onItemChanged: if (item) item.parent = trailing
-                }
-
-                Text {
-                    objectName: "navigationTitle"
-                    anchors.centerIn: parent
-                    width: parent.width - 2 * Math.max(60, trailing.width + 16)
-                    horizontalAlignment: Text.AlignHCenter
-                    elide: Text.ElideRight
-                    text: slot.item && typeof slot.item.title === "string" ? slot.item.title : ""
-                    textFormat: Text.PlainText
-                    font: TextStyle.headline
-                    color: Platform.Palette.label
-                }
+                screen: slot.item
+                canGoBack: true
+                onBack: stack.pop()
             }
 
             ScreenSlot {
@@ -212,7 +245,7 @@ Item {
         anchors.right: parent.right
         anchors.bottom: parent.bottom
         height: implicitHeight
-        source: stack.miniPlayerSource
+        source: Routes.miniPlayer
         // Only the bar of the tab on screen is active.
         properties: Object.assign({ active: stack.visible }, stack.env)
         active: stack._made

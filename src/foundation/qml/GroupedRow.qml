@@ -71,6 +71,7 @@ T.AbstractButton {
             anchors.verticalCenter: parent.verticalCenter
             spacing: 2
 
+            // A long title wraps: the trailing value never hides it.
             Text {
                 objectName: "groupedRowTitle"
                 width: parent.width
@@ -78,7 +79,7 @@ T.AbstractButton {
                 textFormat: Text.PlainText
                 font: row.titleFont
                 color: row.titleColor
-                elide: Text.ElideRight
+                wrapMode: Text.Wrap
             }
             Text {
                 objectName: "groupedRowSubtitle"
@@ -94,6 +95,8 @@ T.AbstractButton {
 
         Row {
             id: trailing
+            // At most half the row: the rest is the title's.
+            readonly property real room: (parent.width - row.textStart) / 2
             anchors.right: parent.right
             anchors.rightMargin: 16
             anchors.verticalCenter: parent.verticalCenter
@@ -110,6 +113,8 @@ T.AbstractButton {
             Text {
                 objectName: "groupedRowDetail"
                 visible: row.detail.length > 0
+                width: Math.min(implicitWidth, trailing.room)
+                elide: Text.ElideRight
                 anchors.verticalCenter: parent.verticalCenter
                 text: row.detail
                 textFormat: Text.PlainText

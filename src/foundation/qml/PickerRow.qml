@@ -23,6 +23,9 @@ GroupedRow {
         spacing: 6
         Text {
             objectName: "pickerValue"
+            // Up to half the row; a longer choice is cut, never the title.
+            width: Math.min(implicitWidth, (row.width - row.textStart) / 2 - 40)
+            elide: Text.ElideRight
             anchors.verticalCenter: parent.verticalCenter
             text: row.selectedIndex >= 0 ? row.options[row.selectedIndex].label : ""
             textFormat: Text.PlainText

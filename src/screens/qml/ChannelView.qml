@@ -106,10 +106,12 @@ Rectangle {
                     Text {
                         objectName: "channelName"
                         anchors.verticalCenter: parent.verticalCenter
+                        // A long name wraps onto as many lines as it needs.
                         width: Math.min(implicitWidth, root.width - 64)
                         text: channel.name
                         textFormat: Text.PlainText
-                        elide: Text.ElideRight
+                        wrapMode: Text.Wrap
+                        horizontalAlignment: Text.AlignHCenter
                         font: TextStyle.font(22, Font.Bold)
                         color: Platform.Colors.label
                     }

@@ -1,8 +1,7 @@
 // The library tab: what is kept on this computer (history, liked, watch
 // later, own playlists, statistics, hidden channels), a strip of the newest
 // watched videos, a preview of the queue and, while signed in, the account's
-// own lists. Each section shows only while it applies. destination() turns
-// the tab's routes into their screens.
+// own lists. Each section shows only while it applies.
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
@@ -22,53 +21,24 @@ Rectangle {
     required property Router router
     required property AuthStore auth
     required property AvatarStore avatars
-    property var tabStack: null
 
     readonly property bool signedIn: auth.account !== undefined && auth.account !== null
     readonly property LibraryTabModel model: tab
-    readonly property string screens: "qrc:/Nimbelora/Screens/qml/"
-    readonly property string settingsScreens: "qrc:/Nimbelora/Settings/qml/"
-
-    function open(route) {
-        if (root.tabStack)
-            root.tabStack.push(route)
-        else
-            root.router.libraryPath = root.router.libraryPath.concat([route])
-    }
-
-    // The screen of a library route: { source, properties }.
-    function destination(route) {
-        switch (route.name) {
-        case "history":
-            return { source: settingsScreens + "HistoryScreen.qml", properties: {} }
-        case "liked":
-            return { source: screens + "VideoListScreen.qml",
-                     properties: { title: "Me gusta", symbol: "hand.thumbsup", list: LocalListModel.Liked,
-                                   empty: "Toca «Me gusta» en un vídeo para guardarlo aquí." } }
-        case "later":
-            return { source: screens + "VideoListScreen.qml",
-                     properties: { title: "Ver más tarde", symbol: "clock", list: LocalListModel.Later,
-                                   empty: "Guarda vídeos para verlos cuando quieras." } }
-        case "settings":
-            return { source: settingsScreens + "SettingsView.qml", properties: {} }
-        case "playlists":
-            return { source: screens + "PlaylistsScreen.qml", properties: {} }
-        case "playlist":
-            return { source: screens + "PlaylistDetailScreen.qml", properties: { playlistId: route.payload } }
-        case "hidden":
-            return { source: screens + "HiddenChannelsScreen.qml", properties: {} }
-        case "stats":
-            return { source: settingsScreens + "StatsScreen.qml", properties: {} }
-        case "remote":
-            return { source: screens + "RemoteListScreen.qml", properties: { kind: route.payload } }
-        case "sponsorCategories":
-            return { source: settingsScreens + "SponsorCategoriesScreen.qml", properties: {} }
-        case "homeCategories":
-            return { source: settingsScreens + "CategoriesScreen.qml", properties: {} }
-        case "changelog":
-            return { source: settingsScreens + "ChangelogView.qml", properties: {} }
+    readonly property string title: "Biblioteca"
+    readonly property Item largeTitle: largeTitle
+    property Item navigationTrailing: Basic.Button {
+        id: gear
+        objectName: "settingsButton"
+        Accessible.name: "Ajustes"
+        padding: 8
+        onClicked: root.router.open(LibraryRoutes.settings())
+        background: Item {}
+        contentItem: Symbol {
+            name: "gearshape"
+            size: 22
+            color: Theme.accent
+            opacity: gear.down ? 0.5 : 1
         }
-        return null
     }
 
     color: Platform.Colors.groupedBackground
@@ -92,37 +62,11 @@ Rectangle {
             width: scroller.width
             spacing: 28
 
-            Item {
-                width: parent.width
-                height: 44 + largeTitle.height
-
-                Basic.Button {
-                    id: gear
-                    objectName: "settingsButton"
-                    Accessible.name: "Ajustes"
-                    anchors.right: parent.right
-                    anchors.rightMargin: 8
-                    y: 2
-                    padding: 8
-                    onClicked: root.open(LibraryRoutes.settings())
-                    background: Item {}
-                    contentItem: Symbol {
-                        name: "gearshape"
-                        size: 22
-                        color: Theme.accent
-                        opacity: gear.down ? 0.5 : 1
-                    }
-                }
-
-                Text {
-                    id: largeTitle
-                    objectName: "libraryTitle"
-                    x: 16
-                    y: 44
-                    text: "Biblioteca"
-                    font: TextStyle.font(34, Font.Bold)
-                    color: Platform.Colors.label
-                }
+            LargeTitle {
+                id: largeTitle
+                objectName: "libraryTitle"
+                text: root.title
+                flickable: scroller
             }
 
             GroupedSection {
@@ -208,7 +152,7 @@ Rectangle {
                         symbol: modelData.symbol
                         tint: modelData.tint
                         chevron: true
-                        onClicked: root.open(LibraryRoutes.remote(modelData.kind))
+                        onClicked: root.router.open(LibraryRoutes.remote(modelData.kind))
                     }
                 }
             }
@@ -233,7 +177,7 @@ Rectangle {
                         tint: modelData.tint
                         detail: tab[modelData.count]
                         chevron: true
-                        onClicked: root.open(LibraryRoutes[modelData.name]())
+                        onClicked: root.router.open(LibraryRoutes[modelData.name]())
                     }
                 }
             }
@@ -280,7 +224,7 @@ Rectangle {
                     tint: Platform.Colors.gray
                     detail: tab.hiddenCount
                     chevron: true
-                    onClicked: root.open(LibraryRoutes.hidden())
+                    onClicked: root.router.open(LibraryRoutes.hidden())
                 }
             }
         }

@@ -14,8 +14,9 @@ Rectangle {
     id: root
 
     required property LibraryStore library
-    property var tabStack: null
+    required property Router router
     readonly property string title: "Mis listas"
+    readonly property Item largeTitle: largeTitle
     property Item navigationTrailing: SheetBarButton {
         objectName: "newListButton"
         symbol: "plus"
@@ -36,10 +37,16 @@ Rectangle {
         library: root.library
     }
 
+    LargeTitle {
+        id: largeTitle
+        text: root.title
+    }
+
     EmptyState {
         objectName: "playlistsEmpty"
         visible: playlists.count === 0
         anchors.fill: parent
+        anchors.topMargin: largeTitle.height
         symbol: "music.note.list"
         title: "Sin listas"
         description: "Crea listas para agrupar tus vídeos. También puedes guardar un vídeo desde el reproductor con «Lista»."
@@ -56,12 +63,14 @@ Rectangle {
         objectName: "playlistsList"
         visible: playlists.count > 0
         anchors.fill: parent
+        anchors.topMargin: largeTitle.height
+        clip: true
         contentHeight: section.height + 40
         boundsBehavior: Flickable.StopAtBounds
 
         GroupedSection {
             id: section
-            y: 20
+            y: 8
 
             Repeater {
                 model: playlists
@@ -90,7 +99,7 @@ Rectangle {
                         titleFont: TextStyle.headline
                         subtitle: swipe.countText
                         chevron: true
-                        onClicked: root.tabStack.push(LibraryRoutes.playlist(swipe.playlistId))
+                        onClicked: root.router.open(LibraryRoutes.playlist(swipe.playlistId))
                         leading: Component {
                             Item {
                                 width: 84

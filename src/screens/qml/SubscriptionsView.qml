@@ -1,5 +1,5 @@
-// The subscriptions tab: its large title with the manager's button, a strip
-// of every followed channel, and the feed of SubsModel. Signed out with no
+// The subscriptions tab: its large title, the manager's button in the page
+// bar, a strip of every followed channel, and the feed of SubsModel. Signed out with no
 // channel it shows only "Sin suscripciones". The feed loads when the tab
 // appears and again when the channels or the sign-in change while it is shown;
 // hiding the tab calls the running load off.
@@ -24,6 +24,23 @@ Rectangle {
     property bool active: true
 
     readonly property SubsModel model: subs
+    readonly property string title: "Suscripciones"
+    readonly property Item largeTitle: header
+    property Item navigationTrailing: PressableStyle {
+        objectName: "manageButton"
+        Accessible.name: "Gestionar suscripciones"
+        onClicked: manager.open()
+        contentItem: Item {
+            implicitWidth: 40
+            implicitHeight: 44
+            Symbol {
+                anchors.centerIn: parent
+                name: "person.2.badge.gearshape"
+                color: Theme.accent
+                size: 24
+            }
+        }
+    }
     readonly property bool signedIn: auth.account !== undefined && auth.account !== null
     readonly property bool hasSubscriptions: library.subscriptions.length > 0
     readonly property bool showsEmpty: !signedIn && !hasSubscriptions
@@ -49,40 +66,9 @@ Rectangle {
         onDisappeared: subs.cancelReload()
     }
 
-    Item {
+    LargeTitle {
         id: header
-        width: parent.width
-        height: 44 + 52
-
-        PressableStyle {
-            objectName: "manageButton"
-            Accessible.name: "Gestionar suscripciones"
-            anchors.right: parent.right
-            anchors.rightMargin: 12
-            onClicked: manager.open()
-            contentItem: Item {
-                implicitWidth: 40
-                implicitHeight: 44
-                Symbol {
-                    anchors.centerIn: parent
-                    name: "person.2.badge.gearshape"
-                    color: Theme.accent
-                    size: 24
-                }
-            }
-        }
-
-        Text {
-            x: 16
-            y: 44
-            width: parent.width - 32
-            height: 52
-            verticalAlignment: Text.AlignVCenter
-            text: "Suscripciones"
-            elide: Text.ElideRight
-            font: TextStyle.font(34, Font.Bold)
-            color: Platform.Colors.label
-        }
+        text: root.title
     }
 
     EmptyState {
@@ -105,6 +91,7 @@ Rectangle {
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.bottom: parent.bottom
+        clip: true
         active: appearance.shown && visible
         flickable: feed
         onRefresh: {

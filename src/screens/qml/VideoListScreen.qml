@@ -25,6 +25,7 @@ Rectangle {
     property int list: LocalListModel.Liked
 
     readonly property LocalListModel model: videos
+    readonly property Item largeTitle: largeTitle
 
     color: Platform.Colors.background
 
@@ -34,11 +35,16 @@ Rectangle {
         list: root.list
     }
 
+    LargeTitle {
+        id: largeTitle
+        text: root.title
+    }
+
     SearchField {
         id: search
         objectName: "listSearch"
         x: 16
-        y: 8
+        y: largeTitle.height
         width: parent.width - 32
         placeholder: "Buscar en " + root.title.toLowerCase()
         onTextChanged: videos.shown.query = text
@@ -59,6 +65,7 @@ Rectangle {
         visible: !videos.empty
         anchors.fill: parent
         anchors.topMargin: search.y + search.height + 4
+        clip: true
         model: videos.shown
         player: root.player
         library: root.library

@@ -23,6 +23,7 @@ Rectangle {
 
     readonly property string title: "Historial"
     readonly property HistoryModel model: history
+    readonly property Item largeTitle: largeTitle
     property Item navigationTrailing: SheetBarButton {
         objectName: "clearHistoryButton"
         visible: !history.empty
@@ -39,11 +40,16 @@ Rectangle {
         library: root.library
     }
 
+    LargeTitle {
+        id: largeTitle
+        text: root.title
+    }
+
     SearchField {
         id: search
         objectName: "historySearch"
         x: 16
-        y: 8
+        y: largeTitle.height
         width: parent.width - 32
         placeholder: "Buscar en el historial"
         onTextChanged: {
@@ -68,6 +74,7 @@ Rectangle {
         visible: !history.empty
         anchors.fill: parent
         anchors.topMargin: search.y + search.height + 4
+        clip: true
         model: history
         player: root.player
         library: root.library

@@ -9,6 +9,7 @@ import Nimbelora.Platform
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
+import Nimbelora.Shell
 import Nimbelora.Settings
 
 Rectangle {
@@ -16,7 +17,7 @@ Rectangle {
 
     required property LibraryStore library
     required property AuthStore auth
-    property var tabStack: null
+    required property Router router
     property bool active: true
 
     readonly property string title: "Ajustes"
@@ -24,11 +25,6 @@ Rectangle {
     readonly property bool skipSponsors: (Settings.revision, Settings.boolValue("pref.skipSponsors"))
     readonly property SettingsModel model: settings
     readonly property alias list: scroller
-
-    function open(route) {
-        if (root.tabStack)
-            root.tabStack.push(route)
-    }
 
     color: Platform.Colors.groupedBackground
 
@@ -172,7 +168,7 @@ Rectangle {
                     objectName: "sponsorCategoriesRow"
                     visible: root.skipSponsors
                     text: "Qué saltar"; symbol: "checklist"; tint: Platform.Colors.red; chevron: true
-                    onClicked: root.open(LibraryRoutes.sponsorCategories())
+                    onClicked: root.router.open(LibraryRoutes.sponsorCategories())
                 }
             }
 
@@ -193,7 +189,7 @@ Rectangle {
                 GroupedRow {
                     objectName: "homeCategoriesRow"
                     text: "Categorías del inicio"; symbol: "square.grid.2x2.fill"; tint: Platform.Colors.orange; chevron: true
-                    onClicked: root.open(LibraryRoutes.homeCategories())
+                    onClicked: root.router.open(LibraryRoutes.homeCategories())
                 }
                 ToggleRow { text: "Progreso en miniaturas"; symbol: "chart.bar.fill"; tint: Platform.Colors.yellow; key: "pref.showProgress" }
                 ToggleRow { text: "Respuesta háptica"; symbol: "iphone.radiowaves.left.and.right"; tint: Platform.Colors.gray; key: "pref.haptics" }
@@ -234,7 +230,7 @@ Rectangle {
 
                 GroupedRow {
                     text: "Canales ocultos"; symbol: "eye.slash.fill"; tint: Platform.Colors.gray; chevron: true
-                    onClicked: root.open(LibraryRoutes.hidden())
+                    onClicked: root.router.open(LibraryRoutes.hidden())
                 }
                 GroupedRow {
                     objectName: "clearSearchesRow"
@@ -263,7 +259,7 @@ Rectangle {
                 GroupedRow {
                     objectName: "changelogRow"
                     text: "Novedades"; symbol: "sparkles"; tint: Platform.Colors.orange; chevron: true
-                    onClicked: root.open(LibraryRoutes.changelog())
+                    onClicked: root.router.open(LibraryRoutes.changelog())
                     Rectangle {
                         objectName: "updateBadge"
                         visible: settings.hasUpdate
@@ -314,9 +310,13 @@ Rectangle {
         id: accountSheet
         function open() {
             if (item === null)
-                setSource("qrc:/Nimbelora/Library/qml/AccountSheet.qml", { auth: root.auth })
+                sourceComponent = accountSheetComponent
             if (item !== null)
                 item.open()
+        }
+        Component {
+            id: accountSheetComponent
+            AccountSheet { auth: root.auth }
         }
     }
 }

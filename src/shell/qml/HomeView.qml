@@ -24,6 +24,8 @@ Rectangle {
     // False while another tab is on screen: the feed's load is called off and
     // the refresh keys go elsewhere.
     property bool active: true
+    // The header below is this screen's bar.
+    readonly property bool navigationBarHidden: true
 
     readonly property FeedModel model: feed
     readonly property int layout: Settings.revision, Settings.intValue("pref.homeLayout")
@@ -295,13 +297,12 @@ Rectangle {
     }
 
     // The pinned header over the scrolling content, on the bar material.
-    Rectangle {
+    BarMaterial {
         id: header
         objectName: "homeHeaderBar"
         width: parent.width
         height: headerColumn.height
-        color: Qt.rgba(Platform.Palette.background.r, Platform.Palette.background.g,
-                       Platform.Palette.background.b, 0.94)
+        separator: false
 
         Column {
             id: headerColumn
@@ -395,9 +396,13 @@ Rectangle {
         id: accountSheet
         function open() {
             if (item === null)
-                setSource("qrc:/Nimbelora/Library/qml/AccountSheet.qml", { auth: root.auth })
+                sourceComponent = accountSheetComponent
             if (item !== null)
                 item.open()
+        }
+        Component {
+            id: accountSheetComponent
+            AccountSheet { auth: root.auth }
         }
     }
 }

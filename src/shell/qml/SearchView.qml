@@ -20,6 +20,8 @@ Rectangle {
     required property AvatarStore avatars
 
     readonly property SearchModel model: search
+    readonly property string title: "Buscar"
+    readonly property Item largeTitle: largeTitle
 
     color: Platform.Colors.background
 
@@ -44,22 +46,19 @@ Rectangle {
         objectName: "searchHeader"
         z: 1
         width: parent.width
-        height: 52 + 44
+        height: largeTitle.height + 44
         color: root.color
 
-        Text {
-            x: 16
-            y: 6
-            text: "Buscar"
-            font: TextStyle.font(34, Font.Bold)
-            color: Platform.Colors.label
+        LargeTitle {
+            id: largeTitle
+            text: root.title
         }
 
         SearchField {
             id: field
             objectName: "searchField"
             x: 16
-            y: 52
+            y: largeTitle.height
             width: parent.width - 32 - (search.searching ? cancel.width + 12 : 0)
             placeholder: "Vídeos, canales o enlace de YouTube"
             onTextChanged: search.text = text

@@ -1,0 +1,33 @@
+// The material of the bars (page bars, home's header): nearly opaque, so
+// what scrolls beneath reads as no more than a shade, never as sharp text
+// (the software renderer has no blur). It takes the clicks that land on it,
+// so nothing under a bar answers them.
+import QtQuick
+import Nimbelora.Platform
+// QtQuick's own Palette type shadows ours when unqualified.
+import Nimbelora.Platform as Platform
+
+Rectangle {
+    id: material
+
+    // The hairline along the bottom edge.
+    property bool separator: true
+
+    color: Qt.rgba(Platform.Colors.bar.r, Platform.Colors.bar.g, Platform.Colors.bar.b, 0.97)
+
+    MouseArea {
+        anchors.fill: parent
+        acceptedButtons: Qt.AllButtons
+        hoverEnabled: true
+        // The wheel still scrolls what lies beneath.
+        onWheel: (wheel) => wheel.accepted = false
+    }
+
+    Rectangle {
+        visible: material.separator
+        anchors.bottom: parent.bottom
+        width: parent.width
+        height: 0.5
+        color: Platform.Colors.separator
+    }
+}
