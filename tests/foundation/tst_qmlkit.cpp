@@ -68,6 +68,7 @@ private slots:
     void pullToRefreshKeys();
     void pullToRefreshGesture_data();
     void pullToRefreshGesture();
+    void pullToRefreshMakesRoom();
 
     void appearanceTransitions_data();
     void appearanceTransitions();
@@ -504,10 +505,13 @@ void TestQmlKit::pullToRefreshGesture_data()
     QTest::addColumn<int>("distance");
     QTest::addColumn<bool>("atTop");
     QTest::addColumn<int>("expected");
-    QTest::newRow("long pull") << 400 << true << 1;
-    QTest::newRow("short pull") << 40 << true << 0;
-    QTest::newRow("scrolling down the list") << -300 << true << 0;
-    QTest::newRow("pull while scrolled down only scrolls") << 200 << false << 0;
+    QTest::addColumn<QString>("bounds"); // the list's own boundsBehavior
+    for (const char *bounds : {"Flickable.DragAndOvershootBounds", "Flickable.StopAtBounds"}) {
+        QTest::addRow("long pull, %s", bounds) << 400 << true << 1 << QString::fromLatin1(bounds);
+        QTest::addRow("short pull, %s", bounds) << 40 << true << 0 << QString::fromLatin1(bounds);
+        QTest::addRow("scrolling down the list, %s", bounds) << -300 << true << 0 << QString::fromLatin1(bounds);
+        QTest::addRow("pull while scrolled down only scrolls, %s", bounds) << 200 << false << 0 << QString::fromLatin1(bounds);
+    }
 }
 
 void TestQmlKit::pullToRefreshGesture()
@@ -515,10 +519,12 @@ void TestQmlKit::pullToRefreshGesture()
     QFETCH(int, distance);
     QFETCH(bool, atTop);
     QFETCH(int, expected);
+    QFETCH(QString, bounds);
 
     QmlHarness h;
     QQuickItem *ptr = h.loadSource(kImports + "PullToRefresh {\n"
                                               "  ListView { objectName: \"list\"; anchors.fill: parent; model: 60;"
+                                              " boundsBehavior: " + bounds.toLatin1() + ";"
                                               " delegate: Text { text: index; height: 40 } } }");
     QVERIFY2(ptr, qPrintable(h.errors()));
     QSignalSpy refresh(ptr, SIGNAL(refresh()));
@@ -529,6 +535,27 @@ void TestQmlKit::pullToRefreshGesture()
     drag(h.window(), QPoint(200, 300), QPoint(0, distance));
     QTest::qWait(100);
     QCOMPARE(refresh.count(), expected);
+}
+
+// While refreshing the first row sits below the spinner, not under it, and
+// goes back to the top when the refresh ends.
+void TestQmlKit::pullToRefreshMakesRoom()
+{
+    QmlHarness h;
+    QQuickItem *ptr = h.loadSource(kImports + "PullToRefresh {\n"
+                                              "  ListView { objectName: \"list\"; anchors.fill: parent; model: 60;"
+                                              " topMargin: 12; boundsBehavior: Flickable.StopAtBounds;"
+                                              " delegate: Text { objectName: \"row\" + index; text: index; height: 40 } } }");
+    QVERIFY2(ptr, qPrintable(h.errors()));
+    QQuickItem *row = h.find(QStringLiteral("row0"));
+    QVERIFY(row);
+    auto top = [&] { return row->mapToScene(QPointF(0, 0)).y(); };
+    QCOMPARE(top(), 12.0);
+    ptr->setProperty("refreshing", true);
+    QQuickItem *spinner = h.find(QStringLiteral("refreshSpinner"));
+    QTRY_VERIFY(top() >= spinner->mapToScene(QPointF(0, spinner->height())).y());
+    ptr->setProperty("refreshing", false);
+    QTRY_COMPARE(top(), 12.0);
 }
 
 void TestQmlKit::appearanceTransitions_data()
