@@ -76,6 +76,8 @@ private slots:
 
     void swipeRow_data();
     void swipeRow();
+    void swipeRowButtonsFitTheirLabels_data();
+    void swipeRowButtonsFitTheirLabels();
 
     void segmentedPickerSelects();
     void searchFieldAcceptsAndClears();
@@ -556,6 +558,38 @@ void TestQmlKit::pullToRefreshMakesRoom()
     QTRY_VERIFY(top() >= spinner->mapToScene(QPointF(0, spinner->height())).y());
     ptr->setProperty("refreshing", false);
     QTRY_COMPARE(top(), 12.0);
+}
+
+void TestQmlKit::swipeRowButtonsFitTheirLabels_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<double>("width"); // of the button when open
+    QTest::newRow("short label keeps the usual width") << QStringLiteral("Quitar") << 74.0;
+    QTest::newRow("long label widens its button") << QStringLiteral("Dejar de seguir") << -1.0;
+}
+
+// An open row's button shows its whole label, however long.
+void TestQmlKit::swipeRowButtonsFitTheirLabels()
+{
+    QFETCH(QString, label);
+    QFETCH(double, width);
+    QmlHarness h;
+    QQuickItem *row = h.loadSource(kImports + "SwipeRow { width: 400; height: 64\n"
+                                              "  Item { width: 400; height: 64 } }");
+    QVERIFY2(row, qPrintable(h.errors()));
+    row->setProperty("actions", QVariantList{QVariantMap{{"label", label}, {"destructive", true}}});
+    row->setProperty("offset", -row->property("revealWidth").toDouble());
+    QQuickItem *button = QmlHarness::findIn(row, QStringLiteral("swipeAction0"));
+    QVERIFY(button);
+    QTRY_COMPARE(row->property("offset").toDouble(), -row->property("revealWidth").toDouble());
+    QQuickItem *text = nullptr;
+    for (QQuickItem *i : button->findChildren<QQuickItem *>())
+        if (i->property("text").toString() == label)
+            text = i;
+    QVERIFY(text);
+    QVERIFY2(text->implicitWidth() + 16 <= button->width(), qPrintable(QString::number(button->width())));
+    if (width > 0)
+        QCOMPARE(button->width(), width);
 }
 
 void TestQmlKit::appearanceTransitions_data()
