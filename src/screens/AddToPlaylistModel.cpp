@@ -1,4 +1,5 @@
 #include "AddToPlaylistModel.h"
+#include "Blanks.h"
 #include "LibraryLink.h"
 #include "Haptics.h"
 
@@ -95,18 +96,7 @@ QHash<int, QByteArray> AddToPlaylistModel::roleNames() const
     return {{PlaylistIdRole, "playlistId"}, {NameRole, "name"}, {CountTextRole, "countText"}, {MemberRole, "member"}};
 }
 
-QString AddToPlaylistModel::trimmedName(const QString &text)
-{
-    // Spaces of every kind and tabs, never line breaks.
-    auto blank = [](QChar c) { return c == u'\t' || c.category() == QChar::Separator_Space; };
-    qsizetype from = 0;
-    qsizetype to = text.size();
-    while (from < to && blank(text.at(from)))
-        ++from;
-    while (to > from && blank(text.at(to - 1)))
-        --to;
-    return text.mid(from, to - from);
-}
+QString AddToPlaylistModel::trimmedName(const QString &text) { return Blanks::trimmed(text); }
 
 bool AddToPlaylistModel::create(const QString &text)
 {

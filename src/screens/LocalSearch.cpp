@@ -1,8 +1,8 @@
 #include "LocalSearch.h"
-#include "AddToPlaylistModel.h"
+#include "Blanks.h"
 
 LocalSearch::LocalSearch(const QString &query)
-    : m_needle(AddToPlaylistModel::trimmedName(query).normalized(QString::NormalizationForm_C))
+    : m_needle(Blanks::trimmed(query).normalized(QString::NormalizationForm_C))
 {
 }
 

@@ -37,8 +37,10 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     // A stable sort by name under the locale's collation, ignoring case:
-    // names that compare equal keep their order.
-    static QList<Subscription> byName(QList<Subscription> list, const QLocale &locale = QLocale());
+    // names that compare equal keep their order. The app speaks Spanish, so
+    // its rules hold whatever the system's locale is.
+    static QList<Subscription> byName(QList<Subscription> list,
+                                      const QLocale &locale = QLocale(QLocale::Spanish, QLocale::Spain));
 
     // Stops following the channel; nothing when it is no longer followed.
     Q_INVOKABLE void unfollow(const QString &channelId);

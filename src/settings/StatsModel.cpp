@@ -1,5 +1,6 @@
 #include "StatsModel.h"
 #include "Clock.h"
+#include "RecordSupport.h"
 
 #include <QLocale>
 #include <algorithm>
@@ -66,9 +67,12 @@ void StatsModel::refresh()
             seconds += m_library->progress(e.video).value_or(1.0) * duration;
         }
         if (!e.video.channel.isEmpty()) {
-            auto it = counts.find(e.video.channel);
+            // One channel however its name's accents were composed; the
+            // first spelling seen is the one shown.
+            const QString key = Canonical::key(e.video.channel);
+            auto it = counts.find(key);
             if (it == counts.end()) {
-                counts.insert(e.video.channel, int(top.size()));
+                counts.insert(key, int(top.size()));
                 top.append({e.video.channel, 1});
             } else {
                 ++top[*it].second;

@@ -48,17 +48,6 @@ Video SearchModel::placeholder(const QString &id)
     return v;
 }
 
-QString SearchModel::trimSpacesAndTabs(const QString &text)
-{
-    auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
-    qsizetype from = 0, to = text.size();
-    while (from < to && blank(text.at(from)))
-        ++from;
-    while (to > from && blank(text.at(to - 1)))
-        --to;
-    return text.mid(from, to - from);
-}
-
 qsizetype SearchModel::graphemes(const QString &text)
 {
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);

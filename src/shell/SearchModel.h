@@ -1,4 +1,5 @@
 #pragma once
+#include "Blanks.h"
 #include "LibraryStore.h"
 #include "LoadState.h"
 #include "PlayerStore.h"
@@ -28,7 +29,7 @@ class SearchModel : public Store
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged)
-    // The text trimmed of spaces and tabs, and the video id it links to ("" for none).
+    // The text trimmed of spaces (of every kind) and tabs, and the video id it links to ("" for none).
     Q_PROPERTY(QString query READ query NOTIFY textChanged)
     Q_PROPERTY(QString linkId READ linkId NOTIFY textChanged)
     // On with the field's focus; off only through dismiss().
@@ -64,12 +65,11 @@ public:
 
     // What a link plays until the video's detail arrives.
     static Video placeholder(const QString &id);
-    static QString trimSpacesAndTabs(const QString &text);
     static qsizetype graphemes(const QString &text);
 
     const QString &text() const { return m_text; }
     void setText(const QString &text);
-    QString query() const { return trimSpacesAndTabs(m_text); }
+    QString query() const { return Blanks::trimmed(m_text); }
     QString linkId() const;
     bool searching() const { return m_searching; }
     void setSearching(bool v) { assign(m_searching, v, &SearchModel::searchingChanged); }

@@ -24,6 +24,12 @@
 
 Q_IMPORT_QML_PLUGIN(Nimbelora_AppPlugin)
 
+class PlayerStoreProbe
+{
+public:
+    static void setErrorMessage(PlayerStore &s, std::optional<QString> v) { s.setErrorMessage(std::move(v)); }
+};
+
 namespace {
 
 Video video(const QString &id)
@@ -252,6 +258,38 @@ private slots:
         QVERIFY(player->expanded());
         QCOMPARE(Orientation::history(), (QList<int>{2, 26}));
         QVERIFY(!cover->property("presented").toBool() || sheetExists);
+    }
+
+    // A failed or locked player still closes by a drag down on the video.
+    void playerDragsDownWhateverItShows_data()
+    {
+        QTest::addColumn<bool>("failed");
+        QTest::addColumn<bool>("locked");
+        QTest::newRow("failed") << true << false;
+        QTest::newRow("locked") << false << true;
+    }
+
+    void playerDragsDownWhateverItShows()
+    {
+        QFETCH(bool, failed);
+        QFETCH(bool, locked);
+        QVERIFY(load());
+        PlayerStore *player = m_app->player();
+        player->setExpanded(true);
+        QTRY_VERIFY(popup(u"playerCover"_qs)->property("opened").toBool());
+        QQuickItem *area = nullptr;
+        QTRY_VERIFY((area = find(u"playerArea"_qs)));
+        if (failed)
+            PlayerStoreProbe::setErrorMessage(*player, u"No se pudo reproducir este vídeo."_qs);
+        if (locked)
+            QVERIFY(find(u"playerSheet"_qs)->property("item").value<QObject *>()->property("overlay").value<QObject *>()->setProperty("locked", true));
+        // Clear of the error box and the unlock button in the middle.
+        const QPoint from = area->mapToScene(QPointF(30, area->height() - 20)).toPoint();
+        QTest::mousePress(m_qml->window(), Qt::LeftButton, {}, from);
+        for (int dy = 10; dy <= 300; dy += 10)
+            QTest::mouseMove(m_qml->window(), from + QPoint(0, dy), 8);
+        QTest::mouseRelease(m_qml->window(), Qt::LeftButton, {}, from + QPoint(0, 300), 8);
+        QTRY_VERIFY(!player->expanded());
     }
 
     // The player's toast shows at the root while the player is closed, never while it is open.

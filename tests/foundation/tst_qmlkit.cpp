@@ -68,6 +68,7 @@ private slots:
     void pullToRefreshKeys();
     void pullToRefreshGesture_data();
     void pullToRefreshGesture();
+    void pullToRefreshMakesRoom();
 
     void appearanceTransitions_data();
     void appearanceTransitions();
@@ -75,6 +76,8 @@ private slots:
 
     void swipeRow_data();
     void swipeRow();
+    void swipeRowButtonsFitTheirLabels_data();
+    void swipeRowButtonsFitTheirLabels();
 
     void segmentedPickerSelects();
     void searchFieldAcceptsAndClears();
@@ -504,10 +507,13 @@ void TestQmlKit::pullToRefreshGesture_data()
     QTest::addColumn<int>("distance");
     QTest::addColumn<bool>("atTop");
     QTest::addColumn<int>("expected");
-    QTest::newRow("long pull") << 400 << true << 1;
-    QTest::newRow("short pull") << 40 << true << 0;
-    QTest::newRow("scrolling down the list") << -300 << true << 0;
-    QTest::newRow("pull while scrolled down only scrolls") << 200 << false << 0;
+    QTest::addColumn<QString>("bounds"); // the list's own boundsBehavior
+    for (const char *bounds : {"Flickable.DragAndOvershootBounds", "Flickable.StopAtBounds"}) {
+        QTest::addRow("long pull, %s", bounds) << 400 << true << 1 << QString::fromLatin1(bounds);
+        QTest::addRow("short pull, %s", bounds) << 40 << true << 0 << QString::fromLatin1(bounds);
+        QTest::addRow("scrolling down the list, %s", bounds) << -300 << true << 0 << QString::fromLatin1(bounds);
+        QTest::addRow("pull while scrolled down only scrolls, %s", bounds) << 200 << false << 0 << QString::fromLatin1(bounds);
+    }
 }
 
 void TestQmlKit::pullToRefreshGesture()
@@ -515,10 +521,12 @@ void TestQmlKit::pullToRefreshGesture()
     QFETCH(int, distance);
     QFETCH(bool, atTop);
     QFETCH(int, expected);
+    QFETCH(QString, bounds);
 
     QmlHarness h;
     QQuickItem *ptr = h.loadSource(kImports + "PullToRefresh {\n"
                                               "  ListView { objectName: \"list\"; anchors.fill: parent; model: 60;"
+                                              " boundsBehavior: " + bounds.toLatin1() + ";"
                                               " delegate: Text { text: index; height: 40 } } }");
     QVERIFY2(ptr, qPrintable(h.errors()));
     QSignalSpy refresh(ptr, SIGNAL(refresh()));
@@ -529,6 +537,59 @@ void TestQmlKit::pullToRefreshGesture()
     drag(h.window(), QPoint(200, 300), QPoint(0, distance));
     QTest::qWait(100);
     QCOMPARE(refresh.count(), expected);
+}
+
+// While refreshing the first row sits below the spinner, not under it, and
+// goes back to the top when the refresh ends.
+void TestQmlKit::pullToRefreshMakesRoom()
+{
+    QmlHarness h;
+    QQuickItem *ptr = h.loadSource(kImports + "PullToRefresh {\n"
+                                              "  ListView { objectName: \"list\"; anchors.fill: parent; model: 60;"
+                                              " topMargin: 12; boundsBehavior: Flickable.StopAtBounds;"
+                                              " delegate: Text { objectName: \"row\" + index; text: index; height: 40 } } }");
+    QVERIFY2(ptr, qPrintable(h.errors()));
+    QQuickItem *row = h.find(QStringLiteral("row0"));
+    QVERIFY(row);
+    auto top = [&] { return row->mapToScene(QPointF(0, 0)).y(); };
+    QCOMPARE(top(), 12.0);
+    ptr->setProperty("refreshing", true);
+    QQuickItem *spinner = h.find(QStringLiteral("refreshSpinner"));
+    QTRY_VERIFY(top() >= spinner->mapToScene(QPointF(0, spinner->height())).y());
+    ptr->setProperty("refreshing", false);
+    QTRY_COMPARE(top(), 12.0);
+}
+
+void TestQmlKit::swipeRowButtonsFitTheirLabels_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<double>("width"); // of the button when open
+    QTest::newRow("short label keeps the usual width") << QStringLiteral("Quitar") << 74.0;
+    QTest::newRow("long label widens its button") << QStringLiteral("Dejar de seguir") << -1.0;
+}
+
+// An open row's button shows its whole label, however long.
+void TestQmlKit::swipeRowButtonsFitTheirLabels()
+{
+    QFETCH(QString, label);
+    QFETCH(double, width);
+    QmlHarness h;
+    QQuickItem *row = h.loadSource(kImports + "SwipeRow { width: 400; height: 64\n"
+                                              "  Item { width: 400; height: 64 } }");
+    QVERIFY2(row, qPrintable(h.errors()));
+    row->setProperty("actions", QVariantList{QVariantMap{{"label", label}, {"destructive", true}}});
+    row->setProperty("offset", -row->property("revealWidth").toDouble());
+    QQuickItem *button = QmlHarness::findIn(row, QStringLiteral("swipeAction0"));
+    QVERIFY(button);
+    QTRY_COMPARE(row->property("offset").toDouble(), -row->property("revealWidth").toDouble());
+    QQuickItem *text = nullptr;
+    for (QQuickItem *i : button->findChildren<QQuickItem *>())
+        if (i->property("text").toString() == label)
+            text = i;
+    QVERIFY(text);
+    QVERIFY2(text->implicitWidth() + 16 <= button->width(), qPrintable(QString::number(button->width())));
+    if (width > 0)
+        QCOMPARE(button->width(), width);
 }
 
 void TestQmlKit::appearanceTransitions_data()

@@ -328,6 +328,54 @@ private slots:
         QCOMPARE(Orientation::history(), QList<int>{2});
     }
 
+    // Minimising works whatever the player shows: Escape always, the
+    // chevron wherever it is drawn (the controls' or, failed, its own spot).
+    void wayOut_data()
+    {
+        QTest::addColumn<bool>("failed");
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QString>("chevron"); // empty: none on screen
+        QTest::newRow("playing") << false << false << "collapseButton";
+        QTest::newRow("failed") << true << false << "errorCollapseButton";
+        QTest::newRow("locked") << false << true << "";
+        QTest::newRow("failed while locked") << true << true << "errorCollapseButton";
+    }
+
+    void wayOut()
+    {
+        QFETCH(bool, failed);
+        QFETCH(bool, locked);
+        QFETCH(QString, chevron);
+        for (bool byKey : {true, false}) {
+            if (!byKey && chevron.isEmpty())
+                continue;
+            OPEN_SHEET("w");
+            if (failed)
+                PlayerStoreProbe::setErrorMessage(rig.store, QStringLiteral("No se pudo reproducir este vídeo."));
+            s.overlay->setLocked(locked);
+            QVERIFY(rig.store.expanded());
+            QStringList chevrons;
+            for (const char *name : {"collapseButton", "errorCollapseButton"})
+                if (QQuickItem *item = s.find(name); item && item->isVisible())
+                    chevrons << QString::fromLatin1(name);
+            QCOMPARE(chevrons.join(u' '), chevron);
+            // Failed or locked, the video's pan leaves the drag to the cover.
+            QObject *pan = s.root->findChild<QObject *>(QStringLiteral("panHandler"));
+            QVERIFY(pan);
+            QCOMPARE(pan->property("enabled").toBool(), !failed && !locked);
+            Orientation::clearHistory();
+            if (byKey) {
+                s.h.window()->requestActivate();
+                QVERIFY(QTest::qWaitForWindowActive(s.h.window()));
+                QTest::keyClick(s.h.window(), Qt::Key_Escape);
+            } else {
+                QVERIFY(s.h.click(chevron));
+            }
+            QVERIFY(!rig.store.expanded());
+            QCOMPARE(Orientation::history(), QList<int>{2});
+        }
+    }
+
     void quality_data()
     {
         QTest::addColumn<qint64>("active");

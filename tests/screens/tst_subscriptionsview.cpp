@@ -160,6 +160,31 @@ private slots:
         QCOMPARE(list.items(), library);
         QCOMPARE(m_s->library.subscriptions(), library);
     }
+
+    // Spanish rules whatever the system's locale says.
+    void orderIgnoresTheSystemLocale_data()
+    {
+        QTest::addColumn<QLocale>("system");
+        QTest::newRow("C") << QLocale::c();
+        QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates);
+    }
+
+    void orderIgnoresTheSystemLocale()
+    {
+        QFETCH(QLocale, system);
+        const QLocale before;
+        QLocale::setDefault(system);
+        for (const QString &name : {u"Zeta"_qs, u"\u00d3scar"_qs, u"\u00c1rbol"_qs, u"\u00d1and\u00fa"_qs, u"Nuria"_qs, u"Oso"_qs})
+            m_s->library.toggleSubscription(name, name, std::optional<QString>());
+        SubscriptionList list;
+        list.setLibrary(&m_s->library);
+        list.setAlphabetical(true);
+        QLocale::setDefault(before);
+        QStringList sorted;
+        for (const Subscription &s : list.items())
+            sorted.append(s.name);
+        QCOMPARE(sorted, (QStringList{u"\u00c1rbol"_qs, u"Nuria"_qs, u"\u00d1and\u00fa"_qs, u"\u00d3scar"_qs, u"Oso"_qs, u"Zeta"_qs}));
+    }
 };
 
 QTEST_MAIN(TestSubscriptionsView)

@@ -142,6 +142,40 @@ private slots:
         QCOMPARE(stats.week().last().count, 1);
         QCOMPARE(stats.historyCount(), n);
     }
+
+    // A name typed composed or decomposed is one channel, shown as the newest
+    // entry spells it; case and accents still tell channels apart.
+    void topChannelsByCanonicalName_data()
+    {
+        QTest::addColumn<QStringList>("watched"); // oldest first
+        QTest::addColumn<QStringList>("rows");
+        const QString composed = u"M\u00fasica"_qs;
+        const QString decomposed = u"Mu\u0301sica"_qs;
+        QTest::newRow("composed, then decomposed") << QStringList{composed, decomposed} << QStringList{decomposed + u" 2"_qs};
+        QTest::newRow("decomposed, then composed") << QStringList{decomposed, composed, composed}
+                                                   << QStringList{composed + u" 3"_qs};
+        QTest::newRow("case and accents differ") << QStringList{composed, u"m\u00fasica"_qs, u"Musica"_qs}
+                                                 << QStringList{u"Musica 1"_qs, u"m\u00fasica 1"_qs, composed + u" 1"_qs};
+    }
+
+    void topChannelsByCanonicalName()
+    {
+        QFETCH(QStringList, watched);
+        QFETCH(QStringList, rows);
+        FakeClock clock(QDateTime(QDate(2025, 1, 1), QTime(12, 0), Qt::LocalTime));
+        LibraryStore library;
+        int n = 0;
+        for (const QString &channel : watched) {
+            clock.advance(60);
+            library.addToHistory(video(QString::number(++n), channel));
+        }
+        StatsModel stats;
+        stats.setLibrary(&library);
+        QStringList seen;
+        for (const auto &[name, count] : stats.top())
+            seen << name + u' ' + QString::number(count);
+        QCOMPARE(seen, rows);
+    }
 };
 
 int main(int argc, char *argv[])

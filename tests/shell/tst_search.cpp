@@ -215,6 +215,8 @@ private slots:
         QTest::newRow("spaces around one character") << QStringList{" \tg  "} << QStringList{};
         QTest::newRow("typing quickly") << QStringList{"g", "ga", "gam"} << QStringList{"gam"};
         QTest::newRow("trimmed") << QStringList{"  ga\t"} << QStringList{"ga"};
+        QTest::newRow("no-break spaces around one character") << QStringList{"\u00a0g\u00a0"} << QStringList{};
+        QTest::newRow("trimmed of ideographic and thin spaces") << QStringList{"\u3000ga\u2009"} << QStringList{"ga"};
     }
     void suggestions()
     {

@@ -1,4 +1,4 @@
-// Wraps one Flickable: pulling it down past `threshold`, or F5 / Ctrl+R while active, emits refresh(); the spinner shows while `refreshing`.
+// Wraps one Flickable: pulling it down past `threshold`, or F5 / Ctrl+R while active, emits refresh(); the spinner shows while `refreshing`, with the content moved down below it.
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
@@ -19,8 +19,39 @@ Item {
     signal refresh()
 
     readonly property real pull: flickable ? Math.max(0, -flickable.verticalOvershoot) : 0
+    // Room the spinner keeps above the content while refreshing.
+    readonly property real spinnerRoom: 52
 
     property real _lastPull: 0
+    property real _heldRoom: 0
+
+    // A view that stops at its bounds reports no pull: let it be dragged
+    // over them (flicks still stop), so every view here can be pulled.
+    onFlickableChanged: _allowPull()
+    function _allowPull() {
+        if (flickable && flickable.boundsBehavior === Flickable.StopAtBounds)
+            flickable.boundsBehavior = Flickable.DragOverBounds
+    }
+
+    // While refreshing the content moves down under the spinner instead of
+    // lying beneath it.
+    onRefreshingChanged: _holdRoom(refreshing)
+    function _holdRoom(on) {
+        const f = flickable
+        if (!f)
+            return
+        if (on && _heldRoom === 0) {
+            const atTop = f.contentY <= f.originY - f.topMargin + 1
+            _heldRoom = spinnerRoom
+            f.topMargin += _heldRoom
+            if (atTop && !f.dragging)
+                f.contentY = Math.min(f.contentY, f.originY - f.topMargin)
+        } else if (!on && _heldRoom > 0) {
+            f.topMargin -= _heldRoom
+            _heldRoom = 0
+            f.returnToBounds()
+        }
+    }
 
     function _trigger() {
         if (!refreshing)
@@ -44,6 +75,7 @@ Item {
 
     Connections {
         target: root.flickable
+        function onBoundsBehaviorChanged() { root._allowPull() }
         function onVerticalOvershootChanged() {
             if (root.flickable.dragging)
                 root._lastPull = root.pull

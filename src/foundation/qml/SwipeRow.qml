@@ -11,12 +11,19 @@ Item {
     default property alias content: slider.data
     property var actions: []
     property bool fullSwipe: true
+    // The narrowest a button gets; a longer label widens its own button.
     property real actionWidth: 74
     // Share of the row's width past which letting go runs the first action.
     property real fullSwipeFraction: 0.6
     signal triggered(int index, var id)
 
-    readonly property real revealWidth: actions.length * actionWidth
+    readonly property var actionWidths: {
+        const widths = []
+        for (let i = 0; i < actions.length; ++i)
+            widths.push(Math.max(actionWidth, Math.ceil(labelMetrics.advanceWidth(actions[i].label || "")) + 24))
+        return widths
+    }
+    readonly property real revealWidth: actionWidths.reduce((sum, w) => sum + w, 0)
     readonly property bool isOpen: offset < 0
     property real offset: 0
 
@@ -56,6 +63,11 @@ Item {
         Spring { response: 0.3; dampingFraction: 0.85 }
     }
 
+    FontMetrics {
+        id: labelMetrics
+        font: TextStyle.font(13, Font.DemiBold)
+    }
+
     Row {
         id: actionRow
         anchors.right: parent.right
@@ -75,7 +87,7 @@ Item {
                 // During a full swipe the first action takes the whole revealed width.
                 width: root.fullSwipe && -root.offset > root.width * root.fullSwipeFraction
                        ? (index === 0 ? -root.offset : 0)
-                       : -root.offset / Math.max(1, root.actions.length)
+                       : -root.offset * (root.actionWidths[index] || 0) / Math.max(1, root.revealWidth)
                 color: root._color(modelData)
                 clip: true
 
@@ -95,7 +107,7 @@ Item {
                         anchors.horizontalCenter: parent.horizontalCenter
                         text: action.modelData.label || ""
                         color: "white"
-                        font: TextStyle.font(13, Font.DemiBold)
+                        font: labelMetrics.font
                     }
                 }
 

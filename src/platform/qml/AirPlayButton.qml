@@ -33,6 +33,16 @@ Item {
     Menu {
         id: menu
         objectName: "airPlayMenu"
+        // The menus' one look, dark inside dark surfaces.
+        palette.window: Platform.Colors.dark ? "#2C2C2E" : "#F9F9F9"
+        palette.windowText: Platform.Colors.label
+        palette.text: Platform.Colors.label
+        palette.buttonText: Platform.Colors.label
+        palette.midlight: Platform.Colors.fill
+        palette.mid: Platform.Colors.fill
+        palette.light: Platform.Colors.fill
+        palette.dark: Platform.Colors.label
+        palette.base: Platform.Colors.dark ? "#2C2C2E" : "#F9F9F9"
 
         Instantiator {
             model: RoutePicker.devices

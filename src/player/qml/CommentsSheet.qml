@@ -18,6 +18,8 @@ BottomSheet {
     readonly property var loadState: player.commentsState
 
     objectName: "commentsSheet"
+    // Raised above the black player, as sheets over dark surfaces are.
+    color: Platform.Colors.secondaryBackground
     title: "Comentarios"
     onAboutToShow: comments.reset()
 

@@ -13,6 +13,8 @@ Item {
     required property PlayerStore player
     required property PlayerOverlayModel overlay
     readonly property alias model: gestures
+    // Off, a vertical drag is left to whatever lies under the video.
+    property bool panEnabled: true
 
     PlayerGestureModel {
         id: gestures
@@ -97,6 +99,7 @@ Item {
     DragHandler {
         objectName: "panHandler"
         target: null
+        enabled: area.panEnabled
         grabPermissions: PointerHandler.CanTakeOverFromHandlersOfSameType | PointerHandler.CanTakeOverFromItems
                          | PointerHandler.ApprovesTakeOverByItems | PointerHandler.ApprovesTakeOverByHandlersOfDifferentType
         onTranslationChanged: if (active) gestures.pan(centroid.pressPosition.x, translation.x, translation.y)

@@ -5,7 +5,7 @@
 // statistics, then the error view, the unlock button or the overlay
 // controls, the up-next card and the toast. The queue and comments sheets
 // open over the sheet. Keys while shown and unlocked: Left and Right skip
-// like a double tap, Space plays or pauses.
+// like a double tap, Space plays or pauses; Escape minimises in any state.
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
@@ -62,6 +62,14 @@ Item {
         }
     }
 
+    // The way out works in every state, failed and locked included; a sheet
+    // or menu open over the player takes Escape first.
+    Shortcut {
+        sequence: "Esc"
+        enabled: sheet.player.expanded
+        onActivated: overlayModel.collapse()
+    }
+
     DetailsModel {
         id: detailsModel
         player: sheet.player
@@ -114,6 +122,9 @@ Item {
             anchors.fill: parent
             player: sheet.player
             overlay: overlayModel
+            // Failed or locked, a pan has nothing to do: the drag down that
+            // closes the player gets it.
+            panEnabled: !sheet.hasError && !overlayModel.locked
         }
 
         Item {
@@ -208,6 +219,18 @@ Item {
             visible: sheet.hasError
             message: sheet.hasError ? sheet.player.errorMessage : ""
             onRetry: sheet.player.retry()
+        }
+
+        // The controls are not made while failed; their minimise button
+        // stays where it always is.
+        OverlayButton {
+            objectName: "errorCollapseButton"
+            visible: sheet.hasError
+            x: sheet.landscape ? 44 : 12
+            y: sheet.landscape ? 18 : 8
+            symbol: "chevron.down"
+            label: "Minimizar"
+            onTriggered: overlayModel.collapse()
         }
 
         PressableStyle {

@@ -3,6 +3,7 @@
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
+import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Playback
 import Nimbelora.Player
@@ -47,6 +48,16 @@ Item {
     Basic.Menu {
         id: menu
         objectName: "qualityMenu"
+        // The menus' one look, dark inside dark surfaces.
+        palette.window: Platform.Colors.dark ? "#2C2C2E" : "#F9F9F9"
+        palette.windowText: Platform.Colors.label
+        palette.text: Platform.Colors.label
+        palette.buttonText: Platform.Colors.label
+        palette.midlight: Platform.Colors.fill
+        palette.mid: Platform.Colors.fill
+        palette.light: Platform.Colors.fill
+        palette.dark: Platform.Colors.label
+        palette.base: Platform.Colors.dark ? "#2C2C2E" : "#F9F9F9"
 
         Basic.MenuItem {
             text: "Calidad"

@@ -21,6 +21,8 @@ BottomSheet {
     property bool editing: false
 
     objectName: "queueSheet"
+    // Raised above the black player, as sheets over dark surfaces are.
+    color: Platform.Colors.secondaryBackground
     title: "Cola"
     onClosed: editing = false
 

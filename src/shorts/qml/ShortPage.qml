@@ -86,7 +86,9 @@ Item {
         readonly property bool wanted: page.current && page.store.paused
         anchors.centerIn: parent
         name: "play.fill"
-        size: 54
+        // The icon's triangle fills about 9/16 of its box: this box draws it
+        // as large as a 54-point symbol (about 47 px tall).
+        size: 84
         color: Qt.rgba(1, 1, 1, 0.9)
         shadowRadius: 8
         visible: opacity > 0
