@@ -1,5 +1,7 @@
 #include "VideoListModel.h"
 
+#include <QSet>
+
 VideoListModel::VideoListModel(QObject *parent) : QAbstractListModel(parent) {}
 
 int VideoListModel::rowCount(const QModelIndex &parent) const
@@ -90,6 +92,22 @@ void VideoListModel::append(const QList<Video> &more)
     m_videos.append(more);
     endInsertRows();
     emit countChanged();
+}
+
+qsizetype VideoListModel::appendNew(const QList<Video> &page)
+{
+    QSet<QString> seen;
+    for (const Video &v : m_videos)
+        seen.insert(v.id);
+    QList<Video> fresh;
+    for (const Video &v : page) {
+        if (seen.contains(v.id))
+            continue;
+        seen.insert(v.id);
+        fresh.append(v);
+    }
+    append(fresh);
+    return fresh.size();
 }
 
 Video VideoListModel::at(int row) const

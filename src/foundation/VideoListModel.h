@@ -32,6 +32,9 @@ public:
 
     void replace(const QList<Video> &videos);
     void append(const QList<Video> &more);
+    // The one rule for a further page: its videos whose ids the list lacks,
+    // each id once, in page order. Returns how many were added.
+    qsizetype appendNew(const QList<Video> &page);
     Q_INVOKABLE void clear() { replace({}); }
 
     // The video of a row; an empty video outside the list.

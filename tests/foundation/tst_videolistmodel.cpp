@@ -119,6 +119,34 @@ private slots:
         QCOMPARE(count.size(), 1);
     }
 
+    // A further page adds only what the list lacks, each id once, in one change.
+    void appendNewAddsWhatTheListLacks_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("all new") << "c,d" << "a,b,c,d";
+        QTest::newRow("shown ones left out") << "b,c,a" << "a,b,c";
+        QTest::newRow("repeats in the page once") << "c,d,c,d*" << "a,b,c,d";
+        QTest::newRow("nothing new") << "a,b*" << "a,b";
+        QTest::newRow("empty page") << "" << "a,b";
+    }
+    void appendNewAddsWhatTheListLacks()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, after);
+        VideoListModel m;
+        QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        m.replace(list(QStringLiteral("a,b")));
+        QSignalSpy ins(&m, &QAbstractItemModel::rowsInserted);
+        QSignalSpy changed(&m, &QAbstractItemModel::dataChanged);
+
+        const qsizetype added = m.appendNew(list(page));
+        QCOMPARE(m.videos(), list(after));
+        QCOMPARE(added, list(after).size() - 2);
+        QCOMPARE(ins.size(), added ? 1 : 0);
+        QCOMPARE(changed.size(), 0); // a known id keeps its row as it was
+    }
+
     void placeholdersFillTheList()
     {
         VideoListModel m;
