@@ -34,12 +34,10 @@ void ChannelModel::setRoute(const ChannelRoute &route)
 
 void ChannelModel::setLibrary(LibraryStore *library)
 {
-    if (library == m_library)
+    if (!follow(this, m_library, library))
         return;
-    disconnect(m_followWatch);
-    m_library = library;
     if (library)
-        m_followWatch = connect(library, &LibraryStore::subscriptionsChanged, this, &ChannelModel::subscribedChanged);
+        connect(library, &LibraryStore::subscriptionsChanged, this, &ChannelModel::subscribedChanged);
     emit libraryChanged();
     emit subscribedChanged();
 }

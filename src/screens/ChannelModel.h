@@ -93,7 +93,6 @@ private:
 
     ChannelRoute m_route;
     QPointer<LibraryStore> m_library;
-    QMetaObject::Connection m_followWatch;
     QString m_tab;
     std::optional<ChannelInfo> m_info;
 };

@@ -25,11 +25,8 @@ QString RemoteListModel::symbolFor(const QString &kind)
 
 void RemoteListModel::setAuth(AuthStore *auth)
 {
-    if (auth == m_auth)
+    if (!follow(this, m_auth, auth))
         return;
-    if (m_auth)
-        disconnect(m_auth, nullptr, this, nullptr);
-    m_auth = auth;
     if (m_auth)
         connect(m_auth, &AuthStore::accountChanged, this, [this] { load(); });
     emit authChanged();
