@@ -107,7 +107,7 @@ int main(int argc, char *argv[])
     int pages = 0;
     while (search->canMore() && pages < 4) {
         landing = std::max(landing, longestFrameGap(rig.window(), [&] {
-            search->startLoadMore();
+            search->fetchMore();
             QmlHarness::waitFor([&] { return !search->loadingMore(); }, 8000);
             QTest::qWait(300);
         }));

@@ -1,11 +1,8 @@
 #include "VideoListModel.h"
 
-VideoListModel::VideoListModel(QObject *parent) : QAbstractListModel(parent) {}
+#include <QSet>
 
-int VideoListModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : count();
-}
+VideoListModel::VideoListModel(QObject *parent) : RowListModel(parent) {}
 
 QVariant VideoListModel::data(const QModelIndex &index, int role) const
 {
@@ -30,56 +27,7 @@ QHash<int, QByteArray> VideoListModel::roleNames() const
 
 void VideoListModel::replace(const QList<Video> &videos)
 {
-    const qsizetype oldSize = m_videos.size();
-    const qsizetype newSize = videos.size();
-    const qsizetype common = std::min(oldSize, newSize);
-
-    // The first row that differs, and whether the rows up to the shorter
-    // length are the same videos (same ids) in the same places.
-    qsizetype firstDiff = 0;
-    while (firstDiff < common && m_videos.at(firstDiff) == videos.at(firstDiff))
-        ++firstDiff;
-    bool sameIds = true;
-    for (qsizetype i = firstDiff; i < common && sameIds; ++i)
-        sameIds = m_videos.at(i).id == videos.at(i).id;
-
-    if (firstDiff == common && oldSize == newSize)
-        return;
-
-    if (!sameIds) {
-        beginResetModel();
-        m_videos = videos;
-        endResetModel();
-        if (oldSize != newSize)
-            emit countChanged();
-        return;
-    }
-
-    // Same ids in place: refresh the rows whose content changed…
-    qsizetype runStart = -1;
-    for (qsizetype i = firstDiff; i <= common; ++i) {
-        const bool differs = i < common && !(m_videos.at(i) == videos.at(i));
-        if (differs) {
-            m_videos[i] = videos.at(i);
-            if (runStart < 0)
-                runStart = i;
-        } else if (runStart >= 0) {
-            emit dataChanged(index(int(runStart)), index(int(i - 1)));
-            runStart = -1;
-        }
-    }
-    // …then add or drop the tail.
-    if (newSize > oldSize) {
-        beginInsertRows({}, int(oldSize), int(newSize - 1));
-        m_videos.append(videos.mid(oldSize));
-        endInsertRows();
-        emit countChanged();
-    } else if (newSize < oldSize) {
-        beginRemoveRows({}, int(newSize), int(oldSize - 1));
-        m_videos.resize(newSize);
-        endRemoveRows();
-        emit countChanged();
-    }
+    setRows(m_videos, videos, [](const Video &v) { return v.id; });
 }
 
 void VideoListModel::append(const QList<Video> &more)
@@ -90,6 +38,22 @@ void VideoListModel::append(const QList<Video> &more)
     m_videos.append(more);
     endInsertRows();
     emit countChanged();
+}
+
+qsizetype VideoListModel::appendNew(const QList<Video> &page)
+{
+    QSet<QString> seen;
+    for (const Video &v : m_videos)
+        seen.insert(v.id);
+    QList<Video> fresh;
+    for (const Video &v : page) {
+        if (seen.contains(v.id))
+            continue;
+        seen.insert(v.id);
+        fresh.append(v);
+    }
+    append(fresh);
+    return fresh.size();
 }
 
 Video VideoListModel::at(int row) const

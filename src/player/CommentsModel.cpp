@@ -1,6 +1,6 @@
 #include "CommentsModel.h"
 
-#include "ModelSetters.h"
+#include "Store.h"
 
 #include <QVariantMap>
 
@@ -19,7 +19,7 @@ QHash<int, QByteArray> CommentsModel::roleNames() const { return {{CommentRole, 
 
 void CommentsModel::setPlayer(PlayerStore *player)
 {
-    if (!rebindPlayer(this, m_player, player))
+    if (!follow(this, m_player, player))
         return;
     if (player)
         connect(player, &PlayerStore::commentsChanged, this, &CommentsModel::sync);
@@ -49,13 +49,13 @@ QVariantList CommentsModel::sortMenu() const
 
 void CommentsModel::setSort(const QString &key)
 {
-    setAndNotify(this, m_sort, key, &CommentsModel::sortChanged);
+    assignAndNotify(this, m_sort, key, &CommentsModel::sortChanged);
     load(key);
 }
 
 void CommentsModel::retry() { load(top); }
 
-void CommentsModel::reset() { setAndNotify(this, m_sort, top, &CommentsModel::sortChanged); }
+void CommentsModel::reset() { assignAndNotify(this, m_sort, top, &CommentsModel::sortChanged); }
 
 void CommentsModel::load(const QString &key)
 {

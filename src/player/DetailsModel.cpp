@@ -3,7 +3,7 @@
 #include "ChannelRoute.h"
 #include "Fmt.h"
 #include "Haptics.h"
-#include "ModelSetters.h"
+#include "Store.h"
 #include "PlayerOverlayModel.h"
 #include "VideoFilterModel.h"
 #include "VideoListModel.h"
@@ -25,7 +25,7 @@ DetailsModel::DetailsModel(QObject *parent) : QObject(parent)
 
 void DetailsModel::setPlayer(PlayerStore *player)
 {
-    if (!rebindPlayer(this, m_player, player))
+    if (!follow(this, m_player, player))
         return;
     if (player) {
         for (auto signal : {&PlayerStore::currentChanged, &PlayerStore::detailChanged,
@@ -39,11 +39,8 @@ void DetailsModel::setPlayer(PlayerStore *player)
 
 void DetailsModel::setLibrary(LibraryStore *library)
 {
-    if (library == m_library)
+    if (!follow(this, m_library, library))
         return;
-    if (m_library)
-        disconnect(m_library, nullptr, this, nullptr);
-    m_library = library;
     if (library)
         connect(library, &LibraryStore::revisionChanged, this, &DetailsModel::changed);
     m_related->setLibrary(library);
@@ -76,7 +73,7 @@ void DetailsModel::setDescriptionOpen(bool v)
     emit changed(); // the chapter rows
 }
 
-void DetailsModel::setShowComments(bool v) { setAndNotify(this, m_showComments, v, &DetailsModel::showCommentsChanged); }
+void DetailsModel::setShowComments(bool v) { assignAndNotify(this, m_showComments, v, &DetailsModel::showCommentsChanged); }
 
 void DetailsModel::syncRelated()
 {

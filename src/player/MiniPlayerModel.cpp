@@ -1,7 +1,7 @@
 #include "MiniPlayerModel.h"
 
 #include "Haptics.h"
-#include "ModelSetters.h"
+#include "Store.h"
 #include "Orientation.h"
 #include "PlayerStore.h"
 
@@ -11,7 +11,7 @@ MiniPlayerModel::MiniPlayerModel(QObject *parent) : QObject(parent) {}
 
 void MiniPlayerModel::setPlayer(PlayerStore *player)
 {
-    if (!rebindPlayer(this, m_player, player))
+    if (!follow(this, m_player, player))
         return;
     if (player) {
         connect(player, &PlayerStore::currentTimeChanged, this, &MiniPlayerModel::progressChanged);
@@ -151,11 +151,11 @@ void MiniPlayerModel::nextOrClose()
         m_player->stop();
 }
 
-void MiniPlayerModel::setDragX(double v) { setAndNotify(this, m_dragX, v, &MiniPlayerModel::dragXChanged); }
+void MiniPlayerModel::setDragX(double v) { assignAndNotify(this, m_dragX, v, &MiniPlayerModel::dragXChanged); }
 
-void MiniPlayerModel::setDragging(bool v) { setAndNotify(this, m_dragging, v, &MiniPlayerModel::draggingChanged); }
+void MiniPlayerModel::setDragging(bool v) { assignAndNotify(this, m_dragging, v, &MiniPlayerModel::draggingChanged); }
 
 void MiniPlayerModel::setSpringingBack(bool v)
 {
-    setAndNotify(this, m_springingBack, v, &MiniPlayerModel::springingBackChanged);
+    assignAndNotify(this, m_springingBack, v, &MiniPlayerModel::springingBackChanged);
 }

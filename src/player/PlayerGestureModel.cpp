@@ -2,7 +2,7 @@
 
 #include "AudioSession.h"
 #include "Haptics.h"
-#include "ModelSetters.h"
+#include "Store.h"
 #include "Screen.h"
 #include "VolumeController.h"
 
@@ -32,7 +32,7 @@ PlayerGestureModel::PlayerGestureModel(QObject *parent)
     connect(m_hold, &QTimer::timeout, this, &PlayerGestureModel::held);
     m_hudTask = singleShotTimer(this, hudMs);
     connect(m_hudTask, &QTimer::timeout, this, [this] {
-        setAndNotify(this, m_hudShown, false, &PlayerGestureModel::hudShownChanged);
+        assignAndNotify(this, m_hudShown, false, &PlayerGestureModel::hudShownChanged);
     });
 }
 
@@ -62,16 +62,16 @@ void PlayerGestureModel::setOverlay(PlayerOverlayModel *overlay)
     emit overlayChanged();
 }
 
-void PlayerGestureModel::setAreaWidth(double w) { setAndNotify(this, m_areaWidth, w, &PlayerGestureModel::areaWidthChanged); }
+void PlayerGestureModel::setAreaWidth(double w) { assignAndNotify(this, m_areaWidth, w, &PlayerGestureModel::areaWidthChanged); }
 
 void PlayerGestureModel::setTapDelay(int ms)
 {
     m_singleTap->setInterval(ms);
-    setAndNotify(this, m_tapDelay, ms, &PlayerGestureModel::tapDelayChanged);
+    assignAndNotify(this, m_tapDelay, ms, &PlayerGestureModel::tapDelayChanged);
 }
 
-void PlayerGestureModel::setFlash(int side) { setAndNotify(this, m_flash, side, &PlayerGestureModel::flashChanged); }
-void PlayerGestureModel::setDragMode(int mode) { setAndNotify(this, m_dragMode, mode, &PlayerGestureModel::dragModeChanged); }
+void PlayerGestureModel::setFlash(int side) { assignAndNotify(this, m_flash, side, &PlayerGestureModel::flashChanged); }
+void PlayerGestureModel::setDragMode(int mode) { assignAndNotify(this, m_dragMode, mode, &PlayerGestureModel::dragModeChanged); }
 
 PlayerGestureModel::DragMode PlayerGestureModel::decide(double dx, double dy, double startX, double width)
 {
@@ -241,8 +241,8 @@ void PlayerGestureModel::endPinch()
 
 void PlayerGestureModel::showHud(const QString &symbol, double value)
 {
-    setAndNotify(this, m_hud.symbol, symbol, &PlayerGestureModel::hudSymbolChanged);
-    setAndNotify(this, m_hud.value, std::clamp(value, 0.0, 1.0), &PlayerGestureModel::hudValueChanged);
-    setAndNotify(this, m_hudShown, true, &PlayerGestureModel::hudShownChanged);
+    assignAndNotify(this, m_hud.symbol, symbol, &PlayerGestureModel::hudSymbolChanged);
+    assignAndNotify(this, m_hud.value, std::clamp(value, 0.0, 1.0), &PlayerGestureModel::hudValueChanged);
+    assignAndNotify(this, m_hudShown, true, &PlayerGestureModel::hudShownChanged);
     m_hudTask->start();
 }

@@ -1,7 +1,7 @@
 #include "PlayerOverlayModel.h"
 
 #include "Defaults.h"
-#include "ModelSetters.h"
+#include "Store.h"
 #include "Orientation.h"
 #include "PlayerStore.h"
 #include "Pref.h"
@@ -18,7 +18,7 @@ PlayerOverlayModel::PlayerOverlayModel(QObject *parent) : QObject(parent)
 
 void PlayerOverlayModel::setPlayer(PlayerStore *player)
 {
-    if (!rebindPlayer(this, m_player, player))
+    if (!follow(this, m_player, player))
         return;
     if (player) {
         connect(player, &PlayerStore::activeQualityChanged, this, &PlayerOverlayModel::qualityChanged);
@@ -33,16 +33,16 @@ void PlayerOverlayModel::setPlayer(PlayerStore *player)
 
 void PlayerOverlayModel::setShowControls(bool v)
 {
-    setAndNotify(this, m_showControls, v, &PlayerOverlayModel::showControlsChanged);
+    assignAndNotify(this, m_showControls, v, &PlayerOverlayModel::showControlsChanged);
 }
 
-void PlayerOverlayModel::setLocked(bool v) { setAndNotify(this, m_locked, v, &PlayerOverlayModel::lockedChanged); }
-void PlayerOverlayModel::setShowQueue(bool v) { setAndNotify(this, m_showQueue, v, &PlayerOverlayModel::showQueueChanged); }
-void PlayerOverlayModel::setShowStats(bool v) { setAndNotify(this, m_showStats, v, &PlayerOverlayModel::showStatsChanged); }
+void PlayerOverlayModel::setLocked(bool v) { assignAndNotify(this, m_locked, v, &PlayerOverlayModel::lockedChanged); }
+void PlayerOverlayModel::setShowQueue(bool v) { assignAndNotify(this, m_showQueue, v, &PlayerOverlayModel::showQueueChanged); }
+void PlayerOverlayModel::setShowStats(bool v) { assignAndNotify(this, m_showStats, v, &PlayerOverlayModel::showStatsChanged); }
 
 void PlayerOverlayModel::setHideDelay(int ms)
 {
-    setAndNotify(this, m_hideDelay, ms, &PlayerOverlayModel::hideDelayChanged);
+    assignAndNotify(this, m_hideDelay, ms, &PlayerOverlayModel::hideDelayChanged);
 }
 
 bool PlayerOverlayModel::hidePending() const { return m_hideTask->isActive(); }

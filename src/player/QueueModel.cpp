@@ -1,13 +1,13 @@
 #include "QueueModel.h"
 
-#include "ModelSetters.h"
+#include "Store.h"
 #include "VideoListModel.h"
 
 QueueModel::QueueModel(QObject *parent) : QObject(parent), m_videos(new VideoListModel(this)) {}
 
 void QueueModel::setPlayer(PlayerStore *player)
 {
-    if (!rebindPlayer(this, m_player, player))
+    if (!follow(this, m_player, player))
         return;
     if (player)
         connect(player, &PlayerStore::queueChanged, this, &QueueModel::sync);

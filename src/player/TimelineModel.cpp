@@ -1,7 +1,7 @@
 #include "TimelineModel.h"
 
 #include "Fmt.h"
-#include "ModelSetters.h"
+#include "Store.h"
 #include "Orientation.h"
 #include "PlayerStore.h"
 
@@ -15,7 +15,7 @@ TimelineModel::~TimelineModel()
 
 void TimelineModel::setPlayer(PlayerStore *player)
 {
-    if (!rebindPlayer(this, m_player, player))
+    if (!follow(this, m_player, player))
         return;
     if (player) {
         connect(player, &PlayerStore::currentTimeChanged, this, &TimelineModel::clockChanged);
@@ -26,7 +26,7 @@ void TimelineModel::setPlayer(PlayerStore *player)
     emit clockChanged();
 }
 
-void TimelineModel::setLandscape(bool v) { setAndNotify(this, m_landscape, v, &TimelineModel::landscapeChanged); }
+void TimelineModel::setLandscape(bool v) { assignAndNotify(this, m_landscape, v, &TimelineModel::landscapeChanged); }
 
 std::optional<QString> TimelineModel::chapterAt(const QList<Chapter> &chapters, double time)
 {
@@ -77,7 +77,7 @@ QString TimelineModel::fullScreenLabel() const
 
 void TimelineModel::setScrubValue(std::optional<double> v)
 {
-    setAndNotify(this, m_scrubValue, v, &TimelineModel::scrubValueChanged);
+    assignAndNotify(this, m_scrubValue, v, &TimelineModel::scrubValueChanged);
 }
 
 void TimelineModel::scrub(double t)

@@ -3,7 +3,7 @@
 #include "LibraryLink.h"
 #include "Haptics.h"
 
-AddToPlaylistModel::AddToPlaylistModel(QObject *parent) : QAbstractListModel(parent) {}
+AddToPlaylistModel::AddToPlaylistModel(QObject *parent) : RowListModel(parent) {}
 
 void AddToPlaylistModel::setLibrary(LibraryStore *library)
 {
@@ -40,36 +40,11 @@ QList<AddToPlaylistModel::Row> AddToPlaylistModel::rowsNow() const
     return rows;
 }
 
+// Rows change in place where they can, so a row's symbol can animate from
+// one state to the other.
 void AddToPlaylistModel::refresh()
 {
-    QList<Row> rows = rowsNow();
-    if (rows == m_rows)
-        return;
-    bool sameLists = rows.size() == m_rows.size();
-    for (qsizetype i = 0; sameLists && i < rows.size(); ++i)
-        sameLists = rows.at(i).id == m_rows.at(i).id;
-    if (sameLists) {
-        // Same lists in the same order: rows change in place, so a row's
-        // symbol can animate from one state to the other.
-        for (qsizetype i = 0; i < rows.size(); ++i) {
-            if (rows.at(i) == m_rows.at(i))
-                continue;
-            m_rows[i] = rows.at(i);
-            emit dataChanged(index(int(i)), index(int(i)));
-        }
-        return;
-    }
-    const int before = count();
-    beginResetModel();
-    m_rows = std::move(rows);
-    endResetModel();
-    if (count() != before)
-        emit countChanged();
-}
-
-int AddToPlaylistModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : count();
+    setRows(m_rows, rowsNow(), [](const Row &r) { return r.id; });
 }
 
 QVariant AddToPlaylistModel::data(const QModelIndex &index, int role) const

@@ -2,7 +2,7 @@
 #include "LibraryStore.h"
 #include "Video.h"
 
-#include <QAbstractListModel>
+#include "RowListModel.h"
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>
 
@@ -10,13 +10,12 @@
 // order, each with its video count and whether it holds the sheet's video,
 // and the two changes the sheet makes (create a list holding the video,
 // toggle the video in one list). Rows follow the library live.
-class AddToPlaylistModel : public QAbstractListModel
+class AddToPlaylistModel : public RowListModel
 {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(LibraryStore *library READ library WRITE setLibrary NOTIFY libraryChanged)
     Q_PROPERTY(Video video READ video WRITE setVideo NOTIFY videoChanged)
-    Q_PROPERTY(int count READ count NOTIFY countChanged)
 
 public:
     enum Role { PlaylistIdRole = Qt::UserRole + 1, NameRole, CountTextRole, MemberRole };
@@ -27,9 +26,8 @@ public:
     void setLibrary(LibraryStore *library);
     const Video &video() const { return m_video; }
     void setVideo(const Video &video);
-    int count() const { return int(m_rows.size()); }
+    int count() const override { return int(m_rows.size()); }
 
-    int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
@@ -47,7 +45,6 @@ public:
 signals:
     void libraryChanged();
     void videoChanged();
-    void countChanged();
 
 private:
     struct Row

@@ -7,10 +7,9 @@
 #include "Pasteboard.h"
 #include "YouTubeLink.h"
 
-#include <QSet>
 
 ChannelModel::ChannelModel(QObject *parent)
-    : Store(parent), m_tab(tabIds().first()), m_videos(new VideoListModel(this))
+    : PagedList(parent, PagingRule{.needsLoaded = true}, LoadState::loading()), m_tab(tabIds().first())
 {
 }
 
@@ -35,12 +34,10 @@ void ChannelModel::setRoute(const ChannelRoute &route)
 
 void ChannelModel::setLibrary(LibraryStore *library)
 {
-    if (library == m_library)
+    if (!follow(this, m_library, library))
         return;
-    disconnect(m_followWatch);
-    m_library = library;
     if (library)
-        m_followWatch = connect(library, &LibraryStore::subscriptionsChanged, this, &ChannelModel::subscribedChanged);
+        connect(library, &LibraryStore::subscriptionsChanged, this, &ChannelModel::subscribedChanged);
     emit libraryChanged();
     emit subscribedChanged();
 }
@@ -77,62 +74,29 @@ QString ChannelModel::linkFor(const QString &channelId)
 
 QCoro::Task<> ChannelModel::load()
 {
-    QPointer<ChannelModel> self(this);
-    const quint64 generation = ++m_generation;
-    setLoadingMore(false);
+    const Generation::Ticket load = newLoad();
     setState(LoadState::loading());
-    m_page = 0;
+    resetPaging();
     try {
         ChannelInfo reply = co_await API::shared().channel(m_route.id, 0, m_tab);
-        if (!self || generation != m_generation)
+        if (!load)
             co_return;
         m_info = std::move(reply);
-        m_videos->replace(m_info->videos);
-        m_canMore = !m_info->videos.isEmpty();
         emit infoChanged();
         emit subscribedChanged();
-        setState(LoadState::loaded());
+        showFirstPage(m_info->videos);
         if (m_library)
             m_library->updateAvatar(m_info->id, m_info->avatar);
     } catch (const std::exception &e) {
-        if (self && generation == m_generation)
+        if (load)
             setState(LoadState::failed(describe(e)));
     }
 }
 
-QCoro::Task<> ChannelModel::loadMore()
+QCoro::Task<QList<Video>> ChannelModel::fetchPage(qint64 page)
 {
-    if (!m_canMore || m_loadingMore || !m_state.isLoaded())
-        co_return;
-    QPointer<ChannelModel> self(this);
-    const quint64 generation = m_generation;
-    const qint64 next = m_page + 1;
-    setLoadingMore(true);
-    std::optional<ChannelInfo> reply;
-    try {
-        reply = co_await API::shared().channel(m_route.id, next, m_tab);
-    } catch (const std::exception &) {
-        // A failed page ends paging, without a message.
-    }
-    // A reload since: its own paging is already reset.
-    if (!self || generation != m_generation)
-        co_return;
-    QList<Video> fresh;
-    if (reply) {
-        QSet<QString> shown;
-        for (const Video &v : m_videos->videos())
-            shown.insert(v.id);
-        for (const Video &v : std::as_const(reply->videos))
-            if (!shown.contains(v.id))
-                fresh.append(v);
-    }
-    if (fresh.isEmpty()) {
-        m_canMore = false;
-    } else {
-        m_videos->append(fresh);
-        m_page = next;
-    }
-    setLoadingMore(false);
+    const ChannelInfo reply = co_await API::shared().channel(m_route.id, page, m_tab);
+    co_return reply.videos;
 }
 
 void ChannelModel::selectTab(int index)
@@ -142,13 +106,6 @@ void ChannelModel::selectTab(int index)
     m_tab = tabIds().at(index);
     emit tabChanged();
     load();
-}
-
-void ChannelModel::reached(const QString &videoId)
-{
-    const QList<Video> &shown = m_videos->videos();
-    if (!shown.isEmpty() && shown.last().id == videoId)
-        loadMore();
 }
 
 void ChannelModel::toggleSubscription()

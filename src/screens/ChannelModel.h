@@ -2,9 +2,7 @@
 #include "ChannelInfo.h"
 #include "ChannelRoute.h"
 #include "LibraryStore.h"
-#include "LoadState.h"
-#include "Store.h"
-#include "VideoListModel.h"
+#include "PagedList.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -18,7 +16,7 @@
 // library (follow, hide) and on the channel's public link. Only the newest
 // load writes: a page asked for under another tab, or before a reload, is
 // dropped.
-class ChannelModel : public Store
+class ChannelModel : public PagedList
 {
     Q_OBJECT
     QML_ELEMENT
@@ -26,9 +24,7 @@ class ChannelModel : public Store
     Q_PROPERTY(LibraryStore *library READ library WRITE setLibrary NOTIFY libraryChanged)
     Q_PROPERTY(QStringList tabLabels READ tabLabels CONSTANT)
     Q_PROPERTY(int tabIndex READ tabIndex NOTIFY tabChanged)
-    Q_PROPERTY(VideoListModel *videos READ videos CONSTANT)
-    Q_PROPERTY(LoadState state READ state NOTIFY stateChanged)
-    Q_PROPERTY(bool loadingMore READ loadingMore NOTIFY loadingMoreChanged)
+    Q_PROPERTY(VideoListModel *videos READ list CONSTANT)
     Q_PROPERTY(bool hasInfo READ hasInfo NOTIFY infoChanged)
     Q_PROPERTY(QString name READ name NOTIFY infoChanged)
     Q_PROPERTY(QString avatar READ avatar NOTIFY infoChanged)
@@ -52,11 +48,7 @@ public:
 
     const QString &tab() const { return m_tab; }
     int tabIndex() const { return int(tabIds().indexOf(m_tab)); }
-    VideoListModel *videos() const { return m_videos; }
-    LoadState state() const { return m_state; }
-    bool loadingMore() const { return m_loadingMore; }
-    bool canMore() const { return m_canMore; }
-    qint64 page() const { return m_page; }
+    VideoListModel *videos() const { return list(); }
 
     const std::optional<ChannelInfo> &info() const { return m_info; }
     bool hasInfo() const { return m_info.has_value(); }
@@ -77,16 +69,12 @@ public:
     // The video site's public page of the route's channel.
     static QString linkFor(const QString &channelId);
 
-    // Never throw: a failed first page ends in `state`, a failed further
-    // page stops paging.
+    // Never throws: a failed first page ends in `state`.
     QCoro::Task<> load();
-    QCoro::Task<> loadMore();
 
     Q_INVOKABLE void startLoad() { load(); }
     // Another content tab: its first page.
     Q_INVOKABLE void selectTab(int index);
-    // A card came into view: the last one asks for the next page.
-    Q_INVOKABLE void reached(const QString &videoId);
     // Follow or unfollow, with the success haptic either way.
     Q_INVOKABLE void toggleSubscription();
     Q_INVOKABLE void copyLink() const;
@@ -97,24 +85,14 @@ signals:
     void routeChanged();
     void libraryChanged();
     void tabChanged();
-    void stateChanged();
-    void loadingMoreChanged();
     void infoChanged();
     void subscribedChanged();
 
 private:
-    void setState(LoadState v) { assign(m_state, std::move(v), &ChannelModel::stateChanged); }
-    void setLoadingMore(bool v) { assign(m_loadingMore, v, &ChannelModel::loadingMoreChanged); }
+    QCoro::Task<QList<Video>> fetchPage(qint64 page) override;
 
     ChannelRoute m_route;
     QPointer<LibraryStore> m_library;
-    QMetaObject::Connection m_followWatch;
     QString m_tab;
     std::optional<ChannelInfo> m_info;
-    VideoListModel *m_videos;
-    LoadState m_state = LoadState::loading();
-    qint64 m_page = 0;
-    bool m_canMore = true;
-    bool m_loadingMore = false;
-    quint64 m_generation = 0;
 };

@@ -1,4 +1,5 @@
 #include "LibraryTabModel.h"
+#include "Store.h"
 
 LibraryTabModel::LibraryTabModel(QObject *parent)
     : QObject(parent), m_recent(new VideoListModel(this)), m_queued(new VideoListModel(this))
@@ -7,11 +8,8 @@ LibraryTabModel::LibraryTabModel(QObject *parent)
 
 void LibraryTabModel::setLibrary(LibraryStore *library)
 {
-    if (library == m_library)
+    if (!follow(this, m_library, library))
         return;
-    if (m_library)
-        disconnect(m_library, nullptr, this, nullptr);
-    m_library = library;
     if (m_library) {
         connect(m_library, &LibraryStore::historyChanged, this, &LibraryTabModel::refreshRecent);
         for (auto signal : {&LibraryStore::historyChanged, &LibraryStore::likedChanged, &LibraryStore::watchLaterChanged,
@@ -25,11 +23,8 @@ void LibraryTabModel::setLibrary(LibraryStore *library)
 
 void LibraryTabModel::setPlayer(PlayerStore *player)
 {
-    if (player == m_player)
+    if (!follow(this, m_player, player))
         return;
-    if (m_player)
-        disconnect(m_player, nullptr, this, nullptr);
-    m_player = player;
     if (m_player) {
         connect(m_player, &PlayerStore::queueChanged, this, &LibraryTabModel::refreshQueued);
         connect(m_player, &PlayerStore::queueChanged, this, &LibraryTabModel::queueCountChanged);

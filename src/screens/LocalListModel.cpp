@@ -1,4 +1,5 @@
 #include "LocalListModel.h"
+#include "Store.h"
 
 LocalListModel::LocalListModel(QObject *parent)
     : QObject(parent), m_all(new VideoListModel(this)), m_shown(new VideoSearchModel(this))
@@ -14,11 +15,8 @@ LocalListModel::LocalListModel(QObject *parent)
 
 void LocalListModel::setLibrary(LibraryStore *library)
 {
-    if (library == m_library)
+    if (!follow(this, m_library, library))
         return;
-    if (m_library)
-        disconnect(m_library, nullptr, this, nullptr);
-    m_library = library;
     if (m_library) {
         connect(m_library, &LibraryStore::likedChanged, this, &LocalListModel::refresh);
         connect(m_library, &LibraryStore::watchLaterChanged, this, &LocalListModel::refresh);

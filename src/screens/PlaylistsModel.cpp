@@ -2,7 +2,7 @@
 #include "LibraryLink.h"
 #include "AddToPlaylistModel.h"
 
-PlaylistsModel::PlaylistsModel(QObject *parent) : QAbstractListModel(parent) {}
+PlaylistsModel::PlaylistsModel(QObject *parent) : RowListModel(parent) {}
 
 void PlaylistsModel::setLibrary(LibraryStore *library)
 {
@@ -19,17 +19,8 @@ void PlaylistsModel::refresh()
         for (const UserPlaylist &p : m_library->playlists())
             rows.append({p.id, p.name, p.videos.size(), p.videos.isEmpty() ? QString() : p.videos.constFirst().id});
     }
-    if (rows == m_rows)
-        return;
-    const int before = count();
-    beginResetModel();
-    m_rows = std::move(rows);
-    endResetModel();
-    if (count() != before)
-        emit countChanged();
+    setRows(m_rows, rows, [](const Row &r) { return r.id; });
 }
-
-int PlaylistsModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count(); }
 
 QVariant PlaylistsModel::data(const QModelIndex &index, int role) const
 {

@@ -1,18 +1,17 @@
 #pragma once
 #include "LibraryStore.h"
-#include <QAbstractListModel>
+#include "RowListModel.h"
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>
 
 // The rows of "Mis listas": the own playlists in the library's order (newest
 // first), each with its video count and the id of its first video (empty
 // for an empty list, which shows a placeholder). Rows follow the library.
-class PlaylistsModel : public QAbstractListModel
+class PlaylistsModel : public RowListModel
 {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(LibraryStore *library READ library WRITE setLibrary NOTIFY libraryChanged)
-    Q_PROPERTY(int count READ count NOTIFY countChanged)
 
 public:
     enum Role { PlaylistIdRole = Qt::UserRole + 1, NameRole, CountTextRole, FirstVideoIdRole };
@@ -21,9 +20,8 @@ public:
 
     LibraryStore *library() const { return m_library; }
     void setLibrary(LibraryStore *library);
-    int count() const { return int(m_rows.size()); }
+    int count() const override { return int(m_rows.size()); }
 
-    int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
@@ -33,7 +31,6 @@ public:
 
 signals:
     void libraryChanged();
-    void countChanged();
 
 private:
     struct Row

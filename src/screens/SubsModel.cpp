@@ -4,7 +4,6 @@
 #include "Interleave.h"
 #include "Warmer.h"
 
-#include <QPointer>
 #include <QCoroFuture>
 #include <vector>
 
@@ -32,7 +31,11 @@ QList<Subscription> subscriptionsOf(const QVariantList &values)
 
 } // namespace
 
-SubsModel::SubsModel(QObject *parent) : Store(parent), m_items(new VideoListModel(this)) {}
+// A feed of first pages only: it never pages.
+SubsModel::SubsModel(QObject *parent) : PagedList(parent)
+{
+    setCanMore(false);
+}
 
 QString SubsModel::keyFor(const QList<Subscription> &subscriptions, bool account)
 {
@@ -50,7 +53,7 @@ QString SubsModel::keyFor(const QVariantList &subscriptions, bool account) const
 
 void SubsModel::finish(const QList<Video> &items, const QString &key, LoadState state)
 {
-    m_items->replace(items);
+    list()->replace(items);
     m_loadedKey = key;
     setState(std::move(state));
 }
@@ -58,19 +61,18 @@ void SubsModel::finish(const QList<Video> &items, const QString &key, LoadState 
 QCoro::Task<> SubsModel::load(QList<Subscription> subscriptions, bool account, bool force)
 {
     const QString key = keyFor(subscriptions, account);
-    if (!force && key == m_loadedKey && m_state.isLoaded())
+    if (!force && key == m_loadedKey && state().isLoaded())
         co_return;
 
-    QPointer<SubsModel> self(this);
-    const quint64 generation = ++m_generation;
-    auto calledOff = [&] { return !self || m_generation != generation; };
+    const Generation::Ticket load = newLoad();
+    auto calledOff = [&] { return !load; };
 
-    if (m_items->isEmpty()) {
+    if (list()->isEmpty()) {
         const auto cached = co_await DiskCache::load<QList<Video>>(account ? accountCache : localCache);
         if (calledOff())
             co_return;
         if (cached && !cached->isEmpty()) {
-            m_items->replace(*cached);
+            list()->replace(*cached);
             setState(LoadState::loaded());
         } else {
             setState(LoadState::loading());

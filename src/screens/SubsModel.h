@@ -1,9 +1,6 @@
 #pragma once
-#include "LoadState.h"
-#include "Store.h"
+#include "PagedList.h"
 #include "Subscription.h"
-#include "Video.h"
-#include "VideoListModel.h"
 
 #include <QJSValue>
 #include <QList>
@@ -17,12 +14,11 @@
 // copy is painted first; every non-empty result is cached and its first
 // videos warmed. Only the load started last may write: an older one, or one
 // called off, ends without changing anything.
-class SubsModel : public Store
+class SubsModel : public PagedList
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(VideoListModel *items READ itemsModel CONSTANT)
-    Q_PROPERTY(LoadState state READ state NOTIFY stateChanged)
+    Q_PROPERTY(VideoListModel *items READ list CONSTANT)
 
 public:
     static constexpr qsizetype channelCap = 16;
@@ -34,9 +30,7 @@ public:
 
     explicit SubsModel(QObject *parent = nullptr);
 
-    const QList<Video> &items() const { return m_items->videos(); }
-    VideoListModel *itemsModel() const { return m_items; }
-    LoadState state() const { return m_state; }
+    const QList<Video> &items() const { return list()->videos(); }
     const QString &loadedKey() const { return m_loadedKey; }
 
     // "acct:" when signed in, then the channel ids joined by ",".
@@ -50,17 +44,10 @@ public:
     Q_INVOKABLE void startReload(const QVariantList &subscriptions, bool account, bool force,
                                  const QJSValue &done = QJSValue());
     // The loads running now will change nothing more.
-    Q_INVOKABLE void cancelReload() { ++m_generation; }
-
-signals:
-    void stateChanged();
+    Q_INVOKABLE void cancelReload() { callOff(); }
 
 private:
-    void setState(LoadState v) { assign(m_state, std::move(v), &SubsModel::stateChanged); }
     void finish(const QList<Video> &items, const QString &key, LoadState state);
 
-    VideoListModel *m_items;
-    LoadState m_state;
     QString m_loadedKey;
-    quint64 m_generation = 0;
 };

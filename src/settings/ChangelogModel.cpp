@@ -2,7 +2,6 @@
 #include "API.h"
 #include "Fmt.h"
 
-#include <QPointer>
 
 QString ChangelogModel::badgeText(const QString &type)
 {
@@ -21,16 +20,15 @@ QString ChangelogModel::subtitle(const Release &release)
 
 QCoro::Task<> ChangelogModel::load()
 {
-    QPointer<ChangelogModel> self(this);
-    const quint64 generation = ++m_generation;
+    const Generation::Ticket load = m_loads.next(this);
     try {
         Changelog log = co_await API::shared().changelog();
-        if (!self || generation != m_generation)
+        if (!load)
             co_return;
         m_log = std::move(log);
         emit logChanged();
     } catch (...) {
-        if (self && generation == m_generation)
+        if (load)
             assign(m_failed, true, &ChangelogModel::failedChanged);
     }
 }

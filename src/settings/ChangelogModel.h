@@ -1,6 +1,6 @@
 #pragma once
 #include "Changelog.h"
-#include "Store.h"
+#include "PagedList.h"
 #include <QCoroTask>
 #include <QtQml/qqmlregistration.h>
 
@@ -36,5 +36,5 @@ signals:
 private:
     std::optional<Changelog> m_log;
     bool m_failed = false;
-    quint64 m_generation = 0;
+    Generation m_loads;
 };

@@ -3,9 +3,12 @@
 #include "AddToPlaylistModel.h"
 #include "ErrorDescription.h"
 
-#include <QPointer>
 
-YTPlaylistModel::YTPlaylistModel(QObject *parent) : Store(parent), m_videos(new VideoListModel(this)) {}
+// The whole playlist comes in one reply: it never pages.
+YTPlaylistModel::YTPlaylistModel(QObject *parent) : PagedList(parent, {}, LoadState::loading())
+{
+    setCanMore(false);
+}
 
 QString YTPlaylistModel::subtitleFor(const QString &channel, qsizetype videos)
 {
@@ -15,21 +18,20 @@ QString YTPlaylistModel::subtitleFor(const QString &channel, qsizetype videos)
 
 QCoro::Task<> YTPlaylistModel::load()
 {
-    QPointer<YTPlaylistModel> self(this);
-    const quint64 generation = ++m_generation;
+    const Generation::Ticket load = newLoad();
     setState(LoadState::loading());
     try {
         YTPlaylist playlist = co_await API::shared().playlist(m_playlistId);
-        if (!self || m_generation != generation)
+        if (!load)
             co_return;
-        m_videos->replace(playlist.videos);
+        list()->replace(playlist.videos);
         m_title = playlist.title;
         m_subtitle = subtitleFor(playlist.channel, playlist.videos.size());
         m_hasPlaylist = true;
         emit playlistChanged();
         setState(LoadState::loaded());
     } catch (const std::exception &e) {
-        if (self && m_generation == generation)
+        if (load)
             setState(LoadState::failed(describe(e)));
     }
 }

@@ -1,7 +1,5 @@
 #pragma once
-#include "LoadState.h"
-#include "Store.h"
-#include "VideoListModel.h"
+#include "PagedList.h"
 #include <QtQml/qqmlregistration.h>
 #include <QCoroTask>
 
@@ -9,27 +7,25 @@
 // owner and count, and its videos. Every load first returns to the spinner;
 // only the newest load writes, so a late failure never hides a newer list.
 // A failed load keeps the previous playlist (not shown while failed).
-class YTPlaylistModel : public Store
+class YTPlaylistModel : public PagedList
 {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QString playlistId READ playlistId WRITE setPlaylistId NOTIFY playlistIdChanged)
-    Q_PROPERTY(LoadState state READ state NOTIFY stateChanged)
     Q_PROPERTY(bool hasPlaylist READ hasPlaylist NOTIFY playlistChanged)
     Q_PROPERTY(QString title READ title NOTIFY playlistChanged)
     Q_PROPERTY(QString subtitle READ subtitle NOTIFY playlistChanged)
-    Q_PROPERTY(VideoListModel *videos READ videos CONSTANT)
+    Q_PROPERTY(VideoListModel *videos READ list CONSTANT)
 
 public:
     explicit YTPlaylistModel(QObject *parent = nullptr);
 
     const QString &playlistId() const { return m_playlistId; }
     void setPlaylistId(const QString &id) { assign(m_playlistId, id, &YTPlaylistModel::playlistIdChanged); }
-    LoadState state() const { return m_state; }
     bool hasPlaylist() const { return m_hasPlaylist; }
     const QString &title() const { return m_title; }
     const QString &subtitle() const { return m_subtitle; }
-    VideoListModel *videos() const { return m_videos; }
+    VideoListModel *videos() const { return list(); }
 
     // "<channel> · N vídeos", or "N vídeos" without a channel.
     static QString subtitleFor(const QString &channel, qsizetype videos);
@@ -39,17 +35,11 @@ public:
 
 signals:
     void playlistIdChanged();
-    void stateChanged();
     void playlistChanged();
 
 private:
-    void setState(LoadState v) { assign(m_state, std::move(v), &YTPlaylistModel::stateChanged); }
-
     QString m_playlistId;
-    LoadState m_state = LoadState::loading();
     bool m_hasPlaylist = false;
     QString m_title;
     QString m_subtitle;
-    VideoListModel *m_videos;
-    quint64 m_generation = 0;
 };

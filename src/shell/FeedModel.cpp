@@ -20,7 +20,7 @@ Category category(const char *id, const char *name)
 } // namespace
 
 FeedModel::FeedModel(QObject *parent)
-    : Store(parent), m_categories(defaultCategories()), m_items(new VideoListModel(this))
+    : PagedList(parent, PagingRule{.needsLoaded = true}), m_categories(defaultCategories())
 {
 }
 
@@ -82,17 +82,16 @@ QCoro::Task<> FeedModel::loadCategories()
 
 QCoro::Task<> FeedModel::reload(QStringList personal, bool force)
 {
-    QPointer<FeedModel> self(this);
     const QString category = m_selected;
     const bool account = m_loggedIn;
     const QString key = loadKeyFor(category, account);
     // Fixed now: a load that outlives a sign-in or sign-out must not write
     // its list into the other account state's file.
     const QString cache = cacheKeyFor(category, account);
-    const quint64 generation = m_generation;
-    auto calledOff = [&] { return !self || m_generation != generation; };
+    const Generation::Ticket load = m_reloads.current(this);
+    auto calledOff = [&] { return !load; };
 
-    if (!force && m_loadedFor == key && !m_items->isEmpty())
+    if (!force && m_loadedFor == key && !list()->isEmpty())
         co_return;
 
     // The previous list of this category first, while the backend is asked.
@@ -100,14 +99,13 @@ QCoro::Task<> FeedModel::reload(QStringList personal, bool force)
     if (calledOff() || m_selected != category)
         co_return; // another category took over while the file was read
     if (cached && !cached->isEmpty()) {
-        m_items->replace(*cached);
+        list()->replace(*cached);
         setState(LoadState::loaded());
     } else {
-        m_items->clear();
+        list()->clear();
         setState(LoadState::loading());
     }
-    m_page = 0;
-    setCanLoadMore(true);
+    resetPaging();
 
     QList<QList<Video>> lists;
     try {
@@ -146,7 +144,7 @@ QCoro::Task<> FeedModel::reload(QStringList personal, bool force)
         if (calledOff())
             co_return;
         // With the cached list on screen a failure stays silent.
-        if (m_items->isEmpty())
+        if (list()->isEmpty())
             setState(LoadState::failed(describe(e)));
         co_return;
     }
@@ -154,7 +152,7 @@ QCoro::Task<> FeedModel::reload(QStringList personal, bool force)
     if (calledOff() || m_selected != category)
         co_return;
     const QList<Video> items = lists.size() == 1 ? lists.first() : interleave(lists, blendCap);
-    m_items->replace(items);
+    list()->replace(items);
     m_loadedFor = key;
     setState(LoadState::loaded());
     // An account's list that arrives after its sign-out is not kept.
@@ -163,51 +161,11 @@ QCoro::Task<> FeedModel::reload(QStringList personal, bool force)
     Warmer::warm(items, warmCount);
 }
 
-QCoro::Task<> FeedModel::loadMore()
+QCoro::Task<QList<Video>> FeedModel::fetchPage(qint64 page)
 {
-    if (!m_canLoadMore || m_loadingMore || !m_state.isLoaded())
-        co_return;
-    QPointer<FeedModel> self(this);
-    setLoadingMore(true);
-    const QString category = m_selected;
-    const bool account = m_loggedIn;
-    const QString key = loadKeyFor(category, account);
-    const qint64 next = m_page + 1;
-
-    std::optional<QList<Video>> page;
-    try {
-        if (account && category == personalId)
-            page = co_await API::shared().meFeed(accountKind, next);
-        else
-            page = co_await API::shared().feed(category, next);
-    } catch (const std::exception &) {
-        // Handled below: a failed page ends paging.
-    }
-    if (!self)
-        co_return;
-
-    // A page of a list that is no longer shown (another category, or the
-    // account changed) is dropped without touching the paging of the new one.
-    if (loadKey() == key) {
-        if (!page) {
-            setCanLoadMore(false);
-        } else {
-            QSet<QString> shown;
-            for (const Video &v : items())
-                shown.insert(v.id);
-            QList<Video> fresh;
-            for (const Video &v : std::as_const(*page))
-                if (!shown.contains(v.id))
-                    fresh.append(v);
-            if (fresh.isEmpty()) {
-                setCanLoadMore(false);
-            } else {
-                m_items->append(fresh);
-                m_page = next;
-            }
-        }
-    }
-    setLoadingMore(false);
+    if (m_loggedIn && m_selected == personalId)
+        co_return co_await API::shared().meFeed(accountKind, page);
+    co_return co_await API::shared().feed(m_selected, page);
 }
 
 void FeedModel::startLoadCategories() { loadCategories(); }
@@ -221,4 +179,3 @@ void FeedModel::startReload(const QStringList &personal, bool force, const QJSVa
     });
 }
 
-void FeedModel::startLoadMore() { loadMore(); }

@@ -1,9 +1,6 @@
 #pragma once
 #include "Category.h"
-#include "LoadState.h"
-#include "Store.h"
-#include "Video.h"
-#include "VideoListModel.h"
+#include "PagedList.h"
 
 #include <QJSValue>
 #include <QList>
@@ -18,16 +15,13 @@
 // it takes the account feed when signed in, and blends in the user's most
 // watched channels when not. It never filters: hidden channels and watched
 // videos are the screen's business, so the cache keeps the whole list.
-class FeedModel : public Store
+class FeedModel : public PagedList
 {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QVariantList categories READ categoriesValue NOTIFY categoriesChanged)
     Q_PROPERTY(QString selected READ selected WRITE setSelected NOTIFY selectedChanged)
-    Q_PROPERTY(VideoListModel *items READ itemsModel CONSTANT)
-    Q_PROPERTY(LoadState state READ state NOTIFY stateChanged)
-    Q_PROPERTY(bool loadingMore READ loadingMore NOTIFY loadingMoreChanged)
-    Q_PROPERTY(bool canLoadMore READ canLoadMore NOTIFY canLoadMoreChanged)
+    Q_PROPERTY(VideoListModel *items READ list CONSTANT)
     // Plain: written by the screen before each reload, never observed.
     Q_PROPERTY(bool loggedIn READ loggedIn WRITE setLoggedIn)
 
@@ -45,12 +39,7 @@ public:
 
     const QList<Category> &categories() const { return m_categories; }
     const QString &selected() const { return m_selected; }
-    const QList<Video> &items() const { return m_items->videos(); }
-    VideoListModel *itemsModel() const { return m_items; }
-    LoadState state() const { return m_state; }
-    bool loadingMore() const { return m_loadingMore; }
-    bool canLoadMore() const { return m_canLoadMore; }
-    qint64 page() const { return m_page; }
+    const QList<Video> &items() const { return list()->videos(); }
     const QString &loadedFor() const { return m_loadedFor; }
     bool loggedIn() const { return m_loggedIn; }
 
@@ -64,18 +53,16 @@ public:
     QString loadKey() const { return loadKeyFor(m_selected, m_loggedIn); }
     QString cacheKey() const { return cacheKeyFor(m_selected, m_loggedIn); }
 
-    // Never throw; failures end in `state` (first page) or stop paging.
+    // Never throw; failures end in `state`.
     QCoro::Task<> loadCategories();
     QCoro::Task<> reload(QStringList personal, bool force);
-    QCoro::Task<> loadMore();
 
     // The screen's forms: `done` (a function) is called once the load ends.
     Q_INVOKABLE void startLoadCategories();
     Q_INVOKABLE void startReload(const QStringList &personal, bool force, const QJSValue &done = QJSValue());
-    Q_INVOKABLE void startLoadMore();
     // What a screen does to the load it started when it goes away or starts
     // another: the first-page loads running now will change nothing more.
-    Q_INVOKABLE void cancelReload() { ++m_generation; }
+    Q_INVOKABLE void cancelReload() { m_reloads.callOff(); }
 
     // The chips offered: every category but the hidden ones (ids joined by
     // ","); "foryou" can never be hidden.
@@ -85,25 +72,19 @@ public:
 signals:
     void categoriesChanged();
     void selectedChanged();
-    void stateChanged();
-    void loadingMoreChanged();
-    void canLoadMoreChanged();
 
 private:
     void setCategories(QList<Category> v) { assign(m_categories, std::move(v), &FeedModel::categoriesChanged); }
-    void setState(LoadState v) { assign(m_state, std::move(v), &FeedModel::stateChanged); }
-    void setLoadingMore(bool v) { assign(m_loadingMore, v, &FeedModel::loadingMoreChanged); }
-    void setCanLoadMore(bool v) { assign(m_canLoadMore, v, &FeedModel::canLoadMoreChanged); }
+    QCoro::Task<QList<Video>> fetchPage(qint64 page) override;
+    // A page of a list no longer shown (another category, or the account
+    // changed) is dropped without touching the paging of the new one.
+    QString pageKey() const override { return loadKey(); }
     QVariantList categoriesValue() const;
 
     QList<Category> m_categories;
     QString m_selected = personalId;
-    VideoListModel *m_items;
-    LoadState m_state;
-    bool m_loadingMore = false;
-    bool m_canLoadMore = true;
-    qint64 m_page = 0;
     QString m_loadedFor;
     bool m_loggedIn = false;
-    quint64 m_generation = 0;
+    // First pages: two may run for one key, and the later one wins.
+    Generation m_reloads;
 };

@@ -5,10 +5,9 @@
 #include "Pasteboard.h"
 #include "YouTubeLink.h"
 
-#include <QSet>
 #include <QTextBoundaryFinder>
 
-SearchModel::SearchModel(QObject *parent) : Store(parent), m_results(new VideoListModel(this))
+SearchModel::SearchModel(QObject *parent) : PagedList(parent)
 {
     m_suggestTimer.setSingleShot(true);
     m_suggestTimer.setInterval(suggestDelayMs);
@@ -79,7 +78,7 @@ void SearchModel::clearTextKeepingResults()
 
 void SearchModel::textEdited(bool clearing)
 {
-    ++m_textGeneration;
+    m_textGeneration.callOff();
     if (graphemes(query()) < minimumGraphemes) {
         m_suggestTimer.stop();
         setSuggestions({});
@@ -87,21 +86,19 @@ void SearchModel::textEdited(bool clearing)
         m_suggestTimer.start();
     }
     if (clearing && m_text.isEmpty() && !m_searching) {
-        ++m_generation; // nothing of the query left may land
+        newLoad(); // nothing of the query left may land
         setTerm({});
-        m_results->clear();
+        list()->clear();
         setState(LoadState::idle());
-        setLoadingMore(false);
     }
 }
 
 QCoro::Task<> SearchModel::fetchSuggestions()
 {
-    QPointer<SearchModel> self(this);
-    const quint64 generation = m_textGeneration;
+    const Generation::Ticket text = m_textGeneration.current(this);
     try {
         QStringList list = co_await API::shared().suggest(query());
-        if (self && generation == m_textGeneration)
+        if (text)
             setSuggestions(std::move(list));
     } catch (const std::exception &) {
         // The shown suggestions stay.
@@ -128,69 +125,32 @@ void SearchModel::run(const QString &input, bool keepFilter)
         setFilter(anyFilter);
     if (m_library)
         m_library->addSearch(q);
-    const quint64 generation = ++m_generation;
-    setTerm(q);
-    m_results->clear();
-    m_page = 0;
-    setCanMore(true);
-    setState(LoadState::loading());
     // A page of the previous query may still be on its way; it is dropped,
     // so the new results page at once.
-    setLoadingMore(false);
+    const Generation::Ticket load = newLoad();
+    setTerm(q);
+    list()->clear();
+    resetPaging();
+    setState(LoadState::loading());
     dismiss();
-    firstPage(q, m_filter, generation);
+    firstPage(q, m_filter, load);
 }
 
-QCoro::Task<> SearchModel::firstPage(QString q, std::optional<QString> filter, quint64 generation)
+QCoro::Task<> SearchModel::firstPage(QString q, std::optional<QString> filter, Generation::Ticket load)
 {
-    QPointer<SearchModel> self(this);
     try {
-        QList<Video> list = co_await API::shared().search(q, 0, filter);
-        if (!self || generation != m_generation)
-            co_return;
-        m_results->replace(list);
-        setCanMore(!list.isEmpty());
-        setState(LoadState::loaded());
+        const QList<Video> first = co_await API::shared().search(q, 0, filter);
+        if (load)
+            showFirstPage(first);
     } catch (const std::exception &e) {
-        if (self && generation == m_generation)
+        if (load)
             setState(LoadState::failed(describe(e)));
     }
 }
 
-QCoro::Task<> SearchModel::loadMore()
+QCoro::Task<QList<Video>> SearchModel::fetchPage(qint64 page)
 {
-    if (!m_canMore || m_loadingMore)
-        co_return;
-    QPointer<SearchModel> self(this);
-    setLoadingMore(true);
-    const quint64 generation = m_generation;
-    const qint64 next = m_page + 1;
-    std::optional<QList<Video>> page;
-    try {
-        page = co_await API::shared().search(m_term, next, m_filter);
-    } catch (const std::exception &) {
-        // Handled below: a failed page ends paging.
-    }
-    if (!self || generation != m_generation)
-        co_return;
-    if (page) {
-        QSet<QString> shown;
-        for (const Video &v : m_results->videos())
-            shown.insert(v.id);
-        QList<Video> fresh;
-        for (const Video &v : std::as_const(*page))
-            if (!shown.contains(v.id))
-                fresh.append(v);
-        if (!fresh.isEmpty()) {
-            m_results->append(fresh);
-            m_page = next;
-        } else {
-            setCanMore(false);
-        }
-    } else {
-        setCanMore(false);
-    }
-    setLoadingMore(false);
+    co_return co_await API::shared().search(m_term, page, m_filter);
 }
 
 void SearchModel::pickFilter(const QString &id)

@@ -1,12 +1,9 @@
 #pragma once
 #include "Blanks.h"
 #include "LibraryStore.h"
-#include "LoadState.h"
+#include "PagedList.h"
 #include "PlayerStore.h"
 #include "Router.h"
-#include "Store.h"
-#include "Video.h"
-#include "VideoListModel.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -24,7 +21,7 @@
 //
 // Every search starts a generation: replies of an older one change nothing,
 // so a slow page of a previous query can never land in the new results.
-class SearchModel : public Store
+class SearchModel : public PagedList
 {
     Q_OBJECT
     QML_ELEMENT
@@ -36,11 +33,8 @@ class SearchModel : public Store
     Q_PROPERTY(bool searching READ searching WRITE setSearching NOTIFY searchingChanged)
     Q_PROPERTY(QString term READ term NOTIFY termChanged)
     Q_PROPERTY(QString filter READ filter NOTIFY filterChanged)
-    Q_PROPERTY(VideoListModel *results READ results CONSTANT)
-    Q_PROPERTY(LoadState state READ state NOTIFY stateChanged)
+    Q_PROPERTY(VideoListModel *results READ list CONSTANT)
     Q_PROPERTY(QStringList suggestions READ suggestions NOTIFY suggestionsChanged)
-    Q_PROPERTY(bool canMore READ canMore NOTIFY canMoreChanged)
-    Q_PROPERTY(bool loadingMore READ loadingMore NOTIFY loadingMoreChanged)
     // The filter chips, in order: {id, name, symbol}.
     Q_PROPERTY(QVariantList filters READ filtersValue CONSTANT)
     // Plain: set once by the view.
@@ -75,12 +69,8 @@ public:
     void setSearching(bool v) { assign(m_searching, v, &SearchModel::searchingChanged); }
     const QString &term() const { return m_term; }
     const QString &filter() const { return m_filter; }
-    VideoListModel *results() const { return m_results; }
-    LoadState state() const { return m_state; }
+    VideoListModel *results() const { return list(); }
     const QStringList &suggestions() const { return m_suggestions; }
-    bool canMore() const { return m_canMore; }
-    bool loadingMore() const { return m_loadingMore; }
-    qint64 page() const { return m_page; }
     LibraryStore *library() const { return m_library; }
     void setLibrary(LibraryStore *v) { m_library = v; }
     PlayerStore *player() const { return m_player; }
@@ -89,9 +79,6 @@ public:
     void setRouter(Router *v) { m_router = v; }
 
     Q_INVOKABLE void run(const QString &input, bool keepFilter);
-    // Never throws: a failed page ends paging.
-    QCoro::Task<> loadMore();
-    Q_INVOKABLE void startLoadMore() { loadMore(); }
     // A chip: the query again with that filter.
     Q_INVOKABLE void pickFilter(const QString &id);
     // A topic tile: its query in the field, searched.
@@ -110,39 +97,28 @@ signals:
     void searchingChanged();
     void termChanged();
     void filterChanged();
-    void stateChanged();
     void suggestionsChanged();
-    void canMoreChanged();
-    void loadingMoreChanged();
     void dismissed();
 
 private:
     void setTerm(const QString &v) { assign(m_term, v, &SearchModel::termChanged); }
     void setFilter(const QString &v) { assign(m_filter, v, &SearchModel::filterChanged); }
-    void setState(LoadState v) { assign(m_state, std::move(v), &SearchModel::stateChanged); }
     void setSuggestions(QStringList v) { assign(m_suggestions, std::move(v), &SearchModel::suggestionsChanged); }
-    void setCanMore(bool v) { assign(m_canMore, v, &SearchModel::canMoreChanged); }
-    void setLoadingMore(bool v) { assign(m_loadingMore, v, &SearchModel::loadingMoreChanged); }
     QVariantList filtersValue() const;
 
     // A link empties the field without leaving the results.
     void clearTextKeepingResults();
     void textEdited(bool clearing);
     QCoro::Task<> fetchSuggestions();
-    QCoro::Task<> firstPage(QString q, std::optional<QString> filter, quint64 generation);
+    QCoro::Task<> firstPage(QString q, std::optional<QString> filter, Generation::Ticket load);
+    QCoro::Task<QList<Video>> fetchPage(qint64 page) override;
 
     QString m_text;
     bool m_searching = false;
     QString m_term;
     QString m_filter = anyFilter;
-    VideoListModel *m_results;
-    LoadState m_state;
     QStringList m_suggestions;
-    qint64 m_page = 0;
-    bool m_canMore = true;
-    bool m_loadingMore = false;
-    quint64 m_generation = 0;
-    quint64 m_textGeneration = 0;
+    Generation m_textGeneration;
     QTimer m_suggestTimer;
     QPointer<LibraryStore> m_library;
     QPointer<PlayerStore> m_player;

@@ -53,8 +53,9 @@ MediaEngine *ShortsStore::mpvEngine()
 }
 
 ShortsStore::ShortsStore(QObject *parent)
-    : Store(parent), m_items(new VideoListModel(this)), m_player(factory()())
+    : PagedList(parent, PagingRule{.endless = true, .triesWithoutNews = emptyRepliesToStop}), m_player(factory()())
 {
+    resetPaging(0);
     m_player->setParent(this);
     connect(m_player, &MediaEngine::itemReady, this, [this](quint64 item) {
         if (item != m_item)
@@ -107,24 +108,9 @@ void ShortsStore::start()
     });
 }
 
-QList<Video> ShortsStore::newEntries(const QList<Video> &videos) const
-{
-    QSet<QString> seen;
-    for (const Video &v : items())
-        seen.insert(v.id);
-    QList<Video> out;
-    for (const Video &v : videos) {
-        if (seen.contains(v.id))
-            continue;
-        seen.insert(v.id);
-        out.append(v);
-    }
-    return out;
-}
-
 QCoro::Task<> ShortsStore::loadInitial()
 {
-    if (!m_items->isEmpty() || m_loading || m_readingCache)
+    if (!list()->isEmpty() || loadingMore() || m_readingCache)
         co_return;
     QPointer<ShortsStore> self(this);
     m_readingCache = true;
@@ -134,7 +120,7 @@ QCoro::Task<> ShortsStore::loadInitial()
     m_readingCache = false;
 
     if (cached && !cached->isEmpty()) {
-        m_items->replace(newEntries(*cached));
+        list()->appendNew(*cached);
         setState(LoadState::loaded());
         if (m_currentID.isEmpty())
             setCurrent(items().first().id);
@@ -142,44 +128,28 @@ QCoro::Task<> ShortsStore::loadInitial()
         co_return;
     }
     setState(LoadState::loading());
-    co_await loadMore(true);
-}
-
-QCoro::Task<> ShortsStore::loadMore(bool initial)
-{
-    if (m_loading)
+    const Outcome outcome = co_await takePages();
+    if (!self || outcome == Outcome::failed || outcome == Outcome::dropped)
         co_return;
-    m_loading = true;
-    QPointer<ShortsStore> self(this);
-    for (int empty = 0; empty < emptyRepliesToStop;) {
-        QList<Video> reply;
-        try {
-            reply = co_await API::shared().shorts(m_page);
-        } catch (const std::exception &e) {
-            if (!self)
-                co_return;
-            if (m_items->isEmpty())
-                setState(LoadState::failed(describe(e)));
-            m_loading = false;
-            co_return;
-        }
-        if (!self)
-            co_return;
-        ++m_page;
-        const QList<Video> fresh = newEntries(reply);
-        if (!fresh.isEmpty()) {
-            m_items->append(fresh);
-            break;
-        }
-        ++empty;
-    }
     setState(LoadState::loaded());
-    if (initial && !m_items->isEmpty()) {
+    // After the load has ended: the first Short, near the end of a short
+    // list, asks for the next page at once.
+    if (!list()->isEmpty()) {
         DiskCache::save(items().mid(0, cacheLimit), cacheKey);
         if (m_currentID.isEmpty())
             setCurrent(items().first().id);
     }
-    m_loading = false;
+}
+
+QCoro::Task<QList<Video>> ShortsStore::fetchPage(qint64 page)
+{
+    co_return co_await API::shared().shorts(page);
+}
+
+void ShortsStore::pageFailed(const std::exception &e)
+{
+    if (list()->isEmpty())
+        setState(LoadState::failed(describe(e)));
 }
 
 void ShortsStore::setCurrent(const QString &id)
@@ -194,14 +164,14 @@ void ShortsStore::setCurrent(const QString &id)
     setProgress(0);
     m_item = m_player->load(API::shared().streamURL(id), 0, m_shown);
     warmNext(id);
-    const int index = m_items->indexOf(id);
-    if (index >= 0 && index >= m_items->count() - pageWhenWithin)
-        loadMore(false);
+    const int index = list()->indexOf(id);
+    if (index >= 0 && index >= list()->count() - pageWhenWithin)
+        loadMore();
 }
 
 void ShortsStore::warmNext(const QString &id)
 {
-    const int index = m_items->indexOf(id);
+    const int index = list()->indexOf(id);
     if (index < 0)
         return;
     const qsizetype end = std::min<qsizetype>(index + 1 + warmAhead, items().size());

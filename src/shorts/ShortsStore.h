@@ -1,9 +1,6 @@
 #pragma once
-#include "LoadState.h"
 #include "MediaEngine.h"
-#include "Store.h"
-#include "Video.h"
-#include "VideoListModel.h"
+#include "PagedList.h"
 
 #include <QSet>
 #include <QString>
@@ -16,13 +13,12 @@
 // list is cached on disk so the next launch shows it at once, and the next
 // two streams are warmed. While the screen is not shown nothing plays: a
 // Short made current then loads paused and plays on the next showing.
-class ShortsStore : public Store
+class ShortsStore : public PagedList
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(VideoListModel *items READ itemsModel CONSTANT)
+    Q_PROPERTY(VideoListModel *items READ list CONSTANT)
     Q_PROPERTY(QString currentID READ currentID NOTIFY currentIDChanged)
-    Q_PROPERTY(LoadState state READ state NOTIFY stateChanged)
     Q_PROPERTY(bool paused READ paused NOTIFY pausedChanged)
     Q_PROPERTY(bool ready READ ready NOTIFY readyChanged)
     Q_PROPERTY(double progress READ progress NOTIFY progressChanged)
@@ -48,26 +44,19 @@ public:
     explicit ShortsStore(QObject *parent = nullptr);
     ~ShortsStore() override;
 
-    VideoListModel *itemsModel() const { return m_items; }
-    const QList<Video> &items() const { return m_items->videos(); }
+    const QList<Video> &items() const { return list()->videos(); }
     const QString &currentID() const { return m_currentID; }
-    LoadState state() const { return m_state; }
     bool paused() const { return m_paused; }
     bool ready() const { return m_ready; }
     double progress() const { return m_progress; }
     MediaEngine *player() const { return m_player; }
     bool shown() const { return m_shown; }
     void setShown(bool shown);
-    qint64 page() const { return m_page; }
-    bool loading() const { return m_loading; }
 
     // The one-time wiring of the loop and the progress; later calls do nothing.
     Q_INVOKABLE void start();
     // Fills an empty store from the cache, else from the backend.
     QCoro::Task<> loadInitial();
-    // The next page(s): stops at the first reply with something new, or
-    // after three without. Never throws.
-    QCoro::Task<> loadMore(bool initial);
     Q_INVOKABLE void setCurrent(const QString &id);
     Q_INVOKABLE void togglePause();
 
@@ -79,7 +68,6 @@ public:
 
 signals:
     void currentIDChanged();
-    void stateChanged();
     void pausedChanged();
     void readyChanged();
     void progressChanged();
@@ -87,25 +75,20 @@ signals:
 
 private:
     void setCurrentID(const QString &v) { assign(m_currentID, v, &ShortsStore::currentIDChanged); }
-    void setState(LoadState v) { assign(m_state, std::move(v), &ShortsStore::stateChanged); }
     void setPaused(bool v) { assign(m_paused, v, &ShortsStore::pausedChanged); }
     void setReady(bool v) { assign(m_ready, v, &ShortsStore::readyChanged); }
     void setProgress(double v) { assign(m_progress, v, &ShortsStore::progressChanged); }
     void playIfWanted();
     void warmNext(const QString &id);
-    // The entries of `videos` whose ids the list lacks, each id once.
-    QList<Video> newEntries(const QList<Video> &videos) const;
+    QCoro::Task<QList<Video>> fetchPage(qint64 page) override;
+    void pageFailed(const std::exception &e) override;
 
-    VideoListModel *m_items;
     QString m_currentID;
-    LoadState m_state;
     bool m_paused = false;
     bool m_ready = false;
     double m_progress = 0;
     MediaEngine *m_player;
     bool m_shown = false;
-    qint64 m_page = 0;
-    bool m_loading = false;
     bool m_readingCache = false;
     quint64 m_item = 0;
     QSet<QString> m_warmed;

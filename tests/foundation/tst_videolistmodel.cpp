@@ -73,7 +73,11 @@ private slots:
         QTest::newRow("content changed in place") << "a,b,c" << "a,b*,c*" << 0 << 0 << 0 << 2;
         QTest::newRow("changed and extended") << "a,b" << "a*,b,c" << 0 << 1 << 0 << 1;
         QTest::newRow("another order") << "a,b,c" << "b,a,c" << 1 << 0 << 0 << 0;
-        QTest::newRow("one replaced inside") << "a,b,c" << "a,x,c" << 1 << 0 << 0 << 0;
+        QTest::newRow("one replaced inside") << "a,b,c" << "a,x,c" << 0 << 1 << 1 << 0;
+        QTest::newRow("one goes from inside") << "a,b,c,d" << "a,d" << 0 << 0 << 2 << 0;
+        QTest::newRow("rows come inside and at the end") << "a,c" << "x,a,b,c*,d" << 0 << 3 << 0 << 1;
+        QTest::newRow("the first goes, one changes") << "a,b,c" << "b*,c" << 0 << 0 << 1 << 1;
+        QTest::newRow("an id twice") << "a,b" << "a,b,a" << 1 << 0 << 0 << 0;
     }
     void replaceSendsTheSmallestChange()
     {
@@ -117,6 +121,34 @@ private slots:
         QCOMPARE(ins.size(), 1);
         QCOMPARE(ins.at(0).at(1).toInt(), 2);
         QCOMPARE(count.size(), 1);
+    }
+
+    // A further page adds only what the list lacks, each id once, in one change.
+    void appendNewAddsWhatTheListLacks_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("all new") << "c,d" << "a,b,c,d";
+        QTest::newRow("shown ones left out") << "b,c,a" << "a,b,c";
+        QTest::newRow("repeats in the page once") << "c,d,c,d*" << "a,b,c,d";
+        QTest::newRow("nothing new") << "a,b*" << "a,b";
+        QTest::newRow("empty page") << "" << "a,b";
+    }
+    void appendNewAddsWhatTheListLacks()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, after);
+        VideoListModel m;
+        QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        m.replace(list(QStringLiteral("a,b")));
+        QSignalSpy ins(&m, &QAbstractItemModel::rowsInserted);
+        QSignalSpy changed(&m, &QAbstractItemModel::dataChanged);
+
+        const qsizetype added = m.appendNew(list(page));
+        QCOMPARE(m.videos(), list(after));
+        QCOMPARE(added, list(after).size() - 2);
+        QCOMPARE(ins.size(), added ? 1 : 0);
+        QCOMPARE(changed.size(), 0); // a known id keeps its row as it was
     }
 
     void placeholdersFillTheList()

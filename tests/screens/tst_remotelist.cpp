@@ -113,7 +113,7 @@ private slots:
         QVERIFY(model.state().isLoaded());
         QVERIFY(model.canMore());
 
-        await(model.more());
+        await(model.loadMore());
         QCOMPARE(ids(model), idsOf(page(u"a"_qs, 1, 20)) + added);
         QCOMPARE(model.canMore(), canMore);
         QCOMPARE(model.page(), added.isEmpty() ? 0 : 1);

@@ -283,7 +283,7 @@ private slots:
     {
         searchLoaded(u"de"_qs);
         serve(u"/api/search"_qs, u"1"_qs, {videoJson(u"stale1"_qs, u"Canal"_qs)}, 600, 1);
-        s->startLoadMore();
+        s->fetchMore();
         QTRY_COMPARE(searched().size(), 2);
         s->run(u"de"_qs, true);
         QVERIFY(!s->loadingMore()); // the new results page at once

@@ -188,9 +188,9 @@ private slots:
         // The second call comes while the first reads the cache.
         store.startLoadInitial();
         store.startLoadInitial();
-        QTRY_VERIFY(store.state().isLoaded() && !store.loading());
+        QTRY_VERIFY(store.state().isLoaded() && !store.loadingMore());
         QCOMPARE(pagesAsked(), QStringList{u"0"_qs});
-        QCOMPARE(store.page(), 1);
+        QCOMPARE(store.nextPage(), 1);
         QCOMPARE(store.items().size(), served ? served : 10);
         QCOMPARE(store.currentID(), store.items().first().id);
         QCOMPARE(cached(), ids(store.items().mid(0, 30)));
@@ -210,12 +210,37 @@ private slots:
         QVERIFY(store.state().isLoaded());
         QCOMPARE(store.currentID(), u"c1"_qs);
         QTRY_COMPARE(ids(store.items()), (QStringList{u"c1"_qs, u"c2"_qs, u"c3"_qs, u"n1"_qs, u"n2"_qs}));
-        QTRY_VERIFY(!store.loading());
-        QCOMPARE(store.page(), 1);
+        QTRY_VERIFY(!store.loadingMore());
+        QCOMPARE(store.nextPage(), 1);
         QCOMPARE(pagesAsked(), (QStringList{u"0"_qs, u"0"_qs}));
         QTRY_COMPARE(cached(), (QStringList{u"c2"_qs, u"n1"_qs, u"n1"_qs, u"n2"_qs}));
         QCoro::waitFor(store.loadInitial()); // shown again: nothing read or asked
         QCOMPARE(pagesAsked().size(), 2);
+    }
+
+    // The first Short of a first load of three or fewer is near the end: the
+    // next page is asked as soon as that load has ended, not at the first move.
+    void shortFirstLoadAsksTheNextPage_data()
+    {
+        QTest::addColumn<int>("served");
+        QTest::addColumn<QStringList>("asked");
+        QTest::newRow("one") << 1 << QStringList{u"0"_qs, u"1"_qs};
+        QTest::newRow("three") << 3 << QStringList{u"0"_qs, u"1"_qs};
+        QTest::newRow("four: not near the end") << 4 << QStringList{u"0"_qs};
+    }
+    void shortFirstLoadAsksTheNextPage()
+    {
+        QFETCH(int, served);
+        QFETCH(QStringList, asked);
+        serve(0, videos(u"s"_qs, 1, served));
+        serve(1, videos(u"t"_qs, 1, 2));
+        ShortsStore &store = make();
+        QCoro::waitFor(store.loadInitial());
+        QCOMPARE(store.currentID(), u"s1"_qs);
+        QTRY_VERIFY(!store.loadingMore());
+        QCOMPARE(pagesAsked(), asked);
+        QCOMPARE(store.items().size(), served + (asked.size() > 1 ? 2 : 0));
+        QCOMPARE(cached().size(), served); // later pages never reach the cache
     }
 
     // A second call while one runs is dropped; every reply asked is used.
@@ -238,12 +263,12 @@ private slots:
         for (int i = 0; i < replies.size(); ++i)
             serve(i + 1, replies[i] == u"known" ? videos(u"p"_qs, 3, 4) : replies[i] == u"new" ? fresh : QJsonArray(),
                   50, replies[i] == u"fail" ? 500 : 0);
-        store.loadMore(false);
-        QVERIFY(store.loading());
-        QCoro::waitFor(store.loadMore(false));
-        QTRY_VERIFY(!store.loading());
+        store.loadMore();
+        QVERIFY(store.loadingMore());
+        QCoro::waitFor(store.loadMore());
+        QTRY_VERIFY(!store.loadingMore());
         QCOMPARE(pagesAsked().size(), replies.size());
-        QCOMPARE(store.page(), page);
+        QCOMPARE(store.nextPage(), page);
         QCOMPARE(store.items().size(), 10 + added);
         QVERIFY(store.state().isLoaded());
     }
@@ -254,8 +279,8 @@ private slots:
         ShortsStore &store = make();
         QCoro::waitFor(store.loadInitial());
         QCOMPARE(store.state(), LoadState::failed(u"Se cayó"_qs));
-        QCOMPARE(store.page(), 0);
-        QVERIFY(store.currentID().isEmpty() && !store.loading());
+        QCOMPARE(store.nextPage(), 0);
+        QVERIFY(store.currentID().isEmpty() && !store.loadingMore());
         QVERIFY(!QFile::exists(DiskCache::path(ShortsStore::cacheKey)));
         QCoro::waitFor(store.loadInitial());
         QVERIFY(store.state().isLoaded());

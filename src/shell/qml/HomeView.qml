@@ -50,7 +50,7 @@ Rectangle {
         source: feed.items
         library: root.library
         hideWatched: root.hideWatched
-        onMoreWanted: feed.startLoadMore()
+        onMoreWanted: feed.fetchMore()
     }
 
     function runFeedTask() {

@@ -38,7 +38,7 @@ Rectangle {
         id: shown
         source: search.results
         library: root.library
-        onMoreWanted: search.startLoadMore()
+        onMoreWanted: search.fetchMore()
     }
 
     Rectangle {
