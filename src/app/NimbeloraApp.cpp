@@ -201,6 +201,7 @@ QString NimbeloraApp::refusal(const DataLock &lock)
 
 void NimbeloraApp::flushOnQuit()
 {
+    m_player->savePlayHead();
     m_library->flushOnQuit();
     AvatarStore::waitForWrites();
 }

@@ -120,6 +120,9 @@ public:
     // ---- clock and transport (PlayerStore_clock.cpp)
     Q_INVOKABLE void togglePlay();
     Q_INVOKABLE void seek(double t);
+    // Keeps the play head as the video's position now, not at the next step
+    // (the app calls it as it quits).
+    void savePlayHead();
     Q_INVOKABLE void playNext();
     Q_INVOKABLE void playPrevious();
 

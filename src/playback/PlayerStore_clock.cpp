@@ -91,6 +91,16 @@ void PlayerStore::tick(double t)
     }
 }
 
+void PlayerStore::savePlayHead()
+{
+    // Before the start time is reached the head is not this video's position.
+    if (!m_current || !m_library || m_startLanding || !m_player->hasItem())
+        return;
+    const double t = m_player->currentTime();
+    m_lastSave = t;
+    m_library->setPosition(m_current->id, t);
+}
+
 void PlayerStore::togglePlay()
 {
     if (m_player->timeControlStatus() != MediaEngine::TimeControlStatus::Paused) {

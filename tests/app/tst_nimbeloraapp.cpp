@@ -425,6 +425,25 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(QJsonDocument::fromJson(file.readAll()).object().value(u"a").toDouble(), 42.0);
     }
+
+    // The play head between two periodic saves is what the quit keeps.
+    void quitKeepsThePlayHead()
+    {
+        auto app = makeApp();
+        app->appeared();
+        Video v;
+        v.id = u"headvideo01"_qs;
+        v.duration = 600;
+        app->player()->play(v, std::nullopt, false);
+        m_engine->makeReady(600);
+        m_engine->advance(37.3);
+        app->flushOnQuit();
+        QFile file(TestDirs::dataDir() + u"/positions.json"_qs);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const double saved = QJsonDocument::fromJson(file.readAll()).object().value(v.id).toDouble();
+        QCOMPARE(saved, m_engine->currentTime());
+        QVERIFY2(saved > 37, qPrintable(QString::number(saved)));
+    }
 };
 
 int main(int argc, char *argv[])

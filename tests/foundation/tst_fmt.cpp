@@ -32,6 +32,7 @@ private slots:
         QTest::newRow("11500 half to even") << qint64(11500) << "12 mil";
         QTest::newRow("999999 keeps its unit") << qint64(999999) << "1000 mil";
         QTest::newRow("1000000") << qint64(1000000) << "1 M";
+        QTest::newRow("1000000000 takes the largest unit") << qint64(1000000000) << "1 mil M";
         QTest::newRow("max") << std::numeric_limits<qint64>::max() << "9223372037 mil M";
         QTest::newRow("-2000") << qint64(-2000) << "-2000";
         QTest::newRow("min") << std::numeric_limits<qint64>::min() << "-9223372036854775808";
@@ -48,6 +49,7 @@ private slots:
         QTest::addColumn<double>("seconds");
         QTest::addColumn<QString>("text");
         QTest::newRow("-0") << -0.0 << "0:00";
+        QTest::newRow("-1") << -1.0 << "0:00";
         QTest::newRow("59.9 truncates") << 59.9 << "0:59";
         QTest::newRow("3600") << 3600.0 << "1:00:00";
         QTest::newRow("90000 past a day") << 90000.0 << "25:00:00";
@@ -94,6 +96,7 @@ private slots:
         const QDateTime noon(QDate(2026, 3, 14), QTime(12, 0), Qt::UTC);
         QTest::newRow("today") << noon << "2026-03-14" << "hace 13 horas";
         QTest::newRow("yesterday") << noon << "2026-03-13" << QString::fromUtf8("hace 1 día");
+        QTest::newRow("days, plural") << noon << "2026-03-11" << QString::fromUtf8("hace 3 días");
         QTest::newRow("1 week") << noon << "2026-03-07" << "hace 1 semana";
         QTest::newRow("3 weeks, not a month") << noon << "2026-02-15" << "hace 3 semanas";
         QTest::newRow("1 month") << noon << "2026-02-14" << "hace 1 mes";

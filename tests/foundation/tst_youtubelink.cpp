@@ -56,6 +56,10 @@ private slots:
         // main domain: the segment after the first path keyword
         QTest::newRow("shorts") << L("https://www.youtube.com/shorts/ID?feature=share") << id;
         QTest::newRow("shorts with invalid v") << L("https://www.youtube.com/shorts/ID?v=bad") << id;
+        QTest::newRow("embed") << L("https://www.youtube.com/embed/ID") << id;
+        QTest::newRow("live") << L("https://www.youtube.com/live/ID?si=x") << id;
+        QTest::newRow("short host in upper case") << L("https://YOUTU.BE/ID") << id;
+        QTest::newRow("host in mixed case") << L("https://WWW.YouTube.COM/watch?v=ID") << id;
         QTest::newRow("keyword after other segments") << L("https://www.youtube.com/a/b/shorts/ID") << id;
         QTest::newRow("keyword percent-encoded") << L("https://www.youtube.com/%73horts/ID") << id;
         QTest::newRow("first keyword then keyword") << L("https://www.youtube.com/v/shorts/ID") << "";

@@ -95,6 +95,8 @@ private slots:
         QTest::newRow("old default removed after a new choice") << two + QStringList{"default b", "remove 1"} << 0;
         QTest::newRow("headphones unplugged") << QStringList{"default a", "sink 1 a:hp", "sink 1 a:sp -hp"} << 1;
         QTest::newRow("headphones plugged in") << QStringList{"default a", "sink 1 a:sp -hp", "sink 1 a:hp"} << 0;
+        QTest::newRow("output never announced removed") << QStringList{"default a", "remove 7"} << 0;
+        QTest::newRow("unknown removed beside the default") << two + QStringList{"remove 9", "remove 1"} << 1;
         QTest::newRow("unplugged elsewhere") << QStringList{"default a", "sink 2 b:hp", "sink 2 b:sp -hp"} << 0;
     }
     void defaultOutputLoss()

@@ -53,6 +53,7 @@ private slots:
         QTest::addColumn<QString>("url");
         QTest::addColumn<bool>("opened");
         QTest::newRow("https") << "https://www.example.org/watch?v=abc" << true;
+        QTest::newRow("plain http") << "http://www.example.org/watch?v=abc" << true;
         QTest::newRow("mailto") << "mailto:hola@example.org" << true;
         QTest::newRow("file") << "file:///etc/passwd" << false;
         QTest::newRow("javascript") << "javascript:alert(1)" << false;

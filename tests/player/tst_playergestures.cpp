@@ -115,6 +115,8 @@ private slots:
         QTest::newRow("diagonal") << 20.0 << 20.0 << 10.0 << 0;
         QTest::newRow("exactly 1.4 across") << 14.0 << 10.0 << 10.0 << 0;
         QTest::newRow("past 1.4 across") << 14.1 << -10.0 << 10.0 << 1;
+        QTest::newRow("exactly 1.4 down") << 10.0 << 14.0 << 10.0 << 0;
+        QTest::newRow("past 1.4 down") << -10.0 << 14.1 << 10.0 << 2;
         QTest::newRow("down, just left of the middle") << 0.0 << 20.0 << 214.9 << 2;
         QTest::newRow("up, at the middle") << 0.0 << -20.0 << 215.0 << 3;
     }
@@ -380,6 +382,11 @@ private slots:
         const QStringList later = titles(m.entries());
         QVERIFY(later.contains(QStringLiteral("Temporizador/Desactivar")));
         QVERIFY(later.contains(QStringLiteral("Bucle A–B/Quitar bucle")));
+
+        // "Desactivar" turns the timer off and leaves the menu.
+        m.trigger(QStringLiteral("sleepOff"));
+        QVERIFY(!rig.store.sleepEndsAt() && !rig.store.sleepAtEnd());
+        QVERIFY(!titles(m.entries()).contains(QStringLiteral("Temporizador/Desactivar")));
     }
 
     // The menu opens from the top bar, and a submenu row acts.

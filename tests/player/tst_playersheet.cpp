@@ -253,6 +253,13 @@ private slots:
         s.resize(500, 500); // square is portrait
         QVERIFY(!s.root->property("landscape").toBool());
         QCOMPARE(area->height(), 281.0);
+
+        // Fill screen crops the open player's picture; off, it fits again.
+        QCOMPARE(rig.store.surface()->fillMode(), VideoSurface::AspectFit);
+        rig.store.setFillScreen(true);
+        QCOMPARE(rig.store.surface()->fillMode(), VideoSurface::AspectFill);
+        rig.store.setFillScreen(false);
+        QCOMPARE(rig.store.surface()->fillMode(), VideoSurface::AspectFit);
     }
 
     void skipStep_data()

@@ -268,6 +268,8 @@ private slots:
         LOAD_ROW;
         auto *geo = h.find(QStringLiteral("scrubber"))->property("geometry").value<ScrubberModel *>();
         QCOMPARE(geo->chapterTicks(), QList<double>{200});
+        QCOMPARE(geo->segmentMarks(), (QList<Mark>{{40, 40}}));
+        QCOMPARE(h.find(QStringLiteral("sponsorMarks"))->property("count").toInt(), 1);
         QCOMPARE(h.find(QStringLiteral("loopBand"))->width(), 100.0);
         rig.store.seek(330);
         QQuickItem *chapter = h.find(QStringLiteral("chapterTitle"));

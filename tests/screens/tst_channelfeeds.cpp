@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
+#include <QUrlQuery>
 
 namespace {
 
@@ -174,6 +175,12 @@ private slots:
         QCOMPARE(model.loadedKey(), key);
         const bool fromAccount = accountFeed > 0;
         QCOMPARE(asked().size(), fromAccount ? 0 : channels);
+        // Each channel's videos tab (the one asked without a tab), from its first page.
+        for (const RequestRecord &r : m_app->requests().matching(u"/api/channel/"_qs)) {
+            const QUrlQuery q(r.rawQuery);
+            QVERIFY2(!q.hasQueryItem(u"tab"_qs), qPrintable(r.line()));
+            QCOMPARE(q.queryItemValue(u"page"_qs), u"0"_qs);
+        }
         QCOMPARE(cached(fromAccount ? SubsModel::accountCache : SubsModel::localCache), model.items());
         QVERIFY(!QFile::exists(DiskCache::path(fromAccount ? SubsModel::localCache : SubsModel::accountCache)));
         if (fromAccount)
@@ -322,8 +329,11 @@ private slots:
         model.startLoad();
         model.toggleSubscription();
         QCOMPARE(library.subscriptions(), (QList<Subscription>{{c.handle, c.name, std::nullopt}}));
+        QVERIFY(model.state().isLoading());
+        QVERIFY(model.subscribed()); // the page shows it at once, before the channel arrives
         model.toggleSubscription();
         QVERIFY(library.subscriptions().isEmpty());
+        QVERIFY(!model.subscribed());
         QCOMPARE(Haptics::shared().given(), (QStringList{"success", "success"}));
 
         QVERIFY(QTest::qWaitFor([&] { return model.state().isLoaded(); }, 5000));

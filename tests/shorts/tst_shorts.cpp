@@ -358,6 +358,7 @@ private slots:
         QTest::newRow("half") << 10.0 << 5.0 << 0.5;
         QTest::newRow("to the end") << 10.0 << 12.0 << 1.0;
         QTest::newRow("unknown length") << qQNaN() << 2.0 << 0.0;
+        QTest::newRow("length 0") << 0.0 << 2.0 << 0.0;
     }
     void progress()
     {
