@@ -146,6 +146,32 @@ QString Fmt::longDate(const QString &date)
         .arg(day.year());
 }
 
+QString Fmt::oneLine(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        switch (c) {
+        case u'\r':
+            if (i + 1 < text.size() && text.at(i + 1) == u'\n')
+                ++i;
+            [[fallthrough]];
+        case u'\n':
+        case u'\v':
+        case u'\f':
+        case 0x0085: // next line
+        case 0x2028: // line separator
+        case 0x2029: // paragraph separator
+            out += u' ';
+            break;
+        default:
+            out += QChar(c);
+        }
+    }
+    return out;
+}
+
 QDate Fmt::isoDay(const QString &text)
 {
     if (text.size() != 10 || text[4] != u'-' || text[7] != u'-')

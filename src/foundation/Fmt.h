@@ -29,6 +29,9 @@ public:
     Q_INVOKABLE static QString ago(const QString &date);
     // "5 de marzo de 2024"; the input unchanged when it is no "yyyy-MM-dd" day.
     Q_INVOKABLE static QString longDate(const QString &date);
+    // Outside text for a one-line label: every line break (CR LF counts as
+    // one) becomes a space, so the text cannot grow into a second line.
+    Q_INVOKABLE static QString oneLine(const QString &text);
 
     // A "yyyy-MM-dd" day; invalid when the text is anything else.
     static QDate isoDay(const QString &text);

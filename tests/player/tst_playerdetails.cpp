@@ -164,6 +164,36 @@ private slots:
         QCOMPARE(s.model->descriptionOpen(), card);
     }
 
+    // A description of 100,000 characters opens as blocks that each stay
+    // small enough to draw, together the whole text.
+    void longDescription()
+    {
+        Details s(makeVideo(QStringLiteral("long")));
+        VideoDetail d = detailOf(*s.rig.store.current());
+        d.description = QStringLiteral("Cero.\n");
+        while (d.description.size() < 100000)
+            d.description += QStringLiteral("Una descripción muy larga que sigue y sigue sin acabar. ");
+        Probe::setDetail(s.rig.store, d);
+        QTRY_COMPARE(s.shown("descriptionCard"), 1);
+        // Closed: three lines, whatever the first block holds.
+        QQuickItem *text = QmlHarness::findIn(s.root, QStringLiteral("descriptionText"));
+        const qreal closed = text->height();
+        QVERIFY(closed > 0 && closed < 80);
+
+        QVERIFY(s.h.click(QStringLiteral("descriptionToggle")));
+        QTRY_VERIFY(text->height() > 20 * closed);
+        const QList<QQuickItem *> blocks = QmlHarness::findAllIn(s.root, QStringLiteral("descriptionBlock"));
+        QVERIFY(blocks.size() > 40);
+        QString whole;
+        for (QQuickItem *block : blocks) {
+            QVERIFY(block->height() < 2048);
+            whole += (whole.isEmpty() ? QString() : QStringLiteral("\n")) + block->property("text").toString();
+        }
+        // The one line break of the text is where the first block ends; the
+        // others end after a space.
+        QCOMPARE(whole.replace(QStringLiteral(" \n"), QStringLiteral(" ")), d.description);
+    }
+
     void channelRow_data()
     {
         QTest::addColumn<bool>("withId");

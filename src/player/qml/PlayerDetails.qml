@@ -300,23 +300,39 @@ ListView {
                 }
             }
 
-            TextEdit {
-                id: descriptionText
+            // The text in blocks: one text item holding a very long
+            // description grows too large to draw. Closed, three lines of
+            // the first blocks (each block is at least a line); open, all.
+            Item {
+                id: description
                 objectName: "descriptionText"
                 width: parent.width
-                // Three lines while closed; the rest is clipped away.
-                height: list.details.descriptionOpen ? implicitHeight
-                                                      : Math.min(implicitHeight, 3 * fontMetrics.lineSpacing)
-                clip: true
-                text: list.details.description
-                textFormat: TextEdit.PlainText
-                readOnly: true
-                selectByMouse: true
-                wrapMode: TextEdit.Wrap
-                font: TextStyle.footnote
-                color: Platform.Colors.label
-                selectionColor: Theme.accent
-                FontMetrics { id: fontMetrics; font: descriptionText.font }
+                height: list.details.descriptionOpen ? descriptionBlocks.height
+                                                      : Math.min(descriptionBlocks.height, 3 * fontMetrics.lineSpacing)
+                clip: !list.details.descriptionOpen
+                readonly property var blocks: TextBlocks.split(list.details.description)
+                FontMetrics { id: fontMetrics; font: TextStyle.footnote }
+
+                Column {
+                    id: descriptionBlocks
+                    width: parent.width
+                    Repeater {
+                        model: list.details.descriptionOpen ? description.blocks : description.blocks.slice(0, 3)
+                        TextEdit {
+                            required property string modelData
+                            objectName: "descriptionBlock"
+                            width: descriptionBlocks.width
+                            text: modelData
+                            textFormat: TextEdit.PlainText
+                            readOnly: true
+                            selectByMouse: true
+                            wrapMode: TextEdit.Wrap
+                            font: TextStyle.footnote
+                            color: Platform.Colors.label
+                            selectionColor: Theme.accent
+                        }
+                    }
+                }
             }
 
             Basic.AbstractButton {
