@@ -275,7 +275,7 @@ ListView {
                         onClicked: list.details.seekChapter(modelData.start)
                         contentItem: Row {
                             spacing: 10
-                            Text {
+                            DigitText {
                                 id: clock
                                 text: Fmt.clock(modelData.start)
                                 font: TextStyle.font(13, Font.DemiBold)
@@ -283,7 +283,7 @@ ListView {
                             }
                             Text {
                                 width: parent.width - clock.width - 10
-                                text: modelData.title
+                                text: Fmt.oneLine(modelData.title)
                                 textFormat: Text.PlainText
                                 elide: Text.ElideRight
                                 maximumLineCount: 1
@@ -293,9 +293,12 @@ ListView {
                         }
                     }
                 }
+                // One device pixel: half a point can fall between pixel
+                // rows and vanish as the rows above change.
                 Rectangle {
+                    objectName: "chaptersDivider"
                     width: parent.width
-                    height: 0.5
+                    height: 1 / Screen.devicePixelRatio
                     color: Platform.Colors.separator
                 }
             }
@@ -393,9 +396,12 @@ ListView {
                 Row {
                     visible: commentsCard.loadState.isIdle || commentsCard.loadState.isLoading
                     spacing: 8
+                    // Without padding: the style's 6 leave no room to draw at 18.
                     Basic.BusyIndicator {
+                        objectName: "commentsSpinner"
                         width: 18
                         height: 18
+                        padding: 0
                         running: parent.visible
                     }
                     Text {
