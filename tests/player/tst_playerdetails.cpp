@@ -155,9 +155,16 @@ private slots:
         }
         QTRY_COMPARE(s.shown("descriptionCard"), card ? 1 : 0);
         QCOMPARE(s.shown("chapterRow"), closedRows);
+        // The divider under the chapters covers a pixel row, closed and open.
+        auto dividerDrawn = [&] {
+            QQuickItem *divider = QmlHarness::findIn(s.root, QStringLiteral("chaptersDivider"));
+            return divider && divider->isVisible() && divider->height() >= 1;
+        };
+        QCOMPARE(dividerDrawn(), chapters > 0);
         if (card) {
             QVERIFY(s.h.click(QStringLiteral("descriptionToggle")));
             QTRY_COMPARE(int(QmlHarness::findAllIn(s.root, QStringLiteral("chapterRow")).size()), openRows);
+            QCOMPARE(dividerDrawn(), chapters > 0);
         }
         // The open description stays open for the next video.
         s.rig.start(makeVideo(QStringLiteral("next")));

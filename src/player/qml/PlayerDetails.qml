@@ -293,12 +293,12 @@ ListView {
                         }
                     }
                 }
-                // One device pixel: half a point can fall between pixel
-                // rows and vanish as the rows above change.
+                // A whole point: half a point can fall between pixel rows
+                // and vanish as the rows above change.
                 Rectangle {
                     objectName: "chaptersDivider"
                     width: parent.width
-                    height: 1 / Screen.devicePixelRatio
+                    height: 1
                     color: Platform.Colors.separator
                 }
             }
@@ -396,12 +396,14 @@ ListView {
                 Row {
                     visible: commentsCard.loadState.isIdle || commentsCard.loadState.isLoading
                     spacing: 8
-                    // Without padding: the style's 6 leave no room to draw at 18.
+                    // Without padding: the style's 6 leave no room to draw at
+                    // 18. Its dots take the palette's dark colour.
                     Basic.BusyIndicator {
                         objectName: "commentsSpinner"
                         width: 18
                         height: 18
                         padding: 0
+                        palette.dark: Platform.Colors.secondaryLabel
                         running: parent.visible
                     }
                     Text {
