@@ -2,6 +2,7 @@
 
 #include <QQmlComponent>
 #include <QQmlEngine>
+#include <QStandardPaths>
 
 namespace {
 QByteArray g_module = QByteArrayLiteral("Qt.labs.folderlistmodel");
@@ -22,6 +23,11 @@ bool FilePicker::dialogLoads(QQmlEngine &engine)
 FilePicker *FilePicker::create(QQmlEngine *engine, QJSEngine *)
 {
     return new FilePicker(engine);
+}
+
+QUrl FilePicker::startFolder()
+{
+    return QUrl::fromLocalFile(QStandardPaths::writableLocation(QStandardPaths::HomeLocation));
 }
 
 bool FilePicker::canOpen()

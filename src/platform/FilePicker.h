@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <QUrl>
 #include <QtQml/qqmlregistration.h>
 #include <optional>
 
@@ -14,11 +15,14 @@ class FilePicker : public QObject
     Q_OBJECT
     QML_ELEMENT
     QML_SINGLETON
+    // Where the dialog starts, whatever folder the app was started from.
+    Q_PROPERTY(QUrl startFolder READ startFolder CONSTANT)
 
 public:
     static FilePicker *create(QQmlEngine *engine, QJSEngine *);
 
     Q_INVOKABLE bool canOpen();
+    static QUrl startFolder();
     // Whether Qt's own dialog loads in `engine`.
     static bool dialogLoads(QQmlEngine &engine);
     // Tests pretend the module is missing.

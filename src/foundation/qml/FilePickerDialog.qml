@@ -37,6 +37,7 @@ Item {
             objectName: "fileDialog"
             fileMode: picker.saving ? FileDialog.SaveFile : FileDialog.OpenFile
             nameFilters: picker.nameFilters
+            currentFolder: FilePicker.startFolder
             // Qt's own dialog says "Abrir" for both.
             acceptLabel: picker.saving ? "Guardar" : ""
             Component.onCompleted: if (picker.saving) selectedFile = picker.selectedFile
