@@ -111,7 +111,7 @@ QString Fmt::meta(const Video &video)
 {
     QStringList parts;
     if (!video.channel.isEmpty())
-        parts << video.channel;
+        parts << oneLine(video.channel);
     if (video.views)
         parts << compact(*video.views) + (*video.views == 1 ? QStringLiteral(" vista") : QStringLiteral(" vistas"));
     return parts.join(u" · ");

@@ -22,7 +22,7 @@ public:
     Q_INVOKABLE static QString compact(qint64 count);
     // "1:01", "1:01:01"; "0:00" for negative or non-finite seconds.
     Q_INVOKABLE static QString clock(double seconds);
-    // Channel and views joined by " · ".
+    // Channel and views joined by " · ", on one line.
     Q_INVOKABLE static QString meta(const Video &video);
     // "hace 3 días" for a "yyyy-MM-dd" day against now; "" when absent or unreadable.
     static QString ago(const std::optional<QString> &date);

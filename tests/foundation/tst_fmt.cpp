@@ -71,6 +71,7 @@ private slots:
         QTest::newRow("no channel, 1200") << "" << QVariant(qint64(1200)) << "1,2 mil vistas";
         QTest::newRow("channel only") << "Canal" << QVariant() << "Canal";
         QTest::newRow("0 views") << "" << QVariant(qint64(0)) << "0 vistas";
+        QTest::newRow("a channel with a line break") << "Canal\r\nDos" << QVariant() << "Canal Dos";
     }
     void meta()
     {
