@@ -83,6 +83,14 @@ int main(int argc, char *argv[])
         shot(QStringLiteral("details") + suffix);
         qml.click(QStringLiteral("descriptionToggle"));
         shot(QStringLiteral("details-open") + suffix);
+        FaultRule slow;
+        slow.pathPrefix = comments;
+        slow.delayMs = 4000;
+        rig.backend().addFault(slow);
+        player.loadComments(video->id, QStringLiteral("top"));
+        shot(QStringLiteral("details-comments-loading") + suffix);
+        rig.backend().clearFaults();
+        check("comments", [&] { return player.commentsState().isLoaded(); });
 
         overlay->setProperty("showStats", true);
         QTest::qWait(2000);

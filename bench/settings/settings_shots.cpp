@@ -2,7 +2,7 @@
 // by eye: the settings top and bottom (signed in, with the update badge),
 // both choosers, the release notes and their error, the statistics over a
 // seeded history, the icons with "Noche" chosen, and the backup section
-// after an export and after a refused file.
+// after an export and after a refused file, with its file picker.
 #include "AppIcons.h"
 #include "BackupModel.h"
 #include "HomeRig.h"
@@ -108,6 +108,16 @@ int main(int argc, char *argv[])
             auto *backup = QmlHarness::findIn(rig.top(), u"backupSection"_qs)->property("model").value<BackupModel *>();
             QCoro::waitFor(backup->restore(QUrl::fromLocalFile(bad)));
             save(rig, u"settings-bottom-refused"_qs, theme);
+            // The picker of "Restaurar desde un archivo", as the user opens it.
+            rig.qml().click(QmlHarness::findIn(rig.top(), u"restoreRow"_qs));
+            QQuickItem *picker = QmlHarness::findIn(rig.top(), u"restorePicker"_qs);
+            if (wait("restore picker", [&] {
+                    auto *dialog = picker ? picker->property("dialog").value<QObject *>() : nullptr;
+                    return dialog && dialog->property("visible").toBool();
+                })) {
+                save(rig, u"restore-picker"_qs, theme);
+                QMetaObject::invokeMethod(picker->property("dialog").value<QObject *>(), "reject");
+            }
             AppIcons::shared().choose(QString());
             icon.wait(3000);
         }

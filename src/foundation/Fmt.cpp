@@ -111,7 +111,7 @@ QString Fmt::meta(const Video &video)
 {
     QStringList parts;
     if (!video.channel.isEmpty())
-        parts << video.channel;
+        parts << oneLine(video.channel);
     if (video.views)
         parts << compact(*video.views) + (*video.views == 1 ? QStringLiteral(" vista") : QStringLiteral(" vistas"));
     return parts.join(u" · ");
@@ -144,6 +144,32 @@ QString Fmt::longDate(const QString &date)
         .arg(day.day())
         .arg(QString::fromUtf16(months[day.month() - 1]))
         .arg(day.year());
+}
+
+QString Fmt::oneLine(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        switch (c) {
+        case u'\r':
+            if (i + 1 < text.size() && text.at(i + 1) == u'\n')
+                ++i;
+            [[fallthrough]];
+        case u'\n':
+        case u'\v':
+        case u'\f':
+        case 0x0085: // next line
+        case 0x2028: // line separator
+        case 0x2029: // paragraph separator
+            out += u' ';
+            break;
+        default:
+            out += QChar(c);
+        }
+    }
+    return out;
 }
 
 QDate Fmt::isoDay(const QString &text)

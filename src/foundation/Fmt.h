@@ -22,13 +22,16 @@ public:
     Q_INVOKABLE static QString compact(qint64 count);
     // "1:01", "1:01:01"; "0:00" for negative or non-finite seconds.
     Q_INVOKABLE static QString clock(double seconds);
-    // Channel and views joined by " · ".
+    // Channel and views joined by " · ", on one line.
     Q_INVOKABLE static QString meta(const Video &video);
     // "hace 3 días" for a "yyyy-MM-dd" day against now; "" when absent or unreadable.
     static QString ago(const std::optional<QString> &date);
     Q_INVOKABLE static QString ago(const QString &date);
     // "5 de marzo de 2024"; the input unchanged when it is no "yyyy-MM-dd" day.
     Q_INVOKABLE static QString longDate(const QString &date);
+    // Outside text for a one-line label: every line break (CR LF counts as
+    // one) becomes a space, so the text cannot grow into a second line.
+    Q_INVOKABLE static QString oneLine(const QString &text);
 
     // A "yyyy-MM-dd" day; invalid when the text is anything else.
     static QDate isoDay(const QString &text);

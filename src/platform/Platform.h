@@ -4,5 +4,5 @@ class QQmlEngine;
 
 // What a QML engine needs from this layer before it loads anything: the
 // "symbol" image provider. Also starts following the desktop's colour
-// scheme (once per process).
+// scheme and loads Qt's own Spanish texts (once per process).
 void installPlatform(QQmlEngine &engine);

@@ -1,6 +1,7 @@
 #include "FakeClock.h"
 #include "Fmt.h"
 #include "QmlHarness.h"
+#include "TextBlocks.h"
 #include "Video.h"
 
 #include <QTest>
@@ -72,6 +73,7 @@ private slots:
         QTest::newRow("no channel, 1200") << "" << QVariant(qint64(1200)) << "1,2 mil vistas";
         QTest::newRow("channel only") << "Canal" << QVariant() << "Canal";
         QTest::newRow("0 views") << "" << QVariant(qint64(0)) << "0 vistas";
+        QTest::newRow("a channel with a line break") << "Canal\r\nDos" << QVariant() << "Canal Dos";
     }
     void meta()
     {
@@ -156,6 +158,67 @@ private slots:
         QFETCH(QString, date);
         QFETCH(QString, text);
         QCOMPARE(Fmt::longDate(date), text);
+    }
+
+    void oneLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("plain") << u"gatos"_qs << u"gatos"_qs;
+        QTest::newRow("CR LF is one space") << u"a\r\nb"_qs << u"a b"_qs;
+        QTest::newRow("LF, CR") << u"a\nb\rc"_qs << u"a b c"_qs;
+        QTest::newRow("LF CR is two") << u"a\n\rb"_qs << u"a  b"_qs;
+        QTest::newRow("line and paragraph separators") << u"a\u2028b\u2029c"_qs << u"a b c"_qs;
+        QTest::newRow("next line, vertical tab, form feed") << u"a\u0085b\vc\fd"_qs << u"a b c d"_qs;
+        QTest::newRow("trailing CR") << u"a\r"_qs << u"a "_qs;
+        QTest::newRow("tabs and other text kept") << u"a\tb ñ 😀"_qs << u"a\tb ñ 😀"_qs;
+    }
+    void oneLine()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, line);
+        QCOMPARE(Fmt::oneLine(text), line);
+    }
+
+    void textBlocks_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("blocks");
+        QTest::newRow("empty") << QString() << QStringList{QString()};
+        QTest::newRow("short, its breaks kept") << u"ab\ncd"_qs << QStringList{u"ab\ncd"_qs};
+        QTest::newRow("cut at the last break, which goes") << u"ab\ncd\nefg"_qs << QStringList{u"ab\ncd"_qs, u"efg"_qs};
+        QTest::newRow("CR LF goes whole") << u"abc\r\ndefg"_qs << QStringList{u"abc"_qs, u"defg"_qs};
+        QTest::newRow("empty lines stay") << u"\n\n\n\n\n\n\n"_qs << QStringList{u"\n\n\n\n\n\n"_qs, QString()};
+        QTest::newRow("no break: after a space") << u"abcd efgh ij"_qs << QStringList{u"abcd "_qs, u"efgh "_qs, u"ij"_qs};
+        QTest::newRow("no space: anywhere") << u"abcdefghijkl"_qs << QStringList{u"abcdef"_qs, u"ghijkl"_qs};
+        QTest::newRow("not inside a surrogate pair") << u"abcde😀fgh"_qs << QStringList{u"abcde"_qs, u"😀fgh"_qs};
+    }
+    // Blocks of at most six characters here.
+    void textBlocks()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, blocks);
+        QCOMPARE(TextBlocks::split(text, 6), blocks);
+    }
+
+    // A long description comes back whole, block after block.
+    void textBlocksKeepEverything()
+    {
+        QString text;
+        for (int i = 0; text.size() < 100000; ++i)
+            text += (i % 7 == 0 ? u"\n"_qs : u" "_qs) + QString(i % 40 + 1, QChar(u'a' + i % 26));
+        text += QString(5000, u'z');
+        const QStringList blocks = TextBlocks::split(text);
+        QVERIFY(blocks.size() > 40);
+        QString joined;
+        for (const QString &b : blocks) {
+            QVERIFY(b.size() <= TextBlocks::defaultSize);
+            // A cut at a line break dropped it; any other cut dropped nothing.
+            if (&b != &blocks.first() && text.at(joined.size()) == u'\n')
+                joined += u'\n';
+            joined += b;
+        }
+        QCOMPARE(joined, text);
     }
 
     // What views call from QML.

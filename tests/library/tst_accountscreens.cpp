@@ -159,6 +159,37 @@ private slots:
         QVERIFY(!find(u"signInPitch"_qs)->isVisible());
     }
 
+    void longAccountName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("handle");
+        QTest::newRow("81 characters in words")
+            << u"Ana María de los Ángeles Fernández-Villaverde y Rodríguez de la Fuente Castillo"_qs << u"@ana"_qs;
+        QTest::newRow("81 characters, one word") << QString(81, u'W') << u"@ana"_qs;
+        QTest::newRow("long handle") << u"Ana"_qs << u"@"_qs + QString(80, u'a');
+    }
+    // A long name wraps inside the sheet: nothing grows past the window and
+    // "Cerrar sesión" is read whole.
+    void longAccountName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, handle);
+        signIn(name, handle, std::nullopt);
+        QVERIFY(load());
+        QVERIFY(openSheet());
+        const qreal windowWidth = m_qml->window()->width();
+        for (const QString &part : {u"accountName"_qs, u"accountHandle"_qs, u"signOutButton"_qs, u"accountBlurb"_qs}) {
+            QQuickItem *item = find(part);
+            QVERIFY2(item && item->isVisible(), qPrintable(part));
+            const QRectF r = item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
+            QVERIFY2(r.left() >= 0 && r.right() <= windowWidth, qPrintable(part));
+        }
+        QCOMPARE(find(u"accountName"_qs)->property("text").toString(), name);
+        auto *label = find(u"signOutButton"_qs)->property("contentItem").value<QQuickItem *>();
+        QVERIFY(label->implicitWidth() <= label->width());
+        QVERIFY(!label->property("truncated").toBool());
+    }
+
     // The sheet stays while the server is asked and closes once the store has signed out.
     void signOutClosesAfterTheStoreIsDone()
     {

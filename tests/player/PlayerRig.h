@@ -35,6 +35,7 @@ public:
     static void setBoosted(PlayerStore &s, bool v) { s.setBoosted(v); }
     static void setDuration(PlayerStore &s, double v) { s.setDuration(v); }
     static void setRelated(PlayerStore &s, QList<Video> v) { s.setRelated(std::move(v)); }
+    static void setCaptionTracks(PlayerStore &s, QList<CaptionTrack> v) { s.setCaptionTracks(std::move(v)); }
 };
 
 namespace playertest {

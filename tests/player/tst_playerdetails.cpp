@@ -155,13 +155,50 @@ private slots:
         }
         QTRY_COMPARE(s.shown("descriptionCard"), card ? 1 : 0);
         QCOMPARE(s.shown("chapterRow"), closedRows);
+        // The divider under the chapters covers a pixel row, closed and open.
+        auto dividerDrawn = [&] {
+            QQuickItem *divider = QmlHarness::findIn(s.root, QStringLiteral("chaptersDivider"));
+            return divider && divider->isVisible() && divider->height() >= 1;
+        };
+        QCOMPARE(dividerDrawn(), chapters > 0);
         if (card) {
             QVERIFY(s.h.click(QStringLiteral("descriptionToggle")));
             QTRY_COMPARE(int(QmlHarness::findAllIn(s.root, QStringLiteral("chapterRow")).size()), openRows);
+            QCOMPARE(dividerDrawn(), chapters > 0);
         }
         // The open description stays open for the next video.
         s.rig.start(makeVideo(QStringLiteral("next")));
         QCOMPARE(s.model->descriptionOpen(), card);
+    }
+
+    // A description of 100,000 characters opens as blocks that each stay
+    // small enough to draw, together the whole text.
+    void longDescription()
+    {
+        Details s(makeVideo(QStringLiteral("long")));
+        VideoDetail d = detailOf(*s.rig.store.current());
+        d.description = QStringLiteral("Cero.\n");
+        while (d.description.size() < 100000)
+            d.description += QStringLiteral("Una descripción muy larga que sigue y sigue sin acabar. ");
+        Probe::setDetail(s.rig.store, d);
+        QTRY_COMPARE(s.shown("descriptionCard"), 1);
+        // Closed: three lines, whatever the first block holds.
+        QQuickItem *text = QmlHarness::findIn(s.root, QStringLiteral("descriptionText"));
+        const qreal closed = text->height();
+        QVERIFY(closed > 0 && closed < 80);
+
+        QVERIFY(s.h.click(QStringLiteral("descriptionToggle")));
+        QTRY_VERIFY(text->height() > 20 * closed);
+        const QList<QQuickItem *> blocks = QmlHarness::findAllIn(s.root, QStringLiteral("descriptionBlock"));
+        QVERIFY(blocks.size() > 40);
+        QString whole;
+        for (QQuickItem *block : blocks) {
+            QVERIFY(block->height() < 2048);
+            whole += (whole.isEmpty() ? QString() : QStringLiteral("\n")) + block->property("text").toString();
+        }
+        // The one line break of the text is where the first block ends; the
+        // others end after a space.
+        QCOMPARE(whole.replace(QStringLiteral(" \n"), QStringLiteral(" ")), d.description);
     }
 
     void channelRow_data()

@@ -405,6 +405,29 @@ private slots:
         QVERIFY(!s.overlay->showControls());
     }
 
+    // A caption track name too long for 280 widens its submenu (up to the
+    // window) and is read whole.
+    void longCaptionName()
+    {
+        OPEN_SHEET("cc");
+        PlayerStoreProbe::setCaptionTracks(
+            rig.store, {CaptionTrack{QStringLiteral("es"), QStringLiteral("Español (generados automáticamente)"), true}});
+        s.overlay->setShowControls(true);
+        QVERIFY(s.h.click("moreButton"));
+        QVERIFY(s.choose("option.captions"));
+        QQuickItem *row = nullptr;
+        QVERIFY(QmlHarness::waitFor([&] {
+            return (row = s.h.find(QStringLiteral("option.caption:es"))) && row->isVisible() && row->opacity() == 1;
+        }));
+        auto *content = row->property("contentItem").value<QQuickItem *>();
+        QQuickItem *label = content->childItems().first();
+        QCOMPARE(label->property("text").toString(), QStringLiteral("Español (generados automáticamente)"));
+        QVERIFY(!label->property("truncated").toBool());
+        QVERIFY(row->width() > 280);
+        const QRectF r = row->mapRectToScene(QRectF(0, 0, row->width(), row->height()));
+        QVERIFY(r.left() >= 0 && r.right() <= s.w()->width());
+    }
+
     void captionSteps_data()
     {
         QTest::addColumn<double>("scale");

@@ -419,6 +419,36 @@ private slots:
         QTRY_VERIFY(shown(u"recentHeader"_qs).isEmpty());
     }
 
+    void lineBreaksInRows_data()
+    {
+        QTest::addColumn<bool>("recent");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("suggestion, CR LF") << false << u"uno\r\ndos"_qs;
+        QTest::newRow("suggestion, line separator") << false << u"uno\u2028dos"_qs;
+        QTest::newRow("recent, CR LF") << true << u"uno\r\ndos"_qs;
+        QTest::newRow("recent, paragraph separator") << true << u"uno\u2029dos"_qs;
+    }
+    // Outside text with line breaks stays on its row's one line.
+    void lineBreaksInRows()
+    {
+        QFETCH(bool, recent);
+        QFETCH(QString, text);
+        if (recent)
+            m_library->addSearch(text);
+        else
+            serve(u"/api/suggest"_qs, u"un"_qs, {text});
+        QVERIFY(view());
+        s->setSearching(true);
+        if (!recent)
+            s->setText(u"un"_qs);
+        const QString name = recent ? u"recentRow"_qs : u"suggestionRow"_qs;
+        QTRY_COMPARE(shown(name).size(), 1);
+        QQuickItem *label = QmlHarness::findIn(shown(name).first(), u"rowLabel"_qs);
+        QVERIFY(label);
+        QCOMPARE(label->property("text").toString(), u"uno dos"_qs);
+        QCOMPARE(label->property("lineCount").toInt(), 1);
+    }
+
     // Results of hidden channels only: an empty grid, not "no results".
     void hiddenResults()
     {

@@ -60,15 +60,20 @@ BottomSheet {
                 name: sheet.account ? sheet.account.name : ""
                 url: sheet.account && sheet.account.avatar ? sheet.account.avatar : ""
             }
+            // A long name or handle wraps inside the sheet instead of widening it.
             ColumnLayout {
                 visible: !!sheet.account
-                Layout.alignment: Qt.AlignHCenter
+                Layout.fillWidth: true
+                Layout.leftMargin: 16
+                Layout.rightMargin: 16
                 spacing: 4
                 Text {
                     objectName: "accountName"
-                    Layout.alignment: Qt.AlignHCenter
+                    Layout.fillWidth: true
                     text: sheet.account ? sheet.account.name : ""
                     textFormat: Text.PlainText
+                    wrapMode: Text.WrapAtWordBoundaryOrAnywhere
+                    horizontalAlignment: Text.AlignHCenter
                     font.family: TextStyle.title2.family
                     font.pixelSize: TextStyle.title2.pixelSize
                     font.weight: Font.Bold
@@ -77,9 +82,11 @@ BottomSheet {
                 Text {
                     objectName: "accountHandle"
                     visible: !!sheet.account && sheet.account.handle !== undefined
-                    Layout.alignment: Qt.AlignHCenter
+                    Layout.fillWidth: true
                     text: visible ? sheet.account.handle : ""
                     textFormat: Text.PlainText
+                    wrapMode: Text.WrapAtWordBoundaryOrAnywhere
+                    horizontalAlignment: Text.AlignHCenter
                     font: TextStyle.subheadline
                     color: Platform.Palette.secondaryLabel
                 }

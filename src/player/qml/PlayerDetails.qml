@@ -275,7 +275,7 @@ ListView {
                         onClicked: list.details.seekChapter(modelData.start)
                         contentItem: Row {
                             spacing: 10
-                            Text {
+                            DigitText {
                                 id: clock
                                 text: Fmt.clock(modelData.start)
                                 font: TextStyle.font(13, Font.DemiBold)
@@ -283,7 +283,7 @@ ListView {
                             }
                             Text {
                                 width: parent.width - clock.width - 10
-                                text: modelData.title
+                                text: Fmt.oneLine(modelData.title)
                                 textFormat: Text.PlainText
                                 elide: Text.ElideRight
                                 maximumLineCount: 1
@@ -293,30 +293,49 @@ ListView {
                         }
                     }
                 }
+                // A whole point: half a point can fall between pixel rows
+                // and vanish as the rows above change.
                 Rectangle {
+                    objectName: "chaptersDivider"
                     width: parent.width
-                    height: 0.5
+                    height: 1
                     color: Platform.Colors.separator
                 }
             }
 
-            TextEdit {
-                id: descriptionText
+            // The text in blocks: one text item holding a very long
+            // description grows too large to draw. Closed, three lines of
+            // the first blocks (each block is at least a line); open, all.
+            Item {
+                id: description
                 objectName: "descriptionText"
                 width: parent.width
-                // Three lines while closed; the rest is clipped away.
-                height: list.details.descriptionOpen ? implicitHeight
-                                                      : Math.min(implicitHeight, 3 * fontMetrics.lineSpacing)
-                clip: true
-                text: list.details.description
-                textFormat: TextEdit.PlainText
-                readOnly: true
-                selectByMouse: true
-                wrapMode: TextEdit.Wrap
-                font: TextStyle.footnote
-                color: Platform.Colors.label
-                selectionColor: Theme.accent
-                FontMetrics { id: fontMetrics; font: descriptionText.font }
+                height: list.details.descriptionOpen ? descriptionBlocks.height
+                                                      : Math.min(descriptionBlocks.height, 3 * fontMetrics.lineSpacing)
+                clip: !list.details.descriptionOpen
+                readonly property var blocks: TextBlocks.split(list.details.description)
+                FontMetrics { id: fontMetrics; font: TextStyle.footnote }
+
+                Column {
+                    id: descriptionBlocks
+                    width: parent.width
+                    Repeater {
+                        model: list.details.descriptionOpen ? description.blocks : description.blocks.slice(0, 3)
+                        TextEdit {
+                            required property string modelData
+                            objectName: "descriptionBlock"
+                            width: descriptionBlocks.width
+                            text: modelData
+                            textFormat: TextEdit.PlainText
+                            readOnly: true
+                            selectByMouse: true
+                            wrapMode: TextEdit.Wrap
+                            font: TextStyle.footnote
+                            color: Platform.Colors.label
+                            selectionColor: Theme.accent
+                        }
+                    }
+                }
             }
 
             Basic.AbstractButton {
@@ -377,9 +396,14 @@ ListView {
                 Row {
                     visible: commentsCard.loadState.isIdle || commentsCard.loadState.isLoading
                     spacing: 8
+                    // Without padding: the style's 6 leave no room to draw at
+                    // 18. Its dots take the palette's dark colour.
                     Basic.BusyIndicator {
+                        objectName: "commentsSpinner"
                         width: 18
                         height: 18
+                        padding: 0
+                        palette.dark: Platform.Colors.secondaryLabel
                         running: parent.visible
                     }
                     Text {

@@ -75,7 +75,8 @@ Item {
         }
     }
 
-    readonly property real menuWidth: Math.min(280, (Window.width > 0 ? Window.width : 430) - 16)
+    readonly property real maxMenuWidth: (Window.width > 0 ? Window.width : 430) - 16
+    readonly property real menuWidth: Math.min(280, maxMenuWidth)
     readonly property color destructiveColor: Platform.Colors.dark ? "#FF453A" : "#FF3B30"
 
     OptionsMenu { id: menu }
@@ -87,7 +88,18 @@ Item {
         cascade: false
         modal: true
         dim: false
-        width: root.menuWidth
+        // Wider than 280 when an entry (a long caption track name) needs it,
+        // up to the window's width.
+        readonly property real widestEntry: {
+            let widest = 0
+            for (let i = 0; i < count; ++i) {
+                const it = itemAt(i)
+                if (it)
+                    widest = Math.max(widest, it.implicitWidth)
+            }
+            return widest
+        }
+        width: Math.max(root.menuWidth, Math.min(widestEntry, root.maxMenuWidth))
         margins: 8
         padding: 0
         delegate: entryComponent
@@ -146,7 +158,7 @@ Item {
                     anchors.right: icon.left
                     anchors.rightMargin: 8
                     anchors.verticalCenter: parent.verticalCenter
-                    text: item.entry ? item.entry.title : ""
+                    text: item.entry ? Fmt.oneLine(item.entry.title) : ""
                     textFormat: Text.PlainText
                     elide: Text.ElideRight
                     font: TextStyle.body

@@ -38,7 +38,7 @@ Rectangle {
         }
         Repeater {
             model: box.lines
-            Text {
+            DigitText {
                 required property string modelData
                 objectName: "statsLine"
                 text: modelData

@@ -2,7 +2,6 @@
 // the share sheet, or replaces the library with such a file. The message of
 // the last restore stays in the footer while the section lives.
 import QtQuick
-import QtQuick.Dialogs
 import Nimbelora.Platform
 // QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
@@ -43,11 +42,10 @@ GroupedSection {
         onClicked: picker.open()
     }
 
-    FileDialog {
+    FilePickerDialog {
         id: picker
         objectName: "restorePicker"
-        fileMode: FileDialog.OpenFile
         nameFilters: ["Copias de seguridad (*.json)"]
-        onAccepted: backup.startRestore(selectedFile)
+        onAccepted: file => backup.startRestore(file)
     }
 }

@@ -159,17 +159,15 @@ Rectangle {
                                 required property var modelData
                                 width: chart.plotWidth / 7
                                 height: chart.plotHeight
-                                Rectangle {
+                                CornerGradient {
                                     objectName: "bar"
                                     anchors.bottom: parent.bottom
                                     anchors.horizontalCenter: parent.horizontalCenter
                                     width: parent.width * 0.6
                                     height: chart.plotHeight * modelData.count / chart.maxValue
-                                    radius: Math.min(6, height / 2)
-                                    gradient: Gradient {
-                                        GradientStop { position: 0; color: Qt.rgba(1.0, 0.33, 0.43, 1) }
-                                        GradientStop { position: 1; color: Theme.deep }
-                                    }
+                                    radius: 6
+                                    from: Qt.rgba(1.0, 0.33, 0.43, 1)
+                                    to: Theme.deep
                                 }
                                 Text {
                                     anchors.top: parent.bottom

@@ -3,7 +3,6 @@
 // the browser; for a file it offers to save a copy. Place one in the window.
 import QtQuick
 import QtQuick.Controls.Basic as Basic
-import QtQuick.Dialogs
 import Nimbelora.Platform
 // QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
@@ -122,11 +121,12 @@ BottomSheet {
         }
     }
 
-    FileDialog {
+    FilePickerDialog {
         id: saveDialog
-        fileMode: FileDialog.SaveFile
+        objectName: "savePicker"
+        saving: true
         selectedFile: ShareSheet.fileName
-        onAccepted: ShareSheet.saveFileTo(selectedFile)
+        onAccepted: file => ShareSheet.saveFileTo(file)
     }
 
     Connections {

@@ -19,7 +19,7 @@ AbstractButton {
     focusPolicy: Qt.NoFocus
     implicitWidth: 320
     implicitHeight: 44
-    Accessible.name: text
+    Accessible.name: Fmt.oneLine(text)
 
     background: Rectangle {
         color: row.down ? Platform.Colors.quaternaryFill : "transparent"
@@ -43,10 +43,11 @@ AbstractButton {
         }
 
         Text {
+            objectName: "rowLabel"
             x: 52
             width: parent.width - x - (row.arrow ? 48 : 16)
             anchors.verticalCenter: parent.verticalCenter
-            text: row.text
+            text: Fmt.oneLine(row.text)
             textFormat: Text.PlainText
             elide: Text.ElideRight
             font: TextStyle.body

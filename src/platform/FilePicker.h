@@ -1,0 +1,36 @@
+#pragma once
+#include <QObject>
+#include <QUrl>
+#include <QtQml/qqmlregistration.h>
+#include <optional>
+
+class QJSEngine;
+class QQmlEngine;
+
+// Whether the file dialog can open. Without a desktop theme Qt draws its own
+// dialog, which needs the module Qt.labs.folderlistmodel; opening it without
+// that module crashes inside Qt, so the picker asks here first.
+class FilePicker : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+    // Where the dialog starts, whatever folder the app was started from.
+    Q_PROPERTY(QUrl startFolder READ startFolder CONSTANT)
+
+public:
+    static FilePicker *create(QQmlEngine *engine, QJSEngine *);
+
+    Q_INVOKABLE bool canOpen();
+    static QUrl startFolder();
+    // Whether Qt's own dialog loads in `engine`.
+    static bool dialogLoads(QQmlEngine &engine);
+    // Tests pretend the module is missing.
+    static void setModuleForTests(const char *module);
+
+private:
+    explicit FilePicker(QQmlEngine *engine) : m_engine(engine) {}
+
+    QQmlEngine *m_engine;
+    std::optional<bool> m_canOpen;
+};
