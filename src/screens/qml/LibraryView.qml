@@ -111,7 +111,7 @@ Rectangle {
                                             anchors.fill: parent
                                             videoId: recentTile.video.id
                                         }
-                                        VideoCard.CornerMask {
+                                        CornerMask {
                                             anchors.fill: parent
                                             radius: 12
                                             color: root.color

@@ -268,7 +268,7 @@ Rectangle {
                         video: card.modelData
                         library: root.library
                     }
-                    VideoCard.CornerMask {
+                    CornerMask {
                         anchors.fill: parent
                         radius: 16
                         color: root.color
