@@ -26,19 +26,12 @@ Rectangle {
     readonly property LibraryTabModel model: tab
     readonly property string title: "Biblioteca"
     readonly property Item largeTitle: largeTitle
-    property Item navigationTrailing: Basic.Button {
-        id: gear
+    property Item navigationTrailing: FadingButton {
         objectName: "settingsButton"
         Accessible.name: "Ajustes"
         padding: 8
+        symbol: "gearshape"
         onClicked: root.router.open(LibraryRoutes.settings())
-        background: Item {}
-        contentItem: Symbol {
-            name: "gearshape"
-            size: 22
-            color: Theme.accent
-            opacity: gear.down ? 0.5 : 1
-        }
     }
 
     color: Platform.Colors.groupedBackground

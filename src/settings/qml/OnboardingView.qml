@@ -211,21 +211,13 @@ Item {
                 }
             }
 
-            Basic.Button {
-                id: textButton
+            FadingButton {
                 objectName: view.lastPage ? "onboardingNoAccount" : "onboardingSkip"
                 Layout.alignment: Qt.AlignHCenter
                 text: view.lastPage ? "Empezar sin cuenta" : "Saltar"
-                padding: 6
+                color: "white"
+                restingOpacity: view.lastPage ? 1 : 0.8
                 onClicked: view.finish()
-                background: Item {}
-                contentItem: Text {
-                    text: textButton.text
-                    font: TextStyle.body
-                    color: "white"
-                    opacity: (view.lastPage ? 1 : 0.8) * (textButton.down ? 0.5 : 1)
-                    horizontalAlignment: Text.AlignHCenter
-                }
             }
         }
     }
