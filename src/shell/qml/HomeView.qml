@@ -392,17 +392,8 @@ Rectangle {
 
     // "Cuenta", made from its file the first time it is asked for and kept,
     // so later openings are immediate.
-    Loader {
+    SheetLoader {
         id: accountSheet
-        function open() {
-            if (item === null)
-                sourceComponent = accountSheetComponent
-            if (item !== null)
-                item.open()
-        }
-        Component {
-            id: accountSheetComponent
-            AccountSheet { auth: root.auth }
-        }
+        sourceComponent: AccountSheet { auth: root.auth }
     }
 }
