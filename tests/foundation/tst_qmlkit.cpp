@@ -110,6 +110,8 @@ void TestQmlKit::componentsLoad_data()
         "Rectangle { width: 160; height: 90; color: \"red\"; CornerMask { anchors.fill: parent; radius: 12 } }");
     QTest::newRow("SheetBarButton") << QByteArray(
         "Row { SheetBarButton { text: \"Hecho\"; emphasized: true } SheetBarButton { symbol: \"plus\" } }");
+    QTest::newRow("SoftShadow") << QByteArray(
+        "Item { x: 20; y: 20; width: 76; height: 76; SoftShadow { anchors.fill: parent; radius: 17; spread: 10.5; offsetY: 6 } }");
     QTest::newRow("Spring") << QByteArray(
         "Rectangle { width: 10; height: 10; Behavior on x { Spring { response: 0.3; dampingFraction: 0.72 } }\n"
         "  Component.onCompleted: x = 40 }");
