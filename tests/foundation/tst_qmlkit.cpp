@@ -1,6 +1,7 @@
 #include "QmlHarness.h"
 #include <QEasingCurve>
 #include <algorithm>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QtMath>
@@ -79,6 +80,12 @@ private slots:
     void swipeRowButtonsFitTheirLabels_data();
     void swipeRowButtonsFitTheirLabels();
 
+    void fadingButton_data();
+    void fadingButton();
+
+    void sheetLoader_data();
+    void sheetLoader();
+
     void segmentedPickerSelects();
     void searchFieldAcceptsAndClears();
 
@@ -102,6 +109,12 @@ void TestQmlKit::componentsLoad_data()
     QTest::newRow("EmptyState") << QByteArray(
         "EmptyState { anchors.fill: parent; symbol: \"list.bullet\"; title: \"Cola vacía\"; description: \"d\"\n"
         "  Button { text: \"Crear lista\" } }");
+    QTest::newRow("CornerMask") << QByteArray(
+        "Rectangle { width: 160; height: 90; color: \"red\"; CornerMask { anchors.fill: parent; radius: 12 } }");
+    QTest::newRow("SheetBarButton") << QByteArray(
+        "Row { SheetBarButton { text: \"Hecho\"; emphasized: true } SheetBarButton { symbol: \"plus\" } }");
+    QTest::newRow("SoftShadow") << QByteArray(
+        "Item { x: 20; y: 20; width: 76; height: 76; SoftShadow { anchors.fill: parent; radius: 17; spread: 10.5; offsetY: 6 } }");
     QTest::newRow("Spring") << QByteArray(
         "Rectangle { width: 10; height: 10; Behavior on x { Spring { response: 0.3; dampingFraction: 0.72 } }\n"
         "  Component.onCompleted: x = 40 }");
@@ -720,6 +733,97 @@ void TestQmlKit::swipeRow()
     QTRY_VERIFY(root->property("contentY").toDouble() > 100);
     QCOMPARE(row->property("offset").toDouble(), 0.0);
     QCOMPARE(triggered.count(), before);
+}
+
+// Text buttons sit on the baseline they are anchored to; a held button fades
+// to half its resting opacity and comes back on release.
+void TestQmlKit::fadingButton_data()
+{
+    QTest::addColumn<QByteArray>("props");
+    QTest::addColumn<bool>("isText");
+    QTest::addColumn<double>("resting");
+    QTest::newRow("text") << QByteArray("text: \"Borrar\"; font: TextStyle.footnote") << true << 1.0;
+    QTest::newRow("text, dimmed at rest") << QByteArray("text: \"Saltar\"; restingOpacity: 0.8") << true << 0.8;
+    QTest::newRow("symbol") << QByteArray("symbol: \"gearshape\"; symbolSize: 20") << false << 1.0;
+}
+
+void TestQmlKit::fadingButton()
+{
+    QFETCH(QByteArray, props);
+    QFETCH(bool, isText);
+    QFETCH(double, resting);
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item { width: 300; height: 100\n"
+        "  Text { id: title; objectName: \"title\"; y: 30; text: \"Recientes\"; font: TextStyle.title3 }\n"
+        "  FadingButton { objectName: \"button\"; x: 200; anchors.baseline: title.baseline; " + props + " } }");
+    QVERIFY2(root, qPrintable(h.errors()));
+    QQuickItem *button = QmlHarness::findIn(root, QStringLiteral("button"));
+    QQuickItem *title = QmlHarness::findIn(root, QStringLiteral("title"));
+    QVERIFY(button && title);
+    auto *content = button->property("contentItem").value<QQuickItem *>();
+    QVERIFY(button->width() > 0 && button->height() > 0);
+    if (isText) {
+        QQuickItem *label = content->childItems().value(0);
+        QVERIFY(label && label->isVisible());
+        QCOMPARE(label->mapToScene(QPointF(0, label->baselineOffset())).y(),
+                 title->mapToScene(QPointF(0, title->baselineOffset())).y());
+    }
+    QCOMPARE(content->opacity(), resting);
+
+    const QPoint centre = centreOf(button);
+    QTest::mousePress(h.window(), Qt::LeftButton, Qt::NoModifier, centre);
+    QTRY_COMPARE(content->opacity(), resting * 0.5);
+    QSignalSpy clicked(button, SIGNAL(clicked()));
+    QTest::mouseRelease(h.window(), Qt::LeftButton, Qt::NoModifier, centre);
+    QCOMPARE(clicked.count(), 1);
+    QCOMPARE(content->opacity(), resting);
+}
+
+// Nothing is made before the sheet is wanted; a kept sheet is the same one
+// every time, a fresh one is new each time and after its key changes; any
+// closing reports a dismissal.
+void TestQmlKit::sheetLoader_data()
+{
+    QTest::addColumn<bool>("fresh");
+    QTest::newRow("kept") << false;
+    QTest::newRow("fresh") << true;
+}
+
+void TestQmlKit::sheetLoader()
+{
+    QFETCH(bool, fresh);
+    QmlHarness h;
+    QQuickItem *slot = h.loadSource(kImports + "SheetLoader { id: slot; property int made: 0; key: \"a\"\n"
+        "  sourceComponent: Popup { width: 100; height: 100; Component.onCompleted: slot.made++ } }",
+        {{QStringLiteral("fresh"), fresh}});
+    QVERIFY2(slot, qPrintable(h.errors()));
+    QSignalSpy dismissed(slot, SIGNAL(dismissed()));
+    auto sheet = [&] { return slot->property("item").value<QObject *>(); };
+    auto visible = [&] { return sheet() && sheet()->property("visible").toBool(); };
+    QVERIFY(!sheet());
+
+    slot->setProperty("shown", true);
+    QTRY_VERIFY(visible());
+    QPointer<QObject> first = sheet();
+
+    slot->setProperty("shown", false);
+    if (fresh) {
+        QTRY_VERIFY(!sheet());
+    } else {
+        QTRY_VERIFY(!visible());
+        QCOMPARE(sheet(), first.data());
+    }
+    slot->setProperty("shown", true);
+    QTRY_VERIFY(visible());
+    QCOMPARE(sheet() == first.data(), !fresh);
+
+    slot->setProperty("key", QStringLiteral("b"));
+    QTest::qWait(50);
+    QTRY_VERIFY(visible());
+    QCOMPARE(slot->property("made").toInt(), fresh ? 3 : 1);
+
+    QMetaObject::invokeMethod(sheet(), "close");
+    QTRY_VERIFY(dismissed.count() >= 1);
 }
 
 void TestQmlKit::segmentedPickerSelects()

@@ -291,23 +291,15 @@ Item {
     }
 
     // "Guardar en lista" for the router's video; another video is another sheet.
-    Loader {
-        id: playlistSheet
+    SheetLoader {
         objectName: "playlistSheetLoader"
         readonly property string videoId: root.router.playlistVideo !== undefined ? root.router.playlistVideo.id : ""
-        // Later, not inside the closing sheet's own signal.
-        onVideoIdChanged: Qt.callLater(reload)
-        function reload() {
-            source = ""
-            if (videoId.length > 0)
-                setSource(Routes.addToPlaylist,
-                          { library: root.library, video: root.router.playlistVideo })
-        }
-        onLoaded: item.open()
-    }
-    Connections {
-        target: playlistSheet.item
-        function onClosed() { root.setPlaylistVideoPresented(false) }
+        fresh: true
+        shown: videoId.length > 0
+        key: videoId
+        file: Routes.addToPlaylist
+        properties: ({ library: root.library, video: root.router.playlistVideo })
+        onDismissed: root.setPlaylistVideoPresented(false)
     }
 
     // Every share of the app (ShareSheet.share(item, title) from C++ or QML).

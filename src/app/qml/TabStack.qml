@@ -135,20 +135,12 @@ Item {
             anchors.leftMargin: 8
             anchors.verticalCenter: parent.verticalCenter
             active: bar.canGoBack
-            sourceComponent: Basic.Button {
-                id: back
+            sourceComponent: FadingButton {
                 objectName: "backButton"
-                padding: 6
                 onClicked: bar.back()
-                background: Item {}
                 // The right chevron, mirrored: a left one pointing back.
-                contentItem: Symbol {
-                    name: "chevron.right"
-                    mirror: true
-                    color: Theme.accent
-                    size: 22
-                    opacity: back.down ? 0.5 : 1
-                }
+                symbol: "chevron.right"
+                mirrorSymbol: true
             }
         }
 

@@ -2,27 +2,17 @@
 // its file only then, as it brings the web engine with it. `closed` says the
 // sheet went away; the owner then sets `shown` back to false.
 import QtQuick
+import Nimbelora.Foundation
 import Nimbelora.Library
 
-Item {
+SheetLoader {
     id: launcher
 
     required property AuthStore auth
-    property bool shown: false
     signal closed()
 
-    onShownChanged: {
-        if (shown)
-            login.setSource("qrc:/Nimbelora/Library/qml/LoginSheet.qml", { auth: launcher.auth })
-        else
-            login.source = ""
-    }
-    Loader {
-        id: login
-        onLoaded: item.open()
-    }
-    Connections {
-        target: login.item
-        function onClosed() { launcher.closed() }
-    }
+    fresh: true
+    file: "qrc:/Nimbelora/Library/qml/LoginSheet.qml"
+    properties: ({ auth: launcher.auth })
+    onDismissed: closed()
 }

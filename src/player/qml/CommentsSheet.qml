@@ -28,18 +28,12 @@ BottomSheet {
         player: sheet.player
     }
 
-    leading: Basic.Button {
+    leading: FadingButton {
         id: sortButton
         objectName: "commentsSort"
         Accessible.name: "Ordenar"
-        padding: 6
-        background: Item {}
-        contentItem: Symbol {
-            name: "arrow.up.arrow.down"
-            size: 18
-            color: Theme.accent
-            opacity: sortButton.down ? 0.5 : 1
-        }
+        symbol: "arrow.up.arrow.down"
+        symbolSize: 18
         onClicked: sortMenu.popup(0, sortButton.height)
 
         ContextMenu {

@@ -338,18 +338,15 @@ ListView {
                 }
             }
 
-            Basic.AbstractButton {
-                id: more
+            FadingButton {
                 objectName: "descriptionToggle"
+                padding: 0
+                horizontalPadding: 0
                 focusPolicy: Qt.NoFocus
                 text: list.details.descriptionOpen ? "Mostrar menos" : "Más"
+                font: TextStyle.font(13, Font.DemiBold)
+                color: Platform.Colors.secondaryLabel
                 onClicked: list.details.toggleDescription()
-                contentItem: Text {
-                    text: more.text
-                    font: TextStyle.font(13, Font.DemiBold)
-                    color: Platform.Colors.secondaryLabel
-                    opacity: more.down ? 0.5 : 1
-                }
             }
         }
 
@@ -464,20 +461,16 @@ ListView {
                     id: queueHeading
                     text: "En cola"
                 }
-                Basic.AbstractButton {
-                    id: seeAll
+                FadingButton {
                     objectName: "seeAllQueue"
                     anchors.right: parent.right
                     anchors.bottom: parent.bottom
+                    padding: 0
+                    horizontalPadding: 0
                     focusPolicy: Qt.NoFocus
                     text: "Ver todo"
+                    font: TextStyle.subheadline
                     onClicked: list.showQueue()
-                    contentItem: Text {
-                        text: seeAll.text
-                        font: TextStyle.subheadline
-                        color: Theme.accent
-                        opacity: seeAll.down ? 0.5 : 1
-                    }
                 }
             }
             Repeater {

@@ -318,28 +318,8 @@ Item {
         }
     }
 
-    // A sheet over the player, made when first shown; closing it by hand
-    // clears its switch.
-    component SheetSlot: Loader {
-        id: slot
-        property bool shown
-        signal dismissed()
-        active: false
-        onShownChanged: {
-            if (shown) {
-                active = true
-                item.open()
-            } else if (item) {
-                item.close()
-            }
-        }
-        Connections {
-            target: slot.item
-            function onClosed() { slot.dismissed() }
-        }
-    }
-
-    SheetSlot {
+    // Sheets over the player; closing one by hand clears its switch.
+    SheetLoader {
         objectName: "queueSheetSlot"
         shown: overlayModel.showQueue
         onDismissed: overlayModel.showQueue = false
@@ -351,7 +331,7 @@ Item {
         }
     }
 
-    SheetSlot {
+    SheetLoader {
         objectName: "commentsSheetSlot"
         shown: detailsModel.showComments
         onDismissed: detailsModel.showComments = false

@@ -80,20 +80,14 @@ BottomSheet {
                         background: Item {}
                         onAccepted: sheet.create()
                     }
-                    Basic.Button {
+                    FadingButton {
                         id: createButton
                         objectName: "createButton"
                         text: "Crear"
                         enabled: rows.canCreate(field.text)
                         padding: 4
+                        color: enabled ? Theme.accent : Platform.Colors.tertiaryLabel
                         onClicked: sheet.create()
-                        background: Item {}
-                        contentItem: Text {
-                            text: createButton.text
-                            font: TextStyle.body
-                            color: createButton.enabled ? Theme.accent : Platform.Colors.tertiaryLabel
-                            opacity: createButton.down ? 0.5 : 1
-                        }
                     }
                 }
             }

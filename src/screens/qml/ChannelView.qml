@@ -76,7 +76,7 @@ Rectangle {
                         anchors.fill: parent
                         url: channel.banner
                     }
-                    VideoCard.CornerMask {
+                    CornerMask {
                         anchors.fill: parent
                         radius: 18
                         color: root.color

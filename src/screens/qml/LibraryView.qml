@@ -26,19 +26,12 @@ Rectangle {
     readonly property LibraryTabModel model: tab
     readonly property string title: "Biblioteca"
     readonly property Item largeTitle: largeTitle
-    property Item navigationTrailing: Basic.Button {
-        id: gear
+    property Item navigationTrailing: FadingButton {
         objectName: "settingsButton"
         Accessible.name: "Ajustes"
         padding: 8
+        symbol: "gearshape"
         onClicked: root.router.open(LibraryRoutes.settings())
-        background: Item {}
-        contentItem: Symbol {
-            name: "gearshape"
-            size: 22
-            color: Theme.accent
-            opacity: gear.down ? 0.5 : 1
-        }
     }
 
     color: Platform.Colors.groupedBackground
@@ -94,40 +87,11 @@ Rectangle {
                         Repeater {
                             model: tab.recent
 
-                            PressableStyle {
+                            VideoTile {
                                 id: recentTile
-                                required property video video
                                 objectName: "recentTile"
-                                width: 164
+                                surface: root.color
                                 onClicked: root.player.play(recentTile.video)
-
-                                contentItem: Column {
-                                    spacing: 6
-
-                                    Item {
-                                        width: 164
-                                        height: 164 * 9 / 16
-                                        Thumb {
-                                            anchors.fill: parent
-                                            videoId: recentTile.video.id
-                                        }
-                                        VideoCard.CornerMask {
-                                            anchors.fill: parent
-                                            radius: 12
-                                            color: root.color
-                                        }
-                                    }
-                                    Text {
-                                        width: 164
-                                        text: recentTile.video.title
-                                        textFormat: Text.PlainText
-                                        font: TextStyle.font(12, Font.DemiBold)
-                                        color: Platform.Colors.label
-                                        wrapMode: Text.Wrap
-                                        maximumLineCount: 2
-                                        elide: Text.ElideRight
-                                    }
-                                }
                             }
                         }
                     }

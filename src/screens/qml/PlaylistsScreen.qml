@@ -110,7 +110,7 @@ Rectangle {
                                     anchors.fill: parent
                                     videoId: swipe.firstVideoId
                                 }
-                                VideoCard.CornerMask {
+                                CornerMask {
                                     visible: swipe.firstVideoId.length > 0
                                     anchors.fill: parent
                                     radius: 10

@@ -22,18 +22,11 @@ BottomSheet {
     detents: ["medium", "large"]
     onAboutToShow: list.alphabetical = false
 
-    leading: Basic.Button {
+    leading: FadingButton {
         objectName: "sortButton"
-        padding: 6
+        symbol: list.alphabetical ? "textformat.abc" : "clock"
+        symbolSize: 20
         onClicked: list.alphabetical = !list.alphabetical
-        background: Item {}
-        contentItem: Symbol {
-            objectName: "sortSymbol"
-            name: list.alphabetical ? "textformat.abc" : "clock"
-            color: Theme.accent
-            size: 20
-            opacity: parent.down ? 0.5 : 1
-        }
     }
     trailing: SheetBarButton {
         objectName: "managerDone"

@@ -73,21 +73,13 @@ Item {
             implicitWidth: 96
             implicitHeight: 96
 
-            // Shadow 10 below the mark: soft layers stand in for a 20 blur.
-            Repeater {
-                model: 5
-                Rectangle {
-                    required property int index
-                    readonly property real spread: 20 * (index + 1) / 5
-                    x: -spread / 2
-                    y: 10 - spread / 2
-                    width: 96 + spread
-                    height: 96 + spread
-                    radius: 0.225 * 96 + spread / 2
-                    antialiasing: true
-                    color: "black"
-                    opacity: 0.3 / 5
-                }
+            // Shadow 10 below the mark, for a 20 blur.
+            SoftShadow {
+                anchors.fill: parent
+                radius: 0.225 * 96
+                spread: 10
+                layers: 5
+                offsetY: 10
             }
             AppMark {
                 objectName: "onboardingMark"
@@ -211,21 +203,13 @@ Item {
                 }
             }
 
-            Basic.Button {
-                id: textButton
+            FadingButton {
                 objectName: view.lastPage ? "onboardingNoAccount" : "onboardingSkip"
                 Layout.alignment: Qt.AlignHCenter
                 text: view.lastPage ? "Empezar sin cuenta" : "Saltar"
-                padding: 6
+                color: "white"
+                restingOpacity: view.lastPage ? 1 : 0.8
                 onClicked: view.finish()
-                background: Item {}
-                contentItem: Text {
-                    text: textButton.text
-                    font: TextStyle.body
-                    color: "white"
-                    opacity: (view.lastPage ? 1 : 0.8) * (textButton.down ? 0.5 : 1)
-                    horizontalAlignment: Text.AlignHCenter
-                }
             }
         }
     }

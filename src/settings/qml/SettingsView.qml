@@ -60,21 +60,14 @@ Rectangle {
                     anchors.horizontalCenter: parent.horizontalCenter
                     width: 76
                     height: 76
-                    // The accent shadow (opacity 0.35, radius 14, 6 down),
-                    // layered: the software scene graph has no blur.
-                    Repeater {
-                        model: 4
-                        Rectangle {
-                            required property int index
-                            readonly property real spread: 3.5 * index
-                            x: -spread
-                            y: 6 - spread
-                            width: 76 + 2 * spread
-                            height: 76 + 2 * spread
-                            radius: 17 + spread
-                            color: Theme.accent
-                            opacity: 0.35 / 4
-                        }
+                    // The accent shadow: opacity 0.35, radius 14, 6 down.
+                    SoftShadow {
+                        anchors.fill: parent
+                        radius: 17
+                        spread: 10.5
+                        offsetY: 6
+                        color: Theme.accent
+                        strength: 0.35
                     }
                     AppMark { size: 76 }
                 }
@@ -306,17 +299,8 @@ Rectangle {
     }
 
     // "Cuenta", made from its file the first time it is asked for and kept.
-    Loader {
+    SheetLoader {
         id: accountSheet
-        function open() {
-            if (item === null)
-                sourceComponent = accountSheetComponent
-            if (item !== null)
-                item.open()
-        }
-        Component {
-            id: accountSheetComponent
-            AccountSheet { auth: root.auth }
-        }
+        sourceComponent: AccountSheet { auth: root.auth }
     }
 }

@@ -237,55 +237,20 @@ Rectangle {
     Component {
         id: continueCard
 
-        PressableStyle {
+        VideoTile {
             id: card
             required property var modelData
 
             objectName: "continueCard"
+            video: modelData
+            library: root.library
             width: 220
+            radius: 16
+            shadow: true
+            titleSize: 13
+            gap: 8
+            surface: root.color
             onClicked: root.play(card.modelData)
-
-            contentItem: Column {
-                spacing: 8
-
-                Item {
-                    width: 220
-                    height: 220 * 9 / 16
-
-                    Rectangle {
-                        anchors.fill: parent
-                        anchors.topMargin: 4
-                        anchors.bottomMargin: -4
-                        radius: 16
-                        color: Qt.rgba(0, 0, 0, 0.06)
-                    }
-                    Thumb {
-                        anchors.fill: parent
-                        videoId: card.modelData.id
-                    }
-                    ProgressOverlay {
-                        anchors.fill: parent
-                        video: card.modelData
-                        library: root.library
-                    }
-                    VideoCard.CornerMask {
-                        anchors.fill: parent
-                        radius: 16
-                        color: root.color
-                    }
-                }
-
-                Text {
-                    width: 220
-                    text: card.modelData.title
-                    textFormat: Text.PlainText
-                    font: TextStyle.font(13, Font.DemiBold)
-                    color: Platform.Palette.label
-                    wrapMode: Text.Wrap
-                    maximumLineCount: 2
-                    elide: Text.ElideRight
-                }
-            }
 
             VideoContextMenu {
                 video: card.modelData
@@ -392,17 +357,8 @@ Rectangle {
 
     // "Cuenta", made from its file the first time it is asked for and kept,
     // so later openings are immediate.
-    Loader {
+    SheetLoader {
         id: accountSheet
-        function open() {
-            if (item === null)
-                sourceComponent = accountSheetComponent
-            if (item !== null)
-                item.open()
-        }
-        Component {
-            id: accountSheetComponent
-            AccountSheet { auth: root.auth }
-        }
+        sourceComponent: AccountSheet { auth: root.auth }
     }
 }

@@ -106,7 +106,7 @@ Flickable {
                             }
                         }
 
-                        VideoCard.CornerMask {
+                        CornerMask {
                             anchors.fill: parent
                             radius: 18
                             color: Platform.Colors.background

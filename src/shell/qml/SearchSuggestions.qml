@@ -69,20 +69,17 @@ Flickable {
                 color: Platform.Colors.label
             }
 
-            AbstractButton {
+            FadingButton {
                 objectName: "clearRecents"
                 anchors.right: parent.right
                 anchors.rightMargin: 16
                 anchors.baseline: recentTitle.baseline
+                padding: 0
+                horizontalPadding: 0
                 focusPolicy: Qt.NoFocus
                 text: "Borrar"
+                font: TextStyle.footnote
                 onClicked: list.library.clearSearches()
-                contentItem: Text {
-                    text: parent.text
-                    font: TextStyle.footnote
-                    color: Theme.accent
-                    opacity: parent.down ? 0.5 : 1
-                }
             }
         }
 

@@ -66,22 +66,18 @@ Rectangle {
             onAccepted: (text) => search.run(text, false)
         }
 
-        AbstractButton {
+        FadingButton {
             id: cancel
             objectName: "cancelSearch"
             visible: search.searching
             anchors.right: parent.right
             anchors.rightMargin: 16
             anchors.verticalCenter: field.verticalCenter
+            padding: 0
+            horizontalPadding: 0
             focusPolicy: Qt.NoFocus
             text: "Cancelar"
             onClicked: search.cancel()
-            contentItem: Text {
-                text: cancel.text
-                font: TextStyle.body
-                color: Theme.accent
-                opacity: cancel.down ? 0.5 : 1
-            }
         }
 
         // Escape ends the interaction as "Cancelar" does, keeping the text.

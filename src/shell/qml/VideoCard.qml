@@ -2,7 +2,6 @@
 // and length, then the channel's avatar beside the title and the meta line.
 // A tap plays the video; a long press or a right click opens its menu.
 import QtQuick
-import QtQuick.Shapes
 import Nimbelora.Platform
 // QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
@@ -26,35 +25,6 @@ PressableStyle {
     property color surface: Platform.Colors.background
     // The text block with a two-line title: grids give every row this height.
     readonly property real textBlockHeight: Math.max(40, titleProbe.implicitHeight + 3 + metaProbe.implicitHeight)
-
-    // Rounds a picture's corners by covering them in the colour behind it
-    // (the software scene graph has no clipping masks).
-    component CornerMask: Shape {
-        id: mask
-        property real radius: 20
-        property color color: Platform.Colors.background
-        antialiasing: true
-        ShapePath {
-            fillColor: mask.color
-            strokeWidth: -1
-            strokeColor: "transparent"
-            fillRule: ShapePath.OddEvenFill
-            startX: 0; startY: 0
-            PathLine { x: mask.width; y: 0 }
-            PathLine { x: mask.width; y: mask.height }
-            PathLine { x: 0; y: mask.height }
-            PathLine { x: 0; y: 0 }
-            PathMove { x: mask.radius; y: 0 }
-            PathLine { x: mask.width - mask.radius; y: 0 }
-            PathArc { x: mask.width; y: mask.radius; radiusX: mask.radius; radiusY: mask.radius }
-            PathLine { x: mask.width; y: mask.height - mask.radius }
-            PathArc { x: mask.width - mask.radius; y: mask.height; radiusX: mask.radius; radiusY: mask.radius }
-            PathLine { x: mask.radius; y: mask.height }
-            PathArc { x: 0; y: mask.height - mask.radius; radiusX: mask.radius; radiusY: mask.radius }
-            PathLine { x: 0; y: mask.radius }
-            PathArc { x: mask.radius; y: 0; radiusX: mask.radius; radiusY: mask.radius }
-        }
-    }
 
     // Neutral rounded blocks over the lines of a text (placeholder look).
     component Redaction: Item {

@@ -49,7 +49,7 @@ PressableStyle {
                 library: row.library
             }
 
-            VideoCard.CornerMask {
+            CornerMask {
                 anchors.fill: parent
                 radius: 13
                 color: row.surface

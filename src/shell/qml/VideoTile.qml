@@ -1,0 +1,73 @@
+// The small tile of a video in a horizontal strip: the rounded 16:9 picture
+// (with its progress when a library is given) over a title of two lines.
+// A tap plays the video; the owner says how.
+import QtQuick
+import Nimbelora.Platform
+// QtQuick's own Palette type shadows ours when unqualified.
+import Nimbelora.Platform as Platform
+import Nimbelora.Foundation
+import Nimbelora.Library
+import Nimbelora.Shell
+
+PressableStyle {
+    id: tile
+
+    required property video video
+    // Shows the watched part when set.
+    property LibraryStore library: null
+    property real radius: 12
+    property bool shadow: false
+    property real titleSize: 12
+    property real gap: 6
+    // What lies behind the tile; the picture's corners are cut in it.
+    property color surface: Platform.Colors.background
+
+    width: 164
+
+    contentItem: Column {
+        spacing: tile.gap
+
+        Item {
+            width: tile.width
+            height: tile.width * 9 / 16
+
+            // The drop shadow, peeking out below the rounded picture.
+            Rectangle {
+                visible: tile.shadow
+                anchors.fill: parent
+                anchors.topMargin: 4
+                anchors.bottomMargin: -4
+                radius: tile.radius
+                color: Qt.rgba(0, 0, 0, 0.06)
+            }
+            Thumb {
+                anchors.fill: parent
+                videoId: tile.video.id
+            }
+            Loader {
+                anchors.fill: parent
+                active: tile.library !== null
+                sourceComponent: ProgressOverlay {
+                    video: tile.video
+                    library: tile.library
+                }
+            }
+            CornerMask {
+                anchors.fill: parent
+                radius: tile.radius
+                color: tile.surface
+            }
+        }
+
+        Text {
+            width: tile.width
+            text: tile.video.title
+            textFormat: Text.PlainText
+            font: TextStyle.font(tile.titleSize, Font.DemiBold)
+            color: Platform.Colors.label
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
+            elide: Text.ElideRight
+        }
+    }
+}
