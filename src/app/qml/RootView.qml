@@ -64,7 +64,7 @@ Item {
 
     Rectangle {
         anchors.fill: parent
-        color: Platform.Palette.background
+        color: Platform.Colors.background
     }
 
     // Tabs are made the first time they are selected and kept after.
@@ -143,7 +143,7 @@ Item {
         id: tabBar
         objectName: "tabBar"
         // Under the black Shorts tab the bar is dark too, whatever the scheme.
-        Platform.Colors.dark: root.router.tab === AppTab.Shorts || Platform.Palette.dark
+        Platform.Colors.dark: root.router.tab === AppTab.Shorts || Platform.AppScheme.dark
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.bottom: parent.bottom
@@ -201,7 +201,7 @@ Item {
 
     Toast {
         objectName: "rootToast"
-        Platform.Colors.dark: root.darkSurface || Platform.Palette.dark
+        Platform.Colors.dark: root.darkSurface || Platform.AppScheme.dark
         anchors.fill: parent
         anchors.bottomMargin: tabBar.height + 72
         text: !root.player.expanded && root.player.toast !== undefined ? root.player.toast : ""
@@ -313,6 +313,6 @@ Item {
     // Every share of the app (ShareSheet.share(item, title) from C++ or QML).
     ShareSheetView {
         objectName: "shareSheet"
-        Platform.Colors.dark: root.darkSurface || Platform.Palette.dark
+        Platform.Colors.dark: root.darkSurface || Platform.AppScheme.dark
     }
 }

@@ -3,7 +3,6 @@
 // with a check mark on the stored value. A choice is stored at once.
 import QtQuick
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 

@@ -76,7 +76,7 @@ Item {
     }
 
     readonly property real menuWidth: Math.min(280, (Window.width > 0 ? Window.width : 430) - 16)
-    readonly property color destructiveColor: Platform.Colors.dark ? "#FF453A" : "#FF3B30"
+    readonly property color destructiveColor: Platform.Colors.destructive
 
     OptionsMenu { id: menu }
 
@@ -94,7 +94,7 @@ Item {
         background: Rectangle {
             implicitWidth: root.menuWidth
             radius: 13
-            color: Platform.Colors.dark ? "#2C2C2E" : "#F9F9F9"
+            color: Platform.Colors.menuBackground
             border.width: 0.5
             border.color: Platform.Colors.separator
         }
@@ -112,7 +112,7 @@ Item {
             bottomPadding: 0
             contentItem: Rectangle {
                 implicitHeight: 6
-                color: Platform.Colors.dark ? Qt.rgba(0, 0, 0, 0.3) : Qt.rgba(0, 0, 0, 0.08)
+                color: Platform.Colors.menuGap
             }
         }
     }

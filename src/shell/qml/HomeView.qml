@@ -6,7 +6,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
@@ -39,7 +38,7 @@ Rectangle {
     readonly property string feedTask: feed.selected + "-" + (signedIn ? "true" : "false")
     readonly property Flickable feedView: feedLoader.item
 
-    color: Platform.Palette.background
+    color: Platform.Colors.background
 
     FeedModel {
         id: feed
@@ -128,7 +127,7 @@ Rectangle {
                     Text {
                         text: "Seguir viendo"
                         font: TextStyle.font(20, Font.Bold)
-                        color: Platform.Palette.label
+                        color: Platform.Colors.label
                     }
 
                     ListView {
@@ -280,7 +279,7 @@ Rectangle {
                     text: card.modelData.title
                     textFormat: Text.PlainText
                     font: TextStyle.font(13, Font.DemiBold)
-                    color: Platform.Palette.label
+                    color: Platform.Colors.label
                     wrapMode: Text.Wrap
                     maximumLineCount: 2
                     elide: Text.ElideRight
@@ -336,7 +335,7 @@ Rectangle {
                             implicitWidth: 38
                             implicitHeight: 38
                             radius: 19
-                            color: Platform.Palette.tertiaryFill
+                            color: Platform.Colors.tertiaryFill
                             Symbol {
                                 anchors.centerIn: parent
                                 name: "magnifyingglass"
@@ -358,7 +357,7 @@ Rectangle {
                             implicitWidth: 38
                             implicitHeight: 38
                             radius: 19
-                            color: Platform.Palette.tertiaryFill
+                            color: Platform.Colors.tertiaryFill
                             Symbol {
                                 anchors.centerIn: parent
                                 name: parent.parent.symbol
