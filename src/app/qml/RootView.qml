@@ -1,6 +1,6 @@
 // The window's content: the five tabs bound to the router, and over them the
 // player cover (while the player is expanded), the welcome (while
-// "pref.onboarded" is false), the add-to-playlist sheet (for the router's
+// the onboarded preference is false), the add-to-playlist sheet (for the router's
 // playlistVideo) and the share sheet (while ShareSheet is active). The
 // player's toast shows here while the player is not open. The player and the
 // Shorts tab are dark whatever the app's scheme, and so are the share sheet
@@ -29,7 +29,7 @@ Item {
     readonly property var env: ({ player: root.player, library: root.library, router: root.router,
                                   auth: root.auth, avatars: root.avatars })
 
-    readonly property bool onboarded: Settings.revision, Settings.boolValue("pref.onboarded")
+    readonly property bool onboarded: Preferences.onboarded
     // The player or the Shorts tab is on screen.
     readonly property bool darkSurface: player.expanded || router.tab === AppTab.Shorts
 
@@ -54,7 +54,7 @@ Item {
     // The write side of the welcome: going away means done; showing is the setting's.
     function setOnboardingPresented(presented) {
         if (!presented)
-            Settings.setValue("pref.onboarded", true)
+            Preferences.onboarded = true
     }
 
     function setPlaylistVideoPresented(presented) {

@@ -1,5 +1,4 @@
-// "Qué saltar": which sponsor-segment categories the player skips, kept in
-// "pref.sponsorCats".
+// "Qué saltar": which sponsor-segment categories the player skips.
 import QtQuick
 import Nimbelora.Platform
 import Nimbelora.Platform as Platform
@@ -8,7 +7,8 @@ import Nimbelora.Settings
 
 CategoryChooser {
     title: "Qué saltar"
-    key: "pref.sponsorCats"
+    value: Preferences.sponsorCats
+    onEdited: (value) => Preferences.sponsorCats = value
     footer: "Datos de la comunidad SponsorBlock. Se aplican a partir del siguiente vídeo."
     rows: [
         { id: "sponsor", title: "Patrocinios", subtitle: "Promociones pagadas dentro del vídeo." },

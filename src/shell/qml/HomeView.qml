@@ -27,9 +27,9 @@ Rectangle {
     readonly property bool navigationBarHidden: true
 
     readonly property FeedModel model: feed
-    readonly property int layout: Settings.revision, Settings.intValue("pref.homeLayout")
-    readonly property bool hideWatched: Settings.revision, Settings.boolValue("pref.hideWatched")
-    readonly property string hiddenCats: Settings.revision, Settings.stringValue("pref.hiddenCats")
+    readonly property int layout: Preferences.homeLayout
+    readonly property bool hideWatched: Preferences.hideWatched
+    readonly property string hiddenCats: Preferences.hiddenCats
     readonly property bool signedIn: auth.account !== undefined && auth.account !== null
     readonly property bool showingSkeletons: feed.state.isIdle || feed.state.isLoading
     readonly property bool showList: feed.state.isLoaded && layout === 1
@@ -351,7 +351,7 @@ Rectangle {
                         readonly property string symbol: root.layout === 0 ? "rectangle.grid.1x2" : "square.grid.2x2"
                         onClicked: {
                             Haptics.light()
-                            Settings.setValue("pref.homeLayout", root.layout === 0 ? 1 : 0)
+                            Preferences.homeLayout = root.layout === 0 ? 1 : 0
                         }
                         contentItem: Rectangle {
                             implicitWidth: 38
