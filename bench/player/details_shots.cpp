@@ -7,7 +7,7 @@
 #include "HomeRig.h"
 #include "LibraryRig.h"
 #include "MpvEngine.h"
-#include "Palette.h"
+#include "AppScheme.h"
 #include "ShareSheet.h"
 
 #include <QCoreApplication>
@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
 
     for (int theme : {1, 2}) {
         const QString suffix = theme == 1 ? QStringLiteral("-light.png") : QStringLiteral("-dark.png");
-        Palette::shared().setScheme(theme);
+        AppScheme::shared().setScheme(theme);
         auto *engine = new MpvEngine;
         rig.reset(theme, false, engine);
         if (!rig.load() || !check("mpv", [&] { return engine->isAvailable(); }))

@@ -2,7 +2,7 @@
 // start page, the suggestions of a typed link, the empty field's sections,
 // results with a filter, placeholders, the backend down, no results.
 #include "SearchRig.h"
-#include "Palette.h"
+#include "AppScheme.h"
 #include "WebSignIn.h"
 
 #include <QCoreApplication>
@@ -18,11 +18,11 @@ int failures = 0;
 void shoot(HomeRig &rig, const QString &dir, const QString &name)
 {
     for (int scheme : {1, 2}) {
-        Palette::shared().setScheme(scheme);
+        AppScheme::shared().setScheme(scheme);
         QTest::qWait(300);
         failures += !saveShot(rig.window(), dir, name + (scheme == 1 ? u"-light.png"_qs : u"-dark.png"_qs));
     }
-    Palette::shared().setScheme(1);
+    AppScheme::shared().setScheme(1);
 }
 
 bool wait(const char *what, const std::function<bool()> &pred, int ms = 8000)

@@ -4,7 +4,7 @@
 // pictures.
 #include "Defaults.h"
 #include "NimbeloraApp.h"
-#include "Palette.h"
+#include "AppScheme.h"
 #include "Pref.h"
 #include "ShareSheet.h"
 #include "ShortsRig.h"
@@ -36,7 +36,7 @@ int main(int argc, char *argv[])
         return 1;
     int failures = 0;
     for (int theme : {1, 2}) {
-        Palette::shared().setScheme(theme);
+        AppScheme::shared().setScheme(theme);
         const QString suffix = theme == 1 ? QStringLiteral("-light.png") : QStringLiteral("-dark.png");
 
         // Playing the portrait clip, then paused by a tap.

@@ -6,7 +6,7 @@
 #include "Keychain.h"
 #include "MpvEngine.h"
 #include "Orientation.h"
-#include "Palette.h"
+#include "AppScheme.h"
 #include "Platform.h"
 #include "Pref.h"
 #include "QuitSignals.h"
@@ -104,7 +104,7 @@ void NimbeloraApp::readTheme()
 {
     const qint64 value = Defaults::shared().intValue(Pref::theme);
     const int theme = value == 1 || value == 2 ? int(value) : 0;
-    Palette::shared().setScheme(theme);
+    AppScheme::shared().setScheme(theme);
     if (theme != m_theme) {
         m_theme = theme;
         emit themeChanged();

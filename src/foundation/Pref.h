@@ -4,9 +4,11 @@
 #include <QVariantMap>
 #include <array>
 
-// The user settings: their keys and the defaults registered at start-up.
-// Read a key through Defaults at the moment of use, e.g.
+// The user settings: their keys, the defaults registered at start-up and,
+// for those the settings screen picks from a menu, the choices in menu
+// order. Read a key through Defaults at the moment of use, e.g.
 //   Defaults::shared().boolValue(Pref::autoplay)
+// QML reads and writes them through `Preferences`, a typed property each.
 class Pref
 {
 public:
@@ -43,6 +45,9 @@ public:
         QVariant value; // qint64, bool, double or QString: the key's type
     };
     static const std::array<Entry, 24> &table();
+    // What the settings screen offers for `key`, each as {label, value}
+    // with the key's type; empty for a key it does not pick from a menu.
+    static QVariantList choices(QLatin1StringView key);
     static QVariantMap defaults();
 
     // Hands the table to the settings store; called once at start-up,

@@ -1,10 +1,18 @@
 #include "Colors.h"
+#include "AppScheme.h"
 #include <QHash>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSet>
 
 namespace {
+
+QColor rgba(int r, int g, int b, double a)
+{
+    QColor c(r, g, b);
+    c.setAlphaF(float(a));
+    return c;
+}
 
 QSet<Colors *> &everyColors()
 {
@@ -40,6 +48,67 @@ QObject *outer(QObject *o)
 
 } // namespace
 
+QColor Colors::color(Role role, bool dark)
+{
+    switch (role) {
+    case Label:
+        return dark ? QColor(255, 255, 255) : QColor(0, 0, 0);
+    case SecondaryLabel:
+        return dark ? rgba(235, 235, 245, 0.6) : rgba(60, 60, 67, 0.6);
+    case TertiaryLabel:
+        return dark ? rgba(235, 235, 245, 0.3) : rgba(60, 60, 67, 0.3);
+    case Background:
+        return dark ? QColor(0, 0, 0) : QColor(255, 255, 255);
+    case SecondaryBackground:
+        return dark ? QColor(0x1C, 0x1C, 0x1E) : QColor(0xF2, 0xF2, 0xF7);
+    case TertiaryBackground:
+        return dark ? QColor(0x2C, 0x2C, 0x2E) : QColor(255, 255, 255);
+    case GroupedBackground:
+        return dark ? QColor(0, 0, 0) : QColor(0xF2, 0xF2, 0xF7);
+    case SecondaryGroupedBackground:
+        return dark ? QColor(0x1C, 0x1C, 0x1E) : QColor(255, 255, 255);
+    case Fill:
+        return rgba(120, 120, 128, dark ? 0.36 : 0.2);
+    case SecondaryFill:
+        return rgba(120, 120, 128, dark ? 0.32 : 0.16);
+    case TertiaryFill:
+        return rgba(118, 118, 128, dark ? 0.24 : 0.12);
+    case QuaternaryFill:
+        return rgba(118, 118, 128, dark ? 0.18 : 0.08);
+    case Separator:
+        return dark ? rgba(84, 84, 88, 0.6) : rgba(60, 60, 67, 0.29);
+    case Bar:
+        return dark ? QColor(0x16, 0x16, 0x17) : QColor(0xF9, 0xF9, 0xF9);
+    case MenuBackground:
+        return dark ? QColor(0x2C, 0x2C, 0x2E) : QColor(0xF9, 0xF9, 0xF9);
+    case MenuGap:
+        return rgba(0, 0, 0, dark ? 0.3 : 0.08);
+    case ActionSheetBackground:
+        return dark ? QColor(0x2C, 0x2C, 0x2E) : QColor(0xF5, 0xF5, 0xF7);
+    case AlertBackground:
+        return dark ? QColor(0x2C, 0x2C, 0x2E) : QColor(0xF2, 0xF2, 0xF2);
+    case ToastBackground:
+        return dark ? QColor::fromRgbF(0.17f, 0.17f, 0.18f, 0.92f) : QColor::fromRgbF(0.97f, 0.97f, 0.98f, 0.94f);
+    case SegmentThumb:
+        return dark ? QColor(0x63, 0x63, 0x66) : QColor(255, 255, 255);
+    case NeutralAction:
+        return dark ? QColor(0x63, 0x63, 0x66) : QColor(0x8E, 0x8E, 0x93);
+    }
+    return {};
+}
+
+QColor Colors::named(Named name, bool dark)
+{
+    // {light, dark} as 0xRRGGBB.
+    static constexpr QRgb table[][2] = {
+        {0xFF3B30, 0xFF453A}, {0xFF9500, 0xFF9F0A}, {0xFFCC00, 0xFFD60A}, {0x34C759, 0x30D158},
+        {0x00C7BE, 0x63E6E2}, {0x30B0C7, 0x40C8E0}, {0x32ADE6, 0x64D2FF}, {0x007AFF, 0x0A84FF},
+        {0x5856D6, 0x5E5CE6}, {0xAF52DE, 0xBF5AF2}, {0xFF2D55, 0xFF375F}, {0xA2845E, 0xAC8E68},
+        {0x8E8E93, 0x8E8E93},
+    };
+    return QColor(table[name][dark ? 1 : 0]);
+}
+
 Colors::Colors(QObject *attachee) : QObject(attachee)
 {
     everyColors().insert(this);
@@ -54,7 +123,7 @@ Colors::Colors(QObject *attachee) : QObject(attachee)
         connect(attachee, SIGNAL(aboutToShow()), this, SLOT(refreshEverything()));
     }
     static const bool followsApp = [] {
-        QObject::connect(&Palette::shared(), &Palette::darkChanged, &Palette::shared(), &Colors::refreshAll);
+        QObject::connect(&AppScheme::shared(), &AppScheme::darkChanged, &AppScheme::shared(), &Colors::refreshAll);
         return true;
     }();
     Q_UNUSED(followsApp);
@@ -98,7 +167,7 @@ bool Colors::resolve() const
                 return it.value();
         }
     }
-    return Palette::shared().dark();
+    return AppScheme::shared().dark();
 }
 
 void Colors::refresh()

@@ -16,9 +16,11 @@ class QJSEngine;
 // to the type of the registered default (or, unregistered, by their look).
 // Safe to read from any thread; changes are signalled on the writer's thread.
 //
-// QML sees it as the singleton `Settings`; bind through `revision` so a
-// binding re-evaluates on every change:
-//   visible: Settings.revision, Settings.value("pref.showProgress")
+// QML reads and writes the user settings through `Preferences`, one typed
+// property each. The singleton `Settings` is left for bindings on C++
+// queries that read settings: bind through `revision` so they re-evaluate
+// on every change:
+//   text: Settings.revision, overlay.skipStep()
 class Defaults : public QObject
 {
     Q_OBJECT

@@ -1,5 +1,4 @@
 #include "ListSetting.h"
-#include "Defaults.h"
 #include "FeedModel.h"
 
 #include <algorithm>
@@ -29,15 +28,9 @@ QString ListSetting::with(const QString &raw, const QString &id, bool present)
     return join(ids);
 }
 
-bool ListSetting::contains(const QString &key, const QString &id)
+bool ListSetting::lists(const QString &raw, const QString &id)
 {
-    return parse(Defaults::shared().stringValue(key)).contains(id);
-}
-
-void ListSetting::set(const QString &key, const QString &id, bool present)
-{
-    Defaults &d = Defaults::shared();
-    d.setValue(key, with(d.stringValue(key), id, present));
+    return parse(raw).contains(id);
 }
 
 QVariantList ListSetting::homeCategories()

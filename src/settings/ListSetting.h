@@ -20,11 +20,9 @@ public:
     static QSet<QString> parse(const QString &raw);
     static QString join(const QSet<QString> &ids);
     // `raw` with `id` present or absent.
-    static QString with(const QString &raw, const QString &id, bool present);
-
-    // The stored setting `key` lists `id`.
-    Q_INVOKABLE static bool contains(const QString &key, const QString &id);
-    Q_INVOKABLE static void set(const QString &key, const QString &id, bool present);
+    Q_INVOKABLE static QString with(const QString &raw, const QString &id, bool present);
+    // `raw` lists `id`.
+    Q_INVOKABLE static bool lists(const QString &raw, const QString &id);
 
     // The home chooser's rows {id, title}: the built-in categories after
     // "Para ti", which always shows.

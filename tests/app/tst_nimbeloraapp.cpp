@@ -4,7 +4,7 @@
 #include "MemoryKeychain.h"
 #include "NimbeloraApp.h"
 #include "Orientation.h"
-#include "Palette.h"
+#include "AppScheme.h"
 #include "Pref.h"
 #include "QuitSignals.h"
 #include "SimulatedEngine.h"
@@ -161,22 +161,22 @@ private slots:
     {
         QFETCH(QVariant, stored);
         QFETCH(int, scheme);
-        Palette::shared().setScheme(7);
+        AppScheme::shared().setScheme(7);
         if (stored.isValid())
             Defaults::shared().setValue(QString(Pref::theme), stored);
         auto app = makeApp();
-        QCOMPARE(Palette::shared().scheme(), scheme);
+        QCOMPARE(AppScheme::shared().scheme(), scheme);
         QCOMPARE(app->theme(), scheme);
 
         // Live: a change in the settings applies at once.
         QSignalSpy spy(app.get(), &NimbeloraApp::themeChanged);
         const int next = scheme == 2 ? 1 : 2;
         Defaults::shared().setValue(QString(Pref::theme), next);
-        QTRY_COMPARE(Palette::shared().scheme(), next);
+        QTRY_COMPARE(AppScheme::shared().scheme(), next);
         QCOMPARE(app->theme(), next);
         QCOMPARE(spy.count(), 1);
         Defaults::shared().setValue(QString(Pref::theme), 9);
-        QTRY_COMPARE(Palette::shared().scheme(), 0);
+        QTRY_COMPARE(AppScheme::shared().scheme(), 0);
     }
 
     void openedURL_data()

@@ -3,7 +3,8 @@
 #include "MemoryKeychain.h"
 #include "NimbeloraApp.h"
 #include "Orientation.h"
-#include "Palette.h"
+#include "AppScheme.h"
+#include "Colors.h"
 #include "Pasteboard.h"
 #include "Pref.h"
 #include "QmlHarness.h"
@@ -351,7 +352,7 @@ private slots:
     {
         QFETCH(QString, cover);
         QFETCH(QString, kind);
-        Palette::shared().setScheme(1);
+        AppScheme::shared().setScheme(1);
         QVERIFY(load(cover == u"player"_qs));
         if (cover == u"player"_qs)
             m_app->player()->setExpanded(true);
@@ -378,7 +379,7 @@ private slots:
         QVERIFY(m_qml->click(find(entry)));
         QTRY_COMPARE(probe->property("clicks").toInt(), 1);
         QCOMPARE(probe->property("sheet").value<QObject *>()->property("color").value<QColor>(),
-                 Palette::color(Palette::Background, cover == u"player"_qs));
+                 Colors::color(Colors::Background, cover == u"player"_qs));
         if (cover != u"player"_qs || kind != u"sheet"_qs)
             return;
         // The window's one share sheet, over the player and the sheet in it.
@@ -677,15 +678,15 @@ private slots:
     // The tab bar goes dark under the Shorts tab, whatever the app's scheme.
     void tabBarDarkOverShorts()
     {
-        Palette::shared().setScheme(1);
+        AppScheme::shared().setScheme(1);
         QVERIFY(load());
         QQuickItem *bar = find(u"tabBar"_qs);
-        QCOMPARE(bar->property("color").value<QColor>(), Palette::color(Palette::Bar, false));
+        QCOMPARE(bar->property("color").value<QColor>(), Colors::color(Colors::Bar, false));
         QVERIFY(m_qml->click(find(u"tab.shorts"_qs)));
-        QCOMPARE(bar->property("color").value<QColor>(), Palette::color(Palette::Bar, true));
+        QCOMPARE(bar->property("color").value<QColor>(), Colors::color(Colors::Bar, true));
         QVERIFY(m_qml->click(find(u"tab.home"_qs)));
-        QCOMPARE(bar->property("color").value<QColor>(), Palette::color(Palette::Bar, false));
-        Palette::shared().setScheme(0);
+        QCOMPARE(bar->property("color").value<QColor>(), Colors::color(Colors::Bar, false));
+        AppScheme::shared().setScheme(0);
     }
 
     // Screens get exactly the properties they declare; a missing one shows nothing.

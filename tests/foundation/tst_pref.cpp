@@ -1,7 +1,12 @@
 #include "Defaults.h"
 #include "Pref.h"
+#include "Preferences.h"
+#include "QmlHarness.h"
 #include "TestDirs.h"
 
+#include <QMetaProperty>
+#include <QQuickItem>
+#include <QSignalSpy>
 #include <QTest>
 
 // How stored values, re-registering and the file behave is the settings
@@ -54,6 +59,108 @@ private slots:
     }
 
     void registersNothingElse() { QCOMPARE(Defaults::shared().registeredDefaults().size(), 24); }
+
+    void cleanup() { Defaults::useMemory(); }
+
+    void keys_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("fallback");
+        for (const Pref::Entry &e : Pref::table())
+            QTest::newRow(e.key.data()) << QString(e.key) << e.value;
+    }
+
+    // Each key is a property of its own type that reads the store, writes
+    // it, and notifies for its own key only, whoever changed it.
+    void keys()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, fallback);
+        Preferences &prefs = Preferences::shared();
+        const QByteArray name = key.mid(5).toLatin1();
+        const QMetaProperty property = prefs.metaObject()->property(prefs.metaObject()->indexOfProperty(name));
+        QVERIFY2(property.isValid() && property.isWritable() && property.hasNotifySignal(), name.constData());
+        QCOMPARE(property.metaType(), fallback.metaType());
+        QCOMPARE(property.read(&prefs), fallback);
+
+        QVariant other;
+        switch (fallback.metaType().id()) {
+        case QMetaType::Bool: other = !fallback.toBool(); break;
+        case QMetaType::LongLong: other = QVariant::fromValue(fallback.toLongLong() + 5); break;
+        case QMetaType::Double: other = fallback.toDouble() + 0.5; break;
+        default: other = fallback.toString() + u",x"_qs; break;
+        }
+        QSignalSpy notified(&prefs, property.notifySignal());
+        QVERIFY(property.write(&prefs, other));
+        QCOMPARE(Defaults::shared().value(key), other);
+        QCOMPARE(property.read(&prefs), other);
+        QCOMPARE(notified.size(), 1);
+        QVERIFY(property.write(&prefs, other)); // unchanged: no news
+        QCOMPARE(notified.size(), 1);
+        Defaults::shared().remove(key);
+        QCOMPARE(property.read(&prefs), fallback);
+        QCOMPARE(notified.size(), 2);
+        Defaults::shared().setValue(key == Pref::onboarded ? Pref::incognito : Pref::onboarded, true);
+        QCOMPARE(notified.size(), 2);
+    }
+
+    // Every menu offers the key's default, in the key's type, each value once.
+    void choices_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("fallback");
+        QTest::addColumn<int>("count");
+        auto row = [](QLatin1StringView key, int count) {
+            QTest::newRow(key.data()) << QString(key) << Pref::defaults().value(key) << count;
+        };
+        row(Pref::quality, 5), row(Pref::cellularCap, 4), row(Pref::resumeMode, 2), row(Pref::seekStep, 4);
+        row(Pref::boostSpeed, 3), row(Pref::breakReminder, 4), row(Pref::theme, 3), row(Pref::homeLayout, 2);
+    }
+
+    void choices()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, fallback);
+        QFETCH(int, count);
+        const QVariantList list = Pref::choices(QLatin1StringView(key.toLatin1()));
+        QCOMPARE(list.size(), count);
+        QVariantList values;
+        for (const QVariant &c : list) {
+            const QVariantMap m = c.toMap();
+            QVERIFY(!m.value(u"label"_qs).toString().isEmpty());
+            QCOMPARE(m.value(u"value"_qs).metaType(), fallback.metaType());
+            QVERIFY(!values.contains(m.value(u"value"_qs)));
+            values << m.value(u"value"_qs);
+        }
+        QVERIFY(values.contains(fallback));
+        const QByteArray property = key.mid(5).toLatin1() + "Choices";
+        QCOMPARE(Preferences::shared().property(property).toList(), list);
+    }
+
+    void keysWithoutAMenuOfferNone() { QVERIFY(Pref::choices(Pref::autoplay).isEmpty()); }
+
+    // QML bindings follow the store, and QML writes land in it.
+    void qmlBindsAndWrites()
+    {
+        QmlHarness h;
+        QQuickItem *root = h.loadSource(R"(
+            import QtQuick
+            import Nimbelora.Foundation
+            Item {
+                property bool shown: Preferences.showProgress
+                property int step: Preferences.seekStep
+                property string firstSpeed: Preferences.boostSpeedChoices[0].label
+                function choose(v) { Preferences.seekStep = v }
+            })");
+        QVERIFY2(root, qPrintable(h.errors()));
+        QCOMPARE(root->property("shown").toBool(), true);
+        Defaults::shared().setValue(Pref::showProgress, false);
+        QCOMPARE(root->property("shown").toBool(), false);
+        QMetaObject::invokeMethod(root, "choose", Q_ARG(QVariant, 30));
+        QCOMPARE(Defaults::shared().intValue(Pref::seekStep), 30);
+        QCOMPARE(root->property("step").toInt(), 30);
+        QCOMPARE(root->property("firstSpeed").toString(), u"×1,5"_qs);
+    }
 };
 
 QTEST_MAIN(TestPref)

@@ -2,7 +2,7 @@
 #include "AvatarLook.h"
 #include "Fixtures.h"
 #include "ImageLoader.h"
-#include "Palette.h"
+#include "AppScheme.h"
 #include "QmlHarness.h"
 #include "TestBackend.h"
 #include "TestDirs.h"
@@ -318,13 +318,13 @@ private slots:
     void renderForLooking()
     {
         QFETCH(int, scheme);
-        Palette::shared().setScheme(scheme);
-        auto restore = qScopeGuard([] { Palette::shared().setScheme(0); });
+        AppScheme::shared().setScheme(scheme);
+        auto restore = qScopeGuard([] { AppScheme::shared().setScheme(0); });
         QmlHarness h;
         const QByteArray source = R"(
 Rectangle {
     anchors.fill: parent
-    color: Palette.background
+    color: Colors.background
     Column {
         x: 16; y: 16; width: parent.width - 32; spacing: 20
         Wordmark { objectName: "wordmark" }

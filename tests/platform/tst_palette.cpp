@@ -1,6 +1,6 @@
+#include "AppScheme.h"
 #include "ColorScheme.h"
 #include "Colors.h"
-#include "Palette.h"
 #include "QmlHarness.h"
 #include "TextStyle.h"
 #include <QDBusConnection>
@@ -41,25 +41,34 @@ class TestPalette : public QObject
 private slots:
     void init()
     {
-        Palette::shared().setScheme(0);
+        AppScheme::shared().setScheme(0);
         ColorScheme::shared().setDark(false);
     }
 
-    // Every role's QML property is wired to its own colour and follows `dark`.
-    void everyRoleFollowsDark()
+    // Every role's and named colour's QML property is wired to its own
+    // colour and follows the app's scheme.
+    void everyColourFollowsTheScheme()
     {
-        auto &p = Palette::shared();
-        const QMetaEnum roles = QMetaEnum::fromType<Palette::Role>();
-        for (int i = 0; i < roles.keyCount(); ++i) {
-            const auto role = Palette::Role(roles.value(i));
-            const QByteArray name = roles.key(i);
-            const QByteArray property = name.left(1).toLower() + name.mid(1);
-            p.setScheme(1);
-            QCOMPARE(p.property(property).value<QColor>(), Palette::color(role, false));
-            p.setScheme(2);
-            QCOMPARE(p.property(property).value<QColor>(), Palette::color(role, true));
-            QVERIFY2(Palette::color(role, false) != Palette::color(role, true), name.constData());
-        }
+        QObject owner;
+        Colors c(&owner);
+        auto &scheme = AppScheme::shared();
+        auto check = [&](const QMetaEnum &keys, auto colorOf) {
+            for (int i = 0; i < keys.keyCount(); ++i) {
+                const QByteArray name = keys.key(i);
+                const QByteArray property = name.left(1).toLower() + name.mid(1);
+                const QColor light = colorOf(keys.value(i), false), dark = colorOf(keys.value(i), true);
+                scheme.setScheme(1);
+                QCOMPARE(c.property(property).value<QColor>(), light);
+                scheme.setScheme(2);
+                QCOMPARE(c.property(property).value<QColor>(), dark);
+                QVERIFY2(name == "Gray" || light != dark, name.constData());
+            }
+        };
+        check(QMetaEnum::fromType<Colors::Role>(), [](int v, bool d) { return Colors::color(Colors::Role(v), d); });
+        check(QMetaEnum::fromType<Colors::Named>(), [](int v, bool d) { return Colors::named(Colors::Named(v), d); });
+        QCOMPARE(c.property("destructive").value<QColor>(), QColor(0xFF, 0x45, 0x3A));
+        scheme.setScheme(1);
+        QCOMPARE(c.property("destructive").value<QColor>(), QColor(0xFF, 0x3B, 0x30));
     }
 
     void schemeAndSystemDecideDark_data()
@@ -80,13 +89,15 @@ private slots:
         QFETCH(int, scheme);
         QFETCH(bool, systemDark);
         QFETCH(bool, dark);
-        auto &p = Palette::shared();
-        QSignalSpy darkChanged(&p, &Palette::darkChanged);
+        auto &p = AppScheme::shared();
+        QObject owner;
+        Colors colors(&owner);
+        QSignalSpy darkChanged(&p, &AppScheme::darkChanged);
         ColorScheme::shared().setDark(systemDark);
         p.setScheme(scheme);
         QCOMPARE(p.systemDark(), systemDark);
         QCOMPARE(p.dark(), dark);
-        QCOMPARE(p.label(), dark ? QColor(Qt::white) : QColor(Qt::black));
+        QCOMPARE(colors.label(), dark ? QColor(Qt::white) : QColor(Qt::black));
         // From light: one flip when the system turns dark, one more when the scheme overrides it.
         const int flips = int(systemDark) + int(systemDark != dark);
         QCOMPARE(darkChanged.size(), flips);
@@ -94,9 +105,9 @@ private slots:
 
     void followsTheSystemLive()
     {
-        auto &p = Palette::shared();
-        QSignalSpy darkChanged(&p, &Palette::darkChanged);
-        QSignalSpy systemChanged(&p, &Palette::systemDarkChanged);
+        auto &p = AppScheme::shared();
+        QSignalSpy darkChanged(&p, &AppScheme::darkChanged);
+        QSignalSpy systemChanged(&p, &AppScheme::systemDarkChanged);
         ColorScheme::shared().setDark(true);
         QVERIFY(p.dark());
         p.setScheme(1);
@@ -176,16 +187,22 @@ private slots:
             import Nimbelora.Platform
             import QtQuick
             Rectangle {
-                color: Palette.background
-                property color text: Palette.label
-                property bool dark: Palette.dark
+                color: Colors.background
+                property color text: Colors.label
+                property bool dark: AppScheme.dark
+                property string tileName: "pink"
+                property color tile: Colors[tileName]
                 property int headline: TextStyle.headline.pixelSize
             })");
         QVERIFY2(root, qPrintable(h.errors()));
-        Palette::shared().setScheme(1);
+        AppScheme::shared().setScheme(1);
         QCOMPARE(root->property("color").value<QColor>().rgba(), QColor(Qt::white).rgba());
         QCOMPARE(root->property("text").value<QColor>().rgba(), QColor(Qt::black).rgba());
-        Palette::shared().setScheme(2);
+        QCOMPARE(root->property("tile").value<QColor>(), QColor(0xFF, 0x2D, 0x55));
+        AppScheme::shared().setScheme(2);
+        QCOMPARE(root->property("tile").value<QColor>(), QColor(0xFF, 0x37, 0x5F));
+        root->setProperty("tileName", "blue");
+        QCOMPARE(root->property("tile").value<QColor>(), QColor(0x0A, 0x84, 0xFF));
         QVERIFY(root->property("dark").toBool());
         QCOMPARE(root->property("color").value<QColor>().rgba(), QColor(Qt::black).rgba());
         QCOMPARE(root->property("text").value<QColor>().rgba(), QColor(Qt::white).rgba());
@@ -196,7 +213,7 @@ private slots:
     // declared in it and an item loaded into it; the nearest one wins.
     void scopedOverride()
     {
-        Palette::shared().setScheme(1);
+        AppScheme::shared().setScheme(1);
         QmlHarness h;
         QVERIFY2(h.loadSource(R"(
             import QtQuick
@@ -214,11 +231,11 @@ private slots:
             })"), qPrintable(h.errors()));
         auto dark = [&](const char *name) {
             QQuickItem *text = h.find(QString::fromLatin1(name));
-            return text && text->property("color").value<QColor>() == Palette::color(Palette::Label, true);
+            return text && text->property("color").value<QColor>() == Colors::color(Colors::Label, true);
         };
         QTRY_VERIFY(dark("child") && dark("inPopup") && dark("loaded"));
         QVERIFY(!dark("outside") && !dark("nested"));
-        Palette::shared().setScheme(2);
+        AppScheme::shared().setScheme(2);
         QVERIFY(dark("outside") && !dark("nested"));
     }
 

@@ -1,4 +1,4 @@
-#include "Palette.h"
+#include "AppScheme.h"
 #include "QmlHarness.h"
 #include "SymbolImageProvider.h"
 #include <QFile>
@@ -172,10 +172,10 @@ private slots:
         QVERIFY(ink(area, Qt::red).tinted > 100);
     }
 
-    void symbolFollowsThePaletteByDefault()
+    void symbolFollowsTheSchemeByDefault()
     {
         // Light on purpose: the desktop's own scheme must not decide the test.
-        Palette::shared().setScheme(1);
+        AppScheme::shared().setScheme(1);
         QmlHarness h;
         QQuickItem *root = h.loadSource(R"(
             import QtQuick

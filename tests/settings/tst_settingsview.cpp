@@ -119,6 +119,65 @@ private slots:
         }
     }
 
+    // Each row shows its own setting and writes that one: a picker shows the
+    // stored choice and stores the one picked, a switch flips its Bool.
+    void rowsWriteTheirSetting_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("shown"); // the picker's label for the default; empty for a switch
+        QTest::addColumn<int>("pick");
+        QTest::addColumn<QVariant>("written");
+        QTest::newRow("quality") << u"Calidad preferida"_qs << u"pref.quality"_qs << u"720p HD"_qs << 1 << QVariant(360);
+        QTest::newRow("boost, a Double") << u"Mantener pulsado"_qs << u"pref.boostSpeed"_qs << u"×2"_qs << 0 << QVariant(1.5);
+        QTest::newRow("appearance") << u"Apariencia"_qs << u"pref.theme"_qs << u"Sistema"_qs << 2 << QVariant(2);
+        QTest::newRow("seek step") << u"Saltos con doble toque"_qs << u"pref.seekStep"_qs << u"10 segundos"_qs << 3 << QVariant(30);
+        QTest::newRow("autoplay") << u"Reproducción automática"_qs << u"pref.autoplay"_qs << QString() << -1 << QVariant(false);
+        QTest::newRow("incognito") << u"Modo incógnito"_qs << u"pref.incognito"_qs << QString() << -1 << QVariant(true);
+    }
+
+    void rowsWriteTheirSetting()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, key);
+        QFETCH(QString, shown);
+        QFETCH(int, pick);
+        QFETCH(QVariant, written);
+        MemoryKeychain keychain;
+        AuthStore auth(keychain, *m_web);
+        LibraryStore library;
+        Router router;
+        QmlHarness qml;
+        qml.window()->resize(430, 3000);
+        QQuickItem *root = qml.load(QUrl(u"qrc:/Nimbelora/Settings/qml/SettingsView.qml"_qs),
+                                    {{u"library"_qs, QVariant::fromValue(&library)}, {u"auth"_qs, QVariant::fromValue(&auth)},
+                                     {u"router"_qs, QVariant::fromValue(&router)}});
+        QVERIFY2(root, qPrintable(qml.errors()));
+        QQuickItem *row = nullptr;
+        for (QQuickItem *t : QmlHarness::findAllIn(root, u"groupedRowTitle"_qs))
+            if (t->property("text").toString() == title)
+                row = t;
+        while (row && !row->inherits("QQuickAbstractButton"))
+            row = row->parentItem();
+        QVERIFY(row);
+        const QVariantMap before = Defaults::shared().registeredDefaults();
+        if (pick >= 0) {
+            QCOMPARE(QmlHarness::findIn(row, u"pickerValue"_qs)->property("text").toString(), shown);
+            QObject *menu = row->findChild<QObject *>(u"pickerMenu"_qs);
+            QVERIFY(menu);
+            QVERIFY(QMetaObject::invokeMethod(menu, "triggered", Q_ARG(int, pick), Q_ARG(QVariant, QVariant())));
+        } else {
+            QCOMPARE(QmlHarness::findIn(row, u"toggleSwitch"_qs)->property("checked").toBool(), !written.toBool());
+            QVERIFY(qml.click(row));
+            QCOMPARE(QmlHarness::findIn(row, u"toggleSwitch"_qs)->property("checked").toBool(), written.toBool());
+        }
+        QCOMPARE(Defaults::shared().value(key), written);
+        // Nothing else moved.
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            if (it.key() != key)
+                QVERIFY2(!Defaults::shared().contains(it.key()), qPrintable(it.key()));
+    }
+
     // A switch of the home chooser lists its id as hidden, keeping the rest.
     void homeChooser()
     {

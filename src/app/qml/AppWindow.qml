@@ -17,7 +17,7 @@ Window {
     minimumHeight: 480
     visible: true
     title: "Nimbelora"
-    color: Platform.Palette.background
+    color: Platform.Colors.background
 
     RootView {
         anchors.fill: parent

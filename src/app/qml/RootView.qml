@@ -1,6 +1,6 @@
 // The window's content: the five tabs bound to the router, and over them the
 // player cover (while the player is expanded), the welcome (while
-// "pref.onboarded" is false), the add-to-playlist sheet (for the router's
+// the onboarded preference is false), the add-to-playlist sheet (for the router's
 // playlistVideo) and the share sheet (while ShareSheet is active). The
 // player's toast shows here while the player is not open. The player and the
 // Shorts tab are dark whatever the app's scheme, and so are the share sheet
@@ -29,7 +29,7 @@ Item {
     readonly property var env: ({ player: root.player, library: root.library, router: root.router,
                                   auth: root.auth, avatars: root.avatars })
 
-    readonly property bool onboarded: Settings.revision, Settings.boolValue("pref.onboarded")
+    readonly property bool onboarded: Preferences.onboarded
     // The player or the Shorts tab is on screen.
     readonly property bool darkSurface: player.expanded || router.tab === AppTab.Shorts
 
@@ -54,7 +54,7 @@ Item {
     // The write side of the welcome: going away means done; showing is the setting's.
     function setOnboardingPresented(presented) {
         if (!presented)
-            Settings.setValue("pref.onboarded", true)
+            Preferences.onboarded = true
     }
 
     function setPlaylistVideoPresented(presented) {
@@ -64,7 +64,7 @@ Item {
 
     Rectangle {
         anchors.fill: parent
-        color: Platform.Palette.background
+        color: Platform.Colors.background
     }
 
     // Tabs are made the first time they are selected and kept after.
@@ -143,7 +143,7 @@ Item {
         id: tabBar
         objectName: "tabBar"
         // Under the black Shorts tab the bar is dark too, whatever the scheme.
-        Platform.Colors.dark: root.router.tab === AppTab.Shorts || Platform.Palette.dark
+        Platform.Colors.dark: root.router.tab === AppTab.Shorts || Platform.AppScheme.dark
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.bottom: parent.bottom
@@ -201,7 +201,7 @@ Item {
 
     Toast {
         objectName: "rootToast"
-        Platform.Colors.dark: root.darkSurface || Platform.Palette.dark
+        Platform.Colors.dark: root.darkSurface || Platform.AppScheme.dark
         anchors.fill: parent
         anchors.bottomMargin: tabBar.height + 72
         text: !root.player.expanded && root.player.toast !== undefined ? root.player.toast : ""
@@ -305,6 +305,6 @@ Item {
     // Every share of the app (ShareSheet.share(item, title) from C++ or QML).
     ShareSheetView {
         objectName: "shareSheet"
-        Platform.Colors.dark: root.darkSurface || Platform.Palette.dark
+        Platform.Colors.dark: root.darkSurface || Platform.AppScheme.dark
     }
 }

@@ -4,7 +4,6 @@
 // so nothing under a bar answers them.
 import QtQuick
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 
 Rectangle {

@@ -3,7 +3,6 @@ import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Templates as T
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
@@ -73,7 +72,7 @@ Popup {
             width: parent.width
             height: group.implicitHeight
             radius: 13
-            color: Platform.Colors.dark ? "#2C2C2E" : "#F5F5F7"
+            color: Platform.Colors.actionSheetBackground
             clip: true
 
             Column {
@@ -123,7 +122,7 @@ Popup {
                     objectName: "confirmAction"
                     width: parent.width
                     text: dialog.actionText
-                    tint: dialog.destructive ? (Platform.Colors.dark ? "#FF453A" : "#FF3B30") : Theme.accent
+                    tint: dialog.destructive ? Platform.Colors.destructive : Theme.accent
                     onClicked: dialog.confirm()
                 }
             }
@@ -133,7 +132,7 @@ Popup {
             width: parent.width
             height: 57
             radius: 13
-            color: Platform.Colors.dark ? "#2C2C2E" : "#FFFFFF"
+            color: Platform.Colors.tertiaryBackground
             clip: true
 
             SheetButton {

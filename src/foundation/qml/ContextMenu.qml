@@ -2,7 +2,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
@@ -106,7 +105,7 @@ Item {
                     elide: Text.ElideRight
                     font: TextStyle.body
                     color: !item.enabled ? Platform.Colors.tertiaryLabel
-                         : item.destructive ? (Platform.Colors.dark ? "#FF453A" : "#FF3B30")
+                         : item.destructive ? Platform.Colors.destructive
                          : Platform.Colors.label
                 }
                 Symbol {
@@ -117,7 +116,7 @@ Item {
                     name: item.entry.symbol || ""
                     size: 17
                     color: !item.enabled ? Platform.Colors.tertiaryLabel
-                         : item.destructive ? (Platform.Colors.dark ? "#FF453A" : "#FF3B30")
+                         : item.destructive ? Platform.Colors.destructive
                          : Platform.Colors.label
                 }
             }
@@ -158,7 +157,7 @@ Item {
             background: Rectangle {
                 implicitWidth: 250
                 radius: 13
-                color: Platform.Colors.dark ? "#2C2C2E" : "#F9F9F9"
+                color: Platform.Colors.menuBackground
                 border.width: 0.5
                 border.color: Platform.Colors.separator
             }

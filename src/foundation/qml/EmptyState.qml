@@ -1,7 +1,6 @@
 // Content-unavailable view: a symbol, a title and one sentence, with any action buttons given as children below.
 import QtQuick
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 

@@ -8,7 +8,6 @@
 import QtQuick
 import QtQuick.Templates as T
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 

@@ -4,7 +4,6 @@
 // GroupedRow draws the separators between them.
 import QtQuick
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 

@@ -3,7 +3,6 @@
 // the page bar then shows the title inline.
 import QtQuick
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 

@@ -1,21 +1,21 @@
-// A GroupedRow that picks one value of an Int (or, `real`, Double) setting:
-// the chosen option's label at the trailing end and a menu of the options
-// with a check mark on the stored value. A choice is stored at once.
+// A GroupedRow that picks one of `options`: the label of the one whose value
+// is `value` at the trailing end and a menu of the options with a check mark
+// on it. A choice is handed to picked(value), which stores it, e.g.
+//   value: Preferences.quality; options: Preferences.qualityChoices
+//   onPicked: (value) => Preferences.quality = value
 import QtQuick
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 GroupedRow {
     id: row
 
-    required property string key
+    required property var value
     // [{ label, value }], in menu order.
     property var options: []
-    property bool real: false
-    readonly property var stored: (Settings.revision, real ? Settings.doubleValue(key) : Settings.intValue(key))
-    readonly property int selectedIndex: options.findIndex(o => o.value === stored)
+    readonly property int selectedIndex: options.findIndex(o => o.value === value)
+    signal picked(var value)
 
     onClicked: menu.popup(width - 16, height - 8)
 
@@ -44,6 +44,6 @@ GroupedRow {
         id: menu
         objectName: "pickerMenu"
         model: row.options.map((o, i) => ({ label: o.label, symbol: i === row.selectedIndex ? "checkmark" : "" }))
-        onTriggered: (index) => Settings.setValue(row.key, row.options[index].value)
+        onTriggered: (index) => row.picked(row.options[index].value)
     }
 }

@@ -2,7 +2,6 @@
 // keeps whatever was shown last; a url that fails leaves the fill.
 import QtQuick
 import Nimbelora.Platform
-// Qualified: QtQuick has a `Palette` type of its own that can shadow ours.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 

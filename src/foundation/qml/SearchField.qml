@@ -2,7 +2,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 

@@ -1,7 +1,6 @@
 // Segmented control: one segment per label of `model`; a tap selects it and emits activated(index).
 import QtQuick
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
@@ -43,7 +42,7 @@ Item {
         width: root.segmentWidth
         height: root.height - 4
         radius: 7
-        color: Platform.Colors.dark ? "#636366" : "#FFFFFF"
+        color: Platform.Colors.segmentThumb
         border.width: Platform.Colors.dark ? 0 : 0.5
         border.color: Qt.rgba(0, 0, 0, 0.04)
 

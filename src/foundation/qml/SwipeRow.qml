@@ -1,7 +1,6 @@
 // List row whose content slides left to reveal trailing actions ({label, symbol, destructive, id}); a full swipe runs the first.
 import QtQuick
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
@@ -50,8 +49,8 @@ Item {
 
     function _color(entry) {
         if (entry.destructive)
-            return Platform.Colors.dark ? "#FF453A" : "#FF3B30"
-        return Platform.Colors.dark ? "#636366" : "#8E8E93"
+            return Platform.Colors.destructive
+        return Platform.Colors.neutralAction
     }
 
     implicitWidth: slider.childrenRect.width

@@ -3,7 +3,6 @@ import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Templates as T
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
@@ -67,7 +66,7 @@ Popup {
 
     background: Rectangle {
         radius: 14
-        color: Platform.Colors.dark ? "#2C2C2E" : "#F2F2F2"
+        color: Platform.Colors.alertBackground
     }
 
     contentItem: Column {
@@ -116,7 +115,7 @@ Popup {
                 font: TextStyle.subheadline
                 background: Rectangle {
                     radius: 7
-                    color: Platform.Colors.dark ? "#1C1C1E" : "#FFFFFF"
+                    color: Platform.Colors.secondaryGroupedBackground
                     border.width: 0.5
                     border.color: Platform.Colors.separator
                 }

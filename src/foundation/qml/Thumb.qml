@@ -3,7 +3,6 @@
 import QtQuick
 import QtQuick.Window
 import Nimbelora.Platform
-// Qualified: QtQuick has a `Palette` type of its own that can shadow ours.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 

@@ -1,7 +1,6 @@
 // Transient capsule message at the bottom (or top) edge: bind `text` (shown while not empty) or call show(text) for `duration` ms; a newer text replaces the older at once.
 import QtQuick
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
@@ -45,7 +44,7 @@ Item {
         width: Math.min(label.implicitWidth + 28, root.width - 48)
         height: label.implicitHeight + 16
         radius: height / 2
-        color: Platform.Colors.dark ? Qt.rgba(0.17, 0.17, 0.18, 0.92) : Qt.rgba(0.97, 0.97, 0.98, 0.94)
+        color: Platform.Colors.toastBackground
         border.width: 0.5
         border.color: Platform.Colors.separator
         visible: progress > 0

@@ -1,25 +1,20 @@
-// A GroupedRow with a switch at its trailing end. Given a `key`, it shows
-// and writes that Bool setting at once; otherwise bind `isOn` and act on
-// switched(on). A click anywhere on the row flips it.
+// A GroupedRow with a switch at its trailing end: bind `isOn` and act on
+// switched(on), e.g. isOn: Preferences.autoplay; onSwitched: (on) =>
+// Preferences.autoplay = on. A click anywhere on the row flips it.
 import QtQuick
 import QtQuick.Templates as T
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 GroupedRow {
     id: row
 
-    property string key
-    property bool isOn: key.length > 0 ? (Settings.revision, Settings.boolValue(key)) : false
+    property bool isOn: false
     signal switched(bool on)
 
     function flip() {
-        const on = !row.isOn
-        if (row.key.length > 0)
-            Settings.setValue(row.key, on)
-        row.switched(on)
+        row.switched(!row.isOn)
     }
 
     onClicked: flip()

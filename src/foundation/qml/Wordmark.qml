@@ -1,7 +1,6 @@
 // The mark beside the product name, as in the home screen's header.
 import QtQuick
 import Nimbelora.Platform
-// Qualified: QtQuick has a `Palette` type of its own that can shadow ours.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 

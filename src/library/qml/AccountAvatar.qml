@@ -36,6 +36,6 @@ Item {
         size: 0.85 * root.size
         width: size
         height: size
-        color: Platform.Palette.secondaryLabel
+        color: Platform.Colors.secondaryLabel
     }
 }

@@ -18,7 +18,7 @@ BottomSheet {
     property bool signingOut: false
 
     readonly property var account: auth.account
-    readonly property color destructive: Platform.Palette.dark ? "#FF453A" : "#FF3B30"
+    readonly property color destructive: Platform.Colors.destructive
 
     title: "Cuenta"
     detents: ["medium", "large"]
@@ -77,7 +77,7 @@ BottomSheet {
                     font.family: TextStyle.title2.family
                     font.pixelSize: TextStyle.title2.pixelSize
                     font.weight: Font.Bold
-                    color: Platform.Palette.label
+                    color: Platform.Colors.label
                 }
                 Text {
                     objectName: "accountHandle"
@@ -88,7 +88,7 @@ BottomSheet {
                     wrapMode: Text.WrapAtWordBoundaryOrAnywhere
                     horizontalAlignment: Text.AlignHCenter
                     font: TextStyle.subheadline
-                    color: Platform.Palette.secondaryLabel
+                    color: Platform.Colors.secondaryLabel
                 }
             }
             Text {
@@ -99,7 +99,7 @@ BottomSheet {
                 Layout.rightMargin: 28
                 text: "Tu inicio, suscripciones, historial y «me gusta» vienen de tu cuenta de YouTube, sin anuncios."
                 font: TextStyle.footnote
-                color: Platform.Palette.secondaryLabel
+                color: Platform.Colors.secondaryLabel
                 wrapMode: Text.Wrap
                 horizontalAlignment: Text.AlignHCenter
             }
@@ -169,7 +169,7 @@ BottomSheet {
                 font.family: TextStyle.title2.family
                 font.pixelSize: TextStyle.title2.pixelSize
                 font.weight: Font.Bold
-                color: Platform.Palette.label
+                color: Platform.Colors.label
             }
             Text {
                 objectName: "signInPitch"
@@ -179,7 +179,7 @@ BottomSheet {
                 Layout.rightMargin: 28
                 text: "Verás tus recomendaciones, suscripciones, historial y «me gusta» de siempre, pero sin un solo anuncio."
                 font: TextStyle.subheadline
-                color: Platform.Palette.secondaryLabel
+                color: Platform.Colors.secondaryLabel
                 wrapMode: Text.Wrap
                 horizontalAlignment: Text.AlignHCenter
             }
@@ -214,7 +214,7 @@ BottomSheet {
                 Layout.rightMargin: 36
                 text: "Escribes tus datos solo en la página de Google. Nimbelora guarda únicamente una sesión en tu servidor privado."
                 font: TextStyle.caption
-                color: Platform.Palette.tertiaryLabel
+                color: Platform.Colors.tertiaryLabel
                 wrapMode: Text.Wrap
                 horizontalAlignment: Text.AlignHCenter
             }

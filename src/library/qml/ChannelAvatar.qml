@@ -1,7 +1,6 @@
 // The avatar of a video's channel: the video's own picture, else the one the
 // avatar store knows for its channel; on screen it asks the store for a
 // missing one and redraws when it arrives.
-// Nimbelora.Platform before QtQuick: the first import wins, and QtQuick has a Palette of its own.
 import Nimbelora.Platform
 import QtQuick
 import Nimbelora.Foundation

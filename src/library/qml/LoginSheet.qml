@@ -71,8 +71,8 @@ BottomSheet {
                 width: card.implicitWidth + 56
                 height: card.implicitHeight + 56
                 radius: 22
-                color: Qt.rgba(Platform.Palette.secondaryBackground.r, Platform.Palette.secondaryBackground.g,
-                               Platform.Palette.secondaryBackground.b, 0.92)
+                color: Qt.rgba(Platform.Colors.secondaryBackground.r, Platform.Colors.secondaryBackground.g,
+                               Platform.Colors.secondaryBackground.b, 0.92)
 
                 ColumnLayout {
                     id: card
@@ -89,7 +89,7 @@ BottomSheet {
                         Layout.alignment: Qt.AlignHCenter
                         text: "Conectando con tu cuenta…"
                         font: TextStyle.headline
-                        color: Platform.Palette.label
+                        color: Platform.Colors.label
                     }
                 }
             }

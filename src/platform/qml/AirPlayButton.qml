@@ -10,7 +10,7 @@ Item {
     id: root
 
     property color color: "white"
-    property color activeColor: Platform.Palette.label
+    property color activeColor: Platform.Colors.label
     property real size: 22
 
     implicitWidth: 44

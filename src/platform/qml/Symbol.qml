@@ -1,5 +1,4 @@
 import QtQuick
-// Qualified: QtQuick has a `Palette` type of its own that can shadow ours.
 import Nimbelora.Platform as Platform
 
 // An icon by its SF Symbol name, tinted, `size` logical pixels square. Image

@@ -5,7 +5,6 @@
 import QtQuick
 import QtQuick.Layouts
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Playback
@@ -22,7 +21,7 @@ Item {
     readonly property bool hasVideo: player.current !== undefined && player.current !== null
     readonly property bool showsVideo: active && visible && !player.expanded
     readonly property real barHeight: 8 + 47 + 8 + 2
-    readonly property color barColor: Platform.Palette.secondaryBackground
+    readonly property color barColor: Platform.Colors.secondaryBackground
 
     // The video on the bar; kept while the bar slides out after a stop.
     property var shown
@@ -144,7 +143,7 @@ Item {
                         text: root.shown !== undefined ? root.shown.title : ""
                         textFormat: Text.PlainText
                         font: TextStyle.font(15, Font.DemiBold)
-                        color: Platform.Palette.label
+                        color: Platform.Colors.label
                         elide: Text.ElideRight
                         maximumLineCount: 1
                     }
@@ -154,7 +153,7 @@ Item {
                         text: root.shown !== undefined ? root.shown.channel : ""
                         textFormat: Text.PlainText
                         font: TextStyle.caption
-                        color: Platform.Palette.secondaryLabel
+                        color: Platform.Colors.secondaryLabel
                         elide: Text.ElideRight
                         maximumLineCount: 1
                     }
@@ -174,7 +173,7 @@ Item {
                             anchors.centerIn: parent
                             name: root.player.isPlaying ? "pause.fill" : "play.fill"
                             size: 20
-                            color: Platform.Palette.label
+                            color: Platform.Colors.label
                         }
                     }
                 }
@@ -193,7 +192,7 @@ Item {
                             anchors.centerIn: parent
                             name: model.hasNext ? "forward.fill" : "xmark"
                             size: 17
-                            color: model.hasNext ? Platform.Palette.label : Platform.Palette.secondaryLabel
+                            color: model.hasNext ? Platform.Colors.label : Platform.Colors.secondaryLabel
                         }
                     }
                 }

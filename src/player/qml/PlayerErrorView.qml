@@ -2,6 +2,7 @@
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
+import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Item {
@@ -28,7 +29,7 @@ Item {
                 anchors.horizontalCenter: parent.horizontalCenter
                 name: "exclamationmark.triangle.fill"
                 size: 28
-                color: "#FFCC00"
+                color: Platform.Colors.yellow
             }
             Text {
                 objectName: "playerErrorMessage"

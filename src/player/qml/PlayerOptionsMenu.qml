@@ -77,7 +77,7 @@ Item {
 
     readonly property real maxMenuWidth: (Window.width > 0 ? Window.width : 430) - 16
     readonly property real menuWidth: Math.min(280, maxMenuWidth)
-    readonly property color destructiveColor: Platform.Colors.dark ? "#FF453A" : "#FF3B30"
+    readonly property color destructiveColor: Platform.Colors.destructive
 
     OptionsMenu { id: menu }
 
@@ -106,7 +106,7 @@ Item {
         background: Rectangle {
             implicitWidth: root.menuWidth
             radius: 13
-            color: Platform.Colors.dark ? "#2C2C2E" : "#F9F9F9"
+            color: Platform.Colors.menuBackground
             border.width: 0.5
             border.color: Platform.Colors.separator
         }
@@ -124,7 +124,7 @@ Item {
             bottomPadding: 0
             contentItem: Rectangle {
                 implicitHeight: 6
-                color: Platform.Colors.dark ? Qt.rgba(0, 0, 0, 0.3) : Qt.rgba(0, 0, 0, 0.08)
+                color: Platform.Colors.menuGap
             }
         }
     }

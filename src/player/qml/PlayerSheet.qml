@@ -30,8 +30,8 @@ Item {
     readonly property bool landscape: width > height
     readonly property alias overlay: overlayModel
     readonly property alias details: detailsModel
-    readonly property real captionScale: Settings.revision, Settings.doubleValue("pref.captionSize")
-    readonly property bool captionBg: Settings.revision, Settings.boolValue("pref.captionBg")
+    readonly property real captionScale: Preferences.captionSize
+    readonly property bool captionBg: Preferences.captionBg
 
     function has(value) { return value !== undefined && value !== null }
     readonly property bool hasError: has(player.errorMessage)

@@ -17,7 +17,7 @@ BottomSheet {
     required property LibraryStore library
     required property video video
 
-    readonly property color pink: Platform.Colors.dark ? "#FF375F" : "#FF2D55"
+    readonly property color pink: Platform.Colors.pink
 
     function create() {
         if (!rows.create(field.text))

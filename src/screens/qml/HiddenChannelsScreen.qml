@@ -2,7 +2,6 @@
 // "Mostrar" lets one's videos appear again.
 import QtQuick
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library

@@ -5,7 +5,6 @@
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library

@@ -3,7 +3,6 @@
 // asks for the name of a new, empty list.
 import QtQuick
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library

@@ -5,7 +5,6 @@
 // hiding the tab calls the running load off.
 import QtQuick
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library

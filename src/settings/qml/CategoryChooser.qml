@@ -1,9 +1,9 @@
-// A form of switches over one list setting: a switch per row id, on while
-// the id is listed (or, `inverted`, while it is not).
+// A form of switches over one list setting (`value`, ids joined by ","): a
+// switch per row id, on while the id is listed (or, `inverted`, while it is
+// not); a flip hands the changed list to edited(value), which stores it.
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Settings
@@ -12,7 +12,8 @@ Rectangle {
     id: root
 
     property string title
-    property string key
+    property string value
+    signal edited(string value)
     property bool inverted: false
     property string footer
     // [{ id, title, subtitle }]
@@ -38,8 +39,8 @@ Rectangle {
                     objectName: "category-" + modelData.id
                     text: modelData.title
                     subtitle: modelData.subtitle || ""
-                    isOn: (Settings.revision, ListSetting.contains(root.key, modelData.id) !== root.inverted)
-                    onSwitched: (on) => ListSetting.set(root.key, modelData.id, on !== root.inverted)
+                    isOn: ListSetting.lists(root.value, modelData.id) !== root.inverted
+                    onSwitched: (on) => root.edited(ListSetting.with(root.value, modelData.id, on !== root.inverted))
                 }
             }
         }

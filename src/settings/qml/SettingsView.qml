@@ -5,7 +5,6 @@
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
@@ -22,7 +21,7 @@ Rectangle {
 
     readonly property string title: "Ajustes"
     readonly property bool signedIn: auth.account !== undefined && auth.account !== null
-    readonly property bool skipSponsors: (Settings.revision, Settings.boolValue("pref.skipSponsors"))
+    readonly property bool skipSponsors: Preferences.skipSponsors
     readonly property SettingsModel model: settings
     readonly property alias list: scroller
 
@@ -106,7 +105,8 @@ Rectangle {
                     text: "Sincronizar con YouTube"
                     symbol: "arrow.triangle.2.circlepath"
                     tint: Platform.Colors.blue
-                    key: "pref.sync"
+                    isOn: Preferences.sync
+                    onSwitched: (on) => Preferences.sync = on
                 }
             }
 
@@ -116,46 +116,47 @@ Rectangle {
 
                 PickerRow {
                     text: "Calidad preferida"; symbol: "sparkles.tv.fill"; tint: Platform.Colors.purple
-                    key: "pref.quality"
-                    options: [{ label: "Automática", value: 0 }, { label: "360p", value: 360 }, { label: "480p", value: 480 },
-                              { label: "720p HD", value: 720 }, { label: "1080p HD", value: 1080 }]
+                    value: Preferences.quality
+                    options: Preferences.qualityChoices
+                    onPicked: (value) => Preferences.quality = value
                 }
                 PickerRow {
                     text: "Con datos móviles"; symbol: "antenna.radiowaves.left.and.right"; tint: Platform.Colors.green
-                    key: "pref.cellularCap"
-                    options: [{ label: "Sin límite", value: 0 }, { label: "Hasta 480p", value: 480 },
-                              { label: "Hasta 360p", value: 360 }, { label: "Hasta 240p", value: 240 }]
+                    value: Preferences.cellularCap
+                    options: Preferences.cellularCapChoices
+                    onPicked: (value) => Preferences.cellularCap = value
                 }
-                ToggleRow { text: "Reproducción automática"; symbol: "play.circle.fill"; tint: Platform.Colors.teal; key: "pref.autoplay" }
-                ToggleRow { text: "Cuenta atrás al terminar"; symbol: "timer"; tint: Platform.Colors.mint; key: "pref.countdown" }
-                ToggleRow { text: "Subtítulos por defecto"; symbol: "captions.bubble.fill"; tint: Platform.Colors.indigo; key: "pref.captions" }
+                ToggleRow { text: "Reproducción automática"; symbol: "play.circle.fill"; tint: Platform.Colors.teal; isOn: Preferences.autoplay; onSwitched: (on) => Preferences.autoplay = on }
+                ToggleRow { text: "Cuenta atrás al terminar"; symbol: "timer"; tint: Platform.Colors.mint; isOn: Preferences.countdown; onSwitched: (on) => Preferences.countdown = on }
+                ToggleRow { text: "Subtítulos por defecto"; symbol: "captions.bubble.fill"; tint: Platform.Colors.indigo; isOn: Preferences.captions; onSwitched: (on) => Preferences.captions = on }
                 PickerRow {
                     text: "Al reabrir un vídeo"; symbol: "arrow.counterclockwise"; tint: Platform.Colors.orange
-                    key: "pref.resumeMode"
-                    options: [{ label: "Continuar donde lo dejé", value: 0 }, { label: "Empezar desde el principio", value: 1 }]
+                    value: Preferences.resumeMode
+                    options: Preferences.resumeModeChoices
+                    onPicked: (value) => Preferences.resumeMode = value
                 }
                 PickerRow {
                     text: "Saltos con doble toque"; symbol: "goforward.10"; tint: Platform.Colors.blue
-                    key: "pref.seekStep"
-                    options: [{ label: "5 segundos", value: 5 }, { label: "10 segundos", value: 10 },
-                              { label: "15 segundos", value: 15 }, { label: "30 segundos", value: 30 }]
+                    value: Preferences.seekStep
+                    options: Preferences.seekStepChoices
+                    onPicked: (value) => Preferences.seekStep = value
                 }
                 PickerRow {
                     text: "Mantener pulsado"; symbol: "forward.fill"; tint: Platform.Colors.pink
-                    key: "pref.boostSpeed"
-                    real: true
-                    options: [{ label: "×1,5", value: 1.5 }, { label: "×2", value: 2.0 }, { label: "×3", value: 3.0 }]
+                    value: Preferences.boostSpeed
+                    options: Preferences.boostSpeedChoices
+                    onPicked: (value) => Preferences.boostSpeed = value
                 }
-                ToggleRow { text: "Pausar al desconectar auriculares"; symbol: "headphones"; tint: Platform.Colors.gray; key: "pref.pauseOnUnplug" }
+                ToggleRow { text: "Pausar al desconectar auriculares"; symbol: "headphones"; tint: Platform.Colors.gray; isOn: Preferences.pauseOnUnplug; onSwitched: (on) => Preferences.pauseOnUnplug = on }
                 PickerRow {
                     text: "Recordatorio de descanso"; symbol: "cup.and.saucer.fill"; tint: Platform.Colors.brown
-                    key: "pref.breakReminder"
-                    options: [{ label: "Desactivado", value: 0 }, { label: "Cada 30 min", value: 30 },
-                              { label: "Cada hora", value: 60 }, { label: "Cada 90 min", value: 90 }]
+                    value: Preferences.breakReminder
+                    options: Preferences.breakReminderChoices
+                    onPicked: (value) => Preferences.breakReminder = value
                 }
                 ToggleRow {
                     objectName: "skipSponsorsRow"
-                    text: "Saltar patrocinios"; symbol: "forward.end.fill"; tint: Theme.accent; key: "pref.skipSponsors"
+                    text: "Saltar patrocinios"; symbol: "forward.end.fill"; tint: Theme.accent; isOn: Preferences.skipSponsors; onSwitched: (on) => Preferences.skipSponsors = on
                 }
                 GroupedRow {
                     objectName: "sponsorCategoriesRow"
@@ -170,22 +171,24 @@ Rectangle {
 
                 PickerRow {
                     text: "Apariencia"; symbol: "circle.lefthalf.filled"; tint: Platform.Colors.gray
-                    key: "pref.theme"
-                    options: [{ label: "Sistema", value: 0 }, { label: "Claro", value: 1 }, { label: "Oscuro", value: 2 }]
+                    value: Preferences.theme
+                    options: Preferences.themeChoices
+                    onPicked: (value) => Preferences.theme = value
                 }
                 PickerRow {
                     text: "Vista del inicio"; symbol: "rectangle.grid.1x2.fill"; tint: Platform.Colors.cyan
-                    key: "pref.homeLayout"
-                    options: [{ label: "Tarjetas", value: 0 }, { label: "Lista compacta", value: 1 }]
+                    value: Preferences.homeLayout
+                    options: Preferences.homeLayoutChoices
+                    onPicked: (value) => Preferences.homeLayout = value
                 }
-                ToggleRow { text: "Ocultar vídeos ya vistos"; symbol: "eye.slash.fill"; tint: Platform.Colors.gray; key: "pref.hideWatched" }
+                ToggleRow { text: "Ocultar vídeos ya vistos"; symbol: "eye.slash.fill"; tint: Platform.Colors.gray; isOn: Preferences.hideWatched; onSwitched: (on) => Preferences.hideWatched = on }
                 GroupedRow {
                     objectName: "homeCategoriesRow"
                     text: "Categorías del inicio"; symbol: "square.grid.2x2.fill"; tint: Platform.Colors.orange; chevron: true
                     onClicked: root.router.open(LibraryRoutes.homeCategories())
                 }
-                ToggleRow { text: "Progreso en miniaturas"; symbol: "chart.bar.fill"; tint: Platform.Colors.yellow; key: "pref.showProgress" }
-                ToggleRow { text: "Respuesta háptica"; symbol: "iphone.radiowaves.left.and.right"; tint: Platform.Colors.gray; key: "pref.haptics" }
+                ToggleRow { text: "Progreso en miniaturas"; symbol: "chart.bar.fill"; tint: Platform.Colors.yellow; isOn: Preferences.showProgress; onSwitched: (on) => Preferences.showProgress = on }
+                ToggleRow { text: "Respuesta háptica"; symbol: "iphone.radiowaves.left.and.right"; tint: Platform.Colors.gray; isOn: Preferences.haptics; onSwitched: (on) => Preferences.haptics = on }
                 Item {
                     width: parent.width
                     height: iconColumn.height
@@ -210,7 +213,7 @@ Rectangle {
             GroupedSection {
                 header: "Privacidad"
                 footer: "No guarda historial, posición de reproducción ni sincroniza lo que ves con tu cuenta."
-                ToggleRow { text: "Modo incógnito"; symbol: "eyeglasses"; tint: "black"; key: "pref.incognito" }
+                ToggleRow { text: "Modo incógnito"; symbol: "eyeglasses"; tint: "black"; isOn: Preferences.incognito; onSwitched: (on) => Preferences.incognito = on }
             }
 
             BackupSection {
@@ -283,7 +286,7 @@ Rectangle {
                 GroupedRow {
                     objectName: "onboardingRow"
                     text: "Ver la bienvenida otra vez"; symbol: "hand.wave.fill"; tint: Platform.Colors.yellow
-                    onClicked: Settings.setValue("pref.onboarded", false)
+                    onClicked: Preferences.onboarded = false
                 }
             }
         }

@@ -1,15 +1,14 @@
-// "Qué saltar": which sponsor-segment categories the player skips, kept in
-// "pref.sponsorCats".
+// "Qué saltar": which sponsor-segment categories the player skips.
 import QtQuick
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Settings
 
 CategoryChooser {
     title: "Qué saltar"
-    key: "pref.sponsorCats"
+    value: Preferences.sponsorCats
+    onEdited: (value) => Preferences.sponsorCats = value
     footer: "Datos de la comunidad SponsorBlock. Se aplican a partir del siguiente vídeo."
     rows: [
         { id: "sponsor", title: "Patrocinios", subtitle: "Promociones pagadas dentro del vídeo." },

@@ -3,7 +3,6 @@
 // the chip's id with `picked`.
 import QtQuick
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
@@ -59,7 +58,7 @@ Flickable {
 
                 required property var modelData
                 readonly property bool isSelected: root.selected === modelData.id
-                readonly property color foreground: isSelected ? "white" : Platform.Palette.label
+                readonly property color foreground: isSelected ? "white" : Platform.Colors.label
 
                 objectName: "chip_" + modelData.id
                 focusPolicy: Qt.NoFocus
@@ -107,7 +106,7 @@ Flickable {
                         anchors.fill: parent
                         radius: height / 2
                         visible: !chip.isSelected
-                        color: Platform.Palette.tertiaryFill
+                        color: Platform.Colors.tertiaryFill
                     }
                     CornerGradient {
                         objectName: "chipGradient"

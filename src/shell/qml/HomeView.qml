@@ -6,7 +6,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
@@ -28,9 +27,9 @@ Rectangle {
     readonly property bool navigationBarHidden: true
 
     readonly property FeedModel model: feed
-    readonly property int layout: Settings.revision, Settings.intValue("pref.homeLayout")
-    readonly property bool hideWatched: Settings.revision, Settings.boolValue("pref.hideWatched")
-    readonly property string hiddenCats: Settings.revision, Settings.stringValue("pref.hiddenCats")
+    readonly property int layout: Preferences.homeLayout
+    readonly property bool hideWatched: Preferences.hideWatched
+    readonly property string hiddenCats: Preferences.hiddenCats
     readonly property bool signedIn: auth.account !== undefined && auth.account !== null
     readonly property bool showingSkeletons: feed.state.isIdle || feed.state.isLoading
     readonly property bool showList: feed.state.isLoaded && layout === 1
@@ -39,7 +38,7 @@ Rectangle {
     readonly property string feedTask: feed.selected + "-" + (signedIn ? "true" : "false")
     readonly property Flickable feedView: feedLoader.item
 
-    color: Platform.Palette.background
+    color: Platform.Colors.background
 
     FeedModel {
         id: feed
@@ -128,7 +127,7 @@ Rectangle {
                     Text {
                         text: "Seguir viendo"
                         font: TextStyle.font(20, Font.Bold)
-                        color: Platform.Palette.label
+                        color: Platform.Colors.label
                     }
 
                     ListView {
@@ -301,7 +300,7 @@ Rectangle {
                             implicitWidth: 38
                             implicitHeight: 38
                             radius: 19
-                            color: Platform.Palette.tertiaryFill
+                            color: Platform.Colors.tertiaryFill
                             Symbol {
                                 anchors.centerIn: parent
                                 name: "magnifyingglass"
@@ -317,13 +316,13 @@ Rectangle {
                         readonly property string symbol: root.layout === 0 ? "rectangle.grid.1x2" : "square.grid.2x2"
                         onClicked: {
                             Haptics.light()
-                            Settings.setValue("pref.homeLayout", root.layout === 0 ? 1 : 0)
+                            Preferences.homeLayout = root.layout === 0 ? 1 : 0
                         }
                         contentItem: Rectangle {
                             implicitWidth: 38
                             implicitHeight: 38
                             radius: 19
-                            color: Platform.Palette.tertiaryFill
+                            color: Platform.Colors.tertiaryFill
                             Symbol {
                                 anchors.centerIn: parent
                                 name: parent.parent.symbol

@@ -12,7 +12,7 @@ Item {
     required property video video
     required property LibraryStore library
 
-    readonly property bool show: Settings.revision, Settings.boolValue("pref.showProgress")
+    readonly property bool show: Preferences.showProgress
     // Saved positions are not observed: the bar is computed when the view is made.
     readonly property var fraction: show ? library.progressValue(video) : undefined
 

@@ -12,13 +12,6 @@ Flickable {
 
     required property SearchModel search
 
-    // The platform's named colours, light and dark.
-    readonly property var named: ({
-        pink: ["#FF2D55", "#FF375F"], red: ["#FF3B30", "#FF453A"], purple: ["#AF52DE", "#BF5AF2"],
-        indigo: ["#5856D6", "#5E5CE6"], orange: ["#FF9500", "#FF9F0A"], green: ["#34C759", "#30D158"],
-        teal: ["#30B0C7", "#40C8E0"], blue: ["#007AFF", "#0A84FF"], cyan: ["#32ADE6", "#64D2FF"],
-        yellow: ["#FFCC00", "#FFD60A"]
-    })
     readonly property var topics: [
         { id: "Música", symbol: "music.note", query: "música nueva", colors: ["pink", "red"] },
         { id: "Videojuegos", symbol: "gamecontroller.fill", query: "gameplay", colors: ["purple", "indigo"] },
@@ -32,7 +25,7 @@ Flickable {
         { id: "Viajes", symbol: "airplane", query: "viajes vlog", colors: ["cyan", "blue"] }
     ]
 
-    function color(name) { return named[name][Platform.Colors.dark ? 1 : 0] }
+    function color(name) { return Platform.Colors[name] }
 
     contentHeight: column.height + 32
     boundsBehavior: Flickable.StopAtBounds

@@ -3,7 +3,6 @@
 // A tap plays the video; a long press or a right click opens its menu.
 import QtQuick
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
