@@ -74,8 +74,6 @@ public:
     static QString metaLine(const std::optional<QString> &handle, const std::optional<qint64> &subscribers);
     // The banner's address when it is an http(s) URL, else empty.
     static QUrl bannerUrl(const std::optional<QString> &banner);
-    // The video site's public page of the route's channel.
-    static QString linkFor(const QString &channelId);
 
     // Never throw: a failed first page ends in `state`, a failed further
     // page stops paging.

@@ -1,6 +1,6 @@
 #include "YTPlaylistModel.h"
 #include "API.h"
-#include "AddToPlaylistModel.h"
+#include "Fmt.h"
 #include "ErrorDescription.h"
 
 #include <QPointer>
@@ -9,7 +9,7 @@ YTPlaylistModel::YTPlaylistModel(QObject *parent) : Store(parent), m_videos(new 
 
 QString YTPlaylistModel::subtitleFor(const QString &channel, qsizetype videos)
 {
-    const QString count = AddToPlaylistModel::countText(videos);
+    const QString count = Fmt::videoCount(videos);
     return channel.isEmpty() ? count : channel + QStringLiteral(" · ") + count;
 }
 
