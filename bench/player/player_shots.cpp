@@ -126,6 +126,9 @@ void run(NimbeloraApp *app)
     submenu("option.sleep", "option.sleep:15", "menu-sleep");
     app->player()->markLoopA();
     submenu("option.loopAB", "option.loopA", "menu-loop");
+    click("qualityBadge");
+    save("menu-quality");
+    dismiss("quality_0");
 
     click("moreButton");
     click("option.lock");

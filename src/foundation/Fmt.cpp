@@ -4,6 +4,7 @@
 #include "Video.h"
 
 #include <QDateTime>
+#include <QLocale>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -190,4 +191,34 @@ QDate Fmt::isoDay(const QString &text)
     if (y < 1 || m < 0 || d < 0)
         return {};
     return QDate(y, m, d); // invalid for a day the calendar lacks
+}
+
+QString Fmt::videoCount(qsizetype videos) { return QString::number(videos) + QStringLiteral(" vídeos"); }
+
+QString Fmt::dayLabel(QDate day, QDate today)
+{
+    if (day == today)
+        return QStringLiteral("Hoy");
+    if (day == today.addDays(-1))
+        return QStringLiteral("Ayer");
+    QStringList words = QLocale(QLocale::Spanish, QLocale::Spain)
+                            .toString(day, QStringLiteral("dddd d 'de' MMMM"))
+                            .split(QLatin1Char(' '));
+    for (QString &w : words)
+        w = w.left(1).toUpper() + w.mid(1).toLower();
+    return words.join(QLatin1Char(' '));
+}
+
+QString Fmt::hours(double seconds)
+{
+    const qint64 m = qint64(seconds / 60);
+    if (m >= 60)
+        return QString::asprintf("%lld h %02lld min", m / 60, m % 60);
+    return QString::number(m) + QStringLiteral(" min");
+}
+
+QString Fmt::weekday(QDate day)
+{
+    const QString name = QLocale(QStringLiteral("es_ES")).toString(day, QStringLiteral("ddd")).toLower();
+    return name.isEmpty() ? name : name.left(1).toUpper() + name.mid(1);
 }

@@ -35,4 +35,14 @@ public:
 
     // A "yyyy-MM-dd" day; invalid when the text is anything else.
     static QDate isoDay(const QString &text);
+
+    // "3 vídeos", also for 1 and 0.
+    Q_INVOKABLE static QString videoCount(qsizetype videos);
+    // A history section: "Hoy", "Ayer", else the Spanish weekday, day and
+    // month, each word capitalised.
+    static QString dayLabel(QDate day, QDate today);
+    // Whole minutes: "59 min", "1 h 00 min", "2 h 05 min".
+    static QString hours(double seconds);
+    // The es_ES abbreviated weekday, first letter upper case: "Lun", "Mié".
+    static QString weekday(QDate day);
 };

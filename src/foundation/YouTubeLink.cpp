@@ -1,5 +1,7 @@
 #include "YouTubeLink.h"
 
+#include "API.h"
+
 #include <QStringDecoder>
 #include <QTextBoundaryFinder>
 #include <QVarLengthArray>
@@ -432,3 +434,42 @@ QVariant YouTubeLinkQml::timestamp(const QString &text)
     const std::optional<double> t = YouTubeLink::timestamp(text);
     return t ? QVariant(*t) : QVariant();
 }
+
+QString YouTubeLink::shortLink(const QString &videoId)
+{
+    return QStringLiteral("https://") + shortHost.toString() + QLatin1Char('/') + videoId;
+}
+
+QString YouTubeLink::shortLinkAt(const QString &videoId, double seconds)
+{
+    const qint64 whole = std::isfinite(seconds) && seconds > 0 ? qint64(seconds) : 0;
+    return shortLink(videoId) + QStringLiteral("?t=") + QString::number(whole);
+}
+
+namespace {
+
+QString siteLink(QStringView path) { return QStringLiteral("https://www.") + YouTubeLink::mainDomain.toString() + path.toString(); }
+
+} // namespace
+
+QString YouTubeLink::watchLink(const QString &videoId)
+{
+    return siteLink(u"/watch?v=") + QString::fromLatin1(QUrl::toPercentEncoding(videoId));
+}
+
+QString YouTubeLink::channelLink(const QString &channelId)
+{
+    return siteLink(u"/channel/") + QString::fromLatin1(QUrl::toPercentEncoding(channelId));
+}
+
+QString YouTubeLink::shortsLink(const QString &videoId)
+{
+    try {
+        const QString text = siteLink(u"/shorts/") + API::segment(videoId);
+        return strictUrl(text).isValid() ? text : QString();
+    } catch (const std::exception &) {
+        return {};
+    }
+}
+
+QUrl YouTubeLink::strictUrl(const QString &text) { return QUrl(text, QUrl::StrictMode); }

@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 #include <QString>
+#include <QUrl>
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
 #include <optional>
@@ -19,6 +20,20 @@ public:
 
     // The exact 11-character form of a video id.
     static bool isVideoID(QStringView candidate);
+
+    // The video site's public links, as they are shared with the user.
+    // "https://youtu.be/<id>", the id as it stands.
+    static QString shortLink(const QString &videoId);
+    // The short link with "?t=" and the whole seconds (fraction dropped;
+    // negative or not finite counts as 0).
+    static QString shortLinkAt(const QString &videoId, double seconds);
+    // The watch page; the id stays inside the one query value.
+    static QString watchLink(const QString &videoId);
+    static QString channelLink(const QString &channelId);
+    // "" when the id forms no well-formed link.
+    static QString shortsLink(const QString &videoId);
+    // The link as a URL, or an invalid one when the text is no well-formed URL.
+    static QUrl strictUrl(const QString &text);
 
     static constexpr QStringView shortHost = u"youtu.be";
     static constexpr QStringView mainDomain = u"youtube.com";

@@ -1,5 +1,6 @@
 #include "CommentsModel.h"
 
+#include "MenuEntry.h"
 #include "Store.h"
 
 #include <QVariantMap>
@@ -39,12 +40,10 @@ QVariantList CommentsModel::sortMenu() const
 {
     const std::pair<QString, QString> keys[] = {{top, QStringLiteral("Destacados")},
                                                 {QStringLiteral("new"), QStringLiteral("Más recientes")}};
-    QVariantList out;
+    QList<MenuEntry> out;
     for (const auto &[key, label] : keys)
-        out.append(QVariantMap{{QStringLiteral("id"), key},
-                               {QStringLiteral("label"), label},
-                               {QStringLiteral("symbol"), key == m_sort ? QStringLiteral("checkmark") : QString()}});
-    return out;
+        out.append(MenuEntry::button(key, label, key == m_sort ? QStringLiteral("checkmark") : QString()));
+    return MenuEntry::toModel(out);
 }
 
 void CommentsModel::setSort(const QString &key)

@@ -8,51 +8,10 @@
 
 namespace {
 
-using Entry = PlayerOptionsModel::Entry;
-using Kind = PlayerOptionsModel::Kind;
-
 const QString kCheck = QStringLiteral("checkmark");
 const QLatin1StringView kRate("rate:");
 const QLatin1StringView kCaption("caption:");
 const QLatin1StringView kSleep("sleep:");
-
-Entry button(const QString &id, const QString &title, const QString &symbol = {}, bool destructive = false)
-{
-    return Entry{id, title, symbol, Kind::button, destructive, {}};
-}
-
-Entry submenu(const QString &id, const QString &title, const QString &symbol, QList<Entry> children)
-{
-    return Entry{id, title, symbol, Kind::submenu, false, std::move(children)};
-}
-
-QString kindName(Kind k)
-{
-    switch (k) {
-    case Kind::submenu:
-        return QStringLiteral("submenu");
-    case Kind::text:
-        return QStringLiteral("text");
-    case Kind::separator:
-        return QStringLiteral("separator");
-    case Kind::button:
-        break;
-    }
-    return QStringLiteral("button");
-}
-
-QVariantList toModel(const QList<Entry> &entries)
-{
-    QVariantList out;
-    for (const Entry &e : entries)
-        out.append(QVariantMap{{QStringLiteral("id"), e.id},
-                               {QStringLiteral("title"), e.title},
-                               {QStringLiteral("symbol"), e.symbol},
-                               {QStringLiteral("kind"), kindName(e.kind)},
-                               {QStringLiteral("destructive"), e.destructive},
-                               {QStringLiteral("children"), toModel(e.children)}});
-    return out;
-}
 
 } // namespace
 
@@ -85,58 +44,58 @@ QString PlayerOptionsModel::rateText(float rate)
 double PlayerOptionsModel::largerCaption(double scale) { return std::min(scale + captionStep, captionMax); }
 double PlayerOptionsModel::smallerCaption(double scale) { return std::max(scale - captionStep, captionMin); }
 
-QList<Entry> PlayerOptionsModel::speedEntries() const
+QList<MenuEntry> PlayerOptionsModel::speedEntries() const
 {
     const float speed = m_player ? m_player->speed() : 1.0f;
-    QList<Entry> out;
+    QList<MenuEntry> out;
     for (size_t i = 0; i < std::size(rates); ++i)
-        out.append(button(kRate + QString::number(i), rateText(rates[i]), rates[i] == speed ? kCheck : QString()));
+        out.append(MenuEntry::button(kRate + QString::number(i), rateText(rates[i]), rates[i] == speed ? kCheck : QString()));
     return out;
 }
 
-QList<Entry> PlayerOptionsModel::captionEntries() const
+QList<MenuEntry> PlayerOptionsModel::captionEntries() const
 {
-    QList<Entry> out;
+    QList<MenuEntry> out;
     const QList<CaptionTrack> tracks = m_player ? m_player->captionTracks() : QList<CaptionTrack>{};
     const std::optional<QString> active = m_player ? m_player->activeCaption() : std::nullopt;
     if (tracks.isEmpty()) {
-        out.append(Entry{QStringLiteral("noCaptions"), QStringLiteral("Sin subtítulos"), {}, Kind::text, false, {}});
+        out.append(MenuEntry::text(QStringLiteral("noCaptions"), QStringLiteral("Sin subtítulos")));
     } else {
-        out.append(button(QStringLiteral("captionsOff"), QStringLiteral("Desactivados"), active ? QString() : kCheck));
+        out.append(MenuEntry::button(QStringLiteral("captionsOff"), QStringLiteral("Desactivados"), active ? QString() : kCheck));
         for (const CaptionTrack &t : tracks)
-            out.append(button(kCaption + t.lang, t.name, active == t.lang ? kCheck : QString()));
+            out.append(MenuEntry::button(kCaption + t.lang, t.name, active == t.lang ? kCheck : QString()));
     }
-    out.append(Entry{QStringLiteral("captionSeparator"), {}, {}, Kind::separator, false, {}});
-    out.append(button(QStringLiteral("captionLarger"), QStringLiteral("Texto más grande"), QStringLiteral("textformat.size.larger")));
-    out.append(button(QStringLiteral("captionSmaller"), QStringLiteral("Texto más pequeño"), QStringLiteral("textformat.size.smaller")));
+    out.append(MenuEntry::separator(QStringLiteral("captionSeparator")));
+    out.append(MenuEntry::button(QStringLiteral("captionLarger"), QStringLiteral("Texto más grande"), QStringLiteral("textformat.size.larger")));
+    out.append(MenuEntry::button(QStringLiteral("captionSmaller"), QStringLiteral("Texto más pequeño"), QStringLiteral("textformat.size.smaller")));
     const bool backed = Defaults::shared().boolValue(Pref::captionBg);
-    out.append(button(QStringLiteral("captionBackground"), backed ? QStringLiteral("Quitar fondo") : QStringLiteral("Poner fondo"),
+    out.append(MenuEntry::button(QStringLiteral("captionBackground"), backed ? QStringLiteral("Quitar fondo") : QStringLiteral("Poner fondo"),
                       QStringLiteral("rectangle.fill")));
     return out;
 }
 
-QList<Entry> PlayerOptionsModel::sleepEntries() const
+QList<MenuEntry> PlayerOptionsModel::sleepEntries() const
 {
-    QList<Entry> out{button(kSleep + QStringLiteral("15"), QStringLiteral("15 minutos")),
-                     button(kSleep + QStringLiteral("30"), QStringLiteral("30 minutos")),
-                     button(kSleep + QStringLiteral("45"), QStringLiteral("45 minutos")),
-                     button(kSleep + QStringLiteral("60"), QStringLiteral("1 hora")),
-                     button(QStringLiteral("sleepAtEnd"), QStringLiteral("Al terminar el vídeo"))};
+    QList<MenuEntry> out{MenuEntry::button(kSleep + QStringLiteral("15"), QStringLiteral("15 minutos")),
+                     MenuEntry::button(kSleep + QStringLiteral("30"), QStringLiteral("30 minutos")),
+                     MenuEntry::button(kSleep + QStringLiteral("45"), QStringLiteral("45 minutos")),
+                     MenuEntry::button(kSleep + QStringLiteral("60"), QStringLiteral("1 hora")),
+                     MenuEntry::button(QStringLiteral("sleepAtEnd"), QStringLiteral("Al terminar el vídeo"))};
     if (m_player && (m_player->sleepEndsAt() || m_player->sleepAtEnd()))
-        out.append(button(QStringLiteral("sleepOff"), QStringLiteral("Desactivar"), {}, true));
+        out.append(MenuEntry::button(QStringLiteral("sleepOff"), QStringLiteral("Desactivar"), {}, true));
     return out;
 }
 
-QList<Entry> PlayerOptionsModel::loopEntries() const
+QList<MenuEntry> PlayerOptionsModel::loopEntries() const
 {
-    QList<Entry> out{button(QStringLiteral("loopA"), QStringLiteral("Marcar inicio (A)"), QStringLiteral("a.circle")),
-                     button(QStringLiteral("loopB"), QStringLiteral("Marcar final (B)"), QStringLiteral("b.circle"))};
+    QList<MenuEntry> out{MenuEntry::button(QStringLiteral("loopA"), QStringLiteral("Marcar inicio (A)"), QStringLiteral("a.circle")),
+                     MenuEntry::button(QStringLiteral("loopB"), QStringLiteral("Marcar final (B)"), QStringLiteral("b.circle"))};
     if (m_player && m_player->loopA())
-        out.append(button(QStringLiteral("loopClear"), QStringLiteral("Quitar bucle"), {}, true));
+        out.append(MenuEntry::button(QStringLiteral("loopClear"), QStringLiteral("Quitar bucle"), {}, true));
     return out;
 }
 
-QList<Entry> PlayerOptionsModel::entries() const
+QList<MenuEntry> PlayerOptionsModel::entries() const
 {
     const PlayerStore *p = m_player;
     const bool loop = p && p->loop();
@@ -147,28 +106,28 @@ QList<Entry> PlayerOptionsModel::entries() const
     const qsizetype queued = p ? p->queue().size() : 0;
 
     return {
-        submenu(QStringLiteral("speed"), QStringLiteral("Velocidad (") + rateText(p ? p->speed() : 1.0f) + QLatin1Char(')'),
+        MenuEntry::submenu(QStringLiteral("speed"), QStringLiteral("Velocidad (") + rateText(p ? p->speed() : 1.0f) + QLatin1Char(')'),
                 QStringLiteral("speedometer"), speedEntries()),
-        submenu(QStringLiteral("captions"), QStringLiteral("Subtítulos"), QStringLiteral("captions.bubble"), captionEntries()),
-        submenu(QStringLiteral("sleep"), QStringLiteral("Temporizador"), QStringLiteral("moon.zzz"), sleepEntries()),
-        submenu(QStringLiteral("loopAB"), QStringLiteral("Bucle A–B"), QStringLiteral("repeat"), loopEntries()),
-        button(QStringLiteral("repeat"), loop ? QStringLiteral("Repetir: activado") : QStringLiteral("Repetir vídeo"),
+        MenuEntry::submenu(QStringLiteral("captions"), QStringLiteral("Subtítulos"), QStringLiteral("captions.bubble"), captionEntries()),
+        MenuEntry::submenu(QStringLiteral("sleep"), QStringLiteral("Temporizador"), QStringLiteral("moon.zzz"), sleepEntries()),
+        MenuEntry::submenu(QStringLiteral("loopAB"), QStringLiteral("Bucle A–B"), QStringLiteral("repeat"), loopEntries()),
+        MenuEntry::button(QStringLiteral("repeat"), loop ? QStringLiteral("Repetir: activado") : QStringLiteral("Repetir vídeo"),
                loop ? QStringLiteral("repeat.1") : QStringLiteral("repeat")),
-        button(QStringLiteral("mute"), muted ? QStringLiteral("Activar sonido") : QStringLiteral("Silenciar"),
+        MenuEntry::button(QStringLiteral("mute"), muted ? QStringLiteral("Activar sonido") : QStringLiteral("Silenciar"),
                muted ? QStringLiteral("speaker.wave.2") : QStringLiteral("speaker.slash")),
-        button(QStringLiteral("audioOnly"), audioOnly ? QStringLiteral("Volver a vídeo") : QStringLiteral("Solo audio (ahorra datos)"),
+        MenuEntry::button(QStringLiteral("audioOnly"), audioOnly ? QStringLiteral("Volver a vídeo") : QStringLiteral("Solo audio (ahorra datos)"),
                QStringLiteral("waveform")),
-        button(QStringLiteral("fill"), fill ? QStringLiteral("Ajustar al marco") : QStringLiteral("Rellenar pantalla"),
+        MenuEntry::button(QStringLiteral("fill"), fill ? QStringLiteral("Ajustar al marco") : QStringLiteral("Rellenar pantalla"),
                fill ? QStringLiteral("arrow.down.right.and.arrow.up.left") : QStringLiteral("rectangle.expand.vertical")),
-        button(QStringLiteral("queue"), QStringLiteral("Cola (") + QString::number(queued) + QLatin1Char(')'),
+        MenuEntry::button(QStringLiteral("queue"), QStringLiteral("Cola (") + QString::number(queued) + QLatin1Char(')'),
                QStringLiteral("list.bullet")),
-        button(QStringLiteral("lock"), QStringLiteral("Bloquear controles"), QStringLiteral("lock")),
-        button(QStringLiteral("stats"), stats ? QStringLiteral("Ocultar estadísticas") : QStringLiteral("Estadísticas"),
+        MenuEntry::button(QStringLiteral("lock"), QStringLiteral("Bloquear controles"), QStringLiteral("lock")),
+        MenuEntry::button(QStringLiteral("stats"), stats ? QStringLiteral("Ocultar estadísticas") : QStringLiteral("Estadísticas"),
                QStringLiteral("chart.bar")),
     };
 }
 
-QVariantList PlayerOptionsModel::menuModel() const { return toModel(entries()); }
+QVariantList PlayerOptionsModel::menuModel() const { return MenuEntry::toModel(entries()); }
 
 void PlayerOptionsModel::markLoopB()
 {

@@ -1,4 +1,5 @@
 #pragma once
+#include "MenuEntry.h"
 #include "PlayerOverlayModel.h"
 #include "PlayerStore.h"
 
@@ -21,18 +22,6 @@ class PlayerOptionsModel : public QObject
     Q_PROPERTY(PlayerOverlayModel *overlay READ overlay WRITE setOverlay NOTIFY storesChanged)
 
 public:
-    enum class Kind { button, submenu, text, separator };
-
-    struct Entry
-    {
-        QString id;
-        QString title;
-        QString symbol;
-        Kind kind = Kind::button;
-        bool destructive = false;
-        QList<Entry> children;
-    };
-
     static constexpr float rates[] = {0.25f, 0.5f, 0.75f, 1.0f, 1.25f, 1.5f, 1.75f, 2.0f, 2.5f, 3.0f};
     static constexpr double captionStep = 0.2, captionMax = 2.0, captionMin = 0.6;
 
@@ -48,10 +37,8 @@ public:
     static double largerCaption(double scale);
     static double smallerCaption(double scale);
 
-    QList<Entry> entries() const;
+    QList<MenuEntry> entries() const;
 
-    // For the menu: {id, title, symbol, kind, destructive, children} per
-    // entry, kind one of "button", "submenu", "text", "separator".
     Q_INVOKABLE QVariantList menuModel() const;
     Q_INVOKABLE void trigger(const QString &id);
 
@@ -59,10 +46,10 @@ signals:
     void storesChanged();
 
 private:
-    QList<Entry> speedEntries() const;
-    QList<Entry> captionEntries() const;
-    QList<Entry> sleepEntries() const;
-    QList<Entry> loopEntries() const;
+    QList<MenuEntry> speedEntries() const;
+    QList<MenuEntry> captionEntries() const;
+    QList<MenuEntry> sleepEntries() const;
+    QList<MenuEntry> loopEntries() const;
     void markLoopB();
 
     QPointer<PlayerStore> m_player;

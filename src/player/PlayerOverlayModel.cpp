@@ -67,20 +67,21 @@ QString PlayerOverlayModel::qualityBadge() const
     return qualityBadgeFor(m_player ? m_player->activeQuality() : 0);
 }
 
-QVariantList PlayerOverlayModel::qualityOptions() const
+QList<MenuEntry> PlayerOverlayModel::qualityEntries() const
 {
     const qint64 active = m_player ? m_player->activeQuality() : 0;
     auto option = [active](qint64 value, const QString &title) {
-        return QVariantMap{{QStringLiteral("value"), value},
-                           {QStringLiteral("title"), title},
-                           {QStringLiteral("checked"), value == active}};
+        return MenuEntry::button(QString::number(value), title, value == active ? QStringLiteral("checkmark") : QString());
     };
-    QVariantList out{option(0, QStringLiteral("Automática"))};
+    QList<MenuEntry> out{MenuEntry::text(QStringLiteral("title"), QStringLiteral("Calidad")),
+                         option(0, QStringLiteral("Automática"))};
     if (m_player && m_player->detail())
         for (qint64 height : m_player->detail()->qualities)
             out.append(option(height, qualityTitleFor(height)));
     return out;
 }
+
+QVariantList PlayerOverlayModel::qualityMenu() const { return MenuEntry::toModel(qualityEntries()); }
 
 qint64 PlayerOverlayModel::skipStep()
 {

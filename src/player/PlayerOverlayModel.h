@@ -1,4 +1,5 @@
 #pragma once
+#include "MenuEntry.h"
 #include "PlayerStore.h"
 
 #include <QObject>
@@ -26,7 +27,6 @@ class PlayerOverlayModel : public QObject
     Q_PROPERTY(bool hidePending READ hidePending NOTIFY hidePendingChanged)
     Q_PROPERTY(bool hasPlayed READ hasPlayed NOTIFY playedChanged)
     Q_PROPERTY(QString qualityBadge READ qualityBadge NOTIFY qualityChanged)
-    Q_PROPERTY(QVariantList qualityOptions READ qualityOptions NOTIFY qualityChanged)
 
 public:
     static constexpr int defaultHideDelay = 3500;
@@ -54,7 +54,10 @@ public:
     QString qualityBadge() const;
     // The quality menu: automatic first, then the detail's heights in their
     // order; each {value, title, checked}.
-    QVariantList qualityOptions() const;
+    // The quality menu: "Calidad", then "Automática" (id "0") and the
+    // video's heights (id the height); the one in use carries the mark.
+    QList<MenuEntry> qualityEntries() const;
+    Q_INVOKABLE QVariantList qualityMenu() const;
     static QString qualityBadgeFor(qint64 quality);
     static QString qualityTitleFor(qint64 height);
 

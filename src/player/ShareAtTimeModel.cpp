@@ -3,20 +3,10 @@
 #include "Fmt.h"
 #include "ShareSheet.h"
 #include "VideoMenu.h"
+#include "YouTubeLink.h"
 
 #include <QVariantMap>
 #include <cmath>
-
-namespace {
-
-QUrl strictUrl(const QString &text) { return QUrl(text, QUrl::StrictMode); }
-
-QVariantMap item(const QString &id, const QString &label, const QString &symbol)
-{
-    return {{QStringLiteral("id"), id}, {QStringLiteral("label"), label}, {QStringLiteral("symbol"), symbol}};
-}
-
-} // namespace
 
 ShareAtTimeModel::ShareAtTimeModel(QObject *parent) : QObject(parent), m_menu(new VideoMenu(this)) {}
 
@@ -39,31 +29,32 @@ void ShareAtTimeModel::setVideo(const Video &video)
     emit videoChanged();
 }
 
-QString ShareAtTimeModel::linkAt(const QString &videoId, double seconds)
+QList<MenuEntry> ShareAtTimeModel::entries() const
 {
-    const qint64 whole = std::isfinite(seconds) && seconds > 0 ? qint64(seconds) : 0;
-    return VideoMenu::shortLink(videoId) + QStringLiteral("?t=") + QString::number(whole);
+    const QString id = video().id;
+    QList<MenuEntry> out;
+    if (YouTubeLink::strictUrl(YouTubeLink::shortLink(id)).isValid())
+        out << MenuEntry::button(QStringLiteral("share"), QStringLiteral("Compartir vídeo"), QStringLiteral("square.and.arrow.up"));
+    if (YouTubeLink::strictUrl(YouTubeLink::shortLinkAt(id, m_menuTime)).isValid())
+        out << MenuEntry::button(QStringLiteral("shareAtTime"), QStringLiteral("Compartir desde ") + Fmt::clock(m_menuTime),
+                                 QStringLiteral("clock.arrow.circlepath"));
+    out << MenuEntry::button(QStringLiteral("copyLink"), QStringLiteral("Copiar enlace"), QStringLiteral("link"));
+    out << MenuEntry::button(QStringLiteral("openOnSite"), QStringLiteral("Abrir en YouTube"), QStringLiteral("arrow.up.right.square"));
+    return out;
 }
 
 QVariantList ShareAtTimeModel::menuModel()
 {
     m_menuTime = m_player ? m_player->currentTime() : 0;
-    const QString id = video().id;
-    QVariantList out;
-    if (strictUrl(VideoMenu::shortLink(id)).isValid())
-        out << item(QStringLiteral("share"), QStringLiteral("Compartir vídeo"), QStringLiteral("square.and.arrow.up"));
-    if (strictUrl(linkAt(id, m_menuTime)).isValid())
-        out << item(QStringLiteral("shareAtTime"), QStringLiteral("Compartir desde ") + Fmt::clock(m_menuTime),
-                    QStringLiteral("clock.arrow.circlepath"));
-    out << item(QStringLiteral("copyLink"), QStringLiteral("Copiar enlace"), QStringLiteral("link"));
-    out << item(QStringLiteral("openOnSite"), QStringLiteral("Abrir en YouTube"), QStringLiteral("arrow.up.right.square"));
-    return out;
+    m_menuVideo = video().id;
+    m_menu->markOpened();
+    return MenuEntry::toModel(entries());
 }
 
 void ShareAtTimeModel::trigger(const QString &id)
 {
     if (id == QLatin1String("shareAtTime")) {
-        const QUrl url = strictUrl(linkAt(video().id, m_menuTime));
+        const QUrl url = YouTubeLink::strictUrl(YouTubeLink::shortLinkAt(m_menuVideo ? *m_menuVideo : video().id, m_menuTime));
         if (url.isValid())
             ShareSheet::shared().share(url);
         return;

@@ -1,4 +1,5 @@
 #pragma once
+#include "MenuEntry.h"
 #include "PlayerStore.h"
 #include "Video.h"
 
@@ -28,12 +29,9 @@ public:
     const Video &video() const;
     void setVideo(const Video &video);
 
-    // The short link with "?t=" and the whole seconds (fraction dropped;
-    // negative or not finite counts as 0).
-    static QString linkAt(const QString &videoId, double seconds);
-
-    // {id, label, symbol} per item, built with the time of this moment; a
-    // choice of the time item shares the link of that same moment.
+    // The items, built with the video and the time of this moment; a choice
+    // acts on that same video and moment.
+    QList<MenuEntry> entries() const;
     Q_INVOKABLE QVariantList menuModel();
     Q_INVOKABLE void trigger(const QString &id);
 
@@ -45,4 +43,5 @@ private:
     QPointer<PlayerStore> m_player;
     VideoMenu *m_menu = nullptr;
     double m_menuTime = 0;
+    std::optional<QString> m_menuVideo;
 };

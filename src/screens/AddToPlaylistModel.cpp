@@ -1,5 +1,6 @@
 #include "AddToPlaylistModel.h"
 #include "Blanks.h"
+#include "Fmt.h"
 #include "LibraryLink.h"
 #include "Haptics.h"
 
@@ -58,7 +59,7 @@ QVariant AddToPlaylistModel::data(const QModelIndex &index, int role) const
     case NameRole:
         return row.name;
     case CountTextRole:
-        return countText(row.videos);
+        return Fmt::videoCount(row.videos);
     case MemberRole:
         return row.member;
     default:
@@ -99,9 +100,4 @@ void AddToPlaylistModel::toggle(const QString &playlistId)
         m_library->remove(m_video.id, playlistId);
     else
         m_library->add(m_video, playlistId);
-}
-
-QString AddToPlaylistModel::countText(qsizetype videos)
-{
-    return QString::number(videos) + QStringLiteral(" vídeos");
 }

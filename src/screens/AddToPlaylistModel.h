@@ -40,8 +40,6 @@ public:
     // Takes the video out of the list when it holds it, else appends it.
     Q_INVOKABLE void toggle(const QString &playlistId);
 
-    static QString countText(qsizetype videos);
-
 signals:
     void libraryChanged();
     void videoChanged();

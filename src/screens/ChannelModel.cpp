@@ -66,12 +66,6 @@ QUrl ChannelModel::bannerUrl(const std::optional<QString> &banner)
     return url;
 }
 
-QString ChannelModel::linkFor(const QString &channelId)
-{
-    return QStringLiteral("https://www.") + YouTubeLink::mainDomain.toString() + QStringLiteral("/channel/") +
-           QString::fromLatin1(QUrl::toPercentEncoding(channelId));
-}
-
 QCoro::Task<> ChannelModel::load()
 {
     const Generation::Ticket load = newLoad();
@@ -119,11 +113,11 @@ void ChannelModel::toggleSubscription()
         m_library->toggleSubscription(m_route.id, m_route.name, std::optional<QString>());
 }
 
-void ChannelModel::copyLink() const { Pasteboard::shared().setString(linkFor(m_route.id)); }
+void ChannelModel::copyLink() const { Pasteboard::shared().setString(YouTubeLink::channelLink(m_route.id)); }
 
 void ChannelModel::openLink() const
 {
-    const QUrl url(linkFor(m_route.id), QUrl::StrictMode);
+    const QUrl url = YouTubeLink::strictUrl(YouTubeLink::channelLink(m_route.id));
     if (url.isValid())
         Opener::shared().open(url);
 }

@@ -66,8 +66,6 @@ public:
     static QString metaLine(const std::optional<QString> &handle, const std::optional<qint64> &subscribers);
     // The banner's address when it is an http(s) URL, else empty.
     static QUrl bannerUrl(const std::optional<QString> &banner);
-    // The video site's public page of the route's channel.
-    static QString linkFor(const QString &channelId);
 
     // Never throws: a failed first page ends in `state`.
     QCoro::Task<> load();

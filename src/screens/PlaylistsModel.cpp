@@ -1,6 +1,6 @@
 #include "PlaylistsModel.h"
 #include "LibraryLink.h"
-#include "AddToPlaylistModel.h"
+#include "Fmt.h"
 
 PlaylistsModel::PlaylistsModel(QObject *parent) : RowListModel(parent) {}
 
@@ -33,7 +33,7 @@ QVariant PlaylistsModel::data(const QModelIndex &index, int role) const
     case NameRole:
         return row.name;
     case CountTextRole:
-        return AddToPlaylistModel::countText(row.videos);
+        return Fmt::videoCount(row.videos);
     case FirstVideoIdRole:
         return row.firstVideoId;
     default:

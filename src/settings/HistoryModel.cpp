@@ -2,6 +2,7 @@
 #include "LibraryLink.h"
 #include "Clock.h"
 #include "Defaults.h"
+#include "Fmt.h"
 #include "LocalSearch.h"
 #include "Pref.h"
 
@@ -75,23 +76,9 @@ QHash<int, QByteArray> HistoryModel::roleNames() const
     return {{VideoRole, "video"}, {VideoIdRole, "videoId"}, {DayRole, "day"}};
 }
 
-QString HistoryModel::dayLabel(QDate day, QDate today)
-{
-    if (day == today)
-        return QStringLiteral("Hoy");
-    if (day == today.addDays(-1))
-        return QStringLiteral("Ayer");
-    QStringList words = QLocale(QLocale::Spanish, QLocale::Spain)
-                            .toString(day, QStringLiteral("dddd d 'de' MMMM"))
-                            .split(QLatin1Char(' '));
-    for (QString &w : words)
-        w = w.left(1).toUpper() + w.mid(1).toLower();
-    return words.join(QLatin1Char(' '));
-}
-
 QString HistoryModel::label(const QString &day) const
 {
-    return dayLabel(QDate::fromString(day, Qt::ISODate), Clock::now().toLocalTime().date());
+    return Fmt::dayLabel(QDate::fromString(day, Qt::ISODate), Clock::now().toLocalTime().date());
 }
 
 QString HistoryModel::emptyText()

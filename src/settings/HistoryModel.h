@@ -36,8 +36,6 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
-    // "Hoy", "Ayer", else the Spanish weekday, day and month, each word capitalised.
-    static QString dayLabel(QDate day, QDate today);
     // The header of a section key, against today's date now.
     Q_INVOKABLE QString label(const QString &day) const;
     // The sentence of the empty history, by "pref.incognito" now.

@@ -1,5 +1,6 @@
 #include "StatsModel.h"
 #include "Clock.h"
+#include "Fmt.h"
 #include "RecordSupport.h"
 
 #include <QLocale>
@@ -26,20 +27,6 @@ void StatsModel::setLibrary(LibraryStore *library)
     refresh();
 }
 
-QString StatsModel::hours(double seconds)
-{
-    const qint64 m = qint64(seconds / 60);
-    if (m >= 60)
-        return QString::asprintf("%lld h %02lld min", m / 60, m % 60);
-    return QString::number(m) + u" min"_qs;
-}
-
-QString StatsModel::weekday(QDate day)
-{
-    const QString name = QLocale(u"es_ES"_qs).toString(day, u"ddd"_qs).toLower();
-    return name.isEmpty() ? name : name.left(1).toUpper() + name.mid(1);
-}
-
 void StatsModel::refresh()
 {
     const QDateTime now = Clock::now().toLocalTime();
@@ -49,7 +36,7 @@ void StatsModel::refresh()
 
     QList<Day> week;
     for (int i = 6; i >= 0; --i)
-        week.append({weekday(today.addDays(-i)), 0});
+        week.append({Fmt::weekday(today.addDays(-i)), 0});
     // QDateTime::addDays keeps the local wall time across a clock change.
     const QDateTime cutoff = now.addDays(-7);
     int weekCount = 0;

@@ -1,4 +1,5 @@
 #pragma once
+#include "Fmt.h"
 #include "LibraryStore.h"
 #include "Store.h"
 #include <QPointer>
@@ -40,18 +41,13 @@ public:
     LibraryStore *library() const { return m_library; }
     void setLibrary(LibraryStore *library);
 
-    // Whole minutes: "59 min", "1 h 00 min", "2 h 05 min".
-    static QString hours(double seconds);
-    // The es_ES abbreviated weekday, first letter upper case: "Lun", "Mié".
-    static QString weekday(QDate day);
-
     const QList<Day> &week() const { return m_week; }
     const QList<std::pair<QString, int>> &top() const { return m_top; }
     QVariantList days() const;
     int chartMax() const;
     int weekCount() const { return m_weekCount; }
     double estimatedSeconds() const { return m_seconds; }
-    QString timeText() const { return hours(m_seconds); }
+    QString timeText() const { return Fmt::hours(m_seconds); }
     QVariantList topChannels() const;
     int historyCount() const { return m_counts[0]; }
     int likedCount() const { return m_counts[1]; }

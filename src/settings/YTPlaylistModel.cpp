@@ -1,6 +1,6 @@
 #include "YTPlaylistModel.h"
 #include "API.h"
-#include "AddToPlaylistModel.h"
+#include "Fmt.h"
 #include "ErrorDescription.h"
 
 
@@ -12,7 +12,7 @@ YTPlaylistModel::YTPlaylistModel(QObject *parent) : PagedList(parent, {}, LoadSt
 
 QString YTPlaylistModel::subtitleFor(const QString &channel, qsizetype videos)
 {
-    const QString count = AddToPlaylistModel::countText(videos);
+    const QString count = Fmt::videoCount(videos);
     return channel.isEmpty() ? count : channel + QStringLiteral(" · ") + count;
 }
 

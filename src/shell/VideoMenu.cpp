@@ -9,13 +9,6 @@
 #include <QMetaEnum>
 #include <QVariantMap>
 
-namespace {
-
-// The link as a URL, or an invalid one when the text is no well-formed URL.
-QUrl strictUrl(const QString &text) { return QUrl(text, QUrl::StrictMode); }
-
-} // namespace
-
 VideoMenu::VideoMenu(QObject *parent) : QObject(parent) {}
 
 void VideoMenu::setVideo(const Video &video)
@@ -50,44 +43,48 @@ void VideoMenu::setRouter(Router *router)
     emit storesChanged();
 }
 
-QString VideoMenu::shortLink(const QString &videoId)
+namespace {
+
+QString idOf(VideoMenu::Action action)
 {
-    return QStringLiteral("https://") + YouTubeLink::shortHost.toString() + QLatin1Char('/') + videoId;
+    return QString::fromLatin1(QMetaEnum::fromType<VideoMenu::Action>().valueToKey(int(action)));
 }
 
-QString VideoMenu::watchLink(const QString &videoId)
+MenuEntry entry(VideoMenu::Action action, const QString &title, const QString &symbol, bool destructive = false)
 {
-    return QStringLiteral("https://www.") + YouTubeLink::mainDomain.toString() + QStringLiteral("/watch?v=") +
-           QString::fromLatin1(QUrl::toPercentEncoding(videoId));
+    return MenuEntry::button(idOf(action), title, symbol, destructive);
 }
 
-QList<VideoMenu::Entry> VideoMenu::entries() const
+} // namespace
+
+QList<MenuEntry> VideoMenu::entries() const
 {
     const bool later = m_library && m_library->isWatchLater(m_video.id);
     const bool liked = m_library && m_library->isLiked(m_video.id);
 
-    QList<Entry> out;
-    out.append({Action::playNext, QStringLiteral("Reproducir a continuación"), QStringLiteral("text.insert")});
-    out.append({Action::enqueue, QStringLiteral("Añadir a la cola"), QStringLiteral("list.bullet.indent")});
-    out.append({Action::saveToPlaylist, QStringLiteral("Guardar en lista…"), QStringLiteral("text.badge.plus")});
-    out.append(later ? Entry{Action::watchLater, QStringLiteral("Quitar de Ver más tarde"), QStringLiteral("clock.badge.xmark")}
-                     : Entry{Action::watchLater, QStringLiteral("Ver más tarde"), QStringLiteral("clock")});
-    out.append(liked ? Entry{Action::like, QStringLiteral("Quitar me gusta"), QStringLiteral("hand.thumbsup.fill")}
-                     : Entry{Action::like, QStringLiteral("Me gusta"), QStringLiteral("hand.thumbsup")});
-    if (strictUrl(shortLink(m_video.id)).isValid())
-        out.append({Action::share, QStringLiteral("Compartir"), QStringLiteral("square.and.arrow.up")});
+    QList<MenuEntry> out;
+    out.append(entry(Action::playNext, QStringLiteral("Reproducir a continuación"), QStringLiteral("text.insert")));
+    out.append(entry(Action::enqueue, QStringLiteral("Añadir a la cola"), QStringLiteral("list.bullet.indent")));
+    out.append(entry(Action::saveToPlaylist, QStringLiteral("Guardar en lista…"), QStringLiteral("text.badge.plus")));
+    out.append(later ? entry(Action::watchLater, QStringLiteral("Quitar de Ver más tarde"), QStringLiteral("clock.badge.xmark"))
+                     : entry(Action::watchLater, QStringLiteral("Ver más tarde"), QStringLiteral("clock")));
+    out.append(liked ? entry(Action::like, QStringLiteral("Quitar me gusta"), QStringLiteral("hand.thumbsup.fill"))
+                     : entry(Action::like, QStringLiteral("Me gusta"), QStringLiteral("hand.thumbsup")));
+    if (YouTubeLink::strictUrl(YouTubeLink::shortLink(m_video.id)).isValid())
+        out.append(entry(Action::share, QStringLiteral("Compartir"), QStringLiteral("square.and.arrow.up")));
     if (m_video.channelId)
-        out.append({Action::openChannel, QStringLiteral("Ir al canal"), QStringLiteral("person.crop.circle")});
-    out.append({Action::copyLink, QStringLiteral("Copiar enlace"), QStringLiteral("link")});
-    out.append({Action::openOnSite, QStringLiteral("Abrir en YouTube"), QStringLiteral("arrow.up.right.square")});
+        out.append(entry(Action::openChannel, QStringLiteral("Ir al canal"), QStringLiteral("person.crop.circle")));
+    out.append(entry(Action::copyLink, QStringLiteral("Copiar enlace"), QStringLiteral("link")));
+    out.append(entry(Action::openOnSite, QStringLiteral("Abrir en YouTube"), QStringLiteral("arrow.up.right.square")));
     if (!m_video.channel.isEmpty())
-        out.append({Action::hideChannel, QStringLiteral("No me interesa este canal"), QStringLiteral("eye.slash"), true});
+        out.append(entry(Action::hideChannel, QStringLiteral("No me interesa este canal"), QStringLiteral("eye.slash"), true));
     return out;
 }
 
 void VideoMenu::perform(Action action)
 {
-    const Video v = m_video; // the stores' signals may replace the menu's video
+    // The opened video; copied, as the stores' signals may replace the menu's.
+    const Video v = m_opened.value_or(m_video);
     switch (action) {
     case Action::playNext:
         if (m_player)
@@ -112,7 +109,7 @@ void VideoMenu::perform(Action action)
             m_library->toggleLike(v);
         break;
     case Action::share: {
-        const QUrl url = strictUrl(shortLink(v.id));
+        const QUrl url = YouTubeLink::strictUrl(YouTubeLink::shortLink(v.id));
         if (url.isValid())
             ShareSheet::shared().share(url);
         break;
@@ -122,12 +119,12 @@ void VideoMenu::perform(Action action)
             m_router->openChannel(ChannelRoute{*v.channelId, v.channel});
         break;
     case Action::copyLink:
-        Pasteboard::shared().setString(shortLink(v.id));
+        Pasteboard::shared().setString(YouTubeLink::shortLink(v.id));
         if (m_player)
             m_player->showToast(QStringLiteral("Enlace copiado"));
         break;
     case Action::openOnSite: {
-        const QUrl url = strictUrl(watchLink(v.id));
+        const QUrl url = YouTubeLink::strictUrl(YouTubeLink::watchLink(v.id));
         if (url.isValid())
             Opener::shared().open(url);
         break;
@@ -139,19 +136,10 @@ void VideoMenu::perform(Action action)
     }
 }
 
-QVariantList VideoMenu::menuModel() const
+QVariantList VideoMenu::menuModel()
 {
-    const QMetaEnum names = QMetaEnum::fromType<Action>();
-    QVariantList out;
-    for (const Entry &e : entries()) {
-        out.append(QVariantMap{
-            {QStringLiteral("label"), e.label},
-            {QStringLiteral("symbol"), e.symbol},
-            {QStringLiteral("destructive"), e.destructive},
-            {QStringLiteral("id"), QString::fromLatin1(names.valueToKey(int(e.action)))},
-        });
-    }
-    return out;
+    markOpened();
+    return MenuEntry::toModel(entries());
 }
 
 void VideoMenu::trigger(const QString &actionName)

@@ -1,5 +1,6 @@
 #pragma once
 #include "LibraryStore.h"
+#include "MenuEntry.h"
 #include "PlayerStore.h"
 #include "Router.h"
 #include "Video.h"
@@ -40,14 +41,6 @@ public:
     };
     Q_ENUM(Action)
 
-    struct Entry
-    {
-        Action action;
-        QString label;
-        QString symbol;
-        bool destructive = false;
-    };
-
     explicit VideoMenu(QObject *parent = nullptr);
 
     const Video &video() const { return m_video; }
@@ -59,17 +52,17 @@ public:
     Router *router() const { return m_router; }
     void setRouter(Router *router);
 
-    // The video site's public link forms.
-    static QString shortLink(const QString &videoId);
-    static QString watchLink(const QString &videoId);
-
-    // The items offered for the video now, in menu order.
-    QList<Entry> entries() const;
+    // The items offered for the video now, in menu order; an entry's id is
+    // its action's name.
+    QList<MenuEntry> entries() const;
     void perform(Action action);
 
-    // For the kit's ContextMenu: {label, symbol, destructive, id} per item,
-    // and the choice of one by its id (the action's name).
-    Q_INVOKABLE QVariantList menuModel() const;
+    // An opening: the entries for the video now. A choice acts on the video
+    // of the last opening, whatever the menu's video has become since (a
+    // reused card shows another video while its menu is still open).
+    Q_INVOKABLE QVariantList menuModel();
+    // The opening alone, for a menu that shows entries of its own.
+    void markOpened() { m_opened = m_video; }
     Q_INVOKABLE void trigger(const QString &actionName);
 
 signals:
@@ -78,6 +71,7 @@ signals:
 
 private:
     Video m_video;
+    std::optional<Video> m_opened;
     QPointer<LibraryStore> m_library;
     QPointer<PlayerStore> m_player;
     QPointer<Router> m_router;

@@ -193,13 +193,4 @@ void ShortsStore::togglePause()
         playIfWanted();
 }
 
-QString ShortsStore::shareLink(const QString &id)
-{
-    try {
-        const QString text = QStringLiteral("https://www.") + YouTubeLink::mainDomain.toString()
-                             + QStringLiteral("/shorts/") + API::segment(id);
-        return QUrl(text, QUrl::StrictMode).isValid() ? text : QString();
-    } catch (const std::exception &) {
-        return {};
-    }
-}
+QString ShortsStore::shareLink(const QString &id) { return YouTubeLink::shortsLink(id); }

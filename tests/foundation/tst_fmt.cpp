@@ -222,6 +222,59 @@ private slots:
     }
 
     // What views call from QML.
+    void dayLabels_data()
+    {
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("today") << QDate(2026, 3, 14) << QDate(2026, 3, 14) << u"Hoy"_qs;
+        QTest::newRow("yesterday over New Year") << QDate(2025, 12, 31) << QDate(2026, 1, 1) << u"Ayer"_qs;
+        QTest::newRow("every word capitalised") << QDate(2026, 4, 1) << QDate(2026, 4, 20) << u"Miércoles 1 De Abril"_qs;
+        QTest::newRow("no year") << QDate(2020, 3, 9) << QDate(2026, 3, 14) << u"Lunes 9 De Marzo"_qs;
+        QTest::newRow("tomorrow is a date") << QDate(2026, 3, 15) << QDate(2026, 3, 14) << u"Domingo 15 De Marzo"_qs;
+    }
+
+    void dayLabels()
+    {
+        QFETCH(QDate, day);
+        QFETCH(QDate, today);
+        QFETCH(QString, label);
+        QCOMPARE(Fmt::dayLabel(day, today), label);
+    }
+
+    void hours_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("none") << 0.0 << u"0 min"_qs;
+        QTest::newRow("59:59") << 3599.0 << u"59 min"_qs;
+        QTest::newRow("an hour") << 3600.0 << u"1 h 00 min"_qs;
+        QTest::newRow("125 minutes") << 7500.0 << u"2 h 05 min"_qs;
+    }
+
+    void hours()
+    {
+        QFETCH(double, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(Fmt::hours(seconds), text);
+    }
+
+    void videoCount_data()
+    {
+        QTest::addColumn<qsizetype>("videos");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("none") << qsizetype(0) << QStringLiteral("0 vídeos");
+        QTest::newRow("one keeps the plural") << qsizetype(1) << QStringLiteral("1 vídeos");
+        QTest::newRow("no separators") << qsizetype(12345) << QStringLiteral("12345 vídeos");
+    }
+
+    void videoCount()
+    {
+        QFETCH(qsizetype, videos);
+        QFETCH(QString, text);
+        QCOMPARE(Fmt::videoCount(videos), text);
+    }
+
     void qmlSingleton()
     {
         Video v;

@@ -7,6 +7,7 @@
 #include "Pasteboard.h"
 #include "PlayerRig.h"
 #include "ShareAtTimeModel.h"
+#include "YouTubeLink.h"
 #include "ShareSheet.h"
 
 using namespace playertest;
@@ -298,7 +299,7 @@ private slots:
         QCOMPARE(ids.contains(QLatin1String("shareAtTime")), !label.isEmpty());
         QCOMPARE(ids.size(), label.isEmpty() ? 2 : 4);
         if (!label.isEmpty()) {
-            QCOMPARE(share.menuModel().at(1).toMap().value(QStringLiteral("label")).toString(), label);
+            QCOMPARE(share.menuModel().at(1).toMap().value(QStringLiteral("title")).toString(), label);
             share.trigger(QStringLiteral("shareAtTime"));
             QCOMPARE(ShareSheet::shared().url().toString(), link);
             ShareSheet::shared().dismiss();
@@ -306,8 +307,8 @@ private slots:
         share.trigger(QStringLiteral("copyLink"));
         QCOMPARE(Pasteboard::shared().string(), QStringLiteral("https://youtu.be/") + id);
         QCOMPARE(rig.store.toast(), std::optional(QStringLiteral("Enlace copiado")));
-        QCOMPARE(ShareAtTimeModel::linkAt(id, -3).right(4), QStringLiteral("?t=0"));
-        QCOMPARE(ShareAtTimeModel::linkAt(id, qQNaN()).right(4), QStringLiteral("?t=0"));
+        QCOMPARE(YouTubeLink::shortLinkAt(id, -3).right(4), QStringLiteral("?t=0"));
+        QCOMPARE(YouTubeLink::shortLinkAt(id, qQNaN()).right(4), QStringLiteral("?t=0"));
     }
 };
 

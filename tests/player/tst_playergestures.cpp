@@ -72,7 +72,7 @@ struct Sheet
 };
 
 // The entries' titles as "title" or "parent/title", marked " ✓".
-QStringList titles(const QList<PlayerOptionsModel::Entry> &entries, const QString &prefix = {})
+QStringList titles(const QList<MenuEntry> &entries, const QString &prefix = {})
 {
     QStringList out;
     for (const auto &e : entries)

@@ -417,11 +417,12 @@ private slots:
         QCOMPARE(s.find("qualityBadgeText")->property("text").toString(), badge);
         QStringList seenTitles;
         QString seenChecked;
-        for (const QVariant &v : s.overlay->qualityOptions()) {
-            const QVariantMap m = v.toMap();
-            seenTitles << m.value("title").toString();
-            if (m.value("checked").toBool())
-                seenChecked = m.value("title").toString();
+        for (const MenuEntry &e : s.overlay->qualityEntries()) {
+            if (e.kind != MenuEntry::Kind::button)
+                continue;
+            seenTitles << e.title;
+            if (e.symbol == QLatin1String("checkmark"))
+                seenChecked = e.title;
         }
         QCOMPARE(seenTitles, titles);
         QCOMPARE(seenChecked, checked);

@@ -34,26 +34,6 @@ class TestHistory : public QObject
 private slots:
     void initTestCase() { AppFixture::prepare(); }
 
-    void dayLabels_data()
-    {
-        QTest::addColumn<QDate>("day");
-        QTest::addColumn<QDate>("today");
-        QTest::addColumn<QString>("label");
-        QTest::newRow("today") << QDate(2026, 3, 14) << QDate(2026, 3, 14) << u"Hoy"_qs;
-        QTest::newRow("yesterday over New Year") << QDate(2025, 12, 31) << QDate(2026, 1, 1) << u"Ayer"_qs;
-        QTest::newRow("every word capitalised") << QDate(2026, 4, 1) << QDate(2026, 4, 20) << u"Miércoles 1 De Abril"_qs;
-        QTest::newRow("no year") << QDate(2020, 3, 9) << QDate(2026, 3, 14) << u"Lunes 9 De Marzo"_qs;
-        QTest::newRow("tomorrow is a date") << QDate(2026, 3, 15) << QDate(2026, 3, 14) << u"Domingo 15 De Marzo"_qs;
-    }
-
-    void dayLabels()
-    {
-        QFETCH(QDate, day);
-        QFETCH(QDate, today);
-        QFETCH(QString, label);
-        QCOMPARE(HistoryModel::dayLabel(day, today), label);
-    }
-
     // Local calendar days, newest first, the history's order inside a day;
     // days a year apart with the same label stay apart.
     void groupsByLocalDay()

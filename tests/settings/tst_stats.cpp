@@ -97,23 +97,6 @@ private slots:
         QCOMPARE(stats.estimatedSeconds(), counted);
     }
 
-    void hours_data()
-    {
-        QTest::addColumn<double>("seconds");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("none") << 0.0 << u"0 min"_qs;
-        QTest::newRow("59:59") << 3599.0 << u"59 min"_qs;
-        QTest::newRow("an hour") << 3600.0 << u"1 h 00 min"_qs;
-        QTest::newRow("125 minutes") << 7500.0 << u"2 h 05 min"_qs;
-    }
-
-    void hours()
-    {
-        QFETCH(double, seconds);
-        QFETCH(QString, text);
-        QCOMPARE(StatsModel::hours(seconds), text);
-    }
-
     // The whole history counts; ties keep the order first seen (newest
     // first); empty names never count; a sixth channel drops out.
     void topChannels()

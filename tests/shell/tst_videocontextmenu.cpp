@@ -12,6 +12,7 @@
 #include "SimulatedEngine.h"
 #include "TestDirs.h"
 #include "VideoMenu.h"
+#include "YouTubeLink.h"
 
 #include <QGuiApplication>
 #include <QQuickItem>
@@ -33,11 +34,11 @@ Video video(const QString &id, const QString &channel, std::optional<QString> ch
     return v;
 }
 
-QStringList labels(const QList<VideoMenu::Entry> &entries)
+QStringList labels(const QList<MenuEntry> &entries)
 {
     QStringList out;
     for (const auto &e : entries)
-        out.append(e.label);
+        out.append(e.title);
     return out;
 }
 
@@ -140,18 +141,18 @@ private slots:
             m_library->toggleLike(v);
 
         const auto menu = menuFor(v);
-        const QList<VideoMenu::Entry> entries = menu->entries();
+        const QList<MenuEntry> entries = menu->entries();
         QFETCH(QStringList, expected);
         QCOMPARE(labels(entries), expected);
         for (const auto &e : entries) {
             QVERIFY(!e.symbol.isEmpty());
-            QCOMPARE(e.destructive, e.label == kHide);
+            QCOMPARE(e.destructive, e.title == kHide);
         }
         // The symbols of the two toggles follow their labels.
         for (const auto &e : entries) {
-            if (e.action == VideoMenu::Action::watchLater)
+            if (e.id == QLatin1String("watchLater"))
                 QCOMPARE(e.symbol, inLater ? QStringLiteral("clock.badge.xmark") : QStringLiteral("clock"));
-            if (e.action == VideoMenu::Action::like)
+            if (e.id == QLatin1String("like"))
                 QCOMPARE(e.symbol, liked ? QStringLiteral("hand.thumbsup.fill") : QStringLiteral("hand.thumbsup"));
         }
         // The model the kit's menu shows says the same.
@@ -240,13 +241,51 @@ private slots:
         menu->trigger(QStringLiteral("openOnSite"));
         QCOMPARE(Opener::shared().opened(), QList<QUrl>{QUrl(QStringLiteral("https://www.youtube.com/watch?v=dQw4w9WgXcQ"))});
         // Whatever the id holds stays inside the one query value.
-        QCOMPARE(VideoMenu::watchLink(QStringLiteral("a&b=c#d")),
+        QCOMPARE(YouTubeLink::watchLink(QStringLiteral("a&b=c#d")),
                  QStringLiteral("https://www.youtube.com/watch?v=a%26b%3Dc%23d"));
 
         // An id that forms no short link is still copied as text.
         const auto odd = menuFor(video(QStringLiteral("a b"), QStringLiteral("Canal"), std::nullopt));
         odd->trigger(QStringLiteral("copyLink"));
         QCOMPARE(Pasteboard::shared().string(), QStringLiteral("https://youtu.be/a b"));
+    }
+
+    // A choice acts on the video the menu was opened for, even when the card
+    // has since been handed another video (a reused delegate, a refreshed list).
+    void choiceActsOnTheOpenedVideo_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("share") << QStringLiteral("share");
+        QTest::newRow("copy link") << QStringLiteral("copyLink");
+        QTest::newRow("watch later") << QStringLiteral("watchLater");
+        QTest::newRow("save to playlist") << QStringLiteral("saveToPlaylist");
+    }
+
+    void choiceActsOnTheOpenedVideo()
+    {
+        QFETCH(QString, action);
+        const Video shown = video(QStringLiteral("aaaaaaaaaaa"), QStringLiteral("Canal A"), std::nullopt);
+        const Video later = video(QStringLiteral("bbbbbbbbbbb"), QStringLiteral("Canal B"), std::nullopt);
+        const auto menu = menuFor(shown);
+        menu->menuModel();
+        menu->setVideo(later);
+        menu->trigger(action);
+
+        const QString link = QStringLiteral("https://youtu.be/aaaaaaaaaaa");
+        if (action == u"share")
+            QCOMPARE(ShareSheet::shared().url(), QUrl(link));
+        else if (action == u"copyLink")
+            QCOMPARE(Pasteboard::shared().string(), link);
+        else if (action == u"watchLater")
+            QVERIFY(m_library->isWatchLater(shown.id) && !m_library->isWatchLater(later.id));
+        else
+            QCOMPARE(m_router->playlistVideo().value_or(Video{}).id, shown.id);
+        ShareSheet::shared().dismiss();
+
+        // The next opening is for the video shown then.
+        menu->menuModel();
+        menu->trigger(QStringLiteral("copyLink"));
+        QCOMPARE(Pasteboard::shared().string(), QStringLiteral("https://youtu.be/bbbbbbbbbbb"));
     }
 
     void hideChannelOnce()

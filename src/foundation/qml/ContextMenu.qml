@@ -1,4 +1,7 @@
-// Menu over its parent, opened by a long press or a right click; entries {label, symbol, destructive, enabled, id} come as `model`, a choice emits triggered(index, id).
+// The app's one menu: over its parent, opened by a long press, a right click or popup(x, y).
+// Entries {id, title, symbol, kind, destructive, enabled, children} come as `model` (MenuEntry's
+// shape; kind "button" when absent, "submenu" opens its children over the menu, "text" and
+// "separator" are inert); a choice emits triggered(index, id) with the entry of this opening.
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
@@ -10,6 +13,8 @@ Item {
 
     property var model: []
     readonly property bool opened: _menu !== null && _menu.opened
+    // Entries are named "contextMenuItem<index>", or this prefix and their id when it is set.
+    property string namePrefix: ""
     // Emitted before the entries are built, so the owner can refresh `model` for this opening.
     signal aboutToOpen()
     signal triggered(int index, var id)
@@ -19,34 +24,80 @@ Item {
     readonly property real maximumWidth: Math.max(minimumWidth, (Window.width > 0 ? Window.width : Infinity) - 2 * _margins)
     readonly property real _margins: 8
     property real _widest: 0
+    readonly property real _width: Math.min(Math.max(minimumWidth, _widest), maximumWidth)
     // Made at the first opening: every card holds a menu, few are ever opened.
     property Menu _menu: null
+    // What the last opening made: its rows and submenus, dropped at the next.
+    property var _made: []
+    // Bumped at every opening; a row of an earlier opening chooses nothing.
+    property int _opening: 0
 
-    // Buttons and mouse areas report a press-and-hold themselves and then skip their click.
-    readonly property bool _targetHolds: parent !== null && parent.pressAndHold !== undefined
+    readonly property color _destructiveColor: Platform.Colors.destructive
+
+    // `x` is the menu's left edge, or its right edge when `rightAligned`.
+    property bool rightAligned: false
 
     function popup(x, y) {
         aboutToOpen()
         if (_menu === null)
             _menu = menuComponent.createObject(root)
         const menu = _menu
-        while (menu.count > 0)
-            menu.takeItem(0).destroy()
-        const entries = model || []
-        let widest = 0
-        for (let i = 0; i < entries.length; ++i) {
-            const item = entryComponent.createObject(root, { index: i, entry: entries[i] })
-            widest = Math.max(widest, item.implicitWidth)
-            menu.addItem(item)
-        }
-        _widest = widest
+        _clear(menu)
+        ++_opening
+        _widest = 0
+        _fill(menu, model || [], "")
         if (menu.count > 0)
-            menu.popup(root, x, y)
+            menu.popup(root, rightAligned ? x - _width : x, y)
     }
 
     function close() {
         if (_menu !== null)
             _menu.close()
+    }
+
+    function _clear(menu) {
+        while (menu.count > 0) {
+            const row = menu.itemAt(0)
+            if (row.subMenu) {
+                // The menu made this row: removing destroys it.
+                row.subMenu.close()
+                menu.removeItem(row)
+            } else {
+                menu.takeItem(0)
+            }
+        }
+        // Destroyed later: nameless and hidden until then, so nothing finds them.
+        for (const o of _made) {
+            o.objectName = ""
+            o.visible = false
+            o.destroy()
+        }
+        _made = []
+    }
+
+    function _fill(target, entries, path) {
+        for (let i = 0; i < entries.length; ++i) {
+            const e = entries[i]
+            const index = path.length > 0 ? -1 : i
+            const name = namePrefix.length > 0 ? namePrefix + e.id : "contextMenuItem" + path + i
+            let o
+            if (e.kind === "separator") {
+                o = separatorComponent.createObject(root)
+                target.addItem(o)
+            } else if (e.kind === "submenu") {
+                o = menuComponent.createObject(root, { entry: e, name: name })
+                _fill(o, e.children || [], path + i + ".")
+                target.addMenu(o)
+                const row = target.itemAt(target.count - 1)
+                row.first = i === 0
+                _widest = Math.max(_widest, row.implicitWidth)
+            } else {
+                o = entryComponent.createObject(root, { index: index, first: i === 0, entry: e, opening: _opening, name: name })
+                _widest = Math.max(_widest, o.implicitWidth)
+                target.addItem(o)
+            }
+            _made.push(o)
+        }
     }
 
     anchors.fill: parent
@@ -61,6 +112,9 @@ Item {
         enabled: !root._targetHolds
         onLongPressed: root.popup(point.position.x, point.position.y)
     }
+
+    // Buttons and mouse areas report a press-and-hold themselves and then skip their click.
+    readonly property bool _targetHolds: parent !== null && parent.pressAndHold !== undefined
 
     Connections {
         target: root.parent
@@ -79,18 +133,34 @@ Item {
 
         MenuItem {
             id: item
-            required property int index
-            required property var entry
-            readonly property bool destructive: entry.destructive === true
+            property int index: -1
+            property int opening: -1
+            // The first row draws no hairline above it.
+            property bool first: true
+            property string name
+            // A submenu's row (made by its menu) reads its entry from the submenu.
+            property var entry: subMenu ? subMenu.entry : null
+            readonly property bool inert: entry !== null && entry.kind === "text"
+            readonly property bool destructive: entry !== null && entry.destructive === true
+            readonly property color tint: inert ? Platform.Colors.secondaryLabel
+                                        : !enabled ? Platform.Colors.tertiaryLabel
+                                        : destructive ? root._destructiveColor
+                                        : Platform.Colors.label
 
-            objectName: "contextMenuItem" + index
-            enabled: entry.enabled !== false
+            objectName: subMenu ? subMenu.name : name
+            enabled: entry !== null && !inert && entry.enabled !== false
             implicitWidth: Math.max(root.minimumWidth, implicitContentWidth + leftPadding + rightPadding)
             implicitHeight: 44
             leftPadding: 16
             rightPadding: 16
-            onTriggered: root.triggered(index, entry.id !== undefined ? entry.id : index)
+            onTriggered: {
+                // Only a row of the opening on screen chooses.
+                if (!subMenu && opening === root._opening)
+                    root.triggered(index, entry.id !== undefined ? entry.id : index)
+            }
 
+            arrow: null
+            indicator: null
             contentItem: Item {
                 implicitWidth: label.implicitWidth + 8 + icon.width
 
@@ -100,31 +170,27 @@ Item {
                     anchors.right: icon.left
                     anchors.rightMargin: 8
                     anchors.verticalCenter: parent.verticalCenter
-                    text: item.entry.label || ""
+                    text: item.entry ? Fmt.oneLine(item.entry.title || "") : ""
                     textFormat: Text.PlainText
                     elide: Text.ElideRight
                     font: TextStyle.body
-                    color: !item.enabled ? Platform.Colors.tertiaryLabel
-                         : item.destructive ? Platform.Colors.destructive
-                         : Platform.Colors.label
+                    color: item.tint
                 }
                 Symbol {
                     id: icon
                     anchors.right: parent.right
                     anchors.verticalCenter: parent.verticalCenter
                     visible: name.length > 0
-                    name: item.entry.symbol || ""
+                    name: item.entry ? item.entry.symbol || "" : ""
                     size: 17
-                    color: !item.enabled ? Platform.Colors.tertiaryLabel
-                         : item.destructive ? Platform.Colors.destructive
-                         : Platform.Colors.label
+                    color: item.tint
                 }
             }
 
             background: Rectangle {
                 color: item.highlighted || item.down ? Platform.Colors.fill : "transparent"
                 Rectangle {
-                    visible: item.index > 0
+                    visible: !item.first
                     width: parent.width
                     height: 0.5
                     color: Platform.Colors.separator
@@ -134,17 +200,39 @@ Item {
     }
 
     Component {
+        id: separatorComponent
+        MenuSeparator {
+            topPadding: 0
+            bottomPadding: 0
+            contentItem: Rectangle {
+                implicitHeight: 6
+                color: Platform.Colors.dark ? Qt.rgba(0, 0, 0, 0.3) : Qt.rgba(0, 0, 0, 0.08)
+            }
+        }
+    }
+
+    Component {
         id: menuComponent
 
         Menu {
+            // A submenu's entry and its row's name; none for the top menu.
+            property var entry: null
+            property string name
+            title: entry ? entry.title || "" : ""
+            cascade: false
             modal: true
+            // A closing menu no longer holds the window: a press while it
+            // fades out reaches what lies under it.
+            onAboutToHide: modal = false
+            onAboutToShow: modal = true
             dim: false
             padding: 0
             topPadding: 0
             bottomPadding: 0
             margins: root._margins
             transformOrigin: Item.TopLeft
-            width: Math.min(Math.max(root.minimumWidth, root._widest), root.maximumWidth)
+            width: root._width
+            delegate: entryComponent
 
             enter: Transition {
                 NumberAnimation { property: "opacity"; from: 0; to: 1; duration: Motion.quick }
@@ -155,7 +243,7 @@ Item {
             }
 
             background: Rectangle {
-                implicitWidth: 250
+                implicitWidth: root._width
                 radius: 13
                 color: Platform.Colors.menuBackground
                 border.width: 0.5

@@ -62,7 +62,7 @@ Item {
         }
         background: Rectangle {
             radius: 14
-            color: Platform.Colors.dark ? "#2C2C2E" : "#F2F2F2"
+            color: Platform.Colors.alertBackground
         }
         contentItem: Column {
             objectName: "filePickerUnavailable"

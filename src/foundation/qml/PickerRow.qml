@@ -43,7 +43,7 @@ GroupedRow {
     ContextMenu {
         id: menu
         objectName: "pickerMenu"
-        model: row.options.map((o, i) => ({ label: o.label, symbol: i === row.selectedIndex ? "checkmark" : "" }))
+        model: row.options.map((o, i) => ({ title: o.label, symbol: i === row.selectedIndex ? "checkmark" : "" }))
         onTriggered: (index) => row.picked(row.options[index].value)
     }
 }

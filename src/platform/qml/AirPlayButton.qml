@@ -34,7 +34,7 @@ Item {
         id: menu
         objectName: "airPlayMenu"
         // The menus' one look, dark inside dark surfaces.
-        palette.window: Platform.Colors.dark ? "#2C2C2E" : "#F9F9F9"
+        palette.window: Platform.Colors.menuBackground
         palette.windowText: Platform.Colors.label
         palette.text: Platform.Colors.label
         palette.buttonText: Platform.Colors.label
@@ -42,7 +42,7 @@ Item {
         palette.mid: Platform.Colors.fill
         palette.light: Platform.Colors.fill
         palette.dark: Platform.Colors.label
-        palette.base: Platform.Colors.dark ? "#2C2C2E" : "#F9F9F9"
+        palette.base: Platform.Colors.menuBackground
 
         Instantiator {
             model: RoutePicker.devices

@@ -199,9 +199,9 @@ Rectangle {
             id: menu
             objectName: "channelMenu"
             model: [
-                { label: "Copiar enlace del canal", symbol: "link", id: "copy" },
-                { label: "Abrir en YouTube", symbol: "arrow.up.right.square", id: "open" },
-                { label: "No me interesa este canal", symbol: "eye.slash", destructive: true, id: "hide" }
+                { title: "Copiar enlace del canal", symbol: "link", id: "copy" },
+                { title: "Abrir en YouTube", symbol: "arrow.up.right.square", id: "open" },
+                { title: "No me interesa este canal", symbol: "eye.slash", destructive: true, id: "hide" }
             ]
             onTriggered: (index, id) => {
                 if (id === "copy")
