@@ -6,6 +6,11 @@ function(nimbelora_layer target)
   file(GLOB sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   file(GLOB qml_abs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/qml/*.qml)
+  # The fuzz targets use only the C++ of a layer.
+  if(NIMBELORA_FUZZ)
+    set(qml_abs)
+    set(L_QML_SINGLETONS)
+  endif()
   set(qml_files)
   foreach(f ${qml_abs})
     file(RELATIVE_PATH rel ${CMAKE_CURRENT_SOURCE_DIR} ${f})

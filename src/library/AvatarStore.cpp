@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QThreadPool>
 #include <QTimer>
-#include <QCoroTimer>
+#include <coroutine>
 
 namespace {
 
@@ -30,15 +30,35 @@ QThreadPool &encoder()
     return e.pool;
 }
 
-// A coarse timer may fire 5 % early; the waits here are meant to the millisecond.
-QCoro::Task<> sleepFor(std::chrono::milliseconds delay)
+// A wait that ends when its time is up or when `owner` goes, whichever comes
+// first: a coroutine left waiting on a store already gone would never finish
+// and its frame would outlive the program. A coarse timer may fire 5 % early;
+// the waits here are meant to the millisecond.
+struct OwnedWait
 {
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setSingleShot(true);
-    timer.start(delay);
-    co_await timer;
-}
+    QObject *owner;
+    std::chrono::milliseconds delay;
+    QTimer timer{};
+    QMetaObject::Connection fired{};
+    QMetaObject::Connection gone{};
+
+    bool await_ready() const noexcept { return owner == nullptr; }
+    void await_suspend(std::coroutine_handle<> waiting)
+    {
+        auto wake = [this, waiting] {
+            QObject::disconnect(fired);
+            QObject::disconnect(gone);
+            timer.stop();
+            waiting.resume();
+        };
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.setSingleShot(true);
+        fired = QObject::connect(&timer, &QTimer::timeout, wake);
+        gone = QObject::connect(owner, &QObject::destroyed, wake);
+        timer.start(delay);
+    }
+    void await_resume() const noexcept {}
+};
 
 } // namespace
 
@@ -113,7 +133,7 @@ void AvatarStore::arm(std::chrono::milliseconds delay)
 
 QCoro::Task<> AvatarStore::runArmed(QPointer<AvatarStore> self, std::chrono::milliseconds delay)
 {
-    co_await sleepFor(delay);
+    co_await OwnedWait{self.data(), delay};
     if (self)
         co_await self->flush();
 }
@@ -157,7 +177,7 @@ QCoro::Task<> AvatarStore::flush()
 
     if (!missing.isEmpty()) {
         // Keep them asked a while, so cards shown meanwhile do not ask again.
-        co_await sleepFor(giveUpAfter);
+        co_await OwnedWait{this, giveUpAfter};
         if (!self)
             co_return;
         for (const QString &key : std::as_const(missing))
