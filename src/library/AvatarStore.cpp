@@ -38,26 +38,23 @@ struct OwnedWait
 {
     QObject *owner;
     std::chrono::milliseconds delay;
-    QTimer timer{};
-    QMetaObject::Connection fired{};
-    QMetaObject::Connection gone{};
+    // Plain members only: g++ 12 may copy and destroy the awaiter of a
+    // co_await operand more than once. The timer lives from suspension to
+    // resumption; deleting it drops both connections.
+    QTimer *timer = nullptr;
 
     bool await_ready() const noexcept { return owner == nullptr; }
     void await_suspend(std::coroutine_handle<> waiting)
     {
-        auto wake = [this, waiting] {
-            QObject::disconnect(fired);
-            QObject::disconnect(gone);
-            timer.stop();
-            waiting.resume();
-        };
-        timer.setTimerType(Qt::PreciseTimer);
-        timer.setSingleShot(true);
-        fired = QObject::connect(&timer, &QTimer::timeout, wake);
-        gone = QObject::connect(owner, &QObject::destroyed, wake);
-        timer.start(delay);
+        timer = new QTimer;
+        timer->setTimerType(Qt::PreciseTimer);
+        timer->setSingleShot(true);
+        const auto wake = [waiting] { waiting.resume(); };
+        QObject::connect(timer, &QTimer::timeout, timer, wake);
+        QObject::connect(owner, &QObject::destroyed, timer, wake);
+        timer->start(delay);
     }
-    void await_resume() const noexcept {}
+    void await_resume() noexcept { delete timer; }
 };
 
 } // namespace
