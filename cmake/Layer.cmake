@@ -6,6 +6,13 @@ function(nimbelora_layer target)
   file(GLOB sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   file(GLOB qml_abs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/qml/*.qml)
+  # The fuzz targets use only the C++ of a layer: no QML module to build.
+  if(NIMBELORA_FUZZ)
+    qt_add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${target} PUBLIC ${L_LIBS})
+    return()
+  endif()
   set(qml_files)
   foreach(f ${qml_abs})
     file(RELATIVE_PATH rel ${CMAKE_CURRENT_SOURCE_DIR} ${f})

@@ -1,3 +1,9 @@
+# Checked builds run several times slower.
+set(nimbelora_test_timeout 180)
+if(NIMBELORA_SANITIZE)
+  set(nimbelora_test_timeout 900)
+endif()
+
 # nimbelora_test(<name> LAYER <layer> SOURCES ... [LIBS ...])
 # One QtTest executable per topic, labelled with its layer (ctest -L <layer>).
 # Each test gets a HOME of its own, so the test-mode data and cache folders of
@@ -11,6 +17,6 @@ function(nimbelora_test name)
   file(MAKE_DIRECTORY ${home})
   set_tests_properties(${name} PROPERTIES
     LABELS "${T_LAYER}"
-    TIMEOUT 180
+    TIMEOUT ${nimbelora_test_timeout}
     ENVIRONMENT "HOME=${home};QT_QPA_PLATFORM=offscreen;QT_QUICK_BACKEND=software;QTWEBENGINE_DISABLE_SANDBOX=1;NIMBELORA_AUDIO=null")
 endfunction()

@@ -206,14 +206,7 @@ QCoro::Task<API::RawReply> API::perform(QNetworkRequest request, QByteArray meth
 
 void API::throwStatusError(const QByteArray &body)
 {
-    QJsonParseError parse;
-    const QJsonDocument doc = QJsonDocument::fromJson(body, &parse);
-    if (parse.error == QJsonParseError::NoError && doc.isObject()) {
-        const QJsonValue message = doc.object().value(QLatin1String("error"));
-        if (message.isString())
-            throw APIError::server(message.toString());
-    }
-    throw APIError::badResponse();
+    throw APIError::fromStatusBody(body);
 }
 
 API::Ok API::Ok::fromJson(const QJsonValue &v)

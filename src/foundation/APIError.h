@@ -14,6 +14,9 @@ public:
     static APIError server(const QString &message);
     static APIError badURL();
     static APIError badResponse();
+    // The error of a reply whose status was not a success: the body's
+    // "error" text when it is a JSON object that has one, else badResponse.
+    static APIError fromStatusBody(const QByteArray &body);
 
     Kind kind() const { return m_kind; }
     // The backend's own message; empty unless kind() is server.

@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QThreadPool>
 #include <QTimer>
-#include <QCoroTimer>
+#include <coroutine>
 
 namespace {
 
@@ -30,15 +30,32 @@ QThreadPool &encoder()
     return e.pool;
 }
 
-// A coarse timer may fire 5 % early; the waits here are meant to the millisecond.
-QCoro::Task<> sleepFor(std::chrono::milliseconds delay)
+// A wait that ends when its time is up or when `owner` goes, whichever comes
+// first: a coroutine left waiting on a store already gone would never finish
+// and its frame would outlive the program. A coarse timer may fire 5 % early;
+// the waits here are meant to the millisecond.
+struct OwnedWait
 {
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setSingleShot(true);
-    timer.start(delay);
-    co_await timer;
-}
+    QObject *owner;
+    std::chrono::milliseconds delay;
+    // Plain members only: g++ 12 may copy and destroy the awaiter of a
+    // co_await operand more than once. The timer lives from suspension to
+    // resumption; deleting it drops both connections.
+    QTimer *timer = nullptr;
+
+    bool await_ready() const noexcept { return owner == nullptr; }
+    void await_suspend(std::coroutine_handle<> waiting)
+    {
+        timer = new QTimer;
+        timer->setTimerType(Qt::PreciseTimer);
+        timer->setSingleShot(true);
+        const auto wake = [waiting] { waiting.resume(); };
+        QObject::connect(timer, &QTimer::timeout, timer, wake);
+        QObject::connect(owner, &QObject::destroyed, timer, wake);
+        timer->start(delay);
+    }
+    void await_resume() noexcept { delete timer; }
+};
 
 } // namespace
 
@@ -113,7 +130,7 @@ void AvatarStore::arm(std::chrono::milliseconds delay)
 
 QCoro::Task<> AvatarStore::runArmed(QPointer<AvatarStore> self, std::chrono::milliseconds delay)
 {
-    co_await sleepFor(delay);
+    co_await OwnedWait{self.data(), delay};
     if (self)
         co_await self->flush();
 }
@@ -157,7 +174,7 @@ QCoro::Task<> AvatarStore::flush()
 
     if (!missing.isEmpty()) {
         // Keep them asked a while, so cards shown meanwhile do not ask again.
-        co_await sleepFor(giveUpAfter);
+        co_await OwnedWait{this, giveUpAfter};
         if (!self)
             co_return;
         for (const QString &key : std::as_const(missing))

@@ -135,8 +135,10 @@ private slots:
             {&RemoteCommands::playCommand, "play"},         {&RemoteCommands::pauseCommand, "pause"},
             {&RemoteCommands::togglePlayPauseCommand, "toggle"}, {&RemoteCommands::nextTrackCommand, "next"},
             {&RemoteCommands::previousTrackCommand, "previous"}};
-        for (const auto &[signal, name] : plainCommands)
-            connect(&r, signal, this, [this, name] { m_heard << name; });
+        for (const auto &command : plainCommands) {
+            const char *name = command.second;
+            connect(&r, command.first, this, [this, name] { m_heard << name; });
+        }
         connect(&r, &RemoteCommands::skipForwardCommand, this,
                 [this](double s) { m_heard << QStringLiteral("forward %1").arg(s); });
         connect(&r, &RemoteCommands::skipBackwardCommand, this,

@@ -35,7 +35,7 @@ struct HostBench
             auto *h = new SurfaceHost;
             static_cast<QQmlParserStatus *>(h)->classBegin();
             h->setParentItem(&root);
-            h->setSize({100 + 10 * hosts.size(), 50});
+            h->setSize(QSizeF(100 + 10 * hosts.size(), 50));
             h->setSurface(&surface);
             h->setActive(makeActive);
             static_cast<QQmlParserStatus *>(h)->componentComplete();
