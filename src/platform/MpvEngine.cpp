@@ -819,9 +819,9 @@ void MpvEngine::acceptFrames()
         m_renderer->schedule(false);
 }
 
-void MpvEngine::doLoad(quint64 item, const QUrl &url, double startSeconds, bool play)
+void MpvEngine::doLoad(quint64 item, const QUrl &url, bool play)
 {
-    if (deferred([=, this] { doLoad(item, url, startSeconds, play); })) {
+    if (deferred([=, this] { doLoad(item, url, play); })) {
         prepare();
         return;
     }
@@ -835,11 +835,13 @@ void MpvEngine::doLoad(quint64 item, const QUrl &url, double startSeconds, bool 
             Qt::QueuedConnection);
         return;
     }
-    QByteArray options = QByteArrayLiteral("pause=") + (play ? "no" : "yes");
-    if (startSeconds > 0)
-        options += ",start=" + seconds(startSeconds);
+    // The pause state goes ahead of the file, not as its own option: mpv
+    // applies a file's options when the file starts, which would undo a
+    // pause asked for after this load but before then.
+    ++m_pauseSetsInFlight;
+    setFlag(tag(Tag::SetPause), "pause", !play);
     const QByteArray target = url.isLocalFile() ? url.toLocalFile().toUtf8() : url.toEncoded();
-    command(tag(Tag::Load, item), {QByteArrayLiteral("loadfile"), target, QByteArrayLiteral("replace"), options});
+    command(tag(Tag::Load, item), {QByteArrayLiteral("loadfile"), target, QByteArrayLiteral("replace")});
 }
 
 void MpvEngine::doUnload()

@@ -125,7 +125,7 @@ void PlayerStore::load(const QUrl &url, double startAt, bool play)
     if (play)
         m_player->setDefaultRate(m_speed);
     m_itemSub = ItemWatch{0, startAt, play, false, false, seekFirst};
-    const quint64 item = m_player->load(url, 0, play && !seekFirst);
+    const quint64 item = m_player->load(url, play && !seekFirst);
     m_itemSub.item = item;
     m_itemSub.active = true;
     m_startLanding = seekFirst ? std::optional<double>(startAt) : std::nullopt;
@@ -137,22 +137,22 @@ void PlayerStore::onItemReady(quint64 item)
     if (!m_itemSub.active || m_itemSub.item != item || m_itemSub.settled)
         return;
     m_itemSub.settled = true;
-    const bool play = m_itemSub.play;
     // A seek made while the item loaded has moved the start already.
     if (m_itemSub.holding && m_startLanding) {
         QPointer<PlayerStore> self(this);
-        // Whether or not the seek finished; but never for an item replaced meanwhile.
-        m_player->seek(m_itemSub.startAt, [self, item, play](bool) {
+        // Whether or not the seek finished; but never for an item replaced
+        // meanwhile, and not after a pause asked for while it ran.
+        m_player->seek(m_itemSub.startAt, [self, item](bool) {
             if (!self || self->m_player->currentItem() != item)
                 return;
             self->m_itemSub.holding = false;
-            if (play)
+            if (self->m_itemSub.play)
                 self->startPlayback();
         });
         return;
     }
     m_itemSub.holding = false;
-    if (play)
+    if (m_itemSub.play)
         startPlayback();
 }
 

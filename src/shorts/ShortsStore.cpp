@@ -192,7 +192,7 @@ void ShortsStore::setCurrent(const QString &id)
     setPaused(false);
     setReady(false);
     setProgress(0);
-    m_item = m_player->load(API::shared().streamURL(id), 0, m_shown);
+    m_item = m_player->load(API::shared().streamURL(id), m_shown);
     warmNext(id);
     const int index = m_items->indexOf(id);
     if (index >= 0 && index >= m_items->count() - pageWhenWithin)
