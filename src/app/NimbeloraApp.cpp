@@ -172,6 +172,7 @@ std::unique_ptr<QLockFile> NimbeloraApp::lockDataFolder()
 
 void NimbeloraApp::flushOnQuit()
 {
+    m_player->savePosition();
     m_library->flushOnQuit();
     AvatarStore::waitForWrites();
 }

@@ -116,6 +116,9 @@ public:
     Q_INVOKABLE void loadComments(const QString &id, const QString &sort);
     Q_INVOKABLE void retry();
     Q_INVOKABLE void stop();
+    // Keeps the play head as the current video's saved position now (the
+    // clock keeps it only every 5 s): for quitting and closing the player.
+    void savePosition();
 
     // ---- clock and transport (PlayerStore_clock.cpp)
     Q_INVOKABLE void togglePlay();

@@ -91,6 +91,20 @@ void PlayerStore::tick(double t)
     }
 }
 
+void PlayerStore::savePosition()
+{
+    // Nothing played yet, or the start seek has not landed: the saved
+    // position still stands. At the end it has been forgotten on purpose.
+    if (!m_current || !m_library || m_player->itemStatus() != MediaEngine::ItemStatus::Ready
+        || m_player->isAtEnd() || (m_itemSub.active && m_itemSub.holding))
+        return;
+    const double t = m_player->currentTime();
+    if (!std::isfinite(t) || (m_startLanding && t < *m_startLanding - kLandingSlack))
+        return;
+    m_lastSave = t;
+    m_library->setPosition(m_current->id, t);
+}
+
 void PlayerStore::togglePlay()
 {
     if (m_player->timeControlStatus() != MediaEngine::TimeControlStatus::Paused) {

@@ -346,6 +346,7 @@ void PlayerStore::retry()
 
 void PlayerStore::stop()
 {
+    savePosition();
     cancelMeta();
     cancelCountdown();
     m_player->pause();
