@@ -313,6 +313,9 @@ private slots:
         QCOMPARE(rig.lastLoad().play, c.loadedAt == 0);
         QCOMPARE(rig.readyAt(), c.loadedAt);
         QVERIFY(!rig.engine->isPaused());
+        // Playing on the engine's own ready (and landed) news, nothing in between.
+        QCOMPARE(rig.engine->timeControlStatus(), MediaEngine::TimeControlStatus::Playing);
+        QVERIFY(rig.store.isPlaying());
     }
 
     // A pause asked for while the item loads (the Shorts tab pausing the
