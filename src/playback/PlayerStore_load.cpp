@@ -54,6 +54,7 @@ void PlayerStore::play(const Video &video, std::optional<double> startAt, bool r
 
     setCurrent(video);
     setDetail(std::nullopt);
+    setDetailState(LoadState::loading());
     setRelated({});
     setSegments({});
     m_cues.clear();
@@ -221,11 +222,20 @@ QCoro::Task<> PlayerStore::loadMeta(QString id, quint64 generation)
     if (fast && isCurrent(id) && !m_detail)
         applyDetail(*fast, id);
 
-    std::optional<VideoDetail> full = co_await attempt(API::shared().video(id, false));
+    std::optional<VideoDetail> full;
+    QString fullError;
+    try {
+        full = co_await API::shared().video(id, false);
+    } catch (const std::exception &e) {
+        fullError = describe(e);
+    } catch (...) {
+    }
     if (cancelled() || !isCurrent(id))
         co_return;
     if (full)
         applyDetail(*full, id);
+    else if (!m_detail)
+        setDetailState(LoadState::failed(fullError));
 
     std::optional<QList<Video>> related = co_await std::move(relatedTask);
     std::optional<QList<SponsorSegment>> sponsor = co_await std::move(sponsorTask);
@@ -253,6 +263,7 @@ void PlayerStore::applyDetail(const VideoDetail &d, const QString &id)
 {
     Q_UNUSED(id);
     setDetail(d);
+    setDetailState(LoadState::loaded());
     if (d.duration > 0)
         setDuration(double(d.duration));
 
@@ -341,6 +352,17 @@ void PlayerStore::retry()
     m_usingLegacy = false;
     setActiveQuality(requestedQuality());
     load(API::shared().hlsURL(m_current->id, m_activeQuality), start, true);
+    if (!m_detail)
+        setDetailState(LoadState::loading());
+    startMeta(m_current->id);
+}
+
+void PlayerStore::reloadDetails()
+{
+    if (!m_current)
+        return;
+    if (!m_detail)
+        setDetailState(LoadState::loading());
     startMeta(m_current->id);
 }
 
@@ -356,6 +378,7 @@ void PlayerStore::stop()
 
     setCurrent(std::nullopt);
     setDetail(std::nullopt);
+    setDetailState(LoadState::idle());
     setRelated({});
     setComments({});
     setCommentsState(LoadState::idle());
