@@ -276,8 +276,12 @@ int main(int argc, char **argv)
 
     const double store = median(g_storeMs);
     const double bare = median(g_bareMs);
-    if (store > 0 && bare > 0)
-        std::printf("play() to playing, median: store %.1f ms, bare libmpv %.1f ms, ratio %.2f\n", store, bare,
-                    store / bare);
+    if (store > 0 && bare > 0) {
+        auto [storeMin, storeMax] = std::minmax_element(g_storeMs.begin(), g_storeMs.end());
+        auto [bareMin, bareMax] = std::minmax_element(g_bareMs.begin(), g_bareMs.end());
+        std::printf("play() to playing over %zu interleaved rounds (min/median/max): store %.1f/%.1f/%.1f ms, "
+                    "bare libmpv %.1f/%.1f/%.1f ms, ratio of medians %.2f\n",
+                    g_storeMs.size(), *storeMin, store, *storeMax, *bareMin, bare, *bareMax, store / bare);
+    }
     return 0;
 }

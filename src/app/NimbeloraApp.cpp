@@ -201,7 +201,7 @@ QString NimbeloraApp::refusal(const DataLock &lock)
 
 void NimbeloraApp::flushOnQuit()
 {
-    m_player->savePlayHead();
+    m_player->savePosition();
     m_library->flushOnQuit();
     AvatarStore::waitForWrites();
 }

@@ -20,7 +20,7 @@ MediaEngine::MediaEngine(QObject *parent)
 
 MediaEngine::~MediaEngine() = default;
 
-quint64 MediaEngine::load(const QUrl &url, double startSeconds, bool playWhenReady)
+quint64 MediaEngine::load(const QUrl &url, bool playWhenReady)
 {
     failPendingSeeks();
     const double oldRate = rate();
@@ -29,7 +29,7 @@ quint64 MediaEngine::load(const QUrl &url, double startSeconds, bool playWhenRea
     m_url = url;
     m_error.clear();
     m_status = ItemStatus::Loading;
-    m_time = std::isfinite(startSeconds) && startSeconds > 0 ? startSeconds : 0.0;
+    m_time = 0;
     m_tickSlot = kNoSlot;
     m_ended = false;
     m_waiting = false;
@@ -45,7 +45,7 @@ quint64 MediaEngine::load(const QUrl &url, double startSeconds, bool playWhenRea
     m_duration = std::numeric_limits<double>::quiet_NaN();
     m_size = QSize();
 
-    doLoad(item, url, m_time, playWhenReady);
+    doLoad(item, url, playWhenReady);
 
     emit itemStatusChanged(item, m_status);
     if (hadDuration)
@@ -119,6 +119,7 @@ void MediaEngine::pause()
     if (rate() != oldRate)
         emit rateChanged();
     updateTimeControl();
+    emit pauseRequested();
 }
 
 void MediaEngine::setRate(double rate)

@@ -74,11 +74,11 @@ public:
 
     ~MediaEngine() override;
 
-    // Replaces the current item with one for `url`. It starts at
-    // `startSeconds` (exactly; 0 or less: at its beginning) and plays at the
-    // default rate once it can when `playWhenReady` is true; otherwise it
-    // stays paused. Returns the new item's number (never 0).
-    quint64 load(const QUrl &url, double startSeconds, bool playWhenReady);
+    // Replaces the current item with one for `url`, at its beginning. It
+    // plays at the default rate once it can when `playWhenReady` is true;
+    // otherwise it stays paused. A later start time is a seek once the item
+    // is ready. Returns the new item's number (never 0).
+    quint64 load(const QUrl &url, bool playWhenReady);
     // Removes the current item; the engine is left paused with nothing.
     void unload();
     quint64 currentItem() const { return m_item; }
@@ -88,7 +88,9 @@ public:
     QString errorText() const { return m_error; }
 
     // play() plays at the default rate; setRate(0) pauses and any other rate
-    // plays at that rate. rate() is 0 while paused.
+    // plays at that rate. rate() is 0 while paused. Every pause() is also
+    // told as pauseRequested(), so whoever means to start the item later
+    // knows it was asked to hold still meanwhile.
     Q_INVOKABLE void play();
     Q_INVOKABLE void pause();
     void playImmediately(double rate);
@@ -97,6 +99,8 @@ public:
     double defaultRate() const { return m_defaultRate; }
     void setDefaultRate(double rate);
     bool isPaused() const { return m_paused; }
+    // The play head stands at the end of the item.
+    bool isAtEnd() const { return m_item && m_ended; }
     TimeControlStatus timeControlStatus() const { return m_timeControl; }
 
     // Seeks exactly to `seconds` (never below 0). `done` runs once on the GUI
@@ -149,6 +153,7 @@ signals:
     // The current item played to its end (once per time it gets there).
     void itemEnded(quint64 item);
     void timeControlStatusChanged(MediaEngine::TimeControlStatus status);
+    void pauseRequested();
     // Every 0.25 s of media time while the item plays, and after each seek
     // that landed.
     void periodicTime(double seconds);
@@ -167,7 +172,7 @@ protected:
 
     // What a backend carries out. Each is called after the state above has
     // been updated; none may call back into the public interface.
-    virtual void doLoad(quint64 item, const QUrl &url, double startSeconds, bool play) = 0;
+    virtual void doLoad(quint64 item, const QUrl &url, bool play) = 0;
     virtual void doUnload() = 0;
     virtual void doSetPaused(bool paused) = 0;
     virtual void doSetSpeed(double speed) = 0;

@@ -95,6 +95,7 @@ struct MpvEngine::FrameSlot
     // False from a new item until its first picture is up: mpv redraws the
     // last picture of the item before, which must not show again.
     bool accepting = true;
+    QImage held; // the newest picture drawn while not accepting
     std::function<void()> onFrame; // cleared when the engine goes
 };
 
@@ -143,11 +144,12 @@ private:
         const bool redraw = m_redraw.exchange(false);
         if (!newFrame && !redraw)
             return;
+        // A frame mpv hands over is always drawn, also while it is not shown:
+        // mpv holds the player (up to 0.2 s a frame) until its frames are
+        // drawn, the first ones of an item included.
         QSize size;
         {
             std::lock_guard lock(m_slot->mutex);
-            if (!m_slot->accepting)
-                return;
             size = m_slot->target;
         }
         if (size.isEmpty())
@@ -184,8 +186,12 @@ private:
                 row[x] |= qToLittleEndian(quint32(0xff000000));
         }
         std::lock_guard lock(m_slot->mutex);
-        if (!m_slot->accepting)
+        if (!m_slot->accepting) {
+            // Only a new frame can be the new item's; shown once it may be.
+            if (newFrame)
+                m_slot->held = std::move(image);
             return;
+        }
         m_slot->image = std::move(image);
         ++m_slot->serial;
         if (m_slot->onFrame)
@@ -798,6 +804,7 @@ void MpvEngine::clearFrame()
 {
     std::lock_guard lock(m_frames->mutex);
     m_frames->accepting = false;
+    m_frames->held = QImage();
     if (m_frames->image.isNull())
         return;
     m_frames->image = QImage();
@@ -813,15 +820,21 @@ void MpvEngine::acceptFrames()
         if (m_frames->accepting)
             return;
         m_frames->accepting = true;
+        if (!m_frames->held.isNull()) {
+            m_frames->image = std::exchange(m_frames->held, QImage());
+            ++m_frames->serial;
+            if (m_frames->onFrame)
+                m_frames->onFrame();
+        }
     }
     // Only a frame of the new item: a redraw could bring the old one back.
     if (m_renderer)
         m_renderer->schedule(false);
 }
 
-void MpvEngine::doLoad(quint64 item, const QUrl &url, double startSeconds, bool play)
+void MpvEngine::doLoad(quint64 item, const QUrl &url, bool play)
 {
-    if (deferred([=, this] { doLoad(item, url, startSeconds, play); })) {
+    if (deferred([=, this] { doLoad(item, url, play); })) {
         prepare();
         return;
     }
@@ -835,11 +848,13 @@ void MpvEngine::doLoad(quint64 item, const QUrl &url, double startSeconds, bool 
             Qt::QueuedConnection);
         return;
     }
-    QByteArray options = QByteArrayLiteral("pause=") + (play ? "no" : "yes");
-    if (startSeconds > 0)
-        options += ",start=" + seconds(startSeconds);
+    // The pause state goes ahead of the file, not as its own option: mpv
+    // applies a file's options when the file starts, which would undo a
+    // pause asked for after this load but before then.
+    ++m_pauseSetsInFlight;
+    setFlag(tag(Tag::SetPause), "pause", !play);
     const QByteArray target = url.isLocalFile() ? url.toLocalFile().toUtf8() : url.toEncoded();
-    command(tag(Tag::Load, item), {QByteArrayLiteral("loadfile"), target, QByteArrayLiteral("replace"), options});
+    command(tag(Tag::Load, item), {QByteArrayLiteral("loadfile"), target, QByteArrayLiteral("replace")});
 }
 
 void MpvEngine::doUnload()

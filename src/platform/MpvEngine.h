@@ -69,7 +69,7 @@ public:
     class FrameRenderer;
 
 protected:
-    void doLoad(quint64 item, const QUrl &url, double startSeconds, bool play) override;
+    void doLoad(quint64 item, const QUrl &url, bool play) override;
     void doUnload() override;
     void doSetPaused(bool paused) override;
     void doSetSpeed(double speed) override;

@@ -84,9 +84,9 @@ void SimulatedEngine::clearRecord()
     m_plays = m_pauses = m_unloads = 0;
 }
 
-void SimulatedEngine::doLoad(quint64 item, const QUrl &url, double startSeconds, bool play)
+void SimulatedEngine::doLoad(quint64 item, const QUrl &url, bool play)
 {
-    m_loads << Load{url, startSeconds, play, item};
+    m_loads << Load{url, play, item};
 }
 
 void SimulatedEngine::doUnload() { ++m_unloads; }

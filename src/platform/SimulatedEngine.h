@@ -15,7 +15,6 @@ public:
     struct Load
     {
         QUrl url;
-        double start = 0;
         bool play = false;
         quint64 item = 0;
     };
@@ -57,7 +56,7 @@ public:
     void clearRecord();
 
 protected:
-    void doLoad(quint64 item, const QUrl &url, double startSeconds, bool play) override;
+    void doLoad(quint64 item, const QUrl &url, bool play) override;
     void doUnload() override;
     void doSetPaused(bool paused) override;
     void doSetSpeed(double speed) override;

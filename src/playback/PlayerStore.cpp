@@ -35,6 +35,13 @@ PlayerStore::PlayerStore(MediaEngine *engine, QObject *parent) : Store(parent), 
     // The item-status observer of load(): only the watched item counts.
     connect(m_player, &MediaEngine::itemReady, this, &PlayerStore::onItemReady);
     connect(m_player, &MediaEngine::itemFailed, this, [this](quint64 item, const QString &) { onItemFailed(item); });
+    // Whoever pauses while the item still loads (the Shorts tab, a remote
+    // command, the user) wins over the load's own start, and over that of
+    // its fallback.
+    connect(m_player, &MediaEngine::pauseRequested, this, [this] {
+        if (m_itemSub.active && (!m_itemSub.settled || m_itemSub.holding))
+            m_itemSub.play = false;
+    });
 }
 
 PlayerStore::~PlayerStore() = default;

@@ -58,6 +58,9 @@ class PlayerStore : public Store
     Q_PROPERTY(bool isScrubbing READ isScrubbing WRITE setIsScrubbing NOTIFY isScrubbingChanged)
     Q_PROPERTY(QVariantList comments READ commentsValue NOTIFY commentsChanged)
     Q_PROPERTY(LoadState commentsState READ commentsState NOTIFY commentsStateChanged)
+    // The current video's detail: on its way, come, or failed for good (both
+    // requests failed); the details area shows its error then, not a spinner.
+    Q_PROPERTY(LoadState detailState READ detailState NOTIFY detailStateChanged)
     Q_PROPERTY(QVariant channelAvatar READ channelAvatarValue NOTIFY channelAvatarChanged)
     Q_PROPERTY(bool fillScreen READ fillScreen WRITE setFillScreen NOTIFY fillScreenChanged)
     Q_PROPERTY(bool loop READ loop WRITE setLoop NOTIFY loopChanged)
@@ -115,14 +118,16 @@ public:
     Q_INVOKABLE void play(const Video &video) { play(video, std::nullopt, true); }
     Q_INVOKABLE void loadComments(const QString &id, const QString &sort);
     Q_INVOKABLE void retry();
+    // The details area's retry: loads the metadata again, the stream stays.
+    Q_INVOKABLE void reloadDetails();
     Q_INVOKABLE void stop();
+    // Keeps the play head as the current video's saved position now (the
+    // clock keeps it only every 5 s): for quitting and closing the player.
+    void savePosition();
 
     // ---- clock and transport (PlayerStore_clock.cpp)
     Q_INVOKABLE void togglePlay();
     Q_INVOKABLE void seek(double t);
-    // Keeps the play head as the video's position now, not at the next step
-    // (the app calls it as it quits).
-    void savePlayHead();
     Q_INVOKABLE void playNext();
     Q_INVOKABLE void playPrevious();
 
@@ -181,6 +186,7 @@ public:
     bool isScrubbing() const { return m_isScrubbing; }
     const QList<Comment> &comments() const { return m_comments; }
     LoadState commentsState() const { return m_commentsState; }
+    LoadState detailState() const { return m_detailState; }
     const std::optional<QString> &channelAvatar() const { return m_channelAvatar; }
     bool fillScreen() const { return m_fillScreen; }
     bool loop() const { return m_loop; }
@@ -248,6 +254,7 @@ signals:
     void isScrubbingChanged();
     void commentsChanged();
     void commentsStateChanged();
+    void detailStateChanged();
     void channelAvatarChanged();
     void fillScreenChanged();
     void loopChanged();
@@ -309,6 +316,7 @@ private:
     void setPipPossible(bool v) { assign(m_pipPossible, v, &PlayerStore::pipPossibleChanged); }
     void setComments(QList<Comment> v) { assign(m_comments, std::move(v), &PlayerStore::commentsChanged); }
     void setCommentsState(LoadState v) { assign(m_commentsState, std::move(v), &PlayerStore::commentsStateChanged); }
+    void setDetailState(LoadState v) { assign(m_detailState, std::move(v), &PlayerStore::detailStateChanged); }
     void setChannelAvatar(std::optional<QString> v) { assign(m_channelAvatar, std::move(v), &PlayerStore::channelAvatarChanged); }
     void setBoosted(bool v) { assign(m_boosted, v, &PlayerStore::boostedChanged); }
     void setMutedField(bool v) { assign(m_muted, v, &PlayerStore::mutedChanged); }
@@ -409,6 +417,7 @@ private:
     bool m_isScrubbing = false;
     QList<Comment> m_comments;
     LoadState m_commentsState;
+    LoadState m_detailState;
     std::optional<QString> m_channelAvatar;
     bool m_fillScreen = false;
     bool m_loop = false;

@@ -91,12 +91,16 @@ void PlayerStore::tick(double t)
     }
 }
 
-void PlayerStore::savePlayHead()
+void PlayerStore::savePosition()
 {
-    // Before the start time is reached the head is not this video's position.
-    if (!m_current || !m_library || m_startLanding || !m_player->hasItem())
+    // Nothing played yet, or the start seek has not landed: the saved
+    // position still stands. At the end it has been forgotten on purpose.
+    if (!m_current || !m_library || m_player->itemStatus() != MediaEngine::ItemStatus::Ready
+        || m_player->isAtEnd() || (m_itemSub.active && m_itemSub.holding))
         return;
     const double t = m_player->currentTime();
+    if (!std::isfinite(t) || (m_startLanding && t < *m_startLanding - kLandingSlack))
+        return;
     m_lastSave = t;
     m_library->setPosition(m_current->id, t);
 }

@@ -54,6 +54,7 @@ void PlayerStore::play(const Video &video, std::optional<double> startAt, bool r
 
     setCurrent(video);
     setDetail(std::nullopt);
+    setDetailState(LoadState::loading());
     setRelated({});
     setSegments({});
     m_cues.clear();
@@ -125,7 +126,7 @@ void PlayerStore::load(const QUrl &url, double startAt, bool play)
     if (play)
         m_player->setDefaultRate(m_speed);
     m_itemSub = ItemWatch{0, startAt, play, false, false, seekFirst};
-    const quint64 item = m_player->load(url, 0, play && !seekFirst);
+    const quint64 item = m_player->load(url, play && !seekFirst);
     m_itemSub.item = item;
     m_itemSub.active = true;
     m_startLanding = seekFirst ? std::optional<double>(startAt) : std::nullopt;
@@ -137,22 +138,22 @@ void PlayerStore::onItemReady(quint64 item)
     if (!m_itemSub.active || m_itemSub.item != item || m_itemSub.settled)
         return;
     m_itemSub.settled = true;
-    const bool play = m_itemSub.play;
     // A seek made while the item loaded has moved the start already.
     if (m_itemSub.holding && m_startLanding) {
         QPointer<PlayerStore> self(this);
-        // Whether or not the seek finished; but never for an item replaced meanwhile.
-        m_player->seek(m_itemSub.startAt, [self, item, play](bool) {
+        // Whether or not the seek finished; but never for an item replaced
+        // meanwhile, and not after a pause asked for while it ran.
+        m_player->seek(m_itemSub.startAt, [self, item](bool) {
             if (!self || self->m_player->currentItem() != item)
                 return;
             self->m_itemSub.holding = false;
-            if (play)
+            if (self->m_itemSub.play)
                 self->startPlayback();
         });
         return;
     }
     m_itemSub.holding = false;
-    if (play)
+    if (m_itemSub.play)
         startPlayback();
 }
 
@@ -221,11 +222,20 @@ QCoro::Task<> PlayerStore::loadMeta(QString id, quint64 generation)
     if (fast && isCurrent(id) && !m_detail)
         applyDetail(*fast, id);
 
-    std::optional<VideoDetail> full = co_await attempt(API::shared().video(id, false));
+    std::optional<VideoDetail> full;
+    QString fullError;
+    try {
+        full = co_await API::shared().video(id, false);
+    } catch (const std::exception &e) {
+        fullError = describe(e);
+    } catch (...) {
+    }
     if (cancelled() || !isCurrent(id))
         co_return;
     if (full)
         applyDetail(*full, id);
+    else if (!m_detail)
+        setDetailState(LoadState::failed(fullError));
 
     std::optional<QList<Video>> related = co_await std::move(relatedTask);
     std::optional<QList<SponsorSegment>> sponsor = co_await std::move(sponsorTask);
@@ -253,6 +263,7 @@ void PlayerStore::applyDetail(const VideoDetail &d, const QString &id)
 {
     Q_UNUSED(id);
     setDetail(d);
+    setDetailState(LoadState::loaded());
     if (d.duration > 0)
         setDuration(double(d.duration));
 
@@ -341,11 +352,23 @@ void PlayerStore::retry()
     m_usingLegacy = false;
     setActiveQuality(requestedQuality());
     load(API::shared().hlsURL(m_current->id, m_activeQuality), start, true);
+    if (!m_detail)
+        setDetailState(LoadState::loading());
+    startMeta(m_current->id);
+}
+
+void PlayerStore::reloadDetails()
+{
+    if (!m_current)
+        return;
+    if (!m_detail)
+        setDetailState(LoadState::loading());
     startMeta(m_current->id);
 }
 
 void PlayerStore::stop()
 {
+    savePosition();
     cancelMeta();
     cancelCountdown();
     m_player->pause();
@@ -355,6 +378,7 @@ void PlayerStore::stop()
 
     setCurrent(std::nullopt);
     setDetail(std::nullopt);
+    setDetailState(LoadState::idle());
     setRelated({});
     setComments({});
     setCommentsState(LoadState::idle());

@@ -29,7 +29,7 @@ void DetailsModel::setPlayer(PlayerStore *player)
         return;
     if (player) {
         for (auto signal : {&PlayerStore::currentChanged, &PlayerStore::detailChanged,
-                            &PlayerStore::channelAvatarChanged})
+                            &PlayerStore::channelAvatarChanged, &PlayerStore::detailStateChanged})
             connect(player, signal, this, &DetailsModel::changed);
         connect(player, &PlayerStore::relatedChanged, this, &DetailsModel::syncRelated);
     }
@@ -117,7 +117,20 @@ QString DetailsModel::title() const
 {
     if (detail())
         return detail()->title;
+    // A link's placeholder whose detail failed is loading no more.
+    if (placeholder() && detailFailed())
+        return {};
     return hasVideo() ? m_player->current()->title : QString();
+}
+
+bool DetailsModel::detailFailed() const { return hasVideo() && !detail() && m_player->detailState().isFailed(); }
+
+QString DetailsModel::detailError() const { return detailFailed() ? m_player->detailState().message : QString(); }
+
+void DetailsModel::reload()
+{
+    if (m_player)
+        m_player->reloadDetails();
 }
 
 QString DetailsModel::metaLine() const { return hasVideo() ? metaLineFor(*m_player->current(), detail()) : QString(); }
@@ -199,7 +212,7 @@ QString DetailsModel::commentCount() const
 
 bool DetailsModel::hasRelated() const { return m_player && !m_player->related().isEmpty(); }
 
-bool DetailsModel::relatedPending() const { return !hasRelated() && !detail(); }
+bool DetailsModel::relatedPending() const { return hasVideo() && !hasRelated() && !detail() && !detailFailed(); }
 
 std::optional<Video> DetailsModel::storable() const
 {

@@ -52,6 +52,9 @@ class DetailsModel : public QObject
     Q_PROPERTY(QString commentCount READ commentCount NOTIFY changed)
     Q_PROPERTY(bool hasRelated READ hasRelated NOTIFY changed)
     Q_PROPERTY(bool relatedPending READ relatedPending NOTIFY changed)
+    // Both detail requests failed: the error and its retry take the spinner's place.
+    Q_PROPERTY(bool detailFailed READ detailFailed NOTIFY changed)
+    Q_PROPERTY(QString detailError READ detailError NOTIFY changed)
     // The related videos minus hidden channels.
     Q_PROPERTY(VideoFilterModel *related READ related CONSTANT)
 
@@ -101,6 +104,8 @@ public:
     QString commentCount() const;
     bool hasRelated() const;
     bool relatedPending() const;
+    bool detailFailed() const;
+    QString detailError() const;
     VideoFilterModel *related() const { return m_related; }
 
     Q_INVOKABLE void openChannel();
@@ -114,6 +119,7 @@ public:
     Q_INVOKABLE void seekChapter(qint64 start);
     Q_INVOKABLE void toggleDescription();
     Q_INVOKABLE void openComments();
+    Q_INVOKABLE void reload();
 
 signals:
     void storesChanged();

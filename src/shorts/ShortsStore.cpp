@@ -162,7 +162,7 @@ void ShortsStore::setCurrent(const QString &id)
     setPaused(false);
     setReady(false);
     setProgress(0);
-    m_item = m_player->load(API::shared().streamURL(id), 0, m_shown);
+    m_item = m_player->load(API::shared().streamURL(id), m_shown);
     warmNext(id);
     const int index = list()->indexOf(id);
     if (index >= 0 && index >= list()->count() - pageWhenWithin)

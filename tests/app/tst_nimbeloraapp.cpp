@@ -424,6 +424,18 @@ private slots:
         QFile file(TestDirs::dataDir() + u"/positions.json"_qs);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(QJsonDocument::fromJson(file.readAll()).object().value(u"a").toDouble(), 42.0);
+
+        // The play head at quit, not its last 5 s step.
+        Video v;
+        v.id = u"playing"_qs;
+        v.duration = 600;
+        app->player()->play(v, 0.0, true);
+        m_engine->makeReady(600);
+        m_engine->advance(7.3);
+        app->flushOnQuit();
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QJsonDocument::fromJson(file.readAll()).object().value(u"playing").toDouble(), 7.3);
     }
 
     // The play head between two periodic saves is what the quit keeps.

@@ -80,7 +80,7 @@ std::shared_ptr<SeekProbe> seekAndWatch(MediaEngine &e, double to)
 
 void readySimulated(SimulatedEngine &e)
 {
-    e.load(QUrl("http://x/a"), 0, false);
+    e.load(QUrl("http://x/a"), false);
     e.makeReady(60);
 }
 
@@ -152,8 +152,8 @@ private slots:
         QFETCH(TC, expected);
         SimulatedEngine e;
         const QHash<QString, std::function<void()>> steps{
-            {"load", [&] { e.load(QUrl("http://x/a"), 0, false); }},
-            {"load+play", [&] { e.load(QUrl("http://x/a"), 0, true); }},
+            {"load", [&] { e.load(QUrl("http://x/a"), false); }},
+            {"load+play", [&] { e.load(QUrl("http://x/a"), true); }},
             {"ready", [&] { e.makeReady(60); }},
             {"buffer", [&] { e.setBuffering(true); }},
             {"unbuffer", [&] { e.setBuffering(false); }},
@@ -189,7 +189,7 @@ private slots:
         QFETCH(QList<double>, ticks);
         SimulatedEngine e;
         e.setDefaultRate(rate);
-        e.load(QUrl("http://x/a"), start, true);
+        e.load(QUrl("http://x/a"), true);
         e.makeReady(600);
         e.setTime(start);
         QSignalSpy spy(&e, &MediaEngine::periodicTime);
@@ -203,7 +203,7 @@ private slots:
     void endOfItemIsSignalledOncePerArrival()
     {
         SimulatedEngine e;
-        const quint64 item = e.load(QUrl("http://x/a"), 0, true);
+        const quint64 item = e.load(QUrl("http://x/a"), true);
         e.makeReady(2);
         QSignalSpy ended(&e, &MediaEngine::itemEnded);
         e.advance(5);
@@ -252,14 +252,14 @@ private slots:
         QFETCH(QString, state);
         SimulatedEngine e;
         if (state == "failed") {
-            e.load(QUrl("http://x/a"), 0, false);
+            e.load(QUrl("http://x/a"), false);
             e.fail();
         } else if (state != "none") {
             readySimulated(e);
         }
         const auto seek = seekAndWatch(e, 12);
         if (state == "replaced")
-            e.load(QUrl("http://x/b"), 0, false);
+            e.load(QUrl("http://x/b"), false);
         if (state == "unloaded")
             e.unload();
         QTRY_COMPARE(seek->calls, 1);
@@ -282,7 +282,7 @@ private slots:
         e.playImmediately(2.0);
         QCOMPARE(e.rate(), 2.0);
         // A load that plays starts at the default rate again.
-        e.load(QUrl("http://x/b"), 0, true);
+        e.load(QUrl("http://x/b"), true);
         QCOMPARE(e.rate(), 1.5);
     }
 
@@ -325,7 +325,7 @@ private slots:
     {
         MpvEngine e;
         QSignalSpy ready(&e, &MediaEngine::itemReady);
-        const quint64 item = e.load(m_clip, 0, false);
+        const quint64 item = e.load(m_clip, false);
         QVERIFY(waitReady(e));
         QCOMPARE(ready.size(), 1);
         QCOMPARE(ready[0][0].value<quint64>(), item);
@@ -354,6 +354,20 @@ private slots:
         QVERIFY(std::abs(e.currentTime() - held) < 0.05);
     }
 
+
+    // A pause right after a playing load holds, also once mpv starts the file.
+    void mpvPauseWhileLoadingHolds()
+    {
+        MpvEngine e;
+        e.prepare();
+        QTRY_VERIFY_WITH_TIMEOUT(e.isAvailable(), kLong);
+        e.load(m_clip, true);
+        e.pause();
+        QVERIFY(waitReady(e));
+        QTest::qWait(600);
+        QCOMPARE(e.timeControlStatus(), TC::Paused);
+        QVERIFY2(e.currentTime() < 0.1, qPrintable(QString::number(e.currentTime())));
+    }
     void mpvFailsOnAMissingStream_data()
     {
         QTest::addColumn<QString>("where");
@@ -369,7 +383,7 @@ private slots:
         QSignalSpy failed(&e, &MediaEngine::itemFailed);
         const QUrl url = where == "http" ? server.url("/api/stream/missing")
                                          : QUrl::fromLocalFile(m_dir.filePath("nothing.mp4"));
-        const quint64 item = e.load(url, 0, true);
+        const quint64 item = e.load(url, true);
         QVERIFY(!waitReady(e));
         QCOMPARE(e.itemStatus(), IS::Failed);
         QCOMPARE(failed.size(), 1);
@@ -382,7 +396,7 @@ private slots:
         QTRY_COMPARE(seek->calls, 1);
         QVERIFY(!seek->finished);
         // The engine still plays what comes next.
-        e.load(m_clip, 0, false);
+        e.load(m_clip, false);
         QVERIFY(waitReady(e));
     }
 
@@ -397,7 +411,7 @@ private slots:
     {
         QFETCH(bool, playing);
         MpvEngine e;
-        e.load(m_clip, 0, false);
+        e.load(m_clip, false);
         QVERIFY(waitReady(e));
         if (playing)
             e.play();
@@ -414,7 +428,7 @@ private slots:
     void mpvSupersededSeek()
     {
         MpvEngine e;
-        e.load(m_clip, 0, false);
+        e.load(m_clip, false);
         QVERIFY(waitReady(e));
         const auto first = seekAndWatch(e, 0.5);
         const auto second = seekAndWatch(e, 2.2);
@@ -427,18 +441,20 @@ private slots:
     void mpvSeekBeforeReadyWaitsForTheFile()
     {
         MpvEngine e;
-        e.load(m_clip, 0, false);
+        e.load(m_clip, false);
         const auto seek = seekAndWatch(e, 2.0);
         QTRY_VERIFY_WITH_TIMEOUT(seek->finished, kLong);
         QVERIFY(std::abs(e.currentTime() - 2.0) < 0.05);
     }
 
-    // Starts where asked, then one tick per quarter second of media time, always forward.
+    // Starts where a seek made while loading asked, then one tick per
+    // quarter second of media time, always forward.
     void mpvStartTimeAndTicks()
     {
         MpvEngine e;
         QSignalSpy ticks(&e, &MediaEngine::periodicTime);
-        e.load(m_clip, 1.5, true);
+        e.load(m_clip, false);
+        e.seek(1.5, [&e](bool) { e.play(); });
         QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 4, kLong);
         const double first = ticks.first()[0].toDouble();
         QVERIFY2(first >= 1.45 && first < 1.9, qPrintable(QString::number(first)));
@@ -454,7 +470,8 @@ private slots:
     {
         MpvEngine e;
         QSignalSpy ended(&e, &MediaEngine::itemEnded);
-        const quint64 item = e.load(m_clip, 2.2, true);
+        const quint64 item = e.load(m_clip, false);
+        e.seek(2.2, [&e](bool) { e.play(); });
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, kLong);
         QCOMPARE(ended[0][0].value<quint64>(), item);
         QTRY_COMPARE_WITH_TIMEOUT(e.timeControlStatus(), TC::Paused, kLong);
@@ -474,8 +491,8 @@ private slots:
         MpvEngine a, b;
         QSignalSpy ticksA(&a, &MediaEngine::periodicTime);
         QSignalSpy ticksB(&b, &MediaEngine::periodicTime);
-        a.load(m_clip, 0, true);
-        b.load(m_clip, 1, true);
+        a.load(m_clip, true);
+        b.load(m_clip, true);
         QTRY_VERIFY_WITH_TIMEOUT(ticksA.size() >= 3 && ticksB.size() >= 3, kLong);
         b.pause();
         QTRY_VERIFY_WITH_TIMEOUT(ticksA.size() >= 6, kLong);
@@ -497,9 +514,9 @@ private slots:
         TinyServer server;
         auto e = std::make_unique<MpvEngine>();
         if (what == "hang")
-            e->load(server.url("/hang.m3u8"), 0, true);
+            e->load(server.url("/hang.m3u8"), true);
         else if (what == "file")
-            e->load(m_clip, 1, true);
+            e->load(m_clip, true);
         const auto seek = what == "nothing" ? std::make_shared<SeekProbe>() : seekAndWatch(*e, 1);
         QTest::qWait(what == "hang" ? 300 : 0);
         QElapsedTimer clock;
@@ -516,7 +533,7 @@ private slots:
             QSKIP("ffmpeg could not make the HLS clip");
         TinyServer server(m_dir.path());
         MpvEngine e;
-        e.load(server.url("/master.m3u8?k=key"), 0, true);
+        e.load(server.url("/master.m3u8?k=key"), true);
         QVERIFY(waitReady(e));
         QTRY_COMPARE_WITH_TIMEOUT(e.presentationSize(), QSize(320, 240), kLong);
         // The bit rate the master playlist announces, read on first demand.

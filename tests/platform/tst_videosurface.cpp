@@ -101,7 +101,7 @@ private slots:
         MpvEngine engine;
         surface->setEngine(&engine);
         QVERIFY(surface->isActive());
-        engine.load(m_clip, 0, false); // paused: the first picture still shows
+        engine.load(m_clip, false); // paused: the first picture still shows
 
         QTRY_VERIFY_WITH_TIMEOUT(isRed(grab(h).pixel(215, 466)), kLong);
         // 16:9 fitted into 430 wide is 242 tall: above it, a bar.
@@ -127,7 +127,7 @@ private slots:
         };
         auto engine = std::make_unique<MpvEngine>();
         a->setEngine(engine.get());
-        engine->load(m_clip, 0, false);
+        engine->load(m_clip, false);
         QTRY_VERIFY_WITH_TIMEOUT(shows(true, false), kLong);
 
         b->setEngine(engine.get());
@@ -164,9 +164,9 @@ private slots:
             h.loadSource("import Nimbelora.Platform\nVideoSurface { width: 320; height: 180 }"));
         MpvEngine engine;
         surface->setEngine(&engine);
-        engine.load(m_clip, 0, true);
+        engine.load(m_clip, true);
         QTRY_VERIFY_WITH_TIMEOUT(isRed(grab(h).pixel(160, 90)) && engine.currentTime() > 0.5, kLong);
-        engine.load(QUrl::fromLocalFile(m_clip.toLocalFile() + QStringLiteral(".missing")), 0, true);
+        engine.load(QUrl::fromLocalFile(m_clip.toLocalFile() + QStringLiteral(".missing")), true);
         QTRY_COMPARE_WITH_TIMEOUT(engine.itemStatus(), MediaEngine::ItemStatus::Failed, kLong);
         surface->setWidth(300);
         QTest::qWait(300);
@@ -181,7 +181,7 @@ private slots:
         QVERIFY2(surface, qPrintable(h.errors()));
         SimulatedEngine engine;
         surface->setEngine(&engine);
-        engine.load(QUrl("http://x/a"), 0, true);
+        engine.load(QUrl("http://x/a"), true);
         engine.makeReady(60);
         QTest::qWait(50);
         QCOMPARE(QColor(grab(h).pixel(100, 100)), QColor("#123456"));
@@ -201,7 +201,7 @@ private slots:
         QCOMPARE(engine.videoHolder(), nullptr);
         QCOMPARE(engine.videoTargetSize(), QSize());
         // Nobody shows it, but it still plays.
-        engine.load(m_clip, 0, true);
+        engine.load(m_clip, true);
         QTRY_VERIFY_WITH_TIMEOUT(engine.currentTime() > 0.3, kLong);
     }
 };

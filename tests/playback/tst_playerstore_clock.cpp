@@ -84,6 +84,50 @@ private slots:
 
     void cleanup() { LibraryStore::waitForWrites(); }
 
+    // Quitting or closing the player keeps the play head itself, not the
+    // last 5 s step; where nothing has played yet, or the video ended, the
+    // saved position is left as it was.
+    void savePositionKeepsThePlayHead_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<bool>("byStop");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("playing") << "playing" << false << 23.4;
+        QTest::newRow("closing the player") << "playing" << true << 23.4;
+        QTest::newRow("still loading") << "loading" << false << 300.0;
+        QTest::newRow("start seek under way") << "seeking" << false << 300.0;
+        QTest::newRow("ended") << "ended" << false << 0.0;
+        QTest::newRow("incognito") << "incognito" << true << 300.0;
+    }
+
+    void savePositionKeepsThePlayHead()
+    {
+        QFETCH(QString, state);
+        QFETCH(bool, byStop);
+        QFETCH(double, expected);
+        Rig rig;
+        const Video v = makeVideo(QStringLiteral("quit"));
+        rig.library->setPosition(v.id, 300);
+        Defaults::shared().setValue(Pref::incognito, state == "incognito");
+        rig.store.play(v, state == "playing" || state == "incognito" || state == "ended" ? std::optional(0.0)
+                                                                                         : std::nullopt,
+                       true);
+        if (state != "loading")
+            rig.engine->makeReady(600);
+        if (state == "playing" || state == "incognito")
+            rig.engine->advance(23.4);
+        if (state == "ended") {
+            rig.engine->advance(700);
+            QCoreApplication::processEvents(); // the end forgets the position
+        }
+        if (byStop)
+            rig.store.stop();
+        else
+            rig.store.savePosition();
+        Defaults::shared().setValue(Pref::incognito, false);
+        QCOMPARE(rig.library->position(v.id), expected);
+    }
+
     // A tick with nothing current, or with no finite time, is dropped whole.
     void ticksWithoutTimeOrVideoChangeNothing()
     {

@@ -233,7 +233,7 @@ private slots:
         QCOMPARE(rig.store.activeQuality(), 480);
         QCOMPARE(rig.engine->loads().size(), 1);
         QCOMPARE(rig.lastLoad().url, API::shared().hlsURL(v.id, 480));
-        QCOMPARE(rig.lastLoad().start, 0.0);
+        QCOMPARE(rig.engine->currentTime(), 0.0);
         QVERIFY(rig.lastLoad().play);
         QVERIFY(rig.store.expanded());
         QCOMPARE(Orientation::history(), QList<int>{26});
@@ -309,10 +309,55 @@ private slots:
         if (c.saved > 0)
             rig.library->setPosition(v.id, c.saved);
         rig.store.play(v, c.given, true);
-        QCOMPARE(rig.lastLoad().start, 0.0);
+        QCOMPARE(rig.engine->currentTime(), 0.0);
         QCOMPARE(rig.lastLoad().play, c.loadedAt == 0);
         QCOMPARE(rig.readyAt(), c.loadedAt);
         QVERIFY(!rig.engine->isPaused());
+        // Playing on the engine's own ready (and landed) news, nothing in between.
+        QCOMPARE(rig.engine->timeControlStatus(), MediaEngine::TimeControlStatus::Playing);
+        QVERIFY(rig.store.isPlaying());
+    }
+
+    // A pause asked for while the item loads (the Shorts tab pausing the
+    // main player) wins over the load's own start: at ready, after the start
+    // seek, and through the fallback to the progressive stream.
+    void pauseWhileLoadingStaysPaused_data()
+    {
+        QTest::addColumn<std::optional<double>>("startAt");
+        QTest::addColumn<QString>("when");
+        QTest::newRow("before ready") << std::optional<double>() << "loading";
+        QTest::newRow("before ready, start seek") << std::optional<double>(42.0) << "loading";
+        QTest::newRow("during the start seek") << std::optional<double>(42.0) << "seeking";
+        QTest::newRow("before the fallback") << std::optional<double>() << "fallback";
+    }
+
+    void pauseWhileLoadingStaysPaused()
+    {
+        QFETCH(std::optional<double>, startAt);
+        QFETCH(QString, when);
+        Rig rig;
+        const Video v = makeVideo(QStringLiteral("held"));
+        rig.store.play(v, startAt, true);
+        if (when == "seeking")
+            rig.engine->makeReady(600);
+        rig.store.player()->pause();
+        if (when == "fallback") {
+            rig.engine->fail();
+            QCOMPARE(rig.lastLoad().url, API::shared().streamURL(v.id));
+            QVERIFY(!rig.lastLoad().play);
+        }
+        const int plays = rig.engine->playCalls();
+        if (when == "seeking")
+            rig.engine->completeSeek();
+        else
+            rig.readyAt();
+        QVERIFY(rig.engine->isPaused());
+        QCOMPARE(rig.engine->playCalls(), plays);
+        QVERIFY(!rig.store.isPlaying());
+        // The user's play still plays.
+        rig.store.togglePlay();
+        QVERIFY(!rig.engine->isPaused());
+        QVERIFY(rig.settle());
     }
 
     // Until the play head has reached the resume point, no tick overwrites

@@ -246,6 +246,35 @@ private slots:
         QCOMPARE(s.rig.router.playlistVideo()->id, v.id);
     }
 
+    // A detail that failed for good is not loading: the video's own texts,
+    // no spinner, and the error with its retry, which asks again.
+    void failedDetail_data()
+    {
+        QTest::addColumn<bool>("placeholder");
+        QTest::newRow("from a card") << false;
+        QTest::newRow("from a link") << true;
+    }
+
+    void failedDetail()
+    {
+        QFETCH(bool, placeholder);
+        Video v = makeVideo(QStringLiteral("nodetail"));
+        if (placeholder)
+            v.title = PlayerStore::placeholderTitle;
+        Details s(v); // the backend knows no such video
+        QVERIFY(s.rig.store.detailState().isFailed());
+        QVERIFY(s.model->detailFailed());
+        QVERIFY(!s.model->relatedPending());
+        QCOMPARE(s.model->title(), placeholder ? QString() : v.title);
+        QCOMPARE(s.model->channelName(), v.channel);
+        QCOMPARE(s.shown("relatedSpinner"), 0);
+        QCOMPARE(s.shown("detailsError"), 1);
+        QVERIFY(s.h.click(QStringLiteral("retryButton")));
+        QVERIFY(s.rig.store.detailState().isLoading());
+        QVERIFY(s.model->relatedPending());
+        QVERIFY(QTest::qWaitFor([&] { return s.rig.store.detailState().isFailed(); }, 8000));
+    }
+
     // The video's own channel is hidden, and its related videos go at once.
     void hideChannel_data()
     {

@@ -343,7 +343,7 @@ private slots:
         QCOMPARE(engine()->isPaused(), paused || !shown);
         QCOMPARE(store.paused(), paused);
         // The end of an item the store did not load is not looped.
-        engine()->load(QUrl(u"http://127.0.0.1:9/other"_qs), 0, true);
+        engine()->load(QUrl(u"http://127.0.0.1:9/other"_qs), true);
         engine()->makeReady(10);
         engine()->end();
         QTest::qWait(50);
@@ -438,7 +438,7 @@ private slots:
     // and keeps the user's pause for the next showing.
     void appearAndDisappear()
     {
-        m_stores->main->load(QUrl(u"http://127.0.0.1:9/main"_qs), 0, true);
+        m_stores->main->load(QUrl(u"http://127.0.0.1:9/main"_qs), true);
         QVERIFY(load());
         QVERIFY(m_stores->main->isPaused() && !engine()->isPaused());
         m_root->setProperty("active", false);

@@ -504,5 +504,15 @@ ListView {
                 running: parent.visible
             }
         }
+        Loader {
+            active: list.details.detailFailed
+            visible: active
+            width: parent.width
+            sourceComponent: ErrorState {
+                objectName: "detailsError"
+                message: list.details.detailError
+                retry: () => list.details.reload()
+            }
+        }
     }
 }
