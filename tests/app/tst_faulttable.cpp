@@ -368,7 +368,16 @@ private slots:
         if (fault == u"hls") // on the progressive stream, told as the quality it plays
             QVERIFY(!m_backend->requests().matching(u"/api/stream/"_qs + video.id).isEmpty());
         if (fault == u"detail") {
+            // The card's own title stays; the details area tells the failure
+            // and its retry brings the details once the backend answers.
             QVERIFY(showsText(video.title));
+            QTRY_VERIFY(!shown(u"detailsError"_qs).isEmpty());
+            QVERIFY(showsText(kServerMessage));
+            m_backend->clearFaults();
+            auto *retry = shown(u"detailsError"_qs).first()->findChild<QQuickItem *>(u"retryButton"_qs);
+            QVERIFY(retry);
+            QVERIFY(m_qml->click(retry));
+            QTRY_VERIFY(shown(u"detailsError"_qs).isEmpty());
             QVERIFY(!showsText(kServerMessage));
         }
         if (fault == u"thumbs") {
