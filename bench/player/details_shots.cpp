@@ -81,6 +81,9 @@ int main(int argc, char *argv[])
         QObject *details = sheet->property("details").value<QObject *>();
         QTest::qWait(1500); // thumbnails and avatars
         shot(QStringLiteral("details") + suffix);
+        rig.library().toggleWatchLater(*video);
+        shot(QStringLiteral("details-saved") + suffix);
+        rig.library().toggleWatchLater(*video);
         qml.click(QStringLiteral("descriptionToggle"));
         shot(QStringLiteral("details-open") + suffix);
         FaultRule slow;

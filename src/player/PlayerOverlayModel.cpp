@@ -5,6 +5,7 @@
 #include "Orientation.h"
 #include "PlayerStore.h"
 #include "Pref.h"
+#include "RoutePicker.h"
 
 #include <QTimer>
 #include <QVariantMap>
@@ -82,6 +83,20 @@ QList<MenuEntry> PlayerOverlayModel::qualityEntries() const
 }
 
 QVariantList PlayerOverlayModel::qualityMenu() const { return MenuEntry::toModel(qualityEntries()); }
+
+QList<MenuEntry> PlayerOverlayModel::routeEntries()
+{
+    QList<MenuEntry> out;
+    for (const QVariant &row : RoutePicker::shared().devices()) {
+        const QVariantMap device = row.toMap();
+        out.append(MenuEntry::button(device.value(QStringLiteral("name")).toString(),
+                                     device.value(QStringLiteral("title")).toString(),
+                                     device.value(QStringLiteral("current")).toBool() ? QStringLiteral("checkmark") : QString()));
+    }
+    return out;
+}
+
+QVariantList PlayerOverlayModel::routeMenu() const { return MenuEntry::toModel(routeEntries()); }
 
 qint64 PlayerOverlayModel::skipStep()
 {

@@ -52,14 +52,16 @@ public:
 
     // "Auto" for automatic, else the height with "p" ("720p").
     QString qualityBadge() const;
-    // The quality menu: automatic first, then the detail's heights in their
-    // order; each {value, title, checked}.
     // The quality menu: "Calidad", then "Automática" (id "0") and the
     // video's heights (id the height); the one in use carries the mark.
     QList<MenuEntry> qualityEntries() const;
     Q_INVOKABLE QVariantList qualityMenu() const;
     static QString qualityBadgeFor(qint64 quality);
     static QString qualityTitleFor(qint64 height);
+    // The audio output menu: the outputs the engine lists, in its order (id
+    // the device name); the one in use carries the mark.
+    static QList<MenuEntry> routeEntries();
+    Q_INVOKABLE QVariantList routeMenu() const;
 
     // The larger of "pref.seekStep" and 5 seconds.
     Q_INVOKABLE static qint64 skipStep();

@@ -1,6 +1,5 @@
 #include "AudioSession.h"
 #include "DefaultOutputWatch.h"
-#include "QmlHarness.h"
 #include "RoutePicker.h"
 #include "VolumeController.h"
 #include <QSignalSpy>
@@ -195,37 +194,6 @@ private slots:
         QCOMPARE(got, chosen);
         // The mark moves only when the engine reports the new device.
         QCOMPARE(RoutePicker::shared().currentDevice(), QStringLiteral("auto"));
-    }
-
-    void buttonTintsAndPicks()
-    {
-        session().setAudioDevices(devices({"auto=Autoselect device", "pipewire/bt=Auriculares BT"}), "auto");
-        QStringList got;
-        RoutePicker::setChooser([&got](const QString &d) { got << d; });
-        QmlHarness h;
-        QQuickItem *root = h.loadSource(R"(
-            import Nimbelora.Platform
-            import QtQuick
-            AirPlayButton { activeColor: "crimson" })");
-        QVERIFY2(root, qPrintable(h.errors()));
-        QQuickItem *icon = h.find("airPlayIcon");
-        QVERIFY(icon);
-        QVERIFY(h.click("airPlayArea"));
-        QObject *menu = root->findChild<QObject *>("airPlayMenu");
-        QVERIFY(menu);
-        QTRY_VERIFY(menu->property("opened").toBool());
-        QTRY_COMPARE(menu->property("count").toInt(), 2);
-        QQuickItem *bt = nullptr;
-        QTRY_VERIFY((bt = h.find("route_pipewire/bt")) || (bt = root->findChild<QQuickItem *>("route_pipewire/bt")));
-        QCOMPARE(bt->property("text").toString(), QStringLiteral("Auriculares BT"));
-        QVERIFY(h.click(bt));
-        QCOMPARE(got, QStringList{"pipewire/bt"});
-
-        // The engine switches: the button takes the active colour.
-        session().setAudioDevices(session().devices(), "pipewire/bt");
-        QCOMPARE(icon->property("color").value<QColor>(), QColor("crimson"));
-        session().setAudioDevices(session().devices(), "auto");
-        QCOMPARE(icon->property("color").value<QColor>(), QColor(Qt::white));
     }
 };
 

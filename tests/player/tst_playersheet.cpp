@@ -1,9 +1,11 @@
 // The player sheet over a real store: the auto-hiding controls and the tap
 // that brings them back, the layout in portrait and landscape, the layers
 // over the video (spinner, error, lock, captions, up-next card, toast), the
-// transport and the quality menu.
+// transport, the quality menu and the audio output menu.
+#include "AudioSession.h"
 #include "PlayerOverlayModel.h"
 #include "PlayerRig.h"
+#include "RoutePicker.h"
 
 #include <QSignalSpy>
 
@@ -454,6 +456,56 @@ private slots:
         QVERIFY(s.h.click(entry));
         QCOMPARE(rig.store.activeQuality(), qint64(360));
         QCOMPARE(s.find("qualityBadgeText")->property("text").toString(), QStringLiteral("360p"));
+    }
+
+    void audioOutputMenu()
+    {
+        AudioSession &session = AudioSession::shared();
+        const QList<AudioDevice> outputs{{QStringLiteral("auto"), QStringLiteral("Autoselect device")},
+                                         {QStringLiteral("pipewire/bt"), QStringLiteral("Auriculares BT")}};
+        session.setAudioDevices(outputs, QStringLiteral("auto"));
+        QStringList got;
+        RoutePicker::setChooser([&got](const QString &d) { got << d; });
+        auto restore = qScopeGuard([&session] {
+            RoutePicker::setChooser({});
+            session.setAudioDevices({}, QString());
+        });
+        OPEN_SHEET("ao");
+        s.overlay->setHideDelay(100000);
+        QQuickItem *button = s.find("airPlayButton");
+        QVERIFY(button);
+        const QColor active = button->property("activeColor").value<QColor>();
+        QVERIFY(active != QColor(Qt::white));
+        QCOMPARE(button->property("tint").value<QColor>(), QColor(Qt::white));
+
+        // Each opening lists the outputs in the engine's order, the one in use marked.
+        const auto open = [&] {
+            QVERIFY(s.h.click(button));
+            QTRY_VERIFY(s.find("airPlayMenu")->property("opened").toBool());
+        };
+        const auto marked = [&](const char *name) {
+            QQuickItem *row = s.h.find(QStringLiteral("route_") + QLatin1String(name));
+            return row ? row->property("entry").toMap().value("symbol").toString() == QLatin1String("checkmark") : false;
+        };
+        open();
+        QQuickItem *bt = nullptr;
+        QTRY_VERIFY((bt = s.find("route_pipewire/bt")) && bt->isVisible() && bt->width() > 0);
+        QCOMPARE(bt->property("entry").toMap().value("title").toString(), QStringLiteral("Auriculares BT"));
+        QCOMPARE(s.find("route_auto")->property("entry").toMap().value("title").toString(), RoutePicker::defaultTitle);
+        QVERIFY(marked("auto"));
+        QVERIFY(!marked("pipewire/bt"));
+        QVERIFY(s.h.click(bt));
+        QCOMPARE(got, QStringList{"pipewire/bt"});
+        QTRY_VERIFY(!s.find("airPlayMenu")->property("opened").toBool());
+
+        // The engine switches: the icon takes the active colour and the mark moves.
+        session.setAudioDevices(outputs, QStringLiteral("pipewire/bt"));
+        QCOMPARE(button->property("tint").value<QColor>(), active);
+        open();
+        QTRY_VERIFY(marked("pipewire/bt"));
+        QVERIFY(!marked("auto"));
+        session.setAudioDevices(outputs, QStringLiteral("auto"));
+        QCOMPARE(button->property("tint").value<QColor>(), QColor(Qt::white));
     }
 
     void captions_data()

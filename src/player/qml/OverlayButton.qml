@@ -17,6 +17,7 @@ PressableStyle {
     // Below 1 the button looks unavailable, yet stays usable.
     property real dimming: 1
     property bool haptic: true
+    property color tint: "white"
 
     signal triggered()
 
@@ -40,7 +41,7 @@ PressableStyle {
             anchors.centerIn: parent
             name: button.symbol
             size: button.glyph
-            color: "white"
+            color: button.tint
         }
     }
 }

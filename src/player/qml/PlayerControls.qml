@@ -69,11 +69,7 @@ Item {
         }
         AirPlayButton {
             objectName: "airPlayButton"
-            Layout.preferredWidth: 40
-            Layout.preferredHeight: 40
-            size: 19
-            color: "white"
-            activeColor: Theme.accent
+            overlay: controls.overlay
         }
         OverlayButton {
             objectName: "pipButton"

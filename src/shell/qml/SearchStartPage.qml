@@ -68,13 +68,14 @@ Flickable {
                     onClicked: page.search.pickTopic(tile.modelData.query)
 
                     contentItem: Item {
-                        // The shadow in the first colour, below the tile.
-                        Rectangle {
+                        // The first colour at 30 %, radius 8, 4 down.
+                        SoftShadow {
                             anchors.fill: parent
-                            anchors.topMargin: 4
-                            anchors.bottomMargin: -4
                             radius: 18
-                            color: Qt.rgba(tile.first.r, tile.first.g, tile.first.b, 0.3)
+                            spread: 6
+                            offsetY: 4
+                            color: tile.first
+                            strength: 0.3
                         }
 
                         Item {
@@ -99,10 +100,22 @@ Flickable {
                             }
                         }
 
-                        CornerMask {
-                            anchors.fill: parent
-                            radius: 18
-                            color: Platform.Colors.background
+                        // Only the symbol's corner needs rounding (the gradient is
+                        // rounded itself): a mask over the others would cut
+                        // notches out of the shadow.
+                        Item {
+                            anchors.top: parent.top
+                            anchors.right: parent.right
+                            width: 18
+                            height: 18
+                            clip: true
+                            CornerMask {
+                                x: 18 - width
+                                width: tile.contentItem.width
+                                height: tile.contentItem.height
+                                radius: 18
+                                color: Platform.Colors.background
+                            }
                         }
 
                         Text {
