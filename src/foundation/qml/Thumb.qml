@@ -19,10 +19,13 @@ Rectangle {
     readonly property bool instant: sized && ImageLoader.hasThumb(videoId, Qt.size(Math.ceil(width * Screen.devicePixelRatio),
                                                                                    Math.ceil(height * Screen.devicePixelRatio)))
     readonly property bool loaded: picture.status === Image.Ready
+    // What shows until the picture has faded in.
+    property color fill: Platform.Colors.tertiaryFill
 
     implicitWidth: 320
     implicitHeight: width * 9 / 16
-    color: Platform.Colors.tertiaryFill
+    // Nothing to fill once the picture covers the frame.
+    color: picture.status === Image.Ready && picture.opacity === 1 ? "transparent" : fill
     clip: true
 
     Image {
