@@ -36,6 +36,7 @@ struct FrameLog
             if (t <= from || t > from + spanNs)
                 continue;
             worst = std::max(worst, t - last);
+            if (qEnvironmentVariableIsSet("TMPDBG") && t - last > 30'000'000) std::fprintf(stderr, "TMP gap at %lld: %lld\n", (long long)((t - from)/1000000), (long long)((t-last)/1000000));
             last = t;
         }
         return worst / 1e6;
