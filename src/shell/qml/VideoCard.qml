@@ -98,16 +98,16 @@ PressableStyle {
             width: column.width
             height: width * 9 / 16
 
-            // The drop shadow, peeking out below the rounded picture: only
-            // that strip is drawn, the rest lies under the picture and the
-            // corner mask.
+            // The drop shadow, peeking out below the rounded picture. Once
+            // the picture covers its frame only the strip below is drawn;
+            // until then the shadow shows through the translucent fill.
             Item {
-                y: parent.height
+                y: thumb.covered ? parent.height : 5
                 width: parent.width
-                height: 5
-                clip: true
+                height: thumb.covered ? 5 : parent.height
+                clip: thumb.covered
                 Rectangle {
-                    y: 5 - thumbBlock.height
+                    y: 5 - parent.y
                     width: parent.width
                     height: thumbBlock.height
                     radius: 20
@@ -116,6 +116,7 @@ PressableStyle {
             }
 
             Thumb {
+                id: thumb
                 anchors.fill: parent
                 videoId: card.redacted ? "" : card.video.id
                 fill: card.redacted ? Platform.Colors.fill : Platform.Colors.tertiaryFill
