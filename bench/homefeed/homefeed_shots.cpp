@@ -1,6 +1,7 @@
 // Saves the home screen offscreen while the feed loads, when the backend is
 // down or failing, and with a video's context menu open, for a look by eye.
 #include "HomeRig.h"
+#include "Palette.h"
 #include "WebSignIn.h"
 
 #include <QCoreApplication>
@@ -71,6 +72,19 @@ int main(int argc, char *argv[])
     } else {
         ++failures;
     }
+    // The loaded feed, its thumbnails faded in, light and dark.
+    for (int theme : {1, 2}) {
+        Palette::shared().setScheme(theme);
+        rig.reset();
+        if (rig.load() && waitFor("cards", [&] { return !rig.shown(QStringLiteral("videoCard")).isEmpty(); })) {
+            QTest::qWait(media ? 2500 : 500);
+            failures += !saveShot(rig.window(), dir,
+                                  theme == 1 ? QStringLiteral("home-feed-light.png") : QStringLiteral("home-feed-dark.png"));
+        } else {
+            ++failures;
+        }
+    }
+    Palette::shared().setScheme(0);
     rig.unload();
     return failures == 0 ? 0 : 1;
 }

@@ -12,7 +12,7 @@ const MpvLibrary *open()
     // The major client API version is the library's so-name version.
     const std::string name = "libmpv.so." + std::to_string(MPV_CLIENT_API_VERSION >> 16);
     // Local: its libraries must not interpose on the symbols the app resolves.
-    void *handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void *handle = dlopen(name.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (!handle) {
         qWarning("libmpv: %s", dlerror());
         return nullptr;

@@ -212,6 +212,34 @@ private slots:
         QVERIFY(!other.root()->property("instant").toBool());
     }
 
+    // The fill shows until the picture covers the frame, and again when the
+    // frame is given a video whose picture is not there yet.
+    void thumbFillsOnlyUntilThePictureCovers_data()
+    {
+        QTest::addColumn<QString>("which");
+        QTest::newRow("picture") << u"both"_qs;
+        QTest::newRow("no picture") << u"neither"_qs;
+        QTest::newRow("no video") << QString();
+    }
+    void thumbFillsOnlyUntilThePictureCovers()
+    {
+        QFETCH(QString, which);
+        const QString id = which == u"both"_qs ? m_withBoth : which == u"neither"_qs ? m_neither : QString();
+        QmlHarness h;
+        QVERIFY2(h.loadSource(qml("Thumb { width: 240; fill: \"#336699\" }"), {{"videoId", id}}), qPrintable(h.errors()));
+        QQuickItem *thumb = h.root();
+        const auto colour = [&] { return thumb->property("color").value<QColor>(); };
+        if (which != u"both"_qs) {
+            QTest::qWait(600);
+            QCOMPARE(colour(), QColor("#336699"));
+            return;
+        }
+        QVERIFY(h.waitFor([&] { return thumb->property("loaded").toBool(); }, 20000));
+        QVERIFY(h.waitFor([&] { return colour().alpha() == 0; }, 3000));
+        thumb->setProperty("videoId", m_neither);
+        QVERIFY(h.waitFor([&] { return colour() == QColor("#336699"); }, 3000));
+    }
+
     void errorState_data()
     {
         QTest::addColumn<bool>("withRetry");

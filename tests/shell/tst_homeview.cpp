@@ -24,6 +24,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QQuickItem>
+#include <QFontMetricsF>
 #include <QTest>
 #include <QUrlQuery>
 #include <functional>
@@ -207,6 +208,36 @@ private slots:
             QCOMPARE(cards.at(1)->mapToScene(QPointF()).x(), 16 + columnWidth + 22);
     }
 
+    // Every row is as tall as a card with a two-line title and its meta line,
+    // at every width, so no card runs into the next row.
+    void gridRowsHoldTwoLineTitles_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::newRow("phone") << 430;
+        QTest::newRow("wide") << 1200;
+    }
+    void gridRowsHoldTwoLineTitles()
+    {
+        QFETCH(int, width);
+        QVERIFY(load(width));
+        QVERIFY(waitLoaded());
+        QQuickItem *grid = m_qml->find(u"feedGrid"_qs);
+        QVERIFY(grid);
+        const double columnWidth = grid->property("columnWidth").toDouble();
+        const double textRoom = grid->property("rowHeight").toDouble() - (columnWidth * 9 / 16 + 11);
+        QQuickItem *title = QmlHarness::findIn(shownNamed(u"videoCard"_qs).first(), u"cardTitle"_qs);
+        QQuickItem *meta = QmlHarness::findIn(shownNamed(u"videoCard"_qs).first(), u"cardMeta"_qs);
+        QVERIFY(title && meta);
+        const QFontMetricsF titleLines(title->property("font").value<QFont>());
+        const QFontMetricsF metaLine(meta->property("font").value<QFont>());
+        // Two title lines, the gap and one meta line, and never under the avatar's 40.
+        QVERIFY2(textRoom >= 2 * titleLines.height() + 3 + metaLine.height() - 1, qPrintable(QString::number(textRoom)));
+        QVERIFY(textRoom >= 40);
+        QVERIFY2(textRoom <= 2 * titleLines.lineSpacing() + 3 + metaLine.lineSpacing() + 4, qPrintable(QString::number(textRoom)));
+        // A card shows no placeholder blocks.
+        QVERIFY(QmlHarness::findAllIn(shownNamed(u"videoCard"_qs).first(), u"redactionBlock"_qs).isEmpty());
+    }
+
     void skeletonsWhileTheFirstPageLoads_data()
     {
         QTest::addColumn<int>("layout");
@@ -230,6 +261,8 @@ private slots:
         const double columnWidth = (width - 32 - (columns - 1) * 22.0) / columns;
         for (QQuickItem *s : std::as_const(all))
             QCOMPARE(s->width(), columnWidth);
+        // Blocks over the title's two lines and the meta line.
+        QVERIFY(QmlHarness::findAllIn(all.first(), u"redactionBlock"_qs).size() >= 2);
         // Placeholders take no tap.
         QQuickItem *skeleton = shownNamed(u"skeletonCard"_qs).first();
         QTest::mouseClick(m_qml->window(), Qt::LeftButton, {}, skeleton->mapToScene(QPointF(60, 60)).toPoint());

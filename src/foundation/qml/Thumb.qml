@@ -18,10 +18,14 @@ Rectangle {
     readonly property bool instant: sized && ImageLoader.hasThumb(videoId, Qt.size(Math.ceil(width * Screen.devicePixelRatio),
                                                                                    Math.ceil(height * Screen.devicePixelRatio)))
     readonly property bool loaded: picture.status === Image.Ready
+    // The picture has faded in and hides the whole frame.
+    readonly property bool covered: picture.status === Image.Ready && picture.opacity === 1
+    // What shows until the picture covers the frame.
+    property color fill: Platform.Colors.tertiaryFill
 
     implicitWidth: 320
     implicitHeight: width * 9 / 16
-    color: Platform.Colors.tertiaryFill
+    color: covered ? "transparent" : fill
     clip: true
 
     Image {

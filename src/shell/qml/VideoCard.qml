@@ -23,7 +23,9 @@ PressableStyle {
     // What lies behind the card; the thumbnail's rounded corners are cut in it.
     property color surface: Platform.Colors.background
     // The text block with a two-line title: grids give every row this height.
-    readonly property real textBlockHeight: Math.max(40, titleProbe.implicitHeight + 3 + metaProbe.implicitHeight)
+    // Measured in the placeholder look only (the grids keep such a card), so
+    // the cards of a list lay out no texts they do not show.
+    readonly property real textBlockHeight: Math.max(40, probes.item ? probes.item.implicitHeight : 0)
 
     // Neutral rounded blocks over the lines of a text (placeholder look).
     component Redaction: Item {
@@ -31,9 +33,10 @@ PressableStyle {
         required property Text text
         anchors.fill: text
         Repeater {
-            model: blocks.text.lineCount
+            model: blocks.visible ? blocks.text.lineCount : 0
             Rectangle {
                 required property int index
+                objectName: "redactionBlock"
                 readonly property real lineHeight: blocks.text.contentHeight / Math.max(1, blocks.text.lineCount)
                 y: index * lineHeight + lineHeight * 0.15
                 height: lineHeight * 0.7
@@ -64,19 +67,28 @@ PressableStyle {
             width: column.width
             height: width * 9 / 16
 
-            // The drop shadow, peeking out below the rounded picture.
-            Rectangle {
-                anchors.fill: parent
-                anchors.topMargin: 5
-                anchors.bottomMargin: -5
-                radius: 20
-                color: Qt.rgba(0, 0, 0, 0.06)
+            // The drop shadow, peeking out below the rounded picture. Once
+            // the picture covers its frame only the strip below is drawn;
+            // until then the shadow shows through the translucent fill.
+            Item {
+                y: thumb.covered ? parent.height : 5
+                width: parent.width
+                height: thumb.covered ? 5 : parent.height
+                clip: thumb.covered
+                Rectangle {
+                    y: 5 - parent.y
+                    width: parent.width
+                    height: thumbBlock.height
+                    radius: 20
+                    color: Qt.rgba(0, 0, 0, 0.06)
+                }
             }
 
             Thumb {
+                id: thumb
                 anchors.fill: parent
                 videoId: card.redacted ? "" : card.video.id
-                color: card.redacted ? Platform.Colors.fill : Platform.Colors.tertiaryFill
+                fill: card.redacted ? Platform.Colors.fill : Platform.Colors.tertiaryFill
             }
 
             Loader {
@@ -173,8 +185,16 @@ PressableStyle {
     }
 
     // Sizes a two-line title and one meta line, whatever this card shows.
-    Text { id: titleProbe; visible: false; text: "A\nA"; font: title.font }
-    Text { id: metaProbe; visible: false; text: "A"; font: meta.font }
+    Loader {
+        id: probes
+        active: card.redacted
+        visible: false
+        sourceComponent: Column {
+            spacing: texts.spacing
+            Text { text: "A\nA"; font: title.font }
+            Text { text: "A"; font: meta.font }
+        }
+    }
 
     VideoContextMenu {
         enabled: !card.redacted

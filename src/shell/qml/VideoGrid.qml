@@ -27,6 +27,9 @@ AdaptiveGrid {
     rightMargin: 16
     rowHeight: columnWidth * 9 / 16 + 11 + probe.textBlockHeight
     model: shownVideos
+    // The next screen of cards is made ahead, between frames, rather than
+    // all within the frame that scrolls to it.
+    cacheBuffer: Math.max(320, height)
     ScrollIndicator.vertical: ScrollIndicator {}
 
     footer: Item {
