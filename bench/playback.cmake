@@ -1,3 +1,11 @@
 nimbelora_bench(bench_playback
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_playback.cpp
   LIBS playback playbackplugin testsupport PkgConfig::MPV)
+# bench_playframes: frame intervals and resident memory while a video plays
+# in the whole app with the player open, against a bare Qt Quick window
+# playing the same stream through libmpv.
+if(TARGET testsupport AND TARGET app)
+  add_executable(bench_playframes ${CMAKE_CURRENT_LIST_DIR}/bench_playframes.cpp)
+  target_include_directories(bench_playframes PRIVATE ${CMAKE_CURRENT_LIST_DIR}/librarytab ${CMAKE_CURRENT_LIST_DIR}/homefeed)
+  target_link_libraries(bench_playframes PRIVATE testsupport app appplugin Qt6::Quick Qt6::Test PkgConfig::MPV)
+endif()
