@@ -1,7 +1,7 @@
 // Saves the home screen offscreen while the feed loads, when the backend is
 // down or failing, and with a video's context menu open, for a look by eye.
 #include "HomeRig.h"
-#include "Palette.h"
+#include "AppScheme.h"
 #include "WebSignIn.h"
 
 #include <QCoreApplication>
@@ -74,7 +74,7 @@ int main(int argc, char *argv[])
     }
     // The loaded feed, its thumbnails faded in, light and dark.
     for (int theme : {1, 2}) {
-        Palette::shared().setScheme(theme);
+        AppScheme::shared().setScheme(theme);
         rig.reset();
         if (rig.load() && waitFor("cards", [&] { return !rig.shown(QStringLiteral("videoCard")).isEmpty(); })) {
             QTest::qWait(media ? 2500 : 500);
@@ -84,7 +84,7 @@ int main(int argc, char *argv[])
             ++failures;
         }
     }
-    Palette::shared().setScheme(0);
+    AppScheme::shared().setScheme(0);
     rig.unload();
     return failures == 0 ? 0 : 1;
 }
