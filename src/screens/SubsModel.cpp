@@ -1,5 +1,7 @@
 #include "SubsModel.h"
 #include "API.h"
+#include "AuthStore.h"
+#include "LibraryStore.h"
 #include "DiskCache.h"
 #include "Interleave.h"
 #include "Warmer.h"
@@ -35,6 +37,48 @@ QList<Subscription> subscriptionsOf(const QVariantList &values)
 SubsModel::SubsModel(QObject *parent) : PagedList(parent)
 {
     setCanMore(false);
+    updateTaskKey();
+}
+
+void SubsModel::setAuth(AuthStore *auth)
+{
+    if (!follow(this, m_auth, auth))
+        return;
+    if (m_auth)
+        connect(m_auth, &AuthStore::signedInChanged, this, &SubsModel::updateTaskKey);
+    emit storesChanged();
+    updateTaskKey();
+}
+
+void SubsModel::setLibrary(LibraryStore *library)
+{
+    if (!follow(this, m_library, library))
+        return;
+    if (m_library)
+        connect(m_library, &LibraryStore::subscriptionsChanged, this, &SubsModel::updateTaskKey);
+    emit storesChanged();
+    updateTaskKey();
+}
+
+bool SubsModel::signedIn() const { return m_auth && m_auth->signedIn(); }
+
+QList<Subscription> SubsModel::subscriptions() const
+{
+    return m_library ? m_library->subscriptions() : QList<Subscription>();
+}
+
+// The key is also the skip rule's: a task run again for the same key loads nothing.
+void SubsModel::updateTaskKey() { setTaskKey(keyFor(subscriptions(), signedIn())); }
+
+void SubsModel::runTask() { load(subscriptions(), signedIn(), false); }
+
+void SubsModel::refresh(const QJSValue &done)
+{
+    QJSValue callback = done;
+    QCoro::connect(load(subscriptions(), signedIn(), true), this, [callback] {
+        if (callback.isCallable())
+            callback.call();
+    });
 }
 
 QString SubsModel::keyFor(const QList<Subscription> &subscriptions, bool account)

@@ -1,5 +1,7 @@
 #include "FeedModel.h"
 #include "API.h"
+#include "AuthStore.h"
+#include "LibraryStore.h"
 #include "ErrorDescription.h"
 #include "DiskCache.h"
 #include "Interleave.h"
@@ -22,7 +24,55 @@ Category category(const char *id, const char *name)
 FeedModel::FeedModel(QObject *parent)
     : PagedList(parent, PagingRule{.needsLoaded = true}), m_categories(defaultCategories())
 {
+    updateTaskKey();
+    connect(this, &FeedModel::selectedChanged, this, &FeedModel::updateTaskKey);
+    // The chips load each time the screen comes, ahead of its feed.
+    connect(this, &PagedList::onScreenChanged, this, [this] {
+        if (onScreen())
+            loadCategories();
+    });
 }
+
+void FeedModel::setAuth(AuthStore *auth)
+{
+    if (!follow(this, m_auth, auth))
+        return;
+    if (m_auth)
+        connect(m_auth, &AuthStore::signedInChanged, this, &FeedModel::updateTaskKey);
+    emit storesChanged();
+    updateTaskKey();
+}
+
+void FeedModel::setLibrary(LibraryStore *library)
+{
+    if (follow(this, m_library, library))
+        emit storesChanged();
+}
+
+bool FeedModel::signedIn() const { return m_auth && m_auth->signedIn(); }
+
+QStringList FeedModel::topChannels() const { return m_library ? m_library->topChannels() : QStringList(); }
+
+QString FeedModel::taskKeyFor(const QString &category, bool signedIn)
+{
+    return category + (signedIn ? QStringLiteral("-true") : QStringLiteral("-false"));
+}
+
+void FeedModel::updateTaskKey() { setTaskKey(taskKeyFor(m_selected, signedIn())); }
+
+void FeedModel::runTask()
+{
+    m_loggedIn = signedIn();
+    reload(topChannels(), false);
+}
+
+void FeedModel::refresh(const QJSValue &done)
+{
+    m_loggedIn = signedIn();
+    startReload(topChannels(), true, done);
+}
+
+void FeedModel::retry() { reload(topChannels(), false); }
 
 const QList<Category> &FeedModel::defaultCategories()
 {

@@ -4,6 +4,7 @@
 
 #include <QJSValue>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
@@ -15,6 +16,9 @@
 // it takes the account feed when signed in, and blends in the user's most
 // watched channels when not. It never filters: hidden channels and watched
 // videos are the screen's business, so the cache keeps the whole list.
+class AuthStore;
+class LibraryStore;
+
 class FeedModel : public PagedList
 {
     Q_OBJECT
@@ -22,8 +26,11 @@ class FeedModel : public PagedList
     Q_PROPERTY(QVariantList categories READ categoriesValue NOTIFY categoriesChanged)
     Q_PROPERTY(QString selected READ selected WRITE setSelected NOTIFY selectedChanged)
     Q_PROPERTY(VideoListModel *items READ list CONSTANT)
-    // Plain: written by the screen before each reload, never observed.
+    // Plain: taken from the account store before each reload, never observed.
     Q_PROPERTY(bool loggedIn READ loggedIn WRITE setLoggedIn)
+    // Whether an account is signed in, and the user's most watched channels.
+    Q_PROPERTY(AuthStore *auth READ auth WRITE setAuth NOTIFY storesChanged)
+    Q_PROPERTY(LibraryStore *library READ library WRITE setLibrary NOTIFY storesChanged)
 
 public:
     static inline const QString personalId = QStringLiteral("foryou");
@@ -45,6 +52,14 @@ public:
 
     void setSelected(const QString &id) { assign(m_selected, id, &FeedModel::selectedChanged); }
     void setLoggedIn(bool v) { m_loggedIn = v; }
+    AuthStore *auth() const { return m_auth; }
+    void setAuth(AuthStore *auth);
+    LibraryStore *library() const { return m_library; }
+    void setLibrary(LibraryStore *library);
+
+    // The screen's task key: the selected category and whether an account
+    // is signed in ("music-false").
+    static QString taskKeyFor(const QString &category, bool signedIn);
 
     // The key a first page is loaded and remembered under, and the disk
     // cache key of its list; both fixed when a load starts.
@@ -63,6 +78,10 @@ public:
     // What a screen does to the load it started when it goes away or starts
     // another: the first-page loads running now will change nothing more.
     Q_INVOKABLE void cancelReload() { m_reloads.callOff(); }
+    // Pull to refresh: a forced reload under the current sign-in state.
+    Q_INVOKABLE void refresh(const QJSValue &done = QJSValue());
+    // The error's retry: a reload under the sign-in state of the last one.
+    Q_INVOKABLE void retry();
 
     // The chips offered: every category but the hidden ones (ids joined by
     // ","); "foryou" can never be hidden.
@@ -72,8 +91,16 @@ public:
 signals:
     void categoriesChanged();
     void selectedChanged();
+    void storesChanged();
+
+protected:
+    void runTask() override;
+    void cancelTask() override { cancelReload(); }
 
 private:
+    bool signedIn() const;
+    QStringList topChannels() const;
+    void updateTaskKey();
     void setCategories(QList<Category> v) { assign(m_categories, std::move(v), &FeedModel::categoriesChanged); }
     QCoro::Task<QList<Video>> fetchPage(qint64 page) override;
     // A page of a list no longer shown (another category, or the account
@@ -85,6 +112,8 @@ private:
     QString m_selected = personalId;
     QString m_loadedFor;
     bool m_loggedIn = false;
+    QPointer<AuthStore> m_auth;
+    QPointer<LibraryStore> m_library;
     // First pages: two may run for one key, and the later one wins.
     Generation m_reloads;
 };
