@@ -1,4 +1,6 @@
 #pragma once
+#include "AuthStore.h"
+#include "LibraryStore.h"
 #include "PagedList.h"
 #include "Subscription.h"
 
@@ -15,9 +17,6 @@
 // copy is painted first; every non-empty result is cached and its first
 // videos warmed. Only the load started last may write: an older one, or one
 // called off, ends without changing anything.
-class AuthStore;
-class LibraryStore;
-
 class SubsModel : public PagedList
 {
     Q_OBJECT

@@ -1,4 +1,6 @@
 #pragma once
+#include "AuthStore.h"
+#include "LibraryStore.h"
 #include "Category.h"
 #include "PagedList.h"
 
@@ -16,9 +18,6 @@
 // it takes the account feed when signed in, and blends in the user's most
 // watched channels when not. It never filters: hidden channels and watched
 // videos are the screen's business, so the cache keeps the whole list.
-class AuthStore;
-class LibraryStore;
-
 class FeedModel : public PagedList
 {
     Q_OBJECT

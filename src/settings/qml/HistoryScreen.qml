@@ -60,7 +60,7 @@ Rectangle {
 
     EmptyState {
         objectName: "historyEmpty"
-        visible: history.empty
+        visible: history.empty && !list.visible
         anchors.fill: parent
         anchors.topMargin: search.y + search.height
         symbol: "clock.arrow.circlepath"
@@ -71,7 +71,10 @@ Rectangle {
     VideoRowList {
         id: list
         objectName: "historyList"
-        visible: !history.empty
+        // Cleared, the rows fade out before the empty state takes their place.
+        opacity: history.empty ? 0 : 1
+        visible: opacity > 0
+        Behavior on opacity { NumberAnimation { duration: Motion.standard } }
         anchors.fill: parent
         anchors.topMargin: search.y + search.height + 4
         clip: true
