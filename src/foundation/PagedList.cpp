@@ -89,6 +89,15 @@ void PagedList::setTaskKey(const QString &key)
     runTask();
 }
 
+void PagedList::callWhenDone(QCoro::Task<> task, const QJSValue &done)
+{
+    QJSValue callback = done;
+    QCoro::connect(std::move(task), this, [callback] {
+        if (callback.isCallable())
+            callback.call();
+    });
+}
+
 Generation::Ticket PagedList::newLoad()
 {
     const Generation::Ticket t = m_generation.next(this);

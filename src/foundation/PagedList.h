@@ -4,6 +4,7 @@
 #include "Video.h"
 #include "VideoListModel.h"
 
+#include <QJSValue>
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>
 #include <QCoroTask>
@@ -122,6 +123,8 @@ protected:
     virtual void cancelTask() { callOff(); }
     // What the task depends on changed: a new key reruns it while on screen.
     void setTaskKey(const QString &key);
+    // A screen's form of a load: `done`, when a function, is called once it ends.
+    void callWhenDone(QCoro::Task<> task, const QJSValue &done);
 
     enum class Outcome { news, nothing, failed, dropped };
     // loadMore() without its entry check, for a first page that is paged.

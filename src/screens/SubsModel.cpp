@@ -1,7 +1,5 @@
 #include "SubsModel.h"
 #include "API.h"
-#include "AuthStore.h"
-#include "LibraryStore.h"
 #include "DiskCache.h"
 #include "Interleave.h"
 #include "Warmer.h"
@@ -34,52 +32,20 @@ QList<Subscription> subscriptionsOf(const QVariantList &values)
 } // namespace
 
 // A feed of first pages only: it never pages.
-SubsModel::SubsModel(QObject *parent) : PagedList(parent)
+SubsModel::SubsModel(QObject *parent) : AccountFeed(parent, {}, &LibraryStore::subscriptionsChanged)
 {
     setCanMore(false);
     updateTaskKey();
 }
 
-void SubsModel::setAuth(AuthStore *auth)
-{
-    if (!follow(this, m_auth, auth))
-        return;
-    if (m_auth)
-        connect(m_auth, &AuthStore::signedInChanged, this, &SubsModel::updateTaskKey);
-    emit storesChanged();
-    updateTaskKey();
-}
-
-void SubsModel::setLibrary(LibraryStore *library)
-{
-    if (!follow(this, m_library, library))
-        return;
-    if (m_library)
-        connect(m_library, &LibraryStore::subscriptionsChanged, this, &SubsModel::updateTaskKey);
-    emit storesChanged();
-    updateTaskKey();
-}
-
-bool SubsModel::signedIn() const { return m_auth && m_auth->signedIn(); }
-
 QList<Subscription> SubsModel::subscriptions() const
 {
-    return m_library ? m_library->subscriptions() : QList<Subscription>();
+    return library() ? library()->subscriptions() : QList<Subscription>();
 }
-
-// The key is also the skip rule's: a task run again for the same key loads nothing.
-void SubsModel::updateTaskKey() { setTaskKey(keyFor(subscriptions(), signedIn())); }
 
 void SubsModel::runTask() { load(subscriptions(), signedIn(), false); }
 
-void SubsModel::refresh(const QJSValue &done)
-{
-    QJSValue callback = done;
-    QCoro::connect(load(subscriptions(), signedIn(), true), this, [callback] {
-        if (callback.isCallable())
-            callback.call();
-    });
-}
+void SubsModel::refresh(const QJSValue &done) { callWhenDone(load(subscriptions(), signedIn(), true), done); }
 
 QString SubsModel::keyFor(const QList<Subscription> &subscriptions, bool account)
 {
@@ -169,9 +135,5 @@ QCoro::Task<> SubsModel::load(QList<Subscription> subscriptions, bool account, b
 
 void SubsModel::startReload(const QVariantList &subscriptions, bool account, bool force, const QJSValue &done)
 {
-    QJSValue callback = done;
-    QCoro::connect(load(subscriptionsOf(subscriptions), account, force), this, [callback] {
-        if (callback.isCallable())
-            callback.call();
-    });
+    callWhenDone(load(subscriptionsOf(subscriptions), account, force), done);
 }

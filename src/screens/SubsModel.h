@@ -1,12 +1,9 @@
 #pragma once
-#include "AuthStore.h"
-#include "LibraryStore.h"
-#include "PagedList.h"
+#include "AccountFeed.h"
 #include "Subscription.h"
 
 #include <QJSValue>
 #include <QList>
-#include <QPointer>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 #include <QCoroTask>
@@ -17,14 +14,11 @@
 // copy is painted first; every non-empty result is cached and its first
 // videos warmed. Only the load started last may write: an older one, or one
 // called off, ends without changing anything.
-class SubsModel : public PagedList
+class SubsModel : public AccountFeed
 {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(VideoListModel *items READ list CONSTANT)
-    // Whether an account is signed in, and the followed channels.
-    Q_PROPERTY(AuthStore *auth READ auth WRITE setAuth NOTIFY storesChanged)
-    Q_PROPERTY(LibraryStore *library READ library WRITE setLibrary NOTIFY storesChanged)
 
 public:
     static constexpr qsizetype channelCap = 16;
@@ -38,10 +32,6 @@ public:
 
     const QList<Video> &items() const { return list()->videos(); }
     const QString &loadedKey() const { return m_loadedKey; }
-    AuthStore *auth() const { return m_auth; }
-    void setAuth(AuthStore *auth);
-    LibraryStore *library() const { return m_library; }
-    void setLibrary(LibraryStore *library);
 
     // "acct:" when signed in, then the channel ids joined by ",".
     static QString keyFor(const QList<Subscription> &subscriptions, bool account);
@@ -59,19 +49,14 @@ public:
     // followed now.
     Q_INVOKABLE void refresh(const QJSValue &done = QJSValue());
 
-signals:
-    void storesChanged();
-
 protected:
     void runTask() override;
+    // Also the skip rule's key: a task run again for it loads nothing.
+    QString currentTaskKey() const override { return keyFor(subscriptions(), signedIn()); }
 
 private:
-    bool signedIn() const;
     QList<Subscription> subscriptions() const;
-    void updateTaskKey();
     void finish(const QList<Video> &items, const QString &key, LoadState state);
 
     QString m_loadedKey;
-    QPointer<AuthStore> m_auth;
-    QPointer<LibraryStore> m_library;
 };

@@ -1,7 +1,5 @@
 #include "FeedModel.h"
 #include "API.h"
-#include "AuthStore.h"
-#include "LibraryStore.h"
 #include "ErrorDescription.h"
 #include "DiskCache.h"
 #include "Interleave.h"
@@ -22,7 +20,7 @@ Category category(const char *id, const char *name)
 } // namespace
 
 FeedModel::FeedModel(QObject *parent)
-    : PagedList(parent, PagingRule{.needsLoaded = true}), m_categories(defaultCategories())
+    : AccountFeed(parent, PagingRule{.needsLoaded = true}), m_categories(defaultCategories())
 {
     updateTaskKey();
     connect(this, &FeedModel::selectedChanged, this, &FeedModel::updateTaskKey);
@@ -33,32 +31,12 @@ FeedModel::FeedModel(QObject *parent)
     });
 }
 
-void FeedModel::setAuth(AuthStore *auth)
-{
-    if (!follow(this, m_auth, auth))
-        return;
-    if (m_auth)
-        connect(m_auth, &AuthStore::signedInChanged, this, &FeedModel::updateTaskKey);
-    emit storesChanged();
-    updateTaskKey();
-}
-
-void FeedModel::setLibrary(LibraryStore *library)
-{
-    if (follow(this, m_library, library))
-        emit storesChanged();
-}
-
-bool FeedModel::signedIn() const { return m_auth && m_auth->signedIn(); }
-
-QStringList FeedModel::topChannels() const { return m_library ? m_library->topChannels() : QStringList(); }
+QStringList FeedModel::topChannels() const { return library() ? library()->topChannels() : QStringList(); }
 
 QString FeedModel::taskKeyFor(const QString &category, bool signedIn)
 {
     return category + (signedIn ? QStringLiteral("-true") : QStringLiteral("-false"));
 }
-
-void FeedModel::updateTaskKey() { setTaskKey(taskKeyFor(m_selected, signedIn())); }
 
 void FeedModel::runTask()
 {
@@ -218,14 +196,9 @@ QCoro::Task<QList<Video>> FeedModel::fetchPage(qint64 page)
     co_return co_await API::shared().feed(m_selected, page);
 }
 
-void FeedModel::startLoadCategories() { loadCategories(); }
 
 void FeedModel::startReload(const QStringList &personal, bool force, const QJSValue &done)
 {
-    QJSValue callback = done;
-    QCoro::connect(reload(personal, force), this, [callback] {
-        if (callback.isCallable())
-            callback.call();
-    });
+    callWhenDone(reload(personal, force), done);
 }
 

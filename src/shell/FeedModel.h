@@ -1,12 +1,9 @@
 #pragma once
-#include "AuthStore.h"
-#include "LibraryStore.h"
+#include "AccountFeed.h"
 #include "Category.h"
-#include "PagedList.h"
 
 #include <QJSValue>
 #include <QList>
-#include <QPointer>
 #include <QStringList>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
@@ -18,7 +15,7 @@
 // it takes the account feed when signed in, and blends in the user's most
 // watched channels when not. It never filters: hidden channels and watched
 // videos are the screen's business, so the cache keeps the whole list.
-class FeedModel : public PagedList
+class FeedModel : public AccountFeed
 {
     Q_OBJECT
     QML_ELEMENT
@@ -27,9 +24,6 @@ class FeedModel : public PagedList
     Q_PROPERTY(VideoListModel *items READ list CONSTANT)
     // Plain: taken from the account store before each reload, never observed.
     Q_PROPERTY(bool loggedIn READ loggedIn WRITE setLoggedIn)
-    // Whether an account is signed in, and the user's most watched channels.
-    Q_PROPERTY(AuthStore *auth READ auth WRITE setAuth NOTIFY storesChanged)
-    Q_PROPERTY(LibraryStore *library READ library WRITE setLibrary NOTIFY storesChanged)
 
 public:
     static inline const QString personalId = QStringLiteral("foryou");
@@ -51,10 +45,6 @@ public:
 
     void setSelected(const QString &id) { assign(m_selected, id, &FeedModel::selectedChanged); }
     void setLoggedIn(bool v) { m_loggedIn = v; }
-    AuthStore *auth() const { return m_auth; }
-    void setAuth(AuthStore *auth);
-    LibraryStore *library() const { return m_library; }
-    void setLibrary(LibraryStore *library);
 
     // The screen's task key: the selected category and whether an account
     // is signed in ("music-false").
@@ -71,11 +61,10 @@ public:
     QCoro::Task<> loadCategories();
     QCoro::Task<> reload(QStringList personal, bool force);
 
-    // The screen's forms: `done` (a function) is called once the load ends.
-    Q_INVOKABLE void startLoadCategories();
+    // The form the refresh uses: `done` (a function) is called once the load ends.
     Q_INVOKABLE void startReload(const QStringList &personal, bool force, const QJSValue &done = QJSValue());
-    // What a screen does to the load it started when it goes away or starts
-    // another: the first-page loads running now will change nothing more.
+    // The screen went away or its task started again: the first-page loads
+    // running now will change nothing more.
     Q_INVOKABLE void cancelReload() { m_reloads.callOff(); }
     // Pull to refresh: a forced reload under the current sign-in state.
     Q_INVOKABLE void refresh(const QJSValue &done = QJSValue());
@@ -90,16 +79,14 @@ public:
 signals:
     void categoriesChanged();
     void selectedChanged();
-    void storesChanged();
 
 protected:
     void runTask() override;
     void cancelTask() override { cancelReload(); }
+    QString currentTaskKey() const override { return taskKeyFor(m_selected, signedIn()); }
 
 private:
-    bool signedIn() const;
     QStringList topChannels() const;
-    void updateTaskKey();
     void setCategories(QList<Category> v) { assign(m_categories, std::move(v), &FeedModel::categoriesChanged); }
     QCoro::Task<QList<Video>> fetchPage(qint64 page) override;
     // A page of a list no longer shown (another category, or the account
@@ -111,8 +98,6 @@ private:
     QString m_selected = personalId;
     QString m_loadedFor;
     bool m_loggedIn = false;
-    QPointer<AuthStore> m_auth;
-    QPointer<LibraryStore> m_library;
     // First pages: two may run for one key, and the later one wins.
     Generation m_reloads;
 };
