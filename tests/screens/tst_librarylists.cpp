@@ -334,7 +334,10 @@ private slots:
 
         QVERIFY(show(u"Uno"_qs));
         QTRY_COMPARE(QmlHarness::shownItems(root, u"hiddenRow"_qs).size(), 1);
+        QCOMPARE(library().hiddenChannels(), QStringList{u"Tres"_qs});
+        QTest::qWait(500); // the rows below have moved up
         QVERIFY(show(u"Tres"_qs));
+        QCOMPARE(library().hiddenChannels(), QStringList());
         QVERIFY(shown(root, u"hiddenEmpty"_qs));
         QCOMPARE(resets.size(), 0);
         LibraryStore::waitForWrites();

@@ -768,6 +768,8 @@ private slots:
                 QVERIFY(QTest::qWaitFor([&] { return model.state().isLoading(); }, 3000));
             } else {
                 model.setSelected(s);
+                if (model.onScreen())
+                    QTRY_COMPARE(model.loadedFor(), s);
             }
             QTest::qWait(50);
         }

@@ -60,7 +60,10 @@ Rectangle {
 
     EmptyState {
         objectName: "historyEmpty"
-        visible: history.empty && !list.visible
+        visible: history.empty
+        // Over the list while its rows fade out; in once they are gone.
+        opacity: list.visible ? 0 : 1
+        Behavior on opacity { NumberAnimation { duration: Motion.standard } }
         anchors.fill: parent
         anchors.topMargin: search.y + search.height
         symbol: "clock.arrow.circlepath"
