@@ -139,10 +139,7 @@ void ScrubberModel::move(double x)
         Haptics::shared().light();
     const double t = timeAt(x, m_width, m_duration);
     setDragging(true);
-    if (t != m_dragValue) {
-        m_dragValue = t;
-        emit geometryChanged();
-    }
+    assignAndNotify(this, m_dragValue, t, &ScrubberModel::geometryChanged);
     emit scrubbed(t);
 }
 

@@ -100,10 +100,7 @@ void VideoFilterModel::updateSummary()
 {
     const int n = rowCount();
     const QString last = n > 0 ? at(n - 1).id : QString();
-    if (n != m_count) {
-        m_count = n;
-        emit countChanged();
-    }
+    assignAndNotify(this, m_count, n, &VideoFilterModel::countChanged);
     if (last != m_lastId) {
         m_lastId = last;
         m_lastReached = false;
