@@ -44,6 +44,11 @@ Rectangle {
             ListView {
                 width: parent.width
                 height: contentHeight
+                // The card closes with the rows; from nothing it takes its height at once.
+                Behavior on height {
+                    enabled: height > 0
+                    Spring { response: 0.35; dampingFraction: 0.86 }
+                }
                 interactive: false
                 model: hidden
                 displaced: Transition { Spring { property: "y"; response: 0.35; dampingFraction: 0.86 } }
