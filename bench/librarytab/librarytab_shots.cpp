@@ -1,7 +1,8 @@
 // Saves the library tab and its screens, in light and dark, for a look by
 // eye: the tab signed out and empty, signed in and full, the liked list
 // searched, the own playlists empty and filled, one playlist, the history,
-// an account list, and a playlist of the video site with its error.
+// an account list, and a playlist of the video site with its error; rows of
+// the history and the hidden channels caught while they fade out.
 #include "Fixtures.h"
 #include "LibraryRig.h"
 
@@ -18,13 +19,27 @@ namespace {
 QString g_dir;
 int g_failures = 0;
 
-void save(LibraryRig &rig, const QString &name, int theme)
+void grab(LibraryRig &rig, const QString &name, int theme)
 {
-    QTest::qWait(900); // transitions, thumbnails and avatars
     const QString path = QDir(g_dir).absoluteFilePath(name + (theme == 2 ? u"-dark.png"_qs : u"-light.png"_qs));
     const bool ok = rig.window()->grabWindow().save(path);
     std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
     g_failures += !ok;
+}
+
+void save(LibraryRig &rig, const QString &name, int theme)
+{
+    QTest::qWait(900); // transitions, thumbnails and avatars
+    grab(rig, name, theme);
+}
+
+// `step` takes rows out; the screen is saved while they fade.
+void saveMidRemoval(LibraryRig &rig, const QString &name, int theme, const std::function<void()> &step)
+{
+    QTest::qWait(900);
+    step();
+    QTest::qWait(110);
+    grab(rig, name, theme);
 }
 
 bool wait(const char *what, const std::function<bool()> &pred, int ms = 8000)
@@ -104,8 +119,14 @@ int main(int argc, char *argv[])
                 save(rig, u"playlist-detail"_qs, theme);
             rig.open(LibraryRoutes::history());
             save(rig, u"history"_qs, theme);
+            saveMidRemoval(rig, u"history-removing"_qs, theme,
+                           [&] { rig.library().removeFromHistory(rig.library().history().at(1).video.id); });
             rig.open(LibraryRoutes::hidden());
             save(rig, u"hidden"_qs, theme);
+            saveMidRemoval(rig, u"hidden-removing"_qs, theme,
+                           [&] { rig.library().unhideChannel(rig.library().hiddenChannels().first()); });
+            rig.open(LibraryRoutes::history());
+            saveMidRemoval(rig, u"history-clearing"_qs, theme, [&] { rig.library().clearHistory(); });
             rig.open(LibraryRoutes::remote(u"liked"_qs));
             if (wait("account list", [&] { return !QmlHarness::shownItems(rig.top(), u"videoRow"_qs).isEmpty(); }))
                 save(rig, u"account-liked"_qs, theme);

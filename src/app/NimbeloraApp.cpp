@@ -1,4 +1,5 @@
 #include "NimbeloraApp.h"
+#include "Store.h"
 
 #include "API.h"
 #include "AppIcons.h"
@@ -105,10 +106,7 @@ void NimbeloraApp::readTheme()
     const qint64 value = Defaults::shared().intValue(Pref::theme);
     const int theme = value == 1 || value == 2 ? int(value) : 0;
     AppScheme::shared().setScheme(theme);
-    if (theme != m_theme) {
-        m_theme = theme;
-        emit themeChanged();
-    }
+    assignAndNotify(this, m_theme, theme, &NimbeloraApp::themeChanged);
 }
 
 void NimbeloraApp::appeared()

@@ -1,4 +1,5 @@
 #include "ScreenSlot.h"
+#include "Store.h"
 #include <QFile>
 #include <QQmlComponent>
 #include <QQmlContext>
@@ -19,19 +20,15 @@ bool ScreenSlot::exists(const QUrl &url)
 
 void ScreenSlot::setSource(const QUrl &source)
 {
-    if (source == m_source)
+    if (!assignAndNotify(this, m_source, source, &ScreenSlot::sourceChanged))
         return;
-    m_source = source;
-    emit sourceChanged();
     reload();
 }
 
 void ScreenSlot::setProperties(const QVariantMap &properties)
 {
-    if (properties == m_properties)
+    if (!assignAndNotify(this, m_properties, properties, &ScreenSlot::propertiesChanged))
         return;
-    m_properties = properties;
-    emit propertiesChanged();
     if (!m_item)
         return;
     // Only what the screen declares; its own bindings stay as they are otherwise.
@@ -44,10 +41,8 @@ void ScreenSlot::setProperties(const QVariantMap &properties)
 
 void ScreenSlot::setActive(bool active)
 {
-    if (active == m_active)
+    if (!assignAndNotify(this, m_active, active, &ScreenSlot::activeChanged))
         return;
-    m_active = active;
-    emit activeChanged();
     reload();
 }
 

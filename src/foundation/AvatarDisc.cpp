@@ -1,4 +1,5 @@
 #include "AvatarDisc.h"
+#include "Store.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -7,11 +8,8 @@ AvatarDisc::AvatarDisc(QQuickItem *parent) : QQuickPaintedItem(parent) {}
 
 void AvatarDisc::setTint(const QColor &tint)
 {
-    if (tint == m_tint)
-        return;
-    m_tint = tint;
-    update();
-    emit tintChanged();
+    if (assignAndNotify(this, m_tint, tint, &AvatarDisc::tintChanged))
+        update();
 }
 
 void AvatarDisc::paint(QPainter *p)

@@ -71,6 +71,33 @@ void PagedList::reached(const QString &videoId)
         loadMore();
 }
 
+void PagedList::setOnScreen(bool v)
+{
+    if (!assign(m_onScreen, v, &PagedList::onScreenChanged))
+        return;
+    if (v)
+        runTask();
+    else
+        cancelTask();
+}
+
+void PagedList::setTaskKey(const QString &key)
+{
+    if (!assign(m_taskKey, key, &PagedList::taskKeyChanged) || !m_onScreen)
+        return;
+    cancelTask();
+    runTask();
+}
+
+void PagedList::callWhenDone(QCoro::Task<> task, const QJSValue &done)
+{
+    QJSValue callback = done;
+    QCoro::connect(std::move(task), this, [callback] {
+        if (callback.isCallable())
+            callback.call();
+    });
+}
+
 Generation::Ticket PagedList::newLoad()
 {
     const Generation::Ticket t = m_generation.next(this);

@@ -4,6 +4,7 @@
 #include "Video.h"
 #include "VideoListModel.h"
 
+#include <QJSValue>
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>
 #include <QCoroTask>
@@ -73,6 +74,11 @@ class PagedList : public Store
     Q_PROPERTY(LoadState state READ state NOTIFY stateChanged)
     Q_PROPERTY(bool loadingMore READ loadingMore NOTIFY loadingMoreChanged)
     Q_PROPERTY(bool canMore READ canMore NOTIFY canMoreChanged)
+    // The screen that shows the list is on screen. Its task runs when the
+    // screen comes, and again whenever the task's key changes while it
+    // stays; the screen going away calls the task off.
+    Q_PROPERTY(bool onScreen READ onScreen WRITE setOnScreen NOTIFY onScreenChanged)
+    Q_PROPERTY(QString taskKey READ taskKey NOTIFY taskKeyChanged)
 
 public:
     VideoListModel *list() const { return m_list; }
@@ -90,7 +96,13 @@ public:
     // A row came into view: the last one asks for the next page.
     Q_INVOKABLE void reached(const QString &videoId);
 
+    bool onScreen() const { return m_onScreen; }
+    void setOnScreen(bool v);
+    const QString &taskKey() const { return m_taskKey; }
+
 signals:
+    void onScreenChanged();
+    void taskKeyChanged();
     void stateChanged();
     void loadingMoreChanged();
     void canMoreChanged();
@@ -105,6 +117,14 @@ protected:
     virtual QString pageKey() const { return {}; }
     // A failed page, after the rule has been applied.
     virtual void pageFailed(const std::exception &) {}
+
+    // The screen's task, and what calls it off.
+    virtual void runTask() {}
+    virtual void cancelTask() { callOff(); }
+    // What the task depends on changed: a new key reruns it while on screen.
+    void setTaskKey(const QString &key);
+    // A screen's form of a load: `done`, when a function, is called once it ends.
+    void callWhenDone(QCoro::Task<> task, const QJSValue &done);
 
     enum class Outcome { news, nothing, failed, dropped };
     // loadMore() without its entry check, for a first page that is paged.
@@ -130,4 +150,6 @@ private:
     bool m_canMore = true;
     qint64 m_next = 1;
     Generation m_generation;
+    bool m_onScreen = false;
+    QString m_taskKey;
 };

@@ -53,9 +53,15 @@ void AuthStore::setAccount(std::optional<Account> v)
 {
     // Stored in any case; observers hear only of a different account.
     const bool changed = !(m_account == v);
+    const bool was = signedIn();
     m_account = std::move(v);
     if (changed)
         emit accountChanged();
+    if (signedIn() == was)
+        return;
+    emit signedInChanged();
+    if (signedIn())
+        emit didSignIn();
 }
 
 void AuthStore::store(std::optional<Account> account)

@@ -14,16 +14,17 @@ class WebSignIn;
 // The one sign-in state. Owns the backend session token: the keychain item
 // "session", the client's session (it is the only writer of it) and the
 // account record under the settings key "account". A present `account`
-// means signed in.
+// means signed in, and `signedIn` is the one place that says so.
 //
-// QML reads `account` (undefined while signed out), `busy` and `error`; the sign-in
-// sheet reaches the web profile through `web`.
+// QML reads `account` (undefined while signed out), `signedIn`, `busy` and
+// `error`; the sign-in sheet reaches the web profile through `web`.
 class AuthStore : public Store
 {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("The app creates the one account store")
     Q_PROPERTY(QVariant account READ accountValue NOTIFY accountChanged)
+    Q_PROPERTY(bool signedIn READ signedIn NOTIFY signedInChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
     Q_PROPERTY(QVariant error READ errorValue NOTIFY errorChanged)
     Q_PROPERTY(QObject *web READ webObject CONSTANT)
@@ -37,6 +38,7 @@ public:
     AuthStore(Keychain &keychain, WebSignIn &web, QObject *parent = nullptr);
 
     const std::optional<Account> &account() const { return m_account; }
+    bool signedIn() const { return m_account.has_value(); }
     bool busy() const { return m_busy; }
     const std::optional<QString> &error() const { return m_error; }
     WebSignIn &web() const { return m_web; }
@@ -61,6 +63,10 @@ public:
 
 signals:
     void accountChanged();
+    void signedInChanged();
+    // Signed out before, signed in now: another account replacing the
+    // current one, or the state read at start-up, is no sign-in.
+    void didSignIn();
     void busyChanged();
     void errorChanged();
     void logoutFinished();

@@ -1,4 +1,5 @@
 #include "LoginCoordinator.h"
+#include "Store.h"
 #include "AuthStore.h"
 #include "WebSignIn.h"
 
@@ -6,10 +7,7 @@ LoginCoordinator::LoginCoordinator(QObject *parent) : Store(parent) {}
 
 void LoginCoordinator::setAuth(AuthStore *auth)
 {
-    if (m_auth == auth)
-        return;
-    m_auth = auth;
-    emit authChanged();
+    assignAndNotify(this, m_auth, auth, &LoginCoordinator::authChanged);
 }
 
 void LoginCoordinator::pageFinished(const QUrl &url)

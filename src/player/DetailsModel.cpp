@@ -50,26 +50,18 @@ void DetailsModel::setLibrary(LibraryStore *library)
 
 void DetailsModel::setRouter(Router *router)
 {
-    if (router == m_router)
-        return;
-    m_router = router;
-    emit storesChanged();
+    assignAndNotify(this, m_router, router, &DetailsModel::storesChanged);
 }
 
 void DetailsModel::setOverlay(PlayerOverlayModel *overlay)
 {
-    if (overlay == m_overlay)
-        return;
-    m_overlay = overlay;
-    emit storesChanged();
+    assignAndNotify(this, m_overlay, overlay, &DetailsModel::storesChanged);
 }
 
 void DetailsModel::setDescriptionOpen(bool v)
 {
-    if (v == m_descriptionOpen)
+    if (!assignAndNotify(this, m_descriptionOpen, v, &DetailsModel::descriptionOpenChanged))
         return;
-    m_descriptionOpen = v;
-    emit descriptionOpenChanged();
     emit changed(); // the chapter rows
 }
 

@@ -48,18 +48,12 @@ PlayerGestureModel::~PlayerGestureModel()
 
 void PlayerGestureModel::setPlayer(PlayerStore *player)
 {
-    if (player == m_player)
-        return;
-    m_player = player;
-    emit playerChanged();
+    assignAndNotify(this, m_player, player, &PlayerGestureModel::playerChanged);
 }
 
 void PlayerGestureModel::setOverlay(PlayerOverlayModel *overlay)
 {
-    if (overlay == m_overlay)
-        return;
-    m_overlay = overlay;
-    emit overlayChanged();
+    assignAndNotify(this, m_overlay, overlay, &PlayerGestureModel::overlayChanged);
 }
 
 void PlayerGestureModel::setAreaWidth(double w) { assignAndNotify(this, m_areaWidth, w, &PlayerGestureModel::areaWidthChanged); }

@@ -1,4 +1,5 @@
 #include "PlayerOptionsModel.h"
+#include "Store.h"
 
 #include "Defaults.h"
 #include "Pref.h"
@@ -19,18 +20,12 @@ PlayerOptionsModel::PlayerOptionsModel(QObject *parent) : QObject(parent) {}
 
 void PlayerOptionsModel::setPlayer(PlayerStore *player)
 {
-    if (player == m_player)
-        return;
-    m_player = player;
-    emit storesChanged();
+    assignAndNotify(this, m_player, player, &PlayerOptionsModel::storesChanged);
 }
 
 void PlayerOptionsModel::setOverlay(PlayerOverlayModel *overlay)
 {
-    if (overlay == m_overlay)
-        return;
-    m_overlay = overlay;
-    emit storesChanged();
+    assignAndNotify(this, m_overlay, overlay, &PlayerOptionsModel::storesChanged);
 }
 
 QString PlayerOptionsModel::rateText(float rate)

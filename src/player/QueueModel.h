@@ -34,6 +34,15 @@ public:
     // `to`: the row it lands before, counted before the move.
     Q_INVOKABLE void move(const QString &id, int to);
 
+    // A row dragged by its handle from row `from`, `offset` pixels down (up
+    // when negative), with rows `stride` pixels apart: the row it would take.
+    Q_INVOKABLE int dragTarget(int from, qreal offset, qreal stride) const;
+    // How far row `row` steps (-1 up, 1 down, 0 not at all) out of the way
+    // of the row dragged from `from` to `target`.
+    Q_INVOKABLE static int dragShift(int row, int from, int target);
+    // The drag from `from` ended on `target`: the video takes that row.
+    Q_INVOKABLE void drop(const QString &id, int from, int target);
+
 signals:
     void playerChanged();
     void limitChanged();

@@ -1,4 +1,5 @@
 #include "ScrubberModel.h"
+#include "Store.h"
 
 #include "Haptics.h"
 
@@ -93,42 +94,27 @@ void ScrubberModel::changed()
 
 void ScrubberModel::setDuration(double v)
 {
-    if (v == m_duration)
-        return;
-    m_duration = v;
-    changed();
+    assignAndNotify(this, m_duration, v, &ScrubberModel::changed);
 }
 
 void ScrubberModel::setCurrent(double v)
 {
-    if (v == m_current)
-        return;
-    m_current = v;
-    changed();
+    assignAndNotify(this, m_current, v, &ScrubberModel::changed);
 }
 
 void ScrubberModel::setWidth(double v)
 {
-    if (v == m_width)
-        return;
-    m_width = v;
-    changed();
+    assignAndNotify(this, m_width, v, &ScrubberModel::changed);
 }
 
 void ScrubberModel::setChapters(QList<Chapter> v)
 {
-    if (v == m_chapters)
-        return;
-    m_chapters = std::move(v);
-    changed();
+    assignAndNotify(this, m_chapters, std::move(v), &ScrubberModel::changed);
 }
 
 void ScrubberModel::setSegments(QList<SponsorSegment> v)
 {
-    if (v == m_segments)
-        return;
-    m_segments = std::move(v);
-    changed();
+    assignAndNotify(this, m_segments, std::move(v), &ScrubberModel::changed);
 }
 
 void ScrubberModel::setLoop(std::optional<double> a, std::optional<double> b)
@@ -142,10 +128,8 @@ void ScrubberModel::setLoop(std::optional<double> a, std::optional<double> b)
 
 void ScrubberModel::setDragging(bool v)
 {
-    if (v == m_dragging)
+    if (!assignAndNotify(this, m_dragging, v, &ScrubberModel::draggingChanged))
         return;
-    m_dragging = v;
-    emit draggingChanged();
     emit geometryChanged();
 }
 
@@ -155,10 +139,7 @@ void ScrubberModel::move(double x)
         Haptics::shared().light();
     const double t = timeAt(x, m_width, m_duration);
     setDragging(true);
-    if (t != m_dragValue) {
-        m_dragValue = t;
-        emit geometryChanged();
-    }
+    assignAndNotify(this, m_dragValue, t, &ScrubberModel::geometryChanged);
     emit scrubbed(t);
 }
 

@@ -1,4 +1,5 @@
 #include "ShareAtTimeModel.h"
+#include "Store.h"
 
 #include "Fmt.h"
 #include "ShareSheet.h"
@@ -12,11 +13,8 @@ ShareAtTimeModel::ShareAtTimeModel(QObject *parent) : QObject(parent), m_menu(ne
 
 void ShareAtTimeModel::setPlayer(PlayerStore *player)
 {
-    if (player == m_player)
-        return;
-    m_player = player;
-    m_menu->setPlayer(player);
-    emit playerChanged();
+    if (assignAndNotify(this, m_player, player, &ShareAtTimeModel::playerChanged))
+        m_menu->setPlayer(player);
 }
 
 const Video &ShareAtTimeModel::video() const { return m_menu->video(); }

@@ -1,4 +1,5 @@
 #include "SurfaceHost.h"
+#include "Store.h"
 
 #include <QList>
 
@@ -64,10 +65,8 @@ void SurfaceHost::setActive(bool active)
 
 void SurfaceHost::setFillMode(VideoSurface::FillMode mode)
 {
-    if (mode == m_fillMode)
+    if (!assignAndNotify(this, m_fillMode, mode, &SurfaceHost::fillModeChanged))
         return;
-    m_fillMode = mode;
-    emit fillModeChanged();
     if (m_active)
         claim();
 }
@@ -131,9 +130,5 @@ void SurfaceHost::watch(VideoSurface *surface)
 
 void SurfaceHost::noteHolding()
 {
-    const bool now = holding();
-    if (now == m_wasHolding)
-        return;
-    m_wasHolding = now;
-    emit holdingChanged();
+    assignAndNotify(this, m_wasHolding, holding(), &SurfaceHost::holdingChanged);
 }

@@ -1,4 +1,5 @@
 #include "AddToPlaylistModel.h"
+#include "Store.h"
 #include "Blanks.h"
 #include "Fmt.h"
 #include "LibraryLink.h"
@@ -16,10 +17,8 @@ void AddToPlaylistModel::setLibrary(LibraryStore *library)
 
 void AddToPlaylistModel::setVideo(const Video &video)
 {
-    if (video == m_video)
+    if (!assignAndNotify(this, m_video, video, &AddToPlaylistModel::videoChanged))
         return;
-    m_video = video;
-    emit videoChanged();
     refresh();
 }
 

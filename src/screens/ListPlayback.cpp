@@ -10,10 +10,8 @@ ListPlayback::ListPlayback(QObject *parent)
 
 void ListPlayback::setPlayer(PlayerStore *player)
 {
-    if (player == m_player)
-        return;
-    m_player = player;
-    emit playerChanged();
+    if (follow(this, m_player, player))
+        emit playerChanged();
 }
 
 void ListPlayback::start(PlayerStore &player, QList<Video> videos)

@@ -27,10 +27,8 @@ void LocalListModel::setLibrary(LibraryStore *library)
 
 void LocalListModel::setList(List list)
 {
-    if (list == m_list)
+    if (!assignAndNotify(this, m_list, list, &LocalListModel::listChanged))
         return;
-    m_list = list;
-    emit listChanged();
     refresh();
 }
 

@@ -1,4 +1,5 @@
 #include "PlaylistDetailModel.h"
+#include "Store.h"
 #include "LibraryLink.h"
 
 PlaylistDetailModel::PlaylistDetailModel(QObject *parent) : QObject(parent), m_videos(new VideoListModel(this)) {}
@@ -13,10 +14,8 @@ void PlaylistDetailModel::setLibrary(LibraryStore *library)
 
 void PlaylistDetailModel::setPlaylistId(const QString &id)
 {
-    if (id == m_playlistId)
+    if (!assignAndNotify(this, m_playlistId, id, &PlaylistDetailModel::playlistIdChanged))
         return;
-    m_playlistId = id;
-    emit playlistIdChanged();
     refresh();
 }
 

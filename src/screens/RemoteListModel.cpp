@@ -56,11 +56,4 @@ QCoro::Task<QList<Video>> RemoteListModel::fetchPage(qint64 page)
     co_return co_await API::shared().meFeed(m_kind, page);
 }
 
-void RemoteListModel::startLoad(const QJSValue &done)
-{
-    QJSValue callback = done;
-    QCoro::connect(load(), this, [callback] {
-        if (callback.isCallable())
-            callback.call();
-    });
-}
+void RemoteListModel::startLoad(const QJSValue &done) { callWhenDone(load(), done); }

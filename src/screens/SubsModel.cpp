@@ -32,10 +32,20 @@ QList<Subscription> subscriptionsOf(const QVariantList &values)
 } // namespace
 
 // A feed of first pages only: it never pages.
-SubsModel::SubsModel(QObject *parent) : PagedList(parent)
+SubsModel::SubsModel(QObject *parent) : AccountFeed(parent, {}, &LibraryStore::subscriptionsChanged)
 {
     setCanMore(false);
+    updateTaskKey();
 }
+
+QList<Subscription> SubsModel::subscriptions() const
+{
+    return library() ? library()->subscriptions() : QList<Subscription>();
+}
+
+void SubsModel::runTask() { load(subscriptions(), signedIn(), false); }
+
+void SubsModel::refresh(const QJSValue &done) { callWhenDone(load(subscriptions(), signedIn(), true), done); }
 
 QString SubsModel::keyFor(const QList<Subscription> &subscriptions, bool account)
 {
@@ -125,9 +135,5 @@ QCoro::Task<> SubsModel::load(QList<Subscription> subscriptions, bool account, b
 
 void SubsModel::startReload(const QVariantList &subscriptions, bool account, bool force, const QJSValue &done)
 {
-    QJSValue callback = done;
-    QCoro::connect(load(subscriptionsOf(subscriptions), account, force), this, [callback] {
-        if (callback.isCallable())
-            callback.call();
-    });
+    callWhenDone(load(subscriptionsOf(subscriptions), account, force), done);
 }

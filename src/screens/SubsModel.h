@@ -1,5 +1,5 @@
 #pragma once
-#include "PagedList.h"
+#include "AccountFeed.h"
 #include "Subscription.h"
 
 #include <QJSValue>
@@ -14,7 +14,7 @@
 // copy is painted first; every non-empty result is cached and its first
 // videos warmed. Only the load started last may write: an older one, or one
 // called off, ends without changing anything.
-class SubsModel : public PagedList
+class SubsModel : public AccountFeed
 {
     Q_OBJECT
     QML_ELEMENT
@@ -45,8 +45,17 @@ public:
                                  const QJSValue &done = QJSValue());
     // The loads running now will change nothing more.
     Q_INVOKABLE void cancelReload() { callOff(); }
+    // Pull to refresh and the error's retry: a forced load of what is
+    // followed now.
+    Q_INVOKABLE void refresh(const QJSValue &done = QJSValue());
+
+protected:
+    void runTask() override;
+    // Also the skip rule's key: a task run again for it loads nothing.
+    QString currentTaskKey() const override { return keyFor(subscriptions(), signedIn()); }
 
 private:
+    QList<Subscription> subscriptions() const;
     void finish(const QList<Video> &items, const QString &key, LoadState state);
 
     QString m_loadedKey;

@@ -1,4 +1,6 @@
 #include "SubscriptionList.h"
+#include "Store.h"
+#include "LibraryLink.h"
 
 #include <QCollator>
 #include <algorithm>
@@ -7,23 +9,16 @@ SubscriptionList::SubscriptionList(QObject *parent) : QAbstractListModel(parent)
 
 void SubscriptionList::setLibrary(LibraryStore *library)
 {
-    if (library == m_library)
+    if (!relinkLibrary(this, m_library, library, &LibraryStore::subscriptionsChanged, &SubscriptionList::refresh))
         return;
-    disconnect(m_watch);
-    m_library = library;
-    if (library)
-        m_watch = connect(library, &LibraryStore::subscriptionsChanged, this, &SubscriptionList::refresh);
     emit libraryChanged();
     refresh();
 }
 
 void SubscriptionList::setAlphabetical(bool on)
 {
-    if (on == m_alphabetical)
-        return;
-    m_alphabetical = on;
-    emit alphabeticalChanged();
-    refresh();
+    if (assignAndNotify(this, m_alphabetical, on, &SubscriptionList::alphabeticalChanged))
+        refresh();
 }
 
 QList<Subscription> SubscriptionList::byName(QList<Subscription> list, const QLocale &locale)

@@ -54,7 +54,6 @@ private:
     void refresh();
 
     QPointer<LibraryStore> m_library;
-    QMetaObject::Connection m_watch;
     bool m_alphabetical = false;
     QList<Subscription> m_rows;
 };

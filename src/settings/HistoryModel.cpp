@@ -1,4 +1,5 @@
 #include "HistoryModel.h"
+#include "Store.h"
 #include "LibraryLink.h"
 #include "Clock.h"
 #include "Defaults.h"
@@ -9,7 +10,7 @@
 #include <QLocale>
 #include <algorithm>
 
-HistoryModel::HistoryModel(QObject *parent) : QAbstractListModel(parent) {}
+HistoryModel::HistoryModel(QObject *parent) : RowListModel(parent) {}
 
 void HistoryModel::setLibrary(LibraryStore *library)
 {
@@ -21,11 +22,8 @@ void HistoryModel::setLibrary(LibraryStore *library)
 
 void HistoryModel::setQuery(const QString &query)
 {
-    if (query == m_query)
-        return;
-    m_query = query;
-    emit queryChanged();
-    refresh();
+    if (assignAndNotify(this, m_query, query, &HistoryModel::queryChanged))
+        refresh();
 }
 
 void HistoryModel::refresh()
@@ -38,21 +36,9 @@ void HistoryModel::refresh()
             rows.append({e.video, Clock::fromReferenceSeconds(e.date).toLocalTime().date()});
     std::stable_sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) { return a.day > b.day; });
 
-    if (m_empty != history.isEmpty()) {
-        m_empty = history.isEmpty();
-        emit emptyChanged();
-    }
-    if (rows == m_rows)
-        return;
-    const int before = count();
-    beginResetModel();
-    m_rows = std::move(rows);
-    endResetModel();
-    if (count() != before)
-        emit countChanged();
+    assignAndNotify(this, m_empty, history.isEmpty(), &HistoryModel::emptyChanged);
+    setRows(m_rows, rows, [](const Row &r) { return r.video.id; });
 }
-
-int HistoryModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count(); }
 
 QVariant HistoryModel::data(const QModelIndex &index, int role) const
 {

@@ -1,6 +1,6 @@
 #pragma once
 #include "LibraryStore.h"
-#include <QAbstractListModel>
+#include "RowListModel.h"
 #include <QDate>
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>
@@ -9,8 +9,8 @@
 // search, grouped by the local calendar day they were watched, days newest
 // first and the history's order inside a day. Each row carries its day as
 // "yyyy-MM-dd", the key of its section, so days of different years that
-// share a label stay apart.
-class HistoryModel : public QAbstractListModel
+// share a label stay apart. A removed entry leaves as a row of its own.
+class HistoryModel : public RowListModel
 {
     Q_OBJECT
     QML_ELEMENT
@@ -18,7 +18,6 @@ class HistoryModel : public QAbstractListModel
     Q_PROPERTY(QString query READ query WRITE setQuery NOTIFY queryChanged)
     // The whole history is empty (whatever the search).
     Q_PROPERTY(bool empty READ empty NOTIFY emptyChanged)
-    Q_PROPERTY(int count READ count NOTIFY countChanged)
 
 public:
     enum Role { VideoRole = Qt::UserRole + 1, VideoIdRole, DayRole };
@@ -30,9 +29,8 @@ public:
     const QString &query() const { return m_query; }
     void setQuery(const QString &query);
     bool empty() const { return m_empty; }
-    int count() const { return int(m_rows.size()); }
+    int count() const override { return int(m_rows.size()); }
 
-    int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
@@ -49,7 +47,6 @@ signals:
     void libraryChanged();
     void queryChanged();
     void emptyChanged();
-    void countChanged();
 
 private:
     struct Row

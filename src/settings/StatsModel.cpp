@@ -13,11 +13,8 @@ StatsModel::StatsModel(QObject *parent) : Store(parent)
 
 void StatsModel::setLibrary(LibraryStore *library)
 {
-    if (m_library == library)
+    if (!follow(this, m_library, library))
         return;
-    if (m_library)
-        disconnect(m_library, nullptr, this, nullptr);
-    m_library = library;
     if (library) {
         for (auto signal : {&LibraryStore::historyChanged, &LibraryStore::likedChanged,
                             &LibraryStore::subscriptionsChanged, &LibraryStore::playlistsChanged})

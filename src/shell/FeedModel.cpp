@@ -20,9 +20,37 @@ Category category(const char *id, const char *name)
 } // namespace
 
 FeedModel::FeedModel(QObject *parent)
-    : PagedList(parent, PagingRule{.needsLoaded = true}), m_categories(defaultCategories())
+    : AccountFeed(parent, PagingRule{.needsLoaded = true}), m_categories(defaultCategories())
 {
+    updateTaskKey();
+    connect(this, &FeedModel::selectedChanged, this, &FeedModel::updateTaskKey);
+    // The chips load each time the screen comes, ahead of its feed.
+    connect(this, &PagedList::onScreenChanged, this, [this] {
+        if (onScreen())
+            loadCategories();
+    });
 }
+
+QStringList FeedModel::topChannels() const { return library() ? library()->topChannels() : QStringList(); }
+
+QString FeedModel::taskKeyFor(const QString &category, bool signedIn)
+{
+    return category + (signedIn ? QStringLiteral("-true") : QStringLiteral("-false"));
+}
+
+void FeedModel::runTask()
+{
+    m_loggedIn = signedIn();
+    reload(topChannels(), false);
+}
+
+void FeedModel::refresh(const QJSValue &done)
+{
+    m_loggedIn = signedIn();
+    startReload(topChannels(), true, done);
+}
+
+void FeedModel::retry() { reload(topChannels(), false); }
 
 const QList<Category> &FeedModel::defaultCategories()
 {
@@ -168,14 +196,9 @@ QCoro::Task<QList<Video>> FeedModel::fetchPage(qint64 page)
     co_return co_await API::shared().feed(m_selected, page);
 }
 
-void FeedModel::startLoadCategories() { loadCategories(); }
 
 void FeedModel::startReload(const QStringList &personal, bool force, const QJSValue &done)
 {
-    QJSValue callback = done;
-    QCoro::connect(reload(personal, force), this, [callback] {
-        if (callback.isCallable())
-            callback.call();
-    });
+    callWhenDone(reload(personal, force), done);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
+#include "AccountFeed.h"
 #include "Category.h"
-#include "PagedList.h"
 
 #include <QJSValue>
 #include <QList>
@@ -15,14 +15,14 @@
 // it takes the account feed when signed in, and blends in the user's most
 // watched channels when not. It never filters: hidden channels and watched
 // videos are the screen's business, so the cache keeps the whole list.
-class FeedModel : public PagedList
+class FeedModel : public AccountFeed
 {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QVariantList categories READ categoriesValue NOTIFY categoriesChanged)
     Q_PROPERTY(QString selected READ selected WRITE setSelected NOTIFY selectedChanged)
     Q_PROPERTY(VideoListModel *items READ list CONSTANT)
-    // Plain: written by the screen before each reload, never observed.
+    // Plain: taken from the account store before each reload, never observed.
     Q_PROPERTY(bool loggedIn READ loggedIn WRITE setLoggedIn)
 
 public:
@@ -46,6 +46,10 @@ public:
     void setSelected(const QString &id) { assign(m_selected, id, &FeedModel::selectedChanged); }
     void setLoggedIn(bool v) { m_loggedIn = v; }
 
+    // The screen's task key: the selected category and whether an account
+    // is signed in ("music-false").
+    static QString taskKeyFor(const QString &category, bool signedIn);
+
     // The key a first page is loaded and remembered under, and the disk
     // cache key of its list; both fixed when a load starts.
     static QString loadKeyFor(const QString &category, bool loggedIn);
@@ -57,12 +61,15 @@ public:
     QCoro::Task<> loadCategories();
     QCoro::Task<> reload(QStringList personal, bool force);
 
-    // The screen's forms: `done` (a function) is called once the load ends.
-    Q_INVOKABLE void startLoadCategories();
+    // The form the refresh uses: `done` (a function) is called once the load ends.
     Q_INVOKABLE void startReload(const QStringList &personal, bool force, const QJSValue &done = QJSValue());
-    // What a screen does to the load it started when it goes away or starts
-    // another: the first-page loads running now will change nothing more.
+    // The screen went away or its task started again: the first-page loads
+    // running now will change nothing more.
     Q_INVOKABLE void cancelReload() { m_reloads.callOff(); }
+    // Pull to refresh: a forced reload under the current sign-in state.
+    Q_INVOKABLE void refresh(const QJSValue &done = QJSValue());
+    // The error's retry: a reload under the sign-in state of the last one.
+    Q_INVOKABLE void retry();
 
     // The chips offered: every category but the hidden ones (ids joined by
     // ","); "foryou" can never be hidden.
@@ -73,7 +80,13 @@ signals:
     void categoriesChanged();
     void selectedChanged();
 
+protected:
+    void runTask() override;
+    void cancelTask() override { cancelReload(); }
+    QString currentTaskKey() const override { return taskKeyFor(m_selected, signedIn()); }
+
 private:
+    QStringList topChannels() const;
     void setCategories(QList<Category> v) { assign(m_categories, std::move(v), &FeedModel::categoriesChanged); }
     QCoro::Task<QList<Video>> fetchPage(qint64 page) override;
     // A page of a list no longer shown (another category, or the account

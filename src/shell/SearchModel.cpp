@@ -1,4 +1,5 @@
 #include "SearchModel.h"
+#include "Store.h"
 #include "API.h"
 #include "ErrorDescription.h"
 #include "Haptics.h"
@@ -60,10 +61,8 @@ QString SearchModel::linkId() const { return YouTubeLink::parse(query()).value_o
 
 void SearchModel::setText(const QString &text)
 {
-    if (m_text == text)
+    if (!assignAndNotify(this, m_text, text, &SearchModel::textChanged))
         return;
-    m_text = text;
-    emit textChanged();
     textEdited(true);
 }
 

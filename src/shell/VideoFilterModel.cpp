@@ -1,4 +1,5 @@
 #include "VideoFilterModel.h"
+#include "Store.h"
 #include "RecordSupport.h"
 #include "VideoListModel.h"
 
@@ -15,25 +16,20 @@ VideoFilterModel::VideoFilterModel(QObject *parent) : QSortFilterProxyModel(pare
 
 void VideoFilterModel::setSource(VideoListModel *source)
 {
-    if (m_source == source)
+    if (!follow(this, m_source, source))
         return;
-    disconnect(m_grew);
-    m_source = source;
     setSourceModel(source);
     // After the proxy's own handling, so the summary is already up to date.
     if (source)
-        m_grew = connect(source, &QAbstractItemModel::rowsInserted, this, &VideoFilterModel::sourceGrew);
+        connect(source, &QAbstractItemModel::rowsInserted, this, &VideoFilterModel::sourceGrew);
     updateSummary();
     emit sourceChanged();
 }
 
 void VideoFilterModel::setLibrary(LibraryStore *library)
 {
-    if (m_library == library)
+    if (!follow(this, m_library, library))
         return;
-    if (m_library)
-        disconnect(m_library, nullptr, this, nullptr);
-    m_library = library;
     if (library) {
         connect(library, &LibraryStore::hiddenChannelsChanged, this, &VideoFilterModel::refilter);
         connect(library, &LibraryStore::historyChanged, this, [this] {
@@ -47,11 +43,8 @@ void VideoFilterModel::setLibrary(LibraryStore *library)
 
 void VideoFilterModel::setHideWatched(bool v)
 {
-    if (m_hideWatched == v)
-        return;
-    m_hideWatched = v;
-    refilter();
-    emit hideWatchedChanged();
+    if (assignAndNotify(this, m_hideWatched, v, &VideoFilterModel::hideWatchedChanged))
+        refilter();
 }
 
 void VideoFilterModel::rebuildSets()
@@ -107,10 +100,7 @@ void VideoFilterModel::updateSummary()
 {
     const int n = rowCount();
     const QString last = n > 0 ? at(n - 1).id : QString();
-    if (n != m_count) {
-        m_count = n;
-        emit countChanged();
-    }
+    assignAndNotify(this, m_count, n, &VideoFilterModel::countChanged);
     if (last != m_lastId) {
         m_lastId = last;
         m_lastReached = false;

@@ -68,5 +68,4 @@ private:
     QString m_lastId;
     int m_count = 0;
     bool m_lastReached = false;
-    QMetaObject::Connection m_grew;
 };

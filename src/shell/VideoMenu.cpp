@@ -1,4 +1,5 @@
 #include "VideoMenu.h"
+#include "Store.h"
 #include "ChannelRoute.h"
 #include "Haptics.h"
 #include "Opener.h"
@@ -13,34 +14,22 @@ VideoMenu::VideoMenu(QObject *parent) : QObject(parent) {}
 
 void VideoMenu::setVideo(const Video &video)
 {
-    if (m_video == video)
-        return;
-    m_video = video;
-    emit videoChanged();
+    assignAndNotify(this, m_video, video, &VideoMenu::videoChanged);
 }
 
 void VideoMenu::setLibrary(LibraryStore *library)
 {
-    if (m_library == library)
-        return;
-    m_library = library;
-    emit storesChanged();
+    assignAndNotify(this, m_library, library, &VideoMenu::storesChanged);
 }
 
 void VideoMenu::setPlayer(PlayerStore *player)
 {
-    if (m_player == player)
-        return;
-    m_player = player;
-    emit storesChanged();
+    assignAndNotify(this, m_player, player, &VideoMenu::storesChanged);
 }
 
 void VideoMenu::setRouter(Router *router)
 {
-    if (m_router == router)
-        return;
-    m_router = router;
-    emit storesChanged();
+    assignAndNotify(this, m_router, router, &VideoMenu::storesChanged);
 }
 
 namespace {

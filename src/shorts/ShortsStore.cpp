@@ -77,6 +77,15 @@ void ShortsStore::setShown(bool shown)
         m_player->pause();
 }
 
+void ShortsStore::appear(MediaEngine *main)
+{
+    if (main)
+        main->pause();
+    setShown(true);
+    start();
+    loadInitial();
+}
+
 void ShortsStore::playIfWanted()
 {
     if (m_shown && !m_paused)

@@ -62,6 +62,11 @@ public:
 
     // The screen's form of loadInitial().
     Q_INVOKABLE void startLoadInitial() { loadInitial(); }
+    // The screen came: the app's own player (`main`) pauses, the Short
+    // plays unless the user paused it, and the list fills when empty.
+    Q_INVOKABLE void appear(MediaEngine *main);
+    // The screen went: the Short pauses, and stays wanted for the next time.
+    Q_INVOKABLE void disappear() { setShown(false); }
 
     // The public page of a Short; empty when the id makes no valid address.
     Q_INVOKABLE static QString shareLink(const QString &id);

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSignalSpy>
 #include <QTest>
 #include <QCoroTask>
 #include <memory>
@@ -273,6 +274,58 @@ private slots:
         QCOMPARE(Json::decode<Account>(storedRecord().toUtf8()), *auth->account());
         QCOMPARE(m_web->wipes(), 1);
         QCOMPARE(Haptics::shared().given(), QStringList{u"success"_qs});
+    }
+
+    // "Signed in" changes only between no account and one; a sign-in is
+    // announced only when it comes after none.
+    void signedInEdges_data()
+    {
+        QTest::addColumn<QString>("before"); // null: signed out
+        QTest::addColumn<QString>("step");   // login, login-fails, logout, refresh
+        QTest::addColumn<bool>("after");
+        QTest::addColumn<int>("changes");
+        QTest::addColumn<int>("signIns");
+
+        QTest::newRow("signed out, signs in") << QString() << u"login"_qs << true << 1 << 1;
+        QTest::newRow("another account replaces one") << u"Ana"_qs << u"login"_qs << true << 0 << 0;
+        QTest::newRow("signed out, sign-in fails") << QString() << u"login-fails"_qs << false << 0 << 0;
+        QTest::newRow("signs out") << u"Ana"_qs << u"logout"_qs << false << 1 << 0;
+        QTest::newRow("half state completed by a refresh") << u"-"_qs << u"refresh"_qs << true << 1 << 1;
+    }
+
+    void signedInEdges()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, step);
+        QFETCH(bool, after);
+        QFETCH(int, changes);
+        QFETCH(int, signIns);
+        std::unique_ptr<AuthStore> auth;
+        if (before == u"-") {
+            m_keychain->set(QStringLiteral("session"), m_backend->session(u"Usuario de prueba"_qs));
+            auth = makeStore();
+        } else {
+            auth = before.isNull() ? makeStore() : signedIn(before);
+        }
+        QCOMPARE(auth->signedIn(), before.size() > 1);
+        QSignalSpy changed(auth.get(), &AuthStore::signedInChanged);
+        QSignalSpy didSignIn(auth.get(), &AuthStore::didSignIn);
+
+        if (step == u"login") {
+            QCoro::waitFor(auth->login(cookiesFrom(m_backend->signInCookies())));
+        } else if (step == u"login-fails") {
+            m_backend->failPath(u"/api/auth/session"_qs, 503, u"Servidor en mantenimiento"_qs);
+            QCoro::waitFor(auth->login(cookiesFrom(m_backend->signInCookies())));
+        } else if (step == u"logout") {
+            QCoro::waitFor(auth->logout(false));
+        } else {
+            QCoro::waitFor(auth->refresh());
+        }
+
+        QCOMPARE(auth->signedIn(), after);
+        QCOMPARE(auth->property("signedIn").toBool(), after);
+        QCOMPARE(changed.size(), changes);
+        QCOMPARE(didSignIn.size(), signIns);
     }
 
     // Expiry in seconds with its fraction; 0 for a session cookie.

@@ -7,6 +7,7 @@
 #include "Fixtures.h"
 #include "PlayerOverlayModel.h"
 #include "PlayerRig.h"
+#include "QueueModel.h"
 
 using namespace playertest;
 
@@ -122,6 +123,56 @@ private slots:
         s.rig.store.setQueue({});
         QTRY_COMPARE(s.shown("queueEmpty").size(), 1);
         QVERIFY(sheet->property("visible").toBool());
+    }
+
+    // A row dragged by its handle: the row it would take, how the others
+    // step aside meanwhile, and where it lands when let go.
+    void queueDrag_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<double>("rows"); // dragged by, down when positive
+        QTest::addColumn<int>("target");
+        QTest::addColumn<QList<int>>("shifts"); // of rows 0..3
+        QTest::addColumn<QStringList>("after");
+
+        QTest::newRow("down two") << 0 << 2.0 << 2 << QList<int>{0, -1, -1, 0} << QStringList{"b", "c", "a", "d"};
+        QTest::newRow("last to the top") << 3 << -3.0 << 0 << QList<int>{1, 1, 1, 0} << QStringList{"d", "a", "b", "c"};
+        QTest::newRow("past the end: the last row") << 1 << 9.0 << 3 << QList<int>{0, 0, -1, -1}
+                                                    << QStringList{"a", "c", "d", "b"};
+        QTest::newRow("above the top: the first row") << 2 << -7.0 << 0 << QList<int>{1, 1, 0, 0}
+                                                      << QStringList{"c", "a", "b", "d"};
+        QTest::newRow("under half a row: stays") << 2 << 0.4 << 2 << QList<int>{0, 0, 0, 0}
+                                                 << QStringList{"a", "b", "c", "d"};
+        QTest::newRow("over half a row: one down") << 1 << 0.6 << 2 << QList<int>{0, 0, -1, 0}
+                                                   << QStringList{"a", "c", "b", "d"};
+    }
+    void queueDrag()
+    {
+        QFETCH(int, from);
+        QFETCH(double, rows);
+        QFETCH(int, target);
+        QFETCH(QList<int>, shifts);
+        QFETCH(QStringList, after);
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("cur")));
+        QList<Video> queue;
+        for (const char *id : {"a", "b", "c", "d"})
+            queue << makeVideo(QString::fromLatin1(id));
+        rig.store.setQueue(queue);
+        QueueModel model;
+        model.setPlayer(&rig.store);
+        const qreal stride = 98.4;
+
+        QCOMPARE(model.dragTarget(from, rows * stride, stride), target);
+        for (int row = 0; row < 4; ++row)
+            QCOMPARE(QueueModel::dragShift(row, from, target), shifts.at(row));
+        for (int row = 0; row < 4; ++row) // nothing steps aside while no row is dragged
+            QCOMPARE(QueueModel::dragShift(row, -1, -1), 0);
+        model.drop(queue.at(from).id, from, target);
+        QStringList ids;
+        for (const Video &v : rig.store.queue())
+            ids << v.id;
+        QCOMPARE(ids, after);
     }
 
     // A failed "new" and its retry: "top" comes back while the mark stays on

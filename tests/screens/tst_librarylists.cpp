@@ -3,6 +3,7 @@
 #include "AvatarStore.h"
 #include "Defaults.h"
 #include "Haptics.h"
+#include "HiddenChannelsModel.h"
 #include "ListPlayback.h"
 #include "LocalSearch.h"
 #include "MemoryKeychain.h"
@@ -14,6 +15,7 @@
 #include "WebSignIn.h"
 
 #include <QGuiApplication>
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 
@@ -299,6 +301,46 @@ private slots:
         library().removeLiked(u"v20"_qs);
         QTest::qWait(50);
         QVERIFY(list->property("contentY").toDouble() > 1500);
+    }
+
+    // "Mostrar" takes its row out alone, so it can fade while the others
+    // stay; the last one leaves the empty state.
+    void hiddenChannels()
+    {
+        for (const QString &name : {u"Uno"_qs, u"Dos"_qs, u"Tres"_qs})
+            library().hideChannel(name);
+        QmlHarness qml;
+        QQuickItem *root = load(qml, u"HiddenChannelsScreen.qml"_qs);
+        QVERIFY(root);
+        auto *model = root->findChild<HiddenChannelsModel *>();
+        QVERIFY(model);
+        QTRY_COMPARE(QmlHarness::shownItems(root, u"hiddenRow"_qs).size(), 3);
+        QVERIFY(!shown(root, u"hiddenEmpty"_qs));
+        QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+        QSignalSpy removals(model, &QAbstractItemModel::rowsRemoved);
+
+        auto show = [&](const QString &name) {
+            for (QQuickItem *row : QmlHarness::shownItems(root, u"hiddenRow"_qs))
+                if (row->property("text").toString() == name)
+                    return qml.click(QmlHarness::findIn(row, u"showChannel"_qs));
+            return false;
+        };
+        QVERIFY(show(u"Dos"_qs));
+        QCOMPARE(library().hiddenChannels(), (QStringList{u"Uno"_qs, u"Tres"_qs}));
+        QCOMPARE(removals.size(), 1);
+        QCOMPARE(removals.first().at(1).toInt(), 1);
+        QCOMPARE(resets.size(), 0);
+        QTRY_COMPARE(QmlHarness::shownItems(root, u"hiddenRow"_qs).size(), 2);
+
+        QVERIFY(show(u"Uno"_qs));
+        QTRY_COMPARE(QmlHarness::shownItems(root, u"hiddenRow"_qs).size(), 1);
+        QCOMPARE(library().hiddenChannels(), QStringList{u"Tres"_qs});
+        QTest::qWait(500); // the rows below have moved up
+        QVERIFY(show(u"Tres"_qs));
+        QCOMPARE(library().hiddenChannels(), QStringList());
+        QVERIFY(shown(root, u"hiddenEmpty"_qs));
+        QCOMPARE(resets.size(), 0);
+        LibraryStore::waitForWrites();
     }
 
     // "plus" asks for a name; nothing typed makes "Lista nueva", drawn with the placeholder.

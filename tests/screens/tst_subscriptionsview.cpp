@@ -8,10 +8,12 @@
 #include "QmlHarness.h"
 #include "Router.h"
 #include "SimulatedEngine.h"
+#include "SubsModel.h"
 #include "SubscriptionList.h"
 #include "WebSignIn.h"
 
 #include <QTest>
+#include <QCoroTask>
 
 // The stores a tab screen is given; the sign-in state is read when `auth` is made.
 struct Stores
@@ -106,6 +108,60 @@ private slots:
         QCOMPARE(shown(u"noSubscriptions"_qs).size(), empty ? 1 : 0);
         QCOMPARE(shown(u"subsFeed"_qs).size(), empty ? 0 : 1);
         QCOMPARE(shown(u"stripChannel"_qs).size(), channels);
+    }
+
+    // The feed's task runs when the tab comes and again when what it depends
+    // on (the followed channels, the sign-in state) changes while it stays;
+    // a change while away waits for the tab to come back.
+    void feedTask_data()
+    {
+        QTest::addColumn<bool>("signedIn");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("asks");
+
+        QTest::newRow("follows another channel") << false << "follow" << true;
+        QTest::newRow("comes back unchanged") << false << "away, back" << false;
+        QTest::newRow("follows while away") << false << "away, follow" << false;
+        QTest::newRow("follows while away, comes back") << false << "away, follow, back" << true;
+        QTest::newRow("signs out") << true << "sign-out" << true;
+    }
+    void feedTask()
+    {
+        QFETCH(bool, signedIn);
+        QFETCH(QString, steps);
+        QFETCH(bool, asks);
+        if (signedIn) {
+            m_s->keychain.set(u"session"_qs, m_app->session());
+            Defaults::shared().setValue(QLatin1String(AuthStore::accountKey), u"{\"name\":\"Ana\"}"_qs);
+        }
+        m_s->library.toggleSubscription(fixture(0).id, fixture(0).name, std::optional<QString>());
+        m_s->auth = std::make_unique<AuthStore>(m_s->keychain, m_s->web);
+        SubsModel model;
+        model.setAuth(m_s->auth.get());
+        model.setLibrary(&m_s->library);
+        const QString key = model.taskKey();
+        QCOMPARE(key, (signedIn ? u"acct:"_qs : QString()) + fixture(0).id);
+        model.setOnScreen(true);
+        QTRY_VERIFY(model.state().isLoaded());
+        QTest::qWait(100);
+        m_app->requests().clear();
+
+        for (const QString &step : steps.split(u", "_qs)) {
+            if (step == u"follow")
+                m_s->library.toggleSubscription(fixture(1).id, fixture(1).name, std::optional<QString>());
+            else if (step == u"sign-out")
+                QCoro::waitFor(m_s->auth->logout(false));
+            else
+                model.setOnScreen(step == u"back");
+        }
+        QCOMPARE(model.taskKey() != key, steps.contains(u"follow") || steps.contains(u"sign-out"));
+        if (asks) {
+            QTRY_VERIFY(!m_app->requests().matching(u"/api/channel/"_qs).isEmpty());
+            QTRY_COMPARE(model.loadedKey(), model.taskKey());
+        } else {
+            QTest::qWait(300);
+            QVERIFY(m_app->requests().matching(u"/api/channel/"_qs).isEmpty());
+        }
     }
 
     // A strip tap pushes the channel; a manager row closes the sheet, then

@@ -5,6 +5,7 @@
 #include "Pref.h"
 
 #include <QCoreApplication>
+#include <QSignalSpy>
 #include <QTest>
 #include <ctime>
 #include <memory>
@@ -76,6 +77,56 @@ private slots:
         model.clear();
         QVERIFY(model.empty());
         QVERIFY(library.history().isEmpty());
+        LibraryStore::waitForWrites();
+    }
+
+    // Entries leave as rows of their own, so the screen can animate them
+    // away; nothing resets the list.
+    void removalsInPlace_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("removed"); // "first-last" per removal, in order
+        QTest::addColumn<int>("left");
+
+        // Newest first: d c b a.
+        QTest::newRow("one entry") << "remove b" << QStringList{"2-2"} << 3;
+        QTest::newRow("the newest") << "remove d" << QStringList{"0-0"} << 3;
+        QTest::newRow("an id not there") << "remove x" << QStringList{} << 4;
+        QTest::newRow("clear") << "clear" << QStringList{"0-3"} << 0;
+        QTest::newRow("a search keeps two apart") << "query tarta" << QStringList{"2-2", "0-0"} << 2;
+    }
+    void removalsInPlace()
+    {
+        QFETCH(QString, action);
+        QFETCH(QStringList, removed);
+        QFETCH(int, left);
+        AppFixture::clearData();
+        FakeClock clock;
+        clock.set(madrid(2026, 1, 1, 10));
+        LibraryStore library;
+        for (const QString &id : {u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs})
+            library.addToHistory(video(id, id == u"a" || id == u"c" ? u"Tarta de queso"_qs : u"Vídeo"_qs));
+        HistoryModel model;
+        model.setLibrary(&library);
+        QCOMPARE(model.count(), 4);
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        QSignalSpy removals(&model, &QAbstractItemModel::rowsRemoved);
+
+        const QString arg = action.section(u' ', 1);
+        if (action.startsWith(u"remove"))
+            model.remove(arg);
+        else if (action == u"clear")
+            model.clear();
+        else
+            model.setQuery(arg);
+
+        QStringList got;
+        for (const QList<QVariant> &r : removals)
+            got << QString::number(r.at(1).toInt()) + u'-' + QString::number(r.at(2).toInt());
+        QCOMPARE(got, removed);
+        QCOMPARE(resets.size(), 0);
+        QCOMPARE(model.count(), left);
+        QCOMPARE(model.empty(), action == u"clear");
         LibraryStore::waitForWrites();
     }
 

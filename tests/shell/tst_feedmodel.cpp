@@ -1,13 +1,17 @@
 #include "API.h"
+#include "Account.h"
+#include "AuthStore.h"
 #include "Defaults.h"
 #include "DiskCache.h"
 #include "FeedModel.h"
 #include "FileWriter.h"
 #include "Interleave.h"
+#include "MemoryKeychain.h"
 #include "Pref.h"
 #include "TestBackend.h"
 #include "TestDirs.h"
 #include "Warmer.h"
+#include "WebSignIn.h"
 
 #include <QFile>
 #include <QJSEngine>
@@ -698,6 +702,104 @@ private slots:
         QVERIFY(model.items().isEmpty());
         QVERIFY(model.loadedFor().isEmpty());
         QVERIFY(!cacheFileExists(QStringLiteral("feed-movies")));
+    }
+
+    // The screen's task runs when the screen comes, and again when its key
+    // (the chip, the sign-in state) changes while it stays; leaving the
+    // screen calls it off, and nothing runs while away.
+    void screenTask_data()
+    {
+        QTest::addColumn<bool>("signedIn"); // when the screen comes
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<QStringList>("asked"); // by the step
+        QTest::addColumn<QString>("loadedFor");
+
+        QTest::newRow("another chip") << false << "music" << QStringList{"/api/feed?cat=music&page=0"} << "music";
+        QTest::newRow("signs out on Para ti") << true << "sign-out" << QStringList{"/api/feed?cat=foryou&page=0"} << "foryou";
+        QTest::newRow("signs out on another chip: loaded already") << true << "music, sign-out"
+                                                                   << QStringList{"/api/feed?cat=music&page=0"} << "music";
+        QTest::newRow("chip changed while away") << false << "away, music" << QStringList{} << "foryou";
+        QTest::newRow("comes back: same key, nothing asked") << false << "away, back" << QStringList{} << "foryou";
+        QTest::newRow("comes back to another chip") << false << "away, music, back"
+                                                    << QStringList{"/api/feed?cat=music&page=0"} << "music";
+        QTest::newRow("goes away mid-load") << false << "slow music, away" << QStringList{"/api/feed?cat=music&page=0"}
+                                            << "foryou";
+    }
+    void screenTask()
+    {
+        QFETCH(bool, signedIn);
+        QFETCH(QString, step);
+        QFETCH(QStringList, asked);
+        QFETCH(QString, loadedFor);
+        MemoryKeychain keychain;
+        WebSignIn web(WebSignIn::Backing::Memory);
+        if (signedIn) {
+            keychain.set(QStringLiteral("session"), m_backend->session());
+            Account a;
+            a.name = QStringLiteral("Usuario de prueba");
+            Defaults::shared().setValue(QLatin1String(AuthStore::accountKey),
+                                        QString::fromUtf8(QJsonDocument(a.toJson()).toJson(QJsonDocument::Compact)));
+        } else {
+            Defaults::shared().remove(QLatin1String(AuthStore::accountKey));
+        }
+        AuthStore auth(keychain, web);
+        QCOMPARE(auth.signedIn(), signedIn);
+
+        FeedModel model;
+        model.setAuth(&auth);
+        QCOMPARE(model.taskKey(), signedIn ? QStringLiteral("foryou-true") : QStringLiteral("foryou-false"));
+        model.setOnScreen(true);
+        QVERIFY(QTest::qWaitFor([&] { return model.state().isLoaded(); }, 5000));
+        QCOMPARE(model.loadedFor(), signedIn ? QStringLiteral("foryou+acct") : QStringLiteral("foryou"));
+        QTRY_COMPARE(requests(QStringLiteral("/api/categories")).size(), 1);
+        m_backend->requests().clear();
+
+        for (const QString &s : step.split(QStringLiteral(", "))) {
+            if (s == u"sign-out") {
+                QCoro::waitFor(auth.logout(false));
+                QCOMPARE(model.taskKey(), model.selected() + QStringLiteral("-false"));
+            } else if (s == u"away") {
+                model.setOnScreen(false);
+            } else if (s == u"back") {
+                model.setOnScreen(true);
+            } else if (s == u"slow music") {
+                serve(QStringLiteral("/api/feed"), QStringLiteral("music"), videosJson(QStringLiteral("m"), 1, 3), 400);
+                model.setSelected(QStringLiteral("music"));
+                QVERIFY(QTest::qWaitFor([&] { return model.state().isLoading(); }, 3000));
+            } else {
+                model.setSelected(s);
+                if (model.onScreen())
+                    QTRY_COMPARE(model.loadedFor(), s);
+            }
+            QTest::qWait(50);
+        }
+        QTest::qWait(600);
+        QCOMPARE(feedRequests(), asked);
+        QCOMPARE(model.loadedFor(), loadedFor);
+    }
+
+    // Pull to refresh takes the sign-in state of the moment; the error's
+    // retry keeps that of the last load.
+    void refreshAndRetry()
+    {
+        MemoryKeychain keychain;
+        WebSignIn web(WebSignIn::Backing::Memory);
+        keychain.set(QStringLiteral("session"), m_backend->session());
+        Account a;
+        a.name = QStringLiteral("Usuario de prueba");
+        Defaults::shared().setValue(QLatin1String(AuthStore::accountKey),
+                                    QString::fromUtf8(QJsonDocument(a.toJson()).toJson(QJsonDocument::Compact)));
+        AuthStore auth(keychain, web);
+        FeedModel model;
+        model.setAuth(&auth);
+
+        model.retry();
+        QVERIFY(QTest::qWaitFor([&] { return model.state().isLoaded(); }, 5000));
+        QCOMPARE(model.loadedFor(), QStringLiteral("foryou"));
+        model.refresh();
+        QTRY_COMPARE(model.loadedFor(), QStringLiteral("foryou+acct"));
+        QCOMPARE(feedRequests().size(), 2);
+        QCOMPARE(feedRequests().last(), QStringLiteral("/api/me/feed?kind=home&page=0"));
     }
 
     void startReloadCallsBackWhenDone()

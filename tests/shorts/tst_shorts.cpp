@@ -452,6 +452,39 @@ private slots:
         QVERIFY(m_stores->main->isPaused() && m_shorts->paused() && engine()->isPaused());
     }
 
+    // The store's part of the screen coming and going: the app's player
+    // pauses each time, the Short plays unless the user paused it, an empty
+    // list fills (once); going away pauses the Short and keeps the choice.
+    void appearOnStore()
+    {
+        serve(0, videos(u"p"_qs, 0, 9));
+        SimulatedEngine &main = *m_stores->main;
+        main.load(QUrl(u"http://127.0.0.1:9/main"_qs), 0, true);
+        ShortsStore &store = make(false);
+        QVERIFY(!main.isPaused());
+
+        store.appear(&main);
+        QVERIFY(main.isPaused());
+        QVERIFY(store.shown());
+        QTRY_VERIFY(store.state().isLoaded() && !store.currentID().isEmpty());
+        engine()->makeReady(16);
+        QVERIFY(!engine()->isPaused());
+
+        for (bool userPaused : {false, true}) {
+            if (userPaused)
+                store.togglePause();
+            store.disappear();
+            QVERIFY(!store.shown() && engine()->isPaused());
+            QCOMPARE(store.paused(), userPaused);
+            main.play();
+            store.appear(&main);
+            QVERIFY(main.isPaused());
+            QCOMPARE(engine()->isPaused(), userPaused);
+        }
+        QTest::qWait(100);
+        QCOMPARE(pagesAsked(), QStringList{u"0"_qs});
+    }
+
     // Real mpv: the first Short plays; from 15 s of 16 it loops to the start
     // and plays on. Its output follows the one chosen for the main player.
     void realMpv()

@@ -75,10 +75,7 @@ BottomSheet {
             required property video video
             required property int index
             // Moves out of the dragged row's way while it passes.
-            readonly property real shift: list.dragIndex < 0 || entry.index === list.dragIndex ? 0
-                : list.dragIndex < list.dragTarget && entry.index > list.dragIndex && entry.index <= list.dragTarget ? -list.stride
-                : list.dragIndex > list.dragTarget && entry.index >= list.dragTarget && entry.index < list.dragIndex ? list.stride
-                : 0
+            readonly property real shift: queue.dragShift(entry.index, list.dragIndex, list.dragTarget) * list.stride
             property real dragY: 0
 
             objectName: "queueEntry"
@@ -146,15 +143,13 @@ BottomSheet {
                         list.dragIndex = -1
                         list.dragTarget = -1
                         entry.dragY = 0
-                        if (target !== from)
-                            queue.move(videoId, target > from ? target + 1 : target)
+                        queue.drop(videoId, from, target)
                     }
                     onTranslationChanged: {
                         if (!active)
                             return
                         entry.dragY = translation.y
-                        list.dragTarget = Math.max(0, Math.min(list.count - 1,
-                                                   list.dragIndex + Math.round(translation.y / list.stride)))
+                        list.dragTarget = queue.dragTarget(list.dragIndex, translation.y, list.stride)
                     }
                 }
             }

@@ -16,6 +16,11 @@ Rectangle {
     // Grouped only behind the list; the empty state stands on the plain background.
     color: root.library.hiddenChannels.length > 0 ? Platform.Colors.groupedBackground : Platform.Colors.background
 
+    HiddenChannelsModel {
+        id: hidden
+        library: root.library
+    }
+
     EmptyState {
         objectName: "hiddenEmpty"
         visible: root.library.hiddenChannels.length === 0
@@ -35,18 +40,32 @@ Rectangle {
             id: section
             y: 20
 
-            Repeater {
-                model: root.library.hiddenChannels
+            ListView {
+                width: parent.width
+                height: contentHeight
+                // The card closes with the rows; from nothing it takes its height at once.
+                Behavior on height {
+                    enabled: height > 0
+                    Spring { response: 0.35; dampingFraction: 0.86 }
+                }
+                interactive: false
+                model: hidden
+                displaced: Transition { Spring { property: "y"; response: 0.35; dampingFraction: 0.86 } }
+                remove: Transition { NumberAnimation { property: "opacity"; to: 0; duration: Motion.standard } }
 
-                GroupedRow {
+                delegate: GroupedRow {
                     id: row
-                    required property string modelData
+                    required property string name
+                    required property int index
                     objectName: "hiddenRow"
+                    width: ListView.view.width
+                    isFirst: index === 0
+                    isLast: index === ListView.view.count - 1
                     interactive: false
-                    text: modelData
+                    text: name
                     leading: Component {
                         AvatarView {
-                            name: row.modelData
+                            name: row.name
                             size: 34
                         }
                     }
@@ -54,7 +73,7 @@ Rectangle {
                     BorderedButton {
                         objectName: "showChannel"
                         text: "Mostrar"
-                        onClicked: root.library.unhideChannel(row.modelData)
+                        onClicked: hidden.show(row.name)
                     }
                 }
             }

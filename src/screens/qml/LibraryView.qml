@@ -21,7 +21,6 @@ Rectangle {
     required property AuthStore auth
     required property AvatarStore avatars
 
-    readonly property bool signedIn: auth.account !== undefined && auth.account !== null
     readonly property LibraryTabModel model: tab
     readonly property string title: "Biblioteca"
     readonly property Item largeTitle: largeTitle
@@ -99,7 +98,7 @@ Rectangle {
 
             GroupedSection {
                 objectName: "accountSection"
-                visible: root.signedIn
+                visible: root.auth.signedIn
                 header: "Tu cuenta de YouTube"
 
                 Repeater {
@@ -122,7 +121,7 @@ Rectangle {
 
             GroupedSection {
                 objectName: "localSection"
-                header: root.signedIn ? "En este equipo" : ""
+                header: root.auth.signedIn ? "En este equipo" : ""
 
                 Repeater {
                     model: [

@@ -40,29 +40,22 @@ Rectangle {
             }
         }
     }
-    readonly property bool signedIn: auth.account !== undefined && auth.account !== null
     readonly property bool hasSubscriptions: library.subscriptions.length > 0
-    readonly property bool showsEmpty: !signedIn && !hasSubscriptions
-    // The feed's task: restarted whenever this changes while the tab is shown.
-    readonly property string feedTask: subs.keyFor(library.subscriptions, signedIn)
+    readonly property bool showsEmpty: !auth.signedIn && !hasSubscriptions
 
     color: Platform.Colors.background
 
     SubsModel {
         id: subs
+        auth: root.auth
+        library: root.library
     }
-
-    function load(force, done) {
-        subs.startReload(root.library.subscriptions, root.signedIn, force, done)
-    }
-
-    onFeedTaskChanged: if (appearance.shown) load(false)
 
     Appearance {
         id: appearance
         active: root.active
-        onAppeared: root.load(false)
-        onDisappeared: subs.cancelReload()
+        onAppeared: subs.onScreen = true
+        onDisappeared: subs.onScreen = false
     }
 
     LargeTitle {
@@ -95,7 +88,7 @@ Rectangle {
         flickable: feed
         onRefresh: {
             refreshing = true
-            root.load(true, () => refresher.refreshing = false)
+            subs.refresh(() => refresher.refreshing = false)
         }
 
         VideoCardGrid {
@@ -109,7 +102,7 @@ Rectangle {
             avatars: root.avatars
             videos: subs.items
             feedState: subs.state
-            retry: function() { root.load(true) }
+            retry: function() { subs.refresh() }
             topBlock: root.hasSubscriptions ? strip : null
         }
     }

@@ -1,7 +1,8 @@
 // A plain list of video rows, separators hidden: a tap on a row plays its
 // video, a long press opens its menu. With `removable`, a full swipe to the
 // left (or its "Quitar" button) asks to remove the row's video. A model that
-// is rebuilt keeps the rows on screen where they were.
+// is rebuilt keeps the rows on screen where they were; a row the model takes
+// out fades while the rows below close the gap.
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
@@ -38,6 +39,9 @@ ListView {
     // A search that changes the rows reuses them instead of making new ones.
     reuseItems: true
     ScrollIndicator.vertical: ScrollIndicator {}
+
+    displaced: Transition { Spring { property: "y"; response: 0.35; dampingFraction: 0.86 } }
+    remove: Transition { NumberAnimation { property: "opacity"; to: 0; duration: Motion.standard } }
 
     Connections {
         target: list.model

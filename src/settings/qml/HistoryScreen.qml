@@ -60,6 +60,9 @@ Rectangle {
     EmptyState {
         objectName: "historyEmpty"
         visible: history.empty
+        // Over the list while its rows fade out; in once they are gone.
+        opacity: list.visible ? 0 : 1
+        Behavior on opacity { NumberAnimation { duration: Motion.standard } }
         anchors.fill: parent
         anchors.topMargin: search.y + search.height
         symbol: "clock.arrow.circlepath"
@@ -70,7 +73,10 @@ Rectangle {
     VideoRowList {
         id: list
         objectName: "historyList"
-        visible: !history.empty
+        // Cleared, the rows fade out before the empty state takes their place.
+        opacity: history.empty ? 0 : 1
+        visible: opacity > 0
+        Behavior on opacity { NumberAnimation { duration: Motion.standard } }
         anchors.fill: parent
         anchors.topMargin: search.y + search.height + 4
         clip: true

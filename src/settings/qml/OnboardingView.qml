@@ -30,14 +30,9 @@ Item {
     readonly property bool lastPage: page >= pages.length - 1
 
     // Only a sign-in that happens while the pages are shown ends them.
-    readonly property bool signedIn: auth.account !== undefined
-    property bool _wasSignedIn: false
-    Component.onCompleted: _wasSignedIn = signedIn
-    onSignedInChanged: {
-        const was = _wasSignedIn
-        _wasSignedIn = signedIn
-        if (signedIn && !was)
-            view.finish()
+    Connections {
+        target: view.auth
+        function onDidSignIn() { view.finish() }
     }
 
     Shape {

@@ -20,7 +20,6 @@ Rectangle {
     property bool active: true
 
     readonly property string title: "Ajustes"
-    readonly property bool signedIn: auth.account !== undefined && auth.account !== null
     readonly property bool skipSponsors: Preferences.skipSponsors
     readonly property SettingsModel model: settings
     readonly property alias list: scroller
@@ -89,19 +88,19 @@ Rectangle {
 
             GroupedSection {
                 objectName: "accountSection"
-                footer: root.signedIn ? "Historial, «me gusta» y suscripciones que hagas aquí se guardan también en tu cuenta." : ""
+                footer: root.auth.signedIn ? "Historial, «me gusta» y suscripciones que hagas aquí se guardan también en tu cuenta." : ""
 
                 GroupedRow {
                     objectName: "accountRow"
-                    text: root.signedIn ? root.auth.account.name : "Iniciar sesión con YouTube"
-                    subtitle: root.signedIn ? "Cuenta conectada" : "Recomendaciones, suscripciones e historial"
+                    text: root.auth.signedIn ? root.auth.account.name : "Iniciar sesión con YouTube"
+                    subtitle: root.auth.signedIn ? "Cuenta conectada" : "Recomendaciones, suscripciones e historial"
                     chevron: true
                     leading: Component { AccountAvatar { auth: root.auth; size: 40 } }
                     onClicked: accountSheet.open()
                 }
                 ToggleRow {
                     objectName: "syncRow"
-                    visible: root.signedIn
+                    visible: root.auth.signedIn
                     text: "Sincronizar con YouTube"
                     symbol: "arrow.triangle.2.circlepath"
                     tint: Platform.Colors.blue

@@ -30,18 +30,17 @@ Rectangle {
     readonly property int layout: Preferences.homeLayout
     readonly property bool hideWatched: Preferences.hideWatched
     readonly property string hiddenCats: Preferences.hiddenCats
-    readonly property bool signedIn: auth.account !== undefined && auth.account !== null
     readonly property bool showingSkeletons: feed.state.isIdle || feed.state.isLoading
     readonly property bool showList: feed.state.isLoaded && layout === 1
     readonly property bool showContinue: feed.selected === "foryou" && library.inProgress.length > 0
-    // The feed's task: restarted whenever this changes while the screen is shown.
-    readonly property string feedTask: feed.selected + "-" + (signedIn ? "true" : "false")
     readonly property Flickable feedView: feedLoader.item
 
     color: Platform.Colors.background
 
     FeedModel {
         id: feed
+        auth: root.auth
+        library: root.library
     }
 
     VideoFilterModel {
@@ -52,18 +51,10 @@ Rectangle {
         onMoreWanted: feed.fetchMore()
     }
 
-    function runFeedTask() {
-        feed.cancelReload()
-        feed.loggedIn = root.signedIn
-        feed.startReload(root.library.topChannels, false)
-    }
-
     function play(video) {
         Haptics.light()
         root.player.play(video)
     }
-
-    onFeedTaskChanged: if (appearance.shown) runFeedTask()
 
     // The placeholders show from the top: a view keeps its offset when what
     // is above the videos grows (an error giving way to them), which would
@@ -77,11 +68,8 @@ Rectangle {
     Appearance {
         id: appearance
         active: root.active
-        onAppeared: {
-            feed.startLoadCategories()
-            root.runFeedTask()
-        }
-        onDisappeared: feed.cancelReload()
+        onAppeared: feed.onScreen = true
+        onDisappeared: feed.onScreen = false
     }
 
     PullToRefresh {
@@ -92,8 +80,7 @@ Rectangle {
         flickable: root.feedView
         onRefresh: {
             refreshing = true
-            feed.loggedIn = root.signedIn
-            feed.startReload(root.library.topChannels, true, () => refresher.refreshing = false)
+            feed.refresh(() => refresher.refreshing = false)
         }
 
         Loader {
@@ -157,7 +144,7 @@ Rectangle {
                     width: parent.width
                     height: visible ? implicitHeight : 0
                     message: feed.state.message
-                    retry: function() { feed.startReload(root.library.topChannels, false) }
+                    retry: function() { feed.retry() }
                 }
             }
         }

@@ -31,13 +31,8 @@ Rectangle {
     Appearance {
         id: appearance
         active: root.active
-        onAppeared: {
-            root.player.player.pause()
-            shorts.shown = true
-            shorts.start()
-            shorts.startLoadInitial()
-        }
-        onDisappeared: shorts.shown = false
+        onAppeared: shorts.appear(root.player.player)
+        onDisappeared: shorts.disappear()
     }
 
     Basic.BusyIndicator {
