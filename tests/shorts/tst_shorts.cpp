@@ -459,7 +459,7 @@ private slots:
     {
         serve(0, videos(u"p"_qs, 0, 9));
         SimulatedEngine &main = *m_stores->main;
-        main.load(QUrl(u"http://127.0.0.1:9/main"_qs), 0, true);
+        main.load(QUrl(u"http://127.0.0.1:9/main"_qs), true);
         ShortsStore &store = make(false);
         QVERIFY(!main.isPaused());
 
