@@ -1,3 +1,4 @@
+#include "HlsMaster.h"
 #include "MpvEngine.h"
 #include "SimulatedEngine.h"
 #include <QFile>
@@ -563,7 +564,7 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(QList<double>, bandwidths);
         QFETCH(QList<QSize>, sizes);
-        const auto variants = MpvEngine::parseMasterPlaylist(text);
+        const auto variants = HlsMaster::parse(text);
         QList<double> b;
         QList<QSize> r;
         for (const auto &v : variants) {
