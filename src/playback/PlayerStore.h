@@ -104,7 +104,7 @@ public:
     };
 
     // The store uses `engine` for its whole life and adopts it when it has
-    // no parent (the app passes an MpvEngine, tests a SimulatedEngine).
+    // no parent (the app passes its main engine, tests a SimulatedEngine).
     explicit PlayerStore(MediaEngine *engine, QObject *parent = nullptr);
     ~PlayerStore() override;
 

@@ -2,8 +2,6 @@
 
 #include "AudioSession.h"
 #include "Defaults.h"
-#include "MpvAudioBridge.h"
-#include "MpvEngine.h"
 #include "NetworkPath.h"
 #include "NowPlaying.h"
 #include "Orientation.h"
@@ -27,9 +25,6 @@ void PlayerStore::setupAudioSession()
     AudioSession &session = AudioSession::shared();
     session.setCategory(AudioSession::Category::Playback, AudioSession::Mode::MoviePlayback);
     session.setActive(true);
-    // The outputs the session lists and the volume it sets are the engine's.
-    if (auto *mpv = qobject_cast<MpvEngine *>(m_player))
-        MpvAudioBridge::install(mpv);
 }
 
 void PlayerStore::observeSystem()
