@@ -4,7 +4,6 @@
 #include "Defaults.h"
 #include "NetworkPath.h"
 #include "NowPlaying.h"
-#include "Orientation.h"
 #include "Pref.h"
 #include "RemoteCommands.h"
 #include "Screen.h"
@@ -132,10 +131,7 @@ void PlayerStore::PiPDelegate::pictureInPictureWillStart(PictureInPicture *)
     if (!store)
         return;
     store->setPipActive(true);
-    if (store->m_expanded) {
-        store->setExpanded(false);
-        Orientation::set(Orientation::Portrait);
-    }
+    store->setPresented(false);
 }
 
 void PlayerStore::PiPDelegate::pictureInPictureDidStop(PictureInPicture *)
@@ -146,9 +142,7 @@ void PlayerStore::PiPDelegate::pictureInPictureDidStop(PictureInPicture *)
 
 void PlayerStore::PiPDelegate::restoreUserInterface(PictureInPicture *, std::function<void(bool)> completion)
 {
-    if (store && !store->m_expanded) {
-        store->setExpanded(true);
-        Orientation::set(Orientation::AllButUpsideDown);
-    }
+    if (store)
+        store->setPresented(true);
     completion(true);
 }
