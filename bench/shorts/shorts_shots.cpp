@@ -40,7 +40,7 @@ int main(int argc, char *argv[])
         const QString suffix = theme == 1 ? QStringLiteral("-light.png") : QStringLiteral("-dark.png");
 
         // Playing the portrait clip, then paused by a tap.
-        rig.reset(ShortsStore::mpvEngine);
+        rig.reset(ShortsStore::defaultEngine);
         if (rig.load() && waitFor("playing", [&] { return rig.store()->ready() && rig.store()->progress() > 0.2; }, 30000)) {
             QTest::qWait(1500); // avatars and the blurred backdrop
             failures += !saveShot(rig.window(), dir, QStringLiteral("shorts-playing") + suffix);
@@ -81,12 +81,12 @@ int main(int argc, char *argv[])
         }
 
         // The whole window on the Shorts tab, then "Enviar" with its share sheet.
-        rig.reset(ShortsStore::mpvEngine);
+        rig.reset(ShortsStore::defaultEngine);
         Defaults::shared().setValue(QString(Pref::onboarded), true);
         Defaults::shared().setValue(QString(Pref::theme), theme);
         MemoryKeychain keychain;
         WebSignIn web(WebSignIn::Backing::Memory);
-        NimbeloraApp nimbelora(NimbeloraApp::Services{new SimulatedEngine, &keychain, &web, ShortsStore::mpvEngine});
+        NimbeloraApp nimbelora(NimbeloraApp::Services{new SimulatedEngine, &keychain, &web, ShortsStore::defaultEngine});
         nimbelora.appeared();
         nimbelora.router()->setTab(AppTab::shorts);
         QmlHarness qml;

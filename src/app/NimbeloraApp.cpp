@@ -5,7 +5,7 @@
 #include "AppIcons.h"
 #include "Defaults.h"
 #include "Keychain.h"
-#include "MpvEngine.h"
+#include "MediaEngineFactory.h"
 #include "Orientation.h"
 #include "AppScheme.h"
 #include "Platform.h"
@@ -75,7 +75,7 @@ NimbeloraApp::NimbeloraApp(Services services, QObject *parent) : QObject(parent)
 {
     // The order is part of the contract: the library reads its files and
     // the account store restores the session while they are made.
-    m_engine = services.engine ? services.engine : new MpvEngine;
+    m_engine = services.engine ? services.engine : MediaEngineFactory::create(MediaEngineFactory::Role::Main);
     m_player = new PlayerStore(m_engine, this);
     m_library = new LibraryStore(this);
     m_router = new Router(this);

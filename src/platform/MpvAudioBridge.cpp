@@ -5,6 +5,7 @@
 #include "VolumeController.h"
 
 #include <cmath>
+#include <memory>
 
 MpvAudioBridge *MpvAudioBridge::install(MpvEngine *engine)
 {
@@ -34,6 +35,23 @@ MpvAudioBridge *MpvAudioBridge::install(MpvEngine *engine)
         });
     });
     return bridge;
+}
+
+void MpvAudioBridge::follow(MpvEngine *engine)
+{
+    if (!engine)
+        return;
+    auto written = std::make_shared<QString>();
+    auto follow = [engine, written] {
+        const QString device = AudioSession::shared().currentDevice();
+        // Writing the same device again would reopen the output.
+        if (device.isEmpty() || device == *written)
+            return;
+        *written = device;
+        engine->writeMpvProperty("audio-device", device);
+    };
+    QObject::connect(&AudioSession::shared(), &AudioSession::devicesChanged, engine, follow);
+    follow();
 }
 
 MpvAudioBridge::MpvAudioBridge(MpvEngine *engine) : QObject(engine), m_engine(engine)

@@ -6,12 +6,13 @@
 
 class MpvEngine;
 
-// Connects the app's audio session to the mpv engine that plays the main
-// video: mpv's list of outputs and the one in use feed the session (so the
+// Connects the app's audio session to the mpv engines. The one that plays
+// the main video leads: mpv's list of outputs and the one in use feed the session (so the
 // output picker lists them and an unplugged device changes the route), its
 // output volume becomes the session's; the output picker's choice sets mpv's
 // audio device, and the volume gesture sets the output volume ("ao-volume"),
-// or the player's own volume where the output has none.
+// or the player's own volume where the output has none. Other engines
+// follow the output the session reports.
 class MpvAudioBridge : public QObject
 {
     Q_OBJECT
@@ -20,6 +21,9 @@ public:
     // Bridges `engine` for as long as it lives; a later install for another
     // engine takes the picker and the volume over.
     static MpvAudioBridge *install(MpvEngine *engine);
+    // Keeps `engine` on the output the session reports as in use, for as
+    // long as it lives.
+    static void follow(MpvEngine *engine);
 
     // mpv's "audio-device-list" value as devices.
     static QList<AudioDevice> devicesFrom(const QVariant &list);

@@ -1,4 +1,5 @@
 #pragma once
+#include "HlsMaster.h"
 #include "MediaEngine.h"
 #include <QElapsedTimer>
 #include <QHash>
@@ -43,16 +44,6 @@ public:
     bool isAvailable() const { return m_core == Core::Ready; }
 
     VideoFrame videoFrame() const override;
-
-    // One variant of an HLS master playlist.
-    struct Variant
-    {
-        double bandwidth = 0; // bits per second
-        QSize resolution;
-    };
-    // The variants a master playlist lists, in its order; none for anything
-    // else.
-    static QList<Variant> parseMasterPlaylist(const QByteArray &text);
 
     // Plain access to mpv properties the engine itself has no use for (the
     // audio outputs and their volume). Observed values come as
@@ -156,7 +147,7 @@ private:
     // the figures are asked for: mpv does not pass the announced bit rates on.
     mutable QNetworkAccessManager *m_network = nullptr;
     mutable bool m_variantsAsked = false;
-    QList<Variant> m_variants;
+    QList<HlsMaster::Variant> m_variants;
     qint64 m_frameDrops = 0;
     qint64 m_decoderDrops = 0;
     qint64 m_stalls = 0;

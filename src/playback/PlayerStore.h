@@ -104,7 +104,7 @@ public:
     };
 
     // The store uses `engine` for its whole life and adopts it when it has
-    // no parent (the app passes an MpvEngine, tests a SimulatedEngine).
+    // no parent (the app passes its main engine, tests a SimulatedEngine).
     explicit PlayerStore(MediaEngine *engine, QObject *parent = nullptr);
     ~PlayerStore() override;
 
@@ -208,6 +208,9 @@ public:
     // Setters of the fields screens write.
     void setQueue(QList<Video> v) { assign(m_queue, std::move(v), &PlayerStore::queueChanged); }
     void setExpanded(bool v) { assign(m_expanded, v, &PlayerStore::expandedChanged); }
+    // Shows the full player and lets the window turn every way, or hides it
+    // and goes back to portrait. Only a real change does either.
+    Q_INVOKABLE void setPresented(bool presented);
     void setCurrentTime(double v) { assign(m_currentTime, v, &PlayerStore::currentTimeChanged); }
     void setIsScrubbing(bool v) { assign(m_isScrubbing, v, &PlayerStore::isScrubbingChanged); }
     void setFillScreen(bool v) { assign(m_fillScreen, v, &PlayerStore::fillScreenChanged); }
@@ -354,7 +357,6 @@ private:
 
     // ---- play and load (PlayerStore_load.cpp)
     bool isCurrent(const QString &id) const { return m_current && m_current->id == id; }
-    void expand();
     qint64 requestedQuality() const;
     void load(const QUrl &url, double startAt, bool play);
     void onItemReady(quint64 item);

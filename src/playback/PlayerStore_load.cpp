@@ -39,7 +39,7 @@ void PlayerStore::play(const Video &video, std::optional<double> startAt, bool r
     if (m_current && m_current->id == video.id && m_player->hasItem()) {
         if (startAt)
             seek(*startAt);
-        expand();
+        setPresented(true);
         return;
     }
 
@@ -75,7 +75,7 @@ void PlayerStore::play(const Video &video, std::optional<double> startAt, bool r
     setCommentsState(LoadState::idle());
     setChannelAvatar(std::nullopt);
 
-    expand();
+    setPresented(true);
 
     if (m_library)
         m_library->addToHistory(video);
@@ -97,12 +97,12 @@ void PlayerStore::play(const Video &video, std::optional<double> startAt, bool r
     startMeta(video.id);
 }
 
-void PlayerStore::expand()
+void PlayerStore::setPresented(bool presented)
 {
-    if (m_expanded)
+    if (presented == m_expanded)
         return;
-    setExpanded(true);
-    Orientation::set(Orientation::AllButUpsideDown);
+    setExpanded(presented);
+    Orientation::set(presented ? Orientation::AllButUpsideDown : Orientation::Portrait);
 }
 
 qint64 PlayerStore::requestedQuality() const
@@ -391,8 +391,5 @@ void PlayerStore::stop()
 
     clearNowPlaying();
 
-    if (m_expanded) {
-        setExpanded(false);
-        Orientation::set(Orientation::Portrait);
-    }
+    setPresented(false);
 }

@@ -2,11 +2,8 @@
 
 #include "AudioSession.h"
 #include "Defaults.h"
-#include "MpvAudioBridge.h"
-#include "MpvEngine.h"
 #include "NetworkPath.h"
 #include "NowPlaying.h"
-#include "Orientation.h"
 #include "Pref.h"
 #include "RemoteCommands.h"
 #include "Screen.h"
@@ -27,9 +24,6 @@ void PlayerStore::setupAudioSession()
     AudioSession &session = AudioSession::shared();
     session.setCategory(AudioSession::Category::Playback, AudioSession::Mode::MoviePlayback);
     session.setActive(true);
-    // The outputs the session lists and the volume it sets are the engine's.
-    if (auto *mpv = qobject_cast<MpvEngine *>(m_player))
-        MpvAudioBridge::install(mpv);
 }
 
 void PlayerStore::observeSystem()
@@ -137,10 +131,7 @@ void PlayerStore::PiPDelegate::pictureInPictureWillStart(PictureInPicture *)
     if (!store)
         return;
     store->setPipActive(true);
-    if (store->m_expanded) {
-        store->setExpanded(false);
-        Orientation::set(Orientation::Portrait);
-    }
+    store->setPresented(false);
 }
 
 void PlayerStore::PiPDelegate::pictureInPictureDidStop(PictureInPicture *)
@@ -151,9 +142,7 @@ void PlayerStore::PiPDelegate::pictureInPictureDidStop(PictureInPicture *)
 
 void PlayerStore::PiPDelegate::restoreUserInterface(PictureInPicture *, std::function<void(bool)> completion)
 {
-    if (store && !store->m_expanded) {
-        store->setExpanded(true);
-        Orientation::set(Orientation::AllButUpsideDown);
-    }
+    if (store)
+        store->setPresented(true);
     completion(true);
 }

@@ -2,7 +2,6 @@
 
 #include "Haptics.h"
 #include "Store.h"
-#include "Orientation.h"
 #include "PlayerStore.h"
 
 #include <cmath>
@@ -128,10 +127,8 @@ void MiniPlayerModel::endDrag(double w)
 
 void MiniPlayerModel::tap()
 {
-    if (!m_player || m_player->expanded())
-        return;
-    m_player->setExpanded(true);
-    Orientation::set(Orientation::AllButUpsideDown);
+    if (m_player)
+        m_player->setPresented(true);
 }
 
 void MiniPlayerModel::togglePlay()

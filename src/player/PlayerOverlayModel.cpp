@@ -2,7 +2,6 @@
 
 #include "Defaults.h"
 #include "Store.h"
-#include "Orientation.h"
 #include "PlayerStore.h"
 #include "Pref.h"
 #include "RoutePicker.h"
@@ -133,10 +132,8 @@ void PlayerOverlayModel::unlock()
 
 void PlayerOverlayModel::collapse()
 {
-    if (!m_player || !m_player->expanded())
-        return;
-    m_player->setExpanded(false);
-    Orientation::set(Orientation::Portrait);
+    if (m_player)
+        m_player->setPresented(false);
 }
 
 void PlayerOverlayModel::previous()

@@ -2,20 +2,18 @@
 #include "API.h"
 #include "DiskCache.h"
 #include "ErrorDescription.h"
-#include "MpvEngine.h"
-#include "RoutePicker.h"
+#include "MediaEngineFactory.h"
 #include "YouTubeLink.h"
 
 #include <QPointer>
 #include <QCoroFuture>
 #include <cmath>
-#include <memory>
 
 namespace {
 
 ShortsStore::EngineFactory &factory()
 {
-    static ShortsStore::EngineFactory f = ShortsStore::mpvEngine;
+    static ShortsStore::EngineFactory f = ShortsStore::defaultEngine;
     return f;
 }
 
@@ -33,23 +31,11 @@ QCoro::Task<> refreshCache()
 
 } // namespace
 
-void ShortsStore::setEngineFactory(EngineFactory f) { factory() = f ? std::move(f) : EngineFactory(mpvEngine); }
+void ShortsStore::setEngineFactory(EngineFactory f) { factory() = f ? std::move(f) : EngineFactory(defaultEngine); }
 
-MediaEngine *ShortsStore::mpvEngine()
+MediaEngine *ShortsStore::defaultEngine()
 {
-    auto *engine = new MpvEngine;
-    auto written = std::make_shared<QString>();
-    auto follow = [engine, written] {
-        const QString device = RoutePicker::shared().currentDevice();
-        // Writing the same device again would reopen the output.
-        if (device.isEmpty() || device == *written)
-            return;
-        *written = device;
-        engine->writeMpvProperty("audio-device", device);
-    };
-    QObject::connect(&RoutePicker::shared(), &RoutePicker::devicesChanged, engine, follow);
-    follow();
-    return engine;
+    return MediaEngineFactory::create(MediaEngineFactory::Role::Follower);
 }
 
 ShortsStore::ShortsStore(QObject *parent)

@@ -29,11 +29,11 @@ class ShortsStore : public PagedList
 public:
     // Makes the engine of each new store; the store adopts it.
     using EngineFactory = std::function<MediaEngine *()>;
-    // Null restores the default, mpvEngine().
+    // Null restores the default, defaultEngine().
     static void setEngineFactory(EngineFactory factory);
-    // An mpv engine that plays on the output chosen in the player's output
-    // menu, and moves along when that choice changes.
-    static MediaEngine *mpvEngine();
+    // The app's engine that plays on the output chosen in the player's
+    // output menu, and moves along when that choice changes.
+    static MediaEngine *defaultEngine();
 
     static inline const QString cacheKey = QStringLiteral("shorts");
     static constexpr qsizetype cacheLimit = 30;

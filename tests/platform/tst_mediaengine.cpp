@@ -1,4 +1,8 @@
+#include "AudioSession.h"
+#include "HlsMaster.h"
+#include "MediaEngineFactory.h"
 #include "MpvEngine.h"
+#include "RoutePicker.h"
 #include "SimulatedEngine.h"
 #include <QFile>
 #include <QProcess>
@@ -500,6 +504,50 @@ private slots:
         QCOMPARE(b.timeControlStatus(), TC::Paused);
     }
 
+    // The menu's choice goes to the main engine and the session follows it;
+    // every other engine follows the session, one made after the choice too.
+    void mpvEnginesFollowTheChosenOutput()
+    {
+        using Role = MediaEngineFactory::Role;
+        auto make = [](Role role) { return std::unique_ptr<MpvEngine>(qobject_cast<MpvEngine *>(MediaEngineFactory::create(role))); };
+        auto watchDevice = [this](MpvEngine &e, QString &device) {
+            connect(&e, &MpvEngine::mpvPropertyChanged, this, [&device](const QByteArray &name, const QVariant &value) {
+                if (name == "audio-device")
+                    device = value.toString();
+            });
+            e.observeMpvProperty("audio-device");
+        };
+        const auto main = make(Role::Main);
+        const auto side = make(Role::Follower);
+        QVERIFY(main && side);
+        QString sideDevice;
+        watchDevice(*side, sideDevice);
+        main->prepare();
+        side->prepare();
+        QTRY_VERIFY_WITH_TIMEOUT(main->isAvailable() && side->isAvailable(), kLong);
+        AudioSession &session = AudioSession::shared();
+        QTRY_VERIFY_WITH_TIMEOUT(!session.devices().isEmpty(), kLong);
+        QCOMPARE(session.currentDevice(), AudioSession::defaultDevice);
+        if (session.devices().size() < 2)
+            QSKIP("mpv lists one output only");
+
+        const QString chosen = session.devices().last().name;
+        RoutePicker::shared().choose(chosen);
+        QTRY_COMPARE_WITH_TIMEOUT(session.currentDevice(), chosen, kLong);
+        QTRY_COMPARE_WITH_TIMEOUT(sideDevice, chosen, kLong);
+
+        const auto late = make(Role::Follower);
+        QString lateDevice;
+        watchDevice(*late, lateDevice);
+        late->prepare();
+        QTRY_COMPARE_WITH_TIMEOUT(lateDevice, chosen, kLong);
+
+        RoutePicker::shared().choose(AudioSession::defaultDevice);
+        QTRY_COMPARE_WITH_TIMEOUT(session.currentDevice(), AudioSession::defaultDevice, kLong);
+        QTRY_COMPARE_WITH_TIMEOUT(sideDevice, AudioSession::defaultDevice, kLong);
+        QTRY_COMPARE_WITH_TIMEOUT(lateDevice, AudioSession::defaultDevice, kLong);
+    }
+
     void mpvDestroyWhileLoading_data()
     {
         QTest::addColumn<QString>("what");
@@ -563,7 +611,7 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(QList<double>, bandwidths);
         QFETCH(QList<QSize>, sizes);
-        const auto variants = MpvEngine::parseMasterPlaylist(text);
+        const auto variants = HlsMaster::parse(text);
         QList<double> b;
         QList<QSize> r;
         for (const auto &v : variants) {

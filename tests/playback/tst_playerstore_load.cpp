@@ -711,6 +711,35 @@ private slots:
         QVERIFY(!rig.engine->hasItem());
         QCOMPARE(rig.store.queue().size(), 1);
     }
+
+    // Presenting and hiding the player bring the orientation with them, and
+    // only a real change does anything: a repeat neither notifies nor sets
+    // the mask again.
+    void presentedBringsItsOrientation_data()
+    {
+        QTest::addColumn<bool>("from");
+        QTest::addColumn<bool>("to");
+        QTest::addColumn<QList<int>>("masks");
+        QTest::newRow("expand") << false << true << QList<int>{26};
+        QTest::newRow("collapse") << true << false << QList<int>{2};
+        QTest::newRow("already full") << true << true << QList<int>{};
+        QTest::newRow("already collapsed") << false << false << QList<int>{};
+    }
+
+    void presentedBringsItsOrientation()
+    {
+        QFETCH(bool, from);
+        QFETCH(bool, to);
+        QFETCH(QList<int>, masks);
+        Rig rig;
+        rig.store.setExpanded(from);
+        Orientation::clearHistory();
+        QSignalSpy changed(&rig.store, &PlayerStore::expandedChanged);
+        QVERIFY(QMetaObject::invokeMethod(&rig.store, "setPresented", Q_ARG(bool, to)));
+        QCOMPARE(rig.store.expanded(), to);
+        QCOMPARE(changed.size(), from == to ? 0 : 1);
+        QCOMPARE(Orientation::history(), masks);
+    }
 };
 
 QTEST_MAIN(TestPlayerStoreLoad)

@@ -8,6 +8,7 @@
 #include "Defaults.h"
 #include "Fixtures.h"
 #include "MprisService.h"
+#include "MediaEngineFactory.h"
 #include "MpvEngine.h"
 #include "NetworkPath.h"
 #include "NowPlaying.h"
@@ -467,7 +468,8 @@ private slots:
     void audioOutputsFromMpv()
     {
         qputenv("NIMBELORA_AUDIO", "null");
-        auto *engine = new MpvEngine;
+        auto *engine = qobject_cast<MpvEngine *>(MediaEngineFactory::create(MediaEngineFactory::Role::Main));
+        QVERIFY(engine);
         PlayerStore store(engine);
         if (!started(*engine))
             QSKIP("mpv is not available");

@@ -42,13 +42,9 @@ Item {
         { tab: AppTab.Library, label: "Biblioteca", symbol: "books.vertical.fill", name: "library" }
     ]
 
-    // The write side of the player cover: only a real change counts, and it
-    // brings its orientation with it.
+    // The write side of the player cover.
     function setPlayerPresented(presented) {
-        if (presented === player.expanded)
-            return
-        player.expanded = presented
-        Platform.Orientation.set(presented ? Platform.Orientation.AllButUpsideDown : Platform.Orientation.Portrait)
+        player.setPresented(presented)
     }
 
     // The write side of the welcome: going away means done; showing is the setting's.

@@ -1,0 +1,113 @@
+#pragma once
+// Shared by the files of MpvEngine; nothing outside them includes this.
+#include "MpvEngine.h"
+#include "MpvLibrary.h"
+
+#include <QImage>
+#include <QVariant>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace MpvDetail {
+
+// Tags of asynchronous requests: the kind in the top byte, a number below.
+enum class Tag : quint64 { Load = 1, Seek = 2, Landed = 3, SetPause = 4, Other = 5, Write = 6 };
+constexpr int kTagShift = 56;
+constexpr quint64 kPayloadMask = (quint64(1) << kTagShift) - 1;
+
+inline quint64 tag(Tag kind, quint64 payload = 0) { return (quint64(kind) << kTagShift) | (payload & kPayloadMask); }
+inline Tag tagKind(quint64 t) { return Tag(t >> kTagShift); }
+inline quint64 tagPayload(quint64 t) { return t & kPayloadMask; }
+
+// Observed properties, told apart by their reply numbers.
+enum Prop : quint64 {
+    Pause = 1,
+    PausedForCache,
+    EofReached,
+    TimePos,
+    Duration,
+    DWidth,
+    DHeight,
+    FrameDrops,
+    DecoderDrops,
+    CacheSpeed,
+    CacheState,
+    TrackList,
+};
+// Properties observed for others are numbered from here.
+constexpr quint64 kObservedForOthers = 1000;
+
+QVariant fromNode(const mpv_node &node);
+
+// Media-time seconds as mpv reads them in commands and options.
+inline QByteArray seconds(double s) { return QByteArray::number(s, 'f', 6); }
+
+// The largest picture worth rendering on the CPU, and the one made while
+// nobody shows the video (mpv's video output must still be fed).
+constexpr int kMaxFrameSide = 3840;
+constexpr QSize kIdleFrame(32, 18);
+
+} // namespace MpvDetail
+
+// The newest rendered picture and the size wanted for the next, shared by
+// the engine (GUI thread), its renderer (render thread) and surfaces (any
+// thread of the scene graph).
+struct MpvEngine::FrameSlot
+{
+    mutable std::mutex mutex;
+    QImage image;
+    quint64 serial = 0;
+    QSize target;
+    // False from a new item until its first picture is up: mpv redraws the
+    // last picture of the item before, which must not show again.
+    bool accepting = true;
+    QImage held; // the newest picture drawn while not accepting
+    std::function<void()> onFrame; // cleared when the engine goes
+};
+
+// Renders the engine's video with mpv's software render API on its own
+// thread, whenever mpv has a new frame or the wanted size changes.
+class MpvEngine::FrameRenderer : public QObject
+{
+public:
+    FrameRenderer(const MpvLibrary *lib, mpv_render_context *context, std::shared_ptr<FrameSlot> slot)
+        : m_lib(lib), m_context(context), m_slot(std::move(slot))
+    {
+        m_lib->render_context_set_update_callback(m_context, &FrameRenderer::onUpdate, this);
+    }
+
+    // Thread-safe: asks for one render pass.
+    void schedule(bool redraw)
+    {
+        if (redraw)
+            m_redraw = true;
+        if (!m_scheduled.exchange(true))
+            QMetaObject::invokeMethod(this, [this] { render(); }, Qt::QueuedConnection);
+    }
+
+    // From any thread; after it nothing of mpv is touched. It waits for a
+    // render pass under way.
+    void shutdown()
+    {
+        std::lock_guard lock(m_lock);
+        if (!m_context)
+            return;
+        m_lib->render_context_set_update_callback(m_context, nullptr, nullptr);
+        m_lib->render_context_free(m_context);
+        m_context = nullptr;
+    }
+
+private:
+    static void onUpdate(void *self) { static_cast<FrameRenderer *>(self)->schedule(false); }
+
+    void render();
+
+    std::mutex m_lock; // one render call at a time, and none after shutdown
+    const MpvLibrary *m_lib;
+    mpv_render_context *m_context;
+    std::shared_ptr<FrameSlot> m_slot;
+    std::atomic<bool> m_scheduled{false};
+    std::atomic<bool> m_redraw{false};
+};
