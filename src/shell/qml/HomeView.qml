@@ -32,25 +32,15 @@ Rectangle {
     readonly property bool hideWatched: Settings.revision, Settings.boolValue("pref.hideWatched")
     readonly property string hiddenCats: Settings.revision, Settings.stringValue("pref.hiddenCats")
     readonly property bool signedIn: auth.account !== undefined && auth.account !== null
-    readonly property bool showingSkeletons: feed.state.isIdle || feed.state.isLoading
-    readonly property bool showList: feed.state.isLoaded && layout === 1
     readonly property bool showContinue: feed.selected === "foryou" && library.inProgress.length > 0
     // The feed's task: restarted whenever this changes while the screen is shown.
     readonly property string feedTask: feed.selected + "-" + (signedIn ? "true" : "false")
-    readonly property Flickable feedView: feedLoader.item
+    readonly property Flickable feedView: feedArea.flickable
 
     color: Platform.Palette.background
 
     FeedModel {
         id: feed
-    }
-
-    VideoFilterModel {
-        id: shown
-        source: feed.items
-        library: root.library
-        hideWatched: root.hideWatched
-        onMoreWanted: feed.fetchMore()
     }
 
     function runFeedTask() {
@@ -66,15 +56,6 @@ Rectangle {
 
     onFeedTaskChanged: if (appearance.shown) runFeedTask()
 
-    // The placeholders show from the top: a view keeps its offset when what
-    // is above the videos grows (an error giving way to them), which would
-    // show them scrolled.
-    function placeholdersToTop() {
-        if (root.showingSkeletons && root.feedView)
-            root.feedView.contentY = root.feedView.originY - root.feedView.topMargin
-    }
-    onShowingSkeletonsChanged: Qt.callLater(placeholdersToTop)
-
     Appearance {
         id: appearance
         active: root.active
@@ -85,151 +66,62 @@ Rectangle {
         onDisappeared: feed.cancelReload()
     }
 
-    PullToRefresh {
-        id: refresher
+    FeedView {
+        id: feedArea
+        objectName: "homeFeed"
         anchors.fill: parent
         anchors.topMargin: header.height
-        active: appearance.shown
-        flickable: root.feedView
-        onRefresh: {
-            refreshing = true
+        player: root.player
+        library: root.library
+        router: root.router
+        avatars: root.avatars
+        videos: feed.items
+        feedState: feed.state
+        loadingMore: feed.loadingMore
+        filtered: true
+        hideWatched: root.hideWatched
+        rows: root.layout === 1
+        topMargin: 8
+        bottomMargin: 28
+        header: root.showContinue ? continueBlock : null
+        retry: function() { feed.startReload(root.library.topChannels, false) }
+        reload: function(done) {
             feed.loggedIn = root.signedIn
-            feed.startReload(root.library.topChannels, true, () => refresher.refreshing = false)
+            feed.startReload(root.library.topChannels, true, done)
         }
-
-        Loader {
-            id: feedLoader
-            anchors.fill: parent
-            sourceComponent: root.showList ? listView : gridView
-        }
+        refreshActive: appearance.shown
+        onMoreWanted: feed.fetchMore()
     }
 
-    // What comes above the videos: the continue-watching row, and the
-    // placeholders or the error while there is no list.
+    // "Seguir viendo" above the videos, on "Para ti" only.
     Component {
-        id: feedTop
+        id: continueBlock
 
-        Item {
-            width: root.feedView ? root.feedView.width - 32 : 0
-            height: top.height + (top.height > 0 && feed.state.isLoaded && shown.count > 0 ? 22 : 0)
-            onHeightChanged: Qt.callLater(root.placeholdersToTop)
+        Column {
+            objectName: "continueBlock"
+            x: 16
+            width: parent ? parent.width - 32 : 0
+            spacing: 10
 
-            Column {
-                id: top
-                width: parent.width
-                spacing: 22
-
-                Column {
-                    objectName: "continueBlock"
-                    visible: root.showContinue
-                    width: parent.width
-                    spacing: 10
-
-                    Text {
-                        text: "Seguir viendo"
-                        font: TextStyle.font(20, Font.Bold)
-                        color: Platform.Palette.label
-                    }
-
-                    ListView {
-                        objectName: "continueRow"
-                        x: -16
-                        width: parent.width + 32
-                        height: contentItem.childrenRect.height > 0 ? contentItem.childrenRect.height : 170
-                        orientation: ListView.Horizontal
-                        spacing: 14
-                        leftMargin: 16
-                        rightMargin: 16
-                        clip: true
-                        boundsBehavior: Flickable.StopAtBounds
-                        model: root.showContinue ? root.library.inProgress : []
-                        delegate: continueCard
-                    }
-                }
-
-                SkeletonGrid {
-                    visible: root.showingSkeletons
-                    availableWidth: top.width
-                }
-
-                ErrorState {
-                    objectName: "feedError"
-                    visible: feed.state.isFailed
-                    width: parent.width
-                    height: visible ? implicitHeight : 0
-                    message: feed.state.message
-                    retry: function() { feed.startReload(root.library.topChannels, false) }
-                }
+            Text {
+                text: "Seguir viendo"
+                font: TextStyle.font(20, Font.Bold)
+                color: Platform.Palette.label
             }
-        }
-    }
 
-    // The spinner under the list while a further page loads.
-    Component {
-        id: feedBottom
-
-        Item {
-            width: root.feedView ? root.feedView.width - 32 : 0
-            height: feed.loadingMore ? 20 + more.height : 0
-
-            BusyIndicator {
-                id: more
-                objectName: "loadingMore"
-                y: 20
-                anchors.horizontalCenter: parent.horizontalCenter
-                width: 28
-                height: 28
-                visible: feed.loadingMore
-                running: visible
-            }
-        }
-    }
-
-    Component {
-        id: gridView
-
-        VideoGrid {
-            objectName: "feedGrid"
-            topMargin: 8
-            bottomMargin: 28
-            shownVideos: shown
-            model: feed.state.isLoaded ? shown : null
-            loadingMore: feed.loadingMore
-            player: root.player
-            library: root.library
-            router: root.router
-            avatars: root.avatars
-            header: feedTop
-        }
-    }
-
-    Component {
-        id: listView
-
-        ListView {
-            objectName: "feedList"
-            spacing: 16
-            leftMargin: 16
-            rightMargin: 16
-            topMargin: 8
-            bottomMargin: 28
-            model: shown
-            header: feedTop
-            footer: feedBottom
-            ScrollIndicator.vertical: ScrollIndicator {}
-
-            delegate: VideoRow {
-                id: rowItem
-                width: ListView.view.width - 32
-                player: root.player
-                library: root.library
-                router: root.router
-                avatars: root.avatars
-                Component.onCompleted: shown.reach(video.id)
-                Connections {
-                    target: shown
-                    function onLastIdChanged() { shown.reach(rowItem.video.id) }
-                }
+            ListView {
+                objectName: "continueRow"
+                x: -16
+                width: parent.width + 32
+                height: contentItem.childrenRect.height > 0 ? contentItem.childrenRect.height : 170
+                orientation: ListView.Horizontal
+                spacing: 14
+                leftMargin: 16
+                rightMargin: 16
+                clip: true
+                boundsBehavior: Flickable.StopAtBounds
+                model: root.library.inProgress
+                delegate: continueCard
             }
         }
     }
