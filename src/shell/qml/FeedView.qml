@@ -48,10 +48,10 @@ Item {
     property real topMargin: 0
     property real bottomMargin: 0
     // Cards shown while the first page is on its way. With none, a spinner
-    // stands in the middle, and so does the error.
+    // stands in the middle, and so does the error of a feed without header.
     property int placeholders: 4
-    // The error alone at the top edge, as wide as the view, rather than under
-    // the header within the cards' margins.
+    // In a feed without header, the error alone at the top edge, as wide as
+    // the view, rather than within the cards' margins.
     property bool errorOnTop: false
     // The empty state of a loaded list without videos; none without a title.
     property string emptySymbol
@@ -71,7 +71,7 @@ Item {
 
     readonly property bool _waiting: feedState.isIdle || feedState.isLoading
     readonly property bool _spinning: placeholders === 0 && _waiting
-    readonly property bool _errorApart: feedState.isFailed && (placeholders === 0 || errorOnTop)
+    readonly property bool _errorApart: feedState.isFailed && header === null && (placeholders === 0 || errorOnTop)
     // The placeholders are cards, so rows wait for the list.
     readonly property bool _rowsShown: rows && (feedState.isLoaded || placeholders === 0)
 
@@ -96,7 +96,6 @@ Item {
     // (a reply's banner, an error giving way to placeholders), which shows it
     // scrolled: one left at its top stays there, and placeholders coming in
     // above the view's top bring it back to the top.
-    property bool _atTop: true
     function toTop() {
         if (flickable)
             flickable.contentY = flickable.originY - flickable.topMargin
@@ -108,18 +107,22 @@ Item {
             toTop()
     }
     onShowingPlaceholdersChanged: Qt.callLater(_placeholdersInView)
-    onFlickableChanged: _atTop = true
 
-    // Followed through the offset, not the user's movements: a list of rows
-    // of several heights moves its origin as it scrolls, however it is moved.
+    // The offset the view had when it last stood at its top; NaN once it
+    // left. A list of rows of several heights moves its origin while it
+    // scrolls, before its offset says so: only an origin that moves under
+    // an unmoved view is what is above changing.
+    property real _topOffset: NaN
+    onFlickableChanged: _topOffset = flickable ? flickable.contentY : NaN
+
     Connections {
         target: feed.flickable
         function onContentYChanged() {
             const v = feed.flickable
-            feed._atTop = v.contentY <= v.originY - v.topMargin + 0.5
+            feed._topOffset = v.contentY <= v.originY - v.topMargin + 0.5 ? v.contentY : NaN
         }
         function onOriginYChanged() {
-            if (feed._atTop)
+            if (feed.flickable.contentY === feed._topOffset)
                 feed.toTop()
         }
     }
@@ -127,7 +130,7 @@ Item {
     PullToRefresh {
         id: refresher
         anchors.fill: parent
-        visible: !feed._spinning && !feed._errorApart && !feed.showingEmpty
+        visible: !feed.showingEmpty && (feed.header !== null || !feed._spinning) && !feed._errorApart
         active: feed.refreshActive && feed.reload !== null
         flickable: feed.reload !== null ? feed.flickable : null
         onRefresh: {
