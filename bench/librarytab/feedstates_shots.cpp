@@ -4,12 +4,11 @@
 // failed, empty and loaded, and loaded at its end with the next page on its
 // way.
 #include "DiskCache.h"
+#include "HomeRig.h"
 #include "LibraryRig.h"
 #include "PagedList.h"
 #include "SearchModel.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QTest>
@@ -33,19 +32,14 @@ const QList<std::pair<Want, QString>> wants{{Want::loading, u"loading"_qs},
 void save(LibraryRig &rig, const QString &name, int theme)
 {
     QTest::qWait(1500); // transitions, thumbnails and avatars
-    const QString path = QDir(g_dir).absoluteFilePath(name + (theme == 2 ? u"-dark.png"_qs : u"-light.png"_qs));
-    const bool ok = rig.window()->grabWindow().save(path);
-    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
-    g_failures += !ok;
+    g_failures += !homefeed::saveShot(rig.window(), g_dir, name + (theme == 2 ? u"-dark.png"_qs : u"-light.png"_qs));
 }
 
-bool wait(const char *what, const std::function<bool()> &pred, int ms = 10000)
+bool wait(const char *what, const std::function<bool()> &pred)
 {
-    if (QmlHarness::waitFor(pred, ms))
-        return true;
-    std::fprintf(stderr, "timed out waiting for %s\n", what);
-    ++g_failures;
-    return false;
+    const bool ok = homefeed::waitFor(what, pred, 10000);
+    g_failures += !ok;
+    return ok;
 }
 
 // What the backend does with `path` for the state wanted; a first page of
@@ -94,21 +88,6 @@ QQuickItem *topOf(LibraryRig &rig, const QString &stack)
     return s ? s->property("topScreen").value<QQuickItem *>() : nullptr;
 }
 
-// The largest visible vertical Flickable of a screen, scrolled to its end.
-void scrollToBottom(QQuickItem *screen)
-{
-    QQuickItem *best = nullptr;
-    for (QQuickItem *item : screen->findChildren<QQuickItem *>())
-        if (item->inherits("QQuickFlickable") && item->isVisible()
-            && item->property("flickableDirection").toInt() != 1 && (!best || item->height() > best->height()))
-            best = item;
-    if (!best)
-        return;
-    const qreal end = best->property("contentHeight").toDouble() + best->property("originY").toDouble()
-                      + best->property("bottomMargin").toDouble() - best->height();
-    best->setProperty("contentY", std::max(end, best->property("contentY").toDouble()));
-}
-
 // Waits for the state wanted on the screen on top of `stack`, and saves it.
 void shoot(LibraryRig &rig, const QString &stack, Want want, const QString &name, int theme)
 {
@@ -146,15 +125,10 @@ void shoot(LibraryRig &rig, const QString &stack, Want want, const QString &name
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        qputenv("QT_QUICK_BACKEND", "software");
+    homefeed::preferOffscreen();
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
-    g_dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                     : QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(u"shots"_qs);
-    QDir().mkpath(g_dir);
+    g_dir = homefeed::shotsFolder(argc, argv);
 
     LibraryRig rig;
     if (!rig.start())

@@ -1,16 +1,15 @@
 #include "AppFixture.h"
 #include "AvatarStore.h"
-#include "LibraryStore.h"
 #include "LoadState.h"
-#include "PlayerStore.h"
 #include "QmlHarness.h"
-#include "SimulatedEngine.h"
+#include "StoreRig.h"
 #include "VideoListModel.h"
 
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -46,14 +45,6 @@ class TestFeedView : public QObject
 {
     Q_OBJECT
 
-    AppFixture m_backend;
-    std::unique_ptr<LibraryStore> m_library;
-    std::unique_ptr<PlayerStore> m_player;
-    std::unique_ptr<AvatarStore> m_avatars;
-    std::unique_ptr<VideoListModel> m_videos;
-    std::unique_ptr<QmlHarness> m_qml;
-    QQuickItem *m_feed = nullptr;
-
     // A FeedView over m_videos in a window of the given size; `extra` is
     // added to its body.
     bool load(const QByteArray &extra, LoadState state, int width = 430, int height = 900)
@@ -62,10 +53,10 @@ class TestFeedView : public QObject
         m_qml->window()->resize(width, height);
         const QByteArray size = "width: " + QByteArray::number(width) + "; height: " + QByteArray::number(height);
         m_feed = m_qml->loadSource("import QtQuick\nimport Nimbelora.Shell\nFeedView {\n" + size + "\n" + extra + "\n}\n",
-                                   {{u"player"_qs, QVariant::fromValue<QObject *>(m_player.get())},
-                                    {u"library"_qs, QVariant::fromValue<QObject *>(m_library.get())},
-                                    {u"avatars"_qs, QVariant::fromValue<QObject *>(m_avatars.get())},
-                                    {u"videos"_qs, QVariant::fromValue<QObject *>(m_videos.get())},
+                                   {{u"player"_qs, QVariant::fromValue<QObject *>(&m_stores->store)},
+                                    {u"library"_qs, QVariant::fromValue<QObject *>(m_stores->library.get())},
+                                    {u"avatars"_qs, QVariant::fromValue<QObject *>(&*m_avatars)},
+                                    {u"videos"_qs, QVariant::fromValue<QObject *>(&m_videos)},
                                     {u"feedState"_qs, QVariant::fromValue(state)}});
         if (!m_feed)
             qWarning("%s", qPrintable(m_qml->errors()));
@@ -81,30 +72,41 @@ class TestFeedView : public QObject
         return num(v, "contentY") <= num(v, "originY") - num(v, "topMargin") + 0.5;
     }
 
+    AppFixture m_backend;
+    // The stores the cards and rows take, and the list shown.
+    std::optional<StoreRig> m_stores;
+    std::optional<AvatarStore> m_avatars;
+    VideoListModel m_videos;
+    std::unique_ptr<QmlHarness> m_qml;
+    QQuickItem *m_feed = nullptr;
+
+    // The stores' writes land (before the data they go to is cleared).
+    static void settle()
+    {
+        LibraryStore::waitForWrites();
+        AvatarStore::waitForWrites();
+    }
+
 private slots:
     void initTestCase() { QVERIFY2(m_backend.start(), qPrintable(m_backend.error())); }
+    void cleanupTestCase() { settle(); }
 
     void init()
     {
+        settle();
         m_backend.reset();
         AppFixture::clearData();
-        m_library = std::make_unique<LibraryStore>();
-        m_player = std::make_unique<PlayerStore>(new SimulatedEngine);
-        m_player->attach(m_library.get());
-        m_avatars = std::make_unique<AvatarStore>();
-        m_videos = std::make_unique<VideoListModel>();
+        m_stores.emplace(PlayerStore::Waits{});
+        m_avatars.emplace();
+        m_videos.clear();
     }
 
     void cleanup()
     {
         m_qml.reset();
         m_feed = nullptr;
-        m_player.reset();
+        m_stores.reset();
         m_avatars.reset();
-        m_library.reset();
-        m_videos.reset();
-        LibraryStore::waitForWrites();
-        AvatarStore::waitForWrites();
     }
 
     // Each state shows its one view, where the feed's shape puts it.
@@ -149,7 +151,7 @@ private slots:
         QFETCH(bool, empty);
         QFETCH(QString, item);
         QFETCH(bool, header);
-        m_videos->replace(videos(listed));
+        m_videos.replace(videos(listed));
         QVERIFY(load(shape + "\ntopMargin: 8", stateNamed(state)));
         QTest::qWait(100);
 
@@ -193,7 +195,7 @@ private slots:
     {
         QFETCH(bool, rows);
         QList<Video> list = videos(2, u"a"_qs, u"Canal A"_qs) + videos(2, u"b"_qs, u"Canal B"_qs);
-        m_videos->replace(list);
+        m_videos.replace(list);
         QVERIFY(load(QByteArray("filtered: true; rows: ") + (rows ? "true" : "false"), LoadState::loading(), 1200, 1400));
         QSignalSpy more(m_feed, SIGNAL(moreWanted()));
         m_feed->setProperty("feedState", QVariant::fromValue(LoadState::loaded()));
@@ -202,11 +204,11 @@ private slots:
         QCOMPARE(more.size(), 1);
 
         // The tail's channel hidden: "a1", made already, is last now.
-        m_library->hideChannel(u"Canal B"_qs);
+        m_stores->library->hideChannel(u"Canal B"_qs);
         QVERIFY(QTest::qWaitFor([&] { return more.size() == 2; }, 3000));
 
         // A page: its last video, once made, asks again.
-        m_videos->append(videos(1, u"c"_qs, u"Canal C"_qs));
+        m_videos.append(videos(1, u"c"_qs, u"Canal C"_qs));
         QVERIFY(QTest::qWaitFor([&] { return more.size() == 3; }, 3000));
         QTest::qWait(100);
         QCOMPARE(more.size(), 3);
@@ -217,7 +219,7 @@ private slots:
     // scrolled list of rows of several heights stays where it is.
     void offsetFollowsWhatIsAbove()
     {
-        m_videos->replace(videos(40));
+        m_videos.replace(videos(40));
         QVERIFY(load("header: Component { Rectangle { objectName: \"testHeader\"; height: 50 } }\ntopMargin: 8",
                      LoadState::loaded()));
         QTest::qWait(100);
@@ -238,7 +240,7 @@ private slots:
 
     void scrolledRowsStayWhereTheyAre()
     {
-        m_videos->replace(videos(60));
+        m_videos.replace(videos(60));
         QVERIFY(load("rows: true; placeholders: 0; topMargin: 8", LoadState::loaded(), 430, 600));
         QTest::qWait(100);
         // Down to the end as its estimate goes, which it revises on the way.
