@@ -17,6 +17,7 @@
 #include "Warmer.h"
 #include "WebSignIn.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -63,6 +64,16 @@ inline void preferOffscreen()
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
+}
+
+// Where a probe saves its shots: the folder given first on its command line,
+// else "shots" beside the program; made when missing.
+inline QString shotsFolder(int argc, char *argv[])
+{
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                 : QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("shots"));
+    QDir().mkpath(dir);
+    return dir;
 }
 
 inline bool saveShot(QQuickWindow *window, const QString &dir, const QString &name)

@@ -23,6 +23,22 @@ Q_IMPORT_QML_PLUGIN(Nimbelora_AppPlugin)
 
 namespace librarytab {
 
+// The largest visible vertical Flickable of a screen, scrolled to its end.
+inline void scrollToBottom(QQuickItem *screen)
+{
+    QQuickItem *best = nullptr;
+    for (QQuickItem *item : screen->findChildren<QQuickItem *>())
+        if (item->inherits("QQuickFlickable") && item->isVisible()
+            && item->property("flickableDirection").toInt() != 1 // not a horizontal strip
+            && (!best || item->height() > best->height()))
+            best = item;
+    if (!best)
+        return;
+    const qreal end = best->property("contentHeight").toDouble() + best->property("originY").toDouble()
+                      + best->property("bottomMargin").toDouble() - best->height();
+    best->setProperty("contentY", std::max(end, best->property("contentY").toDouble()));
+}
+
 class LibraryRig
 {
 public:

@@ -25,22 +25,6 @@ void save(LibraryRig &rig, const QString &name, int theme)
     g_failures += !ok;
 }
 
-// The largest visible Flickable of a screen, scrolled to its end.
-void scrollToBottom(QQuickItem *screen)
-{
-    QQuickItem *best = nullptr;
-    for (QQuickItem *item : screen->findChildren<QQuickItem *>())
-        if (item->inherits("QQuickFlickable") && item->isVisible()
-            && item->property("flickableDirection").toInt() != 1 // not a horizontal strip
-            && (!best || item->height() > best->height()))
-            best = item;
-    if (!best)
-        return;
-    const qreal end = best->property("contentHeight").toDouble() + best->property("originY").toDouble()
-                      + best->property("bottomMargin").toDouble() - best->height();
-    best->setProperty("contentY", std::max(end, best->property("contentY").toDouble()));
-}
-
 void shoot(LibraryRig &rig, QQuickItem *stack, const QString &name, int theme)
 {
     save(rig, name, theme);

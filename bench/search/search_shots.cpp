@@ -45,9 +45,7 @@ int main(int argc, char *argv[])
     preferOffscreen();
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
-    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                 : QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(u"shots"_qs);
-    QDir().mkpath(dir);
+    const QString dir = shotsFolder(argc, argv);
 
     HomeRig rig;
     if (!rig.start())

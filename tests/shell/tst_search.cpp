@@ -458,7 +458,7 @@ private slots:
         searchLoaded(u"oculto"_qs);
         QTRY_COMPARE(shown(u"resultsGrid"_qs).size(), 1);
         QVERIFY(shown(u"videoCard"_qs).isEmpty());
-        QVERIFY(shown(u"noResults"_qs).isEmpty());
+        QVERIFY(shown(u"feedEmpty"_qs).isEmpty());
     }
 
     // Titles and suggestions with markup are drawn as typed and fetch nothing.

@@ -37,12 +37,9 @@ Rectangle {
         onAppeared: channel.startLoad()
     }
 
-    VideoCardGrid {
+    FeedView {
         objectName: "channelGrid"
         anchors.fill: parent
-        topMargin: 8
-        gap: 20
-        endMargin: 30
         player: root.player
         library: root.library
         router: root.router
@@ -50,13 +47,21 @@ Rectangle {
         videos: channel.videos
         feedState: channel.state
         loadingMore: channel.loadingMore
+        spacing: 20
+        rowSpacing: 24
+        topMargin: 8
+        bottomMargin: 30
+        placeholders: 3
+        gap: 20
+        moreTop: 0
+        moreBottom: 20
         retry: function() { channel.startLoad() }
-        topBlock: header
-        onReached: (videoId) => channel.reached(videoId)
+        header: channelHeader
+        onMoreWanted: channel.fetchMore()
     }
 
     Component {
-        id: header
+        id: channelHeader
 
         Column {
             spacing: 20

@@ -4,7 +4,6 @@
 // when the last one is shown. Loads each time the screen appears; pull to
 // refresh loads from the first page.
 import QtQuick
-import QtQuick.Controls.Basic
 import Nimbelora.Platform
 import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
@@ -40,66 +39,29 @@ Rectangle {
         onAppeared: remote.startLoad()
     }
 
-    BusyIndicator {
-        objectName: "remoteSpinner"
-        anchors.centerIn: parent
-        width: 44
-        height: 44
-        visible: remote.state.isIdle || remote.state.isLoading
-        running: visible
-    }
-
-    ErrorState {
-        objectName: "remoteError"
-        visible: remote.state.isFailed
-        anchors.centerIn: parent
-        width: parent.width
-        message: remote.state.message
+    FeedView {
+        objectName: "remoteList"
+        anchors.fill: parent
+        clip: true
+        player: root.player
+        library: root.library
+        avatars: root.avatars
+        router: root.router
+        videos: remote.items
+        feedState: remote.state
+        loadingMore: remote.loadingMore
+        rows: true
+        placeholders: 0
+        topMargin: 8
+        bottomMargin: 28
+        moreTop: 10
+        moreBottom: 10
+        emptySymbol: remote.symbolFor(root.kind)
+        emptyTitle: root.title
+        emptyDescription: "No hay nada en esta lista."
         retry: function() { remote.startLoad() }
-    }
-
-    EmptyState {
-        objectName: "remoteEmpty"
-        visible: remote.state.isLoaded && remote.items.count === 0
-        anchors.fill: parent
-        symbol: remote.symbolFor(root.kind)
-        title: root.title
-        description: "No hay nada en esta lista."
-    }
-
-    PullToRefresh {
-        id: refresher
-        visible: remote.state.isLoaded && remote.items.count > 0
-        anchors.fill: parent
-        active: root.active
-        onRefresh: {
-            refreshing = true
-            remote.startLoad(() => refresher.refreshing = false)
-        }
-
-        VideoRowList {
-            objectName: "remoteList"
-            anchors.fill: parent
-            model: remote.items
-            player: root.player
-            library: root.library
-            avatars: root.avatars
-            router: root.router
-            onReached: videoId => remote.reached(videoId)
-
-            footer: Item {
-                width: ListView.view ? ListView.view.width : 0
-                height: remote.loadingMore ? 48 : 0
-
-                BusyIndicator {
-                    objectName: "remoteMore"
-                    anchors.centerIn: parent
-                    width: 28
-                    height: 28
-                    visible: remote.loadingMore
-                    running: visible
-                }
-            }
-        }
+        reload: function(done) { remote.startLoad(done) }
+        refreshActive: root.active
+        onMoreWanted: remote.fetchMore()
     }
 }

@@ -76,35 +76,31 @@ Rectangle {
         description: "Suscríbete a canales desde un vídeo o desde su página y verás aquí lo último que publiquen."
     }
 
-    PullToRefresh {
-        id: refresher
+    FeedView {
+        id: feed
+        objectName: "subsFeed"
         visible: !root.showsEmpty
         anchors.top: header.bottom
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.bottom: parent.bottom
         clip: true
-        active: appearance.shown && visible
-        flickable: feed
-        onRefresh: {
-            refreshing = true
-            subs.refresh(() => refresher.refreshing = false)
-        }
-
-        VideoCardGrid {
-            id: feed
-            objectName: "subsFeed"
-            anchors.fill: parent
-            topMargin: 12
-            player: root.player
-            library: root.library
-            router: root.router
-            avatars: root.avatars
-            videos: subs.items
-            feedState: subs.state
-            retry: function() { subs.refresh() }
-            topBlock: root.hasSubscriptions ? strip : null
-        }
+        player: root.player
+        library: root.library
+        router: root.router
+        avatars: root.avatars
+        videos: subs.items
+        feedState: subs.state
+        spacing: 20
+        rowSpacing: 24
+        topMargin: 12
+        bottomMargin: 12
+        placeholders: 3
+        gap: 18
+        retry: function() { subs.refresh() }
+        reload: function(done) { subs.refresh(done) }
+        refreshActive: appearance.shown && visible
+        header: root.hasSubscriptions ? strip : null
     }
 
     Component {

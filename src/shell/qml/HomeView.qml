@@ -30,10 +30,8 @@ Rectangle {
     readonly property int layout: Preferences.homeLayout
     readonly property bool hideWatched: Preferences.hideWatched
     readonly property string hiddenCats: Preferences.hiddenCats
-    readonly property bool showingSkeletons: feed.state.isIdle || feed.state.isLoading
-    readonly property bool showList: feed.state.isLoaded && layout === 1
     readonly property bool showContinue: feed.selected === "foryou" && library.inProgress.length > 0
-    readonly property Flickable feedView: feedLoader.item
+    readonly property Flickable feedView: feedArea.flickable
 
     color: Platform.Colors.background
 
@@ -43,27 +41,10 @@ Rectangle {
         library: root.library
     }
 
-    VideoFilterModel {
-        id: shown
-        source: feed.items
-        library: root.library
-        hideWatched: root.hideWatched
-        onMoreWanted: feed.fetchMore()
-    }
-
     function play(video) {
         Haptics.light()
         root.player.play(video)
     }
-
-    // The placeholders show from the top: a view keeps its offset when what
-    // is above the videos grows (an error giving way to them), which would
-    // show them scrolled.
-    function placeholdersToTop() {
-        if (root.showingSkeletons && root.feedView)
-            root.feedView.contentY = root.feedView.originY - root.feedView.topMargin
-    }
-    onShowingSkeletonsChanged: Qt.callLater(placeholdersToTop)
 
     Appearance {
         id: appearance
@@ -72,150 +53,61 @@ Rectangle {
         onDisappeared: feed.onScreen = false
     }
 
-    PullToRefresh {
-        id: refresher
+    FeedView {
+        id: feedArea
+        objectName: "homeFeed"
         anchors.fill: parent
         anchors.topMargin: header.height
-        active: appearance.shown
-        flickable: root.feedView
-        onRefresh: {
-            refreshing = true
-            feed.refresh(() => refresher.refreshing = false)
+        player: root.player
+        library: root.library
+        router: root.router
+        avatars: root.avatars
+        videos: feed.items
+        feedState: feed.state
+        loadingMore: feed.loadingMore
+        filtered: true
+        hideWatched: root.hideWatched
+        rows: root.layout === 1
+        topMargin: 8
+        bottomMargin: 28
+        header: root.showContinue ? continueBlock : null
+        retry: function() { feed.retry() }
+        reload: function(done) {
+            feed.refresh(done)
         }
-
-        Loader {
-            id: feedLoader
-            anchors.fill: parent
-            sourceComponent: root.showList ? listView : gridView
-        }
+        refreshActive: appearance.shown
+        onMoreWanted: feed.fetchMore()
     }
 
-    // What comes above the videos: the continue-watching row, and the
-    // placeholders or the error while there is no list.
+    // "Seguir viendo" above the videos, on "Para ti" only.
     Component {
-        id: feedTop
+        id: continueBlock
 
-        Item {
-            width: root.feedView ? root.feedView.width - 32 : 0
-            height: top.height + (top.height > 0 && feed.state.isLoaded && shown.count > 0 ? 22 : 0)
-            onHeightChanged: Qt.callLater(root.placeholdersToTop)
+        Column {
+            objectName: "continueBlock"
+            x: 16
+            width: parent ? parent.width - 32 : 0
+            spacing: 10
 
-            Column {
-                id: top
-                width: parent.width
-                spacing: 22
-
-                Column {
-                    objectName: "continueBlock"
-                    visible: root.showContinue
-                    width: parent.width
-                    spacing: 10
-
-                    Text {
-                        text: "Seguir viendo"
-                        font: TextStyle.font(20, Font.Bold)
-                        color: Platform.Colors.label
-                    }
-
-                    ListView {
-                        objectName: "continueRow"
-                        x: -16
-                        width: parent.width + 32
-                        height: contentItem.childrenRect.height > 0 ? contentItem.childrenRect.height : 170
-                        orientation: ListView.Horizontal
-                        spacing: 14
-                        leftMargin: 16
-                        rightMargin: 16
-                        clip: true
-                        boundsBehavior: Flickable.StopAtBounds
-                        model: root.showContinue ? root.library.inProgress : []
-                        delegate: continueCard
-                    }
-                }
-
-                SkeletonGrid {
-                    visible: root.showingSkeletons
-                    availableWidth: top.width
-                }
-
-                ErrorState {
-                    objectName: "feedError"
-                    visible: feed.state.isFailed
-                    width: parent.width
-                    height: visible ? implicitHeight : 0
-                    message: feed.state.message
-                    retry: function() { feed.retry() }
-                }
+            Text {
+                text: "Seguir viendo"
+                font: TextStyle.font(20, Font.Bold)
+                color: Platform.Colors.label
             }
-        }
-    }
 
-    // The spinner under the list while a further page loads.
-    Component {
-        id: feedBottom
-
-        Item {
-            width: root.feedView ? root.feedView.width - 32 : 0
-            height: feed.loadingMore ? 20 + more.height : 0
-
-            BusyIndicator {
-                id: more
-                objectName: "loadingMore"
-                y: 20
-                anchors.horizontalCenter: parent.horizontalCenter
-                width: 28
-                height: 28
-                visible: feed.loadingMore
-                running: visible
-            }
-        }
-    }
-
-    Component {
-        id: gridView
-
-        VideoGrid {
-            objectName: "feedGrid"
-            topMargin: 8
-            bottomMargin: 28
-            shownVideos: shown
-            model: feed.state.isLoaded ? shown : null
-            loadingMore: feed.loadingMore
-            player: root.player
-            library: root.library
-            router: root.router
-            avatars: root.avatars
-            header: feedTop
-        }
-    }
-
-    Component {
-        id: listView
-
-        ListView {
-            objectName: "feedList"
-            spacing: 16
-            leftMargin: 16
-            rightMargin: 16
-            topMargin: 8
-            bottomMargin: 28
-            model: shown
-            header: feedTop
-            footer: feedBottom
-            ScrollIndicator.vertical: ScrollIndicator {}
-
-            delegate: VideoRow {
-                id: rowItem
-                width: ListView.view.width - 32
-                player: root.player
-                library: root.library
-                router: root.router
-                avatars: root.avatars
-                Component.onCompleted: shown.reach(video.id)
-                Connections {
-                    target: shown
-                    function onLastIdChanged() { shown.reach(rowItem.video.id) }
-                }
+            ListView {
+                objectName: "continueRow"
+                x: -16
+                width: parent.width + 32
+                height: contentItem.childrenRect.height > 0 ? contentItem.childrenRect.height : 170
+                orientation: ListView.Horizontal
+                spacing: 14
+                leftMargin: 16
+                rightMargin: 16
+                clip: true
+                boundsBehavior: Flickable.StopAtBounds
+                model: root.library.inProgress
+                delegate: continueCard
             }
         }
     }

@@ -34,13 +34,6 @@ Rectangle {
         onTextChanged: if (field.text !== text) field.text = text
     }
 
-    VideoFilterModel {
-        id: shown
-        source: search.results
-        library: root.library
-        onMoreWanted: search.fetchMore()
-    }
-
     Rectangle {
         id: header
         objectName: "searchHeader"
@@ -132,78 +125,29 @@ Rectangle {
                 onPicked: (id) => search.pickFilter(id)
             }
 
-            Loader {
+            FeedView {
+                objectName: "resultsGrid"
                 width: parent.width
                 height: parent.height - chips.height
-                sourceComponent: search.state.isFailed ? failed
-                               : !search.state.isLoaded ? skeletons
-                               : search.results.count === 0 ? nothing : grid
-            }
-        }
-    }
-
-    Component {
-        id: skeletons
-
-        Flickable {
-            contentHeight: placeholders.height + 32
-            boundsBehavior: Flickable.StopAtBounds
-            clip: true
-
-            SkeletonGrid {
-                id: placeholders
-                x: 16
-                y: 16
-                availableWidth: parent.width - 32
-            }
-        }
-    }
-
-    Component {
-        id: failed
-
-        Flickable {
-            contentHeight: error.height
-            boundsBehavior: Flickable.StopAtBounds
-            clip: true
-
-            ErrorState {
-                id: error
-                objectName: "searchError"
-                width: parent.width
-                height: implicitHeight
-                message: search.state.message
+                clip: true
+                player: root.player
+                library: root.library
+                router: root.router
+                avatars: root.avatars
+                videos: search.results
+                feedState: search.state
+                loadingMore: search.loadingMore
+                filtered: true
+                topMargin: 16
+                bottomMargin: 16
+                moreBottom: 24
+                errorOnTop: true
+                emptySymbol: "magnifyingglass"
+                emptyTitle: "Sin resultados para «" + search.term + "»"
+                emptyDescription: "Comprueba la ortografía o prueba con otra búsqueda."
                 retry: function() { search.run(search.term, true) }
+                onMoreWanted: search.fetchMore()
             }
-        }
-    }
-
-    Component {
-        id: nothing
-
-        EmptyState {
-            objectName: "noResults"
-            symbol: "magnifyingglass"
-            title: "Sin resultados para «" + search.term + "»"
-            description: "Comprueba la ortografía o prueba con otra búsqueda."
-        }
-    }
-
-    Component {
-        id: grid
-
-        VideoGrid {
-            objectName: "resultsGrid"
-            topMargin: 16
-            bottomMargin: 16
-            spinnerPadding: 24
-            clip: true
-            shownVideos: shown
-            loadingMore: search.loadingMore
-            player: root.player
-            library: root.library
-            router: root.router
-            avatars: root.avatars
         }
     }
 }
