@@ -4,6 +4,7 @@
 // an account list, and a playlist of the video site with its error; rows of
 // the history and the hidden channels caught while they fade out.
 #include "Fixtures.h"
+#include "HomeRig.h"
 #include "LibraryRig.h"
 
 #include <QCoreApplication>
@@ -80,15 +81,10 @@ void fill(LibraryRig &rig)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        qputenv("QT_QUICK_BACKEND", "software");
+    homefeed::preferOffscreen();
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
-    g_dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                     : QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(u"shots"_qs);
-    QDir().mkpath(g_dir);
+    g_dir = homefeed::shotsFolder(argc, argv);
 
     LibraryRig rig;
     if (!rig.start())

@@ -2,6 +2,7 @@
 // bottom, in light and dark, and saves each for a look by eye: no bar
 // covered, no title cut, no blank area.
 #include "Fixtures.h"
+#include "HomeRig.h"
 #include "LibraryRig.h"
 
 #include <QCoreApplication>
@@ -56,15 +57,10 @@ void fill(LibraryRig &rig)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        qputenv("QT_QUICK_BACKEND", "software");
+    homefeed::preferOffscreen();
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
-    g_dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                     : QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(u"shots"_qs);
-    QDir().mkpath(g_dir);
+    g_dir = homefeed::shotsFolder(argc, argv);
 
     LibraryRig rig;
     if (!rig.start())
