@@ -3,6 +3,7 @@
 // to land and reports resident memory and step times; and the driver that
 // runs such probes in fresh processes, interleaved, and compares them.
 #include "DevBackend.h"
+#include "ImageLoader.h"
 #include "QmlHarness.h"
 
 #include <QCoreApplication>
@@ -60,6 +61,14 @@ inline Options options(const QStringList &args, int cards)
     }
     o.noThumbnails = args.contains(QStringLiteral("--no-thumbnails"));
     return o;
+}
+
+// The app's process starts as its main does; the bare list keeps the
+// allocator as glibc and Qt leave it.
+inline void startProcess(const Options &o)
+{
+    if (o.kind == QLatin1String("app"))
+        ImageLoader::tuneAllocator();
 }
 
 inline long residentKb()

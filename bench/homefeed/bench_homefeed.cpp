@@ -81,10 +81,11 @@ int main(int argc, char *argv[])
                                   {{QStringLiteral("home 500"), QStringLiteral("bare 500")},
                                    {QStringLiteral("home 2000"), QStringLiteral("home 500")}});
 
+    const scrollprobe::Options opt = scrollprobe::options(args, 500);
+    scrollprobe::startProcess(opt);
     preferOffscreen();
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
-    const scrollprobe::Options opt = scrollprobe::options(args, 500);
 
     HomeRig rig;
     if (!rig.start())

@@ -115,13 +115,14 @@ ListView {
 // One probe of the memory comparison, in this process.
 int memoryProbe(int argc, char *argv[], const QStringList &args)
 {
+    const scrollprobe::Options opt = scrollprobe::options(args, likedCount);
+    scrollprobe::startProcess(opt);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
-    const scrollprobe::Options opt = scrollprobe::options(args, likedCount);
     LibraryRig rig;
     if (!rig.start())
         return 1;

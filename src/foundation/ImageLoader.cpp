@@ -26,16 +26,20 @@ namespace {
 
 constexpr int kMemoryImages = 400;
 // Decoded pixels kept in memory at most. The system evicts on its own under
-// memory pressure elsewhere; here a budget stands in for that. It holds some
-// 65 card-sized thumbnails: a score of screens to scroll back through.
+// memory pressure elsewhere; here a budget stands in for that. What is on
+// screen shares its pixels with the views, so the budget is mostly what
+// scrolled away: some 17 card-sized thumbnails (five screens of the feed) or
+// 120 row-sized ones. More only grows the process as the user scrolls.
 constexpr qint64 kMemoryBytes = ImageLoader::memoryBudget;
 // The cache counts in slots: a small image takes one, a large one several.
 constexpr qint64 kSlotBytes = kMemoryBytes / kMemoryImages;
 constexpr qint64 kDiskBytes = 300LL * 1024 * 1024;
-// Raw replies also kept in memory, in front of the disk. Smaller than the
-// 40 MiB a phone's URL cache may take (and give back under pressure): the
-// decoded pictures already stand in front of it, and the disk is fast.
-constexpr qint64 kRawMemoryBytes = 16LL * 1024 * 1024;
+// Raw replies also kept in memory, in front of the disk: only the last few,
+// for the same picture asked at another size. Far below the 40 MiB a phone's
+// URL cache may take (and give back under pressure): the decoded pictures
+// stand in front of it, the disk is read off the GUI thread, and every
+// full-size reply kept here is memory the scrolled-away cards still hold.
+constexpr qint64 kRawMemoryBytes = 2LL * 1024 * 1024;
 // A picture larger than this is no thumbnail or avatar; stop reading it.
 constexpr qint64 kMaxReplyBytes = 32LL * 1024 * 1024;
 // The platform's default request time-out.
@@ -198,6 +202,7 @@ struct ImageLoader::Core : std::enable_shared_from_this<ImageLoader::Core>
     mutable QMutex mutex;
     mutable QCache<QString, QImage> memory{kMemoryImages};
     std::atomic<qsizetype> pending{0};
+    std::atomic<qint64> rawBytes{0};
     QThread thread;
     ImageFetcher *fetcher = nullptr; // lives on `thread`; null once shut down
 
@@ -226,7 +231,10 @@ struct ImageLoader::Core : std::enable_shared_from_this<ImageLoader::Core>
 class ImageFetcher : public QObject
 {
 public:
-    explicit ImageFetcher(QString diskDir) : m_diskDir(std::move(diskDir)) {}
+    ImageFetcher(QString diskDir, std::weak_ptr<ImageLoader::Core> core)
+        : m_diskDir(std::move(diskDir)), m_core(std::move(core))
+    {
+    }
 
     // Stored data first (memory, then disk), whatever its age; the network
     // only when nothing is stored. A request given up while it waited in the
@@ -274,6 +282,7 @@ public:
     {
         nam();
         m_raw.remove(keyOf(url));
+        counted();
         m_disk->remove(url);
     }
 
@@ -296,7 +305,14 @@ private:
     QByteArray keep(const QUrl &url, QByteArray bytes)
     {
         m_raw.insert(keyOf(url), new QByteArray(bytes), bytes.size());
+        counted();
         return bytes;
+    }
+
+    void counted()
+    {
+        if (const std::shared_ptr<ImageLoader::Core> c = m_core.lock())
+            c->rawBytes = m_raw.totalCost();
     }
 
     QNetworkAccessManager *nam()
@@ -367,6 +383,7 @@ private:
     }
 
     QString m_diskDir;
+    const std::weak_ptr<ImageLoader::Core> m_core;
     QCache<QString, QByteArray> m_raw{kRawMemoryBytes};
     QNetworkAccessManager *m_nam = nullptr;
     QNetworkDiskCache *m_disk = nullptr;
@@ -429,11 +446,7 @@ void Job::cancel()
 ImageLoader &ImageLoader::shared()
 {
     static ImageLoader *loader = [] {
-        // Pictures are large blocks, made on decoding threads and freed on
-        // the GUI thread. Served from the heap they stay with the process once
-        // freed (glibc raises its mmap threshold after the first frees);
-        // mapped, they go back to the system as soon as a view lets go.
-        mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+        tuneAllocator();
         auto *l = new ImageLoader(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
                                   + QStringLiteral("/images"));
         if (auto *app = QCoreApplication::instance()) {
@@ -445,6 +458,22 @@ ImageLoader &ImageLoader::shared()
         return l;
     }();
     return *loader;
+}
+
+void ImageLoader::tuneAllocator()
+{
+    // Pictures are large blocks, made on decoding threads and freed on
+    // the GUI thread. Served from the heap they stay with the process once
+    // freed (glibc raises its mmap threshold after the first frees);
+    // mapped, they go back to the system as soon as a view lets go.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    // glibc gives each thread that allocates a heap of its own, up to eight
+    // per core. Decoding, network and QML threads come and go while a list
+    // scrolls; each heap keeps what its threads freed, and together they held
+    // more than the pictures did. A few heaps shared by every thread reuse
+    // each other's free space. glibc settles this limit once its ninth heap
+    // exists, hence first thing in main.
+    mallopt(M_ARENA_MAX, 4);
 }
 
 ImageLoader *ImageLoader::create(QQmlEngine *, QJSEngine *)
@@ -459,7 +488,7 @@ ImageLoader::ImageLoader(const QString &diskCacheDir, QObject *parent)
 {
     d->diskDir = diskCacheDir;
     d->thread.setObjectName(QStringLiteral("ImageLoader"));
-    d->fetcher = new ImageFetcher(diskCacheDir);
+    d->fetcher = new ImageFetcher(diskCacheDir, d);
     d->fetcher->moveToThread(&d->thread);
     connect(&d->thread, &QThread::finished, d->fetcher, &QObject::deleteLater);
     d->thread.start();
@@ -508,6 +537,8 @@ qint64 ImageLoader::cachedBytes() const
 }
 
 qsizetype ImageLoader::pendingCount() const { return d->pending.load(); }
+
+qint64 ImageLoader::cachedRawBytes() const { return d->rawBytes.load(); }
 
 std::shared_ptr<ImageLoader::Request> ImageLoader::request(const QList<QUrl> &urls, const QSize &size, Done done)
 {

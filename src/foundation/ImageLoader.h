@@ -13,8 +13,8 @@ class QQmlEngine;
 class QJSEngine;
 
 // The one loader of remote pictures. Decoded images stay in memory (at most
-// 400, and at most 24 MiB of pixels); raw replies go to a URL cache of its
-// own (16 MiB in memory, 300 MiB on disk) and are reused whatever their age.
+// 400, and at most 6 MiB of pixels); raw replies go to a URL cache of its
+// own (2 MiB in memory, 300 MiB on disk) and are reused whatever their age.
 // Network, disk cache and decoding all run off the calling thread; results
 // come back as futures (co_await them) or, for views, through a callback that
 // can be cancelled.
@@ -30,6 +30,10 @@ class ImageLoader : public QObject
 
 public:
     static ImageLoader &shared();
+    // How the process's allocator hands out and gives back memory, for
+    // pictures made and dropped on many threads. First thing in main, before
+    // any thread starts; shared() repeats what still takes effect later.
+    static void tuneAllocator();
     static ImageLoader *create(QQmlEngine *, QJSEngine *);
 
     // A loader with a memory cache of its own and its disk cache in `diskCacheDir`
@@ -67,8 +71,10 @@ public:
     // requests are still waiting for an answer.
     qsizetype cachedCount() const;
     qint64 cachedBytes() const;
+    // Raw replies held in memory, in front of the disk.
+    qint64 cachedRawBytes() const;
     qsizetype pendingCount() const;
-    static constexpr qint64 memoryBudget = 24LL * 1024 * 1024;
+    static constexpr qint64 memoryBudget = 6LL * 1024 * 1024;
 
     // For QML: addresses on the "remote" image provider.
     Q_INVOKABLE bool hasThumb(const QString &id, const QSize &size = {}) const;
