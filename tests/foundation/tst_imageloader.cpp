@@ -4,6 +4,7 @@
 #include "RemoteImageProvider.h"
 #include "TestDirs.h"
 #include <QBuffer>
+#include <QRandomGenerator>
 #include <QNetworkCacheMetaData>
 #include <QNetworkDiskCache>
 #include <QSignalSpy>
@@ -32,6 +33,25 @@ QByteArray encoded(const QImage &image, const char *format)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, format);
+    return bytes;
+}
+
+// A full-size thumbnail as the host serves it: a photograph-like JPEG of
+// some 100 KiB, not a flat colour that packs into a few bytes.
+QByteArray photograph()
+{
+    static const QByteArray bytes = [] {
+        QImage image(1280, 720, QImage::Format_RGB32);
+        QRandomGenerator rng(7);
+        for (int y = 0; y < image.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const int n = int(rng.bounded(6));
+                line[x] = qRgb((x * 255 / 1280 + n) & 255, (y * 255 / 720 + n) & 255, (x + y + n) & 255);
+            }
+        }
+        return encoded(image, "JPG");
+    }();
     return bytes;
 }
 
@@ -222,15 +242,15 @@ private slots:
         QCOMPARE(loader.cached(m_host->url(path)).format(), QImage::Format_RGB32);
     }
 
-    // 401 tiny images pass the count; 50 of 1600 × 900 × 4 bytes pass the pixel budget.
+    // 401 tiny images pass the count; 50 of 640 × 360 × 4 bytes pass the pixel budget.
     void memoryCaps_data()
     {
         QTest::addColumn<int>("images");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<int>("atLeastKept");
         QTest::newRow("400 images") << 401 << QSize(4, 4) << 400;
-        QTest::newRow("pixel budget") << 50 << QSize(1600, 900)
-                                      << int(ImageLoader::memoryBudget / (1600 * 900 * 4)) * 4 / 5;
+        QTest::newRow("pixel budget") << 50 << QSize(640, 360)
+                                      << int(ImageLoader::memoryBudget / (640 * 360 * 4)) * 4 / 5;
     }
     void memoryCaps()
     {
@@ -454,6 +474,40 @@ private slots:
         QVERIFY(loader.cachedBytes() <= ImageLoader::memoryBudget);
         // Every one of them was card-sized, so the budget is what limits.
         QVERIFY(loader.cachedBytes() > ImageLoader::memoryBudget / 2);
+        QCOMPARE(loader.pendingCount(), 0);
+    }
+
+    // Scrolling a long list of cards or rows: what the loader keeps of the
+    // pictures that scrolled away (decoded and raw) stays within a few
+    // screens' worth of pixels, and stops growing however far the list goes.
+    void scrollingKeepsAFewScreens_data()
+    {
+        QTest::addColumn<QSize>("shown");
+        QTest::newRow("feed card") << QSize(398, 224);
+        QTest::newRow("list row") << QSize(150, 85);
+    }
+    void scrollingKeepsAFewScreens()
+    {
+        QFETCH(QSize, shown);
+        ImageLoader loader(diskDir());
+        const Reply reply{200, photograph(), "image/jpeg", {}};
+        auto scroll = [&](int count) {
+            int failed = 0;
+            for (int i = 0; i < count; ++i) {
+                const std::string id = "scroll" + std::to_string(++m_path);
+                m_host->set("/vi/" + id + "/hq720.jpg", reply);
+                failed += wait(loader.first(ImageLoader::thumbURLs(QString::fromStdString(id)), shown)).isNull();
+            }
+            return failed;
+        };
+        auto held = [&] { return loader.cachedBytes() + loader.cachedRawBytes(); };
+        QCOMPARE(scroll(150), 0);
+        const qint64 halfway = held();
+        QCOMPARE(scroll(150), 0);
+        const qint64 window = 430LL * 932 * 4;
+        QVERIFY2(held() <= 6 * window, qPrintable(QStringLiteral("%1 bytes held").arg(held())));
+        QVERIFY(held() <= halfway + halfway / 10);
+        QVERIFY(loader.cachedRawBytes() > 0);
         QCOMPARE(loader.pendingCount(), 0);
     }
 
