@@ -144,7 +144,7 @@ int main(int argc, char *argv[])
     scrollprobe::Result r = scrollprobe::scroll(window, view, opt.kind == QLatin1String("app")
                                                     ? std::function<qsizetype()>([] { return ImageLoader::shared().pendingCount(); })
                                                     : std::function<qsizetype()>([] { return qsizetype(0); }),
-                                                [&] { return rig.backend().requests().all(); });
+                                                rig.backend().requests());
     r.thumb = thumb;
     r.print(opt);
     bare.reset();

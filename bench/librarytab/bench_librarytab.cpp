@@ -170,7 +170,7 @@ int memoryProbe(int argc, char *argv[], const QStringList &args)
         window, view,
         opt.kind == QLatin1String("bare") ? std::function<qsizetype()>([] { return qsizetype(0); })
                                           : std::function<qsizetype()>([] { return ImageLoader::shared().pendingCount(); }),
-        [&] { return rig.backend().requests().all(); });
+        rig.backend().requests());
     r.thumb = thumb;
     r.print(opt);
     bare.reset();
