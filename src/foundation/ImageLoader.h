@@ -67,11 +67,11 @@ public:
 
     // The decoded image already in memory, or a null image.
     QImage cached(const QUrl &url, const QSize &size = {}) const;
-    // What the memory cache holds: images and their pixel bytes; and how many
-    // requests are still waiting for an answer.
+    // What the memory cache holds: images and their pixel bytes; the bytes of
+    // raw replies held in memory in front of the disk; and how many requests
+    // are still waiting for an answer.
     qsizetype cachedCount() const;
     qint64 cachedBytes() const;
-    // Raw replies held in memory, in front of the disk.
     qint64 cachedRawBytes() const;
     qsizetype pendingCount() const;
     static constexpr qint64 memoryBudget = 6LL * 1024 * 1024;
