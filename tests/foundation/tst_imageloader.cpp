@@ -4,6 +4,7 @@
 #include "RemoteImageProvider.h"
 #include "TestDirs.h"
 #include <QBuffer>
+#include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QNetworkCacheMetaData>
 #include <QNetworkDiskCache>
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QTest>
 #include <httplib.h>
+#include <malloc.h>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -511,6 +513,42 @@ private slots:
         QCOMPARE(loader.pendingCount(), 0);
     }
 
+    // Threads that allocate at once (decoding, network and QML threads while
+    // a list scrolls) share a few heaps instead of keeping one each.
+    void threadsShareAFewHeaps()
+    {
+        constexpr int count = 32;
+        std::atomic<int> allocated{0};
+        std::atomic<bool> done{false};
+        std::vector<std::thread> threads;
+        for (int i = 0; i < count; ++i)
+            threads.emplace_back([&] {
+                std::vector<void *> blocks;
+                for (int k = 0; k < 200; ++k)
+                    blocks.push_back(std::malloc(64 + k));
+                // Everyone holds on until all have allocated, so no heap is
+                // handed on by a thread that ended.
+                ++allocated;
+                while (!done)
+                    std::this_thread::yield();
+                for (void *b : blocks)
+                    std::free(b);
+            });
+        QVERIFY(QTest::qWaitFor([&] { return allocated == count; }, 15000));
+        char *text = nullptr;
+        size_t size = 0;
+        FILE *out = open_memstream(&text, &size);
+        malloc_info(0, out);
+        std::fclose(out);
+        const QByteArray info(text, qsizetype(size));
+        std::free(text);
+        done = true;
+        for (std::thread &t : threads)
+            t.join();
+        // One entry per heap, then the totals.
+        QVERIFY2(info.count("<heap nr=") <= 4, qPrintable(QStringLiteral("%1 heaps").arg(info.count("<heap nr="))));
+    }
+
     // A request given up lets go of its callback at once, whether it waits in
     // the queue or its transfer is on the way, and never answers.
     void cancelledRequestsAreReleased_data()
@@ -700,5 +738,14 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestImageLoader)
+int main(int argc, char *argv[])
+{
+    // As the app's main does, before any thread starts.
+    ImageLoader::tuneAllocator();
+    QGuiApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestImageLoader test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_imageloader.moc"
