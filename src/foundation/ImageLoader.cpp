@@ -29,7 +29,7 @@ constexpr int kMemoryImages = 400;
 // memory pressure elsewhere; here a budget stands in for that. What is on
 // screen shares its pixels with the views, so the budget is mostly what
 // scrolled away: some 17 card-sized thumbnails (five screens of the feed) or
-// 120 row-sized ones. More only grows the process as the user scrolls.
+// 100 row-sized ones. More only grows the process as the user scrolls.
 constexpr qint64 kMemoryBytes = ImageLoader::memoryBudget;
 // The cache counts in slots: a small image takes one, a large one several.
 constexpr qint64 kSlotBytes = kMemoryBytes / kMemoryImages;
