@@ -5,6 +5,7 @@
 #include <QQmlEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QThread>
 #include <QUrlQuery>
 #include <memory>
 
@@ -63,7 +64,13 @@ public:
         }
         if (request)
             request->cancel();
-        QMetaObject::invokeMethod(this, [this] { deliver({}); }, Qt::QueuedConnection);
+        // On our own thread, end at once: the engine may stop that thread's
+        // event loop right after this call, and a queued end would then never
+        // run, leaving this response undeleted.
+        if (QThread::currentThread() == thread())
+            deliver({});
+        else
+            QMetaObject::invokeMethod(this, [this] { deliver({}); }, Qt::QueuedConnection);
     }
 
     const std::shared_ptr<ResponseGuard> guard;

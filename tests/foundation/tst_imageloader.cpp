@@ -11,12 +11,14 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QDir>
 #include <QTest>
 #include <httplib.h>
 #include <malloc.h>
 #include <map>
 #include <mutex>
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -715,11 +717,40 @@ private slots:
             provider.requestImageResponse(QStringLiteral("url/") + b64(m_host->url(path).toEncoded()), {32, 18}));
         QSignalSpy finished(response.get(), &QQuickImageResponse::finished);
         response->cancel();
-        QVERIFY(finished.wait(200));
+        QCOMPARE(finished.size(), 1);
         QVERIFY(!response->errorString().isEmpty());
         QCOMPARE(ImageLoader::shared().pendingCount(), 0);
         QTest::qWait(600);
         QCOMPARE(finished.size(), 1);
+    }
+
+    // The engine cancels on the response's own thread and may stop that
+    // thread's event loop right after: the response still ends, or the engine
+    // never deletes it.
+    void cancelledAsItsThreadStops()
+    {
+        const std::string path = fresh("stopping");
+        Reply r = image();
+        r.delayMs = 400;
+        m_host->set(path, r);
+        RemoteImageProvider provider;
+        QThread worker;
+        QObject onWorker;
+        onWorker.moveToThread(&worker);
+        worker.start();
+        QQuickImageResponse *response = nullptr;
+        std::atomic<bool> ended = false;
+        const QString id = QStringLiteral("url/") + b64(m_host->url(path).toEncoded());
+        QMetaObject::invokeMethod(&onWorker, [&] {
+            response = provider.requestImageResponse(id, {32, 18});
+            QObject::connect(response, &QQuickImageResponse::finished, response, [&] { ended = true; });
+            response->cancel();
+            QThread::currentThread()->quit();
+        });
+        QVERIFY(worker.wait(5000));
+        std::unique_ptr<QQuickImageResponse> owned(response);
+        QVERIFY(ended);
+        QCOMPARE(ImageLoader::shared().pendingCount(), 0);
     }
 
     void responseDeletedBeforeTheAnswer()

@@ -94,7 +94,9 @@ class TestPlayerGestures : public QObject
     Q_OBJECT
 
     TestBackend backend;
-    QPointingDevice *touch = QTest::createTouchDevice();
+    // Ours to delete, as QTest says.
+    const std::unique_ptr<QPointingDevice> device{QTest::createTouchDevice()};
+    QPointingDevice *const touch = device.get();
 
 private slots:
     void initTestCase() { setUpProcess(backend); }

@@ -47,6 +47,15 @@ struct Sheet
         QTest::mouseClick(h.window(), Qt::LeftButton, {}, emptySpot(), interval + 1);
         QTest::qWait(interval + 50);
     }
+    // Keeps the controls up for the rest of the case. The sheet starts their
+    // hide timer when it is made; a new delay alone would leave that one
+    // running, and on a slow machine it ends while the case still clicks.
+    void holdControls() const
+    {
+        overlay->setHideDelay(100000);
+        overlay->scheduleHide();
+        overlay->setShowControls(true);
+    }
     void resize(int w, int hgt)
     {
         h.window()->resize(w, hgt);
@@ -440,11 +449,13 @@ private slots:
         PlayerStoreProbe::setDetail(rig.store, d);
         Sheet s;
         QVERIFY2(s.load(rig), qPrintable(s.h.errors()));
-        s.overlay->setHideDelay(100000);
+        s.holdControls();
 
         QCOMPARE(s.find("captionsButton")->property("symbol").toString(), QStringLiteral("captions.bubble"));
+        QSignalSpy rescheduled(s.overlay, &PlayerOverlayModel::hidePendingChanged);
         QVERIFY(s.h.click("captionsButton"));
         QCOMPARE(rig.store.toast().value_or(QString()), QStringLiteral("Este vídeo no tiene subtítulos"));
+        QCOMPARE(rescheduled.count(), 1);
         QVERIFY(s.overlay->hidePending());
         QCOMPARE(Haptics::shared().given(), QStringList{"light"});
         rig.store.setActiveCaption(QStringLiteral("es"));
@@ -471,7 +482,7 @@ private slots:
             session.setAudioDevices({}, QString());
         });
         OPEN_SHEET("ao");
-        s.overlay->setHideDelay(100000);
+        s.holdControls();
         QQuickItem *button = s.find("airPlayButton");
         QVERIFY(button);
         const QColor active = button->property("activeColor").value<QColor>();

@@ -28,6 +28,14 @@ QmlHarness::QmlHarness() : m_window(std::make_unique<QQuickWindow>())
 QmlHarness::~QmlHarness()
 {
     delete m_root;
+    m_root = nullptr;
+    // Qt 6.4's software scene graph frees a picture's texture only in a frame
+    // drawn after the picture leaves the pixmap cache, and keeps (then drops)
+    // whatever its last window leaves behind. So: the pictures go, one more
+    // frame, then the window.
+    m_window->releaseResources();
+    if (m_window->isExposed())
+        (void)m_window->grabWindow();
 }
 
 QQuickItem *QmlHarness::loadSource(const QByteArray &qml, const QVariantMap &props)
