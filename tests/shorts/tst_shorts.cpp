@@ -44,6 +44,14 @@ QStringList ids(const QList<Video> &list)
     return out;
 }
 
+// Counts the times its core was asked to open.
+class OpeningEngine : public SimulatedEngine
+{
+public:
+    int opened = 0;
+    void prepare() override { ++opened; }
+};
+
 QStringList cached()
 {
     FileWriter::shared().drain();
@@ -134,7 +142,8 @@ class TestShorts : public QObject
                               {u"library"_qs, QVariant::fromValue<QObject *>(&m_stores->library)},
                               {u"avatars"_qs, QVariant::fromValue<QObject *>(&m_stores->avatars)}});
         m_shorts = m_root ? m_root->property("store").value<ShortsStore *>() : nullptr;
-        if (!m_shorts || !QTest::qWaitFor([this] { return !m_shorts->currentID().isEmpty(); }))
+        // The screen holds its player a moment before the first Short loads.
+        if (!m_shorts || !QTest::qWaitFor([this] { return !m_shorts->currentID().isEmpty() && engine()->hasItem(); }))
             return false;
         engine()->makeReady(16);
         // The pager makes its pages when it next lays out.
@@ -483,6 +492,102 @@ private slots:
         }
         QTest::qWait(100);
         QCOMPARE(pagesAsked(), QStringList{u"0"_qs});
+    }
+
+    void held_data()
+    {
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("userPaused");
+        QTest::newRow("shown") << true << false;
+        QTest::newRow("hidden") << false << false;
+        QTest::newRow("paused by the user while held") << true << true;
+    }
+    // A held player stays closed and the current Short waits; the release
+    // opens it and loads the Short, playing only when shown and not paused.
+    void held()
+    {
+        QFETCH(bool, shown);
+        QFETCH(bool, userPaused);
+        auto *opening = new OpeningEngine;
+        ShortsStore::setEngineFactory([opening] { return opening; });
+        m_store = std::make_unique<ShortsStore>();
+        m_shorts = m_store.get();
+        ShortsStore &store = *m_store;
+        store.setPlayerHeld(true);
+        store.setShown(shown);
+        store.start();
+        serve(0, videos(u"p"_qs, 0, 9));
+        QCoro::waitFor(store.loadInitial());
+        QCOMPARE(store.currentID(), u"p0"_qs);
+        store.setCurrent(u"p0"_qs);
+        if (userPaused)
+            store.togglePause();
+        QCOMPARE(opening->opened, 0);
+        QVERIFY(opening->loads().isEmpty());
+        // Warming and paging do not wait for the player.
+        QTRY_VERIFY(warmed().contains(u"p1"_qs) && warmed().contains(u"p2"_qs));
+
+        store.setPlayerHeld(false);
+        QCOMPARE(opening->opened, 1);
+        QCOMPARE(opening->loads().size(), 1);
+        QVERIFY(opening->itemUrl().path().endsWith(u"/api/stream/p0"_qs));
+        QCOMPARE(opening->loads().first().play, shown && !userPaused);
+        opening->makeReady(16);
+        QVERIFY(store.ready());
+        QCOMPARE(opening->isPaused(), !shown || userPaused);
+        // Released once: the next Short loads at once, the same one not again.
+        store.setCurrent(u"p1"_qs);
+        store.setCurrent(u"p1"_qs);
+        QCOMPARE(opening->loads().size(), 2);
+        QCOMPARE(opening->opened, 1);
+    }
+
+    // A Short made current while held, then another: only the last loads,
+    // and readiness of what the engine held before does not count.
+    void heldKeepsTheLast()
+    {
+        ShortsStore &store = loaded();
+        engine()->makeReady(16);
+        store.setPlayerHeld(true);
+        store.setCurrent(u"p1"_qs);
+        store.setCurrent(u"p2"_qs);
+        QVERIFY(!store.ready());
+        engine()->makeReady(16);
+        QVERIFY(!store.ready());
+        const qsizetype loads = engine()->loads().size();
+        store.setPlayerHeld(false);
+        QCOMPARE(engine()->loads().size(), loads + 1);
+        QVERIFY(engine()->itemUrl().path().endsWith(u"/api/stream/p2"_qs));
+        engine()->makeReady(16);
+        QVERIFY(store.ready());
+    }
+
+    // The screen opens its player only once shown with its content; a screen
+    // made while its tab is hidden loads nothing and plays nothing.
+    void screenHoldsItsPlayer()
+    {
+        serve(0, videos(u"p"_qs, 0, 9));
+        m_qml = std::make_unique<QmlHarness>();
+        m_root = m_qml->load(QUrl(u"qrc:/Nimbelora/Shorts/qml/ShortsView.qml"_qs),
+                             {{u"player"_qs, QVariant::fromValue<QObject *>(&m_stores->player)},
+                              {u"library"_qs, QVariant::fromValue<QObject *>(&m_stores->library)},
+                              {u"avatars"_qs, QVariant::fromValue<QObject *>(&m_stores->avatars)},
+                              {u"active"_qs, false}});
+        QVERIFY(m_root);
+        m_shorts = m_root->property("store").value<ShortsStore *>();
+        QVERIFY(m_shorts->playerHeld());
+        QTest::qWait(400);
+        QVERIFY(m_shorts->playerHeld() && !engine()->hasItem());
+        QVERIFY(m_shorts->items().isEmpty());
+
+        m_root->setProperty("active", true);
+        QVERIFY(m_shorts->playerHeld());
+        QTRY_VERIFY(!m_shorts->playerHeld());
+        QVERIFY(engine()->hasItem() && engine()->loads().size() == 1);
+        QVERIFY(engine()->loads().first().play);
+        m_root->setProperty("active", false);
+        engine()->makeReady(16);
+        QVERIFY(engine()->isPaused());
     }
 
     // Real mpv: the first Short plays; from 15 s of 16 it loops to the start

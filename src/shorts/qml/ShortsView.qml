@@ -26,6 +26,15 @@ Rectangle {
 
     ShortsStore {
         id: shorts
+        playerHeld: true
+    }
+
+    // The player opens (see ShortsStore.playerHeld) a moment after this
+    // screen's content came, once its first pictures have been drawn.
+    Timer {
+        interval: 250
+        running: shorts.playerHeld && appearance.shown && !shorts.state.isIdle && !shorts.state.isLoading
+        onTriggered: shorts.playerHeld = false
     }
 
     Appearance {
