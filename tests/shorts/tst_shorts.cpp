@@ -602,14 +602,20 @@ private slots:
         auto *mpv = qobject_cast<MpvEngine *>(store.player());
         QVERIFY(mpv);
         QString device;
+        QVariant threads;
         connect(mpv, &MpvEngine::mpvPropertyChanged, this, [&](const QByteArray &name, const QVariant &value) {
             if (name == "audio-device")
                 device = value.toString();
+            else if (name == "vd-lavc-threads")
+                threads = value;
         });
         mpv->observeMpvProperty("audio-device");
+        mpv->observeMpvProperty("vd-lavc-threads");
         store.startLoadInitial();
         QVERIFY(QTest::qWaitFor([&] { return store.ready() && store.progress() > 0.05; }, kLong));
         QVERIFY(mpv->presentationSize().height() > mpv->presentationSize().width());
+        // One decoding thread, not one per core: each holds reference frames.
+        QTRY_COMPARE_WITH_TIMEOUT(threads.toLongLong(), 1, kLong);
         QTRY_COMPARE_WITH_TIMEOUT(device, u"null/a"_qs, kLong);
         mpv->seek(15);
         QVERIFY(QTest::qWaitFor([&] { return mpv->currentTime() >= 15.2; }, kLong));
