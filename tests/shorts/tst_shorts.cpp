@@ -590,6 +590,34 @@ private slots:
         QVERIFY(engine()->isPaused());
     }
 
+    // With nothing to play the player is never opened.
+    void screenLeavesItsPlayerClosedWithoutShorts_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::newRow("failed first load") << 500;
+        QTest::newRow("empty first load") << 0;
+    }
+    void screenLeavesItsPlayerClosedWithoutShorts()
+    {
+        QFETCH(int, status);
+        auto *opening = new OpeningEngine;
+        ShortsStore::setEngineFactory([opening] { return opening; });
+        serve(0, {}, 0, status);
+        serve(1, {});
+        serve(2, {});
+        m_qml = std::make_unique<QmlHarness>();
+        m_root = m_qml->load(QUrl(u"qrc:/Nimbelora/Shorts/qml/ShortsView.qml"_qs),
+                             {{u"player"_qs, QVariant::fromValue<QObject *>(&m_stores->player)},
+                              {u"library"_qs, QVariant::fromValue<QObject *>(&m_stores->library)},
+                              {u"avatars"_qs, QVariant::fromValue<QObject *>(&m_stores->avatars)}});
+        QVERIFY(m_root);
+        m_shorts = m_root->property("store").value<ShortsStore *>();
+        QTRY_VERIFY(status ? m_shorts->state().isFailed() : m_shorts->state().isLoaded());
+        QTest::qWait(400);
+        QVERIFY(m_shorts->playerHeld());
+        QCOMPARE(opening->opened, 0);
+    }
+
     // Real mpv: the first Short plays; from 15 s of 16 it loops to the start
     // and plays on. Its output follows the one chosen for the main player.
     void realMpv()

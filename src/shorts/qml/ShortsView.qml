@@ -30,10 +30,11 @@ Rectangle {
     }
 
     // The player opens (see ShortsStore.playerHeld) a moment after this
-    // screen's content came, once its first pictures have been drawn.
+    // screen's pages came, once their first pictures have been drawn; not
+    // at all while there is nothing to play.
     Timer {
         interval: 250
-        running: shorts.playerHeld && appearance.shown && !shorts.state.isIdle && !shorts.state.isLoading
+        running: shorts.playerHeld && appearance.shown && shorts.state.isLoaded && shorts.currentID.length > 0
         onTriggered: shorts.playerHeld = false
     }
 
