@@ -108,7 +108,7 @@ void ShortsStore::start()
         Qt::QueuedConnection);
     connect(m_player, &MediaEngine::periodicTime, this, [this](double seconds) {
         const double duration = m_player->duration();
-        if (!m_player->hasItem() || !std::isfinite(duration) || duration <= 0)
+        if (!m_player->hasItem() || m_player->currentItem() != m_item || !std::isfinite(duration) || duration <= 0)
             return;
         setProgress(std::clamp(seconds / duration, 0.0, 1.0));
     });
@@ -181,6 +181,7 @@ void ShortsStore::loadCurrent()
         // What the engine still holds is no longer the current Short.
         m_item = 0;
         m_loadWaiting = true;
+        m_player->pause();
         return;
     }
     m_loadWaiting = false;

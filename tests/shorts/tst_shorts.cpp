@@ -543,17 +543,22 @@ private slots:
     }
 
     // A Short made current while held, then another: only the last loads,
-    // and readiness of what the engine held before does not count.
+    // and what the engine held before neither plays nor counts.
     void heldKeepsTheLast()
     {
         ShortsStore &store = loaded();
         engine()->makeReady(16);
+        QVERIFY(!engine()->isPaused());
         store.setPlayerHeld(true);
         store.setCurrent(u"p1"_qs);
         store.setCurrent(u"p2"_qs);
         QVERIFY(!store.ready());
+        // The Short left behind neither plays on nor moves the progress.
+        QVERIFY(engine()->isPaused());
         engine()->makeReady(16);
+        engine()->advance(4);
         QVERIFY(!store.ready());
+        QCOMPARE(store.progress(), 0.0);
         const qsizetype loads = engine()->loads().size();
         store.setPlayerHeld(false);
         QCOMPARE(engine()->loads().size(), loads + 1);
