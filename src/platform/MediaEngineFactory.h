@@ -6,7 +6,7 @@ class MediaEngine;
 // engine plays on the output chosen in the output menu. The main player's
 // engine is the one the audio session reads (its outputs, the one in use,
 // its volume) and the one the menu's choice is given to; any other engine
-// follows what the session then reports.
+// follows what the session then reports, and decodes with fewer threads.
 class MediaEngineFactory
 {
 public:

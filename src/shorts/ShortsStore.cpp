@@ -63,6 +63,16 @@ void ShortsStore::setShown(bool shown)
         m_player->pause();
 }
 
+void ShortsStore::setPlayerHeld(bool held)
+{
+    if (!assign(m_playerHeld, held, &ShortsStore::playerHeldChanged) || held)
+        return;
+    if (m_started)
+        m_player->prepare();
+    if (m_loadWaiting)
+        loadCurrent();
+}
+
 void ShortsStore::appear(MediaEngine *main)
 {
     if (main)
@@ -84,7 +94,8 @@ void ShortsStore::start()
         return;
     m_started = true;
     m_player->setWaitsToMinimizeStalling(true);
-    m_player->prepare();
+    if (!m_playerHeld)
+        m_player->prepare();
     // Queued: the engine pauses at the end after it reports the end.
     connect(
         m_player, &MediaEngine::itemEnded, this,
@@ -97,7 +108,7 @@ void ShortsStore::start()
         Qt::QueuedConnection);
     connect(m_player, &MediaEngine::periodicTime, this, [this](double seconds) {
         const double duration = m_player->duration();
-        if (!m_player->hasItem() || !std::isfinite(duration) || duration <= 0)
+        if (!m_player->hasItem() || m_player->currentItem() != m_item || !std::isfinite(duration) || duration <= 0)
             return;
         setProgress(std::clamp(seconds / duration, 0.0, 1.0));
     });
@@ -151,17 +162,30 @@ void ShortsStore::setCurrent(const QString &id)
 {
     if (id.isEmpty())
         return;
-    if (id == m_currentID && m_player->hasItem())
+    if (id == m_currentID && (m_player->hasItem() || m_loadWaiting))
         return;
     setCurrentID(id);
     setPaused(false);
     setReady(false);
     setProgress(0);
-    m_item = m_player->load(API::shared().streamURL(id), m_shown);
+    loadCurrent();
     warmNext(id);
     const int index = list()->indexOf(id);
     if (index >= 0 && index >= list()->count() - pageWhenWithin)
         loadMore();
+}
+
+void ShortsStore::loadCurrent()
+{
+    if (m_playerHeld) {
+        // What the engine still holds is no longer the current Short.
+        m_item = 0;
+        m_loadWaiting = true;
+        m_player->pause();
+        return;
+    }
+    m_loadWaiting = false;
+    m_item = m_player->load(API::shared().streamURL(m_currentID), m_shown && !m_paused);
 }
 
 void ShortsStore::warmNext(const QString &id)

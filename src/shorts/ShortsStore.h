@@ -25,6 +25,12 @@ class ShortsStore : public PagedList
     Q_PROPERTY(MediaEngine *player READ player CONSTANT)
     // Written by the screen when it appears and disappears.
     Q_PROPERTY(bool shown READ shown WRITE setShown NOTIFY shownChanged)
+    // While held the engine stays closed and a Short made current waits to
+    // load. Opening the media library holds the dynamic loader's lock for
+    // some 80 ms, and the GL driver takes that lock to build the shaders of
+    // anything drawn for the first time: the screen holds its player until
+    // its own first pictures are drawn.
+    Q_PROPERTY(bool playerHeld READ playerHeld WRITE setPlayerHeld NOTIFY playerHeldChanged)
 
 public:
     // Makes the engine of each new store; the store adopts it.
@@ -52,6 +58,8 @@ public:
     MediaEngine *player() const { return m_player; }
     bool shown() const { return m_shown; }
     void setShown(bool shown);
+    bool playerHeld() const { return m_playerHeld; }
+    void setPlayerHeld(bool held);
 
     // The one-time wiring of the loop and the progress; later calls do nothing.
     Q_INVOKABLE void start();
@@ -77,6 +85,7 @@ signals:
     void readyChanged();
     void progressChanged();
     void shownChanged();
+    void playerHeldChanged();
 
 private:
     void setCurrentID(const QString &v) { assign(m_currentID, v, &ShortsStore::currentIDChanged); }
@@ -84,6 +93,7 @@ private:
     void setReady(bool v) { assign(m_ready, v, &ShortsStore::readyChanged); }
     void setProgress(double v) { assign(m_progress, v, &ShortsStore::progressChanged); }
     void playIfWanted();
+    void loadCurrent();
     void warmNext(const QString &id);
     QCoro::Task<QList<Video>> fetchPage(qint64 page) override;
     void pageFailed(const std::exception &e) override;
@@ -94,6 +104,9 @@ private:
     double m_progress = 0;
     MediaEngine *m_player;
     bool m_shown = false;
+    bool m_playerHeld = false;
+    // The current Short waits for the hold to end.
+    bool m_loadWaiting = false;
     bool m_readingCache = false;
     quint64 m_item = 0;
     QSet<QString> m_warmed;

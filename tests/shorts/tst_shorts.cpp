@@ -44,6 +44,14 @@ QStringList ids(const QList<Video> &list)
     return out;
 }
 
+// Counts the times its core was asked to open.
+class OpeningEngine : public SimulatedEngine
+{
+public:
+    int opened = 0;
+    void prepare() override { ++opened; }
+};
+
 QStringList cached()
 {
     FileWriter::shared().drain();
@@ -134,7 +142,8 @@ class TestShorts : public QObject
                               {u"library"_qs, QVariant::fromValue<QObject *>(&m_stores->library)},
                               {u"avatars"_qs, QVariant::fromValue<QObject *>(&m_stores->avatars)}});
         m_shorts = m_root ? m_root->property("store").value<ShortsStore *>() : nullptr;
-        if (!m_shorts || !QTest::qWaitFor([this] { return !m_shorts->currentID().isEmpty(); }))
+        // The screen holds its player a moment before the first Short loads.
+        if (!m_shorts || !QTest::qWaitFor([this] { return !m_shorts->currentID().isEmpty() && engine()->hasItem(); }))
             return false;
         engine()->makeReady(16);
         // The pager makes its pages when it next lays out.
@@ -485,6 +494,135 @@ private slots:
         QCOMPARE(pagesAsked(), QStringList{u"0"_qs});
     }
 
+    void held_data()
+    {
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("userPaused");
+        QTest::newRow("shown") << true << false;
+        QTest::newRow("hidden") << false << false;
+        QTest::newRow("paused by the user while held") << true << true;
+    }
+    // A held player stays closed and the current Short waits; the release
+    // opens it and loads the Short, playing only when shown and not paused.
+    void held()
+    {
+        QFETCH(bool, shown);
+        QFETCH(bool, userPaused);
+        auto *opening = new OpeningEngine;
+        ShortsStore::setEngineFactory([opening] { return opening; });
+        m_store = std::make_unique<ShortsStore>();
+        m_shorts = m_store.get();
+        ShortsStore &store = *m_store;
+        store.setPlayerHeld(true);
+        store.setShown(shown);
+        store.start();
+        serve(0, videos(u"p"_qs, 0, 9));
+        QCoro::waitFor(store.loadInitial());
+        QCOMPARE(store.currentID(), u"p0"_qs);
+        store.setCurrent(u"p0"_qs);
+        if (userPaused)
+            store.togglePause();
+        QCOMPARE(opening->opened, 0);
+        QVERIFY(opening->loads().isEmpty());
+        // Warming and paging do not wait for the player.
+        QTRY_VERIFY(warmed().contains(u"p1"_qs) && warmed().contains(u"p2"_qs));
+
+        store.setPlayerHeld(false);
+        QCOMPARE(opening->opened, 1);
+        QCOMPARE(opening->loads().size(), 1);
+        QVERIFY(opening->itemUrl().path().endsWith(u"/api/stream/p0"_qs));
+        QCOMPARE(opening->loads().first().play, shown && !userPaused);
+        opening->makeReady(16);
+        QVERIFY(store.ready());
+        QCOMPARE(opening->isPaused(), !shown || userPaused);
+        // Released once: the next Short loads at once, the same one not again.
+        store.setCurrent(u"p1"_qs);
+        store.setCurrent(u"p1"_qs);
+        QCOMPARE(opening->loads().size(), 2);
+        QCOMPARE(opening->opened, 1);
+    }
+
+    // A Short made current while held, then another: only the last loads,
+    // and what the engine held before neither plays nor counts.
+    void heldKeepsTheLast()
+    {
+        ShortsStore &store = loaded();
+        engine()->makeReady(16);
+        QVERIFY(!engine()->isPaused());
+        store.setPlayerHeld(true);
+        store.setCurrent(u"p1"_qs);
+        store.setCurrent(u"p2"_qs);
+        QVERIFY(!store.ready());
+        // The Short left behind neither plays on nor moves the progress.
+        QVERIFY(engine()->isPaused());
+        engine()->makeReady(16);
+        engine()->advance(4);
+        QVERIFY(!store.ready());
+        QCOMPARE(store.progress(), 0.0);
+        const qsizetype loads = engine()->loads().size();
+        store.setPlayerHeld(false);
+        QCOMPARE(engine()->loads().size(), loads + 1);
+        QVERIFY(engine()->itemUrl().path().endsWith(u"/api/stream/p2"_qs));
+        engine()->makeReady(16);
+        QVERIFY(store.ready());
+    }
+
+    // The screen opens its player only once shown with its content; a screen
+    // made while its tab is hidden loads nothing and plays nothing.
+    void screenHoldsItsPlayer()
+    {
+        serve(0, videos(u"p"_qs, 0, 9));
+        m_qml = std::make_unique<QmlHarness>();
+        m_root = m_qml->load(QUrl(u"qrc:/Nimbelora/Shorts/qml/ShortsView.qml"_qs),
+                             {{u"player"_qs, QVariant::fromValue<QObject *>(&m_stores->player)},
+                              {u"library"_qs, QVariant::fromValue<QObject *>(&m_stores->library)},
+                              {u"avatars"_qs, QVariant::fromValue<QObject *>(&m_stores->avatars)},
+                              {u"active"_qs, false}});
+        QVERIFY(m_root);
+        m_shorts = m_root->property("store").value<ShortsStore *>();
+        QVERIFY(m_shorts->playerHeld());
+        QTest::qWait(400);
+        QVERIFY(m_shorts->playerHeld() && !engine()->hasItem());
+        QVERIFY(m_shorts->items().isEmpty());
+
+        m_root->setProperty("active", true);
+        QVERIFY(m_shorts->playerHeld());
+        QTRY_VERIFY(!m_shorts->playerHeld());
+        QVERIFY(engine()->hasItem() && engine()->loads().size() == 1);
+        QVERIFY(engine()->loads().first().play);
+        m_root->setProperty("active", false);
+        engine()->makeReady(16);
+        QVERIFY(engine()->isPaused());
+    }
+
+    // With nothing to play the player is never opened.
+    void screenLeavesItsPlayerClosedWithoutShorts_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::newRow("failed first load") << 500;
+        QTest::newRow("empty first load") << 0;
+    }
+    void screenLeavesItsPlayerClosedWithoutShorts()
+    {
+        QFETCH(int, status);
+        auto *opening = new OpeningEngine;
+        ShortsStore::setEngineFactory([opening] { return opening; });
+        serve(0, {}, 0, status);
+        serve(1, {});
+        serve(2, {});
+        m_qml = std::make_unique<QmlHarness>();
+        m_root = m_qml->load(QUrl(u"qrc:/Nimbelora/Shorts/qml/ShortsView.qml"_qs),
+                             {{u"player"_qs, QVariant::fromValue<QObject *>(&m_stores->player)},
+                              {u"library"_qs, QVariant::fromValue<QObject *>(&m_stores->library)},
+                              {u"avatars"_qs, QVariant::fromValue<QObject *>(&m_stores->avatars)}});
+        QVERIFY(m_root);
+        m_shorts = m_root->property("store").value<ShortsStore *>();
+        QTRY_VERIFY(status ? m_shorts->state().isFailed() : m_shorts->state().isLoaded());
+        QTest::qWait(400);
+        QVERIFY(m_shorts->playerHeld());
+        QCOMPARE(opening->opened, 0);
+    }
+
     // Real mpv: the first Short plays; from 15 s of 16 it loops to the start
     // and plays on. Its output follows the one chosen for the main player.
     void realMpv()
@@ -497,14 +635,20 @@ private slots:
         auto *mpv = qobject_cast<MpvEngine *>(store.player());
         QVERIFY(mpv);
         QString device;
+        QVariant threads;
         connect(mpv, &MpvEngine::mpvPropertyChanged, this, [&](const QByteArray &name, const QVariant &value) {
             if (name == "audio-device")
                 device = value.toString();
+            else if (name == "vd-lavc-threads")
+                threads = value;
         });
         mpv->observeMpvProperty("audio-device");
+        mpv->observeMpvProperty("vd-lavc-threads");
         store.startLoadInitial();
         QVERIFY(QTest::qWaitFor([&] { return store.ready() && store.progress() > 0.05; }, kLong));
         QVERIFY(mpv->presentationSize().height() > mpv->presentationSize().width());
+        // One decoding thread, not one per core: each holds reference frames.
+        QTRY_COMPARE_WITH_TIMEOUT(threads.toLongLong(), 1, kLong);
         QTRY_COMPARE_WITH_TIMEOUT(device, u"null/a"_qs, kLong);
         mpv->seek(15);
         QVERIFY(QTest::qWaitFor([&] { return mpv->currentTime() >= 15.2; }, kLong));

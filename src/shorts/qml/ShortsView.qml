@@ -26,6 +26,16 @@ Rectangle {
 
     ShortsStore {
         id: shorts
+        playerHeld: true
+    }
+
+    // The player opens (see ShortsStore.playerHeld) a moment after this
+    // screen's pages came, once their first pictures have been drawn; not
+    // at all while there is nothing to play.
+    Timer {
+        interval: 250
+        running: shorts.playerHeld && appearance.shown && shorts.state.isLoaded && shorts.currentID.length > 0
+        onTriggered: shorts.playerHeld = false
     }
 
     Appearance {
