@@ -115,7 +115,7 @@ int cardProbe(HomeRig &rig, bool app, const scrollprobe::Options &opt)
         return 1;
     }
     auto *component = column->property(app ? "app" : "bare").value<QQmlComponent *>();
-    const int perRound = 3, rounds = 60;
+    const int perRound = 3, rounds = 200;
     qint64 create = std::numeric_limits<qint64>::max(), frame = create;
     QList<QObject *> made;
     for (int round = 0; round < rounds; ++round) {
