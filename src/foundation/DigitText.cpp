@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QHash>
+#include <QQuickWindow>
 #include <QTextLayout>
 #include <cmath>
 #include <QtQuick/private/qquicktextnode_p.h>
@@ -115,6 +116,8 @@ QSGNode *DigitText::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
     auto *node = static_cast<QQuickTextNode *>(old);
     if (!node)
         node = new QQuickTextNode(this);
+    // As a Text of the default render type draws.
+    node->setUseNativeRenderer(QQuickWindow::textRenderType() == QQuickWindow::NativeTextRendering);
     node->deleteContent();
     for (qsizetype i = 0; i < m_text.size() && i < m_cells.size(); ++i) {
         QTextLayout layout;
