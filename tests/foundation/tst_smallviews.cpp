@@ -420,26 +420,30 @@ Rectangle {
         QFETCH(QString, sameWidthAs);
         QmlHarness h;
         QVERIFY2(h.loadSource(qml(R"(
-            Column {
+            Item {
                 property string text
                 property alias digits: digits
                 property alias reference: reference
                 property alias whole: whole
-                DigitText { id: digits; text: parent.text; font: TextStyle.font(11, Font.DemiBold); color: "white" }
+                DigitText { id: digits; text: parent.text; font: TextStyle.font(11, Font.DemiBold); color: "#204080" }
                 Row {
                     id: reference
+                    y: 40
                     Repeater {
                         model: digits.text.length
                         Text {
                             required property int index
                             readonly property string character: digits.text.charAt(index)
                             width: character >= "0" && character <= "9" ? widest.width : implicitWidth
+                            horizontalAlignment: Text.AlignHCenter
                             text: character
+                            textFormat: Text.PlainText
                             font: digits.font
+                            color: digits.color
                         }
                     }
                 }
-                Text { id: whole; text: "0"; font: digits.font }
+                Text { id: whole; y: 80; text: "0"; font: digits.font }
                 FontMetrics { id: metrics; font: digits.font }
                 Item {
                     id: widest
@@ -457,6 +461,23 @@ Rectangle {
         QCOMPARE(digits->implicitWidth(), reference->implicitWidth());
         QCOMPARE(digits->implicitHeight(), text.isEmpty() ? 0.0 : whole->implicitHeight());
         QCOMPARE(digits->width(), digits->implicitWidth());
+        // And it draws as that row does, pixel for pixel.
+        if (!text.isEmpty()) {
+            QVERIFY(QTest::qWaitForWindowExposed(h.window()));
+            const QImage shot = h.window()->grabWindow();
+            auto region = [&](QQuickItem *item) {
+                const QPointF at = item->mapToScene(QPointF(0, 0));
+                return shot.copy(QRect(at.toPoint(), QSize(qCeil(item->width()), qCeil(item->height()))));
+            };
+            const QImage drawn = region(digits);
+            QVERIFY(!drawn.isNull());
+            QCOMPARE(drawn, region(reference));
+            bool inked = false;
+            for (int y = 0; y < drawn.height() && !inked; ++y)
+                for (int x = 0; x < drawn.width() && !inked; ++x)
+                    inked = drawn.pixel(x, y) != drawn.pixel(0, 0);
+            QVERIFY(inked);
+        }
         const qreal width = digits->implicitWidth();
         h.root()->setProperty("text", sameWidthAs);
         QCOMPARE(digits->implicitWidth(), width);
