@@ -175,6 +175,8 @@ public:
     QmlHarness &qml() { return *m_qml; }
     QQuickWindow *window() const { return m_qml->window(); }
     LibraryStore *library() const { return m_library.get(); }
+    PlayerStore *player() const { return m_player.get(); }
+    AvatarStore *avatars() const { return m_avatars.get(); }
     QQuickItem *root() const { return m_root; }
     FeedModel *feed() const { return m_root->property("model").value<FeedModel *>(); }
     QList<QQuickItem *> shown(const QString &name) const { return QmlHarness::shownItems(m_root, name); }

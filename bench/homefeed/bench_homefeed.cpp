@@ -9,6 +9,10 @@
 // baseline and ratio with min / median / max over the rounds.
 //   bench_homefeed [--runs N]                          the comparison (default 9 rounds)
 //   bench_homefeed --probe app|bare [--cards N] [--thumb WxH] [--no-thumbnails]
+// Two more probes make cards alone, without scrolling: `cardapp` the home
+// card, `cardbare` the bare list's delegate; each reports the GUI thread's
+// CPU time per card to create a screenful and to draw it once, the least of
+// many repeats, which a loaded machine disturbs less than the scroll steps.
 #include "HomeRig.h"
 #include "ImageLoader.h"
 #include "ScrollProbe.h"
@@ -21,17 +25,8 @@ using namespace homefeed;
 
 namespace {
 
-const char *bareList = R"(
-import QtQuick
-ListView {
-    id: list
-    property string origin
-    property int cards
-    property size thumb
-    objectName: "bareList"
-    anchors.fill: parent
-    model: cards
-    delegate: Column {
+// The bare list's delegate.
+const char *bareCard = R"(Column {
         objectName: "bareCard"
         width: list.width
         spacing: 8
@@ -64,9 +59,89 @@ ListView {
                 Text { font.pixelSize: 12; color: "#888"; text: "Canal " + (index % 37) + " · 12 mil visualizaciones · hace 2 días" }
             }
         }
+    })";
+
+const QByteArray bareList = QByteArray(R"(
+import QtQuick
+ListView {
+    id: list
+    property string origin
+    property int cards
+    property size thumb
+    objectName: "bareList"
+    anchors.fill: parent
+    model: cards
+    delegate: )") + bareCard + "\n}\n";
+
+// A column of cards made and dropped again and again; `index` and `list`
+// stand for what the bare list gives its delegates.
+const QByteArray cardColumn = QByteArray(R"(
+import QtQuick
+import Nimbelora.Shell
+Column {
+    id: list
+    property string origin
+    property size thumb
+    property var video
+    property var player
+    property var library
+    property var avatars
+    property int index: 0
+    width: 430
+    property Component app: VideoCard {
+        width: 398
+        video: list.video
+        player: list.player
+        library: list.library
+        avatars: list.avatars
     }
+    property Component bare: )") + bareCard + "\n}\n";
+
+// Makes `perRound` cards, draws them, drops them; the least CPU time per card
+// over the rounds, for making and for the frame that first draws them.
+int cardProbe(HomeRig &rig, bool app, const scrollprobe::Options &opt)
+{
+    QmlHarness qml;
+    qml.window()->resize(430, 932);
+    const Video video = Video::fromJson(videoJson(7));
+    QQuickItem *column = qml.loadSource(cardColumn, {{QStringLiteral("origin"), rig.backend().origin()},
+                                                     {QStringLiteral("thumb"), opt.thumb},
+                                                     {QStringLiteral("video"), QVariant::fromValue(video)},
+                                                     {QStringLiteral("player"), QVariant::fromValue<QObject *>(rig.player())},
+                                                     {QStringLiteral("library"), QVariant::fromValue<QObject *>(rig.library())},
+                                                     {QStringLiteral("avatars"), QVariant::fromValue<QObject *>(rig.avatars())}});
+    if (!column) {
+        std::fprintf(stderr, "cards: %s\n", qPrintable(qml.errors()));
+        return 1;
+    }
+    auto *component = column->property(app ? "app" : "bare").value<QQmlComponent *>();
+    const int perRound = 3, rounds = 200;
+    qint64 create = std::numeric_limits<qint64>::max(), frame = create;
+    QList<QObject *> made;
+    for (int round = 0; round < rounds; ++round) {
+        const qint64 t0 = scrollprobe::threadCpuNs();
+        for (int i = 0; i < perRound; ++i) {
+            QObject *o = component->create(qmlContext(column));
+            if (auto *item = qobject_cast<QQuickItem *>(o))
+                item->setParentItem(column);
+            made << o;
+        }
+        const qint64 t1 = scrollprobe::threadCpuNs();
+        scrollprobe::nextFrame(qml.window());
+        const qint64 t2 = scrollprobe::threadCpuNs();
+        create = std::min(create, (t1 - t0) / perRound);
+        frame = std::min(frame, (t2 - t1) / perRound);
+        qDeleteAll(made);
+        made.clear();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+    std::fprintf(stderr, "%s card: make %.3f ms, first frame %.3f ms per card (least of %d rounds of %d)\n",
+                 app ? "app" : "bare", create / 1e6, frame / 1e6, rounds, perRound);
+    std::printf("RESULT create=%lld frame=%lld\n", qlonglong(create), qlonglong(frame));
+    std::fflush(stdout);
+    return 0;
 }
-)";
 
 } // namespace
 
@@ -77,9 +152,12 @@ int main(int argc, char *argv[])
         return scrollprobe::drive(argc, argv, args,
                                   {{QStringLiteral("home 500"), {QStringLiteral("app"), 500}},
                                    {QStringLiteral("bare 500"), {QStringLiteral("bare"), 500}},
-                                   {QStringLiteral("home 2000"), {QStringLiteral("app"), 2000}}},
+                                   {QStringLiteral("home 2000"), {QStringLiteral("app"), 2000}},
+                                   {QStringLiteral("card app"), {QStringLiteral("cardapp"), 0}},
+                                   {QStringLiteral("card bare"), {QStringLiteral("cardbare"), 0}}},
                                   {{QStringLiteral("home 500"), QStringLiteral("bare 500")},
-                                   {QStringLiteral("home 2000"), QStringLiteral("home 500")}});
+                                   {QStringLiteral("home 2000"), QStringLiteral("home 500")},
+                                   {QStringLiteral("card app"), QStringLiteral("card bare")}});
 
     const scrollprobe::Options opt = scrollprobe::options(args, 500);
     scrollprobe::startProcess(opt);
@@ -92,6 +170,8 @@ int main(int argc, char *argv[])
         return 1;
     rig.reset();
     scrollprobe::serveThumbnails(rig.backend(), opt.noThumbnails);
+    if (opt.kind.startsWith(QLatin1String("card")))
+        return cardProbe(rig, opt.kind == QLatin1String("cardapp"), opt);
 
     QQuickWindow *window = nullptr;
     QQuickItem *view = nullptr;

@@ -399,6 +399,92 @@ Rectangle {
             QVERIFY(shot.copy(px).save(dir + QStringLiteral("/smallviews-%1-%2.png").arg(tag, QLatin1String(name))));
         }
     }
+
+    // A digit text is as wide as a row of one Text per character would be,
+    // each digit in a cell of the widest digit, and as high as a Text; the
+    // same number of digits keeps one width whatever they are.
+    void digitTextWidths_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("sameWidthAs");
+        QTest::newRow("short time") << "1:11" << "8:08";
+        QTest::newRow("long time") << "1:01:11" << "9:59:58";
+        QTest::newRow("digits only") << "111" << "000";
+        QTest::newRow("live") << "DIRECTO" << "DIRECTO";
+        QTest::newRow("mixed") << "x1 ·7" << "x8 ·0";
+        QTest::newRow("empty") << "" << "";
+    }
+    void digitTextWidths()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, sameWidthAs);
+        QmlHarness h;
+        QVERIFY2(h.loadSource(qml(R"(
+            Item {
+                property string text
+                property alias digits: digits
+                property alias reference: reference
+                property alias whole: whole
+                DigitText { id: digits; text: parent.text; font: TextStyle.font(11, Font.DemiBold); color: "#204080" }
+                Row {
+                    id: reference
+                    y: 40
+                    Repeater {
+                        model: digits.text.length
+                        Text {
+                            required property int index
+                            readonly property string character: digits.text.charAt(index)
+                            width: character >= "0" && character <= "9" ? widest.width : implicitWidth
+                            horizontalAlignment: Text.AlignHCenter
+                            text: character
+                            textFormat: Text.PlainText
+                            font: digits.font
+                            color: digits.color
+                        }
+                    }
+                }
+                Text { id: whole; y: 80; text: "0"; font: digits.font }
+                FontMetrics { id: metrics; font: digits.font }
+                Item {
+                    id: widest
+                    width: {
+                        let w = 0
+                        for (let d = 0; d <= 9; ++d)
+                            w = Math.max(w, metrics.advanceWidth(String(d)))
+                        return Math.ceil(w)
+                    }
+                }
+            })"), {{"text", text}}), qPrintable(h.errors()));
+        auto *digits = h.root()->property("digits").value<QQuickItem *>();
+        auto *reference = h.root()->property("reference").value<QQuickItem *>();
+        auto *whole = h.root()->property("whole").value<QQuickItem *>();
+        QCOMPARE(digits->implicitWidth(), reference->implicitWidth());
+        QCOMPARE(digits->implicitHeight(), text.isEmpty() ? 0.0 : whole->implicitHeight());
+        QCOMPARE(digits->width(), digits->implicitWidth());
+        // And it draws as that row does, pixel for pixel.
+        if (!text.isEmpty()) {
+            QVERIFY(QTest::qWaitForWindowExposed(h.window()));
+            const QImage shot = h.window()->grabWindow();
+            auto region = [&](QQuickItem *item) {
+                const QPointF at = item->mapToScene(QPointF(0, 0));
+                return shot.copy(QRect(at.toPoint(), QSize(qCeil(item->width()), qCeil(item->height()))));
+            };
+            const QImage drawn = region(digits);
+            QVERIFY(!drawn.isNull());
+            QCOMPARE(drawn, region(reference));
+            bool inked = false;
+            for (int y = 0; y < drawn.height() && !inked; ++y)
+                for (int x = 0; x < drawn.width() && !inked; ++x)
+                    inked = drawn.pixel(x, y) != drawn.pixel(0, 0);
+            QVERIFY(inked);
+        }
+        const qreal width = digits->implicitWidth();
+        h.root()->setProperty("text", sameWidthAs);
+        QCOMPARE(digits->implicitWidth(), width);
+        QCOMPARE(digits->implicitWidth(), reference->implicitWidth());
+        QCOMPARE(digits->property("text").toString(), sameWidthAs);
+    }
+
 };
 
 QTEST_MAIN(TestSmallViews)

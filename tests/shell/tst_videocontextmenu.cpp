@@ -380,6 +380,91 @@ private slots:
             return texts.contains(kUnlater);
         }, 3000));
     }
+
+    // Cards make their menu's actions at the first opening only; each card's
+    // menu then offers its own video's entries, follows a video the card is
+    // given later, and acts on the video it was opened for.
+    void cardMenusMadeOnDemand()
+    {
+        AvatarStore avatars; // outlives the cards
+        QmlHarness qml;
+        const Video a = video(QStringLiteral("dQw4w9WgXcQ"), QStringLiteral("Canal"), QStringLiteral("UC1"));
+        const Video b = video(QStringLiteral("9bZkp7q19f0"), QStringLiteral("Otro"), QStringLiteral("UC2"));
+        const Video c = video(QStringLiteral("kJQP7kiw5Fk"), QStringLiteral("Tercero"), QStringLiteral("UC3"));
+        m_library->toggleLike(b);
+        QQuickItem *root = qml.loadSource(R"(
+            import QtQuick
+            import Nimbelora.Shell
+            Column {
+                property var a; property var b; property var player; property var library; property var router; property var avatars
+                property alias first: first
+                property alias second: second
+                VideoCard { id: first; width: 380; video: parent.a; player: parent.player; library: parent.library; router: parent.router; avatars: parent.avatars }
+                VideoCard { id: second; width: 380; video: parent.b; player: parent.player; library: parent.library; router: parent.router; avatars: parent.avatars }
+            })", {{QStringLiteral("player"), QVariant::fromValue<QObject *>(m_player.get())},
+                  {QStringLiteral("library"), QVariant::fromValue<QObject *>(m_library.get())},
+                  {QStringLiteral("router"), QVariant::fromValue<QObject *>(m_router.get())},
+                  {QStringLiteral("avatars"), QVariant::fromValue<QObject *>(&avatars)},
+                  {QStringLiteral("a"), QVariant::fromValue(a)}, {QStringLiteral("b"), QVariant::fromValue(b)}});
+        QVERIFY2(root, qPrintable(qml.errors()));
+        auto *first = root->property("first").value<QQuickItem *>();
+        auto *second = root->property("second").value<QQuickItem *>();
+        QVERIFY(root->findChildren<VideoMenu *>().isEmpty());
+
+        // A closed card's menu keeps its rows, hidden, until it opens again.
+        auto row = [&](int i) -> QQuickItem * {
+            const QList<QQuickItem *> rows = QmlHarness::shownItems(qml.window()->contentItem(), u"contextMenuItem"_qs + QString::number(i));
+            return rows.isEmpty() ? nullptr : rows.first();
+        };
+        // The entries' titles, read from the menu on screen.
+        auto shown = [&] {
+            QStringList titles;
+            for (int i = 0;; ++i) {
+                QQuickItem *entry = row(i);
+                if (!entry)
+                    return titles;
+                titles << entry->property("entry").toMap().value(u"title"_qs).toString();
+            }
+        };
+        auto open = [&](QQuickItem *card) {
+            QTest::mouseClick(qml.window(), Qt::RightButton, {}, card->mapToScene(QPointF(40, 40)).toPoint());
+            if (!QTest::qWaitFor([&] { return row(9) != nullptr; }, 3000))
+                return false;
+            QTest::qWait(400); // the menu grows in
+            return true;
+        };
+        auto close = [&] {
+            QTest::keyClick(qml.window(), Qt::Key_Escape);
+            return QTest::qWaitFor([&] { return row(9) == nullptr; }, 3000);
+        };
+        const QStringList base{kPlayNext, kEnqueue, kSave, kLater, kLike, kShare, kChannel, kCopy, kOpen, kHide};
+        QStringList liked = base;
+        liked[4] = kUnlike;
+
+        QVERIFY(open(first));
+        QCOMPARE(shown(), base);
+        QCOMPARE(first->findChildren<VideoMenu *>().size(), 1);
+        QVERIFY(second->findChildren<VideoMenu *>().isEmpty());
+        QVERIFY(close());
+
+        QTest::qWait(300);
+        QVERIFY(open(second));
+        QCOMPARE(shown(), liked);
+        QVERIFY(qml.click(row(4)));
+        QVERIFY(QTest::qWaitFor([&] { return !m_library->isLiked(b.id); }, 3000));
+        QVERIFY(!m_library->isLiked(a.id));
+
+        // The first card, given another video, offers and acts on that one.
+        m_library->toggleLike(c);
+        root->setProperty("a", QVariant::fromValue(c));
+        QTest::qWait(300);
+        QVERIFY(open(first));
+        QCOMPARE(shown(), liked);
+        QCOMPARE(first->findChildren<VideoMenu *>().size(), 1);
+        QVERIFY(qml.click(row(4)));
+        QVERIFY(QTest::qWaitFor([&] { return !m_library->isLiked(c.id); }, 3000));
+        QVERIFY(!m_library->isLiked(a.id));
+    }
 };
 
 int main(int argc, char *argv[])

@@ -19,20 +19,18 @@ Item {
     signal aboutToOpen()
     signal triggered(int index, var id)
 
-    // The menu is as wide as its widest entry needs, within these bounds.
+    // The menu is as wide as its widest entry needs, at least this and at
+    // most the window less its margins (worked out by the menu itself, so
+    // that the many holders that never open one bind nothing for it).
     property real minimumWidth: 250
-    readonly property real maximumWidth: Math.max(minimumWidth, (Window.width > 0 ? Window.width : Infinity) - 2 * _margins)
     readonly property real _margins: 8
     property real _widest: 0
-    readonly property real _width: Math.min(Math.max(minimumWidth, _widest), maximumWidth)
     // Made at the first opening: every card holds a menu, few are ever opened.
     property Menu _menu: null
     // What the last opening made: its rows and submenus, dropped at the next.
     property var _made: []
     // Bumped at every opening; a row of an earlier opening chooses nothing.
     property int _opening: 0
-
-    readonly property color _destructiveColor: Platform.Colors.destructive
 
     // `x` is the menu's left edge, or its right edge when `rightAligned`.
     property bool rightAligned: false
@@ -47,7 +45,7 @@ Item {
         _widest = 0
         _fill(menu, model || [], "")
         if (menu.count > 0)
-            menu.popup(root, rightAligned ? x - _width : x, y)
+            menu.popup(root, rightAligned ? x - menu.width : x, y)
     }
 
     function close() {
@@ -144,7 +142,7 @@ Item {
             readonly property bool destructive: entry !== null && entry.destructive === true
             readonly property color tint: inert ? Platform.Colors.secondaryLabel
                                         : !enabled ? Platform.Colors.tertiaryLabel
-                                        : destructive ? root._destructiveColor
+                                        : destructive ? Platform.Colors.destructive
                                         : Platform.Colors.label
 
             objectName: subMenu ? subMenu.name : name
@@ -215,6 +213,7 @@ Item {
         id: menuComponent
 
         Menu {
+            id: menu
             // A submenu's entry and its row's name; none for the top menu.
             property var entry: null
             property string name
@@ -231,7 +230,8 @@ Item {
             bottomPadding: 0
             margins: root._margins
             transformOrigin: Item.TopLeft
-            width: root._width
+            readonly property real maximumWidth: Math.max(root.minimumWidth, (root.Window.width > 0 ? root.Window.width : Infinity) - 2 * root._margins)
+            width: Math.min(Math.max(root.minimumWidth, root._widest), maximumWidth)
             delegate: entryComponent
 
             enter: Transition {
@@ -243,7 +243,7 @@ Item {
             }
 
             background: Rectangle {
-                implicitWidth: root._width
+                implicitWidth: menu.width
                 radius: 13
                 color: Platform.Colors.menuBackground
                 border.width: 0.5

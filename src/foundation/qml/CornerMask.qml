@@ -18,19 +18,17 @@ Shape {
         strokeWidth: -1
         strokeColor: "transparent"
         fillRule: ShapePath.OddEvenFill
-        startX: 0; startY: 0
-        PathLine { x: mask.width; y: 0 }
-        PathLine { x: mask.width; y: mask.height }
-        PathLine { x: 0; y: mask.height }
-        PathLine { x: 0; y: 0 }
-        PathMove { x: mask.radius; y: 0 }
-        PathLine { x: mask.width - mask.radius; y: 0 }
-        PathArc { x: mask.width; y: mask.radius; radiusX: mask.radius; radiusY: mask.radius }
-        PathLine { x: mask.width; y: mask.height - mask.radius }
-        PathArc { x: mask.width - mask.radius; y: mask.height; radiusX: mask.radius; radiusY: mask.radius }
-        PathLine { x: mask.radius; y: mask.height }
-        PathArc { x: 0; y: mask.height - mask.radius; radiusX: mask.radius; radiusY: mask.radius }
-        PathLine { x: 0; y: mask.radius }
-        PathArc { x: mask.radius; y: 0; radiusX: mask.radius; radiusY: mask.radius }
+        // One path element rather than a dozen: masks are made with every card.
+        PathSvg {
+            path: {
+                const w = mask.width, h = mask.height, r = mask.radius
+                const arc = " A " + r + " " + r + " 0 0 1 "
+                return "M 0 0 H " + w + " V " + h + " H 0 Z"
+                        + " M " + r + " 0 H " + (w - r) + arc + w + " " + r
+                        + " V " + (h - r) + arc + (w - r) + " " + h
+                        + " H " + r + arc + "0 " + (h - r)
+                        + " V " + r + arc + r + " 0 Z"
+            }
+        }
     }
 }

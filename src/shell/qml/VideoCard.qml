@@ -31,7 +31,10 @@ PressableStyle {
     component Redaction: Item {
         id: blocks
         required property Text text
-        anchors.fill: text
+        x: text.x
+        y: text.y
+        width: text.width
+        height: text.height
         Repeater {
             model: blocks.visible ? blocks.text.lineCount : 0
             Rectangle {
@@ -163,8 +166,6 @@ PressableStyle {
                     wrapMode: Text.Wrap
                     maximumLineCount: 2
                     elide: Text.ElideRight
-
-                    Redaction { visible: card.redacted; text: title }
                 }
 
                 Text {
@@ -177,8 +178,19 @@ PressableStyle {
                     font: TextStyle.caption
                     maximumLineCount: 1
                     elide: Text.ElideRight
+                }
+            }
 
-                    Redaction { visible: card.redacted; text: meta }
+            // The placeholder look's blocks over the texts, made for placeholders only.
+            Loader {
+                x: texts.x
+                y: texts.y
+                width: texts.width
+                height: texts.height
+                active: card.redacted
+                sourceComponent: Item {
+                    Redaction { text: title }
+                    Redaction { text: meta }
                 }
             }
         }

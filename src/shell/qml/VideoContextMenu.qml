@@ -15,14 +15,23 @@ ContextMenu {
     property LibraryStore library: null
     property Router router: null
 
-    onAboutToOpen: model = actions.menuModel()
-    onTriggered: (index, id) => actions.trigger(id)
+    // Made at the first opening: every card holds a menu, few are ever opened.
+    property VideoMenu _actions: null
 
-    VideoMenu {
-        id: actions
-        video: root.video
-        player: root.player
-        library: root.library
-        router: root.router
+    onAboutToOpen: {
+        if (_actions === null)
+            _actions = actionsComponent.createObject(root)
+        model = _actions.menuModel()
+    }
+    onTriggered: (index, id) => _actions.trigger(id)
+
+    Component {
+        id: actionsComponent
+        VideoMenu {
+            video: root.video
+            player: root.player
+            library: root.library
+            router: root.router
+        }
     }
 }
