@@ -116,6 +116,8 @@ void NimbeloraApp::appeared()
     if (m_appeared)
         return;
     m_appeared = true;
+    // What the first frame could do without is made now, before the URLs.
+    emit appearedChanged();
 
     // The player's engine (some two hundred libraries, a quarter of the
     // memory at home) starts with the first playback, not here.

@@ -35,6 +35,8 @@ class NimbeloraApp : public QObject
     Q_PROPERTY(AuthStore *auth READ auth CONSTANT)
     Q_PROPERTY(AvatarStore *avatars READ avatars CONSTANT)
     Q_PROPERTY(int theme READ theme NOTIFY themeChanged)
+    // The window has shown its first frame.
+    Q_PROPERTY(bool appeared READ hasAppeared NOTIFY appearedChanged)
 
 public:
     // What tests swap: the media engine (adopted), the keychain and the web
@@ -101,6 +103,7 @@ public:
 
 signals:
     void themeChanged();
+    void appearedChanged();
 
 private:
     void handleURL(const QString &url);

@@ -8,7 +8,9 @@
 
 // Base of the feeds whose screen task depends on the account and the
 // library: it follows both stores, and works its task key out again when the
-// sign-in state changes, or the library signal the feed names.
+// sign-in state changes, or the library signal the feed names. The task reads
+// the library, so it waits for the library to be loaded rather than hold the
+// GUI thread (a screen shown at start-up would hold the first frame).
 class AccountFeed : public PagedList
 {
     Q_OBJECT
@@ -33,9 +35,14 @@ protected:
     // The task key as things stand now.
     virtual QString currentTaskKey() const = 0;
     void updateTaskKey() { setTaskKey(currentTaskKey()); }
+    // The screen task, run once the library is loaded.
+    virtual void runLoadedTask() = 0;
 
 private:
+    void runTask() final;
+
     QPointer<AuthStore> m_auth;
     QPointer<LibraryStore> m_library;
     LibrarySignal m_keyChanges;
+    QMetaObject::Connection m_libraryWait;
 };

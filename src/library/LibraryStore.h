@@ -41,6 +41,10 @@ class LibraryStore : public Store
     Q_PROPERTY(QVariantList inProgress READ inProgressValue NOTIFY historyChanged)
     Q_PROPERTY(QStringList topChannels READ topChannels NOTIFY historyChanged)
     Q_PROPERTY(int revision READ revision NOTIFY revisionChanged)
+    // True from the turn of the event loop after both files were taken in.
+    // A reader that must not hold the window back waits for this; any other
+    // read waits for the files itself.
+    Q_PROPERTY(bool loaded READ isLoaded NOTIFY loadedChanged)
 
 public:
     // Starts reading both files on a worker thread; the first use of the
@@ -69,6 +73,7 @@ public:
     const QList<UserPlaylist> &playlists() const { ensureLoaded(); return m_playlists; }
     const QStringList &hiddenChannels() const { ensureLoaded(); return m_hiddenChannels; }
     int revision() const { return m_revision; }
+    bool isLoaded() const { return m_loaded; }
 
     // Queries
     Q_INVOKABLE bool isLiked(const QString &videoId) const;
@@ -144,6 +149,7 @@ signals:
     void playlistsChanged();
     void hiddenChannelsChanged();
     void revisionChanged();
+    void loadedChanged();
 
 private:
     struct Snapshot;
@@ -169,17 +175,20 @@ private:
 
     // Persistence (LibraryStore_files.cpp)
     struct Files;
+    class Reading;
     struct Preload;
     static Preload &preloaded();
     static QString dir();
     static Files readFiles(const QString &folder);
+    static std::future<void> startReading(const std::shared_ptr<Reading> &reading, const QString &folder);
     void startLoad();
     void ensureLoaded() const
     {
-        if (m_loading)
+        if (m_reading)
             const_cast<LibraryStore *>(this)->finishLoad();
     }
     void finishLoad();
+    void announceLoaded();
     void persist();
     void flushPositions(bool force);
     Snapshot snapshot() const;
@@ -200,7 +209,10 @@ private:
     bool m_positionsDirty = false;
     std::optional<QDateTime> m_lastPositionsWrite; // none: the distant past
 
-    std::unique_ptr<std::future<Files>> m_loading; // until the first use
+    // Until the files are taken in (the first use, or their arrival).
+    std::shared_ptr<Reading> m_reading;
+    std::future<void> m_reader;
+    bool m_loaded = false;
 
     // A damaged file that could not be moved aside is never written over.
     bool m_libraryWritable = true;

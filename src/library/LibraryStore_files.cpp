@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QThreadPool>
 #include <functional>
+#include <condition_variable>
 #include <mutex>
 
 // The file form of "library.json" and of a backup: five required lists and
@@ -178,18 +179,67 @@ struct LibraryStore::Files
     bool positionsDamaged = false;
 };
 
+// Both files, read on a worker: the store takes them at its first use
+// (waiting if need be), and hears of their arrival through a queued call.
+class LibraryStore::Reading
+{
+public:
+    void put(Files files)
+    {
+        std::lock_guard lock(m_mutex);
+        m_files = std::move(files);
+        // Under the lock, so a store that has said stop() is never called.
+        if (m_arrived)
+            m_arrived();
+        m_ready.notify_all();
+    }
+    Files take()
+    {
+        std::unique_lock lock(m_mutex);
+        m_ready.wait(lock, [this] { return m_files.has_value(); });
+        return std::move(*m_files);
+    }
+    // `arrived` runs on the worker (or here, when the files are there
+    // already): it may only post.
+    void onArrival(std::function<void()> arrived)
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_files)
+            arrived();
+        else
+            m_arrived = std::move(arrived);
+    }
+    void stop()
+    {
+        std::lock_guard lock(m_mutex);
+        m_arrived = nullptr;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::optional<Files> m_files;
+    std::function<void()> m_arrived;
+};
+
 // The read started by preload(), waiting for the store.
 struct LibraryStore::Preload
 {
     std::mutex mutex;
     QString folder;
-    std::future<Files> files;
+    std::shared_ptr<Reading> reading;
+    std::future<void> reader;
 };
 
 LibraryStore::Preload &LibraryStore::preloaded()
 {
     static Preload p;
     return p;
+}
+
+std::future<void> LibraryStore::startReading(const std::shared_ptr<Reading> &reading, const QString &folder)
+{
+    return std::async(std::launch::async, [reading, folder] { reading->put(readFiles(folder)); });
 }
 
 LibraryStore::Files LibraryStore::readFiles(const QString &folder)
@@ -214,10 +264,11 @@ void LibraryStore::preload()
     const QString folder = dir();
     Preload &p = preloaded();
     std::lock_guard lock(p.mutex);
-    if (p.files.valid())
+    if (p.reading)
         return;
     p.folder = folder;
-    p.files = std::async(std::launch::async, &LibraryStore::readFiles, folder);
+    p.reading = std::make_shared<Reading>();
+    p.reader = startReading(p.reading, folder);
 }
 
 LibraryStore::LibraryStore(QObject *parent)
@@ -231,7 +282,11 @@ LibraryStore::LibraryStore(QObject *parent)
     startLoad();
 }
 
-LibraryStore::~LibraryStore() = default;
+LibraryStore::~LibraryStore()
+{
+    if (m_reading)
+        m_reading->stop();
+}
 
 void LibraryStore::startLoad()
 {
@@ -239,19 +294,33 @@ void LibraryStore::startLoad()
     {
         Preload &p = preloaded();
         std::lock_guard lock(p.mutex);
-        if (p.files.valid() && p.folder == folder) {
-            m_loading = std::make_unique<std::future<Files>>(std::move(p.files));
-            return;
+        if (p.reading && p.folder == folder) {
+            m_reading = std::exchange(p.reading, nullptr);
+            m_reader = std::move(p.reader);
         }
     }
-    m_loading = std::make_unique<std::future<Files>>(std::async(std::launch::async, &LibraryStore::readFiles, folder));
+    if (!m_reading) {
+        m_reading = std::make_shared<Reading>();
+        m_reader = startReading(m_reading, folder);
+    }
+    m_reading->onArrival([this] { QMetaObject::invokeMethod(this, &LibraryStore::announceLoaded, Qt::QueuedConnection); });
+}
+
+void LibraryStore::announceLoaded()
+{
+    ensureLoaded();
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    emit loadedChanged();
 }
 
 // Nobody has read the store before this, so taking the files in notifies
 // nobody: the lists are simply there from the first look on.
 void LibraryStore::finishLoad()
 {
-    Files files = std::exchange(m_loading, nullptr)->get();
+    // Its arrival is announced all the same (announceLoaded).
+    Files files = std::exchange(m_reading, nullptr)->take();
 
     if (Snapshot *snapshot = files.snapshot ? &*files.snapshot : nullptr) {
         m_playlists = snapshot->playlists.value_or(QList<UserPlaylist>());

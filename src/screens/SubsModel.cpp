@@ -43,7 +43,7 @@ QList<Subscription> SubsModel::subscriptions() const
     return library() ? library()->subscriptions() : QList<Subscription>();
 }
 
-void SubsModel::runTask() { load(subscriptions(), signedIn(), false); }
+void SubsModel::runLoadedTask() { load(subscriptions(), signedIn(), false); }
 
 void SubsModel::refresh(const QJSValue &done) { callWhenDone(load(subscriptions(), signedIn(), true), done); }
 

@@ -50,7 +50,7 @@ public:
     Q_INVOKABLE void refresh(const QJSValue &done = QJSValue());
 
 protected:
-    void runTask() override;
+    void runLoadedTask() override;
     // Also the skip rule's key: a task run again for it loads nothing.
     QString currentTaskKey() const override { return keyFor(subscriptions(), signedIn()); }
 

@@ -38,7 +38,7 @@ QString FeedModel::taskKeyFor(const QString &category, bool signedIn)
     return category + (signedIn ? QStringLiteral("-true") : QStringLiteral("-false"));
 }
 
-void FeedModel::runTask()
+void FeedModel::runLoadedTask()
 {
     m_loggedIn = signedIn();
     reload(topChannels(), false);

@@ -81,7 +81,7 @@ signals:
     void selectedChanged();
 
 protected:
-    void runTask() override;
+    void runLoadedTask() override;
     void cancelTask() override { cancelReload(); }
     QString currentTaskKey() const override { return taskKeyFor(m_selected, signedIn()); }
 

@@ -31,6 +31,7 @@ void VideoFilterModel::setLibrary(LibraryStore *library)
     if (!follow(this, m_library, library))
         return;
     if (library) {
+        connect(library, &LibraryStore::loadedChanged, this, &VideoFilterModel::refilter);
         connect(library, &LibraryStore::hiddenChannelsChanged, this, &VideoFilterModel::refilter);
         connect(library, &LibraryStore::historyChanged, this, [this] {
             if (m_hideWatched)
@@ -51,7 +52,7 @@ void VideoFilterModel::rebuildSets()
 {
     m_hiddenChannels.clear();
     m_watched.clear();
-    if (!m_library)
+    if (!m_library || waitsForLibrary())
         return;
     for (const QString &name : m_library->hiddenChannels())
         m_hiddenChannels.insert(Canonical::key(name));
@@ -71,7 +72,7 @@ void VideoFilterModel::refilter()
 
 bool VideoFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &) const
 {
-    if (!m_source || sourceRow < 0 || sourceRow >= m_source->count())
+    if (!m_source || sourceRow < 0 || sourceRow >= m_source->count() || waitsForLibrary())
         return false;
     const Video &v = m_source->videos().at(sourceRow);
     return (m_hiddenChannels.isEmpty() || !m_hiddenChannels.contains(Canonical::key(v.channel)))

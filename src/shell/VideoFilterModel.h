@@ -55,6 +55,9 @@ protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
 
 private:
+    // Until the library is loaded nothing shows: a list filtered by an
+    // empty library would show what the real one hides.
+    bool waitsForLibrary() const { return m_library && !m_library->isLoaded(); }
     void rebuildSets();
     void refilter();
     void updateSummary();

@@ -123,13 +123,17 @@ private slots:
     {
         signIn();
         auto app = makeApp();
+        QSignalSpy shown(app.get(), &NimbeloraApp::appearedChanged);
+        QVERIFY(!app->property("appeared").toBool());
         app->appeared();
+        QVERIFY(app->property("appeared").toBool());
         QCOMPARE(app->player()->library(), app->library());
         QVERIFY(app->player()->started());
         QVERIFY(app->library()->onSync);
         QTRY_COMPARE(m_backend->requests().matching(u"/api/me"_qs).size(), 1);
         app->appeared(); // the content shown again: linked again, no second refresh
         QVERIFY(app->library()->onSync);
+        QCOMPARE(shown.size(), 1);
         QTest::qWait(300);
         QCOMPARE(m_backend->requests().matching(u"/api/me"_qs).size(), 1);
     }

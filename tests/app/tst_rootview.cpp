@@ -59,7 +59,7 @@ class TestRootView : public QObject
     Router *router() const { return m_app->router(); }
     QQuickItem *find(const QString &name) const { return m_qml->find(name); }
 
-    bool load(bool onboarded = true)
+    bool load(bool onboarded = true, bool firstFrameShown = true)
     {
         Defaults::shared().setValue(QString(Pref::onboarded), onboarded);
         m_app = std::make_unique<NimbeloraApp>(NimbeloraApp::Services{new SimulatedEngine, m_keychain.get(), m_web.get(),
@@ -71,7 +71,8 @@ class TestRootView : public QObject
                               {u"library"_qs, QVariant::fromValue(m_app->library())},
                               {u"router"_qs, QVariant::fromValue(m_app->router())},
                               {u"auth"_qs, QVariant::fromValue(m_app->auth())},
-                              {u"avatars"_qs, QVariant::fromValue(m_app->avatars())}});
+                              {u"avatars"_qs, QVariant::fromValue(m_app->avatars())},
+                              {u"firstFrameShown"_qs, firstFrameShown}});
         if (!m_root)
             qWarning("%s", qPrintable(m_qml->errors()));
         return m_root != nullptr;
@@ -443,6 +444,67 @@ private slots:
         QVERIFY(bar(u"homeStack"_qs)->property("active").toBool());
         QVERIFY(!bar(u"searchStack"_qs)->property("active").toBool());
         QVERIFY(showsSurface(bar(u"homeStack"_qs)));
+    }
+
+    // The mini player is made after the first frame, yet a video loaded
+    // before it still gets its bar.
+    void miniPlayerWaitsForTheFirstFrame_data()
+    {
+        QTest::addColumn<bool>("playFirst");
+        QTest::newRow("first frame, then playback") << false;
+        QTest::newRow("playback before the first frame") << true;
+    }
+    void miniPlayerWaitsForTheFirstFrame()
+    {
+        if (!ScreenSlot::exists(QUrl(u"qrc:/Nimbelora/Player/qml/MiniPlayerBar.qml"_qs)))
+            QSKIP("no mini player yet");
+        QFETCH(bool, playFirst);
+        QVERIFY(load(true, false));
+        auto *slot = qobject_cast<ScreenSlot *>(QmlHarness::findIn(find(u"homeStack"_qs), u"miniPlayerSlot"_qs));
+        QVERIFY(slot);
+        QVERIFY(!slot->item());
+        PlayerStore *player = m_app->player();
+        player->setWaits({60000, 1000});
+
+        if (playFirst) {
+            player->play(video(u"a"_qs), std::nullopt, true);
+            QVERIFY(slot->item());
+        } else {
+            m_root->setProperty("firstFrameShown", true);
+            QVERIFY(slot->item());
+            QVERIFY(!slot->item()->property("hasVideo").toBool());
+            QCOMPARE(slot->implicitHeight(), 0.0);
+            player->play(video(u"a"_qs), std::nullopt, true);
+        }
+        QQuickItem *bar = slot->item();
+        QVERIFY(bar->property("hasVideo").toBool());
+        player->setExpanded(false);
+        QVERIFY(slot->implicitHeight() > 0);
+        QVERIFY(QmlHarness::waitFor([&] { return QmlHarness::shownItems(bar, u"miniPlayerContent"_qs).size() == 1; }));
+        // The first frame coming later keeps the bar made for the video.
+        m_root->setProperty("firstFrameShown", true);
+        QCOMPARE(slot->item(), bar);
+    }
+
+    // The toast and the share sheet are made after the first frame; what was
+    // asked of them before shows then.
+    void toastAndShareSheetAfterTheFirstFrame()
+    {
+        QVERIFY(load(true, false));
+        QVERIFY(!find(u"rootToast"_qs));
+        QVERIFY(!popup(u"shareSheet"_qs));
+        m_app->player()->setWaits({60000, 1000});
+        m_app->player()->showToast(u"Añadido a la cola"_qs);
+        QVERIFY(ShareSheet::shared().share(QUrl(u"https://youtu.be/abcdefghijk"_qs)));
+
+        m_root->setProperty("firstFrameShown", true);
+        QQuickItem *toast = find(u"rootToast"_qs);
+        QVERIFY(toast);
+        QCOMPARE(toast->property("text").toString(), u"Añadido a la cola"_qs);
+        QTRY_VERIFY(popup(u"shareSheet"_qs) && popup(u"shareSheet"_qs)->property("opened").toBool());
+        QVERIFY(m_qml->click(find(u"shareCopy"_qs)));
+        QCOMPARE(Pasteboard::shared().string(), u"https://youtu.be/abcdefghijk"_qs);
+        QTRY_VERIFY(!ShareSheet::shared().active());
     }
 
     // The one route table: every route shows its screen, with what it needs.

@@ -247,6 +247,64 @@ private slots:
     }
 
     // One bad value spoils the file: all of it is kept aside, the library is unaffected.
+    // "loaded" turns true once, a turn of the event loop after the files came,
+    // whatever they held; a read before then waits for the files and finds
+    // them, never an empty library.
+    void loadedIsAnnouncedOnce_data()
+    {
+        QTest::addColumn<bool>("preloaded");
+        QTest::addColumn<QByteArray>("library");
+        QTest::addColumn<bool>("readFirst");
+        QTest::addColumn<QStringList>("liked");
+        const QByteArray valid = R"({"history":[],"liked":[{"id":"a"}],"watchLater":[],"subscriptions":[],"searches":[]})";
+        for (bool preloaded : {false, true})
+            for (bool readFirst : {false, true}) {
+                const QString how = QString::fromLatin1(preloaded ? "preloaded, " : "") + (readFirst ? "read first, " : "");
+                QTest::newRow(qPrintable(how + "file")) << preloaded << valid << readFirst << QStringList{"a"};
+                QTest::newRow(qPrintable(how + "no file")) << preloaded << QByteArray() << readFirst << QStringList{};
+                QTest::newRow(qPrintable(how + "damaged")) << preloaded << QByteArray("{") << readFirst << QStringList{};
+            }
+    }
+    void loadedIsAnnouncedOnce()
+    {
+        QFETCH(bool, preloaded);
+        QFETCH(QByteArray, library);
+        QFETCH(bool, readFirst);
+        QFETCH(QStringList, liked);
+        if (!library.isEmpty())
+            writeFile(dataPath("library.json"), library);
+        if (preloaded)
+            LibraryStore::preload();
+        auto likedIds = [](const LibraryStore &lib) {
+            QStringList ids;
+            for (const Video &v : lib.liked())
+                ids.append(v.id);
+            return ids;
+        };
+
+        LibraryStore lib;
+        QSignalSpy loaded(&lib, &LibraryStore::loadedChanged);
+        QVERIFY(!lib.isLoaded());
+        if (readFirst) {
+            QCOMPARE(likedIds(lib), liked);
+            QVERIFY(!lib.isLoaded());
+        }
+        QVERIFY(loaded.wait(5000));
+        QVERIFY(lib.isLoaded());
+        QCOMPARE(likedIds(lib), liked);
+        QTest::qWait(20);
+        QCOMPARE(loaded.size(), 1);
+    }
+
+    // A store gone before its files came is told nothing.
+    void storeGoneBeforeItsFiles()
+    {
+        writeFile(dataPath("library.json"), R"({"history":[],"liked":[],"watchLater":[],"subscriptions":[],"searches":[]})");
+        for (int i = 0; i < 20; ++i)
+            delete new LibraryStore;
+        QTest::qWait(20);
+    }
+
     void damagedPositionsAreKeptAside()
     {
         const QByteArray body = R"({"a":12,"b":"30"})";

@@ -6,6 +6,7 @@
 #include "FeedModel.h"
 #include "FileWriter.h"
 #include "Interleave.h"
+#include "LibraryStore.h"
 #include "MemoryKeychain.h"
 #include "Pref.h"
 #include "TestBackend.h"
@@ -13,6 +14,7 @@
 #include "Warmer.h"
 #include "WebSignIn.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJSEngine>
 #include <QJsonArray>
@@ -776,6 +778,45 @@ private slots:
         QTest::qWait(600);
         QCOMPARE(feedRequests(), asked);
         QCOMPARE(model.loadedFor(), loadedFor);
+    }
+
+    // The screen task reads the library: shown before the library is loaded,
+    // it waits for it (also through going away and coming back) and then asks
+    // with the channels of the real history, once.
+    void screenTaskWaitsForTheLibrary_data()
+    {
+        QTest::addColumn<bool>("awayAndBack");
+        QTest::newRow("shown") << false;
+        QTest::newRow("away and back while waiting") << true;
+    }
+    void screenTaskWaitsForTheLibrary()
+    {
+        QFETCH(bool, awayAndBack);
+        QVERIFY(QDir().mkpath(TestDirs::dataDir()));
+        QFile file(TestDirs::dataDir() + QStringLiteral("/library.json"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"({"history":[{"video":{"id":"h1","channel":"Canal A"},"date":5},)"
+                   R"({"video":{"id":"h2","channel":"Canal A"},"date":4}],)"
+                   R"("liked":[],"watchLater":[],"subscriptions":[],"searches":[]})");
+        file.close();
+        serve(QStringLiteral("/api/feed"), QStringLiteral("foryou"), videosJson(QStringLiteral("f"), 1, 5));
+        serve(QStringLiteral("/api/search"), QStringLiteral("Canal A"), videosJson(QStringLiteral("a"), 1, 5, QStringLiteral("Canal A")));
+
+        LibraryStore library;
+        FeedModel model;
+        model.setLibrary(&library);
+        model.setOnScreen(true);
+        if (awayAndBack) {
+            model.setOnScreen(false);
+            model.setOnScreen(true);
+        }
+        QVERIFY(!library.isLoaded());
+        QVERIFY(QTest::qWaitFor([&] { return model.state().isLoaded(); }, 5000));
+        QVERIFY(library.isLoaded());
+        QTest::qWait(100);
+        QStringList asked = feedRequests();
+        asked.sort();
+        QCOMPARE(asked, (QStringList{"/api/feed?cat=foryou&page=0", "/api/search?page=0&q=Canal%20A"}));
     }
 
     // Pull to refresh takes the sign-in state of the moment; the error's

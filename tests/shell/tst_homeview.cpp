@@ -14,10 +14,13 @@
 #include "Router.h"
 #include "SimulatedEngine.h"
 #include "VideoFilterModel.h"
+#include "VideoListModel.h"
 #include "Warmer.h"
 #include "WebSignIn.h"
 
 #include <QDir>
+#include <QFile>
+#include <QStandardPaths>
 #include <QGuiApplication>
 #include <QImage>
 #include <QJsonArray>
@@ -454,6 +457,53 @@ private slots:
         QVERIFY(m_qml->click(shownNamed(u"continueCard"_qs).first()));
         QVERIFY(QTest::qWaitFor([&] { return m_player->current().has_value(); }, 3000));
         QCOMPARE(m_player->current()->id, u"half"_qs);
+    }
+
+    // Home made while the library is still being read shows nothing it
+    // would hide, and its "Seguir viendo" once the library is there.
+    void homeWaitsForTheLibrary()
+    {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QVERIFY(QDir().mkpath(folder));
+        QFile library(folder + u"/library.json"_qs);
+        QVERIFY(library.open(QIODevice::WriteOnly));
+        library.write(R"({"history":[{"video":{"id":"half","title":"Mitad","channel":"Canal","duration":600},"date":5}],)"
+                      R"("liked":[],"watchLater":[],"subscriptions":[],"searches":[],"hiddenChannels":["Canal A"]})");
+        library.close();
+        QFile positions(folder + u"/positions.json"_qs);
+        QVERIFY(positions.open(QIODevice::WriteOnly));
+        positions.write(R"({"half":300})");
+        positions.close();
+        serve(u"/api/feed"_qs, u"foryou"_qs, {videoJson(u"a1"_qs, u"Canal A"_qs), videoJson(u"b1"_qs, u"Canal B"_qs)});
+        m_library = std::make_unique<LibraryStore>();
+        m_player->attach(m_library.get());
+
+        QVERIFY(load());
+        QVERIFY(waitLoaded());
+        QVERIFY(m_library->isLoaded());
+        QCOMPARE(ids(shown()->videos()), QStringList{u"b1"_qs});
+        QVERIFY(QTest::qWaitFor([&] { return !shownNamed(u"continueCard"_qs).isEmpty(); }, 3000));
+    }
+
+    // A list filtered by a library still being read shows nothing until it is
+    // there, never what the library hides.
+    void filterWaitsForTheLibrary()
+    {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QVERIFY(QDir().mkpath(folder));
+        QFile file(folder + u"/library.json"_qs);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"({"history":[],"liked":[],"watchLater":[],"subscriptions":[],"searches":[],"hiddenChannels":["Canal A"]})");
+        file.close();
+        LibraryStore library;
+        VideoListModel source;
+        source.replace({video(u"a1"_qs, u"Canal A"_qs), video(u"b1"_qs, u"Canal B"_qs)});
+        VideoFilterModel filter;
+        filter.setSource(&source);
+        filter.setLibrary(&library);
+        QCOMPARE(filter.count(), 0);
+        QTRY_COMPARE(filter.count(), 1);
+        QCOMPARE(filter.at(0).id, u"b1"_qs);
     }
 
     // The last shown video asks for the next page, also when filters removed

@@ -26,6 +26,7 @@ Window {
         router: window.app.router
         auth: window.app.auth
         avatars: window.app.avatars
+        firstFrameShown: window.app.appeared
     }
 
     // The player's brightness gesture: a desktop has no screen brightness

@@ -24,6 +24,9 @@ Item {
     required property Router router
     required property AuthStore auth
     required property AvatarStore avatars
+    // The window has shown its first frame. What that frame does not need
+    // waits for it; a view made on its own has it at once.
+    property bool firstFrameShown: true
 
     // What every screen may take: the five stores.
     readonly property var env: ({ player: root.player, library: root.library, router: root.router,
@@ -79,6 +82,7 @@ Item {
             pathName: "homePath"
             rootSource: Routes.tabRoots[AppTab.Home]
             env: root.env
+            firstFrameShown: root.firstFrameShown
             active: visited.home
         }
         ScreenSlot {
@@ -95,6 +99,7 @@ Item {
             pathName: "searchPath"
             rootSource: Routes.tabRoots[AppTab.Search]
             env: root.env
+            firstFrameShown: root.firstFrameShown
             active: visited.search
         }
         TabStack {
@@ -103,6 +108,7 @@ Item {
             pathName: "subsPath"
             rootSource: Routes.tabRoots[AppTab.Subscriptions]
             env: root.env
+            firstFrameShown: root.firstFrameShown
             active: visited.subscriptions
         }
         TabStack {
@@ -111,6 +117,7 @@ Item {
             pathName: "libraryPath"
             rootSource: Routes.tabRoots[AppTab.Library]
             env: root.env
+            firstFrameShown: root.firstFrameShown
             active: visited.library
         }
     }
@@ -195,12 +202,19 @@ Item {
         }
     }
 
-    Toast {
-        objectName: "rootToast"
-        Platform.Colors.dark: root.darkSurface || Platform.AppScheme.dark
+    // Made once the first frame is shown: nothing on it needs them.
+    component AfterFirstFrame: Loader {
         anchors.fill: parent
+        active: root.firstFrameShown
+    }
+
+    AfterFirstFrame {
         anchors.bottomMargin: tabBar.height + 72
-        text: !root.player.expanded && root.player.toast !== undefined ? root.player.toast : ""
+        sourceComponent: Toast {
+            objectName: "rootToast"
+            Platform.Colors.dark: root.darkSurface || Platform.AppScheme.dark
+            text: !root.player.expanded && root.player.toast !== undefined ? root.player.toast : ""
+        }
     }
 
     // The player. The welcome lies over it: while the welcome is shown the
@@ -299,8 +313,11 @@ Item {
     }
 
     // Every share of the app (ShareSheet.share(item, title) from C++ or QML).
-    ShareSheetView {
-        objectName: "shareSheet"
-        Platform.Colors.dark: root.darkSurface || Platform.AppScheme.dark
+    // A share asked for before it is made opens as it comes.
+    AfterFirstFrame {
+        sourceComponent: ShareSheetView {
+            objectName: "shareSheet"
+            Platform.Colors.dark: root.darkSurface || Platform.AppScheme.dark
+        }
     }
 }

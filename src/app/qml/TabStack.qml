@@ -31,6 +31,9 @@ Item {
     // The stack (root screen, pages, mini player) is made the first time it
     // is active; until then it holds nothing but empty slots.
     property bool active: true
+    // The window has shown its first frame: the mini player waits for it,
+    // unless a video is loaded before.
+    property bool firstFrameShown: true
 
     readonly property var path: router[pathName]
     // The StackView, made with the stack.
@@ -41,6 +44,7 @@ Item {
     readonly property var screenProperties: Object.assign({ tabStack: stack }, env)
 
     property bool _made: false
+    readonly property bool _hasVideo: !!env.player && env.player.current !== undefined && env.player.current !== null
     property var _shown: []
 
     function push(route) {
@@ -240,7 +244,7 @@ Item {
         source: Routes.miniPlayer
         // Only the bar of the tab on screen is active.
         properties: Object.assign({ active: stack.visible }, stack.env)
-        active: stack._made
+        active: stack._made && (stack.firstFrameShown || stack._hasVideo)
     }
 
     // Back with the keyboard (Alt+Left) and the mouse's back button.

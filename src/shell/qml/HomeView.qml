@@ -30,7 +30,8 @@ Rectangle {
     readonly property int layout: Preferences.homeLayout
     readonly property bool hideWatched: Preferences.hideWatched
     readonly property string hiddenCats: Preferences.hiddenCats
-    readonly property bool showContinue: feed.selected === "foryou" && library.inProgress.length > 0
+    // Waits for the library, so a large one does not hold the first frame.
+    readonly property bool showContinue: feed.selected === "foryou" && library.loaded && library.inProgress.length > 0
     readonly property Flickable feedView: feedArea.flickable
 
     color: Platform.Colors.background
