@@ -11,6 +11,7 @@
 #include "Platform.h"
 #include "Pref.h"
 #include "QuitSignals.h"
+#include "ImageLoader.h"
 #include "RemoteImageProvider.h"
 #include "SearchModel.h"
 #include "ShortsStore.h"
@@ -208,6 +209,8 @@ void NimbeloraApp::flushOnQuit()
 
 int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
 {
+    // Before any thread exists: glibc fixes its heap count once it grows.
+    ImageLoader::tuneAllocator();
     // The session token is read while the application object sets up the
     // display (its job thread needs the object to exist); the account store
     // takes the answer.

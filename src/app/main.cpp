@@ -1,9 +1,7 @@
-#include "ImageLoader.h"
 #include "NimbeloraApp.h"
 #include "LayerPlugins.h"
 
 int main(int argc, char *argv[])
 {
-    ImageLoader::tuneAllocator();
     return NimbeloraApp::main(argc, argv);
 }
