@@ -344,6 +344,9 @@ void MpvEngine::onLoaded()
     m_fileLoaded = true;
     m_sinceLoaded.start();
     m_inputRateAt = 0;
+    // Still waiting for the playback restart: ready must not read as playing
+    // in between.
+    updateWaiting();
     reportReady(m_item);
     if (m_deferredSeek) {
         const quint64 seek = std::exchange(m_deferredSeek, 0);

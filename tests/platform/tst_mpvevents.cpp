@@ -287,6 +287,24 @@ private slots:
         QVERIFY(last > 1.5);
     }
 
+    // Playing means the picture moves: not before mpv's playback restart,
+    // also for a load that replaces a playing one.
+    void playingOnlyOnceStarted()
+    {
+        MpvEngine e;
+        e.load(m_long, true);
+        QTRY_COMPARE_WITH_TIMEOUT(e.timeControlStatus(), TC::Playing, kLong);
+        for (const QUrl &url : {m_short, m_long}) {
+            QSignalSpy statuses(&e, &MediaEngine::timeControlStatusChanged);
+            e.load(url, true);
+            QTRY_VERIFY_WITH_TIMEOUT(e.currentTime() > 0.5, kLong);
+            QList<TC> seen;
+            for (const auto &args : std::as_const(statuses))
+                seen << args[0].value<TC>();
+            QCOMPARE(seen, (QList<TC>{TC::WaitingToPlay, TC::Playing}));
+        }
+    }
+
     // Engines that go while mpv is busy take their event thread with them.
     void goesWhileEventsFlow()
     {
