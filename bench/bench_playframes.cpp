@@ -5,7 +5,9 @@
 // swapped frames (the app also redraws for its own animations, the bare
 // window only for the video), and the resident memory while playing. Each side runs in a process of its
 // own, for `seconds` (default 60) per run, and the rounds interleave the two
-// so both see the same machine load. Events on the GUI thread that take
+// so both see the same machine load. Both show the video at the same size,
+// and both go round the short clip the same way: back to its start once the
+// end is reached. Events on the GUI thread that take
 // longer than 50 ms while a run measures are listed on stderr, with their
 // receiver, to point at what held the frames up. Both play through the
 // default audio output, or the one NIMBELORA_AUDIO names.
