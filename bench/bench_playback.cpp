@@ -3,7 +3,12 @@
 // bare libmpv loading the same HLS URLs with the same options in the same
 // run. Both play against the in-process development backend; the store's
 // run includes everything play() starts (history, metadata requests,
-// artwork). Prints the medians and their ratio at the end.
+// artwork). Each round takes `samples` starts of each, one after the other
+// and the first of each pair alternating, so both see the same load; a
+// round's figure is the ratio of its medians. Prints every round and the
+// min / median / max over the rounds.
+//
+//   bench_playback [rounds=9] [samples=20]
 #include "API.h"
 #include "Defaults.h"
 #include "Fixtures.h"
@@ -19,7 +24,6 @@
 #include <QGuiApplication>
 #include <QTimer>
 
-#include <benchmark/benchmark.h>
 #include <mpv/client.h>
 #include <mpv/render.h>
 
@@ -34,13 +38,10 @@
 
 namespace {
 
-constexpr int kIterations = 20;
 constexpr int kWarmUp = 2;
 constexpr int kTimeoutMs = 20000;
 
 QList<Video> g_videos;
-std::vector<double> g_storeMs;
-std::vector<double> g_bareMs;
 
 Video videoAt(int i) { return g_videos.at(i % g_videos.size()); }
 
@@ -187,57 +188,45 @@ private:
     bool m_quit = false;
 };
 
-// Rounds alternate bare libmpv and the store on the same URL, so both see
-// the same machine load; the iteration time is the store's.
-void BM_PlayToPlaying(benchmark::State &state)
+struct Spread
 {
-    BareMpv mpv;
-    auto library = std::make_unique<LibraryStore>();
-    PlayerStore store(new MpvEngine);
-    store.attach(library.get());
-    auto url = [&](int i) { return API::shared().hlsURL(videoAt(i).id, store.activeQuality()).toEncoded(); };
+    double min = 0, median = 0, max = 0;
+};
 
-    int n = 0;
-    for (int i = 0; i < kWarmUp; ++i, ++n) {
-        store.play(videoAt(n), std::nullopt, true);
-        if (!waitPlaying(store)) {
-            state.SkipWithError("no playback (store, warming up)");
-            return;
-        }
-        if (!mpv.loadAndWait(url(n))) {
-            state.SkipWithError("no playback (bare, warming up)");
-            return;
-        }
-    }
-    for (auto _ : state) {
-        const Video v = videoAt(n);
-        QElapsedTimer t;
-        t.start();
-        if (!mpv.loadAndWait(url(n))) {
-            state.SkipWithError("no playback (bare)");
-            return;
-        }
-        g_bareMs.push_back(double(t.nsecsElapsed()) / 1e6);
-        // Let the bare run's leftovers settle before the store's turn.
-        QCoreApplication::processEvents();
-        t.restart();
-        store.play(v, std::nullopt, true);
-        if (!waitPlaying(store)) {
-            state.SkipWithError("no playback (store)");
-            return;
-        }
-        const double ms = double(t.nsecsElapsed()) / 1e6;
-        g_storeMs.push_back(ms);
-        state.SetIterationTime(ms / 1000.0);
-        ++n;
-    }
-    store.stop();
-    state.counters["store_median_ms"] = median(g_storeMs);
-    state.counters["bare_median_ms"] = median(g_bareMs);
-    state.counters["ratio"] = median(g_storeMs) / median(g_bareMs);
+Spread spread(const std::vector<double> &v)
+{
+    if (v.empty())
+        return {};
+    auto [lo, hi] = std::minmax_element(v.begin(), v.end());
+    return {*lo, median(v), *hi};
 }
 
-BENCHMARK(BM_PlayToPlaying)->Iterations(kIterations)->UseManualTime()->Unit(benchmark::kMillisecond);
+// One sample of each, the first alternating; false when either did not play.
+bool samplePair(BareMpv &mpv, PlayerStore &store, int n, bool bareFirst, double &storeMs, double &bareMs)
+{
+    const Video v = videoAt(n);
+    const QByteArray url = API::shared().hlsURL(v.id, store.activeQuality()).toEncoded();
+    const auto bare = [&] {
+        QElapsedTimer t;
+        t.start();
+        if (!mpv.loadAndWait(url))
+            return false;
+        bareMs = double(t.nsecsElapsed()) / 1e6;
+        return true;
+    };
+    const auto app = [&] {
+        // Leftovers of the turn before settle first.
+        QCoreApplication::processEvents();
+        QElapsedTimer t;
+        t.start();
+        store.play(v, std::nullopt, true);
+        if (!waitPlaying(store))
+            return false;
+        storeMs = double(t.nsecsElapsed()) / 1e6;
+        return true;
+    };
+    return bareFirst ? bare() && app() : app() && bare();
+}
 
 } // namespace
 
@@ -270,18 +259,50 @@ int main(int argc, char **argv)
             break;
     }
 
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const QStringList args = app.arguments();
+    const int rounds = std::max(1, args.value(1, QStringLiteral("9")).toInt());
+    const int samples = std::max(1, args.value(2, QStringLiteral("20")).toInt());
 
-    const double store = median(g_storeMs);
-    const double bare = median(g_bareMs);
-    if (store > 0 && bare > 0) {
-        auto [storeMin, storeMax] = std::minmax_element(g_storeMs.begin(), g_storeMs.end());
-        auto [bareMin, bareMax] = std::minmax_element(g_bareMs.begin(), g_bareMs.end());
-        std::printf("play() to playing over %zu interleaved rounds (min/median/max): store %.1f/%.1f/%.1f ms, "
-                    "bare libmpv %.1f/%.1f/%.1f ms, ratio of medians %.2f\n",
-                    g_storeMs.size(), *storeMin, store, *storeMax, *bareMin, bare, *bareMax, store / bare);
+    BareMpv mpv;
+    auto library = std::make_unique<LibraryStore>();
+    PlayerStore store(new MpvEngine);
+    store.attach(library.get());
+    int n = 0;
+    for (int i = 0; i < kWarmUp; ++i, ++n) {
+        double s = 0, b = 0;
+        if (!samplePair(mpv, store, n, true, s, b)) {
+            std::fprintf(stderr, "no playback while warming up\n");
+            return 1;
+        }
     }
-    return 0;
+    std::vector<double> storeMedians, bareMedians, ratios;
+    for (int r = 0; r < rounds; ++r) {
+        std::vector<double> storeMs, bareMs;
+        for (int i = 0; i < samples; ++i, ++n) {
+            double s = 0, b = 0;
+            if (!samplePair(mpv, store, n, (r + i) % 2 == 0, s, b)) {
+                std::fprintf(stderr, "no playback in round %d\n", r);
+                return 1;
+            }
+            storeMs.push_back(s);
+            bareMs.push_back(b);
+        }
+        storeMedians.push_back(median(storeMs));
+        bareMedians.push_back(median(bareMs));
+        ratios.push_back(storeMedians.back() / bareMedians.back());
+        std::printf("round %d: store median %.1f ms, bare median %.1f ms, ratio %.2f\n", r, storeMedians.back(),
+                    bareMedians.back(), ratios.back());
+        std::fflush(stdout);
+    }
+    store.stop();
+
+    const auto print = [](const char *what, const std::vector<double> &v, const char *unit) {
+        const Spread s = spread(v);
+        std::printf("%-30s %8.2f / %8.2f / %8.2f %s\n", what, s.min, s.median, s.max, unit);
+    };
+    std::printf("play() to playing over %d interleaved rounds of %d (min / median / max):\n", rounds, samples);
+    print("store median", storeMedians, "ms");
+    print("bare libmpv median", bareMedians, "ms");
+    print("ratio store / bare", ratios, "");
+    return spread(ratios).median <= 1.1 ? 0 : 2;
 }

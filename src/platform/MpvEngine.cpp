@@ -16,7 +16,10 @@ struct MpvEngine::Made
     mpv_render_context *render = nullptr;
 };
 
-MpvEngine::MpvEngine(QObject *parent) : MediaEngine(parent), m_frames(std::make_shared<FrameSlot>()) {}
+MpvEngine::MpvEngine(QObject *parent)
+    : MediaEngine(parent), m_frames(std::make_shared<FrameSlot>()), m_inbox(std::make_shared<Inbox>())
+{
+}
 
 MpvEngine::Made MpvEngine::makeCore(const QByteArray &audioOutput)
 {
@@ -133,7 +136,8 @@ void MpvEngine::coreMade(const Made &made)
         };
         for (const auto &[id, what] : observed)
             m_lib->observe_property(m_mpv, id, what.first, what.second);
-        m_lib->set_wakeup_callback(m_mpv, &MpvEngine::wakeup, this);
+        m_inbox->post = [this] { QMetaObject::invokeMethod(this, [this] { takeNotes(); }, Qt::QueuedConnection); };
+        m_pump = std::make_shared<std::thread>(&MpvEngine::pump, m_lib, m_mpv, m_inbox);
     }
     // Calls made meanwhile run now, in order; without a core they fail as
     // they would have then.
@@ -158,8 +162,11 @@ MpvEngine::~MpvEngine()
 {
     if (!m_mpv)
         return;
-    // After this returns mpv calls nothing of ours any more.
-    m_lib->set_wakeup_callback(m_mpv, nullptr, nullptr);
+    // After this nothing posts to this engine any more.
+    {
+        std::lock_guard lock(m_inbox->mutex);
+        m_inbox->post = nullptr;
+    }
     {
         std::lock_guard lock(m_frames->mutex);
         m_frames->onFrame = nullptr;
@@ -168,7 +175,12 @@ MpvEngine::~MpvEngine()
     // finish off the GUI thread. The application waits for the global pool
     // before it exits; by then events are no longer delivered, so nothing
     // here relies on them.
-    auto teardown = [lib = m_lib, mpv = m_mpv, renderer = m_renderer, thread = m_renderThread] {
+    auto teardown = [lib = m_lib, mpv = m_mpv, renderer = m_renderer, thread = m_renderThread, inbox = m_inbox,
+                     pump = m_pump] {
+        // The event thread must be out of mpv before the core goes.
+        inbox->quit = true;
+        lib->wakeup(mpv);
+        pump->join();
         if (renderer) {
             renderer->shutdown();
             thread->quit();

@@ -7,21 +7,21 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 class QNetworkAccessManager;
 struct MpvLibrary;
 struct mpv_handle;
 struct mpv_render_context;
-struct mpv_event;
-struct mpv_event_property;
 class QThread;
+namespace MpvDetail { struct Note; }
 
 // A MediaEngine on libmpv. Each engine is one mpv core with its own video
 // renderer, so several can play at once. The GUI thread never waits for mpv:
 // commands and property writes are asynchronous, state comes from observed
-// properties, and mpv's events are drained on the GUI thread after mpv's
-// wake-up callback.
+// properties, and mpv's events are drained and decoded on a thread of the
+// engine's own, which hands them to the GUI thread in order, in batches.
 //
 // Video: the engine keeps one software render context for its whole life and
 // renders on a thread of its own into images that whichever surface holds
@@ -58,6 +58,7 @@ signals:
 public:
     struct FrameSlot;
     class FrameRenderer;
+    struct Inbox;
 
 protected:
     void doLoad(quint64 item, const QUrl &url, bool play) override;
@@ -90,11 +91,11 @@ private:
         int endError = 0;
     };
 
-    static void wakeup(void *self);
-    void drainEvents();
-    void handleEvent(const mpv_event &event);
-    void handleReply(quint64 tag, int error, const void *data);
-    void handleProperty(quint64 id, const mpv_event_property &property);
+    static void pump(const MpvLibrary *lib, mpv_handle *mpv, std::shared_ptr<Inbox> inbox);
+    void takeNotes();
+    void handleNote(const MpvDetail::Note &note);
+    void handleReply(const MpvDetail::Note &note);
+    void handleProperty(const MpvDetail::Note &note);
     void onStarted(qint64 entry);
     void onLoaded();
     void onEnded(qint64 entry, int reason, int error);
@@ -113,7 +114,8 @@ private:
     std::vector<std::function<void()>> m_waiting;
     const MpvLibrary *m_lib = nullptr;
     mpv_handle *m_mpv = nullptr;
-    std::atomic<bool> m_wakePosted{false};
+    std::shared_ptr<Inbox> m_inbox;
+    std::shared_ptr<std::thread> m_pump;
     std::shared_ptr<FrameSlot> m_frames;
     FrameRenderer *m_renderer = nullptr;
     QThread *m_renderThread = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace MpvDetail {
@@ -34,68 +35,237 @@ QVariant fromNode(const mpv_node &node)
     }
 }
 
+namespace {
+
+const mpv_node *member(const mpv_node &map, const char *key)
+{
+    if (map.format != MPV_FORMAT_NODE_MAP)
+        return nullptr;
+    for (int i = 0; i < map.u.list->num; ++i)
+        if (std::strcmp(map.u.list->keys[i], key) == 0)
+            return &map.u.list->values[i];
+    return nullptr;
+}
+
+double numberOf(const mpv_node *node)
+{
+    if (!node)
+        return std::numeric_limits<double>::quiet_NaN();
+    if (node->format == MPV_FORMAT_DOUBLE)
+        return node->u.double_;
+    if (node->format == MPV_FORMAT_INT64)
+        return double(node->u.int64);
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
+bool isTrue(const mpv_node *node) { return node && node->format == MPV_FORMAT_FLAG && node->u.flag; }
+
+bool hasText(const mpv_node *node, const char *text)
+{
+    return node && node->format == MPV_FORMAT_STRING && std::strcmp(node->u.string, text) == 0;
+}
+
+} // namespace
+
+QList<LoadedRange> seekableRanges(const mpv_node &state)
+{
+    QList<LoadedRange> ranges;
+    const mpv_node *list = member(state, "seekable-ranges");
+    if (!list || list->format != MPV_FORMAT_NODE_ARRAY)
+        return ranges;
+    for (int i = 0; i < list->u.list->num; ++i) {
+        const mpv_node &range = list->u.list->values[i];
+        const double start = numberOf(member(range, "start"));
+        const double end = numberOf(member(range, "end"));
+        if (std::isfinite(start) && std::isfinite(end) && end >= start)
+            ranges << LoadedRange{start, end - start};
+    }
+    return ranges;
+}
+
+void selectedTracks(const mpv_node &list, double &bitrate, QSize &size)
+{
+    double video = 0, audio = 0;
+    size = QSize();
+    if (list.format == MPV_FORMAT_NODE_ARRAY) {
+        for (int i = 0; i < list.u.list->num; ++i) {
+            const mpv_node &track = list.u.list->values[i];
+            if (!isTrue(member(track, "selected")))
+                continue;
+            const double rate = numberOf(member(track, "hls-bitrate"));
+            const double announced = std::isfinite(rate) ? rate : 0;
+            if (hasText(member(track, "type"), "video")) {
+                video = announced;
+                const double w = numberOf(member(track, "demux-w")), h = numberOf(member(track, "demux-h"));
+                size = std::isfinite(w) && std::isfinite(h) ? QSize(int(w), int(h)) : QSize();
+            } else if (hasText(member(track, "type"), "audio")) {
+                audio = announced;
+            }
+        }
+    }
+    bitrate = video > 0 ? video : audio;
+}
+
+std::optional<Note> translate(const mpv_event &event)
+{
+    Note n;
+    n.id = event.reply_userdata;
+    n.error = event.error;
+    switch (event.event_id) {
+    case MPV_EVENT_COMMAND_REPLY: {
+        n.kind = Note::Reply;
+        // Only a load's answer is read: the entry it made.
+        if (tagKind(n.id) == Tag::Load && event.data) {
+            const mpv_node *entry = member(static_cast<const mpv_event_command *>(event.data)->result,
+                                           "playlist_entry_id");
+            if (entry && entry->format == MPV_FORMAT_INT64) {
+                n.entry = entry->u.int64;
+                n.known = true;
+            }
+        }
+        return n;
+    }
+    case MPV_EVENT_SET_PROPERTY_REPLY:
+        n.kind = Note::Reply;
+        return n;
+    case MPV_EVENT_GET_PROPERTY_REPLY: {
+        n.kind = Note::Reply;
+        const auto *p = static_cast<const mpv_event_property *>(event.data);
+        if (event.error >= 0 && p && p->format == MPV_FORMAT_DOUBLE && p->data) {
+            n.number = *static_cast<const double *>(p->data);
+            n.known = true;
+        }
+        return n;
+    }
+    case MPV_EVENT_START_FILE:
+        n.kind = Note::Started;
+        n.entry = static_cast<const mpv_event_start_file *>(event.data)->playlist_entry_id;
+        return n;
+    case MPV_EVENT_FILE_LOADED:
+        n.kind = Note::Loaded;
+        return n;
+    case MPV_EVENT_END_FILE: {
+        const auto *end = static_cast<const mpv_event_end_file *>(event.data);
+        n.kind = Note::Ended;
+        n.entry = end->playlist_entry_id;
+        n.reason = end->reason;
+        n.error = end->error;
+        return n;
+    }
+    case MPV_EVENT_PLAYBACK_RESTART:
+        n.kind = Note::Restart;
+        return n;
+    case MPV_EVENT_PROPERTY_CHANGE: {
+        n.kind = Note::Property;
+        const auto &p = *static_cast<const mpv_event_property *>(event.data);
+        if (p.format == MPV_FORMAT_NONE || !p.data)
+            return n;
+        n.known = true;
+        if (n.id >= kObservedForOthers) {
+            if (p.format == MPV_FORMAT_NODE)
+                n.value = fromNode(*static_cast<const mpv_node *>(p.data));
+            else
+                n.known = false;
+            return n;
+        }
+        switch (p.format) {
+        case MPV_FORMAT_FLAG:
+            n.integer = *static_cast<const int *>(p.data);
+            break;
+        case MPV_FORMAT_INT64:
+            n.integer = *static_cast<const int64_t *>(p.data);
+            break;
+        case MPV_FORMAT_DOUBLE:
+            n.number = *static_cast<const double *>(p.data);
+            break;
+        case MPV_FORMAT_NODE: {
+            const auto &node = *static_cast<const mpv_node *>(p.data);
+            if (n.id == CacheState)
+                n.ranges = seekableRanges(node);
+            else if (n.id == TrackList)
+                selectedTracks(node, n.number, n.size);
+            break;
+        }
+        default:
+            n.known = false;
+            break;
+        }
+        return n;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
 } // namespace MpvDetail
 
 using namespace MpvDetail;
 
-void MpvEngine::wakeup(void *self)
+// The event thread: waits for mpv's events, decodes them and hands them over.
+// It ends once asked to and woken, or when the core shuts down.
+void MpvEngine::pump(const MpvLibrary *lib, mpv_handle *mpv, std::shared_ptr<Inbox> inbox)
 {
-    auto *engine = static_cast<MpvEngine *>(self);
-    if (!engine->m_wakePosted.exchange(true))
-        QMetaObject::invokeMethod(engine, [engine] { engine->drainEvents(); }, Qt::QueuedConnection);
-}
-
-void MpvEngine::drainEvents()
-{
-    m_wakePosted = false;
-    QPointer<MpvEngine> self(this);
-    while (self && m_mpv) {
-        const mpv_event *event = m_lib->wait_event(m_mpv, 0);
-        if (!event || event->event_id == MPV_EVENT_NONE)
-            break;
-        handleEvent(*event);
+    while (!inbox->quit) {
+        const mpv_event *event = lib->wait_event(mpv, -1);
+        if (inbox->quit || event->event_id == MPV_EVENT_SHUTDOWN)
+            return;
+        std::optional<Note> note = translate(*event);
+        if (!note)
+            continue;
+        std::lock_guard lock(inbox->mutex);
+        inbox->notes.push_back(std::move(*note));
+        if (!inbox->posted && inbox->post) {
+            inbox->posted = true;
+            inbox->post();
+        }
     }
 }
 
-void MpvEngine::handleEvent(const mpv_event &event)
+void MpvEngine::takeNotes()
 {
-    switch (event.event_id) {
-    case MPV_EVENT_COMMAND_REPLY:
-        handleReply(event.reply_userdata, event.error,
-                    event.data ? &static_cast<const mpv_event_command *>(event.data)->result : nullptr);
+    std::vector<Note> notes;
+    {
+        std::lock_guard lock(m_inbox->mutex);
+        notes.swap(m_inbox->notes);
+        m_inbox->posted = false;
+    }
+    QPointer<MpvEngine> self(this);
+    for (const Note &note : notes) {
+        if (!self || !m_mpv)
+            return;
+        handleNote(note);
+    }
+}
+
+void MpvEngine::handleNote(const Note &n)
+{
+    switch (n.kind) {
+    case Note::Reply:
+        handleReply(n);
         break;
-    case MPV_EVENT_SET_PROPERTY_REPLY:
-        handleReply(event.reply_userdata, event.error, nullptr);
+    case Note::Started:
+        onStarted(n.entry);
         break;
-    case MPV_EVENT_GET_PROPERTY_REPLY:
-        handleReply(event.reply_userdata, event.error, event.data);
-        break;
-    case MPV_EVENT_START_FILE:
-        onStarted(static_cast<const mpv_event_start_file *>(event.data)->playlist_entry_id);
-        break;
-    case MPV_EVENT_FILE_LOADED:
+    case Note::Loaded:
         onLoaded();
         break;
-    case MPV_EVENT_END_FILE: {
-        const auto *end = static_cast<const mpv_event_end_file *>(event.data);
-        onEnded(end->playlist_entry_id, end->reason, end->error);
+    case Note::Ended:
+        onEnded(n.entry, n.reason, n.error);
         break;
-    }
-    case MPV_EVENT_PLAYBACK_RESTART:
+    case Note::Restart:
         onRestart();
         break;
-    case MPV_EVENT_PROPERTY_CHANGE:
-        handleProperty(event.reply_userdata, *static_cast<const mpv_event_property *>(event.data));
-        break;
-    default:
+    case Note::Property:
+        handleProperty(n);
         break;
     }
 }
 
-void MpvEngine::handleReply(quint64 t, int error, const void *data)
+void MpvEngine::handleReply(const Note &n)
 {
-    const quint64 payload = tagPayload(t);
-    switch (tagKind(t)) {
+    const quint64 payload = tagPayload(n.id);
+    const int error = n.error;
+    switch (tagKind(n.id)) {
     case Tag::Load: {
         if (payload != m_item || m_entryKnown)
             return;
@@ -103,14 +273,11 @@ void MpvEngine::handleReply(quint64 t, int error, const void *data)
             reportFailed(m_item, QString::fromUtf8(m_lib->error_string(error)));
             return;
         }
-        const auto *result = static_cast<const mpv_node *>(data);
-        const QVariantMap map = result ? fromNode(*result).toMap() : QVariantMap();
-        bool ok = false;
-        const qint64 entry = map.value(QStringLiteral("playlist_entry_id")).toLongLong(&ok);
-        if (!ok) {
+        if (!n.known) {
             reportFailed(m_item, QStringLiteral("no playlist entry"));
             return;
         }
+        const qint64 entry = n.entry;
         m_entry = entry;
         m_entryKnown = true;
         // Replay what mpv said about this entry before the answer came.
@@ -136,14 +303,9 @@ void MpvEngine::handleReply(quint64 t, int error, const void *data)
             m_seekAwaitingRestart = payload;
         }
         break;
-    case Tag::Landed: {
-        double landed = std::numeric_limits<double>::quiet_NaN();
-        const auto *property = static_cast<const mpv_event_property *>(data);
-        if (error >= 0 && property && property->format == MPV_FORMAT_DOUBLE)
-            landed = *static_cast<const double *>(property->data);
-        reportSeekFinished(payload, true, landed);
+    case Tag::Landed:
+        reportSeekFinished(payload, true, n.known ? n.number : std::numeric_limits<double>::quiet_NaN());
         break;
-    }
     case Tag::SetPause:
         m_pauseSetsInFlight = std::max(0, m_pauseSetsInFlight - 1);
         break;
@@ -182,6 +344,9 @@ void MpvEngine::onLoaded()
     m_fileLoaded = true;
     m_sinceLoaded.start();
     m_inputRateAt = 0;
+    // Still waiting for the playback restart: ready must not read as playing
+    // in between.
+    updateWaiting();
     reportReady(m_item);
     if (m_deferredSeek) {
         const quint64 seek = std::exchange(m_deferredSeek, 0);
@@ -233,36 +398,31 @@ void MpvEngine::onRestart()
     }
 }
 
-void MpvEngine::handleProperty(quint64 id, const mpv_event_property &p)
+void MpvEngine::handleProperty(const Note &p)
 {
+    const quint64 id = p.id;
     if (id >= kObservedForOthers) {
         const qsizetype index = qsizetype(id - kObservedForOthers);
-        if (index < m_observedForOthers.size()) {
-            const bool known = p.format == MPV_FORMAT_NODE && p.data;
-            emit mpvPropertyChanged(m_observedForOthers.at(index),
-                                    known ? fromNode(*static_cast<const mpv_node *>(p.data)) : QVariant());
-        }
+        if (index < m_observedForOthers.size())
+            emit mpvPropertyChanged(m_observedForOthers.at(index), p.known ? p.value : QVariant());
         return;
     }
     // Values that come while no file of the current item plays belong to an
     // earlier one.
     if (!m_fileActive)
         return;
-    const bool none = p.format == MPV_FORMAT_NONE || !p.data;
-    auto flag = [&] { return !none && p.format == MPV_FORMAT_FLAG && *static_cast<const int *>(p.data); };
-    auto number = [&] {
-        return !none && p.format == MPV_FORMAT_DOUBLE ? *static_cast<const double *>(p.data)
-                                                      : std::numeric_limits<double>::quiet_NaN();
-    };
-    auto integer = [&] { return !none && p.format == MPV_FORMAT_INT64 ? *static_cast<const int64_t *>(p.data) : 0; };
+    const bool none = !p.known;
+    const bool flag = !none && p.integer != 0;
+    const double number = none ? std::numeric_limits<double>::quiet_NaN() : p.number;
+    const qint64 integer = none ? 0 : p.integer;
 
     switch (id) {
     case Pause:
         if (!none && m_pauseSetsInFlight == 0)
-            reportPaused(flag());
+            reportPaused(flag);
         break;
     case PausedForCache: {
-        const bool stalled = flag();
+        const bool stalled = flag;
         if (stalled && !m_pausedForCache && m_fileLoaded)
             ++m_stalls;
         m_pausedForCache = stalled;
@@ -271,26 +431,26 @@ void MpvEngine::handleProperty(quint64 id, const mpv_event_property &p)
     }
     case EofReached:
         if (m_fileLoaded)
-            reportAtEnd(flag());
+            reportAtEnd(flag);
         break;
     case TimePos:
         if (m_fileLoaded)
-            reportTime(number());
+            reportTime(number);
         break;
     case Duration:
-        reportDuration(number());
+        reportDuration(number);
         break;
     case DWidth:
     case DHeight:
-        (id == DWidth ? m_width : m_height) = integer();
+        (id == DWidth ? m_width : m_height) = integer;
         if (m_width > 0 && m_height > 0)
             reportPresentationSize(QSize(int(m_width), int(m_height)));
         break;
     case FrameDrops:
-        m_frameDrops = integer();
+        m_frameDrops = integer;
         break;
     case DecoderDrops:
-        m_decoderDrops = integer();
+        m_decoderDrops = integer;
         break;
     case CacheSpeed: {
         // Bytes received so far: each input rate mpv reports is the rate of
@@ -298,49 +458,18 @@ void MpvEngine::handleProperty(quint64 id, const mpv_event_property &p)
         if (!m_sinceLoaded.isValid())
             break;
         const qint64 now = m_sinceLoaded.elapsed();
-        m_bytesReceived += double(std::max<int64_t>(integer(), 0)) * double(now - m_inputRateAt) / 1000.0;
+        m_bytesReceived += double(std::max<qint64>(integer, 0)) * double(now - m_inputRateAt) / 1000.0;
         m_inputRateAt = now;
         break;
     }
-    case CacheState: {
-        QList<LoadedRange> ranges;
-        if (!none && p.format == MPV_FORMAT_NODE) {
-            const QVariantMap state = fromNode(*static_cast<const mpv_node *>(p.data)).toMap();
-            for (const QVariant &r : state.value(QStringLiteral("seekable-ranges")).toList()) {
-                const QVariantMap range = r.toMap();
-                const double start = range.value(QStringLiteral("start")).toDouble();
-                const double end = range.value(QStringLiteral("end")).toDouble();
-                if (std::isfinite(start) && std::isfinite(end) && end >= start)
-                    ranges << LoadedRange{start, end - start};
-            }
-        }
-        reportLoadedRanges(ranges);
+    case CacheState:
+        reportLoadedRanges(p.ranges);
         break;
-    }
-    case TrackList: {
+    case TrackList:
         // The bit rate the playing HLS variant announces.
-        double video = 0, audio = 0;
-        m_videoTrackSize = QSize();
-        if (!none && p.format == MPV_FORMAT_NODE) {
-            const QVariantList tracks = fromNode(*static_cast<const mpv_node *>(p.data)).toList();
-            for (const QVariant &t : tracks) {
-                const QVariantMap track = t.toMap();
-                if (!track.value(QStringLiteral("selected")).toBool())
-                    continue;
-                const double rate = track.value(QStringLiteral("hls-bitrate")).toDouble();
-                const QString type = track.value(QStringLiteral("type")).toString();
-                if (type == QLatin1String("video")) {
-                    video = rate;
-                    m_videoTrackSize = QSize(track.value(QStringLiteral("demux-w")).toInt(),
-                                             track.value(QStringLiteral("demux-h")).toInt());
-                }
-                else if (type == QLatin1String("audio"))
-                    audio = rate;
-            }
-        }
-        m_indicatedBitrate = video > 0 ? video : audio;
+        m_indicatedBitrate = none ? 0 : p.number;
+        m_videoTrackSize = none ? QSize() : p.size;
         break;
-    }
     default:
         break;
     }

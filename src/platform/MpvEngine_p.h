@@ -6,9 +6,13 @@
 #include <QImage>
 #include <QVariant>
 #include <atomic>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
 
 namespace MpvDetail {
 
@@ -41,6 +45,32 @@ constexpr quint64 kObservedForOthers = 1000;
 
 QVariant fromNode(const mpv_node &node);
 
+// What one mpv event says, read on the engine's event thread: the values the
+// engine uses come decoded, so the GUI thread never walks an mpv node.
+struct Note
+{
+    enum Kind : quint8 { Reply, Started, Loaded, Ended, Restart, Property };
+    Kind kind = Reply;
+    quint64 id = 0;     // the request's tag, or the property's number
+    int error = 0;      // of a reply, or of an ended file
+    int reason = 0;     // why a file ended
+    qint64 entry = 0;   // the playlist entry started, ended, or made by a load
+    bool known = false; // a value came: the property's, the load's entry, the landed time
+    double number = std::nan("");
+    qint64 integer = 0; // integer and flag properties
+    QSize size;         // of the selected video track
+    QList<LoadedRange> ranges;
+    QVariant value;     // of a property observed for others
+};
+
+// Nothing for events the engine has no use for.
+std::optional<Note> translate(const mpv_event &event);
+// The seekable ranges of a demuxer-cache-state node.
+QList<LoadedRange> seekableRanges(const mpv_node &state);
+// The bit rate the selected HLS variant announces (video, else audio) and
+// the size of the selected video track, from a track-list node.
+void selectedTracks(const mpv_node &list, double &bitrate, QSize &size);
+
 // Media-time seconds as mpv reads them in commands and options.
 inline QByteArray seconds(double s) { return QByteArray::number(s, 'f', 6); }
 
@@ -65,6 +95,17 @@ struct MpvEngine::FrameSlot
     bool accepting = true;
     QImage held; // the newest picture drawn while not accepting
     std::function<void()> onFrame; // cleared when the engine goes
+};
+
+// Notes on their way from the event thread to the GUI thread. `post` asks
+// the GUI thread to take them; it is cleared when the engine goes.
+struct MpvEngine::Inbox
+{
+    std::mutex mutex;
+    std::vector<MpvDetail::Note> notes;
+    bool posted = false;
+    std::function<void()> post;
+    std::atomic<bool> quit{false};
 };
 
 // Renders the engine's video with mpv's software render API on its own

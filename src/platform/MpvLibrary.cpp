@@ -35,7 +35,7 @@ const MpvLibrary *open()
     bind(lib.get_property_async, "mpv_get_property_async");
     bind(lib.command_async, "mpv_command_async");
     bind(lib.observe_property, "mpv_observe_property");
-    bind(lib.set_wakeup_callback, "mpv_set_wakeup_callback");
+    bind(lib.wakeup, "mpv_wakeup");
     bind(lib.wait_event, "mpv_wait_event");
     bind(lib.error_string, "mpv_error_string");
     bind(lib.render_context_create, "mpv_render_context_create");

@@ -17,7 +17,7 @@ struct MpvLibrary
     decltype(&::mpv_get_property_async) get_property_async;
     decltype(&::mpv_command_async) command_async;
     decltype(&::mpv_observe_property) observe_property;
-    decltype(&::mpv_set_wakeup_callback) set_wakeup_callback;
+    decltype(&::mpv_wakeup) wakeup;
     decltype(&::mpv_wait_event) wait_event;
     decltype(&::mpv_error_string) error_string;
     decltype(&::mpv_render_context_create) render_context_create;
