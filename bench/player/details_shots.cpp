@@ -65,6 +65,7 @@ int main(int argc, char *argv[])
         const QString suffix = theme == 1 ? QStringLiteral("-light.png") : QStringLiteral("-dark.png");
         AppScheme::shared().setScheme(theme);
         auto *engine = new MpvEngine;
+        engine->prepare(); // mpv opens with the first playback otherwise
         rig.reset(theme, false, engine);
         if (!rig.load() || !check("mpv", [&] { return engine->isAvailable(); }))
             return 1;
