@@ -258,6 +258,16 @@ private slots:
         QTRY_VERIFY(std::abs(fill->width() - line->width() / 4) < 0.01);
         PlayerStoreProbe::setDuration(rig.store, 0);
         QTRY_VERIFY(std::abs(fill->width()) < 0.01);
+
+        // Covered by the full player the line jumps rather than glides, so
+        // nothing redraws it every frame; it stays right when uncovered.
+        PlayerStoreProbe::setDuration(rig.store, 600);
+        rig.store.setExpanded(true);
+        QVERIFY(!line->property("animated").toBool());
+        rig.store.seek(300);
+        QCOMPARE(fill->width(), line->width() / 2);
+        rig.store.setExpanded(false);
+        QVERIFY(line->property("animated").toBool());
     }
 
     // With the mouse: a tap opens the player, a long drag stops it.

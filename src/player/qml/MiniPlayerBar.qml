@@ -205,6 +205,7 @@ Item {
                 height: 2
                 cornerRadius: bar.radius
                 fraction: model.progress
+                animated: root.showsVideo
             }
         }
     }

@@ -12,6 +12,9 @@ Item {
     property real fraction: 0
     // The radius of the bottom corners the line sits in.
     property real cornerRadius: 0
+    // Off while the bar is covered or on a hidden tab: the glide would
+    // redraw the outline every frame for nobody.
+    property bool animated: true
 
     implicitHeight: 2
     enabled: false
@@ -19,7 +22,7 @@ Item {
     MiniPlayerModel { id: outline }
 
     property real filled: width * fraction
-    Behavior on filled { NumberAnimation { duration: 500; easing.type: Easing.Linear } }
+    Behavior on filled { enabled: progress.animated; NumberAnimation { duration: 500; easing.type: Easing.Linear } }
 
     Shape {
         objectName: "miniProgressFill"
