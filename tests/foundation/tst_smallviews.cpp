@@ -158,7 +158,11 @@ private slots:
             QCOMPARE(shows(h, "avatarInitial"), !picture);
             QCOMPARE(QmlHarness::findAllIn(h.root(), QStringLiteral("avatarImage")).size(), picture ? 1 : 0);
         }
+        // Whatever it shows, it keeps the size it was given, for layouts too.
+        QCOMPARE(h.root()->implicitWidth(), 40.0);
+        QCOMPARE(h.root()->implicitHeight(), 40.0);
         QQuickItem *picture = h.find("avatarImage");
+        QCOMPARE(picture->size(), QSizeF(40, 40));
         QVERIFY(h.waitFor([&] { return picture->property("loaded").toBool(); }, 20000));
     }
 
