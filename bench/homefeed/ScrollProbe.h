@@ -299,7 +299,8 @@ inline int drive(int argc, char *argv[], const QStringList &args, const QList<QP
         {QStringLiteral("p90"), {1e6, "ms"}},           {QStringLiteral("worst"), {1e6, "ms"}},
         {QStringLiteral("median"), {1e6, "ms"}},        {QStringLiteral("cpup90"), {1e6, "ms"}},
         {QStringLiteral("cpuworst"), {1e6, "ms"}},      {QStringLiteral("thumbs"), {1.0, "requests"}},
-        {QStringLiteral("create"), {1e6, "ms/card"}},   {QStringLiteral("frame"), {1e6, "ms/card"}}};
+        {QStringLiteral("create"), {1e6, "ms/card"}},   {QStringLiteral("frame"), {1e6, "ms/card"}},
+        {QStringLiteral("redraw"), {1e6, "ms/card"}}, {QStringLiteral("drop"), {1e6, "ms/card"}}};
     std::printf("%d rounds, thumbnails shown at %s\n", runs, qPrintable(thumb));
     for (const auto &[name, probe] : probes) {
         std::printf("%s\n", qPrintable(name));

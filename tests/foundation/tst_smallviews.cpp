@@ -20,6 +20,13 @@ QByteArray qml(const QByteArray &body)
 
 QPointF centreOf(QQuickItem *item) { return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)); }
 
+// Made and visible: a look not shown may not be made at all.
+bool shows(const QmlHarness &h, const char *objectName)
+{
+    QQuickItem *item = h.find(QString::fromLatin1(objectName));
+    return item && item->isVisible();
+}
+
 } // namespace
 
 class TestSmallViews : public QObject
@@ -110,9 +117,10 @@ private slots:
         QmlHarness h;
         QVERIFY2(h.loadSource(qml("AvatarView { name: \"ana\"; size: 50 }")), qPrintable(h.errors()));
         QCOMPARE(h.root()->width(), 50.0);
-        QVERIFY(h.find("avatarFallback")->isVisible());
-        QVERIFY(!h.find("avatarImage")->isVisible());
+        QVERIFY(shows(h, "avatarFallback"));
+        QVERIFY(!shows(h, "avatarImage"));
         QQuickItem *initial = h.find("avatarInitial");
+        QVERIFY(initial && initial->isVisible());
         QCOMPARE(initial->property("text").toString(), QStringLiteral("A"));
         QCOMPARE(initial->property("font").value<QFont>().pixelSize(), 21);
         QCOMPARE(initial->property("font").value<QFont>().weight(), QFont::DemiBold);
@@ -125,8 +133,36 @@ private slots:
                               {{"name", "Canal"}, {"url", avatarUrl(QStringLiteral("UCavatar1"))}}),
                  qPrintable(h.errors()));
         QQuickItem *picture = h.find("avatarImage");
-        QVERIFY(picture->isVisible());
-        QVERIFY(!h.find("avatarFallback")->isVisible());
+        QVERIFY(picture && picture->isVisible());
+        QVERIFY(!shows(h, "avatarFallback"));
+        QVERIFY(!shows(h, "avatarInitial"));
+        QVERIFY(h.waitFor([&] { return picture->property("loaded").toBool(); }, 20000));
+    }
+
+    // One look at a time, whichever way the address changes.
+    void avatarViewSwapsItsLookWithTheUrl()
+    {
+        QmlHarness h;
+        QVERIFY2(h.loadSource(qml("AvatarView { size: 40 }"), {{"name", "Ana"}, {"url", QString()}}),
+                 qPrintable(h.errors()));
+        const QString url = avatarUrl(QStringLiteral("UCavatar1"));
+        const QList<QPair<QString, bool>> steps{
+            {url, true}, {QString(), false}, {QStringLiteral("http://[bad"), false}, {url, true}};
+        for (const auto &[next, picture] : steps) {
+            h.root()->setProperty("url", next);
+            // The look given up goes at the next turn of the event loop.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCOMPARE(h.root()->property("hasPicture").toBool(), picture);
+            QCOMPARE(shows(h, "avatarImage"), picture);
+            QCOMPARE(shows(h, "avatarFallback"), !picture);
+            QCOMPARE(shows(h, "avatarInitial"), !picture);
+            QCOMPARE(QmlHarness::findAllIn(h.root(), QStringLiteral("avatarImage")).size(), picture ? 1 : 0);
+        }
+        // Whatever it shows, it keeps the size it was given, for layouts too.
+        QCOMPARE(h.root()->implicitWidth(), 40.0);
+        QCOMPARE(h.root()->implicitHeight(), 40.0);
+        QQuickItem *picture = h.find("avatarImage");
+        QCOMPARE(picture->size(), QSizeF(40, 40));
         QVERIFY(h.waitFor([&] { return picture->property("loaded").toBool(); }, 20000));
     }
 
@@ -143,8 +179,9 @@ private slots:
         QVERIFY2(h.loadSource(qml("AvatarView { size: 40 }"), {{"name", "Ana"}, {"url", QString(url).replace(QStringLiteral("%1"), m_backend->origin())}}),
                  qPrintable(h.errors()));
         QQuickItem *picture = h.find("avatarImage");
-        QVERIFY(picture->isVisible());
-        QVERIFY(!h.find("avatarFallback")->isVisible());
+        QVERIFY(picture && picture->isVisible());
+        QVERIFY(!shows(h, "avatarFallback"));
+        QVERIFY(!shows(h, "avatarInitial"));
         QTest::qWait(300);
         QVERIFY(!picture->property("loaded").toBool());
     }

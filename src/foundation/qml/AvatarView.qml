@@ -19,28 +19,37 @@ Item {
     implicitWidth: size
     implicitHeight: size
 
-    RemoteImage {
-        objectName: "avatarImage"
-        visible: root.hasPicture
+    // Only the look shown is made: lists make an avatar with every row.
+    Loader {
         anchors.fill: parent
-        circle: true
-        url: root.hasPicture ? root.url : ""
+        sourceComponent: root.hasPicture ? picture : initial
     }
 
-    AvatarDisc {
-        objectName: "avatarFallback"
-        visible: !root.hasPicture
-        anchors.fill: parent
-        tint: root.tint
+    Component {
+        id: picture
+        RemoteImage {
+            objectName: "avatarImage"
+            circle: true
+            url: root.url
+        }
     }
 
-    Text {
-        objectName: "avatarInitial"
-        visible: !root.hasPicture
-        anchors.centerIn: parent
-        text: AvatarLook.initial(root.name)
-        textFormat: Text.PlainText
-        color: "white"
-        font: TextStyle.font(Math.max(1, Math.round(root.size * 0.42)), Font.DemiBold)
+    Component {
+        id: initial
+        Item {
+            AvatarDisc {
+                objectName: "avatarFallback"
+                anchors.fill: parent
+                tint: root.tint
+            }
+            Text {
+                objectName: "avatarInitial"
+                anchors.centerIn: parent
+                text: AvatarLook.initial(root.name)
+                textFormat: Text.PlainText
+                color: "white"
+                font: TextStyle.font(Math.max(1, Math.round(root.size * 0.42)), Font.DemiBold)
+            }
+        }
     }
 }

@@ -94,9 +94,10 @@ PressableStyle {
                 fill: card.redacted ? Platform.Colors.fill : Platform.Colors.tertiaryFill
             }
 
+            // Made only where there is a bar to draw; most cards have none.
             Loader {
                 anchors.fill: parent
-                active: !card.redacted
+                active: !card.redacted && Preferences.showProgress && card.library.progressValue(card.video) !== undefined
                 sourceComponent: ProgressOverlay {
                     video: card.video
                     library: card.library
