@@ -217,12 +217,11 @@ private slots:
         WebSignIn web(WebSignIn::Backing::Engine);
         QVERIFY(web.profile());
         QOpenGLContext *shared = QOpenGLContext::globalShareContext();
-        if (!shared) {
+        if (!shared || !shared->isValid()) {
             QOpenGLContext probe;
-            QVERIFY2(!probe.create(), "OpenGL works here, yet no context is shared");
+            QVERIFY2(!probe.create(), "OpenGL works here, yet no valid context is shared");
             QSKIP("no OpenGL on this platform");
         }
-        QVERIFY(shared->isValid());
         QCOMPARE(shared->thread(), qApp->thread());
     }
 
