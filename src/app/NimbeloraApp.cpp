@@ -24,8 +24,10 @@
 #include <QGuiApplication>
 #include <QLockFile>
 #include <QQmlApplicationEngine>
+#include <QQmlComponent>
 #include <QQuickWindow>
 #include <QStandardPaths>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -238,15 +240,21 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
     if (!dataLock)
         return refuseToStart(refusal(dataLock));
 
-    NimbeloraApp app;
+    // The stores outlive the views made of them.
+    std::optional<NimbeloraApp> app;
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/"));
     installPlatform(engine);
     RemoteImageProvider::install(engine);
     QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &qapp,
                      [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
-    engine.setInitialProperties({{QStringLiteral("app"), QVariant::fromValue(&app)}});
-    engine.load(QUrl(QStringLiteral("qrc:/Nimbelora/App/qml/AppWindow.qml")));
+    // The views' types (their files and modules) load while the keychain
+    // answers the account store's start-up read.
+    const QUrl root(QStringLiteral("qrc:/Nimbelora/App/qml/AppWindow.qml"));
+    { QQmlComponent types(&engine, root); }
+    app.emplace();
+    engine.setInitialProperties({{QStringLiteral("app"), QVariant::fromValue(&*app)}});
+    engine.load(root);
     auto *window = engine.rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
     if (!window)
         return 1;
@@ -254,19 +262,19 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
 
     // "When the window is first shown": after its first frame, so the
     // one-time setup does not hold that frame back.
-    QObject::connect(window, &QQuickWindow::frameSwapped, &app, &NimbeloraApp::appeared,
+    QObject::connect(window, &QQuickWindow::frameSwapped, &*app, &NimbeloraApp::appeared,
                      Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
     if (!url.isEmpty())
-        app.openURL(url);
-    QObject::connect(&inbox, &UrlInbox::opened, &app, [&app, window](const QString &opened) {
+        app->openURL(url);
+    QObject::connect(&inbox, &UrlInbox::opened, &*app, [&app, window](const QString &opened) {
         window->raise();
         window->requestActivate();
         if (!opened.isEmpty())
-            app.openURL(opened);
+            app->openURL(opened);
     });
-    QObject::connect(&qapp, &QCoreApplication::aboutToQuit, &app, &NimbeloraApp::flushOnQuit);
+    QObject::connect(&qapp, &QCoreApplication::aboutToQuit, &*app, &NimbeloraApp::flushOnQuit);
     QuitSignals::install();
     if (hooks.windowCreated)
-        hooks.windowCreated(window, &app);
+        hooks.windowCreated(window, &*app);
     return qapp.exec();
 }

@@ -1,6 +1,8 @@
 #include "SymbolImageProvider.h"
 #include "Blur.h"
 #include <QFile>
+#include <QHash>
+#include <QMutex>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSvgRenderer>
@@ -10,6 +12,21 @@
 namespace {
 constexpr int kDefaultSide = 32;
 constexpr int kMaxSide = 1024; // a huge sourceSize must not allocate gigabytes
+
+// Each file is parsed once: screens ask for the same few icons in many sizes
+// and colours. The table holds at most the icon files there are; the lock
+// also serialises drawing, as a renderer is not for two threads at once
+// (the image reader thread asks too).
+QMutex parsedLock;
+
+QSvgRenderer &parsed(const QString &path)
+{
+    static QHash<QString, QSvgRenderer *> table;
+    QSvgRenderer *&svg = table[path];
+    if (!svg)
+        svg = new QSvgRenderer(path);
+    return *svg;
+}
 }
 
 SymbolImageProvider::SymbolImageProvider() : QQuickImageProvider(QQuickImageProvider::Image) {}
@@ -35,7 +52,8 @@ QImage SymbolImageProvider::render(const QString &sfName, const QSize &size, con
     QString path = resourcePath(sfName);
     if (path.isEmpty())
         path = fallbackPath();
-    QSvgRenderer svg(path);
+    QMutexLocker locked(&parsedLock);
+    QSvgRenderer &svg = parsed(path);
     if (!svg.isValid())
         return image;
 

@@ -7,6 +7,7 @@
 #include "WebSignIn.h"
 
 #include <QGuiApplication>
+#include <QOpenGLContext>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -206,6 +207,22 @@ private slots:
         QCOMPARE(coordinator.finishing(), accepted); // stays dimmed while the sheet closes
         QCOMPARE(auth.account().has_value(), accepted);
         QCOMPARE(auth.error().has_value(), !accepted);
+    }
+
+    // The engine's contexts share one with the windows': made off the GUI
+    // thread, it is in place, valid and the GUI thread's once the engine's
+    // profile exists (here before any window).
+    void shareContextBeforeTheEngine()
+    {
+        WebSignIn web(WebSignIn::Backing::Engine);
+        QVERIFY(web.profile());
+        QOpenGLContext *shared = QOpenGLContext::globalShareContext();
+        if (!shared || !shared->isValid()) {
+            QOpenGLContext probe;
+            QVERIFY2(!probe.create(), "OpenGL works here, yet no valid context is shared");
+            QSKIP("no OpenGL on this platform");
+        }
+        QCOMPARE(shared->thread(), qApp->thread());
     }
 
     // The development backend's sign-in page in the real web view.

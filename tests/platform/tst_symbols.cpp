@@ -3,6 +3,8 @@
 #include "SymbolImageProvider.h"
 #include <QFile>
 #include <QTest>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -81,6 +83,39 @@ private slots:
         const Ink i = ink(img, tint);
         QVERIFY2(i.drawn > 20, qPrintable(QString::number(i.drawn)));
         QCOMPARE(i.tinted, i.drawn);
+    }
+
+    // A file is parsed once and drawn many times: one drawing leaves
+    // nothing behind for the next, whatever its size or colour, and
+    // drawings from several threads at once (the image reader's too) come
+    // out as one made alone.
+    void drawingAgainIsTheSame_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("house") << "house.fill";
+        QTest::newRow("wide") << "rectangle.stack";
+        QTest::newRow("fallback") << "no.such.symbol";
+    }
+
+    void drawingAgainIsTheSame()
+    {
+        QFETCH(QString, name);
+        const QImage first = SymbolImageProvider::render(name, QSize(24, 24), QColor(255, 45, 85));
+        SymbolImageProvider::render(name, QSize(97, 40), Qt::blue);
+        SymbolImageProvider::render(name, QSize(7, 7), Qt::black);
+        QCOMPARE(SymbolImageProvider::render(name, QSize(24, 24), QColor(255, 45, 85)), first);
+
+        std::vector<QImage> drawn(8);
+        std::vector<std::thread> threads;
+        for (size_t i = 0; i < drawn.size(); ++i)
+            threads.emplace_back([&, i] {
+                for (int k = 0; k < 20; ++k)
+                    drawn[i] = SymbolImageProvider::render(name, QSize(24, 24), QColor(255, 45, 85));
+            });
+        for (std::thread &t : threads)
+            t.join();
+        for (const QImage &image : drawn)
+            QCOMPARE(image, first);
     }
 
     void unknownNamesFallBack_data()

@@ -2,7 +2,6 @@
 // load (FilePicker); otherwise a message says so, instead of a crash inside Qt.
 import QtQuick
 import QtQuick.Controls.Basic
-import QtQuick.Dialogs
 import QtQuick.Templates as T
 import Nimbelora.Platform
 // QtQuick's own Palette type shadows ours when unqualified.
@@ -30,19 +29,12 @@ Item {
 
     visible: false
 
+    // Qt's dialog module (three libraries and a plugin) loads with the
+    // first pick, not with every screen that offers one.
     Loader {
         id: loader
         active: false
-        sourceComponent: FileDialog {
-            objectName: "fileDialog"
-            fileMode: picker.saving ? FileDialog.SaveFile : FileDialog.OpenFile
-            nameFilters: picker.nameFilters
-            currentFolder: FilePicker.startFolder
-            // Qt's own dialog says "Abrir" for both.
-            acceptLabel: picker.saving ? "Guardar" : ""
-            Component.onCompleted: if (picker.saving) selectedFile = picker.selectedFile
-            onAccepted: picker.accepted(selectedFile)
-        }
+        Component.onCompleted: setSource(Qt.resolvedUrl("SystemFileDialog.qml"), { picker: picker })
     }
 
     Popup {

@@ -108,13 +108,17 @@ Flickable {
                         visible: !chip.isSelected
                         color: Platform.Colors.tertiaryFill
                     }
-                    CornerGradient {
-                        objectName: "chipGradient"
+                    // Made for the selected chip only: a shape's path is
+                    // laid out even while it is hidden.
+                    Loader {
                         anchors.fill: parent
-                        radius: height / 2
-                        visible: chip.isSelected
-                        from: Qt.rgba(1.0, 0.33, 0.43, 1)
-                        to: Theme.deep
+                        active: chip.isSelected
+                        sourceComponent: CornerGradient {
+                            objectName: "chipGradient"
+                            radius: height / 2
+                            from: Qt.rgba(1.0, 0.33, 0.43, 1)
+                            to: Theme.deep
+                        }
                     }
                 }
             }

@@ -1,0 +1,18 @@
+// Qt's own file dialog for FilePickerDialog, in a file of its own so its
+// module loads only when a picker opens.
+import QtQuick
+import QtQuick.Dialogs
+import Nimbelora.Platform
+
+FileDialog {
+    required property Item picker
+
+    objectName: "fileDialog"
+    fileMode: picker.saving ? FileDialog.SaveFile : FileDialog.OpenFile
+    nameFilters: picker.nameFilters
+    currentFolder: FilePicker.startFolder
+    // Qt's own dialog says "Abrir" for both.
+    acceptLabel: picker.saving ? "Guardar" : ""
+    Component.onCompleted: if (picker.saving) selectedFile = picker.selectedFile
+    onAccepted: picker.accepted(selectedFile)
+}
