@@ -9,6 +9,7 @@
 // min / median / max over the rounds.
 //
 //   bench_playback [rounds=9] [samples=20]
+#include "Spread.h"
 #include "API.h"
 #include "Defaults.h"
 #include "Fixtures.h"
@@ -45,14 +46,7 @@ QList<Video> g_videos;
 
 Video videoAt(int i) { return g_videos.at(i % g_videos.size()); }
 
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
+double median(const std::vector<double> &v) { return bench::spread(v).median; }
 
 // ---- the store
 
@@ -188,19 +182,6 @@ private:
     bool m_quit = false;
 };
 
-struct Spread
-{
-    double min = 0, median = 0, max = 0;
-};
-
-Spread spread(const std::vector<double> &v)
-{
-    if (v.empty())
-        return {};
-    auto [lo, hi] = std::minmax_element(v.begin(), v.end());
-    return {*lo, median(v), *hi};
-}
-
 // One sample of each, the first alternating; false when either did not play.
 bool samplePair(BareMpv &mpv, PlayerStore &store, int n, bool bareFirst, double &storeMs, double &bareMs)
 {
@@ -297,12 +278,11 @@ int main(int argc, char **argv)
     store.stop();
 
     const auto print = [](const char *what, const std::vector<double> &v, const char *unit) {
-        const Spread s = spread(v);
-        std::printf("%-30s %8.2f / %8.2f / %8.2f %s\n", what, s.min, s.median, s.max, unit);
+        bench::printSpread(what, v, unit);
     };
     std::printf("play() to playing over %d interleaved rounds of %d (min / median / max):\n", rounds, samples);
     print("store median", storeMedians, "ms");
     print("bare libmpv median", bareMedians, "ms");
     print("ratio store / bare", ratios, "");
-    return spread(ratios).median <= 1.1 ? 0 : 2;
+    return bench::spread(ratios).median <= 1.1 ? 0 : 2;
 }

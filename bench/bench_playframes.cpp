@@ -14,6 +14,7 @@
 //
 //   bench_playframes [rounds=9] [seconds=60]
 //   bench_playframes app|bare <seconds> <video id>     (one run)
+#include "Spread.h"
 #include "API.h"
 #include "HomeRig.h"
 #include "LibraryRig.h"
@@ -385,17 +386,6 @@ bool runChild(const QString &self, const QString &mode, int seconds, const QStri
     return true;
 }
 
-struct Spread
-{
-    double min, median, max;
-};
-
-Spread spread(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return {v.front(), v[v.size() / 2], v.back()};
-}
-
 QString pickVideo()
 {
     TestBackend backend;
@@ -458,8 +448,7 @@ int main(int argc, char **argv)
         rssRatio.push_back(double(a.rss) / double(b.rss));
     }
     const auto print = [](const char *what, const std::vector<double> &v, const char *unit) {
-        const Spread s = spread(v);
-        std::printf("%-34s %8.2f / %8.2f / %8.2f %s\n", what, s.min, s.median, s.max, unit);
+        bench::printSpread(what, v, unit, 34);
     };
     std::printf("over %d interleaved rounds of %d s (min / median / max):\n", rounds, seconds);
     print("app video frame interval median", appMedian, "ms");
@@ -472,7 +461,7 @@ int main(int argc, char **argv)
     print("app resident memory", appRss, "MiB");
     print("bare resident memory", bareRss, "MiB");
     print("memory ratio app / bare", rssRatio, "");
-    const bool stallFree = spread(appMax).max <= 100;
-    const bool lean = spread(rssRatio).median <= 1.5;
+    const bool stallFree = bench::spread(appMax).max <= 100;
+    const bool lean = bench::spread(rssRatio).median <= 1.5;
     return stallFree && lean ? 0 : 2;
 }

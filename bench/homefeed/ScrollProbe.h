@@ -5,6 +5,7 @@
 #include "DevBackend.h"
 #include "ImageLoader.h"
 #include "QmlHarness.h"
+#include "SamplePictures.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -91,19 +92,7 @@ inline void serveThumbnails(TestBackend &backend, bool refuse)
         backend.faults().add(rule);
         return;
     }
-    QImage image(1280, 720, QImage::Format_RGB32);
-    QRandomGenerator rng(7);
-    for (int y = 0; y < image.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const int n = int(rng.bounded(6));
-            line[x] = qRgb((x * 255 / 1280 + n) & 255, (y * 255 / 720 + n) & 255, (x + y + n) & 255);
-        }
-    }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG", 85);
+    const QByteArray bytes = photographJpeg(85);
     std::fprintf(stderr, "thumbnail served: 1280x720 JPEG of %lld bytes\n", qlonglong(bytes.size()));
     rule.body = FaultRule::Body::Raw;
     rule.rawBody = bytes;

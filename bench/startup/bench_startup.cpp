@@ -13,6 +13,7 @@
 // Needs a display (DISPLAY or QT_QPA_PLATFORM). The app runs against the
 // development backend started here, in a home folder of its own where the
 // welcome has already been seen, so the home tab is what it shows.
+#include "../Spread.h"
 #include "StartupProbe.h"
 #include "TestBackend.h"
 
@@ -78,19 +79,8 @@ std::optional<Run> launch(const QString &program, const QProcessEnvironment &env
     return frame ? std::optional<Run>(run) : std::nullopt;
 }
 
-struct Spread
-{
-    double min = 0, median = 0, max = 0;
-};
-
-Spread spread(std::vector<double> v)
-{
-    if (v.empty())
-        return {};
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return {v.front(), n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2, v.back()};
-}
+using bench::Spread;
+using bench::spread;
 
 // App and yardstick measured in the same iterations.
 struct Pairs

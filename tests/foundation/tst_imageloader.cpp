@@ -1,6 +1,7 @@
 #include "BuildConfig.h"
 #include "DiskCache.h"
 #include "ImageLoader.h"
+#include "SamplePictures.h"
 #include "RemoteImageProvider.h"
 #include "TestDirs.h"
 #include <QBuffer>
@@ -40,22 +41,9 @@ QByteArray encoded(const QImage &image, const char *format)
     return bytes;
 }
 
-// A full-size thumbnail as the host serves it: a photograph-like JPEG of
-// some 100 KiB, not a flat colour that packs into a few bytes.
 QByteArray photograph()
 {
-    static const QByteArray bytes = [] {
-        QImage image(1280, 720, QImage::Format_RGB32);
-        QRandomGenerator rng(7);
-        for (int y = 0; y < image.height(); ++y) {
-            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x) {
-                const int n = int(rng.bounded(6));
-                line[x] = qRgb((x * 255 / 1280 + n) & 255, (y * 255 / 720 + n) & 255, (x + y + n) & 255);
-            }
-        }
-        return encoded(image, "JPG");
-    }();
+    static const QByteArray bytes = photographJpeg();
     return bytes;
 }
 
