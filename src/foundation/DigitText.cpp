@@ -1,4 +1,5 @@
 #include "DigitText.h"
+#include "Store.h"
 
 #include <QFontMetricsF>
 #include <QHash>
@@ -57,29 +58,20 @@ DigitText::DigitText(QQuickItem *parent) : QQuickItem(parent)
 
 void DigitText::setText(const QString &text)
 {
-    if (text == m_text)
-        return;
-    m_text = text;
-    relayout();
-    emit textChanged();
+    if (assignAndNotify(this, m_text, text, &DigitText::textChanged))
+        relayout();
 }
 
 void DigitText::setFont(const QFont &font)
 {
-    if (font == m_font)
-        return;
-    m_font = font;
-    relayout();
-    emit fontChanged();
+    if (assignAndNotify(this, m_font, font, &DigitText::fontChanged))
+        relayout();
 }
 
 void DigitText::setColor(const QColor &color)
 {
-    if (color == m_color)
-        return;
-    m_color = color;
-    update();
-    emit colorChanged();
+    if (assignAndNotify(this, m_color, color, &DigitText::colorChanged))
+        update();
 }
 
 void DigitText::relayout()
