@@ -92,22 +92,26 @@ PressableStyle {
                 anchors.fill: parent
                 videoId: card.redacted ? "" : card.video.id
                 fill: card.redacted ? Platform.Colors.fill : Platform.Colors.tertiaryFill
+                radius: 20
             }
 
             // Made only where there is a bar to draw; most cards have none.
+            // The bar runs into the rounded corners, which are cut round it.
             Loader {
                 anchors.fill: parent
                 active: !card.redacted && Preferences.showProgress && card.library.progressValue(card.video) !== undefined
-                sourceComponent: ProgressOverlay {
-                    video: card.video
-                    library: card.library
+                sourceComponent: Item {
+                    ProgressOverlay {
+                        anchors.fill: parent
+                        video: card.video
+                        library: card.library
+                    }
+                    CornerMask {
+                        anchors.fill: parent
+                        radius: 20
+                        color: card.surface
+                    }
                 }
-            }
-
-            CornerMask {
-                anchors.fill: parent
-                radius: 20
-                color: card.surface
             }
 
             Rectangle {
