@@ -11,6 +11,7 @@
 #include <QNetworkCacheMetaData>
 #include <QNetworkDiskCache>
 #include <QNetworkReply>
+#include <QPainter>
 #include <QPointer>
 #include <QPromise>
 #include <QFileInfo>
@@ -77,6 +78,11 @@ QString keyOf(const QUrl &url, const QSize &size)
     if (size.width() <= 0 && size.height() <= 0)
         return keyOf(url);
     return keyOf(url) + QStringLiteral(" @%1x%2").arg(size.width()).arg(size.height());
+}
+
+QString keyOf(const QUrl &url, const QSize &size, const QString &look)
+{
+    return look.isEmpty() ? keyOf(url, size) : keyOf(url, size) + QLatin1Char(' ') + look;
 }
 
 QString thumbOrigin()
@@ -151,8 +157,9 @@ namespace {
 class Job : public ImageLoader::Request, public std::enable_shared_from_this<Job>
 {
 public:
-    Job(QList<QUrl> urls, QSize size, ImageLoader::Done done, std::weak_ptr<ImageLoader::Core> core)
-        : urls(std::move(urls)), size(size), core(std::move(core)), m_done(std::move(done))
+    Job(QList<QUrl> urls, QSize size, ImageLoader::Look look, ImageLoader::Done done,
+        std::weak_ptr<ImageLoader::Core> core)
+        : urls(std::move(urls)), size(size), look(std::move(look)), core(std::move(core)), m_done(std::move(done))
     {
     }
     ~Job() override { finish({}); }
@@ -183,6 +190,8 @@ public:
 
     const QList<QUrl> urls;
     const QSize size;
+    const ImageLoader::Look look;
+    QString key(const QUrl &url) const { return keyOf(url, size, look.name); }
     const std::weak_ptr<ImageLoader::Core> core;
     qsizetype next = 0; // touched by one step at a time
 
@@ -361,11 +370,13 @@ private:
             if (job->cancelled())
                 return;
             const QUrl url = job->urls[job->next];
-            const QImage image = decodeImage(bytes, job->size);
+            QImage image = decodeImage(bytes, job->size);
+            if (!image.isNull() && job->look.make)
+                image = job->look.make(image, job->size);
             const std::shared_ptr<ImageLoader::Core> c = job->core.lock();
             if (!image.isNull()) {
                 if (c)
-                    c->remember(keyOf(url, job->size), image);
+                    c->remember(job->key(url), image);
                 job->finish(image);
                 return;
             }
@@ -410,7 +421,7 @@ void ImageLoader::Core::step(const JobRef &job)
             ++job->next;
             continue;
         }
-        QImage hit = cached(keyOf(url, job->size));
+        QImage hit = cached(job->key(url));
         if (!hit.isNull()) {
             job->finish(std::move(hit));
             return;
@@ -519,7 +530,10 @@ bool ImageLoader::isFetchable(const QUrl &url)
 
 bool ImageLoader::isValidURL(const QString &url) { return !url.isEmpty() && QUrl(url).isValid(); }
 
-QImage ImageLoader::cached(const QUrl &url, const QSize &size) const { return d->cached(keyOf(url, size)); }
+QImage ImageLoader::cached(const QUrl &url, const QSize &size, const QString &look) const
+{
+    return d->cached(keyOf(url, size, look));
+}
 
 qsizetype ImageLoader::cachedCount() const
 {
@@ -540,7 +554,8 @@ qsizetype ImageLoader::pendingCount() const { return d->pending.load(); }
 
 qint64 ImageLoader::cachedRawBytes() const { return d->rawBytes.load(); }
 
-std::shared_ptr<ImageLoader::Request> ImageLoader::request(const QList<QUrl> &urls, const QSize &size, Done done)
+std::shared_ptr<ImageLoader::Request> ImageLoader::request(const QList<QUrl> &urls, const QSize &size, Done done,
+                                                           Look look)
 {
     ++d->pending;
     // Counted until answered or given up, whichever comes first.
@@ -551,7 +566,7 @@ std::shared_ptr<ImageLoader::Request> ImageLoader::request(const QList<QUrl> &ur
                 --c->pending;
     };
     auto job = std::make_shared<Job>(
-        urls, size,
+        urls, size, std::move(look),
         [uncount, done = std::move(done)](QImage image) {
             uncount();
             done(std::move(image));
@@ -596,15 +611,44 @@ QList<QUrl> ImageLoader::thumbURLs(const QString &id)
     return urls;
 }
 
-bool ImageLoader::hasThumb(const QString &id, const QSize &size) const
+bool ImageLoader::hasThumb(const QString &id, const QSize &size, double radius) const
 {
     const QList<QUrl> urls = thumbURLs(id);
-    return !urls.isEmpty() && !cached(urls.first(), size).isNull();
+    return !urls.isEmpty() && !cached(urls.first(), size, radius > 0 ? rounded(radius).name : QString()).isNull();
 }
 
-QUrl ImageLoader::thumbSource(const QString &id) const
+QUrl ImageLoader::thumbSource(const QString &id, double radius) const
 {
-    return QUrl(QStringLiteral("image://remote/thumb/") + base64(id.toUtf8()));
+    QString source = QStringLiteral("image://remote/thumb/") + base64(id.toUtf8());
+    if (radius > 0)
+        source += QStringLiteral("?radius=") + QString::number(radius);
+    return QUrl(source);
+}
+
+ImageLoader::Look ImageLoader::rounded(double radius)
+{
+    return {QStringLiteral("rounded %1").arg(radius), [radius](const QImage &image, const QSize &size) {
+                // Exactly the frame's size (a smaller picture is enlarged, as
+                // the view would), so the view crops nothing off the corners.
+                QImage picture = image;
+                if (size.width() > 0 && size.height() > 0 && image.size() != size) {
+                    const QSize filled = image.size().scaled(size, Qt::KeepAspectRatioByExpanding);
+                    const QImage scaled = filled == image.size()
+                        ? image
+                        : image.scaled(filled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                    picture = scaled.copy((scaled.width() - size.width()) / 2, (scaled.height() - size.height()) / 2,
+                                          size.width(), size.height());
+                }
+                QImage out(picture.size(), QImage::Format_ARGB32_Premultiplied);
+                out.fill(Qt::transparent);
+                QPainter p(&out);
+                p.setRenderHint(QPainter::Antialiasing);
+                p.setPen(Qt::NoPen);
+                p.setBrush(picture);
+                const double r = std::min(radius, std::min(out.width(), out.height()) / 2.0);
+                p.drawRoundedRect(QRectF(out.rect()), r, r);
+                return out;
+            }};
 }
 
 QUrl ImageLoader::blurredThumbSource(const QString &id, double radius) const

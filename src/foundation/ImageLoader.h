@@ -57,16 +57,30 @@ public:
         virtual void cancel() = 0;
     };
     using Done = std::function<void(QImage)>;
+    // What a picture is made into once decoded (cut to a circle, rounded,
+    // blurred), on the decoding thread; given the picture and the size asked
+    // for. The result is kept in memory under the look's name, apart from the
+    // plain picture and from other looks, so a view showing it again is served
+    // the finished picture.
+    struct Look
+    {
+        QString name;
+        std::function<QImage(const QImage &, const QSize &)> make;
+    };
+    // The centre of the picture at exactly the size asked for, its corners cut
+    // round by `radius` pixels and left transparent: a rounded thumbnail with
+    // nothing to mask it at every frame.
+    static Look rounded(double radius);
     // As first(), answering through `done` on some other thread (or on this one
     // at once when the picture is in memory). `done` runs exactly once, with a
     // null image on failure or shutdown, unless the request is cancelled first.
-    std::shared_ptr<Request> request(const QList<QUrl> &urls, const QSize &size, Done done);
+    std::shared_ptr<Request> request(const QList<QUrl> &urls, const QSize &size, Done done, Look look = {});
     // The large thumbnail of a video, then the medium one.
     static QList<QUrl> thumbURLs(const QString &id);
     static bool isFetchable(const QUrl &url);
 
-    // The decoded image already in memory, or a null image.
-    QImage cached(const QUrl &url, const QSize &size = {}) const;
+    // The decoded image already in memory (in the look named), or a null image.
+    QImage cached(const QUrl &url, const QSize &size = {}, const QString &look = {}) const;
     // What the memory cache holds: images and their pixel bytes; the bytes of
     // raw replies held in memory in front of the disk; and how many requests
     // are still waiting for an answer.
@@ -77,8 +91,9 @@ public:
     static constexpr qint64 memoryBudget = 6LL * 1024 * 1024;
 
     // For QML: addresses on the "remote" image provider.
-    Q_INVOKABLE bool hasThumb(const QString &id, const QSize &size = {}) const;
-    Q_INVOKABLE QUrl thumbSource(const QString &id) const;
+    // With a `radius`, the thumbnail rounded by that many device pixels.
+    Q_INVOKABLE bool hasThumb(const QString &id, const QSize &size = {}, double radius = 0) const;
+    Q_INVOKABLE QUrl thumbSource(const QString &id, double radius = 0) const;
     // The thumbnail cut to the Image's sourceSize and blurred by `radius`, a
     // fraction of that height.
     Q_INVOKABLE QUrl blurredThumbSource(const QString &id, double radius) const;

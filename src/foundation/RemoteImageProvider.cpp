@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QThread>
 #include <QUrlQuery>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -128,8 +129,10 @@ QQuickImageResponse *RemoteImageProvider::requestImageResponse(const QString &id
     const auto decoded = QByteArray::fromBase64Encoding(
         id.mid(slash + 1, question < 0 ? -1 : question - slash - 1).toLatin1(),
         QByteArray::Base64UrlEncoding | QByteArray::AbortOnBase64DecodingErrors);
-    const double radius = question < 0 ? 0
-                                       : QUrlQuery(id.mid(question + 1)).queryItemValue(QStringLiteral("radius")).toDouble();
+    double radius = question < 0 ? 0
+                                 : QUrlQuery(id.mid(question + 1)).queryItemValue(QStringLiteral("radius")).toDouble();
+    if (!std::isfinite(radius) || radius < 0)
+        radius = 0;
 
     QList<QUrl> urls;
     if (slash >= 0 && decoded) {
@@ -143,25 +146,29 @@ QQuickImageResponse *RemoteImageProvider::requestImageResponse(const QString &id
             urls = {QUrl::fromEncoded(*decoded, QUrl::StrictMode)};
     }
 
-    const bool circle = kind == QLatin1String("circle");
-    const bool blurred = kind == QLatin1String("blurred");
-    // Decoded at the size shown, never at the size the host serves.
-    auto done = [guard = response->guard, requestedSize, circle, blurred, radius](QImage result) {
-        if (!result.isNull() && blurred) {
-            result = cropped(result, requestedSize);
-            result = Blur::gaussian(result, std::clamp(radius, 0.0, 1.0) * result.height());
-        } else if (!result.isNull()) {
+    // Decoded at the size shown, never at the size the host serves; finished
+    // on the decoding thread and kept in memory as shown.
+    ImageLoader::Look look;
+    if (kind == QLatin1String("circle"))
+        look = {QStringLiteral("circle"), [](const QImage &image, const QSize &size) { return circled(fitted(image, size)); }};
+    else if (kind == QLatin1String("blurred"))
+        look = {QStringLiteral("blurred %1").arg(radius), [radius](const QImage &image, const QSize &size) {
+                    const QImage picture = cropped(image, size);
+                    return Blur::gaussian(picture, std::clamp(radius, 0.0, 1.0) * picture.height());
+                }};
+    else if (kind == QLatin1String("thumb") && radius > 0)
+        look = ImageLoader::rounded(radius);
+    const bool plain = !look.make;
+    auto done = [guard = response->guard, requestedSize, plain](QImage result) {
+        if (!result.isNull() && plain)
             result = fitted(result, requestedSize);
-            if (circle)
-                result = circled(result);
-        }
         QMutexLocker lock(&guard->mutex);
         if (RemoteImageResponse *r = guard->response) {
             // Always answer on the response's own thread, after the engine has connected to it.
             QMetaObject::invokeMethod(r, [r, result] { r->deliver(result); }, Qt::QueuedConnection);
         }
     };
-    response->request = ImageLoader::shared().request(urls, requestedSize, std::move(done));
+    response->request = ImageLoader::shared().request(urls, requestedSize, std::move(done), std::move(look));
     return response;
 }
 

@@ -5,6 +5,9 @@ class QQmlEngine;
 
 // Serves "image://remote/…" to QML through the shared ImageLoader:
 //   thumb/<id>    the first thumbnail of a video that loads (large, then medium)
+//   thumb/<id>?radius=<r>
+//                 the same cut to the requested size with its corners rounded
+//                 by <r> pixels (transparent outside)
 //   url/<url>     one picture
 //   circle/<url>  one picture cut to a circle (clipping by shader needs a GPU)
 //   blurred/<id>?radius=<reach>

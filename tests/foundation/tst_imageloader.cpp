@@ -691,6 +691,62 @@ private slots:
         }
     }
 
+    // A rounded thumbnail: cut to exactly the size asked for (whatever shape the
+    // picture has), transparent outside its corners, and kept in memory under
+    // a name of its own, never mistaken for the plain picture or another radius.
+    void roundedThumbnail_data()
+    {
+        QTest::addColumn<QSize>("served");
+        QTest::addColumn<QSize>("requested");
+        QTest::newRow("larger, 16:9") << QSize(128, 72) << QSize(60, 34);
+        QTest::newRow("larger, 4:3") << QSize(120, 90) << QSize(60, 34);
+        QTest::newRow("smaller, enlarged") << QSize(32, 18) << QSize(80, 45);
+    }
+    void roundedThumbnail()
+    {
+        QFETCH(QSize, served);
+        QFETCH(QSize, requested);
+        const std::string id = "round" + std::to_string(++m_path);
+        m_host->set("/vi/" + id + "/hq720.jpg", image(served, "JPG"));
+        const QString thumb = "thumb/" + b64(QByteArray::fromStdString(id));
+        const QString qid = QString::fromStdString(id);
+        ImageLoader &loader = ImageLoader::shared();
+        QVERIFY(!loader.hasThumb(qid, requested, 10));
+
+        RemoteImageProvider provider;
+        std::unique_ptr<QQuickImageResponse> response(
+            provider.requestImageResponse(thumb + QStringLiteral("?radius=10"), requested));
+        QSignalSpy finished(response.get(), &QQuickImageResponse::finished);
+        QVERIFY(finished.wait(15000));
+        std::unique_ptr<QQuickTextureFactory> texture(response->textureFactory());
+        QVERIFY(texture);
+        const QImage got = texture->image();
+        QCOMPARE(got.size(), requested);
+        const int w = got.width() - 1, h = got.height() - 1;
+        for (const QPoint corner : {QPoint(0, 0), QPoint(w, 0), QPoint(0, h), QPoint(w, h)})
+            QCOMPARE(qAlpha(got.pixel(corner)), 0);
+        // Opaque along the straight edges and inside.
+        for (const QPoint p : {QPoint(w / 2, 0), QPoint(w / 2, h), QPoint(0, h / 2), QPoint(w, h / 2), QPoint(w / 2, h / 2)})
+            QCOMPARE(qAlpha(got.pixel(p)), 255);
+
+        QVERIFY(loader.hasThumb(qid, requested, 10));
+        QVERIFY(!loader.hasThumb(qid, requested, 12));
+        QVERIFY(!loader.hasThumb(qid, requested));
+        const QUrl large = ImageLoader::thumbURLs(qid).first();
+        QCOMPARE(loader.cached(large, requested, ImageLoader::rounded(10).name).size(), requested);
+
+        // Served again from memory, rounded, without asking the host.
+        const int hits = m_host->hits("/vi/" + id + "/hq720.jpg");
+        std::unique_ptr<QQuickImageResponse> again(
+            provider.requestImageResponse(thumb + QStringLiteral("?radius=10"), requested));
+        QSignalSpy againFinished(again.get(), &QQuickImageResponse::finished);
+        QVERIFY(againFinished.wait(5000));
+        std::unique_ptr<QQuickTextureFactory> againTexture(again->textureFactory());
+        QVERIFY(againTexture);
+        QCOMPARE(qAlpha(againTexture->image().pixel(0, 0)), 0);
+        QCOMPARE(m_host->hits("/vi/" + id + "/hq720.jpg"), hits);
+    }
+
     // The engine gives up on a picture (its Image scrolled away or the
     // engine goes): the response ends at once so the engine can delete it,
     // and the picture arriving later finds no one.

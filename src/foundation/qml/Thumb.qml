@@ -1,5 +1,7 @@
 // The 16:9 thumbnail of a video: the tertiary fill until the first picture of
-// the thumbnail host that loads (large, then medium) fades in over it.
+// the thumbnail host that loads (large, then medium) fades in over it. With a
+// radius, fill and picture come with rounded corners (the picture rounded
+// once as it is decoded, so nothing masks it at every frame).
 import QtQuick
 import QtQuick.Window
 import Nimbelora.Platform
@@ -16,7 +18,8 @@ Rectangle {
     readonly property bool sized: width >= 1 && height >= 1
     // A picture already in memory shows at once, without the fade.
     readonly property bool instant: sized && ImageLoader.hasThumb(videoId, Qt.size(Math.ceil(width * Screen.devicePixelRatio),
-                                                                                   Math.ceil(height * Screen.devicePixelRatio)))
+                                                                                   Math.ceil(height * Screen.devicePixelRatio)),
+                                                                  radius * Screen.devicePixelRatio)
     readonly property bool loaded: picture.status === Image.Ready
     // The picture has faded in and hides the whole frame.
     readonly property bool covered: picture.status === Image.Ready && picture.opacity === 1
@@ -26,14 +29,15 @@ Rectangle {
     implicitWidth: 320
     implicitHeight: width * 9 / 16
     color: covered ? "transparent" : fill
-    clip: true
+    // A rounded picture is cut to the frame already.
+    clip: radius <= 0
 
     Image {
         id: picture
         objectName: "thumbImage"
         anchors.fill: parent
         sourceSize: root.shownSize
-        source: root.videoId.length > 0 && root.sized ? ImageLoader.thumbSource(root.videoId) : ""
+        source: root.videoId.length > 0 && root.sized ? ImageLoader.thumbSource(root.videoId, root.radius * Screen.devicePixelRatio) : ""
         fillMode: Image.PreserveAspectCrop
         asynchronous: true
         smooth: true

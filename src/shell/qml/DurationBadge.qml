@@ -4,7 +4,8 @@ import QtQuick
 import Nimbelora.Platform
 import Nimbelora.Foundation
 
-Item {
+// The pill itself, with no margin of its own: the holder places it.
+Rectangle {
     id: root
 
     required property video video
@@ -14,27 +15,19 @@ Item {
     readonly property string text: live ? "DIRECTO" : (shown ? Fmt.clock(video.duration) : "")
 
     visible: shown
-    implicitWidth: shown ? pill.width + 16 : 0
-    implicitHeight: shown ? pill.height + 16 : 0
+    implicitWidth: shown ? label.implicitWidth + 12 : 0
+    implicitHeight: shown ? label.implicitHeight + 6 : 0
     width: implicitWidth
     height: implicitHeight
+    radius: 6
+    color: root.live ? Theme.accent : Qt.rgba(0, 0, 0, 0.72)
 
-    Rectangle {
-        id: pill
-        x: 8
-        y: 8
-        width: label.implicitWidth + 12
-        height: label.implicitHeight + 6
-        radius: 6
-        color: root.live ? Theme.accent : Qt.rgba(0, 0, 0, 0.72)
-
-        DigitText {
-            id: label
-            objectName: "durationText"
-            anchors.centerIn: parent
-            text: root.text
-            color: "white"
-            font: TextStyle.font(11, root.live ? Font.Black : Font.DemiBold)
-        }
+    DigitText {
+        id: label
+        objectName: "durationText"
+        anchors.centerIn: parent
+        text: root.text
+        color: "white"
+        font: TextStyle.font(11, root.live ? Font.Black : Font.DemiBold)
     }
 }

@@ -61,139 +61,131 @@ PressableStyle {
         card.player.play(card.video)
     }
 
-    contentItem: Column {
-        id: column
-        spacing: 11
+    // The parts are the card's own children, placed by hand rather than in
+    // nested columns: every level costs when cards come and go while
+    // scrolling, and the texts get their width before they first lay out.
+    readonly property real thumbHeight: width * 9 / 16
+    readonly property real textTop: thumbHeight + 11
+    implicitHeight: textTop + Math.max(40, meta.y + meta.height - textTop)
 
-        Item {
-            id: thumbBlock
-            width: column.width
-            height: width * 9 / 16
+    // The drop shadow, peeking out below the rounded picture. Once the picture
+    // covers its frame only the strip below is drawn; until then the shadow
+    // shows through the translucent fill.
+    Item {
+        y: thumb.covered ? card.thumbHeight : 5
+        width: card.width
+        height: thumb.covered ? 5 : card.thumbHeight
+        clip: thumb.covered
+        Rectangle {
+            y: 5 - parent.y
+            width: parent.width
+            height: card.thumbHeight
+            radius: 20
+            color: Qt.rgba(0, 0, 0, 0.06)
+        }
+    }
 
-            // The drop shadow, peeking out below the rounded picture. Once
-            // the picture covers its frame only the strip below is drawn;
-            // until then the shadow shows through the translucent fill.
-            Item {
-                y: thumb.covered ? parent.height : 5
-                width: parent.width
-                height: thumb.covered ? 5 : parent.height
-                clip: thumb.covered
-                Rectangle {
-                    y: 5 - parent.y
-                    width: parent.width
-                    height: thumbBlock.height
-                    radius: 20
-                    color: Qt.rgba(0, 0, 0, 0.06)
-                }
-            }
+    Thumb {
+        id: thumb
+        width: card.width
+        height: card.thumbHeight
+        videoId: card.redacted ? "" : card.video.id
+        fill: card.redacted ? Platform.Colors.fill : Platform.Colors.tertiaryFill
+        radius: 20
+    }
 
-            Thumb {
-                id: thumb
+    // Made only where there is a bar to draw; most cards have none.
+    // The bar runs into the rounded corners, which are cut round it.
+    Loader {
+        width: card.width
+        height: card.thumbHeight
+        active: !card.redacted && Preferences.showProgress && card.library.progressValue(card.video) !== undefined
+        sourceComponent: Item {
+            ProgressOverlay {
                 anchors.fill: parent
-                videoId: card.redacted ? "" : card.video.id
-                fill: card.redacted ? Platform.Colors.fill : Platform.Colors.tertiaryFill
+                video: card.video
+                library: card.library
             }
-
-            // Made only where there is a bar to draw; most cards have none.
-            Loader {
-                anchors.fill: parent
-                active: !card.redacted && Preferences.showProgress && card.library.progressValue(card.video) !== undefined
-                sourceComponent: ProgressOverlay {
-                    video: card.video
-                    library: card.library
-                }
-            }
-
             CornerMask {
                 anchors.fill: parent
                 radius: 20
                 color: card.surface
             }
-
-            Rectangle {
-                anchors.fill: parent
-                radius: 20
-                color: "transparent"
-                border.width: 1
-                border.color: Qt.rgba(Platform.Colors.label.r, Platform.Colors.label.g, Platform.Colors.label.b, 0.07)
-            }
-
-            DurationBadge {
-                anchors.right: parent.right
-                anchors.bottom: parent.bottom
-                visible: shown && !card.redacted
-                video: card.video
-            }
         }
+    }
 
-        Item {
-            width: column.width
-            height: Math.max(40, texts.implicitHeight)
+    Rectangle {
+        width: card.width
+        height: card.thumbHeight
+        radius: 20
+        color: "transparent"
+        border.width: 1
+        border.color: Qt.rgba(Platform.Colors.label.r, Platform.Colors.label.g, Platform.Colors.label.b, 0.07)
+    }
 
-            Loader {
-                width: 40
-                height: 40
-                sourceComponent: card.redacted ? avatarBlock : (card.avatars ? avatar : null)
-            }
+    DurationBadge {
+        x: card.width - width - 8
+        y: card.thumbHeight - height - 8
+        visible: shown && !card.redacted
+        video: card.video
+    }
 
-            Component {
-                id: avatar
-                ChannelAvatar {
-                    avatars: card.avatars
-                    video: card.video
-                    size: 40
-                }
-            }
+    Loader {
+        y: card.textTop
+        width: 40
+        height: 40
+        sourceComponent: card.redacted ? avatarBlock : (card.avatars ? avatar : null)
+    }
 
-            Component {
-                id: avatarBlock
-                Rectangle { radius: 20; color: Platform.Colors.fill }
-            }
+    Component {
+        id: avatar
+        ChannelAvatar {
+            avatars: card.avatars
+            video: card.video
+            size: 40
+        }
+    }
 
-            Column {
-                id: texts
-                x: 52
-                width: parent.width - 52
-                spacing: 3
+    Component {
+        id: avatarBlock
+        Rectangle { radius: 20; color: Platform.Colors.fill }
+    }
 
-                Text {
-                    id: title
-                    objectName: "cardTitle"
-                    width: parent.width
-                    text: card.video.title
-                    textFormat: Text.PlainText
-                    color: card.redacted ? "transparent" : Platform.Colors.label
-                    font: TextStyle.font(15, Font.DemiBold)
-                    wrapMode: Text.Wrap
-                    maximumLineCount: 2
-                    elide: Text.ElideRight
-                }
+    Text {
+        id: title
+        objectName: "cardTitle"
+        x: 52
+        y: card.textTop
+        width: card.width - 52
+        text: card.video.title
+        textFormat: Text.PlainText
+        color: card.redacted ? "transparent" : Platform.Colors.label
+        font: TextStyle.font(15, Font.DemiBold)
+        wrapMode: Text.Wrap
+        maximumLineCount: 2
+        elide: Text.ElideRight
+    }
 
-                Text {
-                    id: meta
-                    objectName: "cardMeta"
-                    width: parent.width
-                    text: Fmt.meta(card.video)
-                    textFormat: Text.PlainText
-                    color: card.redacted ? "transparent" : Platform.Colors.secondaryLabel
-                    font: TextStyle.caption
-                    maximumLineCount: 1
-                    elide: Text.ElideRight
-                }
-            }
+    Text {
+        id: meta
+        objectName: "cardMeta"
+        x: 52
+        y: title.y + title.height + 3
+        width: card.width - 52
+        text: Fmt.meta(card.video)
+        textFormat: Text.PlainText
+        color: card.redacted ? "transparent" : Platform.Colors.secondaryLabel
+        font: TextStyle.caption
+        maximumLineCount: 1
+        elide: Text.ElideRight
+    }
 
-            // The placeholder look's blocks over the texts, made for placeholders only.
-            Loader {
-                x: texts.x
-                y: texts.y
-                width: texts.width
-                height: texts.height
-                active: card.redacted
-                sourceComponent: Item {
-                    Redaction { text: title }
-                    Redaction { text: meta }
-                }
-            }
+    // The placeholder look's blocks over the texts, made for placeholders only.
+    Loader {
+        active: card.redacted
+        sourceComponent: Item {
+            Redaction { text: title }
+            Redaction { text: meta }
         }
     }
 
@@ -203,7 +195,7 @@ PressableStyle {
         active: card.redacted
         visible: false
         sourceComponent: Column {
-            spacing: texts.spacing
+            spacing: 3
             Text { text: "A\nA"; font: title.font }
             Text { text: "A"; font: meta.font }
         }

@@ -57,6 +57,9 @@ PressableStyle {
             DurationBadge {
                 anchors.right: parent.right
                 anchors.bottom: parent.bottom
+                // The card's 8-point margin, scaled with the badge.
+                anchors.rightMargin: 7.2
+                anchors.bottomMargin: 7.2
                 transformOrigin: Item.BottomRight
                 scale: 0.9
                 video: row.video

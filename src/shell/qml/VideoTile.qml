@@ -43,19 +43,24 @@ PressableStyle {
             Thumb {
                 anchors.fill: parent
                 videoId: tile.video.id
+                radius: tile.radius
             }
+            // The bar runs into the rounded corners, which are cut round it.
             Loader {
                 anchors.fill: parent
                 active: tile.library !== null
-                sourceComponent: ProgressOverlay {
-                    video: tile.video
-                    library: tile.library
+                sourceComponent: Item {
+                    ProgressOverlay {
+                        anchors.fill: parent
+                        video: tile.video
+                        library: tile.library
+                    }
+                    CornerMask {
+                        anchors.fill: parent
+                        radius: tile.radius
+                        color: tile.surface
+                    }
                 }
-            }
-            CornerMask {
-                anchors.fill: parent
-                radius: tile.radius
-                color: tile.surface
             }
         }
 
