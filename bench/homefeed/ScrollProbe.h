@@ -68,8 +68,10 @@ inline Options options(const QStringList &args, int cards)
 // allocator as glibc and Qt leave it.
 inline void startProcess(const Options &o)
 {
-    if (o.kind == QLatin1String("app"))
+    if (o.kind == QLatin1String("app")) {
         ImageLoader::tuneAllocator();
+        ImageLoader::mapLargeBlocks();
+    }
 }
 
 inline long residentKb()

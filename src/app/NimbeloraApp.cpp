@@ -119,6 +119,7 @@ void NimbeloraApp::appeared()
     if (m_appeared)
         return;
     m_appeared = true;
+    ImageLoader::mapLargeBlocks();
     // What the first frame could do without is made now, before the URLs.
     emit appearedChanged();
 

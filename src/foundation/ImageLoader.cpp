@@ -473,11 +473,6 @@ ImageLoader &ImageLoader::shared()
 
 void ImageLoader::tuneAllocator()
 {
-    // Pictures are large blocks, made on decoding threads and freed on
-    // the GUI thread. Served from the heap they stay with the process once
-    // freed (glibc raises its mmap threshold after the first frees);
-    // mapped, they go back to the system as soon as a view lets go.
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     // glibc gives each thread that allocates a heap of its own, up to eight
     // per core. Decoding, network and QML threads come and go while a list
     // scrolls; each heap keeps what its threads freed, and together they held
@@ -485,6 +480,17 @@ void ImageLoader::tuneAllocator()
     // each other's free space. glibc settles this limit once its ninth heap
     // exists, hence first thing in main.
     mallopt(M_ARENA_MAX, 4);
+}
+
+void ImageLoader::mapLargeBlocks()
+{
+    // Pictures are large blocks, made on decoding threads and freed on
+    // the GUI thread. Served from the heap they stay with the process once
+    // freed (glibc raises its mmap threshold after the first frees);
+    // mapped, they go back to the system as soon as a view lets go. Not
+    // before the first frame: start-up makes many large blocks, and mapping
+    // each one costs it a fifth of its time.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
 }
 
 ImageLoader *ImageLoader::create(QQmlEngine *, QJSEngine *)

@@ -31,9 +31,11 @@ class ImageLoader : public QObject
 public:
     static ImageLoader &shared();
     // How the process's allocator hands out and gives back memory, for
-    // pictures made and dropped on many threads. First thing in main, before
-    // any thread starts; shared() repeats what still takes effect later.
+    // pictures made and dropped on many threads: tuneAllocator() first thing
+    // in main, before any thread starts (shared() repeats it for processes
+    // that did not); mapLargeBlocks() once the first frame is up.
     static void tuneAllocator();
+    static void mapLargeBlocks();
     static ImageLoader *create(QQmlEngine *, QJSEngine *);
 
     // A loader with a memory cache of its own and its disk cache in `diskCacheDir`
