@@ -31,10 +31,7 @@ public:
     // prepareApplication() before the application object.
     static WebSignIn &shared();
     // What the browser engine needs of the process before the application
-    // object is made, without loading the engine itself: the OpenGL context
-    // its contexts share with the windows' (made on a worker from the
-    // application object on; in place before a window's surface or the
-    // engine's profile is made).
+    // object is made, without loading the engine itself.
     static void prepareApplication();
 
     // Appended to the engine's own user agent.
