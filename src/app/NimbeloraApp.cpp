@@ -226,7 +226,7 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
     QGuiApplication::setDesktopFileName(QStringLiteral("nimbelora"));
     // The library decodes while the display and the views are set up.
     LibraryStore::preload();
-    WebSignIn::prepareApplication();
+    WebSignIn::prepareApplication(true);
     QGuiApplication qapp(argc, argv);
 
     // Who runs is settled first: everything after may be slow (the keyring).

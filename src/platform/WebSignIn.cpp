@@ -5,10 +5,19 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QOpenGLContext>
+#include <QThread>
+#include <qpa/qplatformintegration.h>
+#include <private/qguiapplication_p.h>
 #include <QHostAddress>
 #include <QLibrary>
 #include <QPointer>
 #include <QTimer>
+
+QT_BEGIN_NAMESPACE
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext *context);
+QT_END_NAMESPACE
 
 namespace {
 
@@ -52,12 +61,81 @@ const Module &module()
     return loaded;
 }
 
+// Made on a worker while the views are set up: on software GL the first
+// context loads the driver, which takes tens of milliseconds.
+class ShareContextMaker : public QObject
+{
+public:
+    ShareContextMaker()
+    {
+        m_thread.reset(QThread::create([this] {
+            auto *context = new QOpenGLContext;
+            context->setFormat(QSurfaceFormat::defaultFormat());
+            context->create();
+            context->moveToThread(qApp->thread());
+            m_context = context;
+        }));
+        m_thread->start();
+        qApp->installEventFilter(this);
+    }
+
+    // A process that ends before its first window still waits for the worker.
+    ~ShareContextMaker() override
+    {
+        if (pending == this)
+            pending = nullptr;
+        if (m_thread)
+            m_thread->wait();
+    }
+
+    static inline ShareContextMaker *pending = nullptr;
+
+    // Before any window has a surface, so the scene graph's context of
+    // each window is made sharing this one, and before the engine loads.
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::PlatformSurface || event->type() == QEvent::Expose)
+            settle();
+        return false;
+    }
+
+    void settle()
+    {
+        if (!m_thread)
+            return;
+        pending = nullptr;
+        qApp->removeEventFilter(this);
+        m_thread->wait();
+        m_thread.reset();
+        // Kept for the life of the process, like the one Qt would make.
+        qt_gl_set_global_share_context(m_context);
+    }
+
+private:
+    std::unique_ptr<QThread> m_thread;
+    QOpenGLContext *m_context = nullptr;
+};
+
 } // namespace
 
-void WebSignIn::prepareApplication()
+void WebSignIn::prepareApplication(bool ahead)
 {
-    // The engine draws through OpenGL contexts shared with the window's.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (!ahead) {
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        return;
+    }
+    // The engine draws through OpenGL contexts shared with the window's:
+    // the one they all share is set up as Qt::AA_ShareOpenGLContexts would,
+    // but off the GUI thread, as soon as the display is open.
+    qAddPreRoutine([] {
+        if (!QGuiApplicationPrivate::platformIntegration() ||
+            !QGuiApplicationPrivate::platformIntegration()->hasCapability(QPlatformIntegration::OpenGL) ||
+            QOpenGLContext::globalShareContext())
+            return;
+        auto *maker = new ShareContextMaker;
+        maker->setParent(qApp);
+        ShareContextMaker::pending = maker;
+    });
 }
 
 WebSignIn::WebSignIn(Backing backing, QObject *parent) : QObject(parent), m_backing(backing) {}
@@ -140,6 +218,8 @@ QObject *WebSignIn::profile()
 {
     if (m_backing == Backing::Memory || m_profile)
         return m_profile;
+    if (ShareContextMaker::pending)
+        ShareContextMaker::pending->settle();
     const Module &engine = module();
     if (!engine.make)
         return nullptr;

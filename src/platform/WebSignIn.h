@@ -31,8 +31,13 @@ public:
     // prepareApplication() before the application object.
     static WebSignIn &shared();
     // What the browser engine needs of the process before the application
-    // object is made, without loading the engine itself.
-    static void prepareApplication();
+    // object is made, without loading the engine itself: the OpenGL context
+    // its contexts share with the windows'. Made by Qt with the application
+    // object, or with `ahead` on a worker from then on, in place before a
+    // window's surface or the engine's profile is made. The worker opens
+    // the display and reads the environment meanwhile: only for a process
+    // that changes no environment variable after this (the app's own main).
+    static void prepareApplication(bool ahead = false);
 
     // Appended to the engine's own user agent.
     static constexpr const char *userAgentSuffix = "Version/17.5 Mobile/15E148 Safari/604.1";
