@@ -8,6 +8,8 @@
 #include <QSvgRenderer>
 #include <QUrlQuery>
 #include <cmath>
+#include <map>
+#include <memory>
 
 namespace {
 constexpr int kDefaultSide = 32;
@@ -21,10 +23,11 @@ QMutex parsedLock;
 
 QSvgRenderer &parsed(const QString &path)
 {
-    static QHash<QString, QSvgRenderer *> table;
-    QSvgRenderer *&svg = table[path];
+    // Owned here, so the renderers go with the process's statics.
+    static std::map<QString, std::unique_ptr<QSvgRenderer>> table;
+    std::unique_ptr<QSvgRenderer> &svg = table[path];
     if (!svg)
-        svg = new QSvgRenderer(path);
+        svg = std::make_unique<QSvgRenderer>(path);
     return *svg;
 }
 }
