@@ -192,8 +192,8 @@ void TestQmlKit::adaptiveGridColumns()
     QQuickItem *grid = h.loadSource(kImports +
                                     "AdaptiveGrid {\n"
                                     "  minimumColumn: 340; spacing: 22; rowSpacing: 26; rowHeight: 50\n"
-                                    "  model: 8\n"
-                                    "  delegate: AdaptiveGrid.Cell { Rectangle { objectName: \"card\" + index; anchors.fill: parent } }\n"
+                                    "  source: 8\n"
+                                    "  cell: AdaptiveGrid.Cell { Rectangle { objectName: \"card\" + index; anchors.fill: parent } }\n"
                                     "}",
                                     {{"width", width}, {"height", 900.0}, {"leftMargin", margin}, {"rightMargin", margin}});
     QVERIFY2(grid, qPrintable(h.errors()));

@@ -81,15 +81,24 @@ Item {
         library: feed.filtered ? feed.library : null
         hideWatched: feed.hideWatched
         onMoreWanted: feed.moreWanted()
-        // The filter can make a row already made the last one.
+        // The filter can make a card or row already made the last one.
         onLastIdChanged: Qt.callLater(feed._lastRowMade)
     }
 
     function _lastRowMade() {
         const v = flickable
-        const item = v && v.model === shownVideos ? v.itemAtIndex(shownVideos.count - 1) : null
-        if (item && item.video.id === shownVideos.lastId)
-            shownVideos.reach(item.video.id)
+        const last = shownVideos.count - 1
+        const made = !v ? null : v.source === shownVideos ? v.cellAt(last)
+                                                           : v.model === shownVideos ? v.itemAtIndex(last) : null
+        const video = made && made.shown !== false ? made.item ?? made.video : undefined
+        if (!video || video.id !== shownVideos.lastId)
+            return
+        if (made.reachedId !== undefined) {
+            if (made.reachedId === video.id)
+                return
+            made.reachedId = video.id
+        }
+        shownVideos.reach(video.id)
     }
 
     // A view keeps its offset when what is above the videos changes height
@@ -200,27 +209,38 @@ Item {
             topMargin: feed.topMargin
             bottomMargin: feed.bottomMargin
             rowHeight: columnWidth * 9 / 16 + 11 + probe.textBlockHeight
-            model: feed.feedState.isLoaded ? shownVideos : null
+            source: feed.feedState.isLoaded ? shownVideos : null
+            role: "video"
             header: feedTop
             footer: feedBottom
-            // The next screen of cards is made ahead, between frames, rather
-            // than all within the frame that scrolls to it.
+            // The next screen of cards is laid out ahead, between frames,
+            // rather than all within the frame that scrolls to it.
             cacheBuffer: Math.max(320, height)
             ScrollIndicator.vertical: ScrollIndicator {}
 
-            delegate: AdaptiveGrid.Cell {
+            cell: AdaptiveGrid.Cell {
                 id: cell
-                required property video video
 
                 VideoCard {
                     width: parent.width
-                    video: cell.video
+                    // A cell between two rows' contents holds no item for a moment.
+                    video: cell.item ?? probeVideo.at(0)
                     player: feed.player
                     library: feed.library
                     router: feed.router
                     avatars: feed.avatars
                 }
-                Component.onCompleted: shownVideos.reach(video.id)
+                // The last video's id once this cell has told the list it is
+                // shown; a cell that leaves the view forgets it, so coming
+                // back tells it again.
+                property string reachedId
+                onShownChanged: {
+                    if (!shown)
+                        reachedId = ""
+                    Qt.callLater(feed._lastRowMade)
+                }
+                onItemChanged: Qt.callLater(feed._lastRowMade)
+                Component.onCompleted: Qt.callLater(feed._lastRowMade)
             }
         }
     }
