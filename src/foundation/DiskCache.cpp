@@ -1,4 +1,5 @@
 #include "DiskCache.h"
+#include "BackgroundPool.h"
 #include "FileWriter.h"
 #include "ImageLoader.h"
 #include <QCryptographicHash>
@@ -78,7 +79,7 @@ std::optional<QByteArray> DiskCache::read(const QString &file)
 QFuture<void> DiskCache::clearAll()
 {
     ImageLoader *images = &ImageLoader::shared();
-    return QtConcurrent::run([root = cacheRoot(), images] {
+    return QtConcurrent::run(backgroundPool(), [root = cacheRoot(), images] {
         const QFileInfoList items =
             QDir(root).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         for (const QFileInfo &item : items) {
@@ -95,7 +96,7 @@ QFuture<void> DiskCache::clearAll()
 
 QFuture<qint64> DiskCache::totalBytes()
 {
-    return QtConcurrent::run([root = cacheRoot()] {
+    return QtConcurrent::run(backgroundPool(), [root = cacheRoot()] {
         qint64 total = 0;
         QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                         QDirIterator::Subdirectories);

@@ -1,4 +1,5 @@
 #include "ImageLoader.h"
+#include "BackgroundPool.h"
 #include "API.h"
 #include "BuildConfig.h"
 #include <QBuffer>
@@ -366,7 +367,7 @@ private:
 
     static void decode(QByteArray bytes, bool fromDisk, JobRef job)
     {
-        QThreadPool::globalInstance()->start([bytes = std::move(bytes), fromDisk, job = std::move(job)] {
+        backgroundPool()->start([bytes = std::move(bytes), fromDisk, job = std::move(job)] {
             if (job->cancelled())
                 return;
             const QUrl url = job->urls[job->next];

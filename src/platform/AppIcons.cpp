@@ -1,4 +1,5 @@
 #include "AppIcons.h"
+#include "BackgroundPool.h"
 #include "Defaults.h"
 #include "Haptics.h"
 
@@ -120,7 +121,7 @@ void AppIcons::setAlternateIconName(const QString &alt)
     QPointer<AppIcons> self(this);
     const QString icon = option->icon;
     // The file work runs on the pool; the outcome comes back in this thread.
-    (void)QtConcurrent::run([icon] { return writeDesktopIcon(icon); })
+    (void)QtConcurrent::run(backgroundPool(), [icon] { return writeDesktopIcon(icon); })
         .then(this, [self, alt](bool ok) {
             if (self)
                 self->settle(alt, ok);

@@ -1,4 +1,5 @@
 #include "ShareSheet.h"
+#include "BackgroundPool.h"
 #include "Opener.h"
 #include "Pasteboard.h"
 #include <QFile>
@@ -116,7 +117,7 @@ void ShareSheet::saveFileTo(const QString &path)
     }
     const QString from = m_url.toLocalFile();
     setSaving(true);
-    QThreadPool::globalInstance()->start([this, from, to] {
+    backgroundPool()->start([this, from, to] {
         const bool ok = copyFile(from, to);
         QMetaObject::invokeMethod(this, [this, ok, to] {
             setSaving(false);

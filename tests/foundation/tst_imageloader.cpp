@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QDir>
+#include <QSemaphore>
 #include <QTest>
 #include <httplib.h>
 #include <malloc.h>
@@ -232,6 +233,27 @@ private slots:
         QCOMPARE(m_host->hits(path), 1);
         // Decoded ready for drawing.
         QCOMPARE(loader.cached(m_host->url(path)).format(), QImage::Format_RGB32);
+    }
+
+    // Qt's painter splits large fills over its global pool and waits for
+    // them: pictures decode elsewhere, so a busy global pool holds up no
+    // picture and no decoding holds up a frame.
+    void decodingLeavesQtsPoolAlone()
+    {
+        const std::string path = fresh("apart");
+        m_host->set(path, image());
+        QThreadPool *global = QThreadPool::globalInstance();
+        QSemaphore held;
+        const int busy = global->maxThreadCount();
+        for (int i = 0; i < busy; ++i)
+            global->start([&held] { held.acquire(); });
+        ImageLoader loader(diskDir());
+        QFuture<QImage> picture = loader.load(m_host->url(path));
+        const bool decoded = QTest::qWaitFor([&] { return picture.isFinished(); }, 5000);
+        held.release(busy);
+        global->waitForDone();
+        QVERIFY(decoded);
+        QCOMPARE(picture.result().size(), QSize(64, 36));
     }
 
     // 401 tiny images pass the count; 50 of 640 × 360 × 4 bytes pass the pixel budget.
