@@ -70,16 +70,30 @@ int main(int argc, char *argv[])
     } else {
         ++failures;
     }
-    // The loaded feed, its thumbnails faded in, light and dark.
+    // The loaded feed, its thumbnails faded in, light and dark; narrow and
+    // wide (three columns), at its top and scrolled down past reused rows.
     for (int theme : {1, 2}) {
         AppScheme::shared().setScheme(theme);
-        rig.reset();
-        if (rig.load() && waitFor("cards", [&] { return !rig.shown(QStringLiteral("videoCard")).isEmpty(); })) {
+        for (int width : {430, 1200}) {
+            rig.reset();
+            const QString name = QStringLiteral("home-feed-%1-%2").arg(theme == 1 ? u"light" : u"dark").arg(width);
+            if (!rig.load(width) || !waitFor("cards", [&] { return !rig.shown(QStringLiteral("videoCard")).isEmpty(); })) {
+                ++failures;
+                continue;
+            }
             QTest::qWait(media ? 2500 : 500);
-            failures += !saveShot(rig.window(), dir,
-                                  theme == 1 ? QStringLiteral("home-feed-light.png") : QStringLiteral("home-feed-dark.png"));
-        } else {
-            ++failures;
+            failures += !saveShot(rig.window(), dir, name + QStringLiteral(".png"));
+            QQuickItem *grid = rig.qml().find(QStringLiteral("feedGrid"));
+            if (!grid) {
+                ++failures;
+                continue;
+            }
+            for (int screen = 0; screen < 6; ++screen) {
+                grid->setProperty("contentY", grid->property("contentY").toDouble() + 700);
+                QTest::qWait(50);
+            }
+            QTest::qWait(media ? 2500 : 500);
+            failures += !saveShot(rig.window(), dir, name + QStringLiteral("-scrolled.png"));
         }
     }
     AppScheme::shared().setScheme(0);

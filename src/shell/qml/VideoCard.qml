@@ -81,7 +81,9 @@ PressableStyle {
             width: parent.width
             height: card.thumbHeight
             radius: 20
-            color: Qt.rgba(0, 0, 0, 0.06)
+            // Blended over the surface already: an opaque fill draws in one
+            // pass, where a translucent one is blended line by line.
+            color: Qt.tint(card.surface, Qt.rgba(0, 0, 0, 0.06))
         }
     }
 
