@@ -230,6 +230,9 @@ int main(int argc, char **argv)
         return 1;
     }
     API::shared().setBaseUrl(QUrl(backend.origin()));
+    // Thumbnails (the Now Playing artwork) come from the backend's origin as
+    // the app starts with it, not from the API's base URL.
+    qputenv("NIMBELORA_BACKEND_URL", backend.origin().toUtf8());
     for (const FxVideo &f : backend.fixtures().videos()) {
         if (!f.canPlay || !f.hls || f.isShort || f.live)
             continue;
