@@ -87,6 +87,9 @@ public:
             {"vo", "libmpv"},   {"idle", "yes"},  {"keep-open", "yes"}, {"ytdl", "no"},
             {"config", "no"},   {"load-scripts", "no"}, {"cache", "yes"}, {"pause", "yes"},
             {"audio-fallback-to-null", "yes"}, {"ao", "null"},
+            // As the engine: with mpv's default both sides lose up to a
+            // frame's time to the video thread when a playing file is replaced.
+            {"video-timing-offset", "0"},
         };
         for (const auto &[name, value] : options)
             mpv_set_option_string(m_mpv, name, value);
@@ -227,6 +230,9 @@ int main(int argc, char **argv)
         return 1;
     }
     API::shared().setBaseUrl(QUrl(backend.origin()));
+    // Thumbnails (the Now Playing artwork) come from the backend's origin as
+    // the app starts with it, not from the API's base URL.
+    qputenv("NIMBELORA_BACKEND_URL", backend.origin().toUtf8());
     for (const FxVideo &f : backend.fixtures().videos()) {
         if (!f.canPlay || !f.hls || f.isShort || f.live)
             continue;

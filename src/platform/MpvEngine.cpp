@@ -41,6 +41,12 @@ MpvEngine::Made MpvEngine::makeCore(const QByteArray &audioOutput)
         // Pictures hold the whole video stretched to their size; the surface
         // gives them the right shape, so no bars are ever drawn in.
         {"keepaspect", "no"},
+        // By default mpv's video thread takes each frame 50 ms ahead and then
+        // sleeps until it is due, deaf to the core meanwhile. Loading the next
+        // file waits on that thread, so a start made while a video plays lost
+        // up to a frame's time. Our renderer gains nothing from the head
+        // start: it draws as soon as mpv hands a frame over.
+        {"video-timing-offset", "0"},
     };
     for (const auto &[name, value] : options)
         mpv.set_option_string(made.mpv, name, value);

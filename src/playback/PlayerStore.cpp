@@ -103,6 +103,7 @@ void PlayerStore::onTimeControl(int value)
     // protects against stalls again.
     if (status == MediaEngine::TimeControlStatus::Playing && !m_player->waitsToMinimizeStalling())
         m_player->setWaitsToMinimizeStalling(true);
+    loadArtworkOnceStarted();
     updateNowPlaying();
 }
 

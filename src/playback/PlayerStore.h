@@ -373,6 +373,7 @@ private:
     QCoro::Task<> runComments(QString id, QString sort, quint64 request);
     QCoro::Task<> loadChannelAvatar(QString channelId, QString id);
     QCoro::Task<> loadArtwork(QString id);
+    void loadArtworkOnceStarted();
 
     // ---- clock (PlayerStore_clock.cpp)
     void tick(double t);
@@ -457,6 +458,7 @@ private:
     double m_lastPublish = -10;
     double m_watchedSeconds = 0;
     QImage m_artwork;
+    QString m_artworkDue; // the video whose artwork waits for its start
     bool m_started = false;
     bool m_usingLegacy = false;
     float m_preBoostSpeed = 1.0f;

@@ -92,7 +92,8 @@ void PlayerStore::play(const Video &video, std::optional<double> startAt, bool r
     }
 
     load(API::shared().hlsURL(video.id, m_activeQuality), start, true);
-    loadArtwork(video.id);
+    m_artworkDue = video.id;
+    loadArtworkOnceStarted();
     updateNowPlaying();
     startMeta(video.id);
 }
@@ -149,12 +150,14 @@ void PlayerStore::onItemReady(quint64 item)
             self->m_itemSub.holding = false;
             if (self->m_itemSub.play)
                 self->startPlayback();
+            self->loadArtworkOnceStarted();
         });
         return;
     }
     m_itemSub.holding = false;
     if (m_itemSub.play)
         startPlayback();
+    loadArtworkOnceStarted();
 }
 
 void PlayerStore::startPlayback()
@@ -180,6 +183,7 @@ void PlayerStore::onItemFailed(quint64 item)
     }
     if (!m_errorMessage)
         setErrorMessage(kUnplayable);
+    loadArtworkOnceStarted();
 }
 
 void PlayerStore::fallbackToLegacy()
@@ -332,6 +336,21 @@ QCoro::Task<> PlayerStore::loadChannelAvatar(QString channelId, QString id)
         m_library->updateAvatar(channelId, info->avatar);
 }
 
+// The artwork only feeds the system's media controls. Fetching and decoding
+// it while mpv opens the stream and decodes the first pictures slows the
+// start, so it waits until the item has settled (ready or failed, its start
+// time reached) and is no longer on its way to playing.
+void PlayerStore::loadArtworkOnceStarted()
+{
+    if (m_artworkDue.isEmpty())
+        return;
+    if (m_itemSub.active && (!m_itemSub.settled || m_itemSub.holding))
+        return;
+    if (m_player->timeControlStatus() == MediaEngine::TimeControlStatus::WaitingToPlay && !m_errorMessage)
+        return;
+    loadArtwork(std::exchange(m_artworkDue, QString()));
+}
+
 QCoro::Task<> PlayerStore::loadArtwork(QString id)
 {
     QPointer<PlayerStore> self(this);
@@ -375,6 +394,7 @@ void PlayerStore::stop()
     m_player->unload();
     m_itemSub.active = false;
     m_startLanding.reset();
+    m_artworkDue.clear();
 
     setCurrent(std::nullopt);
     setDetail(std::nullopt);

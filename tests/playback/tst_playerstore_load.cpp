@@ -6,6 +6,7 @@
 #include "API.h"
 #include "Defaults.h"
 #include "FaultSwitches.h"
+#include "Fixtures.h"
 #include "Orientation.h"
 #include "Pref.h"
 #include "StoreRig.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrlQuery>
@@ -648,6 +650,71 @@ private slots:
         QVERIFY(rig.store.comments().isEmpty());
         QVERIFY(!rig.store.channelAvatar());
         QVERIFY(rig.store.artwork().isNull());
+    }
+
+    // The Now Playing artwork is fetched only once the video has settled, so
+    // it never competes with the opening of the stream: not while the item
+    // loads or its start seek runs, and never for a video stopped before.
+    void artworkWaitsForTheStart_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("fixture");
+        QTest::newRow("plays") << QStringLiteral("plays") << 0;
+        QTest::newRow("resumes") << QStringLiteral("resumes") << 1;
+        QTest::newRow("fails twice") << QStringLiteral("fails") << 2;
+        QTest::newRow("stopped while loading") << QStringLiteral("stopped") << 3;
+    }
+
+    void artworkWaitsForTheStart()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, fixture);
+        QVERIFY2(backend.prepareMedia(), qPrintable(backend.error()));
+        // Thumbnails come from the backend's origin, as in the app.
+        const QByteArray origin = qgetenv("NIMBELORA_BACKEND_URL");
+        qputenv("NIMBELORA_BACKEND_URL", backend.origin().toUtf8());
+        const auto restore = qScopeGuard([origin] { qputenv("NIMBELORA_BACKEND_URL", origin); });
+        QList<FxVideo> withThumbs;
+        for (const FxVideo &f : backend.fixtures().videos())
+            if (f.thumbHq && !f.isShort)
+                withThumbs << f;
+        QVERIFY(withThumbs.size() > fixture);
+        const Video v = makeVideo(withThumbs.at(fixture).id);
+        const QString thumbs = QStringLiteral("/vi/") + v.id + QLatin1Char('/');
+        const qsizetype before = backend.requests().matching(thumbs).size();
+        const auto asked = [&] { return backend.requests().matching(thumbs).size() - before; };
+        Rig rig;
+        if (how == QStringLiteral("resumes"))
+            rig.library->setPosition(v.id, 300);
+        rig.store.play(v, std::nullopt, true);
+        QTest::qWait(150);
+        QCOMPARE(asked(), 0);
+
+        if (how == QStringLiteral("stopped")) {
+            rig.store.stop();
+            rig.engine->makeReady(600);
+            QTest::qWait(300);
+            QCOMPARE(asked(), 0);
+            QVERIFY(rig.store.artwork().isNull());
+            return;
+        }
+        if (how == QStringLiteral("resumes")) {
+            rig.engine->makeReady(600);
+            QTest::qWait(150);
+            QCOMPARE(asked(), 0); // the start seek has not landed
+            rig.engine->completeSeek();
+        } else if (how == QStringLiteral("fails")) {
+            rig.engine->fail();
+            QTest::qWait(150);
+            QCOMPARE(asked(), 0); // the progressive stream is loading
+            rig.engine->fail();
+            QVERIFY(rig.store.errorMessage());
+        } else {
+            rig.engine->makeReady(600);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.store.artwork().isNull(), 5000);
+        QVERIFY(asked() >= 1);
+        QVERIFY(rig.settle());
     }
 
     void comments()
