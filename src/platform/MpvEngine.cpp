@@ -1,4 +1,5 @@
 #include "MpvEngine_p.h"
+#include "BackgroundPool.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -84,7 +85,7 @@ void MpvEngine::prepare()
     QPointer<MpvEngine> self(this);
     // Tests and machines without sound name an audio output here ("null").
     const QByteArray audio = qgetenv("NIMBELORA_AUDIO");
-    QThreadPool::globalInstance()->start([self, audio] {
+    backgroundPool()->start([self, audio] {
         const Made made = makeCore(audio);
         auto *app = QCoreApplication::instance();
         if (!app) {
@@ -97,7 +98,7 @@ void MpvEngine::prepare()
                 if (self)
                     self->coreMade(made);
                 else
-                    QThreadPool::globalInstance()->start([made] { destroyCore(made); });
+                    backgroundPool()->start([made] { destroyCore(made); });
             },
             Qt::QueuedConnection);
     });
@@ -197,7 +198,7 @@ MpvEngine::~MpvEngine()
         lib->terminate_destroy(mpv);
     };
     QThreadPool *pool = QCoreApplication::instance() && !QCoreApplication::closingDown()
-                            ? QThreadPool::globalInstance()
+                            ? backgroundPool()
                             : nullptr;
     if (pool)
         pool->start(teardown);
