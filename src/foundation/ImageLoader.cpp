@@ -20,7 +20,9 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <QThreadPool>
+#include <QUrlQuery>
 #include <algorithm>
+#include <cmath>
 #include <atomic>
 #include <malloc.h>
 
@@ -618,23 +620,68 @@ QList<QUrl> ImageLoader::thumbURLs(const QString &id)
     return urls;
 }
 
-bool ImageLoader::hasThumb(const QString &id, const QSize &size, double radius) const
+namespace {
+// Colours in an address: "aarrggbb", without the '#' that would end its query.
+QString colourText(const QColor &c)
 {
-    const QList<QUrl> urls = thumbURLs(id);
-    return !urls.isEmpty() && !cached(urls.first(), size, radius > 0 ? rounded(radius).name : QString()).isNull();
+    return c.name(QColor::HexArgb).mid(1);
 }
 
-QUrl ImageLoader::thumbSource(const QString &id, double radius) const
+bool isOpaque(const QColor &c)
+{
+    return c.isValid() && c.alpha() == 255;
+}
+} // namespace
+
+bool ImageLoader::hasThumb(const QString &id, const QSize &size, double radius, const QColor &backdrop,
+                           const QColor &shadow, double shadowDrop) const
+{
+    const QList<QUrl> urls = thumbURLs(id);
+    const QString look = radius > 0 ? rounded(Frame{radius, backdrop, shadow, shadowDrop}).name : QString();
+    return !urls.isEmpty() && !cached(urls.first(), size, look).isNull();
+}
+
+QUrl ImageLoader::thumbSource(const QString &id, double radius, const QColor &backdrop, const QColor &shadow,
+                              double shadowDrop) const
 {
     QString source = QStringLiteral("image://remote/thumb/") + base64(id.toUtf8());
-    if (radius > 0)
+    if (radius > 0) {
         source += QStringLiteral("?radius=") + QString::number(radius);
+        if (isOpaque(backdrop)) {
+            source += QStringLiteral("&backdrop=") + colourText(backdrop);
+            if (shadow.isValid() && shadowDrop > 0)
+                source += QStringLiteral("&shadow=") + colourText(shadow) + QStringLiteral("&drop=")
+                          + QString::number(shadowDrop);
+        }
+    }
     return QUrl(source);
 }
 
-ImageLoader::Look ImageLoader::rounded(double radius)
+ImageLoader::Frame ImageLoader::frameOf(const QString &query)
 {
-    return {QStringLiteral("rounded %1").arg(radius), [radius](const QImage &image, const QSize &size) {
+    const QUrlQuery q(query);
+    auto number = [&](const QString &key) {
+        const double v = q.queryItemValue(key).toDouble();
+        return std::isfinite(v) && v > 0 ? v : 0.0;
+    };
+    auto colour = [&](const QString &key) {
+        const QString text = q.queryItemValue(key);
+        return text.isEmpty() ? QColor() : QColor(QLatin1Char('#') + text);
+    };
+    return {number(QStringLiteral("radius")), colour(QStringLiteral("backdrop")), colour(QStringLiteral("shadow")),
+            number(QStringLiteral("drop"))};
+}
+
+ImageLoader::Look ImageLoader::rounded(const Frame &frame)
+{
+    const bool opaque = isOpaque(frame.backdrop);
+    const bool shadowed = opaque && frame.shadow.isValid() && frame.shadowDrop > 0;
+    QString name = QStringLiteral("rounded %1").arg(frame.radius);
+    if (opaque)
+        name += QLatin1Char(' ') + colourText(frame.backdrop);
+    if (shadowed)
+        name += QLatin1Char(' ') + colourText(frame.shadow) + QLatin1Char(' ') + QString::number(frame.shadowDrop);
+    return {name, [frame, opaque, shadowed](const QImage &image, const QSize &size) {
                 // Exactly the frame's size (a smaller picture is enlarged, as
                 // the view would), so the view crops nothing off the corners.
                 QImage picture = image;
@@ -646,13 +693,17 @@ ImageLoader::Look ImageLoader::rounded(double radius)
                     picture = scaled.copy((scaled.width() - size.width()) / 2, (scaled.height() - size.height()) / 2,
                                           size.width(), size.height());
                 }
-                QImage out(picture.size(), QImage::Format_ARGB32_Premultiplied);
-                out.fill(Qt::transparent);
+                QImage out(picture.size(), opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+                out.fill(opaque ? frame.backdrop : QColor(Qt::transparent));
                 QPainter p(&out);
                 p.setRenderHint(QPainter::Antialiasing);
                 p.setPen(Qt::NoPen);
+                const double r = std::min(frame.radius, std::min(out.width(), out.height()) / 2.0);
+                if (shadowed) {
+                    p.setBrush(frame.shadow);
+                    p.drawRoundedRect(QRectF(out.rect()).translated(0, frame.shadowDrop), r, r);
+                }
                 p.setBrush(picture);
-                const double r = std::min(radius, std::min(out.width(), out.height()) / 2.0);
                 p.drawRoundedRect(QRectF(out.rect()), r, r);
                 return out;
             }};

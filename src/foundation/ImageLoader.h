@@ -1,4 +1,5 @@
 #pragma once
+#include <QColor>
 #include <QFuture>
 #include <QImage>
 #include <QList>
@@ -69,10 +70,21 @@ public:
         QString name;
         std::function<QImage(const QImage &, const QSize &)> make;
     };
-    // The centre of the picture at exactly the size asked for, its corners cut
-    // round by `radius` pixels and left transparent: a rounded thumbnail with
-    // nothing to mask it at every frame.
-    static Look rounded(double radius);
+    // How a thumbnail is framed: its corners cut round by `radius` pixels.
+    // Over an opaque `backdrop` the corners show it, with a `shadow` of the
+    // same shape `shadowDrop` pixels lower, and the picture comes out opaque,
+    // which views draw without blending; otherwise the corners are transparent.
+    struct Frame
+    {
+        double radius = 0;
+        QColor backdrop;
+        QColor shadow;
+        double shadowDrop = 0;
+    };
+    // The centre of the picture at exactly the size asked for, framed: a
+    // rounded thumbnail with nothing to mask it at every frame.
+    static Look rounded(const Frame &frame);
+    static Look rounded(double radius) { return rounded(Frame{radius, {}, {}, 0}); }
     // As first(), answering through `done` on some other thread (or on this one
     // at once when the picture is in memory). `done` runs exactly once, with a
     // null image on failure or shutdown, unless the request is cancelled first.
@@ -93,9 +105,13 @@ public:
     static constexpr qint64 memoryBudget = 6LL * 1024 * 1024;
 
     // For QML: addresses on the "remote" image provider.
-    // With a `radius`, the thumbnail rounded by that many device pixels.
-    Q_INVOKABLE bool hasThumb(const QString &id, const QSize &size = {}, double radius = 0) const;
-    Q_INVOKABLE QUrl thumbSource(const QString &id, double radius = 0) const;
+    // With a `radius`, the thumbnail framed as Frame says, in device pixels.
+    Q_INVOKABLE bool hasThumb(const QString &id, const QSize &size = {}, double radius = 0, const QColor &backdrop = {},
+                              const QColor &shadow = {}, double shadowDrop = 0) const;
+    Q_INVOKABLE QUrl thumbSource(const QString &id, double radius = 0, const QColor &backdrop = {},
+                                 const QColor &shadow = {}, double shadowDrop = 0) const;
+    // The frame a thumbnail address asks for (its query), and back.
+    static Frame frameOf(const QString &query);
     // The thumbnail cut to the Image's sourceSize and blurred by `radius`, a
     // fraction of that height.
     Q_INVOKABLE QUrl blurredThumbSource(const QString &id, double radius) const;

@@ -157,7 +157,7 @@ QQuickImageResponse *RemoteImageProvider::requestImageResponse(const QString &id
                     return Blur::gaussian(picture, std::clamp(radius, 0.0, 1.0) * picture.height());
                 }};
     else if (kind == QLatin1String("thumb") && radius > 0)
-        look = ImageLoader::rounded(radius);
+        look = ImageLoader::rounded(ImageLoader::frameOf(id.mid(question + 1)));
     const bool plain = !look.make;
     auto done = [guard = response->guard, requestedSize, plain](QImage result) {
         if (!result.isNull() && plain)

@@ -769,6 +769,62 @@ private slots:
         QCOMPARE(m_host->hits("/vi/" + id + "/hq720.jpg"), hits);
     }
 
+    // Over an opaque backdrop the thumbnail is finished over it and its
+    // shadow, and comes out opaque; a translucent backdrop leaves the corners
+    // transparent as before. The address carries the frame, and a picture in
+    // another frame is another picture.
+    void framedThumbnail_data()
+    {
+        QTest::addColumn<QColor>("backdrop");
+        QTest::addColumn<QColor>("shadow");
+        QTest::addColumn<bool>("opaque");
+        QTest::newRow("light, shadowed") << QColor(255, 255, 255) << QColor(240, 240, 240) << true;
+        QTest::newRow("dark, no shadow") << QColor(0, 0, 0) << QColor() << true;
+        QTest::newRow("translucent backdrop") << QColor(255, 255, 255, 128) << QColor(240, 240, 240) << false;
+    }
+    void framedThumbnail()
+    {
+        QFETCH(QColor, backdrop);
+        QFETCH(QColor, shadow);
+        QFETCH(bool, opaque);
+        const std::string id = "framed" + std::to_string(++m_path);
+        m_host->set("/vi/" + id + "/hq720.jpg", image({128, 72}, "PNG"));
+        const QString qid = QString::fromStdString(id);
+        const QSize size(64, 36);
+        ImageLoader &loader = ImageLoader::shared();
+
+        const QUrl source = loader.thumbSource(qid, 10, backdrop, shadow, 5);
+        const ImageLoader::Frame frame = ImageLoader::frameOf(source.query());
+        QCOMPARE(frame.radius, 10.0);
+        QCOMPARE(frame.backdrop, opaque ? backdrop : QColor());
+        QCOMPARE(frame.shadow, opaque ? shadow : QColor());
+
+        RemoteImageProvider provider;
+        const QString path = source.toString().mid(QStringLiteral("image://remote/").size());
+        std::unique_ptr<QQuickImageResponse> response(provider.requestImageResponse(path, size));
+        QSignalSpy finished(response.get(), &QQuickImageResponse::finished);
+        QVERIFY(finished.wait(15000));
+        std::unique_ptr<QQuickTextureFactory> texture(response->textureFactory());
+        QVERIFY(texture);
+        const QImage got = texture->image();
+        QCOMPARE(got.size(), size);
+        QCOMPARE(got.hasAlphaChannel(), !opaque);
+        const int w = got.width() - 1, h = got.height() - 1;
+        QCOMPARE(got.pixelColor(w / 2, h / 2), QColor(Qt::red));
+        if (opaque) {
+            QCOMPARE(got.pixelColor(0, 0), backdrop);
+            // The shadow, cast lower, shows in the bottom corners only.
+            QCOMPARE(got.pixelColor(w - 1, 1), backdrop);
+            QCOMPARE(got.pixelColor(1, h - 1), shadow.isValid() ? shadow : backdrop);
+        } else {
+            QCOMPARE(qAlpha(got.pixel(0, 0)), 0);
+        }
+
+        QVERIFY(loader.hasThumb(qid, size, 10, backdrop, shadow, 5));
+        QVERIFY(!loader.hasThumb(qid, size, 10, QColor(10, 20, 30), shadow, 5));
+        QCOMPARE(loader.hasThumb(qid, size, 10), !opaque);
+    }
+
     // The engine gives up on a picture (its Image scrolled away or the
     // engine goes): the response ends at once so the engine can delete it,
     // and the picture arriving later finds no one.

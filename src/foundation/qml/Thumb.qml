@@ -1,7 +1,9 @@
 // The 16:9 thumbnail of a video: the tertiary fill until the first picture of
 // the thumbnail host that loads (large, then medium) fades in over it. With a
 // radius, fill and picture come with rounded corners (the picture rounded
-// once as it is decoded, so nothing masks it at every frame).
+// once as it is decoded, so nothing masks it at every frame). Given the
+// opaque `backdrop` behind it, and a `shadow` cast `shadowDrop` lower, the
+// picture is finished over them and drawn opaque, without blending.
 import QtQuick
 import QtQuick.Window
 import Nimbelora.Platform
@@ -19,12 +21,16 @@ Rectangle {
     // A picture already in memory shows at once, without the fade.
     readonly property bool instant: sized && ImageLoader.hasThumb(videoId, Qt.size(Math.ceil(width * Screen.devicePixelRatio),
                                                                                    Math.ceil(height * Screen.devicePixelRatio)),
-                                                                  radius * Screen.devicePixelRatio)
+                                                                  radius * Screen.devicePixelRatio, backdrop, shadow,
+                                                                  shadowDrop * Screen.devicePixelRatio)
     readonly property bool loaded: picture.status === Image.Ready
     // The picture has faded in and hides the whole frame.
     readonly property bool covered: picture.status === Image.Ready && picture.opacity === 1
     // What shows until the picture covers the frame.
     property color fill: Platform.Colors.tertiaryFill
+    property color backdrop: "transparent"
+    property color shadow: "transparent"
+    property real shadowDrop: 0
 
     implicitWidth: 320
     implicitHeight: width * 9 / 16
@@ -37,7 +43,10 @@ Rectangle {
         objectName: "thumbImage"
         anchors.fill: parent
         sourceSize: root.shownSize
-        source: root.videoId.length > 0 && root.sized ? ImageLoader.thumbSource(root.videoId, root.radius * Screen.devicePixelRatio) : ""
+        source: root.videoId.length > 0 && root.sized
+                ? ImageLoader.thumbSource(root.videoId, root.radius * Screen.devicePixelRatio, root.backdrop, root.shadow,
+                                         root.shadowDrop * Screen.devicePixelRatio)
+                : ""
         fillMode: Image.PreserveAspectCrop
         asynchronous: true
         smooth: true

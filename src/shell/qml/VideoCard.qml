@@ -65,6 +65,10 @@ PressableStyle {
     // nested columns: every level costs when cards come and go while
     // scrolling, and the texts get their width before they first lay out.
     readonly property real thumbHeight: width * 9 / 16
+    // The shadow and the placeholder fill come blended over the surface
+    // already, and the picture is finished over them: opaque, they are drawn
+    // without blending, line by line or pixel by pixel.
+    readonly property color shadow: Qt.tint(surface, Qt.rgba(0, 0, 0, 0.06))
     readonly property real textTop: thumbHeight + 11
     implicitHeight: textTop + Math.max(40, meta.y + meta.height - textTop)
 
@@ -81,9 +85,7 @@ PressableStyle {
             width: parent.width
             height: card.thumbHeight
             radius: 20
-            // Blended over the surface already: an opaque fill draws in one
-            // pass, where a translucent one is blended line by line.
-            color: Qt.tint(card.surface, Qt.rgba(0, 0, 0, 0.06))
+            color: card.shadow
         }
     }
 
@@ -92,8 +94,11 @@ PressableStyle {
         width: card.width
         height: card.thumbHeight
         videoId: card.redacted ? "" : card.video.id
-        fill: card.redacted ? Platform.Colors.fill : Platform.Colors.tertiaryFill
+        fill: Qt.tint(card.shadow, card.redacted ? Platform.Colors.fill : Platform.Colors.tertiaryFill)
         radius: 20
+        backdrop: card.surface
+        shadow: card.shadow
+        shadowDrop: 5
     }
 
     // Made only where there is a bar to draw; most cards have none.
