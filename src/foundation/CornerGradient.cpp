@@ -104,11 +104,10 @@ static QSGNode *paintedNode(QQuickWindow *window, QSGNode *old, QSizeF size, qre
         path.addRoundedRect(QRectF(QPointF(), size), r, r);
         p.fillPath(path, fill);
     }
-    auto *node = static_cast<QSGImageNode *>(old);
-    if (!node) {
-        node = window->createImageNode();
-        node->setOwnsTexture(true);
-    }
+    // A node of its own each time: it takes its picture with it when it goes.
+    delete old;
+    QSGImageNode *node = window->createImageNode();
+    node->setOwnsTexture(true);
     node->setTexture(window->createTextureFromImage(picture));
     node->setRect(QRectF(QPointF(), size));
     return node;
