@@ -3,7 +3,9 @@
 // after the first frame, and ends back on home. With STARTUP_SHORTS_MS set it
 // selects the Shorts tab that long after the first frame, goes back home and
 // selects it again, and reports the longest frame of each visit's first
-// moments (SHORTS_FIRST, SHORTS_AGAIN, in ms).
+// moments (SHORTS_FIRST, SHORTS_AGAIN, in ms). With STARTUP_SHOT set to a
+// file name it saves a picture of the window as its first frame is done
+// (to compare the first frame before and after a change).
 #include "NimbeloraApp.h"
 #include "StartupProbe.h"
 #include "LayerPlugins.h"
@@ -87,6 +89,11 @@ int main(int argc, char *argv[])
     NimbeloraApp::Hooks hooks;
     hooks.windowCreated = [settleMs, tabsMs, shortsMs](QQuickWindow *window, NimbeloraApp *app) {
         StartupProbe::watch(window, settleMs);
+        if (const QString shot = qEnvironmentVariable("STARTUP_SHOT"); !shot.isEmpty()) {
+            QObject::connect(
+                window, &QQuickWindow::frameSwapped, app, [window, shot] { window->grabWindow().save(shot); },
+                Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+        }
         if (shortsMs > 0) {
             QObject::connect(
                 window, &QQuickWindow::frameSwapped, app, [window, app, shortsMs] { probeShorts(window, app, shortsMs); },

@@ -1,5 +1,6 @@
 #include "AppMark.h"
 #include "AvatarLook.h"
+#include "CornerGradient.h"
 #include "Fixtures.h"
 #include "ImageLoader.h"
 #include "AppScheme.h"
@@ -358,6 +359,66 @@ private slots:
         QVERIFY2(inside.red() > 200 && inside.green() < 160, qPrintable(inside.name()));
         const QColor tile = picture.pixelColor((origin + tip.center()).toPoint());
         QVERIFY2(tile.red() > 240 && tile.green() > 200, qPrintable(tile.name()));
+    }
+
+    void cornerGradientOutline_data()
+    {
+        QTest::addColumn<QSizeF>("size");
+        QTest::addColumn<qreal>("radius");
+        QTest::addColumn<qreal>("cornerGap"); // from the box's corner to its arc
+        QTest::newRow("square corners") << QSizeF(80, 30) << 0.0 << 0.0;
+        QTest::newRow("pill") << QSizeF(100, 34) << 17.0 << 17 * (M_SQRT2 - 1);
+        QTest::newRow("radius past half the height") << QSizeF(100, 34) << 40.0 << 17 * (M_SQRT2 - 1);
+        QTest::newRow("negative radius") << QSizeF(40, 40) << -5.0 << 0.0;
+        QTest::newRow("no height") << QSizeF(30, 0) << 4.0 << -1.0;
+    }
+    void cornerGradientOutline()
+    {
+        QFETCH(QSizeF, size);
+        QFETCH(qreal, radius);
+        QFETCH(qreal, cornerGap);
+        const QColor from(255, 84, 110), to(120, 0, 40, 128);
+        const QList<CornerGradient::Vertex> v = CornerGradient::outline(size, radius, from, to);
+        if (cornerGap < 0) {
+            QVERIFY(v.isEmpty());
+            return;
+        }
+        QVERIFY(v.size() >= 5);
+        QCOMPARE(QPointF(v.first().x, v.first().y), QPointF(size.width() / 2, size.height() / 2));
+        // Within the box, and the colour runs from the top leading corner
+        // to the bottom trailing one, alpha too.
+        qreal nearTopLeft = 1e9, nearBottomRight = 1e9;
+        for (const CornerGradient::Vertex &p : v) {
+            QVERIFY(p.x >= -1e-4 && p.x <= size.width() + 1e-4 && p.y >= -1e-4 && p.y <= size.height() + 1e-4);
+            const qreal t = (p.x * size.width() + p.y * size.height())
+                            / (size.width() * size.width() + size.height() * size.height());
+            QVERIFY(qAbs(p.color.redF() - (from.redF() + (to.redF() - from.redF()) * t)) < 1e-3);
+            QVERIFY(qAbs(p.color.alphaF() - (from.alphaF() + (to.alphaF() - from.alphaF()) * t)) < 1e-3);
+            nearTopLeft = std::min<qreal>(nearTopLeft, std::hypot(p.x, p.y));
+            nearBottomRight = std::min<qreal>(nearBottomRight, std::hypot(size.width() - p.x, size.height() - p.y));
+        }
+        // Nothing in the cut corners, and the outline follows the arcs.
+        for (qreal gap : {nearTopLeft, nearBottomRight})
+            QVERIFY2(gap > cornerGap - 0.01 && gap < cornerGap + 0.5, qPrintable(QString::number(gap)));
+    }
+
+    void cornerGradientDrawn()
+    {
+        QmlHarness h;
+        QVERIFY2(h.loadSource(qml("Rectangle { width: 200; height: 80; color: \"white\"\n"
+                                  "CornerGradient { objectName: \"fill\"; x: 20; y: 10; width: 160; height: 60; radius: 30\n"
+                                  "from: \"#ff0000\"; to: \"#0000ff\" } }")),
+                 qPrintable(h.errors()));
+        QQuickItem *fill = h.find("fill");
+        const QImage shot = h.window()->grabWindow();
+        auto at = [&](qreal x, qreal y) { return shot.pixelColor(fill->mapToScene(QPointF(x, y)).toPoint()); };
+        // The rounded corners are cut: the box's corner shows what is behind.
+        QCOMPARE(at(1, 1), QColor(Qt::white));
+        QCOMPARE(at(158, 58), QColor(Qt::white));
+        // Red at the start, blue at the end, and down a column it deepens too.
+        QVERIFY2(at(32, 12).red() > 200 && at(32, 12).blue() < 60, qPrintable(at(32, 12).name()));
+        QVERIFY2(at(128, 48).blue() > 200 && at(128, 48).red() < 60, qPrintable(at(128, 48).name()));
+        QVERIFY(at(80, 5).blue() + 10 < at(80, 55).blue());
     }
 
     void wordmark()

@@ -109,6 +109,27 @@ private slots:
         m_avatars.reset();
     }
 
+    // What measures the cards' text for the grid's rows is made with the
+    // first loaded list, not for placeholders, and the rows fit the cards.
+    void rowsAreMeasuredOnceLoaded()
+    {
+        m_videos.replace(videos(3));
+        QVERIFY(load("topMargin: 8", LoadState::loading()));
+        QTest::qWait(50);
+        QCOMPARE(QmlHarness::findAllIn(m_feed, u"videoCard"_qs).size(), 4);
+
+        m_feed->setProperty("feedState", QVariant::fromValue(LoadState::loaded()));
+        QVERIFY(QTest::qWaitFor([&] { return shown(u"videoCard"_qs).size() >= 3; }, 3000));
+        QList<QQuickItem *> cards = shown(u"videoCard"_qs);
+        std::sort(cards.begin(), cards.end(), [](QQuickItem *a, QQuickItem *b) {
+            return a->mapToScene(QPointF()).y() < b->mapToScene(QPointF()).y();
+        });
+        // The second card has a title of two lines: a row is as tall as it.
+        const double step = cards.at(2)->mapToScene(QPointF()).y() - cards.at(1)->mapToScene(QPointF()).y();
+        QCOMPARE(step, cards.at(1)->implicitHeight() + num(view(), "rowSpacing"));
+        QCOMPARE(cards.at(1)->mapToScene(QPointF()).y() - cards.at(0)->mapToScene(QPointF()).y(), step);
+    }
+
     // Each state shows its one view, where the feed's shape puts it.
     void statesShowTheirOwnView_data()
     {

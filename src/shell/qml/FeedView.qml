@@ -349,15 +349,22 @@ Item {
         placeholders: feed.placeholders
     }
 
-    // Measures the text block of a card for the rows' height.
-    VideoCard {
+    // Measures the text block of a card for the rows' height. Only a loaded
+    // list has rows, so it is made with the first one (not for the first
+    // frame) and kept.
+    Loader {
         id: probe
+        readonly property real textBlockHeight: item ? item.textBlockHeight : 40
         visible: false
-        redacted: true
-        video: { probeVideo.count; return probeVideo.at(0) }
-        player: null
-        library: null
-        avatars: null
+        active: feed.feedState.isLoaded
+        onLoaded: active = true
+        sourceComponent: VideoCard {
+            redacted: true
+            video: { probeVideo.count; return probeVideo.at(0) }
+            player: null
+            library: null
+            avatars: null
+        }
     }
     VideoListModel {
         id: probeVideo
