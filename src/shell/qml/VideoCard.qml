@@ -166,7 +166,9 @@ PressableStyle {
         width: card.width - 52
         text: card.video.title
         textFormat: Text.PlainText
-        color: card.redacted ? "transparent" : Platform.Colors.label
+        // Laid out for the placeholder's blocks, but never drawn there.
+        visible: !card.redacted
+        color: Platform.Colors.label
         font: TextStyle.font(15, Font.DemiBold)
         wrapMode: Text.Wrap
         maximumLineCount: 2
@@ -181,7 +183,8 @@ PressableStyle {
         width: card.width - 52
         text: Fmt.meta(card.video)
         textFormat: Text.PlainText
-        color: card.redacted ? "transparent" : Platform.Colors.secondaryLabel
+        visible: !card.redacted
+        color: Platform.Colors.secondaryLabel
         font: TextStyle.caption
         maximumLineCount: 1
         elide: Text.ElideRight
