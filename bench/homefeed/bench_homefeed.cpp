@@ -7,7 +7,7 @@
 // waits until the thumbnails have landed (the requests settle) and reports
 // its resident size and the time of each scroll step. The driver prints app,
 // baseline and ratio with min / median / max over the rounds.
-//   bench_homefeed [--runs N]                          the comparison (default 9 rounds)
+//   bench_homefeed [--runs N] [--software]             the comparison (default 9 rounds)
 //   bench_homefeed --probe app|bare [--cards N] [--thumb WxH] [--no-thumbnails]
 // Two more probes make cards alone, without scrolling: `cardapp` the home
 // card, `cardbare` the bare list's delegate; each reports the GUI thread's
@@ -158,6 +158,16 @@ Column {
 int main(int argc, char *argv[])
 {
     const QStringList args = scrollprobe::arguments(argc, argv);
+    // On a display the probes draw as the app does there, through a window
+    // with Qt's own scene graph on OpenGL (Mesa's software GL under Xvfb).
+    // Without one, or with --software, they draw offscreen with Qt's software
+    // scene graph, which paints on the GUI thread. The probes inherit the choice.
+    if (args.contains(QStringLiteral("--software")) || qEnvironmentVariableIsEmpty("DISPLAY")) {
+        preferOffscreen();
+    } else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("QT_QUICK_BACKEND", "rhi");
+    }
     if (!args.contains(QStringLiteral("--probe")))
         return scrollprobe::drive(argc, argv, args,
                                   {{QStringLiteral("home 500"), {QStringLiteral("app"), 500}},
