@@ -21,6 +21,9 @@ PressableStyle {
     property real gap: 6
     // What lies behind the tile; the picture's corners are cut in it.
     property color surface: Platform.Colors.background
+    // Blended over the surface already, so that shadow, fill and picture are
+    // drawn opaque, without blending (as on the cards).
+    readonly property color shadowColor: Qt.tint(surface, Qt.rgba(0, 0, 0, 0.06))
 
     width: 164
 
@@ -38,12 +41,16 @@ PressableStyle {
                 anchors.topMargin: 4
                 anchors.bottomMargin: -4
                 radius: tile.radius
-                color: Qt.rgba(0, 0, 0, 0.06)
+                color: tile.shadowColor
             }
             Thumb {
                 anchors.fill: parent
                 videoId: tile.video.id
                 radius: tile.radius
+                fill: Qt.tint(tile.shadow ? tile.shadowColor : tile.surface, Platform.Colors.tertiaryFill)
+                backdrop: tile.surface
+                shadow: tile.shadow ? tile.shadowColor : "transparent"
+                shadowDrop: tile.shadow ? 4 : 0
             }
             // The bar runs into the rounded corners, which are cut round it.
             Loader {
