@@ -463,6 +463,9 @@ private slots:
 
         QVERIFY(s.h.click("qualityBadge"));
         QQuickItem *entry = nullptr;
+        // Clicked once the menu has opened: while it still moves in, a
+        // click can land beside the entry.
+        QTRY_VERIFY(s.find("qualityMenu") && s.find("qualityMenu")->property("opened").toBool());
         QTRY_VERIFY((entry = s.find("quality_360")) && entry->isVisible() && entry->width() > 0);
         QVERIFY(s.h.click(entry));
         QCOMPARE(rig.store.activeQuality(), qint64(360));
