@@ -682,17 +682,8 @@ ImageLoader::Look ImageLoader::rounded(const Frame &frame)
     if (shadowed)
         name += QLatin1Char(' ') + colourText(frame.shadow) + QLatin1Char(' ') + QString::number(frame.shadowDrop);
     return {name, [frame, opaque, shadowed](const QImage &image, const QSize &size) {
-                // Exactly the frame's size (a smaller picture is enlarged, as
-                // the view would), so the view crops nothing off the corners.
-                QImage picture = image;
-                if (size.width() > 0 && size.height() > 0 && image.size() != size) {
-                    const QSize filled = image.size().scaled(size, Qt::KeepAspectRatioByExpanding);
-                    const QImage scaled = filled == image.size()
-                        ? image
-                        : image.scaled(filled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-                    picture = scaled.copy((scaled.width() - size.width()) / 2, (scaled.height() - size.height()) / 2,
-                                          size.width(), size.height());
-                }
+                // Exactly the frame's size, so the view crops nothing off the corners.
+                const QImage picture = cropped(image, size);
                 QImage out(picture.size(), opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
                 out.fill(opaque ? frame.backdrop : QColor(Qt::transparent));
                 QPainter p(&out);
@@ -707,6 +698,15 @@ ImageLoader::Look ImageLoader::rounded(const Frame &frame)
                 p.drawRoundedRect(QRectF(out.rect()), r, r);
                 return out;
             }};
+}
+
+QImage ImageLoader::cropped(const QImage &image, const QSize &size)
+{
+    if (size.width() <= 0 || size.height() <= 0 || image.size() == size)
+        return image;
+    const QImage scaled = image.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    return scaled.copy((scaled.width() - size.width()) / 2, (scaled.height() - size.height()) / 2, size.width(),
+                       size.height());
 }
 
 QUrl ImageLoader::blurredThumbSource(const QString &id, double radius) const

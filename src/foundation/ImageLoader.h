@@ -85,6 +85,9 @@ public:
     // rounded thumbnail with nothing to mask it at every frame.
     static Look rounded(const Frame &frame);
     static Look rounded(double radius) { return rounded(Frame{radius, {}, {}, 0}); }
+    // The centre of the picture in the shape of `size`, at that size (a
+    // smaller picture is enlarged, as a view would).
+    static QImage cropped(const QImage &image, const QSize &size);
     // As first(), answering through `done` on some other thread (or on this one
     // at once when the picture is in memory). `done` runs exactly once, with a
     // null image on failure or shutdown, unless the request is cancelled first.

@@ -6,8 +6,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QThread>
-#include <QUrlQuery>
-#include <cmath>
 #include <memory>
 
 namespace {
@@ -108,15 +106,6 @@ QImage circled(const QImage &image)
     return out;
 }
 
-// The centre of the picture in the shape of `size`, at that size.
-QImage cropped(const QImage &image, const QSize &size)
-{
-    if (size.width() <= 0 || size.height() <= 0)
-        return image;
-    const QImage scaled = image.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-    return scaled.copy((scaled.width() - size.width()) / 2, (scaled.height() - size.height()) / 2, size.width(),
-                       size.height());
-}
 
 } // namespace
 
@@ -129,10 +118,8 @@ QQuickImageResponse *RemoteImageProvider::requestImageResponse(const QString &id
     const auto decoded = QByteArray::fromBase64Encoding(
         id.mid(slash + 1, question < 0 ? -1 : question - slash - 1).toLatin1(),
         QByteArray::Base64UrlEncoding | QByteArray::AbortOnBase64DecodingErrors);
-    double radius = question < 0 ? 0
-                                 : QUrlQuery(id.mid(question + 1)).queryItemValue(QStringLiteral("radius")).toDouble();
-    if (!std::isfinite(radius) || radius < 0)
-        radius = 0;
+    const ImageLoader::Frame frame = ImageLoader::frameOf(question < 0 ? QString() : id.mid(question + 1));
+    const double radius = frame.radius;
 
     QList<QUrl> urls;
     if (slash >= 0 && decoded) {
@@ -153,11 +140,11 @@ QQuickImageResponse *RemoteImageProvider::requestImageResponse(const QString &id
         look = {QStringLiteral("circle"), [](const QImage &image, const QSize &size) { return circled(fitted(image, size)); }};
     else if (kind == QLatin1String("blurred"))
         look = {QStringLiteral("blurred %1").arg(radius), [radius](const QImage &image, const QSize &size) {
-                    const QImage picture = cropped(image, size);
+                    const QImage picture = ImageLoader::cropped(image, size);
                     return Blur::gaussian(picture, std::clamp(radius, 0.0, 1.0) * picture.height());
                 }};
     else if (kind == QLatin1String("thumb") && radius > 0)
-        look = ImageLoader::rounded(ImageLoader::frameOf(id.mid(question + 1)));
+        look = ImageLoader::rounded(frame);
     const bool plain = !look.make;
     auto done = [guard = response->guard, requestedSize, plain](QImage result) {
         if (!result.isNull() && plain)

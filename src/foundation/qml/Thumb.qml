@@ -1,9 +1,11 @@
 // The 16:9 thumbnail of a video: the tertiary fill until the first picture of
 // the thumbnail host that loads (large, then medium) fades in over it. With a
 // radius, fill and picture come with rounded corners (the picture rounded
-// once as it is decoded, so nothing masks it at every frame). Given the
-// opaque `backdrop` behind it, and a `shadow` cast `shadowDrop` lower, the
-// picture is finished over them and drawn opaque, without blending.
+// once as it is decoded, so nothing masks it at every frame). With a
+// `shadowDrop`, a drop shadow peeks out that far below. Given the opaque
+// `backdrop` behind it, shadow, fill and picture come blended over it
+// already (the picture as it is decoded): opaque, they are drawn without
+// blending.
 import QtQuick
 import QtQuick.Window
 import Nimbelora.Platform
@@ -21,7 +23,7 @@ Rectangle {
     // A picture already in memory shows at once, without the fade.
     readonly property bool instant: sized && ImageLoader.hasThumb(videoId, Qt.size(Math.ceil(width * Screen.devicePixelRatio),
                                                                                    Math.ceil(height * Screen.devicePixelRatio)),
-                                                                  radius * Screen.devicePixelRatio, backdrop, shadow,
+                                                                  radius * Screen.devicePixelRatio, backdrop, _shadow,
                                                                   shadowDrop * Screen.devicePixelRatio)
     readonly property bool loaded: picture.status === Image.Ready
     // The picture has faded in and hides the whole frame.
@@ -29,14 +31,36 @@ Rectangle {
     // What shows until the picture covers the frame.
     property color fill: Platform.Colors.tertiaryFill
     property color backdrop: "transparent"
-    property color shadow: "transparent"
     property real shadowDrop: 0
+
+    readonly property bool _opaque: radius > 0 && backdrop.a === 1
+    readonly property color _shadow: _opaque ? Qt.tint(backdrop, Qt.rgba(0, 0, 0, 0.06)) : Qt.rgba(0, 0, 0, 0.06)
 
     implicitWidth: 320
     implicitHeight: width * 9 / 16
-    color: covered ? "transparent" : fill
+    color: covered ? "transparent" : _opaque ? Qt.tint(shadowDrop > 0 ? _shadow : backdrop, fill) : fill
     // A rounded picture is cut to the frame already.
     clip: radius <= 0
+
+    // The drop shadow, below the frame. Under an opaque fill or picture only
+    // the strip that peeks out is drawn; under a translucent fill the shadow
+    // shows through it.
+    Item {
+        readonly property bool strip: root._opaque || root.covered
+        z: -1
+        visible: root.shadowDrop > 0
+        y: strip ? root.height : root.shadowDrop
+        width: root.width
+        height: strip ? root.shadowDrop : root.height
+        clip: strip
+        Rectangle {
+            y: root.shadowDrop - parent.y
+            width: parent.width
+            height: root.height
+            radius: root.radius
+            color: root._shadow
+        }
+    }
 
     Image {
         id: picture
@@ -44,8 +68,8 @@ Rectangle {
         anchors.fill: parent
         sourceSize: root.shownSize
         source: root.videoId.length > 0 && root.sized
-                ? ImageLoader.thumbSource(root.videoId, root.radius * Screen.devicePixelRatio, root.backdrop, root.shadow,
-                                         root.shadowDrop * Screen.devicePixelRatio)
+                ? ImageLoader.thumbSource(root.videoId, root.radius * Screen.devicePixelRatio, root.backdrop,
+                                         root._shadow, root.shadowDrop * Screen.devicePixelRatio)
                 : ""
         fillMode: Image.PreserveAspectCrop
         asynchronous: true

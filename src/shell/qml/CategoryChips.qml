@@ -108,8 +108,7 @@ Flickable {
                         visible: !chip.isSelected
                         color: Platform.Colors.tertiaryFill
                     }
-                    // Made for the selected chip only: a shape's path is
-                    // laid out even while it is hidden.
+                    // Made for the selected chip only.
                     Loader {
                         anchors.fill: parent
                         active: chip.isSelected

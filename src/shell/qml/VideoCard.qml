@@ -65,39 +65,17 @@ PressableStyle {
     // nested columns: every level costs when cards come and go while
     // scrolling, and the texts get their width before they first lay out.
     readonly property real thumbHeight: width * 9 / 16
-    // The shadow and the placeholder fill come blended over the surface
-    // already, and the picture is finished over them: opaque, they are drawn
-    // without blending, line by line or pixel by pixel.
-    readonly property color shadow: Qt.tint(surface, Qt.rgba(0, 0, 0, 0.06))
     readonly property real textTop: thumbHeight + 11
     implicitHeight: textTop + Math.max(40, meta.y + meta.height - textTop)
-
-    // The drop shadow, peeking out below the rounded picture. Once the picture
-    // covers its frame only the strip below is drawn; until then the shadow
-    // shows through the translucent fill.
-    Item {
-        y: thumb.covered ? card.thumbHeight : 5
-        width: card.width
-        height: thumb.covered ? 5 : card.thumbHeight
-        clip: thumb.covered
-        Rectangle {
-            y: 5 - parent.y
-            width: parent.width
-            height: card.thumbHeight
-            radius: 20
-            color: card.shadow
-        }
-    }
 
     Thumb {
         id: thumb
         width: card.width
         height: card.thumbHeight
         videoId: card.redacted ? "" : card.video.id
-        fill: Qt.tint(card.shadow, card.redacted ? Platform.Colors.fill : Platform.Colors.tertiaryFill)
+        fill: card.redacted ? Platform.Colors.fill : Platform.Colors.tertiaryFill
         radius: 20
         backdrop: card.surface
-        shadow: card.shadow
         shadowDrop: 5
     }
 

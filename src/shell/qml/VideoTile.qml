@@ -21,9 +21,6 @@ PressableStyle {
     property real gap: 6
     // What lies behind the tile; the picture's corners are cut in it.
     property color surface: Platform.Colors.background
-    // Blended over the surface already, so that shadow, fill and picture are
-    // drawn opaque, without blending (as on the cards).
-    readonly property color shadowColor: Qt.tint(surface, Qt.rgba(0, 0, 0, 0.06))
 
     width: 164
 
@@ -34,22 +31,11 @@ PressableStyle {
             width: tile.width
             height: tile.width * 9 / 16
 
-            // The drop shadow, peeking out below the rounded picture.
-            Rectangle {
-                visible: tile.shadow
-                anchors.fill: parent
-                anchors.topMargin: 4
-                anchors.bottomMargin: -4
-                radius: tile.radius
-                color: tile.shadowColor
-            }
             Thumb {
                 anchors.fill: parent
                 videoId: tile.video.id
                 radius: tile.radius
-                fill: Qt.tint(tile.shadow ? tile.shadowColor : tile.surface, Platform.Colors.tertiaryFill)
                 backdrop: tile.surface
-                shadow: tile.shadow ? tile.shadowColor : "transparent"
                 shadowDrop: tile.shadow ? 4 : 0
             }
             // The bar runs into the rounded corners, which are cut round it.
