@@ -637,7 +637,7 @@ bool ImageLoader::hasThumb(const QString &id, const QSize &size, double radius, 
                            const QColor &shadow, double shadowDrop) const
 {
     const QList<QUrl> urls = thumbURLs(id);
-    const QString look = radius > 0 ? rounded(Frame{radius, backdrop, shadow, shadowDrop}).name : QString();
+    const QString look = radius > 0 ? roundedName(Frame{radius, backdrop, shadow, shadowDrop}) : QString();
     return !urls.isEmpty() && !cached(urls.first(), size, look).isNull();
 }
 
@@ -672,16 +672,28 @@ ImageLoader::Frame ImageLoader::frameOf(const QString &query)
             number(QStringLiteral("drop"))};
 }
 
+namespace {
+bool isShadowed(const ImageLoader::Frame &frame)
+{
+    return isOpaque(frame.backdrop) && frame.shadow.isValid() && frame.shadowDrop > 0;
+}
+} // namespace
+
+QString ImageLoader::roundedName(const Frame &frame)
+{
+    QString name = QStringLiteral("rounded %1").arg(frame.radius);
+    if (isOpaque(frame.backdrop))
+        name += QLatin1Char(' ') + colourText(frame.backdrop);
+    if (isShadowed(frame))
+        name += QLatin1Char(' ') + colourText(frame.shadow) + QLatin1Char(' ') + QString::number(frame.shadowDrop);
+    return name;
+}
+
 ImageLoader::Look ImageLoader::rounded(const Frame &frame)
 {
     const bool opaque = isOpaque(frame.backdrop);
-    const bool shadowed = opaque && frame.shadow.isValid() && frame.shadowDrop > 0;
-    QString name = QStringLiteral("rounded %1").arg(frame.radius);
-    if (opaque)
-        name += QLatin1Char(' ') + colourText(frame.backdrop);
-    if (shadowed)
-        name += QLatin1Char(' ') + colourText(frame.shadow) + QLatin1Char(' ') + QString::number(frame.shadowDrop);
-    return {name, [frame, opaque, shadowed](const QImage &image, const QSize &size) {
+    const bool shadowed = isShadowed(frame);
+    return {roundedName(frame), [frame, opaque, shadowed](const QImage &image, const QSize &size) {
                 // Exactly the frame's size, so the view crops nothing off the corners.
                 const QImage picture = cropped(image, size);
                 QImage out(picture.size(), opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);

@@ -179,9 +179,9 @@ MpvEngine::~MpvEngine()
         m_frames->onFrame = nullptr;
     }
     // The render context must go before the core, and both may take a while:
-    // finish off the GUI thread. The application waits for the global pool
-    // before it exits; by then events are no longer delivered, so nothing
-    // here relies on them.
+    // finish off the GUI thread. The application waits for the background
+    // pool before it exits; by then events are no longer delivered, so
+    // nothing here relies on them.
     auto teardown = [lib = m_lib, mpv = m_mpv, renderer = m_renderer, thread = m_renderThread, inbox = m_inbox,
                      pump = m_pump] {
         // The event thread must be out of mpv before the core goes.

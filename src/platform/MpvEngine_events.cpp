@@ -327,8 +327,12 @@ void MpvEngine::onStarted(qint64 entry)
         m_early[entry].started = true;
         return;
     }
-    if (entry == m_entry)
+    if (entry == m_entry) {
         m_fileActive = true;
+        // Waiting from the start of the file: ready must not read as playing
+        // before the playback restart.
+        updateWaiting();
+    }
 }
 
 void MpvEngine::onLoaded()
@@ -344,9 +348,6 @@ void MpvEngine::onLoaded()
     m_fileLoaded = true;
     m_sinceLoaded.start();
     m_inputRateAt = 0;
-    // Still waiting for the playback restart: ready must not read as playing
-    // in between.
-    updateWaiting();
     reportReady(m_item);
     if (m_deferredSeek) {
         const quint64 seek = std::exchange(m_deferredSeek, 0);

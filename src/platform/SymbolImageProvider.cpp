@@ -1,7 +1,6 @@
 #include "SymbolImageProvider.h"
 #include "Blur.h"
 #include <QFile>
-#include <QHash>
 #include <QMutex>
 #include <QPainter>
 #include <QRegularExpression>
@@ -17,7 +16,7 @@ constexpr int kMaxSide = 1024; // a huge sourceSize must not allocate gigabytes
 
 // Each file is parsed once: screens ask for the same few icons in many sizes
 // and colours. The table holds at most the icon files there are; the lock
-// also serialises drawing, as a renderer is not for two threads at once
+// also covers a renderer's drawing, which is not for two threads at once
 // (the image reader thread asks too).
 QMutex parsedLock;
 
@@ -55,18 +54,19 @@ QImage SymbolImageProvider::render(const QString &sfName, const QSize &size, con
     QString path = resourcePath(sfName);
     if (path.isEmpty())
         path = fallbackPath();
-    QMutexLocker locked(&parsedLock);
-    QSvgRenderer &svg = parsed(path);
-    if (!svg.isValid())
-        return image;
-
-    QSizeF drawn = svg.defaultSize().isEmpty() ? QSizeF(side) : QSizeF(svg.defaultSize());
-    drawn.scale(QSizeF(side), Qt::KeepAspectRatio);
-    const QRectF target((side.width() - drawn.width()) / 2, (side.height() - drawn.height()) / 2,
-                        drawn.width(), drawn.height());
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    svg.render(&p, target);
+    {
+        QMutexLocker locked(&parsedLock);
+        QSvgRenderer &svg = parsed(path);
+        if (!svg.isValid())
+            return image;
+        QSizeF drawn = svg.defaultSize().isEmpty() ? QSizeF(side) : QSizeF(svg.defaultSize());
+        drawn.scale(QSizeF(side), Qt::KeepAspectRatio);
+        const QRectF target((side.width() - drawn.width()) / 2, (side.height() - drawn.height()) / 2,
+                            drawn.width(), drawn.height());
+        svg.render(&p, target);
+    }
     // The shape's coverage, recoloured: bootstrap icons draw in currentColor.
     p.setCompositionMode(QPainter::CompositionMode_SourceIn);
     p.fillRect(image.rect(), color.isValid() ? color : QColor(Qt::black));

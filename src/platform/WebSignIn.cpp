@@ -132,6 +132,14 @@ void WebSignIn::prepareApplication(bool ahead)
             !QGuiApplicationPrivate::platformIntegration()->hasCapability(QPlatformIntegration::OpenGL) ||
             QOpenGLContext::globalShareContext())
             return;
+        // A driver that cannot make contexts on other threads gets it here, as Qt would make it.
+        if (!QGuiApplicationPrivate::platformIntegration()->hasCapability(QPlatformIntegration::ThreadedOpenGL)) {
+            auto *context = new QOpenGLContext;
+            context->setFormat(QSurfaceFormat::defaultFormat());
+            context->create();
+            qt_gl_set_global_share_context(context);
+            return;
+        }
         auto *maker = new ShareContextMaker;
         maker->setParent(qApp);
         ShareContextMaker::pending = maker;

@@ -39,7 +39,7 @@ PlayerStore::PlayerStore(MediaEngine *engine, QObject *parent) : Store(parent), 
     // command, the user) wins over the load's own start, and over that of
     // its fallback.
     connect(m_player, &MediaEngine::pauseRequested, this, [this] {
-        if (m_itemSub.active && (!m_itemSub.settled || m_itemSub.holding))
+        if (m_itemSub.starting())
             m_itemSub.play = false;
     });
 }

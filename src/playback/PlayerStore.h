@@ -290,6 +290,8 @@ private:
         bool active = false;
         // Held at the beginning until the seek to the start time has landed.
         bool holding = false;
+        // Watched, and not yet ready at its start.
+        bool starting() const { return active && (!settled || holding); }
     };
 
     // The Picture in Picture delegate; it refers back to the store weakly.

@@ -71,6 +71,8 @@ void PlayerStore::play(const Video &video, std::optional<double> startAt, bool r
     setCurrentTime(0);
     setDuration(double(video.duration));
     m_artwork = QImage();
+    // A video left before it started never fetches its artwork now.
+    m_artworkDue.clear();
     setComments({});
     setCommentsState(LoadState::idle());
     setChannelAvatar(std::nullopt);
@@ -344,7 +346,7 @@ void PlayerStore::loadArtworkOnceStarted()
 {
     if (m_artworkDue.isEmpty())
         return;
-    if (m_itemSub.active && (!m_itemSub.settled || m_itemSub.holding))
+    if (m_itemSub.starting())
         return;
     if (m_player->timeControlStatus() == MediaEngine::TimeControlStatus::WaitingToPlay && !m_errorMessage)
         return;

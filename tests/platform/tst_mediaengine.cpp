@@ -1,3 +1,4 @@
+#include "SampleClips.h"
 #include "AudioSession.h"
 #include "HlsMaster.h"
 #include "MediaEngineFactory.h"
@@ -110,12 +111,7 @@ private slots:
     {
         qputenv("NIMBELORA_AUDIO", "null");
         const QString path = m_dir.filePath(QStringLiteral("clip.mp4"));
-        QProcess ffmpeg;
-        ffmpeg.start(QStringLiteral("ffmpeg"),
-                     {"-loglevel", "error", "-y", "-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25:duration=3",
-                      "-f", "lavfi", "-i", "sine=frequency=440:duration=3", "-c:v", "libx264", "-preset",
-                      "ultrafast", "-g", "25", "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest", path});
-        if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+        if (!makeClip(path, QStringLiteral("testsrc2=size=320x240:rate=25:duration=3"), 3))
             QSKIP("ffmpeg could not make the test clip");
         m_clip = QUrl::fromLocalFile(path);
 

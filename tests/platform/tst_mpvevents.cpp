@@ -1,5 +1,6 @@
 // mpv's events are decoded on the engine's event thread and reach the GUI
 // thread in order; news of an item already replaced changes nothing.
+#include "SampleClips.h"
 #include "MpvEngine_p.h"
 
 #include <QProcess>
@@ -71,16 +72,6 @@ private:
     std::deque<std::vector<char *>> m_keys;
 };
 
-bool makeClip(const QString &path, const char *video, const char *seconds)
-{
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {"-loglevel", "error", "-y", "-f", "lavfi", "-i", QString::fromLatin1(video), "-f", "lavfi", "-i",
-                  QStringLiteral("sine=frequency=440:duration=") + seconds, "-c:v", "libx264", "-preset", "ultrafast",
-                  "-g", "25", "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest", path});
-    return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
-}
-
 } // namespace
 
 class TestMpvEvents : public QObject
@@ -96,8 +87,8 @@ private slots:
     {
         qputenv("NIMBELORA_AUDIO", "null");
         const QString a = m_dir.filePath(QStringLiteral("long.mp4")), b = m_dir.filePath(QStringLiteral("short.mp4"));
-        if (!makeClip(a, "testsrc2=size=320x240:rate=25:duration=3", "3")
-            || !makeClip(b, "testsrc2=size=160x120:rate=25:duration=2", "2"))
+        if (!makeClip(a, QStringLiteral("testsrc2=size=320x240:rate=25:duration=3"), 3)
+            || !makeClip(b, QStringLiteral("testsrc2=size=160x120:rate=25:duration=2"), 2))
             QSKIP("ffmpeg could not make the test clips");
         m_long = QUrl::fromLocalFile(a);
         m_short = QUrl::fromLocalFile(b);

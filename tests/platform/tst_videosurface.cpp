@@ -1,3 +1,4 @@
+#include "SampleClips.h"
 #include "MpvEngine.h"
 #include "QmlHarness.h"
 #include "SimulatedEngine.h"
@@ -41,11 +42,7 @@ private slots:
     {
         qputenv("NIMBELORA_AUDIO", "null");
         const QString path = m_dir.filePath(QStringLiteral("red.mp4"));
-        QProcess ffmpeg;
-        ffmpeg.start(QStringLiteral("ffmpeg"),
-                     {"-loglevel", "error", "-y", "-f", "lavfi", "-i", "color=c=red:size=320x180:rate=25:duration=3",
-                      "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", path});
-        if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+        if (!makeClip(path, QStringLiteral("color=c=red:size=320x180:rate=25:duration=3"), 3, false))
             QSKIP("ffmpeg could not make the test clip");
         m_clip = QUrl::fromLocalFile(path);
     }
