@@ -36,6 +36,7 @@ namespace {
 // start nothing.
 int refuseToStart(const QString &message)
 {
+    WebSignIn::awaitApplication();
     QQmlApplicationEngine engine;
     engine.setInitialProperties({{QStringLiteral("message"), message}});
     engine.loadData(R"(
@@ -255,6 +256,8 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
     { QQmlComponent types(&engine, root); }
     app.emplace();
     engine.setInitialProperties({{QStringLiteral("app"), QVariant::fromValue(&*app)}});
+    // The window's render loop is chosen as it is made, on what the worker found.
+    WebSignIn::awaitApplication();
     engine.load(root);
     auto *window = engine.rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
     if (!window)

@@ -62,13 +62,19 @@ const Module &module()
 }
 
 // Made on a worker while the views are set up: on software GL the first
-// context loads the driver, which takes tens of milliseconds.
+// context loads the driver, which takes tens of milliseconds. On X the
+// question whether contexts may be made off the GUI thread makes one more
+// (Qt answers it with a throwaway context): the worker asks it too, and the
+// GUI thread, which asks it again when its first window is made, waits for
+// the worker before then.
 class ShareContextMaker : public QObject
 {
 public:
-    ShareContextMaker()
+    explicit ShareContextMaker(bool askThreading)
     {
-        m_thread.reset(QThread::create([this] {
+        m_thread.reset(QThread::create([this, askThreading] {
+            if (askThreading && !threadedGL())
+                return; // made on the GUI thread in settle()
             auto *context = new QOpenGLContext;
             context->setFormat(QSurfaceFormat::defaultFormat());
             context->create();
@@ -86,6 +92,11 @@ public:
             pending = nullptr;
         if (m_thread)
             m_thread->wait();
+    }
+
+    static bool threadedGL()
+    {
+        return QGuiApplicationPrivate::platformIntegration()->hasCapability(QPlatformIntegration::ThreadedOpenGL);
     }
 
     static inline ShareContextMaker *pending = nullptr;
@@ -107,6 +118,12 @@ public:
         qApp->removeEventFilter(this);
         m_thread->wait();
         m_thread.reset();
+        // A driver that cannot make contexts on other threads gets it here, as Qt would make it.
+        if (!m_context) {
+            m_context = new QOpenGLContext;
+            m_context->setFormat(QSurfaceFormat::defaultFormat());
+            m_context->create();
+        }
         // Kept for the life of the process, like the one Qt would make.
         qt_gl_set_global_share_context(m_context);
     }
@@ -132,18 +149,25 @@ void WebSignIn::prepareApplication(bool ahead)
             !QGuiApplicationPrivate::platformIntegration()->hasCapability(QPlatformIntegration::OpenGL) ||
             QOpenGLContext::globalShareContext())
             return;
-        // A driver that cannot make contexts on other threads gets it here, as Qt would make it.
-        if (!QGuiApplicationPrivate::platformIntegration()->hasCapability(QPlatformIntegration::ThreadedOpenGL)) {
+        // Elsewhere the answer is cheap, and asked where Qt asks it.
+        const bool onX = QGuiApplication::platformName() == u"xcb";
+        if (!onX && !ShareContextMaker::threadedGL()) {
             auto *context = new QOpenGLContext;
             context->setFormat(QSurfaceFormat::defaultFormat());
             context->create();
             qt_gl_set_global_share_context(context);
             return;
         }
-        auto *maker = new ShareContextMaker;
+        auto *maker = new ShareContextMaker(onX);
         maker->setParent(qApp);
         ShareContextMaker::pending = maker;
     });
+}
+
+void WebSignIn::awaitApplication()
+{
+    if (ShareContextMaker::pending)
+        ShareContextMaker::pending->settle();
 }
 
 WebSignIn::WebSignIn(Backing backing, QObject *parent) : QObject(parent), m_backing(backing) {}
@@ -226,8 +250,7 @@ QObject *WebSignIn::profile()
 {
     if (m_backing == Backing::Memory || m_profile)
         return m_profile;
-    if (ShareContextMaker::pending)
-        ShareContextMaker::pending->settle();
+    awaitApplication();
     const Module &engine = module();
     if (!engine.make)
         return nullptr;

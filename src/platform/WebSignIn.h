@@ -38,6 +38,9 @@ public:
     // the display and reads the environment meanwhile: only for a process
     // that changes no environment variable after this (the app's own main).
     static void prepareApplication(bool ahead = false);
+    // With `ahead`, waits for that worker: before the first window is made
+    // (Qt asks the driver the worker's question again then). Nothing otherwise.
+    static void awaitApplication();
 
     // Appended to the engine's own user agent.
     static constexpr const char *userAgentSuffix = "Version/17.5 Mobile/15E148 Safari/604.1";

@@ -292,10 +292,11 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    // As the app starts: the shared context made on a worker. It is in place
-    // once a profile is made, before the tests change the environment.
+    // As the app starts: the shared context made on a worker, waited for
+    // before anything else, before the tests change the environment.
     WebSignIn::prepareApplication(true);
     QGuiApplication app(argc, argv);
+    WebSignIn::awaitApplication();
     WebSignIn(WebSignIn::Backing::Engine).profile();
     TestWebSignIn test;
     return QTest::qExec(&test, argc, argv);
