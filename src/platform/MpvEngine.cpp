@@ -85,6 +85,7 @@ void MpvEngine::prepare()
     QPointer<MpvEngine> self(this);
     // Tests and machines without sound name an audio output here ("null").
     const QByteArray audio = qgetenv("NIMBELORA_AUDIO");
+    // Ahead of the pictures queued in the pool: a playback waits for it.
     backgroundPool()->start([self, audio] {
         const Made made = makeCore(audio);
         auto *app = QCoreApplication::instance();
@@ -101,7 +102,7 @@ void MpvEngine::prepare()
                     backgroundPool()->start([made] { destroyCore(made); });
             },
             Qt::QueuedConnection);
-    });
+    }, 1);
 }
 
 void MpvEngine::coreMade(const Made &made)

@@ -1,17 +1,22 @@
 #include "SampleClips.h"
 #include "AudioSession.h"
+#include "BackgroundPool.h"
 #include "HlsMaster.h"
 #include "MediaEngineFactory.h"
 #include "MpvEngine.h"
 #include "RoutePicker.h"
 #include "SimulatedEngine.h"
 #include <QFile>
+#include <QSemaphore>
+#include <QThread>
+#include <QThreadPool>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -317,6 +322,33 @@ private slots:
         early->prepare();
         early.reset();
         QTest::qWait(300);
+    }
+
+    // Pictures queued in the background pool do not hold a player back: the
+    // core is made as soon as a thread is free, not after the queue.
+    void mpvCoreGoesAheadOfQueuedWork()
+    {
+        QThreadPool *pool = backgroundPool();
+        QSemaphore release;
+        std::atomic<int> started{0}, done{0};
+        for (int i = 0; i < pool->maxThreadCount(); ++i)
+            pool->start([&] {
+                ++started;
+                release.acquire();
+            });
+        QTRY_COMPARE(started.load(), pool->maxThreadCount());
+        constexpr int queued = 40;
+        for (int i = 0; i < queued; ++i)
+            pool->start([&] {
+                QThread::msleep(5);
+                ++done;
+            });
+        MpvEngine e;
+        e.prepare();
+        release.release(pool->maxThreadCount());
+        QTRY_VERIFY_WITH_TIMEOUT(e.isAvailable(), kLong);
+        QVERIFY2(done.load() < queued, "the core waited for the whole queue");
+        QVERIFY(pool->waitForDone(kLong));
     }
 
     // A load before the core exists starts it and waits for it; then it
