@@ -13,8 +13,8 @@ namespace {
 
 using Objects = std::set<ElfW(Addr)>;
 
-// What the process had loaded before the library: the app's own objects.
-Objects &appObjects()
+// The library and the objects it brought with it.
+Objects &mpvObjects()
 {
     static Objects objects;
     return objects;
@@ -50,17 +50,17 @@ bool writesIntoReadOnly(const dl_phdr_info *info)
 // Segments that were never writable are still the files' own pages, so
 // letting go of them loses nothing: what is used again comes back from the
 // page cache on first touch.
-void releaseReadOnlyPages(const Objects &except)
+void releaseReadOnlyPages(const Objects &only)
 {
     struct Walk
     {
-        const Objects *except;
+        const Objects *only;
         uintptr_t page;
-    } walk{&except, uintptr_t(sysconf(_SC_PAGESIZE))};
+    } walk{&only, uintptr_t(sysconf(_SC_PAGESIZE))};
     dl_iterate_phdr(
         [](dl_phdr_info *info, size_t, void *data) {
             const auto &w = *static_cast<const Walk *>(data);
-            if (w.except->count(info->dlpi_addr) || writesIntoReadOnly(info))
+            if (!w.only->count(info->dlpi_addr) || writesIntoReadOnly(info))
                 return 0;
             for (int i = 0; i < info->dlpi_phnum; ++i) {
                 const ElfW(Phdr) &ph = info->dlpi_phdr[i];
@@ -81,14 +81,18 @@ const MpvLibrary *open()
 {
     // The major client API version is the library's so-name version.
     const std::string name = "libmpv.so." + std::to_string(MPV_CLIENT_API_VERSION >> 16);
-    appObjects() = loadedObjects();
+    const Objects before = loadedObjects();
     // Local: its libraries must not interpose on the symbols the app resolves.
     void *handle = dlopen(name.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (!handle) {
         qWarning("libmpv: %s", dlerror());
         return nullptr;
     }
-    releaseReadOnlyPages(appObjects());
+    // The library stays loaded, so neither it nor what it brought ever moves.
+    for (ElfW(Addr) base : loadedObjects())
+        if (!before.count(base))
+            mpvObjects().insert(base);
+    releaseReadOnlyPages(mpvObjects());
     static MpvLibrary lib;
     bool complete = true;
     const auto bind = [&](auto &fn, const char *symbol) {
@@ -133,5 +137,5 @@ const MpvLibrary *MpvLibrary::get()
 void MpvLibrary::releaseStartupPages()
 {
     if (get())
-        releaseReadOnlyPages(appObjects());
+        releaseReadOnlyPages(mpvObjects());
 }
