@@ -6,7 +6,8 @@
 // - the longest frame of the first visit to the Shorts tab, against the
 //   longest of a second visit (goal: none over 50 ms);
 // - peak resident memory once home has shown its feed, against the bare
-//   window's; and after every tab has been shown (--tabs ms apart).
+//   window's; and after every tab has been shown (--tabs ms apart), with
+//   the peak as each tab was left, to show which one made it grow.
 //
 //   bench_startup [--runs N] [--settle MS] [--history N] [--tabs MS] [--frames]
 //
