@@ -6,7 +6,8 @@
 // - the longest frame of the first visit to the Shorts tab, against the
 //   longest of a second visit (goal: none over 50 ms);
 // - peak resident memory once home has shown its feed, against the bare
-//   window's; and after every tab has been shown (--tabs ms apart).
+//   window's; and after every tab has been shown (--tabs ms apart), with
+//   the peak as each tab was left, to show which one made it grow.
 //
 //   bench_startup [--runs N] [--settle MS] [--history N] [--tabs MS] [--frames]
 //
@@ -40,6 +41,8 @@ struct Run
     qint64 rssKb = 0;
     double shortsFirstMs = -1;
     double shortsAgainMs = -1;
+    // Peak resident memory as each tab was left, in the order visited.
+    std::vector<qint64> tabPeakKb;
 };
 
 std::optional<Run> launch(const QString &program, const QProcessEnvironment &env, int settleMs, int tabsMs = 0,
@@ -75,6 +78,8 @@ std::optional<Run> launch(const QString &program, const QProcessEnvironment &env
             run.shortsFirstMs = line.mid(13).toDouble();
         } else if (line.startsWith("SHORTS_AGAIN ")) {
             run.shortsAgainMs = line.mid(13).toDouble();
+        } else if (line.startsWith("TAB ")) {
+            run.tabPeakKb.push_back(line.split(' ').value(2).toLongLong());
         }
     }
     if (!frame)
@@ -198,9 +203,11 @@ int main(int argc, char *argv[])
     launch(appProgram, largeEnv, settleMs);
 
     Pairs frame, large, homeRss, tabsRss, homeNow, tabsNow, shorts;
+    const char *const tabNames[] = {"home", "Shorts", "search", "subscriptions", "library"};
+    const int tabCount = 5;
+    std::vector<std::vector<double>> tabPeaks(tabCount);
     // Home has its feed by then; the visits take some 6 s.
     const int shortsAt = 2000, shortsSettle = shortsAt + 6000;
-    const int tabCount = 5;
     for (int i = 0; i < runs; ++i) {
         const int settle = framesOnly ? 0 : settleMs;
         const auto bare = launch(bareProgram, emptyEnv, settle);
@@ -225,6 +232,8 @@ int main(int argc, char *argv[])
         tabsRss.add(tabs->peakRssKb / 1024.0, bare->peakRssKb / 1024.0);
         homeNow.add(home->rssKb / 1024.0, bare->rssKb / 1024.0);
         tabsNow.add(tabs->rssKb / 1024.0, bare->rssKb / 1024.0);
+        for (size_t t = 0; t < tabs->tabPeakKb.size() && t < tabPeaks.size(); ++t)
+            tabPeaks[t].push_back(tabs->tabPeakKb[t] / 1024.0);
         std::fprintf(stderr, "run %d of %d done\n", i + 1, runs);
     }
 
@@ -238,6 +247,14 @@ int main(int argc, char *argv[])
                  "ms", "again", 0);
     homeRss.print("peak RSS at home", "MB", "bare", 1.5);
     tabsRss.print("peak RSS after every tab was shown", "MB", "bare", 2.0);
+    std::printf("  where the peak grew: peak RSS as each tab was left, median (MB)\n   ");
+    double last = 0;
+    for (int t = 0; t < tabCount; ++t) {
+        const double m = spread(tabPeaks[t]).median;
+        std::printf(" %s %.1f (%+.1f)", tabNames[t], m, t ? m - last : 0.0);
+        last = m;
+    }
+    std::printf("\n");
     homeNow.print("(for comparison) present RSS at home", "MB", "bare", 1.5);
     tabsNow.print("(for comparison) present RSS back at home after every tab", "MB", "bare", 2.0);
     return 0;

@@ -108,7 +108,14 @@ int main(int argc, char *argv[])
                                        AppTab::home};
                 int delay = 0;
                 for (AppTab tab : tabs)
-                    QTimer::singleShot(delay += tabsMs, app, [app, tab] { app->router()->setTab(tab); });
+                    QTimer::singleShot(delay += tabsMs, app, [app, tab] {
+                        // What the tab being left brought the peak and present memory to.
+                        std::printf("TAB %d %lld %lld\n", int(app->router()->tab()),
+                                    static_cast<long long>(StartupProbe::peakRssKb()),
+                                    static_cast<long long>(StartupProbe::rssKb()));
+                        std::fflush(stdout);
+                        app->router()->setTab(tab);
+                    });
             },
             Qt::ConnectionType(Qt::DirectConnection | Qt::SingleShotConnection));
     };

@@ -1,9 +1,12 @@
 #include "MpvEngine_p.h"
+#include "BackgroundPool.h"
 
 #include <QPointer>
+#include <QThreadPool>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <mutex>
 
 namespace MpvDetail {
 
@@ -212,11 +215,17 @@ void MpvEngine::pump(const MpvLibrary *lib, mpv_handle *mpv, std::shared_ptr<Inb
         std::optional<Note> note = translate(*event);
         if (!note)
             continue;
-        std::lock_guard lock(inbox->mutex);
-        inbox->notes.push_back(std::move(*note));
-        if (!inbox->posted && inbox->post) {
-            inbox->posted = true;
-            inbox->post();
+        {
+            std::lock_guard lock(inbox->mutex);
+            inbox->notes.push_back(std::move(*note));
+            if (!inbox->posted && inbox->post) {
+                inbox->posted = true;
+                inbox->post();
+            }
+        }
+        if (event->event_id == MPV_EVENT_FILE_LOADED) {
+            static std::once_flag once;
+            std::call_once(once, [] { backgroundPool()->start(&MpvLibrary::releaseStartupPages); });
         }
     }
 }

@@ -29,4 +29,12 @@ struct MpvLibrary
     // Opens the library once, from any thread; later calls wait for the
     // first. Null when it is missing or lacks a function.
     static const MpvLibrary *get();
+
+    // Loading the library and its few hundred dependencies reads all their
+    // relocation tables and runs their start-up code (some 35 MB), and the
+    // first file a core opens is probed by every demuxer: pages nothing
+    // needs again, yet they stayed resident. This lets go of the pages of
+    // those libraries' never-writable segments. Opening does it itself; the
+    // engine again once the first file has loaded.
+    static void releaseStartupPages();
 };
