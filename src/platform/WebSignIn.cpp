@@ -61,6 +61,14 @@ const Module &module()
     return loaded;
 }
 
+QOpenGLContext *newShareContext()
+{
+    auto *context = new QOpenGLContext;
+    context->setFormat(QSurfaceFormat::defaultFormat());
+    context->create();
+    return context;
+}
+
 // Made on a worker while the views are set up: on software GL the first
 // context loads the driver, which takes tens of milliseconds. On X the
 // question whether contexts may be made off the GUI thread makes one more
@@ -75,9 +83,7 @@ public:
         m_thread.reset(QThread::create([this, askThreading] {
             if (askThreading && !threadedGL())
                 return; // made on the GUI thread in settle()
-            auto *context = new QOpenGLContext;
-            context->setFormat(QSurfaceFormat::defaultFormat());
-            context->create();
+            QOpenGLContext *context = newShareContext();
             context->moveToThread(qApp->thread());
             m_context = context;
         }));
@@ -119,11 +125,8 @@ public:
         m_thread->wait();
         m_thread.reset();
         // A driver that cannot make contexts on other threads gets it here, as Qt would make it.
-        if (!m_context) {
-            m_context = new QOpenGLContext;
-            m_context->setFormat(QSurfaceFormat::defaultFormat());
-            m_context->create();
-        }
+        if (!m_context)
+            m_context = newShareContext();
         // Kept for the life of the process, like the one Qt would make.
         qt_gl_set_global_share_context(m_context);
     }
@@ -152,10 +155,7 @@ void WebSignIn::prepareApplication(bool ahead)
         // Elsewhere the answer is cheap, and asked where Qt asks it.
         const bool onX = QGuiApplication::platformName() == u"xcb";
         if (!onX && !ShareContextMaker::threadedGL()) {
-            auto *context = new QOpenGLContext;
-            context->setFormat(QSurfaceFormat::defaultFormat());
-            context->create();
-            qt_gl_set_global_share_context(context);
+            qt_gl_set_global_share_context(newShareContext());
             return;
         }
         auto *maker = new ShareContextMaker(onX);
