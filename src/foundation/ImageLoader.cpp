@@ -631,6 +631,11 @@ bool isOpaque(const QColor &c)
 {
     return c.isValid() && c.alpha() == 255;
 }
+
+bool isShadowed(const ImageLoader::Frame &frame)
+{
+    return isOpaque(frame.backdrop) && frame.shadow.isValid() && frame.shadowDrop > 0;
+}
 } // namespace
 
 bool ImageLoader::hasThumb(const QString &id, const QSize &size, double radius, const QColor &backdrop,
@@ -649,7 +654,7 @@ QUrl ImageLoader::thumbSource(const QString &id, double radius, const QColor &ba
         source += QStringLiteral("?radius=") + QString::number(radius);
         if (isOpaque(backdrop)) {
             source += QStringLiteral("&backdrop=") + colourText(backdrop);
-            if (shadow.isValid() && shadowDrop > 0)
+            if (isShadowed(Frame{radius, backdrop, shadow, shadowDrop}))
                 source += QStringLiteral("&shadow=") + colourText(shadow) + QStringLiteral("&drop=")
                           + QString::number(shadowDrop);
         }
@@ -671,13 +676,6 @@ ImageLoader::Frame ImageLoader::frameOf(const QString &query)
     return {number(QStringLiteral("radius")), colour(QStringLiteral("backdrop")), colour(QStringLiteral("shadow")),
             number(QStringLiteral("drop"))};
 }
-
-namespace {
-bool isShadowed(const ImageLoader::Frame &frame)
-{
-    return isOpaque(frame.backdrop) && frame.shadow.isValid() && frame.shadowDrop > 0;
-}
-} // namespace
 
 QString ImageLoader::roundedName(const Frame &frame)
 {

@@ -86,7 +86,6 @@ public:
     static Look rounded(const Frame &frame);
     // Its name alone, as the memory cache knows the pictures in that frame.
     static QString roundedName(const Frame &frame);
-    static Look rounded(double radius) { return rounded(Frame{radius, {}, {}, 0}); }
     // The centre of the picture in the shape of `size`, at that size (a
     // smaller picture is enlarged, as a view would).
     static QImage cropped(const QImage &image, const QSize &size);

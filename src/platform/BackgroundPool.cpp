@@ -1,7 +1,6 @@
 #include "BackgroundPool.h"
 
 #include <QCoreApplication>
-#include <QThread>
 #include <QThreadPool>
 
 namespace {

@@ -54,13 +54,14 @@ QImage SymbolImageProvider::render(const QString &sfName, const QSize &size, con
     QString path = resourcePath(sfName);
     if (path.isEmpty())
         path = fallbackPath();
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
+    QPainter p;
     {
         QMutexLocker locked(&parsedLock);
         QSvgRenderer &svg = parsed(path);
         if (!svg.isValid())
             return image;
+        p.begin(&image);
+        p.setRenderHint(QPainter::Antialiasing);
         QSizeF drawn = svg.defaultSize().isEmpty() ? QSizeF(side) : QSizeF(svg.defaultSize());
         drawn.scale(QSizeF(side), Qt::KeepAspectRatio);
         const QRectF target((side.width() - drawn.width()) / 2, (side.height() - drawn.height()) / 2,

@@ -755,7 +755,7 @@ private slots:
         QVERIFY(!loader.hasThumb(qid, requested, 12));
         QVERIFY(!loader.hasThumb(qid, requested));
         const QUrl large = ImageLoader::thumbURLs(qid).first();
-        QCOMPARE(loader.cached(large, requested, ImageLoader::rounded(10).name).size(), requested);
+        QCOMPARE(loader.cached(large, requested, ImageLoader::roundedName({10})).size(), requested);
 
         // Served again from memory, rounded, without asking the host.
         const int hits = m_host->hits("/vi/" + id + "/hq720.jpg");
