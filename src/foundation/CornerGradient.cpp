@@ -1,4 +1,5 @@
 #include "CornerGradient.h"
+#include "Store.h"
 
 #include <QImage>
 #include <QLinearGradient>
@@ -19,29 +20,20 @@ CornerGradient::CornerGradient(QQuickItem *parent) : QQuickItem(parent)
 
 void CornerGradient::setFrom(const QColor &color)
 {
-    if (m_from == color)
-        return;
-    m_from = color;
-    update();
-    emit fromChanged();
+    if (assignAndNotify(this, m_from, color, &CornerGradient::fromChanged))
+        update();
 }
 
 void CornerGradient::setTo(const QColor &color)
 {
-    if (m_to == color)
-        return;
-    m_to = color;
-    update();
-    emit toChanged();
+    if (assignAndNotify(this, m_to, color, &CornerGradient::toChanged))
+        update();
 }
 
 void CornerGradient::setRadius(qreal radius)
 {
-    if (qFuzzyCompare(m_radius, radius))
-        return;
-    m_radius = radius;
-    update();
-    emit radiusChanged();
+    if (assignAndNotify(this, m_radius, radius, &CornerGradient::radiusChanged))
+        update();
 }
 
 void CornerGradient::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)

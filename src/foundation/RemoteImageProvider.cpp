@@ -106,7 +106,6 @@ QImage circled(const QImage &image)
     return out;
 }
 
-
 } // namespace
 
 QQuickImageResponse *RemoteImageProvider::requestImageResponse(const QString &id, const QSize &requestedSize)
