@@ -215,10 +215,6 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
 {
     // Before any thread exists: glibc fixes its heap count once it grows.
     ImageLoader::tuneAllocator();
-    // The session token is read while the application object sets up the
-    // display (its job thread needs the object to exist); the account store
-    // takes the answer.
-    qAddPreRoutine([] { Keychain::shared().prefetch(QLatin1String(AuthStore::sessionKey)); });
     // Chromium refuses its sandbox as root; the sign-in page is the only web content.
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
@@ -227,10 +223,10 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
     QGuiApplication::setDesktopFileName(QStringLiteral("nimbelora"));
     // The library decodes while the display and the views are set up.
     LibraryStore::preload();
-    WebSignIn::prepareApplication(true);
     QGuiApplication qapp(argc, argv);
 
-    // Who runs is settled first: everything after may be slow (the keyring).
+    // Who runs is settled first: a launch that hands its link over starts
+    // nothing more (no keyring read, no drawing worker) and ends at once.
     const QString url = UrlInbox::urlFromArguments(qapp.arguments());
     UrlInbox inbox;
     if (inbox.claim() == UrlInbox::Claim::taken) {
@@ -241,6 +237,10 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
     const DataLock dataLock = lockDataFolder();
     if (!dataLock)
         return refuseToStart(refusal(dataLock));
+    // The session token is read, and the engine's shared context made, while
+    // the views are set up; the account store takes the token's answer.
+    Keychain::shared().prefetch(QLatin1String(AuthStore::sessionKey));
+    WebSignIn::prepareAhead();
 
     // The stores outlive the views made of them.
     std::optional<NimbeloraApp> app;

@@ -80,18 +80,21 @@ class ShareContextMaker : public QObject
 public:
     explicit ShareContextMaker(bool askThreading)
     {
-        m_thread.reset(QThread::create([this, askThreading] {
+        // Taken here: the worker may still run while the application object goes.
+        QThread *gui = QThread::currentThread();
+        m_thread.reset(QThread::create([this, askThreading, gui] {
             if (askThreading && !threadedGL())
                 return; // made on the GUI thread in settle()
             QOpenGLContext *context = newShareContext();
-            context->moveToThread(qApp->thread());
+            context->moveToThread(gui);
             m_context = context;
         }));
         m_thread->start();
         qApp->installEventFilter(this);
+        // Before the application object tears down what the worker uses.
+        qAddPostRoutine(&ShareContextMaker::finishPending);
     }
 
-    // A process that ends before its first window still waits for the worker.
     ~ShareContextMaker() override
     {
         if (pending == this)
@@ -106,6 +109,19 @@ public:
     }
 
     static inline ShareContextMaker *pending = nullptr;
+
+    // A process that ends before its first window: the worker is waited
+    // for, and what it made is not needed any more.
+    static void finishPending()
+    {
+        ShareContextMaker *maker = std::exchange(pending, nullptr);
+        if (!maker || !maker->m_thread)
+            return;
+        qApp->removeEventFilter(maker);
+        maker->m_thread->wait();
+        maker->m_thread.reset();
+        delete std::exchange(maker->m_context, nullptr);
+    }
 
     // Before any window has a surface, so the scene graph's context of
     // each window is made sharing this one, and before the engine loads.
@@ -138,30 +154,26 @@ private:
 
 } // namespace
 
-void WebSignIn::prepareApplication(bool ahead)
+void WebSignIn::prepareApplication() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
+
+void WebSignIn::prepareAhead()
 {
-    if (!ahead) {
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-        return;
-    }
     // The engine draws through OpenGL contexts shared with the window's:
     // the one they all share is set up as Qt::AA_ShareOpenGLContexts would,
-    // but off the GUI thread, as soon as the display is open.
-    qAddPreRoutine([] {
-        if (!QGuiApplicationPrivate::platformIntegration() ||
-            !QGuiApplicationPrivate::platformIntegration()->hasCapability(QPlatformIntegration::OpenGL) ||
-            QOpenGLContext::globalShareContext())
-            return;
-        // Elsewhere the answer is cheap, and asked where Qt asks it.
-        const bool onX = QGuiApplication::platformName() == u"xcb";
-        if (!onX && !ShareContextMaker::threadedGL()) {
-            qt_gl_set_global_share_context(newShareContext());
-            return;
-        }
-        auto *maker = new ShareContextMaker(onX);
-        maker->setParent(qApp);
-        ShareContextMaker::pending = maker;
-    });
+    // but off the GUI thread.
+    if (!qApp || !QGuiApplicationPrivate::platformIntegration() ||
+        !QGuiApplicationPrivate::platformIntegration()->hasCapability(QPlatformIntegration::OpenGL) ||
+        QOpenGLContext::globalShareContext() || ShareContextMaker::pending)
+        return;
+    // Elsewhere the answer is cheap, and asked where Qt asks it.
+    const bool onX = QGuiApplication::platformName() == u"xcb";
+    if (!onX && !ShareContextMaker::threadedGL()) {
+        qt_gl_set_global_share_context(newShareContext());
+        return;
+    }
+    auto *maker = new ShareContextMaker(onX);
+    maker->setParent(qApp);
+    ShareContextMaker::pending = maker;
 }
 
 void WebSignIn::awaitApplication()

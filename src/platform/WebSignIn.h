@@ -28,18 +28,25 @@ public:
     ~WebSignIn() override;
 
     // The app's one sign-in state, over the engine. Needs
-    // prepareApplication() before the application object.
+    // prepareApplication() before the application object, or
+    // prepareAhead() after it.
     static WebSignIn &shared();
-    // What the browser engine needs of the process before the application
-    // object is made, without loading the engine itself: the OpenGL context
-    // its contexts share with the windows'. Made by Qt with the application
-    // object, or with `ahead` on a worker from then on, in place before a
-    // window's surface or the engine's profile is made. The worker opens
-    // the display and reads the environment meanwhile: only for a process
-    // that changes no environment variable after this (the app's own main).
-    static void prepareApplication(bool ahead = false);
-    // With `ahead`, waits for that worker: before the first window is made
-    // (Qt asks the driver the worker's question again then). Nothing otherwise.
+    // What the browser engine needs of the process, without loading the
+    // engine itself: the OpenGL context its contexts share with the
+    // windows'. Called before the application object: Qt makes it with
+    // that object.
+    static void prepareApplication();
+    // The same, made on a worker: called once the application object
+    // exists and the process knows it will show a window (a launch that
+    // hands its link over never asks), before its first window. In place
+    // before a window's surface or the engine's profile is made. The worker
+    // opens the display and reads the environment meanwhile: only for a
+    // process that changes no environment variable after this (the app's
+    // own main). A process that ends first waits for the worker before the
+    // application object tears anything down.
+    static void prepareAhead();
+    // Waits for that worker: before the first window is made (Qt asks the
+    // driver the worker's question again then). Nothing otherwise.
     static void awaitApplication();
 
     // Appended to the engine's own user agent.

@@ -1,10 +1,16 @@
+#include "NimbeloraApp.h"
 #include "UrlInbox.h"
+#include "XServer.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 #include <QtConcurrent/QtConcurrentRun>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -25,6 +31,10 @@ QFuture<bool> launchLater(const QString &url)
         return answered;
     });
 }
+
+// The test runs itself as a later launch of the whole program:
+// `--launch [url]` is `nimbelora [url]`.
+constexpr const char *kLaunch = "--launch";
 
 } // namespace
 
@@ -98,6 +108,55 @@ private slots:
         QCOMPARE(next.claim(), UrlInbox::Claim::owner);
     }
 
+    void launchWhileRunning_data()
+    {
+        QTest::addColumn<QString>("platform");
+        QTest::newRow("offscreen") << u"offscreen"_qs;
+        // As a desktop starts it: on X, where OpenGL is there to be set up.
+        QTest::newRow("X") << u"xcb"_qs;
+    }
+
+    // The whole program launched while an instance runs: it hands its link
+    // over and ends well, time after time.
+    void launchWhileRunning()
+    {
+        QFETCH(QString, platform);
+        if (!QDBusConnection::sessionBus().isConnected())
+            QSKIP("no session bus (run under dbus-run-session)");
+        std::unique_ptr<XServer> x;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QT_QPA_PLATFORM"_qs, platform);
+        if (platform == u"xcb") {
+            x = std::make_unique<XServer>();
+            if (x->display().isEmpty())
+                QSKIP("no Xvfb");
+            env = x->environment(env);
+        }
+        UrlInbox running(UrlInbox::ownBus(), QLatin1String(UrlInbox::serviceName));
+        if (running.claim() != UrlInbox::Claim::owner)
+            QSKIP("the app runs on this bus");
+        QSignalSpy opened(&running, &UrlInbox::opened);
+
+        const QStringList links = {u"https://www.youtube.com/watch?v=dQw4w9WgXcQ"_qs, QString(),
+                                   u"nimbelora://watch?v=jNQXAC9IVRw&t=5"_qs, u"https://youtu.be/9bZkp7q19f0"_qs,
+                                   QString()};
+        for (qsizetype i = 0; i < links.size(); ++i) {
+            const QString &link = links.at(i);
+            QProcess later;
+            later.setProcessEnvironment(env);
+            QStringList arguments{QLatin1String(kLaunch)};
+            if (!link.isEmpty())
+                arguments << link;
+            later.start(QCoreApplication::applicationFilePath(), arguments);
+            QVERIFY2(later.waitForFinished(30000), qPrintable(link));
+            const QByteArray said = later.readAllStandardError().right(2000);
+            QVERIFY2(later.exitStatus() == QProcess::NormalExit, said.constData());
+            QVERIFY2(later.exitCode() == 0, said.constData());
+            QTRY_COMPARE(opened.size(), i + 1);
+            QCOMPARE(opened.last().first().toString(), link);
+        }
+    }
+
     void noBus()
     {
         UrlInbox inbox(QDBusConnection(u"never-connected"_qs), testService());
@@ -106,6 +165,17 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestUrlInbox)
+int main(int argc, char *argv[])
+{
+    if (argc >= 2 && std::strcmp(argv[1], kLaunch) == 0) {
+        QStandardPaths::setTestModeEnabled(true);
+        argv[1] = argv[0];
+        return NimbeloraApp::main(argc - 1, argv + 1);
+    }
+    QCoreApplication app(argc, argv);
+    TestUrlInbox test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 
 #include "tst_urlinbox.moc"

@@ -5,11 +5,14 @@
 #include "QmlHarness.h"
 #include "TestDirs.h"
 #include "WebSignIn.h"
+#include "XServer.h"
 
 #include <QGuiApplication>
 #include <QOpenGLContext>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -46,6 +49,10 @@ QUrl sitePage() { return QUrl(QStringLiteral("https://m.") + site() + QStringLit
 } // namespace
 
 Q_DECLARE_METATYPE(FakeCookies)
+
+// The test runs itself as a process that asks for the shared context
+// ahead and ends at once, before any window.
+constexpr const char *kAheadThenEnd = "--ahead-then-end";
 
 class TestWebSignIn : public QObject
 {
@@ -225,6 +232,38 @@ private slots:
         QCOMPARE(shared->thread(), qApp->thread());
     }
 
+    void endingBeforeAnyWindow_data()
+    {
+        QTest::addColumn<QString>("platform");
+        QTest::newRow("offscreen") << u"offscreen"_qs;
+        QTest::newRow("X") << u"xcb"_qs;
+    }
+
+    // The worker may still be making the context when the process ends:
+    // the application object goes without pulling anything from under it.
+    void endingBeforeAnyWindow()
+    {
+        QFETCH(QString, platform);
+        std::unique_ptr<XServer> x;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QT_QPA_PLATFORM"_qs, platform);
+        if (platform == u"xcb") {
+            x = std::make_unique<XServer>();
+            if (x->display().isEmpty())
+                QSKIP("no Xvfb");
+            env = x->environment(env);
+        }
+        for (int i = 0; i < 5; ++i) {
+            QProcess process;
+            process.setProcessEnvironment(env);
+            process.start(QCoreApplication::applicationFilePath(), {QLatin1String(kAheadThenEnd)});
+            QVERIFY(process.waitForFinished(30000));
+            const QByteArray said = process.readAllStandardError().right(2000);
+            QVERIFY2(process.exitStatus() == QProcess::NormalExit, said.constData());
+            QVERIFY2(process.exitCode() == 0, said.constData());
+        }
+    }
+
     // The development backend's sign-in page in the real web view.
     void realPageHandsOverOnce()
     {
@@ -292,10 +331,15 @@ private slots:
 
 int main(int argc, char *argv[])
 {
+    if (argc >= 2 && std::strcmp(argv[1], kAheadThenEnd) == 0) {
+        QGuiApplication app(argc, argv);
+        WebSignIn::prepareAhead();
+        return 0;
+    }
     // As the app starts: the shared context made on a worker, waited for
     // before anything else, before the tests change the environment.
-    WebSignIn::prepareApplication(true);
     QGuiApplication app(argc, argv);
+    WebSignIn::prepareAhead();
     WebSignIn::awaitApplication();
     WebSignIn(WebSignIn::Backing::Engine).profile();
     TestWebSignIn test;
