@@ -80,10 +80,11 @@ void MprisPlayerAdaptor::Seek(qlonglong Offset)
     auto *r = commands();
     if (!r)
         return;
+    // The desktop says how far: a key's own step, "5 s on", a widget's drag.
     if (Offset > 0)
-        emit r->skipForwardCommand(r->skipInterval());
+        emit r->skipForwardCommand(Offset / 1e6);
     else if (Offset < 0)
-        emit r->skipBackwardCommand(r->skipInterval());
+        emit r->skipBackwardCommand(-(Offset / 1e6));
 }
 
 void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath &TrackId, qlonglong Position)

@@ -8,7 +8,8 @@
 // the desktop is answered with success either way.
 //
 // MPRIS has no "skip by your own step" command: a Seek forward or backward
-// is taken as skip forward or backward, by the registered skip interval.
+// is a skip forward or backward by the offset the desktop asks for. The
+// registered skip interval is the step the app offers; MPRIS cannot show it.
 class RemoteCommands : public QObject
 {
     Q_OBJECT
@@ -27,6 +28,7 @@ signals:
     void playCommand();
     void pauseCommand();
     void togglePlayPauseCommand();
+    // By `interval` seconds (positive).
     void skipForwardCommand(double interval);
     void skipBackwardCommand(double interval);
     void nextTrackCommand();

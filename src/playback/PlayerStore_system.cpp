@@ -62,13 +62,25 @@ void PlayerStore::setupRemote()
     connect(&remote, &RemoteCommands::playCommand, this, [this] { m_player->play(); });
     connect(&remote, &RemoteCommands::pauseCommand, this, [this] { m_player->pause(); });
     connect(&remote, &RemoteCommands::togglePlayPauseCommand, this, &PlayerStore::togglePlay);
-    connect(&remote, &RemoteCommands::skipForwardCommand, this,
-            [this](double step) { seek(m_player->currentTime() + step); });
+    // The desktop shows the new position at once, also while paused (where
+    // nothing else would tell it before the next save).
+    const auto seekForDesktop = [this](double t) {
+        seek(t);
+        updateNowPlaying();
+    };
+    connect(&remote, &RemoteCommands::skipForwardCommand, this, [this, seekForDesktop](double interval) {
+        const double t = m_player->currentTime() + interval;
+        // Past the end the desktop expects the next item.
+        if (m_current && m_duration > 0 && t > m_duration)
+            playNext();
+        else
+            seekForDesktop(t);
+    });
     connect(&remote, &RemoteCommands::skipBackwardCommand, this,
-            [this](double step) { seek(m_player->currentTime() - step); });
+            [this, seekForDesktop](double interval) { seekForDesktop(m_player->currentTime() - interval); });
     connect(&remote, &RemoteCommands::nextTrackCommand, this, &PlayerStore::playNext);
     connect(&remote, &RemoteCommands::previousTrackCommand, this, &PlayerStore::playPrevious);
-    connect(&remote, &RemoteCommands::changePlaybackPositionCommand, this, [this](double t) { seek(t); });
+    connect(&remote, &RemoteCommands::changePlaybackPositionCommand, this, seekForDesktop);
 }
 
 void PlayerStore::updateNowPlaying()

@@ -174,9 +174,12 @@ private slots:
         QTest::newRow("play/pause") << "PlayPause" << QVariantList{} << QStringList{"toggle"};
         QTest::newRow("next") << "Next" << QVariantList{} << QStringList{"next"};
         QTest::newRow("previous") << "Previous" << QVariantList{} << QStringList{"previous"};
-        // The step is the registered one, whatever the offset asks for.
-        QTest::newRow("seek forward") << "Seek" << QVariantList{us(30'000'000)} << QStringList{"forward 10"};
-        QTest::newRow("seek back") << "Seek" << QVariantList{us(-1)} << QStringList{"backward 10"};
+        // By the offset asked for, whatever the registered step (10 s).
+        QTest::newRow("seek forward 30 s") << "Seek" << QVariantList{us(30'000'000)} << QStringList{"forward 30"};
+        QTest::newRow("seek forward 3 s") << "Seek" << QVariantList{us(3'000'000)} << QStringList{"forward 3"};
+        QTest::newRow("seek forward 2.5 s") << "Seek" << QVariantList{us(2'500'000)} << QStringList{"forward 2.5"};
+        QTest::newRow("seek back 1 s") << "Seek" << QVariantList{us(-1'000'000)} << QStringList{"backward 1"};
+        QTest::newRow("seek back 1 µs") << "Seek" << QVariantList{us(-1)} << QStringList{"backward 1e-06"};
         QTest::newRow("seek by nothing") << "Seek" << QVariantList{us(0)} << QStringList{};
         QTest::newRow("stop is not a command") << "Stop" << QVariantList{} << QStringList{};
         QTest::newRow("uris are not opened") << "OpenUri" << QVariantList{"https://example.org/v"} << QStringList{};

@@ -16,6 +16,7 @@
 #include "PictureInPicture.h"
 #include "Pref.h"
 #include "QmlHarness.h"
+#include "RemoteCommands.h"
 #include "RoutePicker.h"
 #include "Screen.h"
 #include "StoreRig.h"
@@ -265,11 +266,13 @@ private slots:
         callPlayer(QStringLiteral("Pause"));
         QVERIFY(rig.engine->isPaused());
 
-        callPlayer(QStringLiteral("Seek"), {QVariant::fromValue(qlonglong(-1))});
+        // The step is what the app offers; a Seek moves by its own offset.
+        QCOMPARE(RemoteCommands::shared().skipInterval(), step);
+        callPlayer(QStringLiteral("Seek"), {QVariant::fromValue(qlonglong(-3'000'000))});
         QCOMPARE(rig.engine->seeks().last().target, 0.0); // not before the start
         QTRY_COMPARE(rig.engine->currentTime(), 0.0);
         callPlayer(QStringLiteral("Seek"), {QVariant::fromValue(qlonglong(1))});
-        QCOMPARE(rig.engine->seeks().last().target, step);
+        QCOMPARE(rig.engine->seeks().last().target, 1e-6);
         callPlayer(QStringLiteral("SetPosition"),
                    {QVariant::fromValue(QDBusObjectPath(NowPlaying::trackIdFor(QStringLiteral("second")))),
                     QVariant::fromValue(qlonglong(30'500'000))});
@@ -280,6 +283,60 @@ private slots:
         QCOMPARE(rig.store.current()->id, QStringLiteral("queued"));
         callPlayer(QStringLiteral("Previous"));
         QCOMPARE(rig.store.current()->id, QStringLiteral("second"));
+    }
+
+    void mprisSeekMovesByTheOffset_data()
+    {
+        QTest::addColumn<double>("from");
+        QTest::addColumn<bool>("paused");
+        QTest::addColumn<qlonglong>("offset"); // µs
+        QTest::addColumn<double>("to");        // negative: the next item plays
+        QTest::newRow("back 1 s") << 100.0 << false << -1'000'000LL << 99.0;
+        QTest::newRow("on 3 s") << 100.0 << false << 3'000'000LL << 103.0;
+        QTest::newRow("on 30 s") << 100.0 << false << 30'000'000LL << 130.0;
+        QTest::newRow("on 2.5 s") << 100.0 << false << 2'500'000LL << 102.5;
+        QTest::newRow("paused, on 3 s") << 100.0 << true << 3'000'000LL << 103.0;
+        QTest::newRow("paused, back 1 s") << 100.0 << true << -1'000'000LL << 99.0;
+        QTest::newRow("back past the start") << 2.0 << false << -30'000'000LL << 0.0;
+        QTest::newRow("on to the very end") << 590.0 << false << 10'000'000LL << 600.0;
+        QTest::newRow("past the end") << 590.0 << false << 30'000'000LL << -1.0;
+        QTest::newRow("paused, past the end") << 590.0 << true << 30'000'000LL << -1.0;
+    }
+
+    // A desktop's Seek moves by the offset it sends, within the item; past
+    // its end the next item plays. The desktop sees the new position at
+    // once, paused too.
+    void mprisSeekMovesByTheOffset()
+    {
+        if (!m_bus)
+            QSKIP("no session bus");
+        QFETCH(double, from);
+        QFETCH(bool, paused);
+        QFETCH(qlonglong, offset);
+        QFETCH(double, to);
+        Defaults::shared().setValue(Pref::seekStep, 10);
+        Rig rig;
+        QTRY_VERIFY(MprisService::shared().ownsName());
+        rig.playAt(QStringLiteral("seek"), from);
+        rig.store.enqueue(makeVideo(QStringLiteral("after")));
+        if (paused)
+            rig.store.togglePlay();
+        QCOMPARE(rig.engine->isPaused(), paused);
+        QCOMPARE(rig.engine->currentTime(), from);
+
+        callPlayer(QStringLiteral("Seek"), {QVariant::fromValue(offset)});
+        if (to < 0) {
+            QCOMPARE(rig.store.current()->id, QStringLiteral("after"));
+            return;
+        }
+        QCOMPARE(rig.store.current()->id, QStringLiteral("seek"));
+        QCOMPARE(rig.engine->seeks().last().target, to);
+        QTRY_COMPARE(rig.engine->currentTime(), to);
+        QCOMPARE(rig.store.currentTime(), to);
+        QCOMPARE(rig.engine->isPaused(), paused);
+        // Playing, the desktop runs the position on by itself meanwhile.
+        const double told = NowPlaying::shared().position() / 1e6;
+        QVERIFY2(told >= to && told <= to + (paused ? 0.0 : 0.5), qPrintable(QString::number(told)));
     }
 
     // ---- Picture in Picture
