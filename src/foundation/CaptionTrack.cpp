@@ -1,11 +1,12 @@
 #include "CaptionTrack.h"
+#include "Fmt.h"
 
 CaptionTrack CaptionTrack::fromJson(const QJsonValue &v)
 {
     const QJsonObject o = Json::toObject(v);
     CaptionTrack t;
     t.lang = Json::read<QString>(o, "lang");
-    t.name = Json::read<QString>(o, "name");
+    t.name = Fmt::plain(Json::read<QString>(o, "name"));
     t.isAuto = Json::read<bool>(o, "auto");
     return t;
 }

@@ -1,11 +1,12 @@
 #include "Category.h"
+#include "Fmt.h"
 
 Category Category::fromJson(const QJsonValue &v)
 {
     const QJsonObject o = Json::toObject(v);
     Category c;
     c.id = Json::read<QString>(o, "id");
-    c.name = Json::read<QString>(o, "name");
+    c.name = Fmt::plain(Json::read<QString>(o, "name"));
     return c;
 }
 

@@ -1,14 +1,15 @@
 #include "ChannelInfo.h"
+#include "Fmt.h"
 
 ChannelInfo ChannelInfo::fromJson(const QJsonValue &v)
 {
     const QJsonObject o = Json::toObject(v);
     ChannelInfo c;
     c.id = Json::read<QString>(o, "id");
-    c.name = Json::read<QString>(o, "name");
+    c.name = Fmt::plain(Json::read<QString>(o, "name"));
     c.handle = Json::read<std::optional<QString>>(o, "handle");
     c.subscribers = Json::read<std::optional<qint64>>(o, "subscribers");
-    c.description = Json::read<QString>(o, "description");
+    c.description = Fmt::plain(Json::read<QString>(o, "description"));
     c.avatar = Json::read<std::optional<QString>>(o, "avatar");
     c.banner = Json::read<std::optional<QString>>(o, "banner");
     c.verified = Json::read<bool>(o, "verified");

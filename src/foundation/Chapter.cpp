@@ -1,11 +1,12 @@
 #include "Chapter.h"
+#include "Fmt.h"
 
 Chapter Chapter::fromJson(const QJsonValue &v)
 {
     const QJsonObject o = Json::toObject(v);
     Chapter c;
     c.start = Json::read<qint64>(o, "start");
-    c.title = Json::read<QString>(o, "title");
+    c.title = Fmt::plain(Json::read<QString>(o, "title"));
     return c;
 }
 

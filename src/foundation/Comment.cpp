@@ -1,12 +1,13 @@
 #include "Comment.h"
+#include "Fmt.h"
 
 Comment Comment::fromJson(const QJsonValue &v)
 {
     const QJsonObject o = Json::toObject(v);
     Comment c;
     c.id = Json::read<QString>(o, "id");
-    c.author = Json::read<QString>(o, "author");
-    c.text = Json::read<QString>(o, "text");
+    c.author = Fmt::plain(Json::read<QString>(o, "author"));
+    c.text = Fmt::plain(Json::read<QString>(o, "text"));
     c.likes = Json::read<qint64>(o, "likes");
     c.time = Json::read<QString>(o, "time");
     c.avatar = Json::read<std::optional<QString>>(o, "avatar");

@@ -1,4 +1,5 @@
 #include "Cue.h"
+#include "Fmt.h"
 
 Cue Cue::fromJson(const QJsonValue &v)
 {
@@ -6,7 +7,7 @@ Cue Cue::fromJson(const QJsonValue &v)
     Cue c;
     c.s = Json::read<double>(o, "s");
     c.e = Json::read<double>(o, "e");
-    c.t = Json::read<QString>(o, "t");
+    c.t = Fmt::plain(Json::read<QString>(o, "t"));
     return c;
 }
 

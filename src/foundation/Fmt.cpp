@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -66,6 +67,28 @@ QString relativeText(const QDateTime &to, const QDateTime &from)
     if (const qint64 m = ms / 60'000)
         return spanishRelative(Unit::minute, m);
     return spanishRelative(Unit::second, ms / 1000);
+}
+
+bool isLineBreak(char16_t c)
+{
+    switch (c) {
+    case u'\n':
+    case u'\v':
+    case u'\f':
+    case u'\r':
+    case 0x0085: // next line
+    case 0x2028: // line separator
+    case 0x2029: // paragraph separator
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isDropped(char16_t c)
+{
+    const bool control = c < 0x20 || (c >= 0x7f && c <= 0x9f);
+    return control && c != u'\t' && !isLineBreak(c);
 }
 
 } // namespace
@@ -147,28 +170,45 @@ QString Fmt::longDate(const QString &date)
         .arg(day.year());
 }
 
+QString Fmt::plain(const QString &text)
+{
+    // What the text layout draws as a box (VT, NEL) or not at all (FF, a
+    // lone CR) in place of a line break.
+    const auto odd = [](char16_t c) { return isDropped(c) || (isLineBreak(c) && c != u'\n' && c < 0x2028); };
+    // Nearly every text has none: it is returned as it is, not copied.
+    if (std::none_of(text.cbegin(), text.cend(), [&](QChar c) { return odd(c.unicode()); }))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (isDropped(c))
+            continue;
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            out += u'\r'; // CR LF is drawn as one break
+        else if (odd(c))
+            out += u'\n';
+        else
+            out += QChar(c);
+    }
+    return out;
+}
+
 QString Fmt::oneLine(const QString &text)
 {
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
-        switch (c) {
-        case u'\r':
-            if (i + 1 < text.size() && text.at(i + 1) == u'\n')
-                ++i;
-            [[fallthrough]];
-        case u'\n':
-        case u'\v':
-        case u'\f':
-        case 0x0085: // next line
-        case 0x2028: // line separator
-        case 0x2029: // paragraph separator
-            out += u' ';
-            break;
-        default:
+        if (isDropped(c))
+            continue;
+        if (!isLineBreak(c)) {
             out += QChar(c);
+            continue;
         }
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+        out += u' ';
     }
     return out;
 }

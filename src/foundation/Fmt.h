@@ -29,8 +29,15 @@ public:
     Q_INVOKABLE static QString ago(const QString &date);
     // "5 de marzo de 2024"; the input unchanged when it is no "yyyy-MM-dd" day.
     Q_INVOKABLE static QString longDate(const QString &date);
-    // Outside text for a one-line label: every line break (CR LF counts as
-    // one) becomes a space, so the text cannot grow into a second line.
+    // Outside text as it may be drawn: the control characters (C0, DEL and
+    // C1) other than tabs and line breaks are dropped, since the fonts have
+    // no glyph for them and they would show as boxes; a line break the text
+    // layout does not break at (VT, FF, NEL, a lone CR) becomes LF. Every
+    // backend text the app shows is read through this.
+    Q_INVOKABLE static QString plain(const QString &text);
+    // Outside text for a one-line label: plain(), and every line break (CR
+    // LF counts as one) becomes a space, so the text cannot grow into a
+    // second line.
     Q_INVOKABLE static QString oneLine(const QString &text);
 
     // A "yyyy-MM-dd" day; invalid when the text is anything else.

@@ -1,11 +1,12 @@
 #include "Release.h"
+#include "Fmt.h"
 
 ReleaseChange ReleaseChange::fromJson(const QJsonValue &v)
 {
     const QJsonObject o = Json::toObject(v);
     ReleaseChange c;
     c.type = Json::read<QString>(o, "type");
-    c.text = Json::read<QString>(o, "text");
+    c.text = Fmt::plain(Json::read<QString>(o, "text"));
     return c;
 }
 
@@ -23,6 +24,8 @@ Release Release::fromJson(const QJsonValue &v)
     Release r;
     r.version = Json::read<QString>(o, "version");
     r.title = Json::read<std::optional<QString>>(o, "title");
+    if (r.title)
+        r.title = Fmt::plain(*r.title);
     r.date = Json::read<QString>(o, "date");
     r.changes = Json::read<QList<ReleaseChange>>(o, "changes");
     return r;

@@ -1,4 +1,5 @@
 #include "Video.h"
+#include "Fmt.h"
 
 Video Video::fromJson(const QJsonValue &v)
 {
@@ -6,8 +7,8 @@ Video Video::fromJson(const QJsonValue &v)
     Video video;
     video.id = Json::read<QString>(o, "id");
     // Every other field falls back to its empty value, whatever is wrong with it.
-    video.title = Json::asString(o.value(QLatin1String("title"))).value_or(QString());
-    video.channel = Json::asString(o.value(QLatin1String("channel"))).value_or(QString());
+    video.title = Fmt::plain(Json::asString(o.value(QLatin1String("title"))).value_or(QString()));
+    video.channel = Fmt::plain(Json::asString(o.value(QLatin1String("channel"))).value_or(QString()));
     video.channelId = Json::asString(o.value(QLatin1String("channelId")));
     video.handle = Json::asString(o.value(QLatin1String("handle")));
     video.avatar = Json::asString(o.value(QLatin1String("avatar")));

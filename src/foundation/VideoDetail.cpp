@@ -1,13 +1,14 @@
 #include "VideoDetail.h"
+#include "Fmt.h"
 
 VideoDetail VideoDetail::fromJson(const QJsonValue &v)
 {
     const QJsonObject o = Json::toObject(v);
     VideoDetail d;
     d.id = Json::read<QString>(o, "id");
-    d.title = Json::read<QString>(o, "title");
-    d.description = Json::read<QString>(o, "description");
-    d.channel = Json::read<QString>(o, "channel");
+    d.title = Fmt::plain(Json::read<QString>(o, "title"));
+    d.description = Fmt::plain(Json::read<QString>(o, "description"));
+    d.channel = Fmt::plain(Json::read<QString>(o, "channel"));
     d.channelId = Json::read<std::optional<QString>>(o, "channelId");
     d.subscribers = Json::read<std::optional<qint64>>(o, "subscribers");
     d.views = Json::read<std::optional<qint64>>(o, "views");

@@ -1,12 +1,13 @@
 #include "YTPlaylist.h"
+#include "Fmt.h"
 
 YTPlaylist YTPlaylist::fromJson(const QJsonValue &v)
 {
     const QJsonObject o = Json::toObject(v);
     YTPlaylist p;
     p.id = Json::read<QString>(o, "id");
-    p.title = Json::read<QString>(o, "title");
-    p.channel = Json::read<QString>(o, "channel");
+    p.title = Fmt::plain(Json::read<QString>(o, "title"));
+    p.channel = Fmt::plain(Json::read<QString>(o, "channel"));
     p.videos = Json::read<QList<Video>>(o, "videos");
     return p;
 }

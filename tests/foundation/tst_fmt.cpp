@@ -172,7 +172,34 @@ private slots:
         QTest::newRow("next line, vertical tab, form feed") << u"a\u0085b\vc\fd"_qs << u"a b c d"_qs;
         QTest::newRow("trailing CR") << u"a\r"_qs << u"a "_qs;
         QTest::newRow("tabs and other text kept") << u"a\tb ñ 😀"_qs << u"a\tb ñ 😀"_qs;
+        QTest::newRow("control characters dropped") << u"a\u0001b\u0085c\u001bd\u0000e\u009ff"_qs << u"ab cdef"_qs;
     }
+    void plain_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("nothing to drop") << u"Canción «uno» ñ 😀"_qs << u"Canción «uno» ñ 😀"_qs;
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("NUL") << u"a\u0000b"_qs << u"ab"_qs;
+        QTest::newRow("bell, backspace, escape") << u"a\u0007b\u0008c\u001bd"_qs << u"abcd"_qs;
+        QTest::newRow("an escape sequence leaves its text") << u"\u001b[31mrojo\u001b[0m"_qs << u"[31mrojo[0m"_qs;
+        QTest::newRow("unit separator, DEL") << u"a\u001fb\u007fc"_qs << u"abc"_qs;
+        QTest::newRow("C1") << u"a\u0080b\u0090c\u009fd"_qs << u"abcd"_qs;
+        QTest::newRow("only control characters") << u"\u0001\u0002\u0080"_qs << u""_qs;
+        QTest::newRow("line breaks and tabs kept") << u"a\r\nb\nc\u2028d\u2029e\tf"_qs << u"a\r\nb\nc\u2028d\u2029e\tf"_qs;
+        // Drawn as a box (VT, NEL) or as nothing (FF, a lone CR) otherwise.
+        QTest::newRow("other line breaks become LF") << u"a\vb\u0085c\fd\re\r"_qs << u"a\nb\nc\nd\ne\n"_qs;
+        // Not control characters: they shape the text.
+        QTest::newRow("joiners, marks, soft hyphen kept") << u"👩\u200D💻 \u200Fa\u00ADb \u00A0c"_qs
+                                                          << u"👩\u200D💻 \u200Fa\u00ADb \u00A0c"_qs;
+    }
+    void plain()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QCOMPARE(Fmt::plain(text), shown);
+    }
+
     void oneLine()
     {
         QFETCH(QString, text);

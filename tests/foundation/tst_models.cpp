@@ -298,6 +298,61 @@ private slots:
         QVERIFY(CaptionTrack().toJson().contains("auto"));
     }
 
+    // The texts a reply brings to the screen drop their control characters
+    // as they are read (\u0007 bell, \u001b escape, \u009b C1); line breaks
+    // and tabs stay, and so do ids and links.
+    void shownTextsArePlain_data()
+    {
+        QTest::addColumn<Check>("check");
+        const auto row = [](const char *name, Check check) { QTest::newRow(name) << check; };
+        row("video", [] {
+            const Video v = Json::decode<Video>(j("{'id':'v\\u0007','title':'T\\u0007\\u009bí\\ttulo','channel':'Ca\\u001bnal'}"));
+            return v.title == u"Tí\ttulo"_qs && v.channel == u"Canal"_qs && v.id == u"v\u0007"_qs;
+        });
+        row("detail", [] {
+            QJsonObject o = object(validObjects().value("VideoDetail"));
+            o.insert("title", u"T\u0007"_qs);
+            o.insert("description", u"Línea\u0000 uno\r\nLínea\u009b dos"_qs);
+            o.insert("channel", u"\u001bC"_qs);
+            const VideoDetail d = Json::decode<VideoDetail>(QJsonDocument(o).toJson());
+            return d.title == u"T"_qs && d.description == u"Línea uno\r\nLínea dos"_qs && d.channel == u"C"_qs;
+        });
+        row("comment", [] {
+            const Comment c = Json::decode<Comment>(j("{'id':'c\\u0001','author':'A\\u0007na','text':'ho\\u0000la\\n',"
+                                                      "'likes':3,'time':'x','pinned':false,'byUploader':false}"));
+            return c.author == u"Ana"_qs && c.text == u"hola\n"_qs && c.id == u"c\u0001"_qs;
+        });
+        row("channel", [] {
+            const ChannelInfo c = Json::decode<ChannelInfo>(j("{'id':'UC1','name':'Ca\\u0007nal','description':'D\\u009b\\tx',"
+                                                              "'verified':false,'videos':[{'id':'a','title':'\\u0007V'}]}"));
+            return c.name == u"Canal"_qs && c.description == u"D\tx"_qs && c.videos.value(0).title == u"V"_qs;
+        });
+        row("site playlist", [] {
+            const YTPlaylist p = Json::decode<YTPlaylist>(j("{'id':'PL1','title':'L\\u0007ista','channel':'C\\u0080','videos':[]}"));
+            return p.title == u"Lista"_qs && p.channel == u"C"_qs;
+        });
+        row("subscription, account, category", [] {
+            return Json::decode<Subscription>(j("{'id':'UC1','name':'\\u0007Canal'}")).name == u"Canal"_qs
+                && Json::decode<Account>(j("{'name':'A\\u001bna'}")).name == u"Ana"_qs
+                && Json::decode<Category>(j("{'id':'music','name':'Mú\\u0007sica'}")).name == u"Música"_qs;
+        });
+        row("chapter, captions, cue", [] {
+            return Json::decode<Chapter>(j("{'start':0,'title':'In\\u0007tro'}")).title == u"Intro"_qs
+                && Json::decode<CaptionTrack>(j("{'lang':'es','name':'Espa\\u009bñol','auto':false}")).name == u"Español"_qs
+                && Json::decode<Cue>(j("{'s':1,'e':2,'t':'ho\\u0007la\\nadiós'}")).t == u"hola\nadiós"_qs;
+        });
+        row("release notes", [] {
+            const Release r = Json::decode<Release>(j("{'version':'1.2','title':'N\\u0007uevo','date':'2024-05-01',"
+                                                      "'changes':[{'type':'new','text':'x\\u001b'}]}"));
+            return r.title == u"Nuevo"_qs && r.changes.value(0).text == u"x"_qs;
+        });
+    }
+    void shownTextsArePlain()
+    {
+        QFETCH(Check, check);
+        QVERIFY(check());
+    }
+
     // What is stored on disk (cached lists, the library, the account) must
     // read back the same and encode to the same bytes again.
     void roundTrips_data()
