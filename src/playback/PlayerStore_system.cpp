@@ -92,7 +92,9 @@ void PlayerStore::updateNowPlaying()
     info.title = m_current->title;
     info.artist = m_current->channel;
     info.duration = m_duration;
-    info.elapsed = m_currentTime;
+    // The engine's own time, not the screens' (published only every so
+    // often): the desktop seeks from what it was told.
+    info.elapsed = m_player->hasItem() ? m_player->currentTime() : m_currentTime;
     info.speed = double(m_speed);
     info.status = m_player->timeControlStatus();
     info.artwork = m_artwork;

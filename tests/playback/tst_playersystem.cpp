@@ -323,6 +323,8 @@ private slots:
             rig.store.togglePlay();
         QCOMPARE(rig.engine->isPaused(), paused);
         QCOMPARE(rig.engine->currentTime(), from);
+        if (paused) // what the desktop seeks from
+            QCOMPARE(NowPlaying::shared().position(), qint64(from * 1e6));
 
         callPlayer(QStringLiteral("Seek"), {QVariant::fromValue(offset)});
         if (to < 0) {
