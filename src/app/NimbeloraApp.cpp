@@ -10,6 +10,7 @@
 #include "AppScheme.h"
 #include "Platform.h"
 #include "Pref.h"
+#include "Preferences.h"
 #include "QuitSignals.h"
 #include "ImageLoader.h"
 #include "RemoteImageProvider.h"
@@ -90,12 +91,9 @@ NimbeloraApp::NimbeloraApp(Services services, QObject *parent) : QObject(parent)
     m_avatars = new AvatarStore(this);
     ShortsStore::setEngineFactory(services.shortsEngine);
 
-    readTheme();
-    connect(&Defaults::shared(), &Defaults::changed, this, [this](const QString &key) {
-        if (key == Pref::theme)
-            readTheme();
-    });
     Pref::registerDefaults();
+    readTheme();
+    connect(&Preferences::shared(), &Preferences::themeChanged, this, &NimbeloraApp::readTheme);
     AppIcons::shared().applyStored();
 }
 
@@ -107,10 +105,8 @@ NimbeloraApp::~NimbeloraApp()
 
 void NimbeloraApp::readTheme()
 {
-    const qint64 value = Defaults::shared().intValue(Pref::theme);
-    const int theme = value == 1 || value == 2 ? int(value) : 0;
-    AppScheme::shared().setScheme(theme);
-    assignAndNotify(this, m_theme, theme, &NimbeloraApp::themeChanged);
+    const qint64 value = Preferences::shared().theme();
+    AppScheme::shared().setScheme(value == 1 || value == 2 ? int(value) : 0);
 }
 
 void NimbeloraApp::appeared()
@@ -154,7 +150,7 @@ void NimbeloraApp::handleURL(const QString &url)
 
 void NimbeloraApp::sync(const SyncEvent &event) const
 {
-    if (!m_auth->account())
+    if (!m_auth->signedIn())
         return;
     if (!Defaults::shared().boolValue(Pref::sync))
         return;

@@ -34,7 +34,6 @@ class NimbeloraApp : public QObject
     Q_PROPERTY(Router *router READ router CONSTANT)
     Q_PROPERTY(AuthStore *auth READ auth CONSTANT)
     Q_PROPERTY(AvatarStore *avatars READ avatars CONSTANT)
-    Q_PROPERTY(int theme READ theme NOTIFY themeChanged)
     // The window has shown its first frame.
     Q_PROPERTY(bool appeared READ hasAppeared NOTIFY appearedChanged)
 
@@ -82,7 +81,6 @@ public:
     Router *router() const { return m_router; }
     AuthStore *auth() const { return m_auth; }
     AvatarStore *avatars() const { return m_avatars; }
-    int theme() const { return m_theme; }
 
     // The window's content was shown: links the player to the library and
     // installs the sync hook (each time); the first time also starts the
@@ -102,7 +100,6 @@ public:
     void flushOnQuit();
 
 signals:
-    void themeChanged();
     void appearedChanged();
 
 private:
@@ -116,7 +113,6 @@ private:
     Router *m_router = nullptr;
     AuthStore *m_auth = nullptr;
     AvatarStore *m_avatars = nullptr;
-    int m_theme = 0;
 
     bool m_appeared = false;
     QStringList m_waitingURLs;

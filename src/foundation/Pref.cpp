@@ -1,4 +1,5 @@
 #include "Pref.h"
+#include "Preferences.h"
 
 #include "Defaults.h"
 
@@ -82,4 +83,6 @@ QVariantMap Pref::defaults()
 void Pref::registerDefaults()
 {
     Defaults::shared().registerDefaults(defaults());
+    // From here on, the settings' followers (haptics among them) are in step.
+    Preferences::shared();
 }

@@ -1,4 +1,5 @@
 #include "Preferences.h"
+#include "Haptics.h"
 #include <QJSEngine>
 #include <QMetaProperty>
 
@@ -14,6 +15,12 @@ Preferences::Preferences(QObject *parent) : QObject(parent)
             m_notify.insert(key, meta->property(index).notifySignal());
     }
     connect(&Defaults::shared(), &Defaults::changed, this, &Preferences::announce);
+    // Haptics sit below the settings: they are told, not asked. A fresh store
+    // (tests) changes values without a per-key signal.
+    const auto gateHaptics = [this] { Haptics::shared().setEnabled(haptics()); };
+    connect(this, &Preferences::hapticsChanged, this, gateHaptics);
+    connect(&Defaults::shared(), &Defaults::revisionChanged, this, gateHaptics);
+    gateHaptics();
 }
 
 Preferences &Preferences::shared()

@@ -45,7 +45,7 @@ QCoro::Task<> LoginCoordinator::exchange(QList<QNetworkCookie> cookies)
     co_await auth->login(std::move(cookies));
     if (!self)
         co_return;
-    if (auth && auth->account())
+    if (auth && auth->signedIn())
         emit dismissRequested();
     else
         setFinishing(false);

@@ -171,13 +171,6 @@ Defaults &Defaults::shared()
     return *d;
 }
 
-Defaults *Defaults::create(QQmlEngine *, QJSEngine *)
-{
-    Defaults *d = &shared();
-    QJSEngine::setObjectOwnership(d, QJSEngine::CppOwnership);
-    return d;
-}
-
 void Defaults::useFile(const QString &iniPath)
 {
     shared().resetStore(std::make_unique<LockedSettings>(&shared().m_mutex, iniPath));

@@ -1,5 +1,4 @@
 #include "Haptics.h"
-#include "Defaults.h"
 #include <QJSEngine>
 
 Haptics &Haptics::shared()
@@ -20,7 +19,7 @@ void Haptics::success() { give(QStringLiteral("success")); }
 
 void Haptics::give(const QString &kind)
 {
-    if (!Defaults::shared().boolValue(QStringLiteral("pref.haptics")))
+    if (!m_enabled)
         return;
     m_given << kind;
     emit givenChanged();

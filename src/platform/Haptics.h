@@ -7,8 +7,8 @@ class QQmlEngine;
 class QJSEngine;
 
 // Haptic feedback. A desktop has nothing to feel, so each feedback is only
-// recorded ("light", "success"); "pref.haptics" is read at the moment of use
-// and, when off, nothing is given at all.
+// recorded ("light", "success"). While off (the user's setting, kept in step
+// by the preferences above this layer) nothing is given at all.
 class Haptics : public QObject
 {
     Q_OBJECT
@@ -26,6 +26,9 @@ public:
     QStringList given() const { return m_given; }
     void clear();
 
+    bool enabled() const { return m_enabled; }
+    void setEnabled(bool on) { m_enabled = on; }
+
 signals:
     void givenChanged();
 
@@ -34,4 +37,5 @@ private:
     void give(const QString &kind);
 
     QStringList m_given;
+    bool m_enabled = false;
 };

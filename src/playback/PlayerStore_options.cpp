@@ -187,7 +187,7 @@ void PlayerStore::boost(bool on)
         m_player->setDefaultRate(rate);
         if (running)
             m_player->setRate(rate);
-        Haptics::shared().light(); // only when "pref.haptics" is on
+        Haptics::shared().light(); // only while haptics are on
     } else {
         m_player->setDefaultRate(m_preBoostSpeed);
         if (running)

@@ -1,4 +1,5 @@
 #include "PlayerOverlayModel.h"
+#include "Preferences.h"
 
 #include "Defaults.h"
 #include "Store.h"
@@ -14,6 +15,7 @@ PlayerOverlayModel::PlayerOverlayModel(QObject *parent) : QObject(parent)
     m_hideTask = new QTimer(this);
     m_hideTask->setSingleShot(true);
     connect(m_hideTask, &QTimer::timeout, this, &PlayerOverlayModel::hideNow);
+    connect(&Preferences::shared(), &Preferences::seekStepChanged, this, &PlayerOverlayModel::skipStepChanged);
 }
 
 void PlayerOverlayModel::setPlayer(PlayerStore *player)
@@ -99,7 +101,7 @@ QVariantList PlayerOverlayModel::routeMenu() const { return MenuEntry::toModel(r
 
 qint64 PlayerOverlayModel::skipStep()
 {
-    return std::max(Defaults::shared().intValue(Pref::seekStep), minimumSkipStep);
+    return std::max(Preferences::shared().seekStep(), minimumSkipStep);
 }
 
 void PlayerOverlayModel::scheduleHide()

@@ -27,6 +27,7 @@ class PlayerOverlayModel : public QObject
     Q_PROPERTY(bool hidePending READ hidePending NOTIFY hidePendingChanged)
     Q_PROPERTY(bool hasPlayed READ hasPlayed NOTIFY playedChanged)
     Q_PROPERTY(QString qualityBadge READ qualityBadge NOTIFY qualityChanged)
+    Q_PROPERTY(qint64 skipStep READ skipStep NOTIFY skipStepChanged)
 
 public:
     static constexpr int defaultHideDelay = 3500;
@@ -63,8 +64,8 @@ public:
     static QList<MenuEntry> routeEntries();
     Q_INVOKABLE QVariantList routeMenu() const;
 
-    // The larger of "pref.seekStep" and 5 seconds.
-    Q_INVOKABLE static qint64 skipStep();
+    // The larger of the seek step setting and 5 seconds.
+    static qint64 skipStep();
 
     // Restarts the auto-hide timer.
     Q_INVOKABLE void scheduleHide();
@@ -92,6 +93,7 @@ signals:
     void hidePendingChanged();
     void playedChanged();
     void qualityChanged();
+    void skipStepChanged();
 
 private:
     void hideNow();

@@ -1,4 +1,5 @@
 #include "HistoryModel.h"
+#include "Preferences.h"
 #include "Store.h"
 #include "LibraryLink.h"
 #include "Clock.h"
@@ -10,7 +11,10 @@
 #include <QLocale>
 #include <algorithm>
 
-HistoryModel::HistoryModel(QObject *parent) : RowListModel(parent) {}
+HistoryModel::HistoryModel(QObject *parent) : RowListModel(parent)
+{
+    connect(&Preferences::shared(), &Preferences::incognitoChanged, this, &HistoryModel::emptyTextChanged);
+}
 
 void HistoryModel::setLibrary(LibraryStore *library)
 {
@@ -67,9 +71,9 @@ QString HistoryModel::label(const QString &day) const
     return Fmt::dayLabel(QDate::fromString(day, Qt::ISODate), Clock::now().toLocalTime().date());
 }
 
-QString HistoryModel::emptyText()
+QString HistoryModel::emptyText() const
 {
-    return Defaults::shared().boolValue(QString(Pref::incognito))
+    return Preferences::shared().incognito()
                ? QStringLiteral("El modo incógnito está activado: no se guarda lo que ves.")
                : QStringLiteral("Los vídeos que veas aparecerán aquí.");
 }

@@ -18,6 +18,8 @@ class HistoryModel : public RowListModel
     Q_PROPERTY(QString query READ query WRITE setQuery NOTIFY queryChanged)
     // The whole history is empty (whatever the search).
     Q_PROPERTY(bool empty READ empty NOTIFY emptyChanged)
+    // The sentence of the empty history, by the incognito setting.
+    Q_PROPERTY(QString emptyText READ emptyText NOTIFY emptyTextChanged)
 
 public:
     enum Role { VideoRole = Qt::UserRole + 1, VideoIdRole, DayRole };
@@ -36,8 +38,7 @@ public:
 
     // The header of a section key, against today's date now.
     Q_INVOKABLE QString label(const QString &day) const;
-    // The sentence of the empty history, by "pref.incognito" now.
-    Q_INVOKABLE static QString emptyText();
+    QString emptyText() const;
 
     Q_INVOKABLE void remove(const QString &videoId);
     // The whole history and every saved position.
@@ -47,6 +48,7 @@ signals:
     void libraryChanged();
     void queryChanged();
     void emptyChanged();
+    void emptyTextChanged();
 
 private:
     struct Row

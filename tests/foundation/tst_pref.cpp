@@ -1,4 +1,5 @@
 #include "Defaults.h"
+#include "Haptics.h"
 #include "Pref.h"
 #include "Preferences.h"
 #include "QmlHarness.h"
@@ -135,6 +136,30 @@ private slots:
         QVERIFY(values.contains(fallback));
         const QByteArray property = key.mid(5).toLatin1() + "Choices";
         QCOMPARE(Preferences::shared().property(property).toList(), list);
+    }
+
+    // Haptics sit below the settings and are told: whoever writes the key,
+    // in whatever form a file holds it, and after a fresh store.
+    void hapticsFollowTheSetting()
+    {
+        auto &h = Haptics::shared();
+        h.clear();
+        h.light();
+        Defaults::shared().setValue(QString(Pref::haptics), false);
+        h.success();
+        Preferences::shared().setHaptics(true);
+        h.light();
+        Defaults::shared().setValue(QString(Pref::haptics), "false"); // as an INI file would hold it
+        h.success();
+        Defaults::shared().remove(QString(Pref::haptics)); // back to the registered default: on
+        h.success();
+        QCOMPARE(h.given(), (QStringList{"light", "light", "success"}));
+
+        Defaults::shared().setValue(QString(Pref::haptics), false);
+        Defaults::useMemory(); // a fresh store: the default again, without a per-key signal
+        h.light();
+        QCOMPARE(h.given().size(), 4);
+        h.clear();
     }
 
     void keysWithoutAMenuOfferNone() { QVERIFY(Pref::choices(Pref::autoplay).isEmpty()); }

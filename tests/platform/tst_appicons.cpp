@@ -49,7 +49,7 @@ private slots:
 
     void choosing()
     {
-        Defaults::shared().setValue(u"pref.haptics"_qs, true);
+        Haptics::shared().setEnabled(true);
         Haptics::shared().clear();
         QCOMPARE(AppIcons::shared().current(), QString());
         QVERIFY(choose(u"AppIcon-night"_qs));
@@ -59,12 +59,12 @@ private slots:
 
         // Unknown names and a folder that cannot be written change nothing,
         // yet the haptic comes first whatever follows.
-        Defaults::shared().setValue(u"pref.haptics"_qs, false);
+        Haptics::shared().setEnabled(false);
         QVERIFY(!choose(u"AppIcon-purple"_qs));
         QFile::setPermissions(folders->filePath(u"home/applications"_qs), QFile::ReadOwner | QFile::ExeOwner);
         if (QFile(userEntry()).open(QIODevice::Append))
             QSKIP("running as root: every folder is writable");
-        Defaults::shared().setValue(u"pref.haptics"_qs, true);
+        Haptics::shared().setEnabled(true);
         QVERIFY(!choose(QString()));
         QCOMPARE(AppIcons::shared().current(), u"AppIcon-night"_qs);
         QVERIFY(read(userEntry()).contains(u"Icon=nimbelora-night"_qs));

@@ -132,10 +132,13 @@ private slots:
 
     void emptyTextFollowsIncognito()
     {
+        HistoryModel model;
+        QSignalSpy changed(&model, &HistoryModel::emptyTextChanged);
         Defaults::shared().setValue(QString(Pref::incognito), true);
-        QCOMPARE(HistoryModel::emptyText(), u"El modo incógnito está activado: no se guarda lo que ves."_qs);
+        QCOMPARE(model.emptyText(), u"El modo incógnito está activado: no se guarda lo que ves."_qs);
         Defaults::shared().setValue(QString(Pref::incognito), false);
-        QCOMPARE(HistoryModel::emptyText(), u"Los vídeos que veas aparecerán aquí."_qs);
+        QCOMPARE(model.emptyText(), u"Los vídeos que veas aparecerán aquí."_qs);
+        QCOMPARE(changed.size(), 2);
     }
 };
 

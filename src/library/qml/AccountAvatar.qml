@@ -21,16 +21,16 @@ Item {
 
     AvatarView {
         objectName: "accountAvatarView"
-        visible: !!root.account
+        visible: root.auth.signedIn
         anchors.fill: parent
         size: root.size
-        name: root.account ? root.account.name : ""
-        url: root.account && root.account.avatar ? root.account.avatar : ""
+        name: root.auth.signedIn ? root.account.name : ""
+        url: root.auth.signedIn && root.account.avatar ? root.account.avatar : ""
     }
 
     Symbol {
         objectName: "accountSymbol"
-        visible: !root.account
+        visible: !root.auth.signedIn
         anchors.centerIn: parent
         name: "person.crop.circle"
         size: 0.85 * root.size

@@ -54,15 +54,15 @@ BottomSheet {
             // Signed in
             AvatarView {
                 objectName: "accountAvatar"
-                visible: !!sheet.account
+                visible: sheet.auth.signedIn
                 Layout.alignment: Qt.AlignHCenter
                 size: 84
-                name: sheet.account ? sheet.account.name : ""
-                url: sheet.account && sheet.account.avatar ? sheet.account.avatar : ""
+                name: sheet.auth.signedIn ? sheet.account.name : ""
+                url: sheet.auth.signedIn && sheet.account.avatar ? sheet.account.avatar : ""
             }
             // A long name or handle wraps inside the sheet instead of widening it.
             ColumnLayout {
-                visible: !!sheet.account
+                visible: sheet.auth.signedIn
                 Layout.fillWidth: true
                 Layout.leftMargin: 16
                 Layout.rightMargin: 16
@@ -70,7 +70,7 @@ BottomSheet {
                 Text {
                     objectName: "accountName"
                     Layout.fillWidth: true
-                    text: sheet.account ? sheet.account.name : ""
+                    text: sheet.auth.signedIn ? sheet.account.name : ""
                     textFormat: Text.PlainText
                     wrapMode: Text.WrapAtWordBoundaryOrAnywhere
                     horizontalAlignment: Text.AlignHCenter
@@ -81,7 +81,7 @@ BottomSheet {
                 }
                 Text {
                     objectName: "accountHandle"
-                    visible: !!sheet.account && sheet.account.handle !== undefined
+                    visible: sheet.auth.signedIn && sheet.account.handle !== undefined
                     Layout.fillWidth: true
                     text: visible ? sheet.account.handle : ""
                     textFormat: Text.PlainText
@@ -93,7 +93,7 @@ BottomSheet {
             }
             Text {
                 objectName: "accountBlurb"
-                visible: !!sheet.account
+                visible: sheet.auth.signedIn
                 Layout.fillWidth: true
                 Layout.leftMargin: 28
                 Layout.rightMargin: 28
@@ -106,7 +106,7 @@ BottomSheet {
             Basic.Button {
                 id: signOutButton
                 objectName: "signOutButton"
-                visible: !!sheet.account
+                visible: sheet.auth.signedIn
                 enabled: !sheet.signingOut
                 Layout.fillWidth: true
                 Layout.leftMargin: 28
@@ -134,7 +134,7 @@ BottomSheet {
 
             // Signed out
             Item {
-                visible: !sheet.account
+                visible: !sheet.auth.signedIn
                 Layout.alignment: Qt.AlignHCenter
                 implicitWidth: 84
                 implicitHeight: 84
@@ -163,7 +163,7 @@ BottomSheet {
             }
             Text {
                 objectName: "signInTitle"
-                visible: !sheet.account
+                visible: !sheet.auth.signedIn
                 Layout.alignment: Qt.AlignHCenter
                 text: "Inicia sesión con YouTube"
                 font.family: TextStyle.title2.family
@@ -173,7 +173,7 @@ BottomSheet {
             }
             Text {
                 objectName: "signInPitch"
-                visible: !sheet.account
+                visible: !sheet.auth.signedIn
                 Layout.fillWidth: true
                 Layout.leftMargin: 28
                 Layout.rightMargin: 28
@@ -186,7 +186,7 @@ BottomSheet {
             Basic.Button {
                 id: continueButton
                 objectName: "continueButton"
-                visible: !sheet.account
+                visible: !sheet.auth.signedIn
                 Layout.fillWidth: true
                 Layout.leftMargin: 28
                 Layout.rightMargin: 28
@@ -208,7 +208,7 @@ BottomSheet {
             }
             Text {
                 objectName: "signInNote"
-                visible: !sheet.account
+                visible: !sheet.auth.signedIn
                 Layout.fillWidth: true
                 Layout.leftMargin: 36
                 Layout.rightMargin: 36

@@ -74,7 +74,7 @@ Item {
                     objectName: "skipBadgeStep"
                     anchors.centerIn: parent
                     anchors.verticalCenterOffset: 1
-                    text: Settings.revision, area.overlay.skipStep()
+                    text: area.overlay.skipStep
                     font: TextStyle.font(11, Font.Black)
                     color: "white"
                 }

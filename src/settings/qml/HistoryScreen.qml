@@ -67,7 +67,7 @@ Rectangle {
         anchors.topMargin: search.y + search.height
         symbol: "clock.arrow.circlepath"
         title: "Historial"
-        description: Settings.revision, history.emptyText()
+        description: history.emptyText
     }
 
     VideoRowList {
