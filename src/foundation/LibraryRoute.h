@@ -15,6 +15,10 @@ struct LibraryRoute
     Q_PROPERTY(Case which MEMBER which)
     Q_PROPERTY(QString name READ name)
     Q_PROPERTY(QString payload READ payloadValue)
+    // The lists kept on this computer, as the library tab lists them and as
+    // their screens are titled; empty for every other case.
+    Q_PROPERTY(QString title READ title)
+    Q_PROPERTY(QString symbol READ symbol)
 
 public:
     // In declaration order; the index is what hashing uses.
@@ -32,6 +36,8 @@ public:
     bool hasPayload() const { return which == Case::remote || which == Case::playlist; }
     // The case as written in code: "history", …, "remote", "playlist".
     QString name() const;
+    QString title() const;
+    QString symbol() const;
     // The payload only where the case has one.
     QString payloadValue() const { return hasPayload() ? payload : QString(); }
 

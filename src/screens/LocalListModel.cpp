@@ -1,4 +1,5 @@
 #include "LocalListModel.h"
+#include "LibraryRoute.h"
 #include "Store.h"
 
 LocalListModel::LocalListModel(QObject *parent)
@@ -48,4 +49,20 @@ void LocalListModel::remove(const QString &videoId)
         m_library->removeLiked(videoId);
     else
         m_library->removeWatchLater(videoId);
+}
+
+QString LocalListModel::title() const
+{
+    return LibraryRoute::make(m_list == List::Liked ? LibraryRoute::Case::liked : LibraryRoute::Case::later).title();
+}
+
+QString LocalListModel::symbol() const
+{
+    return m_list == List::Liked ? QStringLiteral("hand.thumbsup") : QStringLiteral("clock");
+}
+
+QString LocalListModel::emptyText() const
+{
+    return m_list == List::Liked ? QStringLiteral("Toca «Me gusta» en un vídeo para guardarlo aquí.")
+                                 : QStringLiteral("Guarda vídeos para verlos cuando quieras.");
 }

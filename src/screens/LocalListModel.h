@@ -17,6 +17,10 @@ class LocalListModel : public QObject
     Q_PROPERTY(VideoListModel *all READ all CONSTANT)
     Q_PROPERTY(VideoSearchModel *shown READ shown CONSTANT)
     Q_PROPERTY(bool empty READ empty NOTIFY emptyChanged)
+    // What the screen of the list says: its title, and its empty state.
+    Q_PROPERTY(QString title READ title NOTIFY listChanged)
+    Q_PROPERTY(QString symbol READ symbol NOTIFY listChanged)
+    Q_PROPERTY(QString emptyText READ emptyText NOTIFY listChanged)
 
 public:
     enum class List { Liked, Later };
@@ -31,6 +35,9 @@ public:
     VideoListModel *all() const { return m_all; }
     VideoSearchModel *shown() const { return m_shown; }
     bool empty() const { return m_all->isEmpty(); }
+    QString title() const;
+    QString symbol() const;
+    QString emptyText() const;
 
     Q_INVOKABLE void remove(const QString &videoId);
 

@@ -10,6 +10,7 @@
 #include "Pref.h"
 #include "QmlHarness.h"
 #include "RemoteListModel.h"
+#include "LocalListModel.h"
 #include "Router.h"
 #include "StoreRig.h"
 #include "WebSignIn.h"
@@ -269,12 +270,71 @@ private slots:
 
     }
 
+    // Each row of the local section is its route: the route's title and
+    // symbol, and a click opens that route.
+    void localRowsAreTheirRoutes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<LibraryRoute>("route");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("symbol");
+        QTest::newRow("history") << u"history"_qs << LibraryRoutes::history() << u"Historial"_qs << u"clock.arrow.circlepath"_qs;
+        QTest::newRow("liked") << u"liked"_qs << LibraryRoutes::liked() << u"Me gusta"_qs << u"hand.thumbsup.fill"_qs;
+        QTest::newRow("later") << u"later"_qs << LibraryRoutes::later() << u"Ver más tarde"_qs << u"clock.fill"_qs;
+        QTest::newRow("playlists") << u"playlists"_qs << LibraryRoutes::playlists() << u"Mis listas"_qs << u"music.note.list"_qs;
+        QTest::newRow("stats") << u"stats"_qs << LibraryRoutes::stats() << u"Estadísticas"_qs << u"chart.bar.xaxis"_qs;
+    }
+    void localRowsAreTheirRoutes()
+    {
+        QFETCH(QString, name);
+        QFETCH(LibraryRoute, route);
+        QFETCH(QString, title);
+        QFETCH(QString, symbol);
+        QmlHarness qml;
+        qml.window()->resize(430, 1400);
+        QQuickItem *root = load(qml, u"LibraryView.qml"_qs);
+        QVERIFY(root);
+        QQuickItem *row = QmlHarness::findIn(root, u"localRow."_qs + name);
+        QVERIFY(row);
+        QCOMPARE(row->property("text").toString(), title);
+        QCOMPARE(row->property("symbol").toString(), symbol);
+        QVERIFY(qml.click(row));
+        QCOMPARE(m_router.libraryPath(), Router::Path{route});
+    }
+
+    // A list's screen takes its title, symbol and empty text from the list.
+    void listScreens_data()
+    {
+        QTest::addColumn<int>("list");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<QString>("empty");
+        QTest::newRow("liked") << int(LocalListModel::List::Liked) << u"Me gusta"_qs << u"hand.thumbsup"_qs
+                               << u"Toca «Me gusta» en un vídeo para guardarlo aquí."_qs;
+        QTest::newRow("later") << int(LocalListModel::List::Later) << u"Ver más tarde"_qs << u"clock"_qs
+                               << u"Guarda vídeos para verlos cuando quieras."_qs;
+    }
+    void listScreens()
+    {
+        QFETCH(int, list);
+        QFETCH(QString, title);
+        QFETCH(QString, symbol);
+        QFETCH(QString, empty);
+        QmlHarness qml;
+        QQuickItem *root = load(qml, u"VideoListScreen.qml"_qs, {{u"list"_qs, list}});
+        QVERIFY(root);
+        QCOMPARE(root->property("title").toString(), title);
+        QQuickItem *state = QmlHarness::findIn(root, u"listEmpty"_qs);
+        QCOMPARE(state->property("symbol").toString(), symbol);
+        QCOMPARE(state->property("title").toString(), title);
+        QCOMPARE(state->property("description").toString(), empty);
+    }
+
     // The empty state stands for the whole list; a search without matches is an empty list.
     void likedList()
     {
         QmlHarness qml;
-        QQuickItem *root = load(qml, u"VideoListScreen.qml"_qs,
-                                {{u"title"_qs, u"Me gusta"_qs}, {u"symbol"_qs, u"hand.thumbsup"_qs}});
+        QQuickItem *root = load(qml, u"VideoListScreen.qml"_qs, {});
         QVERIFY(root);
         QVERIFY(shown(root, u"listEmpty"_qs));
         QVERIFY(shown(root, u"listSearch"_qs));

@@ -45,13 +45,9 @@ QtObject {
         case "history":
             return { source: _settings + "HistoryScreen.qml", properties: {} }
         case "liked":
-            return { source: _screens + "VideoListScreen.qml",
-                     properties: { title: "Me gusta", symbol: "hand.thumbsup", list: LocalListModel.Liked,
-                                   empty: "Toca «Me gusta» en un vídeo para guardarlo aquí." } }
+            return { source: _screens + "VideoListScreen.qml", properties: { list: LocalListModel.Liked } }
         case "later":
-            return { source: _screens + "VideoListScreen.qml",
-                     properties: { title: "Ver más tarde", symbol: "clock", list: LocalListModel.Later,
-                                   empty: "Guarda vídeos para verlos cuando quieras." } }
+            return { source: _screens + "VideoListScreen.qml", properties: { list: LocalListModel.Later } }
         case "settings":
             return { source: _settings + "SettingsView.qml", properties: {} }
         case "playlists":

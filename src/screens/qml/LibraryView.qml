@@ -34,6 +34,17 @@ Rectangle {
 
     color: Platform.Colors.groupedBackground
 
+    component LocalRow: GroupedRow {
+        required property libraryRoute route
+        property int count
+        objectName: "localRow." + route.name
+        text: route.title
+        symbol: route.symbol
+        detail: count
+        chevron: true
+        onClicked: root.router.open(route)
+    }
+
     LibraryTabModel {
         id: tab
         library: root.library
@@ -123,25 +134,11 @@ Rectangle {
                 objectName: "localSection"
                 header: root.auth.signedIn ? "En este equipo" : ""
 
-                Repeater {
-                    model: [
-                        { name: "history", title: "Historial", symbol: "clock.arrow.circlepath", tint: Platform.Colors.blue, count: "historyCount" },
-                        { name: "liked", title: "Me gusta", symbol: "hand.thumbsup.fill", tint: Theme.accent, count: "likedCount" },
-                        { name: "later", title: "Ver más tarde", symbol: "clock.fill", tint: Platform.Colors.orange, count: "laterCount" },
-                        { name: "playlists", title: "Mis listas", symbol: "music.note.list", tint: Platform.Colors.pink, count: "playlistCount" },
-                        { name: "stats", title: "Estadísticas", symbol: "chart.bar.xaxis", tint: Platform.Colors.teal, count: "historyCount" }
-                    ]
-                    GroupedRow {
-                        required property var modelData
-                        objectName: "localRow." + modelData.name
-                        text: modelData.title
-                        symbol: modelData.symbol
-                        tint: modelData.tint
-                        detail: tab[modelData.count]
-                        chevron: true
-                        onClicked: root.router.open(LibraryRoutes[modelData.name]())
-                    }
-                }
+                LocalRow { route: LibraryRoutes.history(); tint: Platform.Colors.blue; count: tab.historyCount }
+                LocalRow { route: LibraryRoutes.liked(); tint: Theme.accent; count: tab.likedCount }
+                LocalRow { route: LibraryRoutes.later(); tint: Platform.Colors.orange; count: tab.laterCount }
+                LocalRow { route: LibraryRoutes.playlists(); tint: Platform.Colors.pink; count: tab.playlistCount }
+                LocalRow { route: LibraryRoutes.stats(); tint: Platform.Colors.teal; count: tab.historyCount }
             }
 
             GroupedSection {

@@ -14,7 +14,7 @@ Rectangle {
 
     required property LibraryStore library
     required property Router router
-    readonly property string title: "Mis listas"
+    readonly property string title: LibraryRoutes.playlists().title
     readonly property Item largeTitle: largeTitle
     property Item navigationTrailing: SheetBarButton {
         objectName: "newListButton"

@@ -18,10 +18,8 @@ Rectangle {
     required property LibraryStore library
     required property AvatarStore avatars
     property Router router: null
-    property string title
-    property string symbol
-    property string empty
     property int list: LocalListModel.Liked
+    readonly property string title: videos.title
 
     readonly property LocalListModel model: videos
     readonly property Item largeTitle: largeTitle
@@ -54,9 +52,9 @@ Rectangle {
         visible: videos.empty
         anchors.fill: parent
         anchors.topMargin: search.y + search.height
-        symbol: root.symbol
-        title: root.title
-        description: root.empty
+        symbol: videos.symbol
+        title: videos.title
+        description: videos.emptyText
     }
 
     VideoRowList {

@@ -20,7 +20,7 @@ Rectangle {
     required property AvatarStore avatars
     property Router router: null
 
-    readonly property string title: "Historial"
+    readonly property string title: LibraryRoutes.history().title
     readonly property HistoryModel model: history
     readonly property Item largeTitle: largeTitle
     property Item navigationTrailing: SheetBarButton {
@@ -66,7 +66,7 @@ Rectangle {
         anchors.fill: parent
         anchors.topMargin: search.y + search.height
         symbol: "clock.arrow.circlepath"
-        title: "Historial"
+        title: root.title
         description: history.emptyText
     }
 

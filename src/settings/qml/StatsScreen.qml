@@ -14,7 +14,7 @@ Rectangle {
 
     required property LibraryStore library
     property bool active: true
-    readonly property string title: "Estadísticas"
+    readonly property string title: LibraryRoutes.stats().title
     readonly property StatsModel model: stats
 
     color: Platform.Colors.groupedBackground
