@@ -2,6 +2,7 @@
 #include <QEasingCurve>
 #include <algorithm>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QtMath>
@@ -79,6 +80,8 @@ private slots:
     void swipeRow();
     void swipeRowButtonsFitTheirLabels_data();
     void swipeRowButtonsFitTheirLabels();
+    void swipeRowTakenOutByItsAction_data();
+    void swipeRowTakenOutByItsAction();
 
     void fadingButton_data();
     void fadingButton();
@@ -733,6 +736,57 @@ void TestQmlKit::swipeRow()
     QTRY_VERIFY(root->property("contentY").toDouble() > 100);
     QCOMPARE(row->property("offset").toDouble(), 0.0);
     QCOMPARE(triggered.count(), before);
+}
+
+void TestQmlKit::swipeRowTakenOutByItsAction_data()
+{
+    QTest::addColumn<QByteArray>("holder");
+    QTest::addColumn<bool>("fullSwipe"); // else a tap on the revealed button
+    // A repeater drops its row at once; a list without a removal transition
+    // when it lays out again; one with a transition after the fade.
+    const QList<std::pair<const char *, QByteArray>> holders{
+        {"repeater", "Column { width: 400; Repeater { model: names; delegate: row } }"},
+        {"list", "ListView { width: 400; height: 600; model: names; delegate: row }"},
+        {"list with a fade", "ListView { width: 400; height: 600; model: names; delegate: row; reuseItems: true\n"
+                             "  remove: Transition { NumberAnimation { property: \"opacity\"; to: 0; duration: 100 } } }"},
+    };
+    for (const auto &[name, holder] : holders) {
+        QTest::addRow("%s, full swipe", name) << holder << true;
+        QTest::addRow("%s, button", name) << holder << false;
+    }
+}
+
+// The row's own lines after its action must not run in a row already gone.
+void TestQmlKit::swipeRowTakenOutByItsAction()
+{
+    QFETCH(QByteArray, holder);
+    QFETCH(bool, fullSwipe);
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("invalid context|not a function")));
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports +
+                                    "Item { width: 400; height: 600\n"
+                                    "  ListModel { id: names; ListElement { name: \"a\" } ListElement { name: \"b\" } }\n"
+                                    "  property alias remaining: names.count\n"
+                                    "  Component { id: row\n"
+                                    "    SwipeRow { id: swipe; required property int index; objectName: \"row\" + index; width: 400\n"
+                                    "      actions: [{ label: \"Quitar\", destructive: true }]\n"
+                                    "      onTriggered: () => names.remove(swipe.index)\n"
+                                    "      Rectangle { width: 400; implicitHeight: 64 } } }\n"
+                                    "  " + holder + "\n"
+                                    "}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    QTRY_VERIFY(QmlHarness::findIn(root, QStringLiteral("row0")));
+    QQuickItem *row = QmlHarness::findIn(root, QStringLiteral("row0"));
+    QTRY_COMPARE(row->height(), 64.0);
+    if (fullSwipe) {
+        drag(h.window(), QPoint(380, 32), QPoint(-330, 0));
+    } else {
+        drag(h.window(), QPoint(380, 32), QPoint(-80, 0));
+        QTRY_VERIFY(row->property("offset").toDouble() < -70);
+        QVERIFY(h.click(QmlHarness::findIn(row, QStringLiteral("swipeAction0"))));
+    }
+    QTRY_COMPARE(root->property("remaining").toInt(), 1);
+    QTest::qWait(200); // the fade, and the lines after it
 }
 
 // Text buttons sit on the baseline they are anchored to; a held button fades

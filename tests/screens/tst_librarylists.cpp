@@ -2,9 +2,11 @@
 #include "AuthStore.h"
 #include "AvatarStore.h"
 #include "Defaults.h"
+#include "FakeClock.h"
 #include "Haptics.h"
 #include "HiddenChannelsModel.h"
 #include "ListPlayback.h"
+#include "LocalListModel.h"
 #include "LocalSearch.h"
 #include "MemoryKeychain.h"
 #include "Pref.h"
@@ -13,6 +15,7 @@
 #include "LocalListModel.h"
 #include "Router.h"
 #include "StoreRig.h"
+#include "ViewRows.h"
 #include "WebSignIn.h"
 
 #include <QGuiApplication>
@@ -103,6 +106,45 @@ class TestLibraryLists : public QObject
         return item && item->isVisible();
     }
 
+    // The screens that show local videos as rows, each over six (or `count`)
+    // videos whose titles a search can narrow: the list view, or null.
+    QQuickItem *rowsScreen(QmlHarness &qml, const QString &screen, int count, FakeClock &clock)
+    {
+        static const QStringList titles{u"Paella valenciana"_qs, u"Tortilla de patatas"_qs, u"Pan de pueblo"_qs,
+                                        u"Pasta fresca"_qs, u"Gazpacho"_qs, u"Patatas bravas"_qs};
+        QList<Video> list;
+        for (int i = 0; i < count; ++i)
+            list.append(video(u"v"_qs + QString::number(i + 1), titles.at(i % titles.size()) + u' ' + QString::number(i + 1)));
+        QString id;
+        for (const Video &v : list) {
+            if (screen == u"liked")
+                library().toggleLike(v);
+            else if (screen == u"later")
+                library().toggleWatchLater(v);
+            else if (screen == u"history") {
+                clock.advance(8 * 3600); // a few to a day, so days have headers
+                library().addToHistory(v);
+            } else if (id.isEmpty())
+                id = library().createPlaylist(u"Cocina"_qs, QVariant::fromValue(v));
+            else
+                library().add(v, id);
+        }
+        QQuickItem *root = nullptr;
+        if (screen == u"history")
+            root = load(qml, u"HistoryScreen.qml"_qs);
+        else if (screen == u"playlist")
+            root = load(qml, u"PlaylistDetailScreen.qml"_qs, {{u"playlistId"_qs, id}});
+        else
+            root = load(qml, u"VideoListScreen.qml"_qs,
+                        {{u"title"_qs, screen == u"liked" ? u"Me gusta"_qs : u"Ver más tarde"_qs},
+                         {u"list"_qs, int(screen == u"liked" ? LocalListModel::List::Liked : LocalListModel::List::Later)}});
+        if (!root)
+            return nullptr;
+        const QString name = screen == u"history" ? u"historyList"_qs
+                             : screen == u"playlist" ? u"playlistVideos"_qs : u"videoList"_qs;
+        return QmlHarness::findIn(root, name);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -113,6 +155,7 @@ private slots:
 
     void init()
     {
+        QmlHarness::failOnQmlWarnings();
         AppFixture::clearData();
         Haptics::shared().clear();
         m_rig = std::make_unique<StoreRig>(PlayerStore::Waits{});
@@ -436,6 +479,99 @@ private slots:
         QVERIFY(library().history().isEmpty());
         QVERIFY(!clear->isVisible());
         QVERIFY(shown(root, u"historyEmpty"_qs));
+    }
+
+    // A search typed key by key and taken back the same way, perhaps right
+    // after a row was swiped away, leaves every row of the list drawn, in
+    // order, with nothing missing, faded or doubled.
+    void searchKeyByKeyThenCleared_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<int>("pause"); // ms between keys; past the fade at 300
+        QTest::addColumn<bool>("swipeFirst");
+        for (const QString &screen : {u"liked"_qs, u"later"_qs, u"history"_qs}) {
+            for (int pause : {0, 30, 300})
+                QTest::addRow("%s, %d ms a key", qPrintable(screen), pause) << screen << pause << false;
+            QTest::addRow("%s, while a swiped row fades", qPrintable(screen)) << screen << 30 << true;
+        }
+    }
+    void searchKeyByKeyThenCleared()
+    {
+        QFETCH(QString, screen);
+        QFETCH(int, pause);
+        QFETCH(bool, swipeFirst);
+        FakeClock clock;
+        QmlHarness qml;
+        QQuickItem *list = rowsScreen(qml, screen, 6, clock);
+        QVERIFY(list);
+        QTRY_COMPARE(ViewRows::made(list).size(), 6);
+        QTRY_COMPARE(ViewRows::problem(list), QString());
+        if (swipeFirst) {
+            QQuickItem *row = nullptr;
+            QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row), Q_ARG(int, 1));
+            ViewRows::swipeAway(row);
+            QCOMPARE(ViewRows::model(list).size(), 5);
+        }
+
+        QQuickItem *input = QmlHarness::findIn(qml.root(), u"searchInput"_qs);
+        const QString query = u"tort"_qs; // "Tortilla de patatas 2" alone
+        for (int n = 1; n <= int(query.size()); ++n) {
+            input->setProperty("text", query.left(n));
+            QTest::qWait(pause);
+        }
+        QTRY_COMPARE(ViewRows::made(list), QStringList{u"v2"_qs});
+        for (int n = int(query.size()) - 1; n >= 0; --n) {
+            input->setProperty("text", query.left(n));
+            QTest::qWait(pause);
+        }
+        QTRY_COMPARE(ViewRows::made(list).size(), swipeFirst ? 5 : 6);
+        QTRY_COMPARE(ViewRows::problem(list), QString());
+        QCOMPARE(ViewRows::made(list), ViewRows::model(list));
+        // And it stays so.
+        QTest::qWait(400);
+        QCOMPARE(ViewRows::problem(list), QString());
+        LibraryStore::waitForWrites();
+    }
+
+    // A row swiped away fades while the rows below close up; scrolling
+    // afterwards reuses rows, and each of them comes back whole.
+    void swipeAwayThenScroll_data()
+    {
+        QTest::addColumn<QString>("screen");
+        for (const QString &screen : {u"liked"_qs, u"later"_qs, u"history"_qs, u"playlist"_qs})
+            QTest::newRow(qPrintable(screen)) << screen;
+    }
+    void swipeAwayThenScroll()
+    {
+        QFETCH(QString, screen);
+        FakeClock clock;
+        QmlHarness qml;
+        QQuickItem *list = rowsScreen(qml, screen, 30, clock);
+        QVERIFY(list);
+        QTRY_VERIFY(ViewRows::made(list).size() > 3);
+        QTRY_COMPARE(ViewRows::problem(list), QString());
+
+        const QString second = ViewRows::made(list).at(1);
+        QQuickItem *row = nullptr;
+        QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row), Q_ARG(int, 1));
+        QVERIFY(row);
+        ViewRows::swipeAway(row);
+        QTRY_VERIFY(!ViewRows::model(list).contains(second));
+        QCOMPARE(ViewRows::model(list).size(), 29);
+        // Down to the end and back, a screen at a time, while the removal is still animating.
+        const qreal end = list->property("contentHeight").toReal();
+        for (qreal y = 0; y < end; y += list->height() / 2) {
+            list->setProperty("contentY", y);
+            QTest::qWait(30);
+        }
+        QTRY_COMPARE(ViewRows::problem(list), QString());
+        for (qreal y = end; y > -list->height(); y -= list->height() / 2) {
+            list->setProperty("contentY", std::max(y, -list->property("topMargin").toReal()));
+            QTest::qWait(30);
+        }
+        QTRY_COMPARE(ViewRows::problem(list), QString());
+        QCOMPARE(ViewRows::made(list).first(), ViewRows::model(list).first());
+        LibraryStore::waitForWrites();
     }
 
     // A list deleted while its screen is open; renaming starts from the current name.

@@ -15,6 +15,7 @@
 #include "SimulatedEngine.h"
 #include "VideoFilterModel.h"
 #include "VideoListModel.h"
+#include "ViewRows.h"
 #include "Warmer.h"
 #include "WebSignIn.h"
 
@@ -140,6 +141,21 @@ class TestHomeView : public QObject
         return out;
     }
 
+    // The cards the grid's made rows show, row after row, by video id.
+    static QStringList gridCards(QQuickItem *grid)
+    {
+        QStringList out;
+        const int rows = grid->property("count").toInt();
+        for (int i = 0; i < rows; ++i) {
+            QQuickItem *row = nullptr;
+            QMetaObject::invokeMethod(grid, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row), Q_ARG(int, i));
+            for (QQuickItem *card : QmlHarness::findAllIn(row, u"videoCard"_qs))
+                if (card->parentItem()->isVisible())
+                    out << card->property("video").value<Video>().id;
+        }
+        return out;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -149,6 +165,7 @@ private slots:
 
     void init()
     {
+        QmlHarness::failOnQmlWarnings();
         FileWriter::shared().drain();
         // A fresh library and list cache; the image cache stays (it is in use).
         AppFixture::clearData();
@@ -355,6 +372,65 @@ private slots:
         m_library->unhideChannel(u"Canal B"_qs);
         Defaults::shared().setValue(u"pref.hideWatched"_qs, !hideWatched);
         QVERIFY(QTest::qWaitFor([&] { return shown()->videos().size() == (hideWatched ? 4 : 3); }, 2000));
+    }
+
+    // Switching the watched filter on and off, slowly or fast, leaves every
+    // shown video drawn in the model's order, with nothing missing, doubled
+    // or faded; in the grid each card shows the video of its place.
+    void watchedFilterToggled_data()
+    {
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<int>("pause"); // ms between switches
+        for (int layout : {0, 1})
+            for (int pause : {0, 40, 400})
+                QTest::addRow("%s, %d ms apart", layout ? "rows" : "grid", pause) << layout << pause;
+    }
+    void watchedFilterToggled()
+    {
+        QFETCH(int, layout);
+        QFETCH(int, pause);
+        QJsonArray page;
+        for (int i = 1; i <= 12; ++i)
+            page.append(videoJson(u"f"_qs + QString::number(i), u"Canal"_qs));
+        serve(u"/api/feed"_qs, u"foryou"_qs, page);
+        for (const QString &id : {u"f2"_qs, u"f3"_qs, u"f6"_qs})
+            m_library->addToHistory(video(id, u"Canal"_qs));
+        Defaults::shared().setValue(u"pref.homeLayout"_qs, layout);
+        QVERIFY(load());
+        QVERIFY(QTest::qWaitFor([&] { return feed()->state().isLoaded(); }, 8000));
+        QQuickItem *view = nullptr;
+        QVERIFY(QTest::qWaitFor([&] { return (view = m_qml->find(layout ? u"feedList"_qs : u"feedGrid"_qs)); }, 3000));
+        const QByteArray role = layout ? "videoId" : "first";
+        auto drawnRight = [&] {
+            const QString problem = ViewRows::problem(view, role, layout ? -1 : 0);
+            if (!problem.isEmpty())
+                return problem;
+            const QStringList want = ids(shown()->videos());
+            if (ViewRows::model(view, role).isEmpty() || (layout == 1 && ViewRows::model(view) != want))
+                return u"the view's rows are not the shown videos"_qs;
+            if (layout == 1)
+                return QString();
+            const QStringList cards = gridCards(view);
+            const int first = ViewRows::made(view, role).value(0).toInt();
+            return !cards.isEmpty() && cards == want.mid(first, cards.size())
+                       ? QString() : u"cards "_qs + cards.join(u' ') + u" where "_qs + want.join(u' ');
+        };
+        QTRY_COMPARE(drawnRight(), QString());
+
+        for (bool on : {true, false, true, false, true}) {
+            Defaults::shared().setValue(u"pref.hideWatched"_qs, on);
+            QTest::qWait(pause);
+        }
+        QTRY_COMPARE(ids(shown()->videos()).size(), 9);
+        QTRY_COMPARE(drawnRight(), QString());
+        Defaults::shared().setValue(u"pref.hideWatched"_qs, false);
+        QTRY_COMPARE(ids(shown()->videos()).size(), 12);
+        QTRY_COMPARE(drawnRight(), QString());
+        // Scrolled down and back, the reused rows come back whole.
+        view->setProperty("contentY", view->property("contentHeight").toReal() / 2);
+        QTRY_COMPARE(drawnRight(), QString());
+        QMetaObject::invokeMethod(view, "positionViewAtBeginning");
+        QTRY_COMPARE(drawnRight(), QString());
     }
 
     void tapPlaysTheVideo()

@@ -2,6 +2,7 @@
 #include "QmlHarness.h"
 #include "RemoteImageProvider.h"
 #include <QQmlComponent>
+#include <QRegularExpression>
 #include <QTest>
 #include <functional>
 #include <QtQml/qqmlextensionplugin.h>
@@ -138,6 +139,13 @@ bool QmlHarness::click(QQuickItem *item)
     const QPointF c = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
     QTest::mouseClick(m_window.get(), Qt::LeftButton, Qt::NoModifier, c.toPoint());
     return true;
+}
+
+void QmlHarness::failOnQmlWarnings()
+{
+    QTest::failOnWarning(QRegularExpression(u"^(?!.*"_qs + QRegularExpression::escape(RemoteImageProvider::missText)
+                                                + u").*(qrc:/|\\.qml|context)"_qs,
+                                            QRegularExpression::CaseInsensitiveOption));
 }
 
 bool QmlHarness::waitFor(const std::function<bool()> &pred, int ms)

@@ -35,6 +35,10 @@ public:
     // Clicks the item's centre; false when it is missing, hidden or disabled.
     bool click(const QString &objectName);
     bool click(QQuickItem *item);
+    // From here to the end of the current test function, any QML warning (a
+    // type error, a call in a context already gone) fails it; a picture the
+    // test backend does not have is no fault.
+    static void failOnQmlWarnings();
     // Processes events until `pred` holds or `ms` pass.
     static bool waitFor(const std::function<bool()> &pred, int ms = 5000);
 

@@ -27,7 +27,16 @@ Item {
     property real offset: 0
 
     function close() { offset = 0 }
+    // At rest at once, without the spring: a row view that goes on to show another row.
+    function reset() {
+        _instant = true
+        offset = 0
+        _instant = false
+    }
+    property bool _instant: false
 
+    // Last in every handler: the action may take this row out of its list,
+    // and with it the context any later line would run in.
     function run(index) {
         const entry = actions[index]
         triggered(index, entry && entry.id !== undefined ? entry.id : index)
@@ -38,8 +47,8 @@ Item {
             offset = 0
         } else if (fullSwipe && -offset > width * fullSwipeFraction) {
             offset = -width
-            run(0)
             close()
+            run(0)
         } else if (-offset > revealWidth / 2) {
             offset = -revealWidth
         } else {
@@ -58,7 +67,7 @@ Item {
     clip: true
 
     Behavior on offset {
-        enabled: !drag.active
+        enabled: !drag.active && !root._instant
         Spring { response: 0.3; dampingFraction: 0.85 }
     }
 
@@ -112,8 +121,8 @@ Item {
 
                 TapHandler {
                     onTapped: {
-                        root.run(action.index)
                         root.close()
+                        root.run(action.index)
                     }
                 }
             }

@@ -66,8 +66,15 @@ ListView {
         actions: list.removable ? [{ label: "Quitar", symbol: "trash", destructive: true }] : []
         onTriggered: list.remove(swipe.videoId)
         Component.onCompleted: list.reached(swipe.videoId)
+        // The view pools a row once its fade ends, or while a newer change
+        // has already moved it on, and leaves what the fade did: a pooled row
+        // can stay drawn where it was, and a reused one would come back
+        // faded. So a pooled row hides, and a reused one starts at rest.
+        ListView.onPooled: swipe.visible = false
         ListView.onReused: {
-            swipe.offset = 0
+            swipe.visible = true
+            swipe.opacity = 1
+            swipe.reset()
             list.reached(swipe.videoId)
         }
 
