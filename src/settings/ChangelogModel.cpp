@@ -27,8 +27,10 @@ QCoro::Task<> ChangelogModel::load()
             co_return;
         m_log = std::move(log);
         emit logChanged();
+        assign(m_state, LoadState::loaded(), &ChangelogModel::stateChanged);
     } catch (...) {
-        if (load)
-            assign(m_failed, true, &ChangelogModel::failedChanged);
+        if (load && !m_log)
+            assign(m_state, LoadState::failed(u"No se pudo cargar el registro de cambios."_qs),
+                   &ChangelogModel::stateChanged);
     }
 }

@@ -4,22 +4,21 @@
 #include <QCoroTask>
 #include <QtQml/qqmlregistration.h>
 
-// The release notes screen's state. `failed` is never reset and a loaded
-// log is never cleared; a later load replaces it on success.
+// The release notes screen's state. Once loaded, the log is never cleared and
+// a later load replaces it only on success; a failure shows only while
+// nothing was ever loaded, and stays until a load succeeds.
 class ChangelogModel : public Store
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(bool loaded READ loaded NOTIFY logChanged)
+    Q_PROPERTY(LoadState state READ state NOTIFY stateChanged)
     Q_PROPERTY(QVariantList releases READ releases NOTIFY logChanged)
-    Q_PROPERTY(bool failed READ failed NOTIFY failedChanged)
 
 public:
     using Store::Store;
 
-    bool loaded() const { return m_log.has_value(); }
+    const LoadState &state() const { return m_state; }
     QVariantList releases() const { return m_log ? m_log->releasesValue() : QVariantList(); }
-    bool failed() const { return m_failed; }
 
     // "Novedad", "Corrección", anything else "Mejora" (case-sensitive).
     Q_INVOKABLE static QString badgeText(const QString &type);
@@ -31,10 +30,10 @@ public:
 
 signals:
     void logChanged();
-    void failedChanged();
+    void stateChanged();
 
 private:
     std::optional<Changelog> m_log;
-    bool m_failed = false;
+    LoadState m_state = LoadState::loading();
     Generation m_loads;
 };

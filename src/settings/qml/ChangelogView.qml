@@ -26,21 +26,21 @@ Rectangle {
 
     Basic.BusyIndicator {
         anchors.centerIn: parent
-        visible: !log.loaded && !log.failed
+        visible: log.state.isLoading
         running: visible
     }
 
     ErrorState {
         objectName: "changelogError"
         anchors.fill: parent
-        visible: !log.loaded && log.failed
-        message: "No se pudo cargar el registro de cambios."
+        visible: log.state.isFailed
+        message: log.state.message
     }
 
     Flickable {
         objectName: "changelogList"
         anchors.fill: parent
-        visible: log.loaded
+        visible: log.state.isLoaded
         contentHeight: releases.height + 48
         boundsBehavior: Flickable.StopAtBounds
         Basic.ScrollIndicator.vertical: Basic.ScrollIndicator {}
