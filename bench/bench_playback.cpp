@@ -9,6 +9,8 @@
 // min / median / max over the rounds.
 //
 //   bench_playback [rounds=9] [samples=20]
+//   bench_playback --ui [rounds=9] [samples=6]    (a tap in the whole app,
+//                                                  bench_playback_ui.cpp)
 #include "Spread.h"
 #include "API.h"
 #include "Defaults.h"
@@ -19,6 +21,7 @@
 #include "Pref.h"
 #include "TestBackend.h"
 #include "TestDirs.h"
+#include "WebSignIn.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -214,12 +217,25 @@ bool samplePair(BareMpv &mpv, PlayerStore &store, int n, bool bareFirst, double 
 
 } // namespace
 
+int runPlaybackUi(int rounds, int samples);
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("NIMBELORA_AUDIO", "null");
+    const bool ui = argc > 1 && qstrcmp(argv[1], "--ui") == 0;
+    if (ui) {
+        if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+            qputenv("QT_QUICK_BACKEND", "software");
+        WebSignIn::prepareApplication();
+    }
     QGuiApplication app(argc, argv);
+    if (ui) {
+        const QStringList args = app.arguments();
+        return runPlaybackUi(std::max(1, args.value(2, QStringLiteral("9")).toInt()),
+                             std::max(1, args.value(3, QStringLiteral("6")).toInt()));
+    }
     TestDirs::isolate();
     Defaults::useMemory();
     Pref::registerDefaults();

@@ -1,6 +1,11 @@
+# bench_playback: the start of playback against bare libmpv, the store alone
+# or (--ui) a tap in the whole app to the first picture in its window.
 nimbelora_bench(bench_playback
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_playback.cpp
-  LIBS playback playbackplugin testsupport PkgConfig::MPV)
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_playback.cpp ${CMAKE_CURRENT_LIST_DIR}/bench_playback_ui.cpp
+  LIBS testsupport app appplugin Qt6::Quick Qt6::Test PkgConfig::MPV)
+if(TARGET bench_playback)
+  target_include_directories(bench_playback PRIVATE ${CMAKE_CURRENT_LIST_DIR}/librarytab)
+endif()
 # bench_playframes: frame intervals and resident memory while a video plays
 # in the whole app with the player open, against a bare Qt Quick window
 # playing the same stream through libmpv.

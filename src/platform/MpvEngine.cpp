@@ -18,7 +18,8 @@ struct MpvEngine::Made
 };
 
 MpvEngine::MpvEngine(QObject *parent)
-    : MediaEngine(parent), m_frames(std::make_shared<FrameSlot>()), m_inbox(std::make_shared<Inbox>())
+    : MediaEngine(parent), m_frames(std::make_shared<FrameSlot>()), m_inbox(std::make_shared<Inbox>()),
+      m_gate(std::make_shared<Gate>())
 {
 }
 
@@ -146,6 +147,17 @@ void MpvEngine::coreMade(const Made &made)
             m_lib->observe_property(m_mpv, id, what.first, what.second);
         m_inbox->post = [this] { QMetaObject::invokeMethod(this, [this] { takeNotes(); }, Qt::QueuedConnection); };
         m_pump = std::make_shared<std::thread>(&MpvEngine::pump, m_lib, m_mpv, m_inbox);
+        {
+            std::lock_guard lock(m_gate->mutex);
+            m_gate->lib = m_lib;
+            m_gate->mpv = m_mpv;
+            m_gate->engine = this;
+        }
+        m_fetchThread = new QThread;
+        m_fetchThread->setObjectName(QStringLiteral("HLS playlists"));
+        m_fetcher = new PlaylistFetcher(m_gate);
+        m_fetcher->moveToThread(m_fetchThread);
+        m_fetchThread->start();
     }
     // Calls made meanwhile run now, in order; without a core they fail as
     // they would have then.
@@ -176,6 +188,12 @@ MpvEngine::~MpvEngine()
         m_inbox->post = nullptr;
     }
     {
+        std::lock_guard lock(m_gate->mutex);
+        m_gate->mpv = nullptr;
+        m_gate->engine = nullptr;
+        m_gate->wanted = 0;
+    }
+    {
         std::lock_guard lock(m_frames->mutex);
         m_frames->onFrame = nullptr;
     }
@@ -184,7 +202,12 @@ MpvEngine::~MpvEngine()
     // pool before it exits; by then events are no longer delivered, so
     // nothing here relies on them.
     auto teardown = [lib = m_lib, mpv = m_mpv, renderer = m_renderer, thread = m_renderThread, inbox = m_inbox,
-                     pump = m_pump] {
+                     pump = m_pump, fetcher = m_fetcher, fetchThread = m_fetchThread] {
+        // Fetches under way are dropped with their thread.
+        fetcher->deleteLater();
+        fetchThread->quit();
+        fetchThread->wait();
+        delete fetchThread;
         // The event thread must be out of mpv before the core goes.
         inbox->quit = true;
         lib->wakeup(mpv);
@@ -224,7 +247,6 @@ void MpvEngine::resetItemTracking()
     m_inputRateAt = 0;
     m_indicatedBitrate = 0;
     m_videoTrackSize = QSize();
-    m_variantsAsked = false;
     m_variants.clear();
     m_frameDrops = 0;
     m_decoderDrops = 0;
@@ -254,6 +276,16 @@ void MpvEngine::doLoad(quint64 item, const QUrl &url, bool play)
     // pause asked for after this load but before then.
     ++m_pauseSetsInFlight;
     setFlag(tag(Tag::SetPause), "pause", !play);
+    std::lock_guard lock(m_gate->mutex);
+    if (fetchesPlaylist(url)) {
+        m_gate->wanted = item;
+        // What plays stops now, as the load would stop it.
+        command(tag(Tag::Other), {QByteArrayLiteral("stop")});
+        QMetaObject::invokeMethod(
+            m_fetcher, [fetcher = m_fetcher, url, item] { fetcher->fetch(url, item); }, Qt::QueuedConnection);
+        return;
+    }
+    m_gate->wanted = 0;
     const QByteArray target = url.isLocalFile() ? url.toLocalFile().toUtf8() : url.toEncoded();
     command(tag(Tag::Load, item), {QByteArrayLiteral("loadfile"), target, QByteArrayLiteral("replace")});
 }
@@ -265,6 +297,8 @@ void MpvEngine::doUnload()
     resetItemTracking();
     m_item = 0;
     clearFrame();
+    std::lock_guard lock(m_gate->mutex);
+    m_gate->wanted = 0;
     command(tag(Tag::Other), {QByteArrayLiteral("stop")});
 }
 

@@ -10,7 +10,6 @@
 #include <thread>
 #include <vector>
 
-class QNetworkAccessManager;
 struct MpvLibrary;
 struct mpv_handle;
 struct mpv_render_context;
@@ -28,6 +27,12 @@ namespace MpvDetail { struct Note; }
 // the engine shows. mpv allows one render context per core, fails a file that
 // starts without one, and drops the video of a file whose context goes away,
 // so the context cannot follow surfaces that come and go.
+//
+// HLS: the engine fetches an item's playlist itself, once, on a thread of
+// its own, and hands mpv its text. Left to itself mpv fetches the master
+// playlist twice (its stream layer probes it, then libavformat opens it
+// again), and it tells nothing of the bit rates the variants announce, which
+// the statistics show.
 class MpvEngine : public MediaEngine
 {
     Q_OBJECT
@@ -59,6 +64,8 @@ public:
     struct FrameSlot;
     class FrameRenderer;
     struct Inbox;
+    struct Gate;
+    class PlaylistFetcher;
 
 protected:
     void doLoad(quint64 item, const QUrl &url, bool play) override;
@@ -105,7 +112,9 @@ private:
     void resetItemTracking();
     void clearFrame();
     void acceptFrames();
-    void fetchVariants() const;
+    static bool fetchesPlaylist(const QUrl &url);
+    void playlistRead(quint64 item, const QList<HlsMaster::Variant> &variants);
+    void playlistFailed(quint64 item, const QString &error);
     void command(quint64 tag, std::initializer_list<QByteArray> args);
     void setFlag(quint64 tag, const char *name, bool value);
     void setDouble(quint64 tag, const char *name, double value);
@@ -120,6 +129,9 @@ private:
     FrameRenderer *m_renderer = nullptr;
     QThread *m_renderThread = nullptr;
     std::atomic<bool> m_framePosted{false};
+    std::shared_ptr<Gate> m_gate;
+    PlaylistFetcher *m_fetcher = nullptr;
+    QThread *m_fetchThread = nullptr;
 
     // The current item and its playlist entry.
     quint64 m_item = 0;
@@ -145,10 +157,7 @@ private:
     qint64 m_inputRateAt = 0; // ms since loaded of the last input rate
     double m_indicatedBitrate = 0;
     QSize m_videoTrackSize;
-    // The variants of the item's HLS master playlist, read the first time
-    // the figures are asked for: mpv does not pass the announced bit rates on.
-    mutable QNetworkAccessManager *m_network = nullptr;
-    mutable bool m_variantsAsked = false;
+    // The variants of the item's HLS master playlist, as the engine read it.
     QList<HlsMaster::Variant> m_variants;
     qint64 m_frameDrops = 0;
     qint64 m_decoderDrops = 0;

@@ -4,6 +4,7 @@
 #include "MpvLibrary.h"
 
 #include <QImage>
+#include <QUrl>
 #include <QVariant>
 #include <atomic>
 #include <cmath>
@@ -13,6 +14,8 @@
 #include <optional>
 #include <thread>
 #include <vector>
+
+class QNetworkAccessManager;
 
 namespace MpvDetail {
 
@@ -151,4 +154,31 @@ private:
     std::shared_ptr<FrameSlot> m_slot;
     std::atomic<bool> m_scheduled{false};
     std::atomic<bool> m_redraw{false};
+};
+
+// What the engine's playlist fetches share with it, under one lock: a
+// fetched playlist starts only while its item is still the one wanted, and
+// loads and stops issued meanwhile keep their order. Cleared when the
+// engine goes.
+struct MpvEngine::Gate
+{
+    std::mutex mutex;
+    const MpvLibrary *lib = nullptr;
+    mpv_handle *mpv = nullptr;
+    MpvEngine *engine = nullptr; // told what became of a fetch, on its thread
+    quint64 wanted = 0;          // the item whose playlist is on its way
+};
+
+// Fetches HLS playlists on the thread it lives on and starts them in mpv.
+class MpvEngine::PlaylistFetcher : public QObject
+{
+public:
+    explicit PlaylistFetcher(std::shared_ptr<Gate> gate) : m_gate(std::move(gate)) {}
+    ~PlaylistFetcher() override;
+
+    void fetch(const QUrl &url, quint64 item);
+
+private:
+    std::shared_ptr<Gate> m_gate;
+    QNetworkAccessManager *m_network = nullptr;
 };

@@ -110,6 +110,7 @@ const MpvLibrary *open()
     bind(lib.set_property_async, "mpv_set_property_async");
     bind(lib.get_property_async, "mpv_get_property_async");
     bind(lib.command_async, "mpv_command_async");
+    bind(lib.command_node_async, "mpv_command_node_async");
     bind(lib.observe_property, "mpv_observe_property");
     bind(lib.wakeup, "mpv_wakeup");
     bind(lib.wait_event, "mpv_wait_event");

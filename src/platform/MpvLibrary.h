@@ -16,6 +16,7 @@ struct MpvLibrary
     decltype(&::mpv_set_property_async) set_property_async;
     decltype(&::mpv_get_property_async) get_property_async;
     decltype(&::mpv_command_async) command_async;
+    decltype(&::mpv_command_node_async) command_node_async;
     decltype(&::mpv_observe_property) observe_property;
     decltype(&::mpv_wakeup) wakeup;
     decltype(&::mpv_wait_event) wait_event;

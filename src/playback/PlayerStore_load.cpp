@@ -77,13 +77,6 @@ void PlayerStore::play(const Video &video, std::optional<double> startAt, bool r
     setCommentsState(LoadState::idle());
     setChannelAvatar(std::nullopt);
 
-    setPresented(true);
-
-    if (m_library)
-        m_library->addToHistory(video);
-    if (m_library && !Defaults::shared().boolValue(Pref::incognito) && m_library->onSync)
-        m_library->onSync(SyncEvent::watched(video.id));
-
     double start = 0;
     if (startAt) {
         start = *startAt;
@@ -93,7 +86,17 @@ void PlayerStore::play(const Video &video, std::optional<double> startAt, bool r
             start = saved;
     }
 
+    // The engine first: it opens the stream on threads of its own while what
+    // follows (the player sheet, the lists that show history) is built here.
     load(API::shared().hlsURL(video.id, m_activeQuality), start, true);
+
+    setPresented(true);
+
+    if (m_library)
+        m_library->addToHistory(video);
+    if (m_library && !Defaults::shared().boolValue(Pref::incognito) && m_library->onSync)
+        m_library->onSync(SyncEvent::watched(video.id));
+
     m_artworkDue = video.id;
     loadArtworkOnceStarted();
     updateNowPlaying();

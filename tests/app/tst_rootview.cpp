@@ -262,6 +262,66 @@ private slots:
         QVERIFY(!cover->property("presented").toBool() || sheetExists);
     }
 
+    // A start hands the engine its stream before the player is made, and
+    // the player's details wait while the video starts: until then the GUI
+    // thread is the engine's. A player opened on a video that plays (or
+    // that never starts) has them too.
+    void playerMadeBehindTheEngine_data()
+    {
+        QTest::addColumn<QString>("video"); // "starts", "never starts", "plays already"
+        QTest::newRow("starts") << "starts";
+        QTest::newRow("never starts") << "never starts";
+        QTest::newRow("opened while it plays") << "plays already";
+    }
+
+    void playerMadeBehindTheEngine()
+    {
+        QFETCH(QString, video);
+        QVERIFY(load());
+        PlayerStore *player = m_app->player();
+        auto *engine = qobject_cast<SimulatedEngine *>(player->player());
+        QVERIFY(engine);
+        auto *slot = qobject_cast<ScreenSlot *>(find(u"playerSheet"_qs));
+        QVERIFY(slot);
+        if (video == "plays already") {
+            player->play(::video(u"p"_qs), std::nullopt, true);
+            engine->makeReady();
+            player->setPresented(false);
+            QTRY_VERIFY(!slot->item());
+        }
+        qsizetype loadsWhenMade = -1;
+        QObject *detailsWhenMade = nullptr;
+        connect(slot, &ScreenSlot::itemChanged, this, [&] {
+            if (!slot->item() || loadsWhenMade >= 0)
+                return;
+            loadsWhenMade = engine->loads().size();
+            QQuickItem *loader = QmlHarness::findIn(slot->item(), u"detailsLoader"_qs);
+            detailsWhenMade = loader ? loader->property("item").value<QObject *>() : nullptr;
+        });
+        if (video == "plays already")
+            player->setPresented(true);
+        else
+            player->play(::video(u"s"_qs), std::nullopt, true);
+        QVERIFY(slot->item());
+        QCOMPARE(loadsWhenMade, 1);
+        QVERIFY(engine->loads().last().url.toString().contains(video == "plays already" ? u"/p/"_qs : u"/s/"_qs));
+        QQuickItem *loader = QmlHarness::findIn(slot->item(), u"detailsLoader"_qs);
+        QVERIFY(loader);
+        if (video == "plays already") {
+            QVERIFY(detailsWhenMade);
+            return;
+        }
+        QVERIFY(!detailsWhenMade);
+        if (video == "starts") {
+            QTest::qWait(50);
+            QVERIFY(!loader->property("item").value<QObject *>());
+            engine->makeReady();
+            QVERIFY(player->isPlaying() && !player->isBuffering());
+        }
+        QTRY_VERIFY(loader->property("item").value<QObject *>());
+        QVERIFY(QmlHarness::findIn(slot->item(), u"detailsTitle"_qs));
+    }
+
     // A failed or locked player still closes by a drag down on the video.
     void playerDragsDownWhateverItShows_data()
     {

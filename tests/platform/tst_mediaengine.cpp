@@ -16,6 +16,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <functional>
@@ -40,6 +41,14 @@ public:
         listen(QHostAddress::LocalHost);
     }
     QUrl url(const QString &path) const { return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path)); }
+    // How often a path (without its query) was asked for.
+    int count(const QByteArray &path) const
+    {
+        return int(std::count_if(m_asked.cbegin(), m_asked.cend(),
+                                 [&](const QByteArray &t) { return t.split('?').value(0) == path; }));
+    }
+    // Every request's target, as sent.
+    QList<QByteArray> asked() const { return m_asked; }
 
 private:
     void answer(QTcpSocket *s)
@@ -49,6 +58,7 @@ private:
         if (!request.contains("\r\n\r\n"))
             return;
         const QByteArray path = request.split(' ').value(1);
+        m_asked << path;
         m_pending.remove(s);
         if (path.contains("hang"))
             return;
@@ -65,6 +75,7 @@ private:
 
     QString m_folder;
     QHash<QTcpSocket *, QByteArray> m_pending;
+    QList<QByteArray> m_asked;
 };
 
 constexpr int kLong = 20000; // generous: the machine may be busy
@@ -126,8 +137,11 @@ private slots:
                                              "-hls_time", "1", "-hls_playlist_type", "vod",
                                              m_dir.filePath(QStringLiteral("v240.m3u8"))});
         QFile master(m_dir.filePath(QStringLiteral("master.m3u8")));
+        QFile escaped(m_dir.filePath(QStringLiteral("escaped.m3u8")));
         m_hls = hls.waitForFinished(60000) && hls.exitCode() == 0 && master.open(QIODevice::WriteOnly) &&
-                master.write("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=800000,RESOLUTION=320x240\nv240.m3u8\n") > 0;
+                master.write("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=800000,RESOLUTION=320x240\nv240.m3u8\n") > 0 &&
+                escaped.open(QIODevice::WriteOnly) &&
+                escaped.write("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\nv240.m3u8?k=a%2Fb%20c\n") > 0;
     }
 
     // --- the shared rules, driven through the scripted engine ---
@@ -612,9 +626,67 @@ private slots:
         e.load(server.url("/master.m3u8?k=key"), true);
         QVERIFY(waitReady(e));
         QTRY_COMPARE_WITH_TIMEOUT(e.presentationSize(), QSize(320, 240), kLong);
-        // The bit rate the master playlist announces, read on first demand.
+        // The bit rate the master playlist announces, from the one fetch of it.
         QTRY_COMPARE_WITH_TIMEOUT(e.accessLog()->indicatedBitrate, 800000.0, kLong);
         QTRY_VERIFY_WITH_TIMEOUT(e.accessLog()->observedBitrate > 0, kLong);
+        QTRY_VERIFY_WITH_TIMEOUT(e.timeControlStatus() == TC::Playing && e.currentTime() > 0.5, kLong);
+        QCOMPARE(server.count("/master.m3u8"), 1);
+        QCOMPARE(server.count("/v240.m3u8"), 1);
+
+        // Escapes in the playlist's URIs reach the server as they were.
+        MpvEngine escaped;
+        escaped.load(server.url("/escaped.m3u8"), true);
+        QVERIFY(waitReady(escaped));
+        QVERIFY2(server.asked().contains("/v240.m3u8?k=a%2Fb%20c"), server.asked().join(' ').constData());
+    }
+
+    void mpvHlsPlaylistFailures_data()
+    {
+        QTest::addColumn<QString>("first");  // a load whose playlist is still on its way, or fails
+        QTest::addColumn<QString>("second"); // loaded right after it; empty for none
+        QTest::newRow("missing master") << "/missing.m3u8" << "";
+        QTest::newRow("master on its way, then a file") << "/master.m3u8" << "file";
+        QTest::newRow("hanging master, then the master") << "/hang.m3u8" << "/master.m3u8";
+        QTest::newRow("master on its way, then unloaded") << "/master.m3u8" << "unload";
+    }
+
+    // A failed fetch fails the item; a fetch that comes back for an item
+    // already replaced or unloaded starts nothing.
+    void mpvHlsPlaylistFailures()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        if (!m_hls)
+            QSKIP("ffmpeg could not make the HLS clip");
+        TinyServer server(m_dir.path());
+        MpvEngine e;
+        QSignalSpy failed(&e, &MediaEngine::itemFailed);
+        const quint64 replaced = e.load(server.url(first), true);
+        if (second.isEmpty()) {
+            QTRY_COMPARE_WITH_TIMEOUT(e.itemStatus(), IS::Failed, kLong);
+            QCOMPARE(failed.size(), 1);
+            QCOMPARE(failed.first().first().toULongLong(), replaced);
+            QCOMPARE(e.timeControlStatus(), TC::Paused);
+            return;
+        }
+        if (second == "unload") {
+            e.unload();
+            QTRY_COMPARE_WITH_TIMEOUT(server.count("/master.m3u8"), 1, kLong);
+            QTest::qWait(500);
+            QVERIFY(!e.hasItem());
+            QCOMPARE(server.count("/v240.m3u8"), 0);
+            QCOMPARE(failed.size(), 0);
+            return;
+        }
+        e.load(second == "file" ? m_clip : server.url(second), true);
+        QVERIFY(waitReady(e));
+        QTRY_COMPARE_WITH_TIMEOUT(e.presentationSize(), QSize(320, 240), kLong);
+        // Still the second item, playing on.
+        QTRY_VERIFY_WITH_TIMEOUT(e.timeControlStatus() == TC::Playing && e.currentTime() > 1.0, kLong);
+        QCOMPARE(e.itemStatus(), IS::Ready);
+        QCOMPARE(failed.size(), 0);
+        if (second == "file")
+            QCOMPARE(server.count("/v240.m3u8"), 0);
     }
 
     void masterPlaylist_data()
@@ -632,6 +704,36 @@ private slots:
         QTest::newRow("a media playlist") << QByteArray("#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXTINF:2.0,\na.ts\n")
                                           << QList<double>{} << QList<QSize>{};
         QTest::newRow("not a playlist") << QByteArray("<html>BANDWIDTH=5</html>") << QList<double>{} << QList<QSize>{};
+    }
+
+    void absolutePlaylist_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("relative variants with queries")
+            << QByteArray("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\n720/index.m3u8?k=a%2Fb\n"
+                          "#EXT-X-STREAM-INF:BANDWIDTH=2\n../low.m3u8\n")
+            << QByteArray("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\nhttp://h:1/api/hls/v/720/index.m3u8?k=a%2Fb\n"
+                          "#EXT-X-STREAM-INF:BANDWIDTH=2\nhttp://h:1/api/hls/low.m3u8\n");
+        QTest::newRow("absolute and rooted URIs, CRLF, blank lines")
+            << QByteArray("#EXTM3U\r\n\r\nhttps://cdn/x.m3u8\r\n/root/y.m3u8\r\n")
+            << QByteArray("#EXTM3U\r\n\r\nhttps://cdn/x.m3u8\r\nhttp://h:1/root/y.m3u8\r\n");
+        QTest::newRow("URI attributes of renditions, keys and maps")
+            << QByteArray("#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"a\",URI=\"audio/es.m3u8\"\n"
+                          "#EXT-X-KEY:METHOD=AES-128,URI=\"key.bin\",IV=0x1\n#EXT-X-MAP:URI=\"init.mp4\"\n")
+            << QByteArray("#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"a\",URI=\"http://h:1/api/hls/v/audio/es.m3u8\"\n"
+                          "#EXT-X-KEY:METHOD=AES-128,URI=\"http://h:1/api/hls/v/key.bin\",IV=0x1\n"
+                          "#EXT-X-MAP:URI=\"http://h:1/api/hls/v/init.mp4\"\n");
+        QTest::newRow("only attributes named URI")
+            << QByteArray("#EXT-X-SESSION-DATA:DATA-ID=\"x\",XURI=\"no.m3u8\"\n")
+            << QByteArray("#EXT-X-SESSION-DATA:DATA-ID=\"x\",XURI=\"no.m3u8\"\n");
+    }
+
+    void absolutePlaylist()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(HlsMaster::absolute(text, QUrl("http://h:1/api/hls/v/master.m3u8?k=key&q=720")), expected);
     }
 
     void masterPlaylist()

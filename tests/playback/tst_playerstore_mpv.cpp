@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTest>
+#include <QScopeGuard>
 #include <QUrlQuery>
 
 #include <memory>
@@ -167,6 +168,40 @@ private slots:
         QVERIFY(rig.engine->itemUrl().path().startsWith(QStringLiteral("/api/stream/")));
         QVERIFY(!rig.store.errorMessage());
         QVERIFY(backend.requests().last(QStringLiteral("/api/stream/") + f.id));
+    }
+
+    // Each start asks for its master playlist once, and the engine starts
+    // without waiting for the details, held back here: the log has a
+    // request once it is answered.
+    void startsBeforeTheDetailsOncePerMaster()
+    {
+        const qint64 delay = backend.delayPath(QStringLiteral("/api/video/"), 20000);
+        const auto undo = qScopeGuard([&] { backend.faults().remove(delay); });
+        Rig rig;
+        const qint64 mark = backend.requests().lastSeq();
+        const QList<Video> videos{toVideo(playable.at(0)), toVideo(playable.at(1))};
+        for (const Video &v : videos) {
+            rig.store.play(v, std::nullopt, true);
+            QVERIFY(rig.playingPast(0.5));
+        }
+        rig.store.setQuality(360);
+        QVERIFY(QTest::qWaitFor([&] { return rig.store.activeQuality() == 360; }, kLong));
+        QVERIFY(rig.playingPast(0.5));
+        const auto key = [](const QString &id, const QString &query) {
+            return id + u'@' + QUrlQuery(query).queryItemValue(QStringLiteral("q"));
+        };
+        const auto keyFor = [&](const Video &v, qint64 quality) { return key(v.id, API::shared().hlsURL(v.id, quality).query()); };
+        QMap<QString, int> masters;
+        for (const RequestRecord &r : backend.requests().since(mark)) {
+            QVERIFY2(!r.path.startsWith(QStringLiteral("/api/video/")), qPrintable(r.line()));
+            if (r.path.endsWith(QStringLiteral("/master.m3u8")))
+                ++masters[key(r.path.section(u'/', 3, 3), r.rawQuery)];
+        }
+        const qint64 first = Defaults::shared().intValue(Pref::quality);
+        QCOMPARE(masters, (QMap<QString, int>{{keyFor(videos[0], first), 1},
+                                              {keyFor(videos[1], first), 1},
+                                              {keyFor(videos[1], 360), 1}}));
+        QVERIFY(!rig.store.detail());
     }
 
     void endsAndPlaysTheNext()

@@ -307,14 +307,48 @@ Item {
         anchors.bottom: parent.bottom
         color: Platform.Colors.background
 
-        PlayerDetails {
+        // Opened on a video that is still starting, the details wait until
+        // its first pictures are up (half a second at most) and are then
+        // made in slices between frames: until then the GUI thread belongs
+        // to the engine's news and to drawing the video.
+        Loader {
+            id: detailsLoader
+            objectName: "detailsLoader"
             anchors.fill: parent
-            player: sheet.player
-            library: sheet.library
-            router: sheet.router
-            avatars: sheet.avatars
-            details: detailsModel
-            onShowQueue: overlayModel.showQueue = true
+            active: false
+            Component.onCompleted: if (!sheet.player.isBuffering) active = true
+            function makeLater() {
+                if (active)
+                    return
+                asynchronous = true
+                active = true
+            }
+            Connections {
+                target: sheet.player
+                enabled: !detailsLoader.active
+                function onIsBufferingChanged() {
+                    if (!sheet.player.isBuffering)
+                        firstPictures.start()
+                }
+            }
+            Timer {
+                id: firstPictures
+                interval: 100
+                onTriggered: detailsLoader.makeLater()
+            }
+            Timer {
+                running: !detailsLoader.active
+                interval: 500
+                onTriggered: detailsLoader.makeLater()
+            }
+            sourceComponent: PlayerDetails {
+                player: sheet.player
+                library: sheet.library
+                router: sheet.router
+                avatars: sheet.avatars
+                details: detailsModel
+                onShowQueue: overlayModel.showQueue = true
+            }
         }
     }
 
