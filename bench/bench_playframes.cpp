@@ -156,7 +156,7 @@ int runApp(TimedApp &app, int seconds, const QString &id)
     // The clips are short; a minute of playing needs them to go round.
     player.setLoop(true);
     player.play(v, std::nullopt, true);
-    player.setExpanded(true);
+    player.setPresented(true);
     if (!QmlHarness::waitFor([&] { return player.isPlaying(); }, 30000)) {
         std::fprintf(stderr, "app: no playback\n");
         return 1;

@@ -75,7 +75,7 @@ int runCase(const QString &what, int n)
     v.channel = QStringLiteral("Canal");
     player.play(v, std::nullopt, true);
     if (!forComments)
-        player.setExpanded(false);
+        player.setPresented(false);
     if (!QmlHarness::waitFor([&] { return player.commentsState().isLoaded() && (forComments == (sheet() != nullptr)); },
                              20000))
         return 1;
@@ -96,7 +96,7 @@ int runCase(const QString &what, int n)
     if (forComments)
         sheet()->property("details").value<QObject *>()->setProperty("showComments", true);
     else
-        player.setExpanded(true);
+        player.setPresented(true);
     if (!QmlHarness::waitFor([&] { return frame >= 0; }, 20000))
         return 1;
     QTest::qWait(500);

@@ -53,11 +53,7 @@ void LibraryStore::bumpRevision()
     emit revisionChanged();
 }
 
-QVariantList LibraryStore::historyValue() const { ensureLoaded(); return QmlValue::list(m_history); }
-QVariantList LibraryStore::likedValue() const { ensureLoaded(); return QmlValue::list(m_liked); }
-QVariantList LibraryStore::watchLaterValue() const { ensureLoaded(); return QmlValue::list(m_watchLater); }
 QVariantList LibraryStore::subscriptionsValue() const { ensureLoaded(); return QmlValue::list(m_subscriptions); }
-QVariantList LibraryStore::playlistsValue() const { ensureLoaded(); return QmlValue::list(m_playlists); }
 QVariantList LibraryStore::inProgressValue() const { return QmlValue::list(inProgress()); }
 
 bool LibraryStore::incognito() { return Defaults::shared().boolValue(Pref::incognito); }

@@ -22,7 +22,7 @@
 // app's data folder, read once at creation and written through the one
 // serial file writer after every change.
 //
-// QML reads the lists as properties; bindings on queries such as isLiked()
+// QML reads the lists it draws as properties; bindings on queries such as isLiked()
 // go through `revision`, which moves with every change of a list:
 //   checked: library.revision, library.isLiked(video.id)
 class LibraryStore : public Store
@@ -30,16 +30,11 @@ class LibraryStore : public Store
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("The app creates the one library store")
-    Q_PROPERTY(QVariantList history READ historyValue NOTIFY historyChanged)
-    Q_PROPERTY(QVariantList liked READ likedValue NOTIFY likedChanged)
-    Q_PROPERTY(QVariantList watchLater READ watchLaterValue NOTIFY watchLaterChanged)
     Q_PROPERTY(QVariantList subscriptions READ subscriptionsValue NOTIFY subscriptionsChanged)
     Q_PROPERTY(QStringList searches READ searches NOTIFY searchesChanged)
-    Q_PROPERTY(QVariantList playlists READ playlistsValue NOTIFY playlistsChanged)
     Q_PROPERTY(QStringList hiddenChannels READ hiddenChannels NOTIFY hiddenChannelsChanged)
     // Computed from the history and the (unobserved) positions.
     Q_PROPERTY(QVariantList inProgress READ inProgressValue NOTIFY historyChanged)
-    Q_PROPERTY(QStringList topChannels READ topChannels NOTIFY historyChanged)
     Q_PROPERTY(int revision READ revision NOTIFY revisionChanged)
     // True from the turn of the event loop after both files were taken in.
     // A reader that must not hold the window back waits for this; any other
@@ -154,11 +149,7 @@ signals:
 private:
     struct Snapshot;
 
-    QVariantList historyValue() const;
-    QVariantList likedValue() const;
-    QVariantList watchLaterValue() const;
     QVariantList subscriptionsValue() const;
-    QVariantList playlistsValue() const;
     QVariantList inProgressValue() const;
 
     void setHistory(QList<HistoryEntry> v);

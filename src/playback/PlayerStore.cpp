@@ -109,16 +109,6 @@ void PlayerStore::onTimeControl(int value)
 
 // ---- QML forms of the writable fields
 
-void PlayerStore::setQueueValue(const QVariantList &v)
-{
-    QList<Video> list;
-    list.reserve(v.size());
-    for (const QVariant &item : v)
-        if (item.canConvert<Video>())
-            list.append(item.value<Video>());
-    setQueue(std::move(list));
-}
-
 void PlayerStore::setSleepEndsAtValue(const QVariant &v)
 {
     setSleepEndsAt(absent(v) ? std::nullopt : std::optional<QDateTime>(v.toDateTime()));

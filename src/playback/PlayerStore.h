@@ -42,9 +42,7 @@ class PlayerStore : public Store
     QML_UNCREATABLE("The app creates the one player store")
     Q_PROPERTY(QVariant current READ currentValue NOTIFY currentChanged)
     Q_PROPERTY(QVariant detail READ detailValue NOTIFY detailChanged)
-    Q_PROPERTY(QVariantList related READ relatedValue NOTIFY relatedChanged)
-    Q_PROPERTY(QVariantList queue READ queueValue WRITE setQueueValue NOTIFY queueChanged)
-    Q_PROPERTY(bool expanded READ expanded WRITE setExpanded NOTIFY expandedChanged)
+    Q_PROPERTY(bool expanded READ expanded NOTIFY expandedChanged)
     Q_PROPERTY(bool isPlaying READ isPlaying NOTIFY isPlayingChanged)
     Q_PROPERTY(bool isBuffering READ isBuffering NOTIFY isBufferingChanged)
     Q_PROPERTY(double currentTime READ currentTime WRITE setCurrentTime NOTIFY currentTimeChanged)
@@ -69,7 +67,6 @@ class PlayerStore : public Store
     Q_PROPERTY(bool audioOnly READ audioOnly NOTIFY audioOnlyChanged)
     Q_PROPERTY(QVariant sleepEndsAt READ sleepEndsAtValue WRITE setSleepEndsAtValue NOTIFY sleepEndsAtChanged)
     Q_PROPERTY(bool sleepAtEnd READ sleepAtEnd WRITE setSleepAtEnd NOTIFY sleepAtEndChanged)
-    Q_PROPERTY(QVariantList captionTracks READ captionTracksValue NOTIFY captionTracksChanged)
     Q_PROPERTY(QVariant activeCaption READ activeCaptionValue WRITE setActiveCaptionValue NOTIFY activeCaptionChanged)
     Q_PROPERTY(QVariant captionText READ captionTextValue WRITE setCaptionTextValue NOTIFY captionTextChanged)
     Q_PROPERTY(bool onCellular READ onCellular NOTIFY onCellularChanged)
@@ -207,7 +204,6 @@ public:
 
     // Setters of the fields screens write.
     void setQueue(QList<Video> v) { assign(m_queue, std::move(v), &PlayerStore::queueChanged); }
-    void setExpanded(bool v) { assign(m_expanded, v, &PlayerStore::expandedChanged); }
     // Shows the full player and lets the window turn every way, or hides it
     // and goes back to portrait. Only a real change does either.
     Q_INVOKABLE void setPresented(bool presented);
@@ -336,16 +332,12 @@ private:
     // QML forms of the fields.
     QVariant currentValue() const { return QmlValue::of(m_current); }
     QVariant detailValue() const { return QmlValue::of(m_detail); }
-    QVariantList relatedValue() const { return QmlValue::list(m_related); }
-    QVariantList queueValue() const { return QmlValue::list(m_queue); }
-    void setQueueValue(const QVariantList &v);
     QVariant errorMessageValue() const { return QmlValue::of(m_errorMessage); }
     QVariant toastValue() const { return QmlValue::of(m_toast); }
     QVariantList commentsValue() const { return QmlValue::list(m_comments); }
     QVariant channelAvatarValue() const { return QmlValue::of(m_channelAvatar); }
     QVariant sleepEndsAtValue() const { return QmlValue::of(m_sleepEndsAt); }
     void setSleepEndsAtValue(const QVariant &v);
-    QVariantList captionTracksValue() const { return QmlValue::list(m_captionTracks); }
     QVariant activeCaptionValue() const { return QmlValue::of(m_activeCaption); }
     void setActiveCaptionValue(const QVariant &v);
     QVariant captionTextValue() const { return QmlValue::of(m_captionText); }

@@ -105,9 +105,8 @@ void PlayerStore::play(const Video &video, std::optional<double> startAt, bool r
 
 void PlayerStore::setPresented(bool presented)
 {
-    if (presented == m_expanded)
+    if (!assign(m_expanded, presented, &PlayerStore::expandedChanged))
         return;
-    setExpanded(presented);
     Orientation::set(presented ? Orientation::AllButUpsideDown : Orientation::Portrait);
 }
 

@@ -5,9 +5,7 @@
 
 #include <QVariantMap>
 
-CommentsModel::CommentsModel(QObject *parent) : QAbstractListModel(parent) {}
-
-int CommentsModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count(); }
+CommentsModel::CommentsModel(QObject *parent) : RowListModel(parent) {}
 
 QVariant CommentsModel::data(const QModelIndex &index, int role) const
 {
@@ -30,10 +28,7 @@ void CommentsModel::setPlayer(PlayerStore *player)
 
 void CommentsModel::sync()
 {
-    beginResetModel();
-    m_comments = m_player ? m_player->comments() : QList<Comment>();
-    endResetModel();
-    emit countChanged();
+    setRows(m_comments, m_player ? m_player->comments() : QList<Comment>(), [](const Comment &c) { return c.id; });
 }
 
 QVariantList CommentsModel::sortMenu() const

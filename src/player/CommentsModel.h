@@ -1,7 +1,7 @@
 #pragma once
 #include "PlayerStore.h"
+#include "RowListModel.h"
 
-#include <QAbstractListModel>
 #include <QPointer>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
@@ -9,12 +9,11 @@
 // The comments sheet's rows (the store's comments, each as `comment`) and its
 // sort choice. Every choice reloads, the checked one too; the retry always
 // asks for "top".
-class CommentsModel : public QAbstractListModel
+class CommentsModel : public RowListModel
 {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(PlayerStore *player READ player WRITE setPlayer NOTIFY playerChanged)
-    Q_PROPERTY(int count READ count NOTIFY countChanged)
     Q_PROPERTY(QString sort READ sort NOTIFY sortChanged)
     // The sort menu: {id, label, symbol} per key, the checked one with its mark.
     Q_PROPERTY(QVariantList sortMenu READ sortMenu NOTIFY sortChanged)
@@ -25,13 +24,12 @@ public:
 
     explicit CommentsModel(QObject *parent = nullptr);
 
-    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QHash<int, QByteArray> roleNames() const override;
 
     PlayerStore *player() const { return m_player; }
     void setPlayer(PlayerStore *player);
-    int count() const { return int(m_comments.size()); }
+    int count() const override { return int(m_comments.size()); }
     QString sort() const { return m_sort; }
     QVariantList sortMenu() const;
 
@@ -42,7 +40,6 @@ public:
 
 signals:
     void playerChanged();
-    void countChanged();
     void sortChanged();
 
 private:

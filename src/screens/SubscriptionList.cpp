@@ -5,7 +5,7 @@
 #include <QCollator>
 #include <algorithm>
 
-SubscriptionList::SubscriptionList(QObject *parent) : QAbstractListModel(parent) {}
+SubscriptionList::SubscriptionList(QObject *parent) : RowListModel(parent) {}
 
 void SubscriptionList::setLibrary(LibraryStore *library)
 {
@@ -36,46 +36,8 @@ void SubscriptionList::refresh()
     QList<Subscription> target;
     if (m_library)
         target = m_alphabetical ? byName(m_library->subscriptions()) : m_library->subscriptions();
-    const int before = count();
-    auto position = [this](const QString &id, qsizetype from) {
-        for (qsizetype j = from; j < m_rows.size(); ++j)
-            if (m_rows.at(j).id == id)
-                return j;
-        return qsizetype(-1);
-    };
-    // Rows of channels no longer followed go first; then each place gets its
-    // row, moved up from further down or inserted.
-    for (qsizetype i = m_rows.size() - 1; i >= 0; --i) {
-        const QString &id = m_rows.at(i).id;
-        if (std::none_of(target.cbegin(), target.cend(), [&](const Subscription &s) { return s.id == id; })) {
-            beginRemoveRows({}, int(i), int(i));
-            m_rows.removeAt(i);
-            endRemoveRows();
-        }
-    }
-    for (qsizetype i = 0; i < target.size(); ++i) {
-        const qsizetype j = position(target.at(i).id, i);
-        if (j < 0) {
-            beginInsertRows({}, int(i), int(i));
-            m_rows.insert(i, target.at(i));
-            endInsertRows();
-            continue;
-        }
-        if (j > i) {
-            beginMoveRows({}, int(j), int(j), {}, int(i));
-            m_rows.move(j, i);
-            endMoveRows();
-        }
-        if (!(m_rows.at(i) == target.at(i))) {
-            m_rows[i] = target.at(i);
-            emit dataChanged(index(int(i)), index(int(i)));
-        }
-    }
-    if (count() != before)
-        emit countChanged();
+    setRows(m_rows, target, [](const Subscription &s) { return s.id; });
 }
-
-int SubscriptionList::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count(); }
 
 QVariant SubscriptionList::data(const QModelIndex &index, int role) const
 {

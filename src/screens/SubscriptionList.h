@@ -1,23 +1,22 @@
 #pragma once
 #include "LibraryStore.h"
+#include "RowListModel.h"
 #include "Subscription.h"
 
-#include <QAbstractListModel>
 #include <QLocale>
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>
 
 // The rows of the subscriptions manager: the library's subscriptions in its
 // own order (newest first) or by name, following the library live. Rows are
-// moved, added and removed one by one, so a list can animate a new order or
-// an unfollow. Sorting never touches the library's order.
-class SubscriptionList : public QAbstractListModel
+// moved, added and removed, never reset, so a list can animate a new order
+// or an unfollow. Sorting never touches the library's order.
+class SubscriptionList : public RowListModel
 {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(LibraryStore *library READ library WRITE setLibrary NOTIFY libraryChanged)
     Q_PROPERTY(bool alphabetical READ alphabetical WRITE setAlphabetical NOTIFY alphabeticalChanged)
-    Q_PROPERTY(int count READ count NOTIFY countChanged)
 
 public:
     enum Role { ChannelIdRole = Qt::UserRole + 1, NameRole, AvatarRole };
@@ -30,9 +29,8 @@ public:
     void setAlphabetical(bool on);
 
     const QList<Subscription> &items() const { return m_rows; }
-    int count() const { return int(m_rows.size()); }
+    int count() const override { return int(m_rows.size()); }
 
-    int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
@@ -48,7 +46,6 @@ public:
 signals:
     void libraryChanged();
     void alphabeticalChanged();
-    void countChanged();
 
 private:
     void refresh();

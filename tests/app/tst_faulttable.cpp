@@ -350,7 +350,7 @@ private slots:
         QVERIFY(load(engine));
         PlayerStore *store = m_app->player();
         store->play(video);
-        store->setExpanded(true);
+        store->setPresented(true);
         QTRY_VERIFY(!shown(u"playerSheet"_qs).isEmpty());
 
         if (fault == u"both") {

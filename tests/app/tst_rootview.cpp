@@ -242,7 +242,8 @@ private slots:
         QVERIFY(QMetaObject::invokeMethod(m_root, "setPlayerPresented", Q_ARG(QVariant, false)));
         QVERIFY(Orientation::history().isEmpty());
 
-        player->setExpanded(true);
+        player->setPresented(true);
+        QCOMPARE(Orientation::history(), QList<int>{26});
         QObject *cover = popup(u"playerCover"_qs);
         QVERIFY(cover);
         const bool sheetExists = ScreenSlot::exists(QUrl(u"qrc:/Nimbelora/Player/qml/PlayerSheet.qml"_qs));
@@ -252,13 +253,13 @@ private slots:
         QSignalSpy expanded(player, &PlayerStore::expandedChanged);
         QVERIFY(QMetaObject::invokeMethod(m_root, "setPlayerPresented", Q_ARG(QVariant, false)));
         QVERIFY(!player->expanded());
-        QCOMPARE(Orientation::history(), QList<int>{2});
+        QCOMPARE(Orientation::history(), (QList<int>{26, 2}));
         QVERIFY(QMetaObject::invokeMethod(m_root, "setPlayerPresented", Q_ARG(QVariant, false)));
-        QCOMPARE(Orientation::history(), QList<int>{2});
+        QCOMPARE(Orientation::history(), (QList<int>{26, 2}));
         QCOMPARE(expanded.count(), 1);
         QVERIFY(QMetaObject::invokeMethod(m_root, "setPlayerPresented", Q_ARG(QVariant, true)));
         QVERIFY(player->expanded());
-        QCOMPARE(Orientation::history(), (QList<int>{2, 26}));
+        QCOMPARE(Orientation::history(), (QList<int>{26, 2, 26}));
         QVERIFY(!cover->property("presented").toBool() || sheetExists);
     }
 
@@ -337,7 +338,7 @@ private slots:
         QFETCH(bool, locked);
         QVERIFY(load());
         PlayerStore *player = m_app->player();
-        player->setExpanded(true);
+        player->setPresented(true);
         QTRY_VERIFY(popup(u"playerCover"_qs)->property("opened").toBool());
         QQuickItem *area = nullptr;
         QTRY_VERIFY((area = find(u"playerArea"_qs)));
@@ -364,9 +365,9 @@ private slots:
         QVERIFY(toast);
         player->showToast(u"Añadido a la cola"_qs);
         QCOMPARE(toast->property("text").toString(), u"Añadido a la cola"_qs);
-        player->setExpanded(true);
+        player->setPresented(true);
         QCOMPARE(toast->property("text").toString(), QString());
-        player->setExpanded(false);
+        player->setPresented(false);
         QCOMPARE(toast->property("text").toString(), u"Añadido a la cola"_qs);
     }
 
@@ -378,13 +379,13 @@ private slots:
         QTRY_VERIFY(cover->property("opened").toBool());
         QTRY_VERIFY(find(u"onboardingSkip"_qs));
         // A video opened meanwhile waits under the welcome, then shows.
-        m_app->player()->setExpanded(true);
+        m_app->player()->setPresented(true);
         QVERIFY(!popup(u"playerCover"_qs)->property("presented").toBool());
         QVERIFY(m_qml->click(find(u"onboardingSkip"_qs)));
         QVERIFY(Defaults::shared().boolValue(Pref::onboarded));
         QTRY_VERIFY(!cover->property("visible").toBool());
         QVERIFY(popup(u"playerCover"_qs)->property("presented").toBool());
-        m_app->player()->setExpanded(false);
+        m_app->player()->setPresented(false);
         QTRY_VERIFY(!find(u"onboardingSkip"_qs));
 
         // "Ver la bienvenida otra vez": back at once, from the first page.
@@ -416,7 +417,7 @@ private slots:
         AppScheme::shared().setScheme(1);
         QVERIFY(load(cover == u"player"_qs));
         if (cover == u"player"_qs)
-            m_app->player()->setExpanded(true);
+            m_app->player()->setPresented(true);
         QObject *shown = popup(cover + u"Cover"_qs);
         QTRY_VERIFY(shown->property("opened").toBool());
         QQmlComponent c(&m_qml->engine());
@@ -538,7 +539,7 @@ private slots:
         }
         QQuickItem *bar = slot->item();
         QVERIFY(bar->property("hasVideo").toBool());
-        player->setExpanded(false);
+        player->setPresented(false);
         QVERIFY(slot->implicitHeight() > 0);
         QVERIFY(QmlHarness::waitFor([&] { return QmlHarness::shownItems(bar, u"miniPlayerContent"_qs).size() == 1; }));
         // The first frame coming later keeps the bar made for the video.

@@ -189,12 +189,11 @@ private slots:
     {
         QTest::addColumn<QByteArray>("property");
         QTest::addColumn<QVariant>("value");
-        QTest::newRow("bool") << QByteArray("expanded") << QVariant(true);
+        QTest::newRow("bool") << QByteArray("fillScreen") << QVariant(true);
         QTest::newRow("optional double") << QByteArray("loopB") << QVariant(42.0);
         QTest::newRow("optional time") << QByteArray("sleepEndsAt")
                                        << QVariant(QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC));
-        QTest::newRow("list of videos") << QByteArray("queue")
-                               << QVariant(QVariantList{QVariant::fromValue(makeVideo(QStringLiteral("q1")))});
+        QTest::newRow("optional string") << QByteArray("activeCaption") << QVariant(QStringLiteral("es"));
     }
 
     void equalWritesDoNotNotify()
@@ -387,7 +386,7 @@ private slots:
         rig.store.play(v, std::nullopt, true);
         rig.engine->makeReady(600);
         QVERIFY(rig.settle());
-        rig.store.setExpanded(false);
+        rig.store.setPresented(false);
         Orientation::clearHistory();
         const auto stack = rig.store.playedStack();
         const auto history = rig.library->history();
@@ -774,7 +773,7 @@ private slots:
         Rig rig;
         rig.playAt(makeVideo(QStringLiteral("halt")), 30);
         rig.store.setLoopB(40.0);
-        rig.store.setExpanded(expanded);
+        rig.store.setPresented(expanded);
         rig.store.setQueue({makeVideo(QStringLiteral("queued"))});
         Orientation::clearHistory();
 
@@ -806,13 +805,16 @@ private slots:
         QFETCH(bool, to);
         QFETCH(QList<int>, masks);
         Rig rig;
-        rig.store.setExpanded(from);
+        rig.store.setPresented(from);
         Orientation::clearHistory();
         QSignalSpy changed(&rig.store, &PlayerStore::expandedChanged);
         QVERIFY(QMetaObject::invokeMethod(&rig.store, "setPresented", Q_ARG(bool, to)));
         QCOMPARE(rig.store.expanded(), to);
         QCOMPARE(changed.size(), from == to ? 0 : 1);
         QCOMPARE(Orientation::history(), masks);
+        // No write of the property itself passes the orientation by.
+        QVERIFY(!rig.store.setProperty("expanded", !to));
+        QCOMPARE(rig.store.expanded(), to);
     }
 };
 

@@ -50,7 +50,7 @@ private slots:
         QFETCH(QString, outcome);
         Rig rig;
         rig.start(makeVideo(QStringLiteral("m")));
-        rig.store.setExpanded(false);
+        rig.store.setPresented(false);
         Orientation::clearHistory();
         MiniPlayerModel model;
         model.setPlayer(&rig.store);
@@ -77,7 +77,7 @@ private slots:
     {
         Rig rig;
         rig.start(makeVideo(QStringLiteral("h")));
-        rig.store.setExpanded(false);
+        rig.store.setPresented(false);
         Defaults::shared().setValue(Pref::haptics, false);
         MiniPlayerModel model;
         model.setPlayer(&rig.store);
@@ -193,7 +193,7 @@ private slots:
         QCOMPARE(bar->implicitHeight(), 0.0);
 
         rig.start(makeVideo(QStringLiteral("b")));
-        rig.store.setExpanded(false);
+        rig.store.setPresented(false);
         QCOMPARE(bar->implicitHeight(), 71.0);
         QCOMPARE(h.find("miniPlayerTitle")->property("text").toString(), QStringLiteral("Vídeo b"));
         QCOMPARE(h.find("miniPlayerChannel")->property("text").toString(), QStringLiteral("Canal b"));
@@ -215,7 +215,7 @@ private slots:
         QVERIFY(h.click("miniTrailing"));
         QCOMPARE(rig.store.current()->id, QStringLiteral("q"));
         QVERIFY(rig.store.queue().isEmpty());
-        rig.store.setExpanded(false);
+        rig.store.setPresented(false);
         QCOMPARE(symbolName(h.find("miniTrailingIcon")), QStringLiteral("xmark"));
         QVERIFY(h.click("miniTrailing"));
         QVERIFY(!rig.store.current());
@@ -231,7 +231,7 @@ private slots:
                               "MiniPlayerBar { id: bar; anchors.bottom: parent.bottom; width: parent.width; height: implicitHeight } }",
                               {{QStringLiteral("player"), qmlObject(&rig.store)}}), qPrintable(h.errors()));
         rig.start(makeVideo(QStringLiteral("s")));
-        rig.store.setExpanded(false);
+        rig.store.setPresented(false);
         QQuickItem *content = h.find("miniPlayerContent");
         QTRY_COMPARE(content->mapToScene(QPointF()).y(), 932.0 - 71);
         bool slid = false;
@@ -248,7 +248,7 @@ private slots:
     {
         Rig rig;
         rig.start(makeVideo(QStringLiteral("l")));
-        rig.store.setExpanded(false);
+        rig.store.setPresented(false);
         QmlHarness h;
         QVERIFY2(h.load(kBar, {{QStringLiteral("player"), qmlObject(&rig.store)}}), qPrintable(h.errors()));
         QQuickItem *fill = h.find("miniProgressFill");
@@ -262,11 +262,11 @@ private slots:
         // Covered by the full player the line jumps rather than glides, so
         // nothing redraws it every frame; it stays right when uncovered.
         PlayerStoreProbe::setDuration(rig.store, 600);
-        rig.store.setExpanded(true);
+        rig.store.setPresented(true);
         QVERIFY(!line->property("animated").toBool());
         rig.store.seek(300);
         QCOMPARE(fill->width(), line->width() / 2);
-        rig.store.setExpanded(false);
+        rig.store.setPresented(false);
         QVERIFY(line->property("animated").toBool());
     }
 
@@ -275,7 +275,7 @@ private slots:
     {
         Rig rig;
         rig.start(makeVideo(QStringLiteral("d")));
-        rig.store.setExpanded(false);
+        rig.store.setPresented(false);
         Orientation::clearHistory();
         QmlHarness h;
         QQuickItem *bar = h.load(kBar, {{QStringLiteral("player"), qmlObject(&rig.store)}});
@@ -289,7 +289,7 @@ private slots:
         QVERIFY(h.click(title));
         QVERIFY(rig.store.expanded());
         QCOMPARE(Orientation::history(), QList<int>{26});
-        rig.store.setExpanded(false);
+        rig.store.setPresented(false);
 
         const QPoint start = title->mapToScene(QPointF(title->width() / 2, title->height() / 2)).toPoint();
         QTest::mousePress(h.window(), Qt::LeftButton, {}, start);
@@ -313,7 +313,7 @@ private slots:
         auto *host = h.find("miniSurfaceHost");
         QVERIFY(host);
         QVERIFY(!host->property("holding").toBool());
-        rig.store.setExpanded(false);
+        rig.store.setPresented(false);
         QVERIFY(host->property("holding").toBool());
         QCOMPARE(rig.store.surface()->fillMode(), VideoSurface::AspectFill);
         QCOMPARE(rig.store.surface()->size(), QSizeF(84, 47));

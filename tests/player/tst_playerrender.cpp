@@ -157,7 +157,7 @@ private slots:
             store.cancelCountdown();
         }
 
-        store.setExpanded(false);
+        store.setPresented(false);
         QmlHarness h;
         QVERIFY2(h.loadSource(kBarOnPage, {{QStringLiteral("player"), qmlObject(&store)}}), qPrintable(h.errors()));
         QTest::qWait(1200);

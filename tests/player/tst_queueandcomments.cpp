@@ -26,10 +26,24 @@ struct Sheet
     }
     template<class T>
     T *model(const char *name) const { return root->property(name).value<T *>(); }
+    // Top to bottom as they show: a list moves its row items, it does not remake them.
     QList<QQuickItem *> shown(const char *name) const
     {
-        return QmlHarness::shownItems(h.window()->contentItem(), QString::fromLatin1(name));
+        QList<QQuickItem *> out = QmlHarness::shownItems(h.window()->contentItem(), QString::fromLatin1(name));
+        std::stable_sort(out.begin(), out.end(), [](QQuickItem *a, QQuickItem *b) {
+            return a->mapToScene(QPointF()).y() < b->mapToScene(QPointF()).y();
+        });
+        return out;
     }
+    // The queue row of a video, and how far it stands off its place in the list.
+    QQuickItem *queueEntry(const QString &id) const
+    {
+        for (QQuickItem *e : QmlHarness::findAllIn(h.window()->contentItem(), QStringLiteral("queueEntry")))
+            if (e->isVisible() && e->property("video").value<Video>().id == id)
+                return e;
+        return nullptr;
+    }
+    static qreal offset(QQuickItem *entry) { return entry->mapToItem(entry->parentItem(), QPointF()).y() - entry->y(); }
     QStringList queue() const
     {
         QStringList out;
@@ -109,8 +123,15 @@ private slots:
         QTest::mousePress(s.h.window(), Qt::LeftButton, {}, at);
         for (int i = 1; i <= 10; ++i)
             QTest::mouseMove(s.h.window(), at - QPoint(0, i * stride * 2 / 10));
+        const qreal rowStride = s.queueEntry(u"b"_qs)->y() - s.queueEntry(u"a"_qs)->y();
+        QTRY_COMPARE(Sheet::offset(s.queueEntry(u"b"_qs)), rowStride); // stepped aside
         QTest::mouseRelease(s.h.window(), Qt::LeftButton, {}, at - QPoint(0, stride * 2));
         QTRY_COMPARE(s.queue(), (QStringList{"c", "a", "b"}));
+        // Each row takes its new place at once; none springs back from where
+        // the drag had it.
+        QTRY_COMPARE(s.queueEntry(u"c"_qs)->y(), 0.0);
+        for (const QString &id : {u"a"_qs, u"b"_qs, u"c"_qs})
+            QVERIFY2(qAbs(Sheet::offset(s.queueEntry(id))) < 0.5, qPrintable(id));
         QVERIFY(s.h.click(QStringLiteral("queueEdit")));
 
         // A tap plays the row and leaves the queue; "Quitar" takes a row out.

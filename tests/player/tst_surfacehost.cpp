@@ -217,7 +217,7 @@ private slots:
         QFETCH(QString, holder);
         Rig rig;
         rig.start(makeVideo(QStringLiteral("p")));
-        rig.store.setExpanded(expanded);
+        rig.store.setPresented(expanded);
         LOAD_SCENE;
         root->setProperty("tab", tab);
         QCOMPARE(holderIn(rig.store.surface()), holder);
@@ -231,19 +231,19 @@ private slots:
     {
         Rig rig;
         rig.start(makeVideo(QStringLiteral("f")));
-        rig.store.setExpanded(false);
+        rig.store.setPresented(false);
         LOAD_SCENE;
         VideoSurface *surface = rig.store.surface();
         QCOMPARE(holderIn(surface), QStringLiteral("homeBar"));
 
-        rig.store.setExpanded(true);
+        rig.store.setPresented(true);
         QCOMPARE(holderIn(surface), QStringLiteral("sheet"));
         root->setProperty("tab", 1);
         QCOMPARE(holderIn(surface), QStringLiteral("sheet"));
 
         // Collapsing while the sheet still exists (it slides away).
         root->setProperty("sheetMade", true);
-        rig.store.setExpanded(false);
+        rig.store.setPresented(false);
         QCOMPARE(holderIn(surface), QStringLiteral("searchBar"));
         root->setProperty("sheetMade", false);
         QCOMPARE(holderIn(surface), QStringLiteral("searchBar"));
@@ -260,7 +260,7 @@ private slots:
     {
         Rig rig;
         rig.start(makeVideo(QStringLiteral("c")));
-        rig.store.setExpanded(false);
+        rig.store.setPresented(false);
         LOAD_SCENE;
         VideoSurface *surface = rig.store.surface();
 

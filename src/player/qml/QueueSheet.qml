@@ -68,6 +68,10 @@ BottomSheet {
         // The row being dragged by its handle, and the place it would take.
         property int dragIndex: -1
         property int dragTarget: -1
+        // A drop that moves a row: the list moves the very row items, so
+        // every row takes its new place at once, none springs back from
+        // where the drag had it.
+        property bool dropping: false
         readonly property real stride: 150 * 9 / 16 + spacing
 
         delegate: SwipeRow {
@@ -87,7 +91,7 @@ BottomSheet {
             transform: Translate {
                 y: entry.index === list.dragIndex ? entry.dragY : entry.shift
                 Behavior on y {
-                    enabled: entry.index !== list.dragIndex
+                    enabled: entry.index !== list.dragIndex && !list.dropping
                     Spring { response: 0.3; dampingFraction: 0.85 }
                 }
             }
@@ -140,10 +144,12 @@ BottomSheet {
                         }
                         const from = list.dragIndex
                         const target = list.dragTarget
+                        list.dropping = target !== from
                         list.dragIndex = -1
                         list.dragTarget = -1
                         entry.dragY = 0
                         queue.drop(videoId, from, target)
+                        list.dropping = false
                     }
                     onTranslationChanged: {
                         if (!active)
