@@ -130,7 +130,8 @@ class TestShorts : public QObject
         QCoro::waitFor(make().loadInitial());
         // Its own warming must be over before the log is cleared, however
         // slow the machine: a late one would count against the next step.
-        if (!QTest::qWaitFor([this] { return warmed().size() == 2; }, 60000))
+        const auto bothWarmed = [this] { return warmed().contains(u"p1"_qs) && warmed().contains(u"p2"_qs); };
+        if (!QTest::qWaitFor(bothWarmed, 60000))
             qFatal("the first two Shorts were never warmed");
         m_fx->requests().clear();
         return *m_store;
