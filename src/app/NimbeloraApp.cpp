@@ -228,7 +228,9 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
     // The library decodes while the display and the views are set up.
     LibraryStore::preload();
     WebSignIn::prepareApplication(true);
-    QGuiApplication qapp(argc, argv);
+    const std::unique_ptr<QGuiApplication> made =
+        hooks.application ? hooks.application(argc, argv) : std::make_unique<QGuiApplication>(argc, argv);
+    QGuiApplication &qapp = *made;
 
     // Who runs is settled first: everything after may be slow (the keyring).
     const QString url = UrlInbox::urlFromArguments(qapp.arguments());
