@@ -6,11 +6,12 @@ nimbelora_bench(bench_playback
 if(TARGET bench_playback)
   target_include_directories(bench_playback PRIVATE ${CMAKE_CURRENT_LIST_DIR}/librarytab)
 endif()
-# bench_playframes: frame intervals and resident memory while a video plays
-# in the whole app with the player open, against a bare Qt Quick window
-# playing the same stream through libmpv.
+# bench_playframes: while a video plays in the app (the full player, home and
+# the library tab with the mini player, picture in picture), how often its
+# windows draw against the video's frame rate, its CPU against a bare Qt Quick
+# window playing the same stream through libmpv, frame intervals and memory.
 if(TARGET testsupport AND TARGET app)
   add_executable(bench_playframes ${CMAKE_CURRENT_LIST_DIR}/bench_playframes.cpp)
-  target_include_directories(bench_playframes PRIVATE ${CMAKE_CURRENT_LIST_DIR}/librarytab ${CMAKE_CURRENT_LIST_DIR}/homefeed)
-  target_link_libraries(bench_playframes PRIVATE testsupport app appplugin Qt6::Quick Qt6::Test PkgConfig::MPV)
+  target_link_libraries(bench_playframes PRIVATE testsupport app ${NIMBELORA_QML_PLUGINS} Qt6::Quick Qt6::Test
+                        PkgConfig::MPV)
 endif()

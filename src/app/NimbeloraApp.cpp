@@ -219,7 +219,9 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
     QGuiApplication::setDesktopFileName(QStringLiteral("nimbelora"));
     // The library decodes while the display and the views are set up.
     LibraryStore::preload();
-    QGuiApplication qapp(argc, argv);
+    const std::unique_ptr<QGuiApplication> made =
+        hooks.application ? hooks.application(argc, argv) : std::make_unique<QGuiApplication>(argc, argv);
+    QGuiApplication &qapp = *made;
 
     // Who runs is settled first: a launch that hands its link over starts
     // nothing more (no keyring read, no drawing worker) and ends at once.

@@ -16,6 +16,7 @@
 class Keychain;
 class QLockFile;
 class MediaEngine;
+class QGuiApplication;
 class QQuickWindow;
 class WebSignIn;
 
@@ -56,6 +57,8 @@ public:
     // Hooks of the process entry, for whole-program probes.
     struct Hooks
     {
+        // Makes the application object; a plain QGuiApplication when empty.
+        std::function<std::unique_ptr<QGuiApplication>(int &argc, char **argv)> application;
         std::function<void(QQuickWindow *, NimbeloraApp *)> windowCreated;
     };
     // The process entry: a later launch hands its URL to the running

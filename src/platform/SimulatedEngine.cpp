@@ -45,6 +45,12 @@ void SimulatedEngine::advance(double seconds)
 
 void SimulatedEngine::setTime(double seconds) { reportTime(seconds); }
 
+void SimulatedEngine::deliverFrame(const QImage &picture)
+{
+    m_frame = VideoFrame{picture, m_frame.serial + 1};
+    emit videoFrameChanged();
+}
+
 void SimulatedEngine::end()
 {
     if (!hasItem() || itemStatus() != ItemStatus::Ready)

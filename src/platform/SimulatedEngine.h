@@ -5,8 +5,9 @@
 // until the test makes the item ready or failed; media time moves only when
 // the test advances it (while playing, at the rate), emitting the periodic
 // time on the way and ending the item at its duration; seeks wait for the
-// test to complete them unless they are set to complete at once. Every call
-// is recorded for assertions.
+// test to complete them unless they are set to complete at once; pictures
+// come only when the test delivers them. Every call is recorded for
+// assertions.
 class SimulatedEngine : public MediaEngine
 {
     Q_OBJECT
@@ -44,6 +45,9 @@ public:
     void setPresentationSize(const QSize &size) { reportPresentationSize(size); }
     void setAccessLog(const AccessLogEvent &log) { reportAccessLog(log); }
     void setLoadedRanges(const QList<LoadedRange> &ranges) { reportLoadedRanges(ranges); }
+    // A new picture of the video, as a renderer hands one over.
+    void deliverFrame(const QImage &picture);
+    VideoFrame videoFrame() const override { return m_frame; }
 
     // Record.
     QList<Load> loads() const { return m_loads; }
@@ -72,4 +76,5 @@ private:
     int m_pauses = 0;
     int m_unloads = 0;
     bool m_seeksAtOnce = false;
+    VideoFrame m_frame;
 };

@@ -18,15 +18,31 @@ void TimelineModel::setPlayer(PlayerStore *player)
     if (!follow(this, m_player, player))
         return;
     if (player) {
-        connect(player, &PlayerStore::currentTimeChanged, this, &TimelineModel::clockChanged);
-        connect(player, &PlayerStore::durationChanged, this, &TimelineModel::clockChanged);
-        connect(player, &PlayerStore::detailChanged, this, &TimelineModel::clockChanged);
+        connect(player, &PlayerStore::currentTimeChanged, this, &TimelineModel::clockMoved);
+        connect(player, &PlayerStore::durationChanged, this, &TimelineModel::clockMoved);
+        connect(player, &PlayerStore::detailChanged, this, &TimelineModel::clockMoved);
     }
     emit playerChanged();
     emit clockChanged();
 }
 
 void TimelineModel::setLandscape(bool v) { assignAndNotify(this, m_landscape, v, &TimelineModel::landscapeChanged); }
+
+void TimelineModel::setShown(bool v)
+{
+    if (!assignAndNotify(this, m_shown, v, &TimelineModel::shownChanged) || !v || !m_stale)
+        return;
+    m_stale = false;
+    emit clockChanged();
+}
+
+void TimelineModel::clockMoved()
+{
+    if (m_shown)
+        emit clockChanged();
+    else
+        m_stale = true;
+}
 
 std::optional<QString> TimelineModel::chapterAt(const QList<Chapter> &chapters, double time)
 {

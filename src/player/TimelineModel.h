@@ -10,13 +10,16 @@
 
 // The timeline row over the store: the clocks and the current chapter (both
 // from the playback position, also while scrubbing), the scrub that holds the
-// store's clock and commits with a seek, and the full-screen toggle.
+// store's clock and commits with a seek, and the full-screen toggle. While
+// the row is not shown its clocks announce no change, so hidden texts never
+// make the window draw; they catch up as it shows again.
 class TimelineModel : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(PlayerStore *player READ player WRITE setPlayer NOTIFY playerChanged)
     Q_PROPERTY(bool landscape READ landscape WRITE setLandscape NOTIFY landscapeChanged)
+    Q_PROPERTY(bool shown READ shown WRITE setShown NOTIFY shownChanged)
     // Seconds under the finger while a scrub is under way; undefined otherwise.
     Q_PROPERTY(QVariant scrubValue READ scrubValueValue NOTIFY scrubValueChanged)
     Q_PROPERTY(QString scrubText READ scrubText NOTIFY scrubValueChanged)
@@ -36,6 +39,8 @@ public:
     void setPlayer(PlayerStore *player);
     bool landscape() const { return m_landscape; }
     void setLandscape(bool v);
+    bool shown() const { return m_shown; }
+    void setShown(bool v);
     std::optional<double> scrubValue() const { return m_scrubValue; }
 
     // The title of the last chapter, in list order, starting at or before `time`.
@@ -60,6 +65,7 @@ public:
 signals:
     void playerChanged();
     void landscapeChanged();
+    void shownChanged();
     void scrubValueChanged();
     void clockChanged();
     // A scrub was committed (the sheet restarts its auto-hide timer).
@@ -69,8 +75,12 @@ private:
     QVariant scrubValueValue() const { return m_scrubValue ? QVariant(*m_scrubValue) : QVariant(); }
     QVariant chapterValue() const;
     void setScrubValue(std::optional<double> v);
+    void clockMoved();
 
     QPointer<PlayerStore> m_player;
     bool m_landscape = false;
+    bool m_shown = true;
+    // The clock moved while the row was not shown.
+    bool m_stale = false;
     std::optional<double> m_scrubValue;
 };

@@ -206,6 +206,7 @@ Item {
                 cornerRadius: bar.radius
                 fraction: model.progress
                 animated: root.showsVideo
+                engine: root.player.player
             }
         }
     }

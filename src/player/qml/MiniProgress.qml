@@ -2,6 +2,7 @@
 // the bar. Along the bar's rounded bottom corners it follows their curve.
 import QtQuick
 import QtQuick.Shapes
+import Nimbelora.Platform
 import Nimbelora.Foundation
 import Nimbelora.Player
 
@@ -15,14 +16,21 @@ Item {
     // Off while the bar is covered or on a hidden tab: the glide would
     // redraw the outline every frame for nobody.
     property bool animated: true
+    // The engine whose pictures the line moves with.
+    property MediaEngine engine: null
 
     implicitHeight: 2
     enabled: false
 
     MiniPlayerModel { id: outline }
 
-    property real filled: width * fraction
-    Behavior on filled { enabled: progress.animated; NumberAnimation { duration: 500; easing.type: Easing.Linear } }
+    FrameGlide {
+        id: glide
+        engine: progress.engine
+        target: progress.width * progress.fraction
+        animated: progress.animated
+    }
+    readonly property real filled: glide.value
 
     Shape {
         objectName: "miniProgressFill"

@@ -3,6 +3,7 @@
 // reports every position (scrubbed) and the release (committed); it knows
 // no store.
 import QtQuick
+import Nimbelora.Platform
 import Nimbelora.Foundation
 import Nimbelora.Player
 
@@ -44,17 +45,23 @@ Item {
     Behavior on trackHeight { Spring { response: 0.25; dampingFraction: 0.8 } }
     Behavior on thumbSize { Spring { response: 0.25; dampingFraction: 0.8 } }
 
-    // Position updates from the store glide; the finger is followed at once.
-    property real playedWidth: geo.playedWidth
-    property real thumbX: geo.thumbX
-    Behavior on playedWidth {
-        enabled: !geo.dragging
-        NumberAnimation { duration: 500; easing.type: Easing.Linear }
+    // Position updates from the store glide, with the pictures of `engine`
+    // while they flow; hidden, the bar jumps. The finger is followed at once.
+    property MediaEngine engine: null
+    FrameGlide {
+        id: playedGlide
+        engine: scrubber.engine
+        target: geo.playedWidth
+        animated: scrubber.visible && !geo.dragging
     }
-    Behavior on thumbX {
-        enabled: !geo.dragging
-        NumberAnimation { duration: 500; easing.type: Easing.Linear }
+    FrameGlide {
+        id: thumbGlide
+        engine: scrubber.engine
+        target: geo.thumbX
+        animated: scrubber.visible && !geo.dragging
     }
+    readonly property real playedWidth: geo.dragging ? geo.playedWidth : playedGlide.value
+    readonly property real thumbX: geo.dragging ? geo.thumbX : thumbGlide.value
 
     Item {
         id: bar

@@ -25,6 +25,7 @@ Column {
         id: model
         player: timeline.player
         landscape: timeline.landscape
+        shown: timeline.visible
         onInteracted: timeline.interact()
     }
 
@@ -38,6 +39,7 @@ Column {
             anchors.fill: parent
             duration: timeline.player.duration
             current: timeline.player.currentTime
+            engine: timeline.player.player
             chapters: timeline.player.detail !== undefined && timeline.player.detail !== null
                       ? timeline.player.detail.chapters : []
             segments: timeline.player.segments
