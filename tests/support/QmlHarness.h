@@ -35,6 +35,9 @@ public:
     // Clicks the item's centre; false when it is missing, hidden or disabled.
     bool click(const QString &objectName);
     bool click(QQuickItem *item);
+    // Turns the wheel over the item's centre: `angle` in eighths of a degree
+    // (120 a notch), or a touchpad's `pixels`. True when something took it.
+    bool wheel(QQuickItem *item, QPoint angle, QPoint pixels = {});
     // Processes events until `pred` holds or `ms` pass.
     static bool waitFor(const std::function<bool()> &pred, int ms = 5000);
 

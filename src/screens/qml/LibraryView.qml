@@ -67,6 +67,7 @@ Rectangle {
                 inset: false
 
                 Flickable {
+                    id: recentStrip
                     objectName: "recentStrip"
                     width: parent.width
                     height: strip.height
@@ -74,6 +75,8 @@ Rectangle {
                     flickableDirection: Flickable.HorizontalFlick
                     boundsBehavior: Flickable.StopAtBounds
                     clip: true
+
+                    SideScroller { strip: recentStrip }
 
                     Row {
                         id: strip
