@@ -65,6 +65,8 @@ private slots:
     void contextMenuFitsItsLabels();
 
     void fullScreenCoverFollowsBinding();
+    void closingCoverTakesNoPress_data();
+    void closingCoverTakesNoPress();
 
     void toastReplacesAndExpires();
 
@@ -457,6 +459,65 @@ void TestQmlKit::fullScreenCoverFollowsBinding()
     root->setProperty("expanded", true);
     QTRY_VERIFY(cover->property("opened").toBool());
     QTRY_COMPARE(cover->property("y").toDouble(), 0.0);
+}
+
+// A cover sliding away takes no press: not on what it still covers (that
+// press reaches nothing), and the part of the page it has left uncovered
+// takes its own.
+void TestQmlKit::closingCoverTakesNoPress_data()
+{
+    QTest::addColumn<QString>("steps"); // c: close, o: open again, u: wait until the top is uncovered
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<int>("onCover");
+    QTest::addColumn<int>("onPage");
+
+    // Low in the window, where the sliding cover lies longest.
+    const QPoint low(200, 800), high(200, 100);
+    QTest::newRow("shown") << "" << low << 1 << 0;
+    QTest::newRow("sliding away, on it") << "c" << low << 0 << 0;
+    QTest::newRow("sliding away, above it") << "cu" << high << 0 << 1;
+    QTest::newRow("back while sliding away") << "co" << low << 1 << 0;
+}
+
+void TestQmlKit::closingCoverTakesNoPress()
+{
+    QFETCH(QString, steps);
+    QFETCH(QPoint, at);
+    QFETCH(int, onCover);
+    QFETCH(int, onPage);
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item {\n"
+        "  id: root\n"
+        "  anchors.fill: parent\n"
+        "  property int onCover: 0\n"
+        "  property int onPage: 0\n"
+        "  property alias cover: cover\n"
+        "  Button { anchors.fill: parent; onClicked: root.onPage++ }\n"
+        "  FullScreenCover {\n"
+        "    id: cover; presented: true\n"
+        "    Button { anchors.fill: parent; onClicked: root.onCover++ }\n"
+        "  }\n"
+        "}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    auto *cover = root->property("cover").value<QObject *>();
+    QTRY_VERIFY(cover->property("opened").toBool());
+    QTRY_COMPARE(cover->property("y").toDouble(), 0.0);
+
+    for (const QChar step : steps) {
+        if (step == u'c') {
+            cover->setProperty("presented", false);
+        } else if (step == u'o') {
+            QTest::qWait(100);
+            cover->setProperty("presented", true);
+            QTRY_COMPARE(cover->property("y").toDouble(), 0.0);
+        } else {
+            QTRY_VERIFY(cover->property("y").toDouble() > at.y() + 50);
+            QVERIFY(cover->property("visible").toBool());
+        }
+    }
+    QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(root->property("onCover").toInt(), onCover);
+    QCOMPARE(root->property("onPage").toInt(), onPage);
 }
 
 void TestQmlKit::toastReplacesAndExpires()
