@@ -36,6 +36,9 @@ class Colors : public QObject
     Q_PROPERTY(QColor separator READ separator NOTIFY changed)
     // The bars' material (page bars, the tab bar, home's header), opaque.
     Q_PROPERTY(QColor bar READ bar NOTIFY changed)
+    // A sheet raised over a page: in the dark scheme a step lighter than the
+    // black page behind it, so the two can be told apart.
+    Q_PROPERTY(QColor sheetBackground READ sheetBackground NOTIFY changed)
     // Context and options menus, their gaps between groups, confirmation
     // dialogs, text alerts, toasts, a segmented picker's selection and a
     // swipe action that destroys nothing.
@@ -80,6 +83,7 @@ public:
         QuaternaryFill,
         Separator,
         Bar,
+        SheetBackground,
         MenuBackground,
         MenuGap,
         ActionSheetBackground,
@@ -118,6 +122,7 @@ public:
     QColor quaternaryFill() const { return color(QuaternaryFill, m_dark); }
     QColor separator() const { return color(Separator, m_dark); }
     QColor bar() const { return color(Bar, m_dark); }
+    QColor sheetBackground() const { return color(SheetBackground, m_dark); }
     QColor menuBackground() const { return color(MenuBackground, m_dark); }
     QColor menuGap() const { return color(MenuGap, m_dark); }
     QColor actionSheetBackground() const { return color(ActionSheetBackground, m_dark); }

@@ -6,6 +6,7 @@
 #include "Defaults.h"
 #include "DiskCache.h"
 #include "Fixtures.h"
+#include "Haptics.h"
 #include "MemoryKeychain.h"
 #include "MpvEngine.h"
 #include "NimbeloraApp.h"
@@ -16,6 +17,8 @@
 #include "WebSignIn.h"
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QStyleHints>
 #include <algorithm>
 #include <QQuickItem>
 #include <QTcpServer>
@@ -27,7 +30,7 @@ Q_IMPORT_QML_PLUGIN(Nimbelora_AppPlugin)
 
 namespace {
 
-enum class Screen { home, search, suggestions, channel, shorts, subsSignedOut, subsSignedIn, accountList, changelog };
+enum class Screen { home, search, suggestions, channel, shorts, subsSignedOut, subsSignedIn, accountList, changelog, playlist };
 enum class Fault { down, serverMessage, serverBare, unauthorized, malformed, null, empty, html, slow };
 
 const QString kServerMessage = u"El servidor está en mantenimiento, vuelve en unos minutos."_qs;
@@ -186,7 +189,8 @@ class TestFaultTable : public QObject
         switch (s) {
         case Screen::suggestions: return u"suggestionRow"_qs;
         case Screen::shorts: return u"shortsPager"_qs;
-        case Screen::accountList: return u"videoRow"_qs;
+        case Screen::accountList:
+        case Screen::playlist: return u"videoRow"_qs;
         case Screen::changelog: return u"changelogList"_qs;
         default: return u"videoCard"_qs;
         }
@@ -216,6 +220,7 @@ class TestFaultTable : public QObject
         case Screen::subsSignedIn:
         case Screen::accountList: return u"/api/me/feed"_qs;
         case Screen::changelog: return u"/api/changelog"_qs;
+        case Screen::playlist: return u"/api/playlist/"_qs;
         }
         return {};
     }
@@ -226,6 +231,14 @@ class TestFaultTable : public QObject
             if (c.videos.size() >= 4)
                 return c;
         return m_backend->fixtures().channels().first();
+    }
+
+    // Rows down past the middle of the window, where "Reintentar" stands.
+    const FxPlaylist &longestPlaylist() const
+    {
+        const auto &all = m_backend->fixtures().playlists();
+        return *std::max_element(all.cbegin(), all.cend(),
+                                 [](const FxPlaylist &a, const FxPlaylist &b) { return a.videos.size() < b.videos.size(); });
     }
 
     void typeInSearch(const QByteArray &keys)
@@ -269,6 +282,9 @@ class TestFaultTable : public QObject
             router()->setTab(AppTab::library);
             router()->open(Router::Route(LibraryRoute::make(LibraryRoute::Case::changelog)));
             break;
+        case Screen::playlist:
+            router()->openPlaylist(longestPlaylist().id);
+            break;
         }
     }
 
@@ -292,6 +308,7 @@ private slots:
 
     void cleanup()
     {
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(-1);
         switchOff();
         m_qml.reset();
         m_root = nullptr;
@@ -400,6 +417,56 @@ private slots:
             for (const RequestRecord &r : m_backend->requests().matching(u"/vi/"_qs))
                 QCOMPARE(r.status, 404);
         }
+    }
+
+    // A double click on "Reintentar": the list comes in under the pointer
+    // before the second click, which must reach nothing of it (no video
+    // played, no tap, no page opened).
+    void retryTakesTheWholeDoubleClick_data()
+    {
+        QTest::addColumn<Screen>("screen");
+        QTest::newRow("home") << Screen::home;
+        QTest::newRow("search") << Screen::search;
+        QTest::newRow("channel") << Screen::channel;
+        QTest::newRow("shorts") << Screen::shorts;
+        QTest::newRow("subscriptions") << Screen::subsSignedOut;
+        QTest::newRow("account list") << Screen::accountList;
+        QTest::newRow("playlist") << Screen::playlist;
+    }
+
+    void retryTakesTheWholeDoubleClick()
+    {
+        QFETCH(Screen, screen);
+        // Wide enough for the list to come in within it, however busy the machine.
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(3000);
+        if (screen == Screen::accountList)
+            signIn();
+        switchOn(Fault::serverMessage, pathOf(screen));
+        QVERIFY(load());
+        if (screen == Screen::subsSignedOut)
+            m_app->library()->toggleSubscription(someChannel().id, someChannel().name, QVariant());
+        open(screen);
+        QTRY_VERIFY_WITH_TIMEOUT(shown(u"retryButton"_qs).size() == 1, 10000);
+        QTest::qWait(300); // laid out
+        QQuickItem *retry = shown(u"retryButton"_qs).first();
+        // Low on the button: there a card or a row of every one of these screens comes in.
+        const QPoint at = retry->mapToScene(QPointF(retry->width() / 2, retry->height() * 0.8)).toPoint();
+        switchOff();
+        const auto paths = [this] {
+            return QList<Router::Path>{router()->homePath(), router()->searchPath(), router()->subsPath(), router()->libraryPath()};
+        };
+        const QList<Router::Path> before = paths();
+        Haptics::shared().clear();
+
+        QTest::mouseClick(m_qml->window(), Qt::LeftButton, Qt::NoModifier, at);
+        QTRY_VERIFY_WITH_TIMEOUT(showsContent(screen), 10000);
+        QTest::qWait(50);
+        QTest::mouseClick(m_qml->window(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::qWait(300);
+        QVERIFY(!m_app->player()->expanded());
+        QVERIFY(!m_app->player()->current());
+        QCOMPARE(Haptics::shared().given(), QStringList());
+        QCOMPARE(paths(), before);
     }
 
     void screens_data()

@@ -1,5 +1,8 @@
+#include "PressShield.h"
 #include "QmlHarness.h"
 #include <QEasingCurve>
+#include <QGuiApplication>
+#include <QStyleHints>
 #include <algorithm>
 #include <QPointer>
 #include <QRegularExpression>
@@ -63,6 +66,8 @@ private slots:
     void contextMenuFitsItsLabels();
 
     void fullScreenCoverFollowsBinding();
+    void closingCoverTakesNoPress_data();
+    void closingCoverTakesNoPress();
 
     void toastReplacesAndExpires();
 
@@ -91,6 +96,14 @@ private slots:
 
     void segmentedPickerSelects();
     void searchFieldAcceptsAndClears();
+
+    void pressShield_data();
+    void pressShield();
+
+    void sideScrollerWheel_data();
+    void sideScrollerWheel();
+    void sideScrollerReveals_data();
+    void sideScrollerReveals();
 
     void dialogsAnswerOnce_data();
     void dialogsAnswerOnce();
@@ -449,6 +462,65 @@ void TestQmlKit::fullScreenCoverFollowsBinding()
     root->setProperty("expanded", true);
     QTRY_VERIFY(cover->property("opened").toBool());
     QTRY_COMPARE(cover->property("y").toDouble(), 0.0);
+}
+
+// A cover sliding away takes no press: not on what it still covers (that
+// press reaches nothing), and the part of the page it has left uncovered
+// takes its own.
+void TestQmlKit::closingCoverTakesNoPress_data()
+{
+    QTest::addColumn<QString>("steps"); // c: close, o: open again, u: wait until the top is uncovered
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<int>("onCover");
+    QTest::addColumn<int>("onPage");
+
+    // Low in the window, where the sliding cover lies longest.
+    const QPoint low(200, 800), high(200, 100);
+    QTest::newRow("shown") << "" << low << 1 << 0;
+    QTest::newRow("sliding away, on it") << "c" << low << 0 << 0;
+    QTest::newRow("sliding away, above it") << "cu" << high << 0 << 1;
+    QTest::newRow("back while sliding away") << "co" << low << 1 << 0;
+}
+
+void TestQmlKit::closingCoverTakesNoPress()
+{
+    QFETCH(QString, steps);
+    QFETCH(QPoint, at);
+    QFETCH(int, onCover);
+    QFETCH(int, onPage);
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item {\n"
+        "  id: root\n"
+        "  anchors.fill: parent\n"
+        "  property int onCover: 0\n"
+        "  property int onPage: 0\n"
+        "  property alias cover: cover\n"
+        "  Button { anchors.fill: parent; onClicked: root.onPage++ }\n"
+        "  FullScreenCover {\n"
+        "    id: cover; presented: true\n"
+        "    Button { anchors.fill: parent; onClicked: root.onCover++ }\n"
+        "  }\n"
+        "}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    auto *cover = root->property("cover").value<QObject *>();
+    QTRY_VERIFY(cover->property("opened").toBool());
+    QTRY_COMPARE(cover->property("y").toDouble(), 0.0);
+
+    for (const QChar step : steps) {
+        if (step == u'c') {
+            cover->setProperty("presented", false);
+        } else if (step == u'o') {
+            QTest::qWait(100);
+            cover->setProperty("presented", true);
+            QTRY_COMPARE(cover->property("y").toDouble(), 0.0);
+        } else {
+            QTRY_VERIFY(cover->property("y").toDouble() > at.y() + 50);
+            QVERIFY(cover->property("visible").toBool());
+        }
+    }
+    QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(root->property("onCover").toInt(), onCover);
+    QCOMPARE(root->property("onPage").toInt(), onPage);
 }
 
 void TestQmlKit::toastReplacesAndExpires()
@@ -896,6 +968,166 @@ void TestQmlKit::segmentedPickerSelects()
     // The selected segment again is no change.
     QVERIFY(h.click(third));
     QCOMPARE(activated.count(), 1);
+}
+
+void TestQmlKit::pressShield_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<int>("clicks"); // what reached the button under the shielded spot
+
+    // c: click on the spot; b: click beside it; t: tap (touch) on the spot;
+    // p / r: press / release on the spot; w: wait out the double-click time.
+    QTest::newRow("second click of a double click") << "c" << 0;
+    QTest::newRow("a double click's both presses") << "cc" << 0;
+    QTest::newRow("after the double-click time") << "wc" << 1;
+    QTest::newRow("beside the spot") << "b" << 1;
+    QTest::newRow("a tap") << "t" << 0;
+    QTest::newRow("held past the time, then let go") << "pwr" << 0;
+    QTest::newRow("gone once let go") << "pwrc" << 1;
+}
+
+void TestQmlKit::pressShield()
+{
+    QFETCH(QString, steps);
+    QFETCH(int, clicks);
+    const int interval = 400;
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item {\n"
+        "  width: 400; height: 400\n"
+        "  property int clicks: 0\n"
+        "  Button { anchors.fill: parent; onClicked: parent.clicks++ }\n"
+        "  Item { objectName: \"spot\"; x: 100; y: 100; width: 80; height: 30 }\n"
+        "}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    QQuickItem *spot = QmlHarness::findIn(root, QStringLiteral("spot"));
+    const QPoint on = centreOf(spot), beside(300, 300);
+    static QPointingDevice *touch = QTest::createTouchDevice();
+
+    PressShield::cover(spot);
+    for (const QChar step : steps) {
+        switch (step.unicode()) {
+        case 'c': QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, on); break;
+        case 'b': QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, beside); break;
+        case 't':
+            QTest::touchEvent(h.window(), touch).press(0, on);
+            QTest::touchEvent(h.window(), touch).release(0, on);
+            break;
+        case 'p': QTest::mousePress(h.window(), Qt::LeftButton, Qt::NoModifier, on); break;
+        case 'r': QTest::mouseRelease(h.window(), Qt::LeftButton, Qt::NoModifier, on); break;
+        case 'w': QTest::qWait(interval + 150); break;
+        }
+    }
+    QTest::qWait(50);
+    QCOMPARE(root->property("clicks").toInt(), clicks);
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(-1);
+}
+
+namespace {
+
+// A strip of `chips` chips 100 wide in a 300-wide view, over a page that
+// counts the wheel turns the strip passes on.
+QQuickItem *loadStrip(QmlHarness &h, int chips)
+{
+    return h.loadSource(kImports + "Item {\n"
+        "  width: 300; height: 200\n"
+        "  property int pageTurns: 0\n"
+        "  MouseArea { anchors.fill: parent; acceptedButtons: Qt.NoButton; onWheel: (wheel) => { parent.pageTurns++; wheel.accepted = false } }\n"
+        "  Flickable {\n"
+        "    id: strip; objectName: \"strip\"; y: 50; width: 300; height: 40\n"
+        "    contentWidth: row.width; flickableDirection: Flickable.HorizontalFlick; boundsBehavior: Flickable.StopAtBounds\n"
+        "    Row { id: row; Repeater { model: " + QByteArray::number(chips) + "; Rectangle { width: 100; height: 40 } } }\n"
+        "    SideScroller { objectName: \"scroller\"; strip: strip }\n"
+        "  }\n"
+        "}");
+}
+
+} // namespace
+
+void TestQmlKit::sideScrollerWheel_data()
+{
+    QTest::addColumn<int>("chips");
+    QTest::addColumn<double>("start");
+    QTest::addColumn<QPoint>("angle");
+    QTest::addColumn<QPoint>("pixels");
+    QTest::addColumn<int>("turns");   // sent one after the other, without waiting
+    QTest::addColumn<double>("end");
+    QTest::addColumn<bool>("toPage"); // the strip could not move: the page gets the turns
+
+    const double notch = QGuiApplication::styleHints()->wheelScrollLines() * 40;
+    QTest::newRow("wheel down moves it along") << 10 << 0.0 << QPoint(0, -120) << QPoint() << 1 << notch << false;
+    QTest::newRow("wheel up moves it back") << 10 << 300.0 << QPoint(0, 120) << QPoint() << 1 << 300 - notch << false;
+    QTest::newRow("half a notch") << 10 << 0.0 << QPoint(0, -60) << QPoint() << 1 << notch / 2 << false;
+    QTest::newRow("turns while it glides add up") << 10 << 0.0 << QPoint(0, -120) << QPoint() << 2 << 2 * notch << false;
+    QTest::newRow("sideways wheel") << 10 << 0.0 << QPoint(-120, 0) << QPoint() << 1 << notch << false;
+    QTest::newRow("touchpad across") << 10 << 0.0 << QPoint(-200, 30) << QPoint(-25, 4) << 1 << 25.0 << false;
+    QTest::newRow("touchpad upright") << 10 << 50.0 << QPoint(0, 240) << QPoint(0, 30) << 1 << 20.0 << false;
+    QTest::newRow("stops at the end") << 10 << 680.0 << QPoint(0, -120) << QPoint() << 1 << 700.0 << false;
+    QTest::newRow("at the start, up goes to the page") << 10 << 0.0 << QPoint(0, 120) << QPoint() << 1 << 0.0 << true;
+    QTest::newRow("at the end, down goes to the page") << 10 << 700.0 << QPoint(0, -120) << QPoint() << 1 << 700.0 << true;
+    QTest::newRow("all in view: to the page") << 2 << 0.0 << QPoint(0, -120) << QPoint() << 1 << 0.0 << true;
+}
+
+void TestQmlKit::sideScrollerWheel()
+{
+    QFETCH(int, chips);
+    QFETCH(double, start);
+    QFETCH(QPoint, angle);
+    QFETCH(QPoint, pixels);
+    QFETCH(int, turns);
+    QFETCH(double, end);
+    QFETCH(bool, toPage);
+    QmlHarness h;
+    QQuickItem *root = loadStrip(h, chips);
+    QVERIFY2(root, qPrintable(h.errors()));
+    QQuickItem *strip = QmlHarness::findIn(root, QStringLiteral("strip"));
+    strip->setProperty("contentX", start);
+
+    for (int i = 0; i < turns; ++i)
+        QCOMPARE(h.wheel(strip, angle, pixels), !toPage);
+    QCOMPARE(root->property("pageTurns").toInt(), toPage ? turns : 0);
+    QTRY_VERIFY(qAbs(strip->property("contentX").toDouble() - end) < 0.5);
+    QTest::qWait(250);
+    QVERIFY(qAbs(strip->property("contentX").toDouble() - end) < 0.5);
+}
+
+void TestQmlKit::sideScrollerReveals_data()
+{
+    QTest::addColumn<double>("start");
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("end");
+
+    // The stretch and 16 beside it come into view by the shortest way.
+    QTest::newRow("left of the view") << 500.0 << 100.0 << 100.0 << 84.0;
+    QTest::newRow("right of the view") << 0.0 << 600.0 << 100.0 << 416.0;
+    QTest::newRow("in view stays") << 100.0 << 200.0 << 100.0 << 100.0;
+    QTest::newRow("partly cut on the left") << 150.0 << 100.0 << 100.0 << 84.0;
+    QTest::newRow("the first: to the start") << 600.0 << 0.0 << 100.0 << 0.0;
+    QTest::newRow("the last: to the end") << 0.0 << 900.0 << 100.0 << 700.0;
+}
+
+void TestQmlKit::sideScrollerReveals()
+{
+    QFETCH(double, start);
+    QFETCH(double, x);
+    QFETCH(double, width);
+    QFETCH(double, end);
+    QmlHarness h;
+    QQuickItem *root = loadStrip(h, 10);
+    QVERIFY2(root, qPrintable(h.errors()));
+    QQuickItem *strip = QmlHarness::findIn(root, QStringLiteral("strip"));
+    strip->setProperty("contentX", start);
+    QVERIFY(QMetaObject::invokeMethod(root->findChild<QObject *>(QStringLiteral("scroller")), "reveal",
+                                      Q_ARG(QVariant, x), Q_ARG(QVariant, width)));
+    QTRY_VERIFY(qAbs(strip->property("contentX").toDouble() - end) < 0.5);
+
+    // Hidden, it is there at once.
+    strip->setVisible(false);
+    strip->setProperty("contentX", start);
+    QVERIFY(QMetaObject::invokeMethod(root->findChild<QObject *>(QStringLiteral("scroller")), "reveal",
+                                      Q_ARG(QVariant, x), Q_ARG(QVariant, width)));
+    QVERIFY(qAbs(strip->property("contentX").toDouble() - end) < 0.5);
 }
 
 void TestQmlKit::searchFieldAcceptsAndClears()

@@ -158,7 +158,7 @@ private slots:
                 QTRY_COMPARE(dots->opacity(), 0.0);
             }
         } else {
-            rig.store.setExpanded(false);
+            rig.store.setPresented(false);
             QVERIFY2(h.loadSource(kBarOnPage, {{QStringLiteral("player"), qmlObject(&rig.store)}}),
                      qPrintable(h.errors()));
             QQuickItem *content = h.find(QStringLiteral("miniPlayerContent"));

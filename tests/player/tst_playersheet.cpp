@@ -200,6 +200,25 @@ private slots:
     }
 
     // The error view wins over the spinner and over the lock.
+    // The controls hiding by their timer while the unlock button is held
+    // does not cut the press short: letting go unlocks, at the first press.
+    void unlockHeldAsTheControlsHide()
+    {
+        OPEN_SHEET("h");
+        s.overlay->setLocked(true);
+        s.overlay->setShowControls(true);
+        QQuickItem *unlock = s.find("unlockButton");
+        QTRY_VERIFY(unlock->isEnabled() && near(unlock->opacity(), 1));
+        const QPoint at = unlock->mapToScene(QPointF(unlock->width() / 2, unlock->height() / 2)).toPoint();
+        QTest::mousePress(s.h.window(), Qt::LeftButton, {}, at);
+        s.overlay->setShowControls(false); // as its timer does
+        QVERIFY(!s.overlay->showControls());
+        QTest::mouseRelease(s.h.window(), Qt::LeftButton, {}, at);
+        QVERIFY(!s.overlay->locked());
+        QVERIFY(s.overlay->showControls());
+        QVERIFY(s.controls());
+    }
+
     void layers_data()
     {
         QTest::addColumn<bool>("error");

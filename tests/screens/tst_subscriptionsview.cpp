@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "AppScheme.h"
 #include "AuthStore.h"
 #include "AvatarStore.h"
 #include "Defaults.h"
@@ -84,6 +85,7 @@ private slots:
     }
     void cleanup()
     {
+        AppScheme::shared().setScheme(0);
         m_qml.reset();
         m_s.reset();
         LibraryStore::waitForWrites();
@@ -196,6 +198,35 @@ private slots:
         QTRY_COMPARE(m_s->library.subscriptions().size(), 1);
         QCOMPARE(events, QList<SyncEvent>{SyncEvent::subscribe(fixture(0).id, false)});
         QCOMPARE(manager()->property("title").toString(), u"Suscripciones (1)"_qs);
+    }
+
+    // The sheet is raised over the page: in the dark scheme its rows and
+    // its empty part are not the page's black; in the light one they stay white.
+    void managerIsRaisedOverThePage_data()
+    {
+        QTest::addColumn<int>("scheme");
+        QTest::addColumn<QColor>("sheet");
+        QTest::newRow("dark") << 2 << QColor(0x1C, 0x1C, 0x1E);
+        QTest::newRow("light") << 1 << QColor(Qt::white);
+    }
+    void managerIsRaisedOverThePage()
+    {
+        QFETCH(int, scheme);
+        QFETCH(QColor, sheet);
+        AppScheme::shared().setScheme(scheme);
+        QVERIFY(load(2));
+        QQuickItem *row = openManager();
+        QVERIFY(row);
+        QTRY_VERIFY(qAbs(manager()->property("y").toDouble() - m_qml->window()->height() / 2.0) < 1);
+        QTest::qWait(100);
+        const QImage shot = m_qml->window()->grabWindow();
+        // Beside the name, and below the last row.
+        const QPoint inRow = row->mapToScene(QPointF(row->width() - 8, 8)).toPoint();
+        const QPoint below = row->mapToScene(QPointF(row->width() / 2, 3 * row->height())).toPoint();
+        QCOMPARE(shot.pixelColor(inRow), sheet);
+        QCOMPARE(shot.pixelColor(below), sheet);
+        if (scheme == 2)
+            QVERIFY(sheet != m_root->property("color").value<QColor>());
     }
 
     // By name under es_ES: case ignored (equal names keep their order),

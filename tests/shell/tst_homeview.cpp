@@ -535,6 +535,35 @@ private slots:
         QCOMPARE(m_player->current()->id, u"half"_qs);
     }
 
+    // An upright wheel over a sideways strip moves the strip, not the page.
+    void stripsFollowTheWheel_data()
+    {
+        QTest::addColumn<QString>("strip");
+        QTest::newRow("categories") << u"categoryChips"_qs;
+        QTest::newRow("Seguir viendo") << u"continueRow"_qs;
+    }
+    void stripsFollowTheWheel()
+    {
+        QFETCH(QString, strip);
+        for (int i = 0; i < 4; ++i) {
+            Video v = video(u"half"_qs + QString::number(i), u"Canal"_qs);
+            v.duration = 600;
+            m_library->addToHistory(v);
+            m_library->setPosition(v.id, 300);
+        }
+        QVERIFY(load());
+        QVERIFY(waitLoaded());
+        QTRY_VERIFY(!shownNamed(strip).isEmpty());
+        QTest::qWait(100);
+        QQuickItem *bar = shownNamed(strip).first();
+        QQuickItem *page = item(u"feedGrid"_qs);
+        const double pageAt = page->property("contentY").toDouble();
+
+        QVERIFY(m_qml->wheel(bar, QPoint(0, -120)));
+        QTRY_VERIFY(bar->property("contentX").toDouble() > 50);
+        QCOMPARE(page->property("contentY").toDouble(), pageAt);
+    }
+
     // Home made while the library is still being read shows nothing it
     // would hide, and its "Seguir viendo" once the library is there.
     void homeWaitsForTheLibrary()

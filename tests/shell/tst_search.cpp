@@ -461,6 +461,48 @@ private slots:
         QVERIFY(shown(u"feedEmpty"_qs).isEmpty());
     }
 
+    // The wheel moves the filter bar along; a new query going back to "Todo"
+    // brings that chip into view, whether the bar is on screen at that moment
+    // (a topic) or hidden under the suggestions (the field).
+    void filterBarFollowsWheelAndReset_data()
+    {
+        QTest::addColumn<bool>("fromField");
+        QTest::newRow("bar on screen") << false;
+        QTest::newRow("bar under the suggestions") << true;
+    }
+    void filterBarFollowsWheelAndReset()
+    {
+        QFETCH(bool, fromField);
+        QVERIFY(view());
+        searchLoaded(u"gatos"_qs);
+        QQuickItem *bar = m_qml->find(u"filterBar"_qs);
+        QTRY_VERIFY(bar->isVisible() && bar->width() > 0);
+        auto inBar = [&](const QString &chip) {
+            QQuickItem *c = QmlHarness::findIn(bar, chip);
+            const QRectF r = c->mapRectToScene(QRectF(0, 0, c->width(), c->height()));
+            const QRectF b = bar->mapRectToScene(QRectF(0, 0, bar->width(), bar->height()));
+            return r.left() >= b.left() && r.right() <= b.right();
+        };
+        QVERIFY(inBar(u"chip_any"_qs));
+        QVERIFY(!inBar(u"chip_recent"_qs));
+
+        for (int i = 0; i < 20; ++i)
+            m_qml->wheel(bar, QPoint(0, -120));
+        QTRY_VERIFY(inBar(u"chip_recent"_qs));
+        QVERIFY(!inBar(u"chip_any"_qs));
+        QVERIFY(m_qml->click(QmlHarness::findIn(bar, u"chip_recent"_qs)));
+        QCOMPARE(s->filter(), u"recent"_qs);
+        QVERIFY(loaded());
+
+        if (fromField)
+            s->setSearching(true);
+        s->run(u"perros"_qs, false);
+        QCOMPARE(s->filter(), u"any"_qs);
+        QVERIFY(loaded());
+        QTRY_VERIFY(bar->isVisible());
+        QTRY_VERIFY(inBar(u"chip_any"_qs));
+    }
+
     // Titles and suggestions with markup are drawn as typed and fetch nothing.
     void markupIsText()
     {

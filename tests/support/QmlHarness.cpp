@@ -1,8 +1,10 @@
 #include "Platform.h"
 #include "QmlHarness.h"
 #include "RemoteImageProvider.h"
+#include <QGuiApplication>
 #include <QQmlComponent>
 #include <QRegularExpression>
+#include <QWheelEvent>
 #include <QTest>
 #include <functional>
 #include <QtQml/qqmlextensionplugin.h>
@@ -146,6 +148,19 @@ void QmlHarness::failOnQmlWarnings()
     QTest::failOnWarning(QRegularExpression(u"^(?!.*"_qs + QRegularExpression::escape(RemoteImageProvider::missText)
                                                 + u").*(qrc:/|\\.qml|context)"_qs,
                                             QRegularExpression::CaseInsensitiveOption));
+}
+
+bool QmlHarness::wheel(QQuickItem *item, QPoint angle, QPoint pixels)
+{
+    const QPointF c = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+    QWheelEvent e(c, m_window->mapToGlobal(c), pixels, angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    // Views that work out a speed need time to pass between turns.
+    static ulong clock = 0;
+    clock += 100;
+    e.setTimestamp(clock);
+    e.setAccepted(false);
+    QGuiApplication::sendEvent(m_window.get(), &e);
+    return e.isAccepted();
 }
 
 bool QmlHarness::waitFor(const std::function<bool()> &pred, int ms)

@@ -39,6 +39,9 @@ public:
     // type error, a call in a context already gone) fails it; a picture the
     // test backend does not have is no fault.
     static void failOnQmlWarnings();
+    // Turns the wheel over the item's centre: `angle` in eighths of a degree
+    // (120 a notch), or a touchpad's `pixels`. True when something took it.
+    bool wheel(QQuickItem *item, QPoint angle, QPoint pixels = {});
     // Processes events until `pred` holds or `ms` pass.
     static bool waitFor(const std::function<bool()> &pred, int ms = 5000);
 

@@ -1,5 +1,7 @@
 // The one error view of the loading screens: what failed, and "Reintentar"
-// only when the screen can retry.
+// only when the screen can retry. What the retry brings in lands under the
+// pointer, so the spot is shielded for the double-click time: the second
+// click of a double click never reaches a card that just came in.
 import QtQuick
 import Nimbelora.Platform
 import QtQuick.Controls.Basic as Basic
@@ -34,7 +36,12 @@ Item {
             rightPadding: 16
             topPadding: 8
             bottomPadding: 8
-            onClicked: if (root.canRetry) root.retry()
+            onClicked: {
+                if (!root.canRetry)
+                    return
+                PressShield.cover(retryButton)
+                root.retry()
+            }
 
             contentItem: Text {
                 text: retryButton.text

@@ -33,6 +33,17 @@ Popup {
     focus: true
     closePolicy: Popup.NoAutoClose
 
+    // A cover sliding away takes no press: what it still covers answers
+    // nothing (the overlay keeps that press), what it has uncovered takes its own.
+    onAboutToHide: {
+        modal = false
+        enabled = false
+    }
+    onAboutToShow: {
+        modal = true
+        enabled = true
+    }
+
     enter: Transition {
         Spring { property: "presentation"; from: 0; to: 1; response: 0.45; dampingFraction: 1 }
     }

@@ -196,6 +196,7 @@ ListView {
 
         // 3. The action pills.
         Flickable {
+            id: actionBar
             objectName: "actionBar"
             width: parent.width
             height: pills.implicitHeight
@@ -203,6 +204,8 @@ ListView {
             flickableDirection: Flickable.HorizontalFlick
             boundsBehavior: Flickable.StopAtBounds
             clip: true
+
+            SideScroller { strip: actionBar }
 
             Row {
                 id: pills

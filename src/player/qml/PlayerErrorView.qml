@@ -52,7 +52,11 @@ Item {
                 rightPadding: 14
                 topPadding: 7
                 bottomPadding: 7
-                onClicked: view.retry()
+                onClicked: {
+                    // The video area comes back under the pointer.
+                    PressShield.cover(retryButton)
+                    view.retry()
+                }
                 contentItem: Text {
                     text: retryButton.text
                     font: TextStyle.font(15, Font.DemiBold)

@@ -241,7 +241,16 @@ Item {
             width: 52
             height: 52
             opacity: overlayModel.showControls ? 1 : 0
-            enabled: overlayModel.showControls
+            // A press already on it when the timer hides it still unlocks:
+            // it stays usable until that press has been handled, click included.
+            property bool held: false
+            onPressedChanged: {
+                if (pressed)
+                    held = true
+                else
+                    Qt.callLater(() => unlock.held = false)
+            }
+            enabled: overlayModel.showControls || held
             focusPolicy: Qt.NoFocus
             Accessible.name: "Desbloquear"
             onClicked: {

@@ -78,6 +78,7 @@ Rectangle {
                 inset: false
 
                 Flickable {
+                    id: recentStrip
                     objectName: "recentStrip"
                     width: parent.width
                     height: strip.height
@@ -85,6 +86,8 @@ Rectangle {
                     flickableDirection: Flickable.HorizontalFlick
                     boundsBehavior: Flickable.StopAtBounds
                     clip: true
+
+                    SideScroller { strip: recentStrip }
 
                     Row {
                         id: strip

@@ -18,6 +18,7 @@ BottomSheet {
     required property LibraryStore library
     required property Router router
 
+    color: Platform.Colors.sheetBackground
     title: "Suscripciones (" + list.count + ")"
     detents: ["medium", "large"]
     onAboutToShow: list.alphabetical = false

@@ -107,6 +107,7 @@ Rectangle {
         id: strip
 
         ListView {
+            id: channelStrip
             objectName: "channelStrip"
             height: 62 + 6 + 18
             orientation: ListView.Horizontal
@@ -115,6 +116,8 @@ Rectangle {
             rightMargin: 16
             boundsBehavior: Flickable.StopAtBounds
             model: root.library.subscriptions
+
+            SideScroller { strip: channelStrip }
 
             delegate: PressableStyle {
                 id: channel

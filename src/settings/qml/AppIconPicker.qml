@@ -7,13 +7,15 @@ import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Flickable {
-    id: strip
+    id: picker
 
     height: icons.height
     contentWidth: icons.width
     flickableDirection: Flickable.HorizontalFlick
     boundsBehavior: Flickable.StopAtBounds
     clip: true
+
+    SideScroller { strip: picker }
 
     Row {
         id: icons

@@ -1,6 +1,8 @@
 // A horizontal bar of chips (the home screen's categories, the search
 // filters); the selected one is filled with the brand gradient. A tap reports
-// the chip's id with `picked`.
+// the chip's id with `picked`. The wheel moves the bar along, and a chip that
+// becomes the selected one is brought into view (a new search going back to
+// "Todo" while the bar shows its far end).
 import QtQuick
 import Nimbelora.Platform
 import Nimbelora.Platform as Platform
@@ -44,6 +46,22 @@ Flickable {
     boundsBehavior: Flickable.StopAtBounds
     clip: true
 
+    SideScroller {
+        id: scroller
+        strip: root
+    }
+
+    function _showSelected() {
+        for (let i = 0; i < chipRepeater.count; ++i) {
+            const chip = chipRepeater.itemAt(i)
+            if (chip && chip.isSelected) {
+                scroller.reveal(chips.x + chip.x, chip.width)
+                return
+            }
+        }
+    }
+    onSelectedChanged: Qt.callLater(_showSelected)
+
     Row {
         id: chips
         x: 16
@@ -51,6 +69,7 @@ Flickable {
         spacing: 8
 
         Repeater {
+            id: chipRepeater
             model: root.categories
 
             PressableStyle {

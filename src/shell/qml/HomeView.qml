@@ -97,6 +97,7 @@ Rectangle {
             }
 
             ListView {
+                id: continueRow
                 objectName: "continueRow"
                 x: -16
                 width: parent.width + 32
@@ -109,6 +110,8 @@ Rectangle {
                 boundsBehavior: Flickable.StopAtBounds
                 model: root.library.inProgress
                 delegate: continueCard
+
+                SideScroller { strip: continueRow }
             }
         }
     }
