@@ -1,6 +1,7 @@
 #include "API.h"
 #include "AppFixture.h"
 #include "Defaults.h"
+#include "FaultSwitches.h"
 #include "MemoryKeychain.h"
 #include "NimbeloraApp.h"
 #include "Orientation.h"
@@ -223,6 +224,19 @@ private slots:
         QFETCH(double, startAt);
         QFETCH(QString, paths);
 
+        // The linked video's detail, which names it.
+        VideoDetail detail;
+        detail.id = playedId;
+        detail.title = u"Vídeo enlazado"_qs;
+        detail.channel = u"Canal"_qs;
+        detail.duration = 600;
+        FaultRule served;
+        served.pathPrefix = u"/api/video/"_qs + playedId;
+        served.body = FaultRule::Body::Raw;
+        served.rawBody = QJsonDocument(detail.toJson()).toJson(QJsonDocument::Compact);
+        if (!playedId.isEmpty())
+            m_backend->addFault(served);
+
         auto app = makeApp();
         app->appeared();
         app->router()->setTab(tab);
@@ -250,8 +264,10 @@ private slots:
         QCOMPARE(m_engine->loads().size(), 1);
         m_engine->makeReady(600); // the link's time is the item's start seek
         QCOMPARE(m_engine->seeks().isEmpty() ? 0.0 : m_engine->seeks().first().target, startAt);
-        // Remembered: the history has it.
+        // Remembered once its detail has named it, never as "Cargando…".
+        QTRY_VERIFY(!app->library()->history().isEmpty());
         QCOMPARE(app->library()->history().first().video.id, playedId);
+        QCOMPARE(app->library()->history().first().video.title, detail.title);
     }
 
     void urlsBeforeTheWindowWait()
