@@ -27,6 +27,8 @@ PlayerStore::PlayerStore(MediaEngine *engine, QObject *parent) : Store(parent), 
 
     m_toastTask = new QTimer(this);
     m_toastTask->setSingleShot(true);
+    // A message stays its full time: a coarse timer may end 5 % early.
+    m_toastTask->setTimerType(Qt::PreciseTimer);
     connect(m_toastTask, &QTimer::timeout, this, [this] { setToast(std::nullopt); });
 
     m_countdownTask = new QTimer(this);
