@@ -39,10 +39,11 @@ PlayerStore::PlayerStore(MediaEngine *engine, QObject *parent) : Store(parent), 
     connect(m_player, &MediaEngine::itemFailed, this, [this](quint64 item, const QString &) { onItemFailed(item); });
     // Whoever pauses while the item still loads (the Shorts tab, a remote
     // command, the user) wins over the load's own start, and over that of
-    // its fallback.
+    // its fallback; while a loop restarts, over that restart.
     connect(m_player, &MediaEngine::pauseRequested, this, [this] {
         if (m_itemSub.starting())
             m_itemSub.play = false;
+        m_loopRestart = false;
     });
 }
 
