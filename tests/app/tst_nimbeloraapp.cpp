@@ -85,6 +85,23 @@ class TestNimbeloraApp : public QObject
         Defaults::shared().setValue(QLatin1String(AuthStore::accountKey), recordOf(u"Ana"_qs));
     }
 
+    // A linked video's detail, which names it (the backend does not know the id).
+    VideoDetail serveDetail(const QString &id)
+    {
+        VideoDetail detail;
+        detail.id = id;
+        detail.title = u"Vídeo enlazado"_qs;
+        detail.channel = u"Canal"_qs;
+        detail.duration = 600;
+        FaultRule served;
+        served.pathPrefix = u"/api/video/"_qs + id;
+        served.body = FaultRule::Body::Raw;
+        served.rawBody = QJsonDocument(detail.toJson()).toJson(QJsonDocument::Compact);
+        if (!id.isEmpty())
+            m_backend->addFault(served);
+        return detail;
+    }
+
     QList<RequestRecord> syncRequests() const { return m_backend->requests().matching(u"/api/me/"_qs); }
 
 private slots:
@@ -224,18 +241,7 @@ private slots:
         QFETCH(double, startAt);
         QFETCH(QString, paths);
 
-        // The linked video's detail, which names it.
-        VideoDetail detail;
-        detail.id = playedId;
-        detail.title = u"Vídeo enlazado"_qs;
-        detail.channel = u"Canal"_qs;
-        detail.duration = 600;
-        FaultRule served;
-        served.pathPrefix = u"/api/video/"_qs + playedId;
-        served.body = FaultRule::Body::Raw;
-        served.rawBody = QJsonDocument(detail.toJson()).toJson(QJsonDocument::Compact);
-        if (!playedId.isEmpty())
-            m_backend->addFault(served);
+        const VideoDetail detail = serveDetail(playedId);
 
         auto app = makeApp();
         app->appeared();
@@ -272,6 +278,7 @@ private slots:
 
     void urlsBeforeTheWindowWait()
     {
+        const VideoDetail detail = serveDetail(u"dQw4w9WgXcQ"_qs);
         auto app = makeApp();
         app->openURL(u"https://www.youtube.com/playlist?list=PLabcdefghijk"_qs);
         app->openURL(u"https://youtu.be/dQw4w9WgXcQ?t=5"_qs);
@@ -280,8 +287,10 @@ private slots:
         app->appeared();
         QCOMPARE(describe(app->router()->homePath()), QStringList{u"playlist:PLabcdefghijk"_qs});
         QCOMPARE(app->player()->current()->id, u"dQw4w9WgXcQ"_qs);
-        // Played after the library was linked: it is in the history.
-        QCOMPARE(app->library()->history().size(), 1);
+        // Played after the library was linked: it is in the history, once
+        // its detail has named it.
+        QTRY_COMPARE(app->library()->history().size(), 1);
+        QCOMPARE(app->library()->history().first().video.title, detail.title);
     }
 
     void syncHook_data()
