@@ -149,6 +149,10 @@ private:
     quint64 m_seekAwaitingRestart = 0;
     bool m_restartPending = false;
     bool m_pausedForCache = false;
+    // Pause notes that come while our own pause writes are on their way may
+    // be older than them, so they are not told; once the last write has
+    // landed, mpv's pause is read back (it may have paused by itself
+    // meanwhile, as it does at the end of a file).
     int m_pauseSetsInFlight = 0;
 
     // Figures of the current item.

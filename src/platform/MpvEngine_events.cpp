@@ -137,6 +137,9 @@ std::optional<Note> translate(const mpv_event &event)
         if (event.error >= 0 && p && p->format == MPV_FORMAT_DOUBLE && p->data) {
             n.number = *static_cast<const double *>(p->data);
             n.known = true;
+        } else if (event.error >= 0 && p && p->format == MPV_FORMAT_FLAG && p->data) {
+            n.integer = *static_cast<const int *>(p->data);
+            n.known = true;
         }
         return n;
     }
@@ -317,6 +320,13 @@ void MpvEngine::handleReply(const Note &n)
         break;
     case Tag::SetPause:
         m_pauseSetsInFlight = std::max(0, m_pauseSetsInFlight - 1);
+        if (m_pauseSetsInFlight == 0)
+            m_lib->get_property_async(m_mpv, tag(Tag::PauseState), "pause", MPV_FORMAT_FLAG);
+        break;
+    case Tag::PauseState:
+        // A newer write will be read back in its turn.
+        if (m_pauseSetsInFlight == 0 && m_fileActive && n.known)
+            reportPaused(n.integer != 0);
         break;
     case Tag::Write:
         if (auto done = m_writes.take(payload))

@@ -20,7 +20,7 @@ class QNetworkAccessManager;
 namespace MpvDetail {
 
 // Tags of asynchronous requests: the kind in the top byte, a number below.
-enum class Tag : quint64 { Load = 1, Seek = 2, Landed = 3, SetPause = 4, Other = 5, Write = 6 };
+enum class Tag : quint64 { Load = 1, Seek = 2, Landed = 3, SetPause = 4, Other = 5, Write = 6, PauseState = 7 };
 constexpr int kTagShift = 56;
 constexpr quint64 kPayloadMask = (quint64(1) << kTagShift) - 1;
 
@@ -58,9 +58,9 @@ struct Note
     int error = 0;      // of a reply, or of an ended file
     int reason = 0;     // why a file ended
     qint64 entry = 0;   // the playlist entry started, ended, or made by a load
-    bool known = false; // a value came: the property's, the load's entry, the landed time
+    bool known = false; // a value came: the property's, the load's entry, the landed time, the pause read back
     double number = std::nan("");
-    qint64 integer = 0; // integer and flag properties
+    qint64 integer = 0; // integer and flag properties, and flags read back
     QSize size;         // of the selected video track
     QList<LoadedRange> ranges;
     QVariant value;     // of a property observed for others

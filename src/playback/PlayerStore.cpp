@@ -27,6 +27,8 @@ PlayerStore::PlayerStore(MediaEngine *engine, QObject *parent) : Store(parent), 
 
     m_toastTask = new QTimer(this);
     m_toastTask->setSingleShot(true);
+    // A message stays its full time: a coarse timer may end 5 % early.
+    m_toastTask->setTimerType(Qt::PreciseTimer);
     connect(m_toastTask, &QTimer::timeout, this, [this] { setToast(std::nullopt); });
 
     m_countdownTask = new QTimer(this);
@@ -37,10 +39,11 @@ PlayerStore::PlayerStore(MediaEngine *engine, QObject *parent) : Store(parent), 
     connect(m_player, &MediaEngine::itemFailed, this, [this](quint64 item, const QString &) { onItemFailed(item); });
     // Whoever pauses while the item still loads (the Shorts tab, a remote
     // command, the user) wins over the load's own start, and over that of
-    // its fallback.
+    // its fallback; while a loop restarts, over that restart.
     connect(m_player, &MediaEngine::pauseRequested, this, [this] {
         if (m_itemSub.starting())
             m_itemSub.play = false;
+        m_loopRestart = false;
     });
 }
 

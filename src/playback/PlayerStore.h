@@ -371,6 +371,8 @@ private:
 
     // ---- clock (PlayerStore_clock.cpp)
     void tick(double t);
+    // seek(t), with `done` told whether the play head got there.
+    void seekThen(double t, MediaEngine::SeekCompletion done);
 
     // ---- countdown (PlayerStore_queue.cpp)
     void startCountdown(const Video &video);
@@ -455,6 +457,9 @@ private:
     QString m_artworkDue; // the video whose artwork waits for its start
     bool m_started = false;
     bool m_usingLegacy = false;
+    // The loop's restart still plays once it is back at the start, unless a
+    // pause was asked for meanwhile.
+    bool m_loopRestart = false;
     float m_preBoostSpeed = 1.0f;
     qint64 m_qualityBeforeAudio = 720;
     QList<Video> m_playedStack;

@@ -117,7 +117,9 @@ void PlayerStore::togglePlay()
     m_player->play();
 }
 
-void PlayerStore::seek(double t)
+void PlayerStore::seek(double t) { seekThen(t, {}); }
+
+void PlayerStore::seekThen(double t, MediaEngine::SeekCompletion done)
 {
     if (m_duration > 0)
         t = std::min(t, m_duration);
@@ -127,7 +129,7 @@ void PlayerStore::seek(double t)
     m_lastPublish = t;
     // The user (or the clock) has moved the play head on purpose.
     m_startLanding.reset();
-    m_player->seek(t);
+    m_player->seek(t, std::move(done));
 }
 
 void PlayerStore::playNext()

@@ -92,7 +92,9 @@ void PlayerStore::play(const Video &video, std::optional<double> startAt, bool r
 
     setPresented(true);
 
-    if (m_library)
+    // A link's placeholder is no video worth remembering: its entry is made
+    // by the detail that fills it in, and never if none comes.
+    if (m_library && video.title != placeholderTitle)
         m_library->addToHistory(video);
     if (m_library && !Defaults::shared().boolValue(Pref::incognito) && m_library->onSync)
         m_library->onSync(SyncEvent::watched(video.id));

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -48,7 +49,15 @@ void PlayerStore::didFinish()
     if (!m_current)
         return;
     if (m_loop) {
-        seek(0);
+        // An engine may hold still at the end by itself after this play was
+        // asked for, the later of the two winning; back at the start, the
+        // loop plays on.
+        m_loopRestart = true;
+        QPointer<PlayerStore> self(this);
+        seekThen(0, [self](bool landed) {
+            if (self && std::exchange(self->m_loopRestart, false) && landed)
+                self->m_player->play();
+        });
         m_player->play();
         return;
     }

@@ -1,6 +1,7 @@
 #include "API.h"
 #include "AppFixture.h"
 #include "Defaults.h"
+#include "FaultSwitches.h"
 #include "MemoryKeychain.h"
 #include "NimbeloraApp.h"
 #include "Orientation.h"
@@ -82,6 +83,23 @@ class TestNimbeloraApp : public QObject
     {
         m_keychain->set(u"session"_qs, m_backend->session(u"Ana"_qs));
         Defaults::shared().setValue(QLatin1String(AuthStore::accountKey), recordOf(u"Ana"_qs));
+    }
+
+    // A linked video's detail, which names it (the backend does not know the id).
+    VideoDetail serveDetail(const QString &id)
+    {
+        VideoDetail detail;
+        detail.id = id;
+        detail.title = u"Vídeo enlazado"_qs;
+        detail.channel = u"Canal"_qs;
+        detail.duration = 600;
+        FaultRule served;
+        served.pathPrefix = u"/api/video/"_qs + id;
+        served.body = FaultRule::Body::Raw;
+        served.rawBody = QJsonDocument(detail.toJson()).toJson(QJsonDocument::Compact);
+        if (!id.isEmpty())
+            m_backend->addFault(served);
+        return detail;
     }
 
     QList<RequestRecord> syncRequests() const { return m_backend->requests().matching(u"/api/me/"_qs); }
@@ -221,6 +239,8 @@ private slots:
         QFETCH(double, startAt);
         QFETCH(QString, paths);
 
+        const VideoDetail detail = serveDetail(playedId);
+
         auto app = makeApp();
         app->appeared();
         app->router()->setTab(tab);
@@ -248,12 +268,15 @@ private slots:
         QCOMPARE(m_engine->loads().size(), 1);
         m_engine->makeReady(600); // the link's time is the item's start seek
         QCOMPARE(m_engine->seeks().isEmpty() ? 0.0 : m_engine->seeks().first().target, startAt);
-        // Remembered: the history has it.
+        // Remembered once its detail has named it, never as "Cargando…".
+        QTRY_VERIFY(!app->library()->history().isEmpty());
         QCOMPARE(app->library()->history().first().video.id, playedId);
+        QCOMPARE(app->library()->history().first().video.title, detail.title);
     }
 
     void urlsBeforeTheWindowWait()
     {
+        const VideoDetail detail = serveDetail(u"dQw4w9WgXcQ"_qs);
         auto app = makeApp();
         app->openURL(u"https://www.youtube.com/playlist?list=PLabcdefghijk"_qs);
         app->openURL(u"https://youtu.be/dQw4w9WgXcQ?t=5"_qs);
@@ -262,8 +285,10 @@ private slots:
         app->appeared();
         QCOMPARE(describe(app->router()->homePath()), QStringList{u"playlist:PLabcdefghijk"_qs});
         QCOMPARE(app->player()->current()->id, u"dQw4w9WgXcQ"_qs);
-        // Played after the library was linked: it is in the history.
-        QCOMPARE(app->library()->history().size(), 1);
+        // Played after the library was linked: it is in the history, once
+        // its detail has named it.
+        QTRY_COMPARE(app->library()->history().size(), 1);
+        QCOMPARE(app->library()->history().first().video.title, detail.title);
     }
 
     void syncHook_data()

@@ -512,6 +512,37 @@ private slots:
         }
     }
 
+    // mpv may pause or play by itself (it pauses at the end of a file) while
+    // the engine's own pause write is on its way; the engine ends up telling
+    // mpv's state, not the one it wrote. A few rounds: the notes' order
+    // varies from one to the next.
+    void mpvPauseFromElsewhereIsNotLost_data()
+    {
+        QTest::addColumn<bool>("elsewherePauses");
+        QTest::newRow("paused while a play is on its way") << true;
+        QTest::newRow("played while a pause is on its way") << false;
+    }
+
+    void mpvPauseFromElsewhereIsNotLost()
+    {
+        QFETCH(bool, elsewherePauses);
+        for (int round = 0; round < 5; ++round) {
+            MpvEngine e;
+            e.load(m_clip, !elsewherePauses);
+            QVERIFY(waitReady(e));
+            if (!elsewherePauses)
+                QTRY_COMPARE_WITH_TIMEOUT(e.timeControlStatus(), TC::Playing, kLong);
+            elsewherePauses ? e.play() : e.pause();
+            e.writeMpvProperty("pause", elsewherePauses);
+            const TC wanted = elsewherePauses ? TC::Paused : TC::Playing;
+            QTRY_COMPARE_WITH_TIMEOUT(e.timeControlStatus(), wanted, kLong);
+            // And it stays so: no late note turns it back.
+            QTest::qWait(300);
+            QCOMPARE(e.timeControlStatus(), wanted);
+            QCOMPARE(e.isPaused(), elsewherePauses);
+        }
+    }
+
     void mpvEndOfItemOnce()
     {
         MpvEngine e;

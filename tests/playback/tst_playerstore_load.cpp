@@ -14,6 +14,7 @@
 #include "TestDirs.h"
 
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QScopeGuard>
@@ -562,6 +563,73 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return state.size() >= 2; }, 5000)); // loading, then failed
         QCOMPARE(detail.size(), 0);
         QCOMPARE(current.size(), 2);
+    }
+
+    // A link's placeholder is remembered only once a detail has named it:
+    // no history entry ever holds "Cargando…", not even for a moment, and a
+    // detail that comes later (the details area's retry) records the video
+    // as it is known then.
+    void placeholderIsRememberedOnceKnown_data()
+    {
+        QTest::addColumn<bool>("fastFails");
+        QTest::addColumn<bool>("fullFails");
+        QTest::newRow("both details") << false << false;
+        QTest::newRow("only the full detail") << true << false;
+        QTest::newRow("only the fast detail") << false << true;
+        QTest::newRow("no detail, then a retry") << true << true;
+    }
+
+    void placeholderIsRememberedOnceKnown()
+    {
+        QFETCH(bool, fastFails);
+        QFETCH(bool, fullFails);
+        const QString id = QStringLiteral("linkonly"); // unknown to the backend: 404 unless served
+        const QString path = QStringLiteral("/api/video/") + id;
+        const VideoDetail d = makeDetail(id);
+        // The fast request ("fast" = "1") meets its own rule first.
+        if (fastFails) {
+            FaultRule broken;
+            broken.pathPrefix = path;
+            broken.id = QStringLiteral("1");
+            broken.status = 500;
+            backend.addFault(broken);
+        } else {
+            serve(path, json(d.toJson()), 0, QStringLiteral("1"));
+        }
+        if (!fullFails)
+            serve(path, json(d.toJson()));
+        Video placeholder; // as an opened link makes it
+        placeholder.id = id;
+        placeholder.title = PlayerStore::placeholderTitle;
+        Rig rig;
+        QStringList titles; // of every history the library ever held
+        QObject::connect(rig.library.get(), &LibraryStore::historyChanged, [&] {
+            for (const HistoryEntry &e : rig.library->history())
+                titles << e.video.title;
+        });
+        rig.store.play(placeholder, std::nullopt, true);
+        QVERIFY(rig.settle());
+
+        if (fastFails && fullFails) {
+            QVERIFY(rig.library->history().isEmpty());
+            QVERIFY(rig.store.detailState().isFailed());
+            backend.clearFaults();
+            serve(path, json(d.toJson()));
+            rig.store.reloadDetails();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(rig.library->history().size(), 1, 8000);
+        const Video stored = rig.library->history().first().video;
+        QCOMPARE(stored.id, id);
+        QCOMPARE(stored.title, d.title);
+        QCOMPARE(stored.channel, d.channel);
+        QCOMPARE(stored.channelId, d.channelId);
+        QCOMPARE(stored.duration, d.duration);
+        QVERIFY2(!titles.contains(PlayerStore::placeholderTitle), qPrintable(titles.join(u'|')));
+
+        LibraryStore::waitForWrites();
+        QFile file(QDir(TestDirs::dataDir()).filePath(QStringLiteral("library.json")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(!QString::fromUtf8(file.readAll()).contains(PlayerStore::placeholderTitle));
     }
 
     // The sponsor category setting is split on commas as it is: a space

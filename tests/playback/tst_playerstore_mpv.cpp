@@ -8,16 +8,30 @@
 #include "MpvEngine.h"
 #include "PlayerStore.h"
 #include "Pref.h"
+#include "SampleClips.h"
 #include "TestBackend.h"
 #include "TestDirs.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QScopeGuard>
 #include <QUrlQuery>
 
 #include <memory>
+
+// Plays a file of the test's own in place of the backend's stream.
+class PlayerStoreProbe
+{
+public:
+    static void playFile(PlayerStore &s, const Video &v, const QUrl &file)
+    {
+        s.play(v, std::nullopt, true);
+        s.load(file, 0, true);
+    }
+};
 
 namespace {
 
@@ -70,6 +84,8 @@ class TestPlayerStoreMpv : public QObject
 private:
     TestBackend backend;
     QList<FxVideo> playable;
+    QTemporaryDir clips;
+    QUrl shortFile, shortHls; // a clip of 1.5 s, progressive and as HLS
 
 private slots:
     void initTestCase()
@@ -86,6 +102,15 @@ private slots:
         QVERIFY(playable.size() >= 4);
         if (!mpvWorks())
             QSKIP("mpv is not available");
+        const QString file = clips.filePath(QStringLiteral("short.mp4"));
+        QVERIFY(makeClip(file, QStringLiteral("testsrc2=size=640x360:rate=25:duration=1.5"), 2));
+        shortFile = QUrl::fromLocalFile(file);
+        QProcess hls;
+        hls.start(QStringLiteral("ffmpeg"), {"-loglevel", "error", "-y", "-i", file, "-c", "copy", "-f", "hls",
+                                             "-hls_time", "4", "-hls_playlist_type", "vod",
+                                             clips.filePath(QStringLiteral("short.m3u8"))});
+        QVERIFY(hls.waitForFinished(60000) && hls.exitCode() == 0);
+        shortHls = QUrl::fromLocalFile(clips.filePath(QStringLiteral("short.m3u8")));
     }
 
     void init()
@@ -151,6 +176,70 @@ private slots:
         }
         QCOMPARE(rig.store.current()->id, v.id);
         QVERIFY(rig.library->position(v.id) < 12.0); // the end was never kept
+    }
+
+    // "Repetir" restarts a short clip at every end. mpv pauses by itself at
+    // the end of a file, and when its pause comes after the store's restart
+    // was asked for, it must not hold the loop; the late pause is made
+    // here at every end, queued behind the store's own reaction. Loop off
+    // again, the clip stops at its end, and ▶ there starts it over.
+    void loopRestartsAtEveryEnd_data()
+    {
+        QTest::addColumn<bool>("hls");
+        QTest::addColumn<bool>("latePause");
+        QTest::newRow("progressive") << false << false;
+        QTest::newRow("hls") << true << false;
+        QTest::newRow("progressive, late pause at the end") << false << true;
+        QTest::newRow("hls, late pause at the end") << true << true;
+    }
+
+    void loopRestartsAtEveryEnd()
+    {
+        QFETCH(bool, hls);
+        QFETCH(bool, latePause);
+        constexpr int kEnds = 8;
+        Rig rig;
+        QSignalSpy ended(rig.engine, &MediaEngine::itemEnded);
+        if (latePause) {
+            QObject::connect(rig.engine, &MediaEngine::itemEnded, rig.engine, [&rig] {
+                QMetaObject::invokeMethod(
+                    rig.engine, [&rig] { rig.engine->writeMpvProperty("pause", true); }, Qt::QueuedConnection);
+            });
+        }
+        rig.store.setLoop(true);
+        Video v;
+        v.id = QStringLiteral("short");
+        v.title = QStringLiteral("Corto");
+        PlayerStoreProbe::playFile(rig.store, v, hls ? shortHls : shortFile);
+        QVERIFY(rig.playingPast(0.2));
+        // 1.5 s a round; after a stuck end, neither a restart nor another end comes.
+        auto restarted = [&] {
+            return rig.store.isPlaying() && !rig.store.isBuffering() && rig.engine->currentTime() < 1.0;
+        };
+        for (int end = 1; end <= kEnds; ++end) {
+            QVERIFY2(QTest::qWaitFor([&] { return ended.size() >= end; }, 15000),
+                     qPrintable(QStringLiteral("end %1 never came; at %2 s").arg(end).arg(rig.engine->currentTime())));
+            QVERIFY2(QTest::qWaitFor(restarted, kLong),
+                     qPrintable(QStringLiteral("no restart after end %1; at %2 s").arg(end).arg(rig.engine->currentTime())));
+        }
+        QCOMPARE(rig.store.current()->id, v.id);
+
+        rig.store.setLoop(false);
+        QVERIFY(QTest::qWaitFor([&] { return ended.size() > kEnds; }, 15000));
+        QVERIFY(QTest::qWaitFor([&] { return !rig.store.isPlaying(); }, kLong));
+        QTest::qWait(300);
+        QVERIFY(!rig.store.isPlaying());
+        QVERIFY(rig.engine->currentTime() > 1.2);
+        rig.store.togglePlay();
+        if (latePause) {
+            // mpv's pause at the end, later than ▶: the player shows it, and
+            // ▶ again plays.
+            rig.engine->writeMpvProperty("pause", true);
+            QVERIFY(QTest::qWaitFor([&] { return !rig.store.isPlaying(); }, kLong));
+            rig.store.togglePlay();
+        }
+        QVERIFY(QTest::qWaitFor(restarted, kLong));
+        QVERIFY(rig.playingPast(0.3));
     }
 
     void fallsBackToTheProgressiveStream()
