@@ -15,7 +15,7 @@ class CommentsModel : public RowListModel
     QML_ELEMENT
     Q_PROPERTY(PlayerStore *player READ player WRITE setPlayer NOTIFY playerChanged)
     Q_PROPERTY(QString sort READ sort NOTIFY sortChanged)
-    // The sort menu: {id, label, symbol} per key, the checked one with its mark.
+    // The sort menu: one entry per key, the checked one with its mark.
     Q_PROPERTY(QVariantList sortMenu READ sortMenu NOTIFY sortChanged)
 
 public:

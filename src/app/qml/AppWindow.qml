@@ -17,7 +17,7 @@ Window {
     minimumHeight: 480
     visible: true
     title: "Nimbelora"
-    color: Platform.Colors.background
+    color: Colors.background
 
     RootView {
         anchors.fill: parent

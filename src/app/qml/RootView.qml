@@ -9,7 +9,6 @@ import Nimbelora.Platform
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import QtQuick.Layouts
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -63,7 +62,7 @@ Item {
 
     Rectangle {
         anchors.fill: parent
-        color: Platform.Colors.background
+        color: Colors.background
     }
 
     // Tabs are made the first time they are selected and kept after.
@@ -87,7 +86,7 @@ Item {
         }
         ScreenSlot {
             objectName: "shortsScreen"
-            Platform.Colors.dark: true
+            Colors.dark: true
             source: Routes.tabRoots[AppTab.Shorts]
             // Shown: its tab is selected and the player is not over it.
             properties: Object.assign({ active: root.router.tab === AppTab.Shorts && !playerCover.presented }, root.env)
@@ -146,17 +145,17 @@ Item {
         id: tabBar
         objectName: "tabBar"
         // Under the black Shorts tab the bar is dark too, whatever the scheme.
-        Platform.Colors.dark: root.router.tab === AppTab.Shorts || Platform.AppScheme.dark
+        Colors.dark: root.router.tab === AppTab.Shorts || AppScheme.dark
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.bottom: parent.bottom
         height: 52
-        color: Platform.Colors.bar
+        color: Colors.bar
 
         Rectangle {
             width: parent.width
             height: 0.5
-            color: Platform.Colors.separator
+            color: Colors.separator
         }
 
         RowLayout {
@@ -186,7 +185,7 @@ Item {
                         Symbol {
                             anchors.horizontalCenter: parent.horizontalCenter
                             name: tabButton.modelData.symbol
-                            color: tabButton.selected ? Theme.accent : Platform.Colors.secondaryLabel
+                            color: tabButton.selected ? Theme.accent : Colors.secondaryLabel
                             size: 24
                         }
                         Text {
@@ -194,7 +193,7 @@ Item {
                             anchors.horizontalCenter: parent.horizontalCenter
                             text: tabButton.text
                             font: TextStyle.font(10, Font.Medium)
-                            color: tabButton.selected ? Theme.accent : Platform.Colors.secondaryLabel
+                            color: tabButton.selected ? Theme.accent : Colors.secondaryLabel
                         }
                     }
                 }
@@ -212,7 +211,7 @@ Item {
         anchors.bottomMargin: tabBar.height + 72
         sourceComponent: Toast {
             objectName: "rootToast"
-            Platform.Colors.dark: root.darkSurface || Platform.AppScheme.dark
+            Colors.dark: root.darkSurface || AppScheme.dark
             text: !root.player.expanded && root.player.toast !== undefined ? root.player.toast : ""
         }
     }
@@ -223,7 +222,7 @@ Item {
     FullScreenCover {
         id: playerCover
         objectName: "playerCover"
-        Platform.Colors.dark: true
+        Colors.dark: true
         presented: root.player.expanded && playerSlot.available && root.onboarded
         color: "transparent"
 
@@ -317,7 +316,7 @@ Item {
     AfterFirstFrame {
         sourceComponent: ShareSheetView {
             objectName: "shareSheet"
-            Platform.Colors.dark: root.darkSurface || Platform.AppScheme.dark
+            Colors.dark: root.darkSurface || AppScheme.dark
         }
     }
 }

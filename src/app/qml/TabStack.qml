@@ -13,7 +13,6 @@
 import Nimbelora.Platform
 import QtQuick
 import QtQuick.Controls.Basic as Basic
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Shell
 import Nimbelora.App
@@ -170,7 +169,7 @@ Item {
             text: bar.screen && typeof bar.screen.title === "string" ? bar.screen.title : ""
             textFormat: Text.PlainText
             font: TextStyle.headline
-            color: Platform.Colors.label
+            color: Colors.label
         }
     }
 
@@ -178,7 +177,7 @@ Item {
         id: rootPage
         readonly property Item screen: rootSlot.item
         // Under a clear bar the screen's own background goes on.
-        color: screen && screen.color !== undefined ? screen.color : Platform.Colors.background
+        color: screen && screen.color !== undefined ? screen.color : Colors.background
 
         PageBar {
             id: rootBar
@@ -209,7 +208,7 @@ Item {
             property var target
             readonly property Item screen: slot.item
 
-            color: screen && screen.color !== undefined ? screen.color : Platform.Colors.background
+            color: screen && screen.color !== undefined ? screen.color : Colors.background
 
             PageBar {
                 id: bar

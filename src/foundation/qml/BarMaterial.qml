@@ -4,7 +4,6 @@
 // so nothing under a bar answers them.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 
 Rectangle {
     id: material
@@ -12,7 +11,7 @@ Rectangle {
     // The hairline along the bottom edge.
     property bool separator: true
 
-    color: Qt.rgba(Platform.Colors.bar.r, Platform.Colors.bar.g, Platform.Colors.bar.b, 0.97)
+    color: Qt.rgba(Colors.bar.r, Colors.bar.g, Colors.bar.b, 0.97)
 
     MouseArea {
         anchors.fill: parent
@@ -27,6 +26,6 @@ Rectangle {
         anchors.bottom: parent.bottom
         width: parent.width
         height: 0.5
-        color: Platform.Colors.separator
+        color: Colors.separator
     }
 }

@@ -3,7 +3,6 @@ import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Templates as T
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Popup {
@@ -16,7 +15,7 @@ Popup {
     // How far below the smallest detent a drag must end to close the sheet.
     property real dismissDistance: 100
     property real largeTopInset: 10
-    property color color: Platform.Colors.background
+    property color color: Colors.background
     // Optional bar items beside the title, e.g. "Cancelar" and "Hecho" buttons.
     property Item leading: null
     property Item trailing: null
@@ -117,7 +116,7 @@ Popup {
                 width: 36
                 height: 5
                 radius: 2.5
-                color: Platform.Colors.tertiaryLabel
+                color: Colors.tertiaryLabel
             }
 
             Item {
@@ -134,7 +133,7 @@ Popup {
                     text: sheet.title
                     textFormat: Text.PlainText
                     elide: Text.ElideRight
-                    color: Platform.Colors.label
+                    color: Colors.label
                     font: TextStyle.headline
                 }
 

@@ -3,7 +3,6 @@ import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Templates as T
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Popup {
@@ -72,7 +71,7 @@ Popup {
             width: parent.width
             height: group.implicitHeight
             radius: 13
-            color: Platform.Colors.actionSheetBackground
+            color: Colors.actionSheetBackground
             clip: true
 
             Column {
@@ -93,7 +92,7 @@ Popup {
                         width: parent.width - 32
                         text: dialog.title
                         textFormat: Text.PlainText
-                        color: Platform.Colors.secondaryLabel
+                        color: Colors.secondaryLabel
                         font: TextStyle.font(13, Font.DemiBold)
                         horizontalAlignment: Text.AlignHCenter
                         wrapMode: Text.Wrap
@@ -104,7 +103,7 @@ Popup {
                         width: parent.width - 32
                         text: dialog.message
                         textFormat: Text.PlainText
-                        color: Platform.Colors.secondaryLabel
+                        color: Colors.secondaryLabel
                         font: TextStyle.footnote
                         horizontalAlignment: Text.AlignHCenter
                         wrapMode: Text.Wrap
@@ -115,14 +114,14 @@ Popup {
                     visible: dialog.title.length > 0 || dialog.message.length > 0
                     width: parent.width
                     height: 0.5
-                    color: Platform.Colors.separator
+                    color: Colors.separator
                 }
 
                 SheetButton {
                     objectName: "confirmAction"
                     width: parent.width
                     text: dialog.actionText
-                    tint: dialog.destructive ? Platform.Colors.destructive : Theme.accent
+                    tint: dialog.destructive ? Colors.destructive : Theme.accent
                     onClicked: dialog.confirm()
                 }
             }
@@ -132,7 +131,7 @@ Popup {
             width: parent.width
             height: 57
             radius: 13
-            color: Platform.Colors.tertiaryBackground
+            color: Colors.tertiaryBackground
             clip: true
 
             SheetButton {
@@ -159,7 +158,7 @@ Popup {
             elide: Text.ElideRight
         }
         background: Rectangle {
-            color: button.down ? Platform.Colors.fill : "transparent"
+            color: button.down ? Colors.fill : "transparent"
         }
     }
 }

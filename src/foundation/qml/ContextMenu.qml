@@ -5,7 +5,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Item {
@@ -140,10 +139,10 @@ Item {
             property var entry: subMenu ? subMenu.entry : null
             readonly property bool inert: entry !== null && entry.kind === "text"
             readonly property bool destructive: entry !== null && entry.destructive === true
-            readonly property color tint: inert ? Platform.Colors.secondaryLabel
-                                        : !enabled ? Platform.Colors.tertiaryLabel
-                                        : destructive ? Platform.Colors.destructive
-                                        : Platform.Colors.label
+            readonly property color tint: inert ? Colors.secondaryLabel
+                                        : !enabled ? Colors.tertiaryLabel
+                                        : destructive ? Colors.destructive
+                                        : Colors.label
 
             objectName: subMenu ? subMenu.name : name
             enabled: entry !== null && !inert && entry.enabled !== false
@@ -186,12 +185,12 @@ Item {
             }
 
             background: Rectangle {
-                color: item.highlighted || item.down ? Platform.Colors.fill : "transparent"
+                color: item.highlighted || item.down ? Colors.fill : "transparent"
                 Rectangle {
                     visible: !item.first
                     width: parent.width
                     height: 0.5
-                    color: Platform.Colors.separator
+                    color: Colors.separator
                 }
             }
         }
@@ -204,7 +203,7 @@ Item {
             bottomPadding: 0
             contentItem: Rectangle {
                 implicitHeight: 6
-                color: Platform.Colors.dark ? Qt.rgba(0, 0, 0, 0.3) : Qt.rgba(0, 0, 0, 0.08)
+                color: Colors.dark ? Qt.rgba(0, 0, 0, 0.3) : Qt.rgba(0, 0, 0, 0.08)
             }
         }
     }
@@ -245,9 +244,9 @@ Item {
             background: Rectangle {
                 implicitWidth: menu.width
                 radius: 13
-                color: Platform.Colors.menuBackground
+                color: Colors.menuBackground
                 border.width: 0.5
-                border.color: Platform.Colors.separator
+                border.color: Colors.separator
             }
         }
     }

@@ -2,13 +2,13 @@
 // around it (the software scene graph has no clipping masks).
 import QtQuick
 import QtQuick.Shapes
-import Nimbelora.Platform as Platform
+import Nimbelora.Platform
 
 Shape {
     id: mask
 
     property real radius: 9
-    property color color: Platform.Colors.background
+    property color color: Colors.background
 
     enabled: false
     antialiasing: true

@@ -1,7 +1,6 @@
 // Content-unavailable view: a symbol, a title and one sentence, with any action buttons given as children below.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Item {
@@ -26,7 +25,7 @@ Item {
             anchors.horizontalCenter: parent.horizontalCenter
             name: root.symbol
             size: 44
-            color: Platform.Colors.secondaryLabel
+            color: Colors.secondaryLabel
         }
 
         Item { width: 1; height: 4; visible: root.symbol.length > 0 }
@@ -36,7 +35,7 @@ Item {
             width: parent.width
             text: root.title
             textFormat: Text.PlainText
-            color: Platform.Colors.label
+            color: Colors.label
             font: TextStyle.font(22, Font.Bold)
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
@@ -48,7 +47,7 @@ Item {
             width: parent.width
             text: root.description
             textFormat: Text.PlainText
-            color: Platform.Colors.secondaryLabel
+            color: Colors.secondaryLabel
             font: TextStyle.subheadline
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap

@@ -4,8 +4,6 @@ import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Templates as T
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Item {
@@ -54,7 +52,7 @@ Item {
         }
         background: Rectangle {
             radius: 14
-            color: Platform.Colors.alertBackground
+            color: Colors.alertBackground
         }
         contentItem: Column {
             objectName: "filePickerUnavailable"
@@ -68,7 +66,7 @@ Item {
                 Text {
                     width: parent.width - 32
                     text: "No se puede elegir un archivo"
-                    color: Platform.Colors.label
+                    color: Colors.label
                     font: TextStyle.headline
                     horizontalAlignment: Text.AlignHCenter
                     wrapMode: Text.Wrap
@@ -76,13 +74,13 @@ Item {
                 Text {
                     width: parent.width - 32
                     text: "Falta el selector de archivos en este equipo."
-                    color: Platform.Colors.label
+                    color: Colors.label
                     font: TextStyle.footnote
                     horizontalAlignment: Text.AlignHCenter
                     wrapMode: Text.Wrap
                 }
             }
-            Rectangle { width: parent.width; height: 0.5; color: Platform.Colors.separator }
+            Rectangle { width: parent.width; height: 0.5; color: Colors.separator }
             AbstractButton {
                 id: ok
                 objectName: "filePickerUnavailableOk"
@@ -98,7 +96,7 @@ Item {
                     verticalAlignment: Text.AlignVCenter
                 }
                 background: Rectangle {
-                    color: ok.down ? Platform.Colors.fill : "transparent"
+                    color: ok.down ? Colors.fill : "transparent"
                 }
             }
         }

@@ -3,14 +3,13 @@ import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Templates as T
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Popup {
     id: cover
 
     property bool presented: false
-    property color color: Platform.Colors.background
+    property color color: Colors.background
 
     readonly property real windowHeight: parent ? parent.height : 0
     // 0 off screen, 1 in place; driven by the enter and exit transitions.

@@ -8,7 +8,6 @@
 import QtQuick
 import QtQuick.Templates as T
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 T.AbstractButton {
@@ -17,13 +16,13 @@ T.AbstractButton {
     property string symbol
     // Drawn in place of the tile when given.
     property Component leading: null
-    property color tint: Platform.Colors.gray
+    property color tint: Colors.gray
     property string subtitle
     property font titleFont: TextStyle.body
     property string detail
     property bool chevron: false
     property bool interactive: true
-    property color titleColor: Platform.Colors.label
+    property color titleColor: Colors.label
     default property alias accessory: accessoryHolder.data
 
     property bool isFirst: Positioner.isFirstItem
@@ -43,7 +42,7 @@ T.AbstractButton {
             width: parent.width
             height: parent.height + (row.isFirst ? 0 : radius) + (row.isLast ? 0 : radius)
             radius: 10
-            color: row.interactive && row.down ? Platform.Colors.quaternaryFill : "transparent"
+            color: row.interactive && row.down ? Colors.quaternaryFill : "transparent"
         }
     }
 
@@ -87,7 +86,7 @@ T.AbstractButton {
                 text: row.subtitle
                 textFormat: Text.PlainText
                 font: TextStyle.caption
-                color: Platform.Colors.secondaryLabel
+                color: Colors.secondaryLabel
                 elide: Text.ElideRight
             }
         }
@@ -118,7 +117,7 @@ T.AbstractButton {
                 text: row.detail
                 textFormat: Text.PlainText
                 font: TextStyle.body
-                color: Platform.Colors.secondaryLabel
+                color: Colors.secondaryLabel
             }
 
             Symbol {
@@ -126,7 +125,7 @@ T.AbstractButton {
                 anchors.verticalCenter: parent.verticalCenter
                 name: "chevron.right"
                 size: 13
-                color: Platform.Colors.tertiaryLabel
+                color: Colors.tertiaryLabel
             }
         }
 
@@ -136,7 +135,7 @@ T.AbstractButton {
             anchors.bottom: parent.bottom
             width: parent.width - x
             height: 0.5
-            color: Platform.Colors.separator
+            color: Colors.separator
         }
     }
 }

@@ -4,7 +4,6 @@
 // GroupedRow draws the separators between them.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Column {
@@ -15,7 +14,7 @@ Column {
     property string footer
     // False: the rows run from edge to edge on no card.
     property bool inset: true
-    property color surface: Platform.Colors.secondaryGroupedBackground
+    property color surface: Colors.secondaryGroupedBackground
     default property alias rows: body.data
     readonly property real cardWidth: card.width
 
@@ -33,7 +32,7 @@ Column {
         font.family: TextStyle.footnote.family
         font.pixelSize: TextStyle.footnote.pixelSize
         font.capitalization: section.upperCase ? Font.AllUppercase : Font.MixedCase
-        color: Platform.Colors.secondaryLabel
+        color: Colors.secondaryLabel
         elide: Text.ElideRight
     }
 
@@ -61,7 +60,7 @@ Column {
         text: section.footer
         textFormat: Text.PlainText
         font: TextStyle.footnote
-        color: Platform.Colors.secondaryLabel
+        color: Colors.secondaryLabel
         wrapMode: Text.Wrap
     }
 }

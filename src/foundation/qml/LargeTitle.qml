@@ -3,7 +3,6 @@
 // the page bar then shows the title inline.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Item {
@@ -30,6 +29,6 @@ Item {
         textFormat: Text.PlainText
         elide: Text.ElideRight
         font: TextStyle.font(34, Font.Bold)
-        color: Platform.Colors.label
+        color: Colors.label
     }
 }

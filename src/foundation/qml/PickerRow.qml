@@ -5,7 +5,6 @@
 //   onPicked: (value) => Preferences.quality = value
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 GroupedRow {
@@ -30,13 +29,13 @@ GroupedRow {
             text: row.selectedIndex >= 0 ? row.options[row.selectedIndex].label : ""
             textFormat: Text.PlainText
             font: TextStyle.body
-            color: Platform.Colors.secondaryLabel
+            color: Colors.secondaryLabel
         }
         Symbol {
             anchors.verticalCenter: parent.verticalCenter
             name: "chevron.up.chevron.down"
             size: 12
-            color: Platform.Colors.tertiaryLabel
+            color: Colors.tertiaryLabel
         }
     }
 

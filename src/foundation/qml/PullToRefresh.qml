@@ -2,7 +2,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Item {
@@ -107,6 +106,6 @@ Item {
         running: root.refreshing || root.pull > 0
         visible: running
         opacity: root.refreshing ? 1 : Math.min(1, root.pull / root.threshold)
-        palette.dark: Platform.Colors.secondaryLabel
+        palette.dark: Colors.secondaryLabel
     }
 }

@@ -2,7 +2,6 @@
 // keeps whatever was shown last; a url that fails leaves the fill.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Rectangle {
@@ -25,7 +24,7 @@ Rectangle {
 
     implicitWidth: 64
     implicitHeight: 64
-    color: Platform.Colors.tertiaryFill
+    color: Colors.tertiaryFill
     radius: circle ? Math.min(width, height) / 2 : 0
     clip: true
 

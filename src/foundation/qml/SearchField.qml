@@ -2,7 +2,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Item {
@@ -23,7 +22,7 @@ Item {
     Rectangle {
         anchors.fill: parent
         radius: 10
-        color: Platform.Colors.tertiaryFill
+        color: Colors.tertiaryFill
     }
 
     Symbol {
@@ -33,7 +32,7 @@ Item {
         anchors.verticalCenter: parent.verticalCenter
         name: "magnifyingglass"
         size: 16
-        color: Platform.Colors.secondaryLabel
+        color: Colors.secondaryLabel
     }
 
     TextField {
@@ -47,8 +46,8 @@ Item {
         padding: 0
         background: null
         placeholderText: root.placeholder
-        placeholderTextColor: Platform.Colors.secondaryLabel
-        color: Platform.Colors.label
+        placeholderTextColor: Colors.secondaryLabel
+        color: Colors.label
         selectionColor: Theme.accent
         font: TextStyle.body
         inputMethodHints: Qt.ImhNoPredictiveText
@@ -69,7 +68,7 @@ Item {
             anchors.centerIn: parent
             name: "xmark.circle.fill"
             size: 16
-            color: Platform.Colors.tertiaryLabel
+            color: Colors.tertiaryLabel
         }
 
         TapHandler {

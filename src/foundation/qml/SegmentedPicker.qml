@@ -1,7 +1,6 @@
 // Segmented control: one segment per label of `model`; a tap selects it and emits activated(index).
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Item {
@@ -31,7 +30,7 @@ Item {
     Rectangle {
         anchors.fill: parent
         radius: 9
-        color: Platform.Colors.tertiaryFill
+        color: Colors.tertiaryFill
     }
 
     Rectangle {
@@ -42,8 +41,8 @@ Item {
         width: root.segmentWidth
         height: root.height - 4
         radius: 7
-        color: Platform.Colors.segmentThumb
-        border.width: Platform.Colors.dark ? 0 : 0.5
+        color: Colors.segmentThumb
+        border.width: Colors.dark ? 0 : 0.5
         border.color: Qt.rgba(0, 0, 0, 0.04)
 
         Behavior on x { Spring { response: 0.3; dampingFraction: 0.85 } }
@@ -71,7 +70,7 @@ Item {
                 anchors.verticalCenter: parent.verticalCenter
                 width: 1
                 height: parent.height * 0.5
-                color: Platform.Colors.separator
+                color: Colors.separator
             }
 
             Text {
@@ -79,7 +78,7 @@ Item {
                 anchors.leftMargin: 6
                 anchors.rightMargin: 6
                 text: segment.modelData
-                color: Platform.Colors.label
+                color: Colors.label
                 font: TextStyle.font(13, segment.index === root.currentIndex ? Font.DemiBold : Font.Medium)
                 horizontalAlignment: Text.AlignHCenter
                 verticalAlignment: Text.AlignVCenter

@@ -1,7 +1,6 @@
 // List row whose content slides left to reveal trailing actions ({label, symbol, destructive, id}); a full swipe runs the first.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Item {
@@ -58,8 +57,8 @@ Item {
 
     function _color(entry) {
         if (entry.destructive)
-            return Platform.Colors.destructive
-        return Platform.Colors.neutralAction
+            return Colors.destructive
+        return Colors.neutralAction
     }
 
     implicitWidth: slider.childrenRect.width

@@ -3,7 +3,6 @@ import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Templates as T
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Popup {
@@ -66,7 +65,7 @@ Popup {
 
     background: Rectangle {
         radius: 14
-        color: Platform.Colors.alertBackground
+        color: Colors.alertBackground
     }
 
     contentItem: Column {
@@ -82,7 +81,7 @@ Popup {
                 width: parent.width - 32
                 text: alert.title
                 textFormat: Text.PlainText
-                color: Platform.Colors.label
+                color: Colors.label
                 font: TextStyle.headline
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.Wrap
@@ -93,7 +92,7 @@ Popup {
                 width: parent.width - 32
                 text: alert.message
                 textFormat: Text.PlainText
-                color: Platform.Colors.label
+                color: Colors.label
                 font: TextStyle.footnote
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.Wrap
@@ -109,21 +108,21 @@ Popup {
                 leftPadding: 6
                 rightPadding: 6
                 placeholderText: alert.placeholder
-                placeholderTextColor: Platform.Colors.tertiaryLabel
-                color: Platform.Colors.label
+                placeholderTextColor: Colors.tertiaryLabel
+                color: Colors.label
                 selectionColor: Theme.accent
                 font: TextStyle.subheadline
                 background: Rectangle {
                     radius: 7
-                    color: Platform.Colors.secondaryGroupedBackground
+                    color: Colors.secondaryGroupedBackground
                     border.width: 0.5
-                    border.color: Platform.Colors.separator
+                    border.color: Colors.separator
                 }
                 onAccepted: alert.confirm()
             }
         }
 
-        Rectangle { width: parent.width; height: 0.5; color: Platform.Colors.separator }
+        Rectangle { width: parent.width; height: 0.5; color: Colors.separator }
 
         Row {
             width: parent.width
@@ -138,7 +137,7 @@ Popup {
                 onClicked: alert.cancel()
             }
 
-            Rectangle { width: 0.5; height: parent.height; color: Platform.Colors.separator }
+            Rectangle { width: 0.5; height: parent.height; color: Colors.separator }
 
             AlertButton {
                 objectName: "alertConfirm"
@@ -163,7 +162,7 @@ Popup {
             elide: Text.ElideRight
         }
         background: Rectangle {
-            color: button.down ? Platform.Colors.fill : "transparent"
+            color: button.down ? Colors.fill : "transparent"
         }
     }
 }

@@ -9,7 +9,6 @@
 import QtQuick
 import QtQuick.Window
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Rectangle {
@@ -29,7 +28,7 @@ Rectangle {
     // The picture has faded in and hides the whole frame.
     readonly property bool covered: picture.status === Image.Ready && picture.opacity === 1
     // What shows until the picture covers the frame.
-    property color fill: Platform.Colors.tertiaryFill
+    property color fill: Colors.tertiaryFill
     property color backdrop: "transparent"
     property real shadowDrop: 0
 

@@ -1,7 +1,6 @@
 // Transient capsule message at the bottom (or top) edge: bind `text` (shown while not empty) or call show(text) for `duration` ms; a newer text replaces the older at once.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Item {
@@ -44,9 +43,9 @@ Item {
         width: Math.min(label.implicitWidth + 28, root.width - 48)
         height: label.implicitHeight + 16
         radius: height / 2
-        color: Platform.Colors.toastBackground
+        color: Colors.toastBackground
         border.width: 0.5
-        border.color: Platform.Colors.separator
+        border.color: Colors.separator
         visible: progress > 0
         opacity: progress
 
@@ -60,7 +59,7 @@ Item {
             width: Math.min(implicitWidth, root.width - 76)
             text: root._last
             textFormat: Text.PlainText
-            color: Platform.Colors.label
+            color: Colors.label
             font: TextStyle.font(13, Font.DemiBold)
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap

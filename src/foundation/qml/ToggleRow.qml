@@ -4,7 +4,6 @@
 import QtQuick
 import QtQuick.Templates as T
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 GroupedRow {
@@ -35,7 +34,7 @@ GroupedRow {
             width: 51
             height: 31
             radius: height / 2
-            color: toggle.checked ? Platform.Colors.green : Platform.Colors.secondaryFill
+            color: toggle.checked ? Colors.green : Colors.secondaryFill
             Behavior on color { ColorAnimation { duration: 150 } }
 
             Rectangle {

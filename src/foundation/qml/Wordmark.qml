@@ -1,7 +1,6 @@
 // The mark beside the product name, as in the home screen's header.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Row {
@@ -16,7 +15,7 @@ Row {
         objectName: "wordmarkName"
         anchors.verticalCenter: parent.verticalCenter
         text: "Nimbelora"
-        color: Platform.Colors.label
+        color: Colors.label
         font.family: TextStyle.family
         font.pixelSize: 21
         font.weight: Font.Bold

@@ -2,7 +2,6 @@
 // account's avatar while signed in, else the person symbol.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 
@@ -36,6 +35,6 @@ Item {
         size: 0.85 * root.size
         width: size
         height: size
-        color: Platform.Colors.secondaryLabel
+        color: Colors.secondaryLabel
     }
 }

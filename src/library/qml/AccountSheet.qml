@@ -5,7 +5,6 @@ import Nimbelora.Platform
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import QtQuick.Layouts
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 
@@ -18,7 +17,7 @@ BottomSheet {
     property bool signingOut: false
 
     readonly property var account: auth.account
-    readonly property color destructive: Platform.Colors.destructive
+    readonly property color destructive: Colors.destructive
 
     title: "Cuenta"
     detents: ["medium", "large"]
@@ -77,7 +76,7 @@ BottomSheet {
                     font.family: TextStyle.title2.family
                     font.pixelSize: TextStyle.title2.pixelSize
                     font.weight: Font.Bold
-                    color: Platform.Colors.label
+                    color: Colors.label
                 }
                 Text {
                     objectName: "accountHandle"
@@ -88,7 +87,7 @@ BottomSheet {
                     wrapMode: Text.WrapAtWordBoundaryOrAnywhere
                     horizontalAlignment: Text.AlignHCenter
                     font: TextStyle.subheadline
-                    color: Platform.Colors.secondaryLabel
+                    color: Colors.secondaryLabel
                 }
             }
             Text {
@@ -99,7 +98,7 @@ BottomSheet {
                 Layout.rightMargin: 28
                 text: "Tu inicio, suscripciones, historial y «me gusta» vienen de tu cuenta de YouTube, sin anuncios."
                 font: TextStyle.footnote
-                color: Platform.Colors.secondaryLabel
+                color: Colors.secondaryLabel
                 wrapMode: Text.Wrap
                 horizontalAlignment: Text.AlignHCenter
             }
@@ -169,7 +168,7 @@ BottomSheet {
                 font.family: TextStyle.title2.family
                 font.pixelSize: TextStyle.title2.pixelSize
                 font.weight: Font.Bold
-                color: Platform.Colors.label
+                color: Colors.label
             }
             Text {
                 objectName: "signInPitch"
@@ -179,7 +178,7 @@ BottomSheet {
                 Layout.rightMargin: 28
                 text: "Verás tus recomendaciones, suscripciones, historial y «me gusta» de siempre, pero sin un solo anuncio."
                 font: TextStyle.subheadline
-                color: Platform.Colors.secondaryLabel
+                color: Colors.secondaryLabel
                 wrapMode: Text.Wrap
                 horizontalAlignment: Text.AlignHCenter
             }
@@ -214,7 +213,7 @@ BottomSheet {
                 Layout.rightMargin: 36
                 text: "Escribes tus datos solo en la página de Google. Nimbelora guarda únicamente una sesión en tu servidor privado."
                 font: TextStyle.caption
-                color: Platform.Colors.tertiaryLabel
+                color: Colors.tertiaryLabel
                 wrapMode: Text.Wrap
                 horizontalAlignment: Text.AlignHCenter
             }

@@ -8,7 +8,6 @@ import QtQuick
 import QtQuick.Controls.Basic as Basic
 import QtQuick.Layouts
 import QtWebEngine
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 
@@ -71,8 +70,8 @@ BottomSheet {
                 width: card.implicitWidth + 56
                 height: card.implicitHeight + 56
                 radius: 22
-                color: Qt.rgba(Platform.Colors.secondaryBackground.r, Platform.Colors.secondaryBackground.g,
-                               Platform.Colors.secondaryBackground.b, 0.92)
+                color: Qt.rgba(Colors.secondaryBackground.r, Colors.secondaryBackground.g,
+                               Colors.secondaryBackground.b, 0.92)
 
                 ColumnLayout {
                     id: card
@@ -89,7 +88,7 @@ BottomSheet {
                         Layout.alignment: Qt.AlignHCenter
                         text: "Conectando con tu cuenta…"
                         font: TextStyle.headline
-                        color: Platform.Colors.label
+                        color: Colors.label
                     }
                 }
             }

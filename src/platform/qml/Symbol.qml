@@ -1,12 +1,12 @@
 import QtQuick
-import Nimbelora.Platform as Platform
+import Nimbelora.Platform
 
 // An icon by its SF Symbol name, tinted, `size` logical pixels square. Image
 // asks the provider for sourceSize × the screen's pixel ratio, so it is
 // drawn sharp at any density.
 Image {
     property string name
-    property color color: Platform.Colors.label
+    property color color: Colors.label
     property real size: 17
 
     fillMode: Image.PreserveAspectFit

@@ -3,7 +3,6 @@
 // and the likes from one on.
 import Nimbelora.Platform
 import QtQuick
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Item {
@@ -41,7 +40,7 @@ Item {
                     objectName: "commentPin"
                     name: "pin.fill"
                     size: 11
-                    color: Platform.Colors.secondaryLabel
+                    color: Colors.secondaryLabel
                 }
             }
             Rectangle {
@@ -49,7 +48,7 @@ Item {
                 width: author.implicitWidth + (row.comment.byUploader ? 12 : 0)
                 height: author.implicitHeight + 2
                 radius: height / 2
-                color: row.comment.byUploader ? Platform.Colors.tertiaryFill : "transparent"
+                color: row.comment.byUploader ? Colors.tertiaryFill : "transparent"
                 Text {
                     id: author
                     objectName: "commentAuthor"
@@ -57,7 +56,7 @@ Item {
                     text: row.comment.author
                     textFormat: Text.PlainText
                     font: TextStyle.font(12, Font.DemiBold)
-                    color: Platform.Colors.label
+                    color: Colors.label
                 }
             }
             Text {
@@ -65,7 +64,7 @@ Item {
                 text: row.comment.time
                 textFormat: Text.PlainText
                 font: TextStyle.caption
-                color: Platform.Colors.secondaryLabel
+                color: Colors.secondaryLabel
             }
         }
 
@@ -85,7 +84,7 @@ Item {
                 textFormat: Text.PlainText
                 wrapMode: Text.Wrap
                 font: TextStyle.subheadline
-                color: Platform.Colors.label
+                color: Colors.label
             }
             Loader {
                 id: editor
@@ -116,14 +115,14 @@ Item {
                 anchors.verticalCenter: parent.verticalCenter
                 name: "hand.thumbsup"
                 size: 12
-                color: Platform.Colors.secondaryLabel
+                color: Colors.secondaryLabel
             }
             Text {
                 objectName: "commentLikesText"
                 anchors.verticalCenter: parent.verticalCenter
                 text: Fmt.compact(row.comment.likes)
                 font: TextStyle.caption
-                color: Platform.Colors.secondaryLabel
+                color: Colors.secondaryLabel
             }
         }
     }

@@ -4,7 +4,6 @@
 import Nimbelora.Platform
 import QtQuick
 import QtQuick.Controls.Basic as Basic
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -19,7 +18,7 @@ BottomSheet {
 
     objectName: "commentsSheet"
     // Raised above the black player, as sheets over dark surfaces are.
-    color: Platform.Colors.secondaryBackground
+    color: Colors.secondaryBackground
     title: "Comentarios"
     onAboutToShow: comments.reset()
 
@@ -71,7 +70,7 @@ BottomSheet {
                 Text {
                     text: "Cargando comentarios…"
                     font: TextStyle.footnote
-                    color: Platform.Colors.secondaryLabel
+                    color: Colors.secondaryLabel
                 }
             }
         }

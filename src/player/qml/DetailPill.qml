@@ -2,14 +2,13 @@
 // the state it shows is on.
 import Nimbelora.Platform
 import QtQuick
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 PressableStyle {
     id: pill
 
     property string symbol
-    property color tint: Platform.Colors.label
+    property color tint: Colors.label
 
     focusPolicy: Qt.NoFocus
     leftPadding: 14
@@ -35,6 +34,6 @@ PressableStyle {
     }
     background: Rectangle {
         radius: height / 2
-        color: Platform.Colors.tertiaryFill
+        color: Colors.tertiaryFill
     }
 }

@@ -5,7 +5,6 @@
 import QtQuick
 import QtQuick.Layouts
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Playback
 import Nimbelora.Player
@@ -21,7 +20,7 @@ Item {
     readonly property bool hasVideo: player.current !== undefined && player.current !== null
     readonly property bool showsVideo: active && visible && !player.expanded
     readonly property real barHeight: 8 + 47 + 8 + 2
-    readonly property color barColor: Platform.Colors.secondaryBackground
+    readonly property color barColor: Colors.secondaryBackground
 
     // The video on the bar; kept while the bar slides out after a stop.
     property var shown
@@ -143,7 +142,7 @@ Item {
                         text: root.shown !== undefined ? root.shown.title : ""
                         textFormat: Text.PlainText
                         font: TextStyle.font(15, Font.DemiBold)
-                        color: Platform.Colors.label
+                        color: Colors.label
                         elide: Text.ElideRight
                         maximumLineCount: 1
                     }
@@ -153,7 +152,7 @@ Item {
                         text: root.shown !== undefined ? root.shown.channel : ""
                         textFormat: Text.PlainText
                         font: TextStyle.caption
-                        color: Platform.Colors.secondaryLabel
+                        color: Colors.secondaryLabel
                         elide: Text.ElideRight
                         maximumLineCount: 1
                     }
@@ -173,7 +172,7 @@ Item {
                             anchors.centerIn: parent
                             name: root.player.isPlaying ? "pause.fill" : "play.fill"
                             size: 20
-                            color: Platform.Colors.label
+                            color: Colors.label
                         }
                     }
                 }
@@ -192,7 +191,7 @@ Item {
                             anchors.centerIn: parent
                             name: model.hasNext ? "forward.fill" : "xmark"
                             size: 17
-                            color: model.hasNext ? Platform.Colors.label : Platform.Colors.secondaryLabel
+                            color: model.hasNext ? Colors.label : Colors.secondaryLabel
                         }
                     }
                 }

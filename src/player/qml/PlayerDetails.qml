@@ -5,7 +5,6 @@
 import Nimbelora.Platform
 import QtQuick
 import QtQuick.Controls.Basic as Basic
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -23,7 +22,7 @@ ListView {
     // "Ver todo" of the queue's first videos.
     signal showQueue()
 
-    readonly property color background: Platform.Colors.background
+    readonly property color background: Colors.background
     readonly property bool hasDetail: player.detail !== undefined && player.detail !== null
 
     objectName: "detailsList"
@@ -58,7 +57,7 @@ ListView {
     component Heading: Text {
         topPadding: 6
         font: TextStyle.headline
-        color: Platform.Colors.label
+        color: Colors.label
     }
 
     component Card: Rectangle {
@@ -66,7 +65,7 @@ ListView {
         width: parent ? parent.width : 0
         implicitHeight: cardColumn.implicitHeight + 28
         radius: 16
-        color: Platform.Colors.secondaryBackground
+        color: Colors.secondaryBackground
         Column {
             id: cardColumn
             x: 14
@@ -96,7 +95,7 @@ ListView {
                 textFormat: Text.PlainText
                 wrapMode: Text.Wrap
                 font: TextStyle.font(20, Font.Bold)
-                color: Platform.Colors.label
+                color: Colors.label
             }
             Text {
                 objectName: "detailsMeta"
@@ -105,7 +104,7 @@ ListView {
                 text: list.details.metaLine
                 textFormat: Text.PlainText
                 font: TextStyle.footnote
-                color: Platform.Colors.secondaryLabel
+                color: Colors.secondaryLabel
                 wrapMode: Text.Wrap
             }
         }
@@ -145,7 +144,7 @@ ListView {
                                 textFormat: Text.PlainText
                                 elide: Text.ElideRight
                                 font: TextStyle.font(15, Font.DemiBold)
-                                color: Platform.Colors.label
+                                color: Colors.label
                             }
                             Symbol {
                                 id: seal
@@ -154,7 +153,7 @@ ListView {
                                 anchors.verticalCenter: parent.verticalCenter
                                 name: "checkmark.seal.fill"
                                 size: 12
-                                color: Platform.Colors.secondaryLabel
+                                color: Colors.secondaryLabel
                             }
                         }
                         Text {
@@ -162,7 +161,7 @@ ListView {
                             visible: text.length > 0
                             text: list.details.subscriberLine
                             font: TextStyle.caption
-                            color: Platform.Colors.secondaryLabel
+                            color: Colors.secondaryLabel
                         }
                     }
                 }
@@ -184,11 +183,11 @@ ListView {
                 contentItem: Text {
                     text: subscribe.text
                     font: TextStyle.font(15, Font.DemiBold)
-                    color: list.details.subscribed ? Platform.Colors.label : "white"
+                    color: list.details.subscribed ? Colors.label : "white"
                 }
                 background: Rectangle {
                     radius: height / 2
-                    color: list.details.subscribed ? Platform.Colors.tertiaryFill : Theme.accent
+                    color: list.details.subscribed ? Colors.tertiaryFill : Theme.accent
                     Behavior on color { ColorAnimation { duration: 200 } }
                 }
             }
@@ -215,7 +214,7 @@ ListView {
                     enabled: !list.details.placeholder
                     symbol: list.details.liked ? "hand.thumbsup.fill" : "hand.thumbsup"
                     text: list.details.likeTitle
-                    tint: list.details.liked ? Theme.accent : Platform.Colors.label
+                    tint: list.details.liked ? Theme.accent : Colors.label
                     onClicked: list.details.toggleLike()
                 }
                 DetailPill {
@@ -223,7 +222,7 @@ ListView {
                     enabled: !list.details.placeholder
                     symbol: list.details.saved ? "clock.badge.checkmark.fill" : "clock"
                     text: list.details.saved ? "Guardado" : "Ver más tarde"
-                    tint: list.details.saved ? Theme.accent : Platform.Colors.label
+                    tint: list.details.saved ? Theme.accent : Colors.label
                     onClicked: list.details.toggleWatchLater()
                 }
                 DetailPill {
@@ -265,7 +264,7 @@ ListView {
                 Text {
                     text: "Capítulos"
                     font: TextStyle.font(13, Font.DemiBold)
-                    color: Platform.Colors.label
+                    color: Colors.label
                 }
                 Repeater {
                     id: chapterRows
@@ -291,7 +290,7 @@ ListView {
                                 elide: Text.ElideRight
                                 maximumLineCount: 1
                                 font: TextStyle.footnote
-                                color: Platform.Colors.label
+                                color: Colors.label
                             }
                         }
                     }
@@ -302,7 +301,7 @@ ListView {
                     objectName: "chaptersDivider"
                     width: parent.width
                     height: 1
-                    color: Platform.Colors.separator
+                    color: Colors.separator
                 }
             }
 
@@ -334,7 +333,7 @@ ListView {
                             selectByMouse: true
                             wrapMode: TextEdit.Wrap
                             font: TextStyle.footnote
-                            color: Platform.Colors.label
+                            color: Colors.label
                             selectionColor: Theme.accent
                         }
                     }
@@ -348,7 +347,7 @@ ListView {
                 focusPolicy: Qt.NoFocus
                 text: list.details.descriptionOpen ? "Mostrar menos" : "Más"
                 font: TextStyle.font(13, Font.DemiBold)
-                color: Platform.Colors.secondaryLabel
+                color: Colors.secondaryLabel
                 onClicked: list.details.toggleDescription()
             }
         }
@@ -375,14 +374,14 @@ ListView {
                             id: commentsTitle
                             text: "Comentarios"
                             font: TextStyle.font(15, Font.DemiBold)
-                            color: Platform.Colors.label
+                            color: Colors.label
                         }
                         Text {
                             objectName: "commentCount"
                             visible: text.length > 0
                             text: list.details.commentCount
                             font: TextStyle.subheadline
-                            color: Platform.Colors.secondaryLabel
+                            color: Colors.secondaryLabel
                         }
                     }
                     Symbol {
@@ -390,7 +389,7 @@ ListView {
                         anchors.verticalCenter: parent.verticalCenter
                         name: "chevron.up.chevron.down"
                         size: 12
-                        color: Platform.Colors.secondaryLabel
+                        color: Colors.secondaryLabel
                     }
                 }
                 Row {
@@ -403,14 +402,14 @@ ListView {
                         width: 18
                         height: 18
                         padding: 0
-                        palette.dark: Platform.Colors.secondaryLabel
+                        palette.dark: Colors.secondaryLabel
                         running: parent.visible
                     }
                     Text {
                         anchors.verticalCenter: parent.verticalCenter
                         text: "Cargando…"
                         font: TextStyle.footnote
-                        color: Platform.Colors.secondaryLabel
+                        color: Colors.secondaryLabel
                     }
                 }
                 Text {
@@ -418,7 +417,7 @@ ListView {
                     visible: commentsCard.loadState.isFailed || (commentsCard.loadState.isLoaded && !commentsCard.first)
                     text: commentsCard.loadState.isFailed ? "No se pudieron cargar" : "Sin comentarios"
                     font: TextStyle.footnote
-                    color: Platform.Colors.secondaryLabel
+                    color: Colors.secondaryLabel
                 }
                 Row {
                     visible: commentsCard.first !== null
@@ -438,7 +437,7 @@ ListView {
                         maximumLineCount: 2
                         elide: Text.ElideRight
                         font: TextStyle.footnote
-                        color: Platform.Colors.label
+                        color: Colors.label
                     }
                 }
             }

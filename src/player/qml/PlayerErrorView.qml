@@ -2,7 +2,6 @@
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Item {
@@ -29,7 +28,7 @@ Item {
                 anchors.horizontalCenter: parent.horizontalCenter
                 name: "exclamationmark.triangle.fill"
                 size: 28
-                color: Platform.Colors.yellow
+                color: Colors.yellow
             }
             Text {
                 objectName: "playerErrorMessage"

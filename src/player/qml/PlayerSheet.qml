@@ -9,7 +9,6 @@
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -25,7 +24,7 @@ Item {
     required property AvatarStore avatars
 
     // Dark whatever the app's theme, with the sheets it opens.
-    Platform.Colors.dark: true
+    Colors.dark: true
 
     readonly property bool landscape: width > height
     readonly property alias overlay: overlayModel
@@ -314,7 +313,7 @@ Item {
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.bottom: parent.bottom
-        color: Platform.Colors.background
+        color: Colors.background
 
         // Opened on a video that is still starting, the details wait until
         // its first pictures are up (half a second at most) and are then

@@ -4,7 +4,6 @@
 import Nimbelora.Platform
 import QtQuick
 import QtQuick.Controls.Basic as Basic
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -22,7 +21,7 @@ BottomSheet {
 
     objectName: "queueSheet"
     // Raised above the black player, as sheets over dark surfaces are.
-    color: Platform.Colors.secondaryBackground
+    color: Colors.secondaryBackground
     title: "Cola"
     onClosed: editing = false
 
@@ -125,7 +124,7 @@ BottomSheet {
                             width: 18
                             height: 2
                             radius: 1
-                            color: Platform.Colors.tertiaryLabel
+                            color: Colors.tertiaryLabel
                         }
                     }
                 }

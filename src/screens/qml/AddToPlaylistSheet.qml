@@ -6,7 +6,6 @@ import Nimbelora.Platform
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import QtQuick.Layouts
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Screens
@@ -17,7 +16,7 @@ BottomSheet {
     required property LibraryStore library
     required property video video
 
-    readonly property color pink: Platform.Colors.pink
+    readonly property color pink: Colors.pink
 
     function create() {
         if (!rows.create(field.text))
@@ -28,7 +27,7 @@ BottomSheet {
 
     title: "Guardar en lista"
     detents: ["medium", "large"]
-    color: Platform.Colors.groupedBackground
+    color: Colors.groupedBackground
     trailing: SheetBarButton {
         objectName: "addToPlaylistDone"
         text: "Hecho"
@@ -60,7 +59,7 @@ BottomSheet {
                 Layout.fillWidth: true
                 implicitHeight: 48
                 radius: 10
-                color: Platform.Colors.tertiaryBackground
+                color: Colors.tertiaryBackground
 
                 RowLayout {
                     anchors.fill: parent
@@ -73,8 +72,8 @@ BottomSheet {
                         objectName: "newListField"
                         Layout.fillWidth: true
                         placeholderText: "Nueva lista"
-                        placeholderTextColor: Platform.Colors.tertiaryLabel
-                        color: Platform.Colors.label
+                        placeholderTextColor: Colors.tertiaryLabel
+                        color: Colors.label
                         font: TextStyle.body
                         padding: 0
                         background: Item {}
@@ -86,7 +85,7 @@ BottomSheet {
                         text: "Crear"
                         enabled: rows.canCreate(field.text)
                         padding: 4
-                        color: enabled ? Theme.accent : Platform.Colors.tertiaryLabel
+                        color: enabled ? Theme.accent : Colors.tertiaryLabel
                         onClicked: sheet.create()
                     }
                 }
@@ -102,7 +101,7 @@ BottomSheet {
                 font.family: TextStyle.footnote.family
                 font.pixelSize: TextStyle.footnote.pixelSize
                 font.capitalization: Font.AllUppercase
-                color: Platform.Colors.secondaryLabel
+                color: Colors.secondaryLabel
             }
 
             Rectangle {
@@ -110,7 +109,7 @@ BottomSheet {
                 Layout.fillWidth: true
                 implicitHeight: list.implicitHeight
                 radius: 10
-                color: Platform.Colors.tertiaryBackground
+                color: Colors.tertiaryBackground
                 clip: true
 
                 Column {
@@ -133,7 +132,7 @@ BottomSheet {
                             padding: 0
                             onClicked: rows.toggle(playlistId)
                             background: Rectangle {
-                                color: row.down ? Platform.Colors.quaternaryFill : "transparent"
+                                color: row.down ? Colors.quaternaryFill : "transparent"
                             }
 
                             contentItem: Item {
@@ -159,20 +158,20 @@ BottomSheet {
                                             textFormat: Text.PlainText
                                             elide: Text.ElideRight
                                             font: TextStyle.body
-                                            color: Platform.Colors.label
+                                            color: Colors.label
                                         }
                                         Text {
                                             objectName: "playlistCount"
                                             text: row.countText
                                             font: TextStyle.caption
-                                            color: Platform.Colors.secondaryLabel
+                                            color: Colors.secondaryLabel
                                         }
                                     }
                                     Symbol {
                                         id: mark
                                         objectName: "playlistMark"
                                         name: row.member ? "checkmark.circle.fill" : "circle"
-                                        color: row.member ? Theme.accent : Platform.Colors.secondaryLabel
+                                        color: row.member ? Theme.accent : Colors.secondaryLabel
                                         size: 22
                                         // The symbol swaps with a small pop.
                                         onNameChanged: swap.restart()
@@ -193,7 +192,7 @@ BottomSheet {
                                     anchors.right: parent.right
                                     width: parent.width - 58
                                     height: 0.5
-                                    color: Platform.Colors.separator
+                                    color: Colors.separator
                                 }
                             }
                         }

@@ -4,7 +4,6 @@
 // link and of hiding it. It loads again each time it comes into view.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -24,7 +23,7 @@ Rectangle {
     readonly property string title: route.name
     readonly property ChannelModel model: channel
 
-    color: Platform.Colors.background
+    color: Colors.background
 
     ChannelModel {
         id: channel
@@ -99,8 +98,8 @@ Rectangle {
                         radius: width / 2
                         color: "transparent"
                         border.width: 1
-                        border.color: Qt.rgba(Platform.Colors.label.r, Platform.Colors.label.g,
-                                              Platform.Colors.label.b, 0.08)
+                        border.color: Qt.rgba(Colors.label.r, Colors.label.g,
+                                              Colors.label.b, 0.08)
                     }
                 }
 
@@ -118,14 +117,14 @@ Rectangle {
                         wrapMode: Text.Wrap
                         horizontalAlignment: Text.AlignHCenter
                         font: TextStyle.font(22, Font.Bold)
-                        color: Platform.Colors.label
+                        color: Colors.label
                     }
                     Symbol {
                         objectName: "verifiedSeal"
                         visible: channel.verified
                         anchors.verticalCenter: parent.verticalCenter
                         name: "checkmark.seal.fill"
-                        color: Platform.Colors.secondaryLabel
+                        color: Colors.secondaryLabel
                         size: 18
                     }
                 }
@@ -140,7 +139,7 @@ Rectangle {
                     textFormat: Text.PlainText
                     elide: Text.ElideRight
                     font: TextStyle.subheadline
-                    color: Platform.Colors.secondaryLabel
+                    color: Colors.secondaryLabel
                 }
 
                 Text {
@@ -155,7 +154,7 @@ Rectangle {
                     maximumLineCount: 3
                     elide: Text.ElideRight
                     font: TextStyle.footnote
-                    color: Platform.Colors.secondaryLabel
+                    color: Colors.secondaryLabel
                 }
 
                 PressableStyle {
@@ -170,13 +169,13 @@ Rectangle {
                     contentItem: Text {
                         text: channel.subscribed ? "Suscrito" : "Suscribirme"
                         font: TextStyle.headline
-                        color: channel.subscribed ? Platform.Colors.label : "white"
+                        color: channel.subscribed ? Colors.label : "white"
                         horizontalAlignment: Text.AlignHCenter
                         Behavior on color { ColorAnimation { duration: 250 } }
                     }
                     background: Rectangle {
                         radius: height / 2
-                        color: channel.subscribed ? Platform.Colors.tertiaryFill : Theme.accent
+                        color: channel.subscribed ? Colors.tertiaryFill : Theme.accent
                         Behavior on color { ColorAnimation { duration: 250 } }
                     }
                 }

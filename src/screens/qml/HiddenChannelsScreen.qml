@@ -2,7 +2,6 @@
 // "Mostrar" lets one's videos appear again.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Screens
@@ -14,7 +13,7 @@ Rectangle {
     readonly property string title: "Canales ocultos"
 
     // Grouped only behind the list; the empty state stands on the plain background.
-    color: root.library.hiddenChannels.length > 0 ? Platform.Colors.groupedBackground : Platform.Colors.background
+    color: root.library.hiddenChannels.length > 0 ? Colors.groupedBackground : Colors.background
 
     HiddenChannelsModel {
         id: hidden

@@ -5,7 +5,6 @@
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -32,7 +31,7 @@ Rectangle {
         onClicked: root.router.open(LibraryRoutes.settings())
     }
 
-    color: Platform.Colors.groupedBackground
+    color: Colors.groupedBackground
 
     component LocalRow: GroupedRow {
         required property libraryRoute route
@@ -117,9 +116,9 @@ Rectangle {
 
                 Repeater {
                     model: [
-                        { kind: "history", title: "Historial de YouTube", symbol: "clock.arrow.circlepath", tint: Platform.Colors.blue },
+                        { kind: "history", title: "Historial de YouTube", symbol: "clock.arrow.circlepath", tint: Colors.blue },
                         { kind: "liked", title: "Vídeos que me gustan", symbol: "hand.thumbsup.fill", tint: Theme.accent },
-                        { kind: "later", title: "Ver más tarde", symbol: "clock.fill", tint: Platform.Colors.orange }
+                        { kind: "later", title: "Ver más tarde", symbol: "clock.fill", tint: Colors.orange }
                     ]
                     GroupedRow {
                         required property var modelData
@@ -137,11 +136,11 @@ Rectangle {
                 objectName: "localSection"
                 header: root.auth.signedIn ? "En este equipo" : ""
 
-                LocalRow { route: LibraryRoutes.history(); tint: Platform.Colors.blue; count: tab.historyCount }
+                LocalRow { route: LibraryRoutes.history(); tint: Colors.blue; count: tab.historyCount }
                 LocalRow { route: LibraryRoutes.liked(); tint: Theme.accent; count: tab.likedCount }
-                LocalRow { route: LibraryRoutes.later(); tint: Platform.Colors.orange; count: tab.laterCount }
-                LocalRow { route: LibraryRoutes.playlists(); tint: Platform.Colors.pink; count: tab.playlistCount }
-                LocalRow { route: LibraryRoutes.stats(); tint: Platform.Colors.teal; count: tab.historyCount }
+                LocalRow { route: LibraryRoutes.later(); tint: Colors.orange; count: tab.laterCount }
+                LocalRow { route: LibraryRoutes.playlists(); tint: Colors.pink; count: tab.playlistCount }
+                LocalRow { route: LibraryRoutes.stats(); tint: Colors.teal; count: tab.historyCount }
             }
 
             GroupedSection {
@@ -183,7 +182,7 @@ Rectangle {
                     objectName: "hiddenRow"
                     text: "Canales ocultos"
                     symbol: "eye.slash.fill"
-                    tint: Platform.Colors.gray
+                    tint: Colors.gray
                     detail: tab.hiddenCount
                     chevron: true
                     onClicked: root.router.open(LibraryRoutes.hidden())

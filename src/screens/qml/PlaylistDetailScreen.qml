@@ -4,7 +4,6 @@
 // meanwhile, shows its empty state instead.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -35,7 +34,7 @@ Rectangle {
         alert.open()
     }
 
-    color: Platform.Colors.background
+    color: Colors.background
 
     PlaylistDetailModel {
         id: detail

@@ -3,7 +3,6 @@
 // asks for the name of a new, empty list.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Shell
@@ -29,7 +28,7 @@ Rectangle {
     }
 
     // Grouped only behind the list; the empty state stands on the plain background.
-    color: playlists.count > 0 ? Platform.Colors.groupedBackground : Platform.Colors.background
+    color: playlists.count > 0 ? Colors.groupedBackground : Colors.background
 
     PlaylistsModel {
         id: playlists
@@ -120,7 +119,7 @@ Rectangle {
                                     visible: swipe.firstVideoId.length === 0
                                     anchors.fill: parent
                                     radius: 10
-                                    color: Platform.Colors.tertiaryFill
+                                    color: Colors.tertiaryFill
                                 }
                             }
                         }

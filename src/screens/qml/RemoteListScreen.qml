@@ -5,7 +5,6 @@
 // refresh loads from the first page.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -26,7 +25,7 @@ Rectangle {
     readonly property string title: remote.titleFor(kind)
     readonly property RemoteListModel model: remote
 
-    color: Platform.Colors.background
+    color: Colors.background
 
     RemoteListModel {
         id: remote

@@ -6,7 +6,6 @@ import QtQuick
 import QtQuick.Controls.Basic as Basic
 import QtQuick.Layouts
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Shell
@@ -18,7 +17,7 @@ BottomSheet {
     required property LibraryStore library
     required property Router router
 
-    color: Platform.Colors.sheetBackground
+    color: Colors.sheetBackground
     title: "Suscripciones (" + list.count + ")"
     detents: ["medium", "large"]
     onAboutToShow: list.alphabetical = false
@@ -87,7 +86,7 @@ BottomSheet {
                     sheet.router.openChannel(row.channelId, row.name)
                 }
                 background: Rectangle {
-                    color: parent.down ? Platform.Colors.quaternaryFill : sheet.color
+                    color: parent.down ? Colors.quaternaryFill : sheet.color
                 }
                 contentItem: Item {
                     RowLayout {
@@ -107,7 +106,7 @@ BottomSheet {
                             textFormat: Text.PlainText
                             elide: Text.ElideRight
                             font: TextStyle.body
-                            color: Platform.Colors.label
+                            color: Colors.label
                         }
                     }
 
@@ -116,7 +115,7 @@ BottomSheet {
                         anchors.right: parent.right
                         width: parent.width - 68
                         height: 0.5
-                        color: Platform.Colors.separator
+                        color: Colors.separator
                     }
                 }
             }

@@ -5,7 +5,6 @@
 // hiding the tab calls the running load off.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -43,7 +42,7 @@ Rectangle {
     readonly property bool hasSubscriptions: library.subscriptions.length > 0
     readonly property bool showsEmpty: !auth.signedIn && !hasSubscriptions
 
-    color: Platform.Colors.background
+    color: Colors.background
 
     SubsModel {
         id: subs
@@ -143,7 +142,7 @@ Rectangle {
                         elide: Text.ElideRight
                         maximumLineCount: 1
                         font: TextStyle.caption
-                        color: Platform.Colors.label
+                        color: Colors.label
                     }
                 }
             }

@@ -4,7 +4,6 @@
 // empty; a search without matches shows an empty list.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -24,7 +23,7 @@ Rectangle {
     readonly property LocalListModel model: videos
     readonly property Item largeTitle: largeTitle
 
-    color: Platform.Colors.background
+    color: Colors.background
 
     LocalListModel {
         id: videos

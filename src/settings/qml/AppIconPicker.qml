@@ -3,7 +3,6 @@
 // marks move only once it is made.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Flickable {
@@ -54,7 +53,7 @@ Flickable {
                             radius: 15
                             color: "transparent"
                             border.width: option.selected ? 3 : 1
-                            border.color: option.selected ? Theme.accent : Qt.rgba(Platform.Colors.label.r, Platform.Colors.label.g, Platform.Colors.label.b, 0.12)
+                            border.color: option.selected ? Theme.accent : Qt.rgba(Colors.label.r, Colors.label.g, Colors.label.b, 0.12)
                         }
                     }
                     Text {
@@ -62,7 +61,7 @@ Flickable {
                         text: option.modelData.title
                         textFormat: Text.PlainText
                         font: TextStyle.caption
-                        color: option.selected ? Theme.accent : Platform.Colors.secondaryLabel
+                        color: option.selected ? Theme.accent : Colors.secondaryLabel
                     }
                 }
             }

@@ -3,7 +3,6 @@
 // the last restore stays in the footer while the section lives.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Settings
@@ -25,19 +24,19 @@ GroupedSection {
     GroupedRow {
         objectName: "createBackupRow"
         visible: backup.exportUrl.toString().length === 0
-        text: "Crear copia de seguridad"; symbol: "externaldrive.fill"; tint: Platform.Colors.blue
+        text: "Crear copia de seguridad"; symbol: "externaldrive.fill"; tint: Colors.blue
         onClicked: backup.create()
     }
     GroupedRow {
         objectName: "shareBackupRow"
         visible: backup.exportUrl.toString().length > 0
-        text: "Compartir copia de seguridad"; symbol: "square.and.arrow.up.fill"; tint: Platform.Colors.blue
+        text: "Compartir copia de seguridad"; symbol: "square.and.arrow.up.fill"; tint: Colors.blue
         titleColor: Theme.accent
         onClicked: ShareSheet.share(backup.exportUrl, "")
     }
     GroupedRow {
         objectName: "restoreRow"
-        text: "Restaurar desde un archivo"; symbol: "arrow.down.doc.fill"; tint: Platform.Colors.green
+        text: "Restaurar desde un archivo"; symbol: "arrow.down.doc.fill"; tint: Colors.green
         onClicked: picker.open()
     }
 

@@ -4,7 +4,6 @@
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Settings
 
@@ -19,7 +18,7 @@ Rectangle {
     // [{ id, title, subtitle }]
     property var rows: []
 
-    color: Platform.Colors.groupedBackground
+    color: Colors.groupedBackground
 
     Flickable {
         anchors.fill: parent

@@ -4,7 +4,6 @@
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Settings
 
@@ -15,7 +14,7 @@ Rectangle {
     readonly property string title: "Novedades"
     readonly property ChangelogModel model: log
 
-    color: Platform.Colors.groupedBackground
+    color: Colors.groupedBackground
 
     ChangelogModel { id: log }
 
@@ -69,7 +68,7 @@ Rectangle {
                             text: "Versión " + release.modelData.version
                             textFormat: Text.PlainText
                             font: TextStyle.headline
-                            color: Platform.Colors.label
+                            color: Colors.label
                             wrapMode: Text.Wrap
                         }
                         Text {
@@ -77,7 +76,7 @@ Rectangle {
                             text: log.subtitle(release.modelData)
                             textFormat: Text.PlainText
                             font: TextStyle.caption
-                            color: Platform.Colors.secondaryLabel
+                            color: Colors.secondaryLabel
                             wrapMode: Text.Wrap
                         }
                     }
@@ -104,8 +103,8 @@ Rectangle {
                                         width: kind.implicitWidth + 14
                                         height: kind.implicitHeight + 6
                                         radius: height / 2
-                                        color: change.badge === "Novedad" ? Platform.Colors.green
-                                             : change.badge === "Corrección" ? Platform.Colors.orange : Platform.Colors.blue
+                                        color: change.badge === "Novedad" ? Colors.green
+                                             : change.badge === "Corrección" ? Colors.orange : Colors.blue
                                         Text {
                                             id: kind
                                             anchors.centerIn: parent
@@ -124,7 +123,7 @@ Rectangle {
                                         text: change.modelData.text
                                         textFormat: Text.PlainText
                                         font: TextStyle.subheadline
-                                        color: Platform.Colors.label
+                                        color: Colors.label
                                         wrapMode: Text.Wrap
                                     }
                                 }

@@ -4,7 +4,6 @@
 // it all, saved positions too, after a confirmation.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -32,7 +31,7 @@ Rectangle {
 
     function startClearing() { confirm.open() }
 
-    color: Platform.Colors.background
+    color: Colors.background
 
     HistoryModel {
         id: history
@@ -101,7 +100,7 @@ Rectangle {
                 anchors.bottomMargin: 2
                 text: history.label(parent.section)
                 font: TextStyle.headline
-                color: Platform.Colors.label
+                color: Colors.label
             }
         }
     }

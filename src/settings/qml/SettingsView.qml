@@ -5,7 +5,6 @@
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Shell
@@ -24,7 +23,7 @@ Rectangle {
     readonly property SettingsModel model: settings
     readonly property alias list: scroller
 
-    color: Platform.Colors.groupedBackground
+    color: Colors.groupedBackground
 
     SettingsModel { id: settings }
 
@@ -73,7 +72,7 @@ Rectangle {
                     anchors.horizontalCenter: parent.horizontalCenter
                     text: "Nimbelora"
                     font: TextStyle.title2
-                    color: Platform.Colors.label
+                    color: Colors.label
                     Component.onCompleted: font.bold = true
                 }
                 Text {
@@ -82,7 +81,7 @@ Rectangle {
                     text: "YouTube sin anuncios · Versión " + settings.version
                     textFormat: Text.PlainText
                     font: TextStyle.footnote
-                    color: Platform.Colors.secondaryLabel
+                    color: Colors.secondaryLabel
                 }
             }
 
@@ -103,7 +102,7 @@ Rectangle {
                     visible: root.auth.signedIn
                     text: "Sincronizar con YouTube"
                     symbol: "arrow.triangle.2.circlepath"
-                    tint: Platform.Colors.blue
+                    tint: Colors.blue
                     isOn: Preferences.sync
                     onSwitched: (on) => Preferences.sync = on
                 }
@@ -114,41 +113,41 @@ Rectangle {
                 footer: "Gestos en el vídeo: desliza a la izquierda para el brillo, a la derecha para el volumen y en horizontal para avanzar. Pellizca para rellenar la pantalla."
 
                 PickerRow {
-                    text: "Calidad preferida"; symbol: "sparkles.tv.fill"; tint: Platform.Colors.purple
+                    text: "Calidad preferida"; symbol: "sparkles.tv.fill"; tint: Colors.purple
                     value: Preferences.quality
                     options: Preferences.qualityChoices
                     onPicked: (value) => Preferences.quality = value
                 }
                 PickerRow {
-                    text: "Con datos móviles"; symbol: "antenna.radiowaves.left.and.right"; tint: Platform.Colors.green
+                    text: "Con datos móviles"; symbol: "antenna.radiowaves.left.and.right"; tint: Colors.green
                     value: Preferences.cellularCap
                     options: Preferences.cellularCapChoices
                     onPicked: (value) => Preferences.cellularCap = value
                 }
-                ToggleRow { text: "Reproducción automática"; symbol: "play.circle.fill"; tint: Platform.Colors.teal; isOn: Preferences.autoplay; onSwitched: (on) => Preferences.autoplay = on }
-                ToggleRow { text: "Cuenta atrás al terminar"; symbol: "timer"; tint: Platform.Colors.mint; isOn: Preferences.countdown; onSwitched: (on) => Preferences.countdown = on }
-                ToggleRow { text: "Subtítulos por defecto"; symbol: "captions.bubble.fill"; tint: Platform.Colors.indigo; isOn: Preferences.captions; onSwitched: (on) => Preferences.captions = on }
+                ToggleRow { text: "Reproducción automática"; symbol: "play.circle.fill"; tint: Colors.teal; isOn: Preferences.autoplay; onSwitched: (on) => Preferences.autoplay = on }
+                ToggleRow { text: "Cuenta atrás al terminar"; symbol: "timer"; tint: Colors.mint; isOn: Preferences.countdown; onSwitched: (on) => Preferences.countdown = on }
+                ToggleRow { text: "Subtítulos por defecto"; symbol: "captions.bubble.fill"; tint: Colors.indigo; isOn: Preferences.captions; onSwitched: (on) => Preferences.captions = on }
                 PickerRow {
-                    text: "Al reabrir un vídeo"; symbol: "arrow.counterclockwise"; tint: Platform.Colors.orange
+                    text: "Al reabrir un vídeo"; symbol: "arrow.counterclockwise"; tint: Colors.orange
                     value: Preferences.resumeMode
                     options: Preferences.resumeModeChoices
                     onPicked: (value) => Preferences.resumeMode = value
                 }
                 PickerRow {
-                    text: "Saltos con doble toque"; symbol: "goforward.10"; tint: Platform.Colors.blue
+                    text: "Saltos con doble toque"; symbol: "goforward.10"; tint: Colors.blue
                     value: Preferences.seekStep
                     options: Preferences.seekStepChoices
                     onPicked: (value) => Preferences.seekStep = value
                 }
                 PickerRow {
-                    text: "Mantener pulsado"; symbol: "forward.fill"; tint: Platform.Colors.pink
+                    text: "Mantener pulsado"; symbol: "forward.fill"; tint: Colors.pink
                     value: Preferences.boostSpeed
                     options: Preferences.boostSpeedChoices
                     onPicked: (value) => Preferences.boostSpeed = value
                 }
-                ToggleRow { text: "Pausar al desconectar auriculares"; symbol: "headphones"; tint: Platform.Colors.gray; isOn: Preferences.pauseOnUnplug; onSwitched: (on) => Preferences.pauseOnUnplug = on }
+                ToggleRow { text: "Pausar al desconectar auriculares"; symbol: "headphones"; tint: Colors.gray; isOn: Preferences.pauseOnUnplug; onSwitched: (on) => Preferences.pauseOnUnplug = on }
                 PickerRow {
-                    text: "Recordatorio de descanso"; symbol: "cup.and.saucer.fill"; tint: Platform.Colors.brown
+                    text: "Recordatorio de descanso"; symbol: "cup.and.saucer.fill"; tint: Colors.brown
                     value: Preferences.breakReminder
                     options: Preferences.breakReminderChoices
                     onPicked: (value) => Preferences.breakReminder = value
@@ -160,7 +159,7 @@ Rectangle {
                 GroupedRow {
                     objectName: "sponsorCategoriesRow"
                     visible: root.skipSponsors
-                    text: "Qué saltar"; symbol: "checklist"; tint: Platform.Colors.red; chevron: true
+                    text: "Qué saltar"; symbol: "checklist"; tint: Colors.red; chevron: true
                     onClicked: root.router.open(LibraryRoutes.sponsorCategories())
                 }
             }
@@ -169,25 +168,25 @@ Rectangle {
                 header: "Aspecto"
 
                 PickerRow {
-                    text: "Apariencia"; symbol: "circle.lefthalf.filled"; tint: Platform.Colors.gray
+                    text: "Apariencia"; symbol: "circle.lefthalf.filled"; tint: Colors.gray
                     value: Preferences.theme
                     options: Preferences.themeChoices
                     onPicked: (value) => Preferences.theme = value
                 }
                 PickerRow {
-                    text: "Vista del inicio"; symbol: "rectangle.grid.1x2.fill"; tint: Platform.Colors.cyan
+                    text: "Vista del inicio"; symbol: "rectangle.grid.1x2.fill"; tint: Colors.cyan
                     value: Preferences.homeLayout
                     options: Preferences.homeLayoutChoices
                     onPicked: (value) => Preferences.homeLayout = value
                 }
-                ToggleRow { text: "Ocultar vídeos ya vistos"; symbol: "eye.slash.fill"; tint: Platform.Colors.gray; isOn: Preferences.hideWatched; onSwitched: (on) => Preferences.hideWatched = on }
+                ToggleRow { text: "Ocultar vídeos ya vistos"; symbol: "eye.slash.fill"; tint: Colors.gray; isOn: Preferences.hideWatched; onSwitched: (on) => Preferences.hideWatched = on }
                 GroupedRow {
                     objectName: "homeCategoriesRow"
-                    text: "Categorías del inicio"; symbol: "square.grid.2x2.fill"; tint: Platform.Colors.orange; chevron: true
+                    text: "Categorías del inicio"; symbol: "square.grid.2x2.fill"; tint: Colors.orange; chevron: true
                     onClicked: root.router.open(LibraryRoutes.homeCategories())
                 }
-                ToggleRow { text: "Progreso en miniaturas"; symbol: "chart.bar.fill"; tint: Platform.Colors.yellow; isOn: Preferences.showProgress; onSwitched: (on) => Preferences.showProgress = on }
-                ToggleRow { text: "Respuesta háptica"; symbol: "iphone.radiowaves.left.and.right"; tint: Platform.Colors.gray; isOn: Preferences.haptics; onSwitched: (on) => Preferences.haptics = on }
+                ToggleRow { text: "Progreso en miniaturas"; symbol: "chart.bar.fill"; tint: Colors.yellow; isOn: Preferences.showProgress; onSwitched: (on) => Preferences.showProgress = on }
+                ToggleRow { text: "Respuesta háptica"; symbol: "iphone.radiowaves.left.and.right"; tint: Colors.gray; isOn: Preferences.haptics; onSwitched: (on) => Preferences.haptics = on }
                 Item {
                     width: parent.width
                     height: iconColumn.height
@@ -199,7 +198,7 @@ Rectangle {
                             interactive: false
                             isFirst: false
                             isLast: true
-                            text: "Icono de la app"; symbol: "app.badge.fill"; tint: Platform.Colors.purple
+                            text: "Icono de la app"; symbol: "app.badge.fill"; tint: Colors.purple
                         }
                         AppIconPicker {
                             x: 16
@@ -224,26 +223,26 @@ Rectangle {
                 header: "Datos"
 
                 GroupedRow {
-                    text: "Canales ocultos"; symbol: "eye.slash.fill"; tint: Platform.Colors.gray; chevron: true
+                    text: "Canales ocultos"; symbol: "eye.slash.fill"; tint: Colors.gray; chevron: true
                     onClicked: root.router.open(LibraryRoutes.hidden())
                 }
                 GroupedRow {
                     objectName: "clearSearchesRow"
-                    text: "Borrar búsquedas recientes"; symbol: "magnifyingglass"; tint: Platform.Colors.red
-                    titleColor: Platform.Colors.red
+                    text: "Borrar búsquedas recientes"; symbol: "magnifyingglass"; tint: Colors.red
+                    titleColor: Colors.red
                     onClicked: root.library.clearSearches()
                 }
                 GroupedRow {
                     objectName: "clearCacheRow"
-                    text: "Vaciar caché"; symbol: "trash.fill"; tint: Platform.Colors.red
-                    titleColor: Platform.Colors.red
+                    text: "Vaciar caché"; symbol: "trash.fill"; tint: Colors.red
+                    titleColor: Colors.red
                     onClicked: clearCache.open()
                     Text {
                         objectName: "cacheSize"
                         text: settings.cacheText
                         textFormat: Text.PlainText
                         font: TextStyle.footnote
-                        color: Platform.Colors.secondaryLabel
+                        color: Colors.secondaryLabel
                     }
                 }
             }
@@ -253,7 +252,7 @@ Rectangle {
 
                 GroupedRow {
                     objectName: "changelogRow"
-                    text: "Novedades"; symbol: "sparkles"; tint: Platform.Colors.orange; chevron: true
+                    text: "Novedades"; symbol: "sparkles"; tint: Colors.orange; chevron: true
                     onClicked: root.router.open(LibraryRoutes.changelog())
                     Rectangle {
                         objectName: "updateBadge"
@@ -275,16 +274,16 @@ Rectangle {
                     }
                 }
                 GroupedRow {
-                    text: "Sitio web"; symbol: "globe"; tint: Platform.Colors.blue
+                    text: "Sitio web"; symbol: "globe"; tint: Colors.blue
                     onClicked: if (settings.website.toString().length > 0) Opener.open(settings.website)
                 }
                 GroupedRow {
-                    text: "Compartir Nimbelora"; symbol: "square.and.arrow.up.fill"; tint: Platform.Colors.green
+                    text: "Compartir Nimbelora"; symbol: "square.and.arrow.up.fill"; tint: Colors.green
                     onClicked: ShareSheet.share(settings.website, "")
                 }
                 GroupedRow {
                     objectName: "onboardingRow"
-                    text: "Ver la bienvenida otra vez"; symbol: "hand.wave.fill"; tint: Platform.Colors.yellow
+                    text: "Ver la bienvenida otra vez"; symbol: "hand.wave.fill"; tint: Colors.yellow
                     onClicked: Preferences.onboarded = false
                 }
             }

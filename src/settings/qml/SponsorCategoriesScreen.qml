@@ -1,7 +1,6 @@
 // "Qué saltar": which sponsor-segment categories the player skips.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Settings
 

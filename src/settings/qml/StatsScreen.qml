@@ -4,7 +4,6 @@
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Settings
@@ -17,7 +16,7 @@ Rectangle {
     readonly property string title: LibraryRoutes.stats().title
     readonly property StatsModel model: stats
 
-    color: Platform.Colors.groupedBackground
+    color: Colors.groupedBackground
 
     StatsModel {
         id: stats
@@ -38,7 +37,7 @@ Rectangle {
         property color tint
         height: tileColumn.height + 28
         radius: 18
-        color: Platform.Colors.secondaryGroupedBackground
+        color: Colors.secondaryGroupedBackground
         Column {
             id: tileColumn
             x: 14
@@ -61,12 +60,12 @@ Rectangle {
                 font.family: TextStyle.title2.family
                 font.pixelSize: TextStyle.title2.pixelSize
                 font.bold: true
-                color: Platform.Colors.label
+                color: Colors.label
             }
             Text {
                 text: tile.caption
                 font: TextStyle.caption
-                color: Platform.Colors.secondaryLabel
+                color: Colors.secondaryLabel
             }
         }
     }
@@ -99,7 +98,7 @@ Rectangle {
                     value: String(stats.weekCount)
                     caption: "vídeos esta semana"
                     symbol: "play.rectangle.fill"
-                    tint: Platform.Colors.pink
+                    tint: Colors.pink
                 }
                 Tile {
                     objectName: "timeTile"
@@ -107,7 +106,7 @@ Rectangle {
                     value: stats.timeText
                     caption: "tiempo estimado"
                     symbol: "clock.fill"
-                    tint: Platform.Colors.orange
+                    tint: Colors.orange
                 }
             }
 
@@ -137,14 +136,14 @@ Rectangle {
                                 x: 16
                                 width: chart.plotWidth
                                 height: 0.5
-                                color: Platform.Colors.separator
+                                color: Colors.separator
                             }
                             Text {
                                 x: 16 + chart.plotWidth + 6
                                 anchors.verticalCenter: parent.top
                                 text: String(parent.value)
                                 font: TextStyle.caption2
-                                color: Platform.Colors.secondaryLabel
+                                color: Colors.secondaryLabel
                             }
                         }
                     }
@@ -175,7 +174,7 @@ Rectangle {
                                     text: modelData.label
                                     textFormat: Text.PlainText
                                     font: TextStyle.caption2
-                                    color: Platform.Colors.secondaryLabel
+                                    color: Colors.secondaryLabel
                                 }
                             }
                         }
@@ -191,7 +190,7 @@ Rectangle {
                     visible: stats.topChannels.length === 0
                     interactive: false
                     text: "Todavía no hay datos."
-                    titleColor: Platform.Colors.secondaryLabel
+                    titleColor: Colors.secondaryLabel
                 }
                 Repeater {
                     model: stats.topChannels

@@ -4,7 +4,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -25,7 +24,7 @@ Rectangle {
     readonly property string title: "Lista"
     readonly property YTPlaylistModel model: playlist
 
-    color: Platform.Colors.background
+    color: Colors.background
 
     YTPlaylistModel {
         id: playlist
@@ -86,7 +85,7 @@ Rectangle {
                     text: playlist.title
                     textFormat: Text.PlainText
                     font: TextStyle.font(22, Font.Bold)
-                    color: Platform.Colors.label
+                    color: Colors.label
                     wrapMode: Text.Wrap
                 }
                 Text {
@@ -95,7 +94,7 @@ Rectangle {
                     text: playlist.subtitle
                     textFormat: Text.PlainText
                     font: TextStyle.subheadline
-                    color: Platform.Colors.secondaryLabel
+                    color: Colors.secondaryLabel
                     wrapMode: Text.Wrap
                 }
             }

@@ -5,7 +5,6 @@
 // "Todo" while the bar shows its far end).
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 Flickable {
@@ -77,7 +76,7 @@ Flickable {
 
                 required property var modelData
                 readonly property bool isSelected: root.selected === modelData.id
-                readonly property color foreground: isSelected ? "white" : Platform.Colors.label
+                readonly property color foreground: isSelected ? "white" : Colors.label
 
                 objectName: "chip_" + modelData.id
                 focusPolicy: Qt.NoFocus
@@ -125,7 +124,7 @@ Flickable {
                         anchors.fill: parent
                         radius: height / 2
                         visible: !chip.isSelected
-                        color: Platform.Colors.tertiaryFill
+                        color: Colors.tertiaryFill
                     }
                     // Made for the selected chip only.
                     Loader {

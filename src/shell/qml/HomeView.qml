@@ -6,7 +6,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -34,7 +33,7 @@ Rectangle {
     readonly property bool showContinue: feed.selected === "foryou" && library.loaded && library.inProgress.length > 0
     readonly property Flickable feedView: feedArea.flickable
 
-    color: Platform.Colors.background
+    color: Colors.background
 
     FeedModel {
         id: feed
@@ -93,7 +92,7 @@ Rectangle {
             Text {
                 text: "Seguir viendo"
                 font: TextStyle.font(20, Font.Bold)
-                color: Platform.Colors.label
+                color: Colors.label
             }
 
             ListView {
@@ -183,7 +182,7 @@ Rectangle {
                             implicitWidth: 38
                             implicitHeight: 38
                             radius: 19
-                            color: Platform.Colors.tertiaryFill
+                            color: Colors.tertiaryFill
                             Symbol {
                                 anchors.centerIn: parent
                                 name: "magnifyingglass"
@@ -205,7 +204,7 @@ Rectangle {
                             implicitWidth: 38
                             implicitHeight: 38
                             radius: 19
-                            color: Platform.Colors.tertiaryFill
+                            color: Colors.tertiaryFill
                             Symbol {
                                 anchors.centerIn: parent
                                 name: parent.parent.symbol

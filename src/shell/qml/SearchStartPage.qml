@@ -3,7 +3,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Shell
 
@@ -25,7 +24,7 @@ Flickable {
         { id: "Viajes", symbol: "airplane", query: "viajes vlog", colors: ["cyan", "blue"] }
     ]
 
-    function color(name) { return Platform.Colors[name] }
+    function color(name) { return Colors[name] }
 
     contentHeight: column.height + 32
     boundsBehavior: Flickable.StopAtBounds
@@ -42,7 +41,7 @@ Flickable {
         Text {
             text: "Explorar todo"
             font: TextStyle.font(20, Font.Bold)
-            color: Platform.Colors.label
+            color: Colors.label
         }
 
         Grid {
@@ -114,7 +113,7 @@ Flickable {
                                 width: tile.contentItem.width
                                 height: tile.contentItem.height
                                 radius: 18
-                                color: Platform.Colors.background
+                                color: Colors.background
                             }
                         }
 

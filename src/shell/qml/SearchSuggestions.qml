@@ -5,7 +5,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Shell
@@ -66,7 +65,7 @@ Flickable {
                 anchors.bottomMargin: 6
                 text: "Recientes"
                 font: TextStyle.font(15, Font.DemiBold)
-                color: Platform.Colors.label
+                color: Colors.label
             }
 
             FadingButton {
@@ -99,7 +98,7 @@ Flickable {
                 SuggestionRow {
                     width: recent.width
                     symbol: "clock.arrow.circlepath"
-                    symbolColor: Platform.Colors.secondaryLabel
+                    symbolColor: Colors.secondaryLabel
                     text: recent.modelData
                     arrow: true
                     onClicked: list.choose(recent.modelData)
@@ -126,7 +125,7 @@ Flickable {
                 objectName: "suggestionRow"
                 width: column.width
                 symbol: "magnifyingglass"
-                symbolColor: Platform.Colors.secondaryLabel
+                symbolColor: Colors.secondaryLabel
                 text: modelData
                 arrow: true
                 onClicked: list.choose(modelData)

@@ -5,7 +5,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -23,7 +22,7 @@ Rectangle {
     readonly property string title: "Buscar"
     readonly property Item largeTitle: largeTitle
 
-    color: Platform.Colors.background
+    color: Colors.background
 
     SearchModel {
         id: search

@@ -4,7 +4,6 @@
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 BottomSheet {
@@ -48,11 +47,11 @@ BottomSheet {
                 anchors.verticalCenter: parent.verticalCenter
                 text: action.text
                 font: TextStyle.body
-                color: Platform.Colors.label
+                color: Colors.label
             }
         }
         background: Rectangle {
-            color: action.down ? Platform.Colors.fill : "transparent"
+            color: action.down ? Colors.fill : "transparent"
         }
     }
 
@@ -66,7 +65,7 @@ BottomSheet {
             width: parent.width - 32
             height: shared.implicitHeight + 24
             radius: 12
-            color: Platform.Colors.secondaryBackground
+            color: Colors.secondaryBackground
 
             Text {
                 id: shared
@@ -77,7 +76,7 @@ BottomSheet {
                 text: sheet.isFile ? ShareSheet.fileName : ShareSheet.text
                 textFormat: Text.PlainText
                 font: TextStyle.callout
-                color: Platform.Colors.label
+                color: Colors.label
                 wrapMode: Text.WrapAnywhere
                 maximumLineCount: 3
                 elide: Text.ElideRight

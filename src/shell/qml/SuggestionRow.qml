@@ -4,7 +4,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 
 AbstractButton {
@@ -12,7 +11,7 @@ AbstractButton {
 
     property string symbol
     property color symbolColor: tint
-    property color tint: Platform.Colors.label
+    property color tint: Colors.label
     property bool arrow: false
     signal filled()
 
@@ -22,14 +21,14 @@ AbstractButton {
     Accessible.name: Fmt.oneLine(text)
 
     background: Rectangle {
-        color: row.down ? Platform.Colors.quaternaryFill : "transparent"
+        color: row.down ? Colors.quaternaryFill : "transparent"
 
         Rectangle {
             x: 52
             y: parent.height - 1
             width: parent.width - x
             height: 1
-            color: Platform.Colors.separator
+            color: Colors.separator
         }
     }
 
@@ -66,7 +65,7 @@ AbstractButton {
                 anchors.centerIn: parent
                 name: "arrow.up.left"
                 size: 13
-                color: Platform.Colors.tertiaryLabel
+                color: Colors.tertiaryLabel
             }
         }
     }

@@ -3,7 +3,6 @@
 // A tap plays the video; a long press or a right click opens its menu.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -21,7 +20,7 @@ PressableStyle {
     // and nothing to tap or hold.
     property bool redacted: false
     // What lies behind the card; the thumbnail's rounded corners are cut in it.
-    property color surface: Platform.Colors.background
+    property color surface: Colors.background
     // The text block with a two-line title: grids give every row this height.
     // Measured in the placeholder look only (the grids keep such a card), so
     // the cards of a list lay out no texts they do not show.
@@ -46,7 +45,7 @@ PressableStyle {
                 width: index > 0 && index === blocks.text.lineCount - 1 ? blocks.text.contentWidth * 0.6
                                                                          : blocks.text.contentWidth
                 radius: 4
-                color: Platform.Colors.fill
+                color: Colors.fill
             }
         }
     }
@@ -73,7 +72,7 @@ PressableStyle {
         width: card.width
         height: card.thumbHeight
         videoId: card.redacted ? "" : card.video.id
-        fill: card.redacted ? Platform.Colors.fill : Platform.Colors.tertiaryFill
+        fill: card.redacted ? Colors.fill : Colors.tertiaryFill
         radius: 20
         backdrop: card.surface
         shadowDrop: 5
@@ -105,7 +104,7 @@ PressableStyle {
         radius: 20
         color: "transparent"
         border.width: 1
-        border.color: Qt.rgba(Platform.Colors.label.r, Platform.Colors.label.g, Platform.Colors.label.b, 0.07)
+        border.color: Qt.rgba(Colors.label.r, Colors.label.g, Colors.label.b, 0.07)
     }
 
     DurationBadge {
@@ -133,7 +132,7 @@ PressableStyle {
 
     Component {
         id: avatarBlock
-        Rectangle { radius: 20; color: Platform.Colors.fill }
+        Rectangle { radius: 20; color: Colors.fill }
     }
 
     Text {
@@ -146,7 +145,7 @@ PressableStyle {
         textFormat: Text.PlainText
         // Laid out for the placeholder's blocks, but never drawn there.
         visible: !card.redacted
-        color: Platform.Colors.label
+        color: Colors.label
         font: TextStyle.font(15, Font.DemiBold)
         wrapMode: Text.Wrap
         maximumLineCount: 2
@@ -162,7 +161,7 @@ PressableStyle {
         text: Fmt.meta(card.video)
         textFormat: Text.PlainText
         visible: !card.redacted
-        color: Platform.Colors.secondaryLabel
+        color: Colors.secondaryLabel
         font: TextStyle.caption
         maximumLineCount: 1
         elide: Text.ElideRight

@@ -3,7 +3,6 @@
 // A tap plays the video; a long press or a right click opens its menu.
 import QtQuick
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -18,7 +17,7 @@ PressableStyle {
     required property AvatarStore avatars
     property Router router: null
     // What lies behind the row; the thumbnail's rounded corners are cut in it.
-    property color surface: Platform.Colors.background
+    property color surface: Colors.background
 
     readonly property bool hasViews: video.views !== undefined && video.views !== null
 
@@ -77,7 +76,7 @@ PressableStyle {
                 width: parent.width
                 text: row.video.title
                 textFormat: Text.PlainText
-                color: Platform.Colors.label
+                color: Colors.label
                 font: TextStyle.font(15, Font.DemiBold)
                 wrapMode: Text.Wrap
                 maximumLineCount: 3
@@ -106,7 +105,7 @@ PressableStyle {
                     width: parent.width - 24
                     text: row.video.channel
                     textFormat: Text.PlainText
-                    color: Platform.Colors.secondaryLabel
+                    color: Colors.secondaryLabel
                     font: TextStyle.caption
                     maximumLineCount: 1
                     elide: Text.ElideRight
@@ -118,7 +117,7 @@ PressableStyle {
                 visible: row.hasViews
                 width: parent.width
                 text: row.hasViews ? Fmt.compact(row.video.views) + (row.video.views === 1 ? " vista" : " vistas") : ""
-                color: Platform.Colors.secondaryLabel
+                color: Colors.secondaryLabel
                 font: TextStyle.caption
                 wrapMode: Text.Wrap
             }

@@ -3,8 +3,6 @@
 // A tap plays the video; the owner says how.
 import QtQuick
 import Nimbelora.Platform
-// QtQuick's own Palette type shadows ours when unqualified.
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Shell
@@ -20,7 +18,7 @@ PressableStyle {
     property real titleSize: 12
     property real gap: 6
     // What lies behind the tile; the picture's corners are cut in it.
-    property color surface: Platform.Colors.background
+    property color surface: Colors.background
 
     width: 164
 
@@ -62,7 +60,7 @@ PressableStyle {
             text: tile.video.title
             textFormat: Text.PlainText
             font: TextStyle.font(tile.titleSize, Font.DemiBold)
-            color: Platform.Colors.label
+            color: Colors.label
             wrapMode: Text.Wrap
             maximumLineCount: 2
             elide: Text.ElideRight

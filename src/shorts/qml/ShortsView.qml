@@ -5,7 +5,6 @@
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
-import Nimbelora.Platform as Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
 import Nimbelora.Playback
@@ -58,7 +57,7 @@ Rectangle {
     // Dark on the black screen, whatever the app's scheme.
     ErrorState {
         objectName: "shortsError"
-        Platform.Colors.dark: true
+        Colors.dark: true
         anchors.centerIn: parent
         width: parent.width - 48
         visible: shorts.state.isFailed

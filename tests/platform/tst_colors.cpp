@@ -34,7 +34,7 @@ public slots:
 
 } // namespace
 
-class TestPalette : public QObject
+class TestColors : public QObject
 {
     Q_OBJECT
 
@@ -251,5 +251,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPalette)
-#include "tst_palette.moc"
+QTEST_MAIN(TestColors)
+#include "tst_colors.moc"
