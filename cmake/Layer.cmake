@@ -17,6 +17,7 @@ function(nimbelora_layer target)
     qt_add_library(${target} STATIC ${sources})
     target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
     target_link_libraries(${target} PUBLIC ${L_LIBS})
+    nimbelora_unity(${target})
     return()
   endif()
   set(qml_files)
@@ -48,6 +49,7 @@ function(nimbelora_layer target)
     file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/timestamp)
   endif()
   target_link_libraries(${target} PUBLIC ${L_LIBS})
+  nimbelora_unity(${target})
 
   # Headers are held to the links by the include folders; QML is not (every
   # module is in the one resource tree at run time), so the build reads each
