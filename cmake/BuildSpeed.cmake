@@ -20,9 +20,14 @@ if(NOT NIMBELORA_FUZZ)
   endif()
 endif()
 
+# moc reads only sources and the configured BuildConfig.h, never a file
+# another target makes: a target's moc need not wait for the libraries it
+# links to be built, so the layers and the tests compile side by side.
+set(CMAKE_AUTOGEN_ORIGIN_DEPENDS OFF)
+
 # nimbelora_unity(<target>): the target's sources, the compiled QML among them,
-# are compiled a few to one unit. Each file must then stand beside the others:
-# no two file-local names alike in one layer.
+# are compiled eight to a unit. Each file must then stand beside the others:
+# no file-local name (anonymous namespace, static) twice in one target.
 function(nimbelora_unity target)
   set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
 endfunction()
