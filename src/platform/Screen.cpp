@@ -8,13 +8,13 @@
 #include <cmath>
 
 namespace {
-const QString kService = QStringLiteral("org.freedesktop.ScreenSaver");
-const QString kPath = QStringLiteral("/org/freedesktop/ScreenSaver");
-const QString kInterface = QStringLiteral("org.freedesktop.ScreenSaver");
+const QString kSaverService = QStringLiteral("org.freedesktop.ScreenSaver");
+const QString kSaverPath = QStringLiteral("/org/freedesktop/ScreenSaver");
+const QString kSaverInterface = QStringLiteral("org.freedesktop.ScreenSaver");
 
 QDBusMessage screensaverCall(const QString &method)
 {
-    return QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
+    return QDBusMessage::createMethodCall(kSaverService, kSaverPath, kSaverInterface, method);
 }
 } // namespace
 

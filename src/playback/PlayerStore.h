@@ -92,6 +92,7 @@ public:
     static constexpr double saveStep = 5.0;
     static constexpr qint64 countdownSeconds = 5;
     static inline const QString placeholderTitle = QStringLiteral("Cargando…");
+    static inline const QString sleepToast = QStringLiteral("Temporizador: pausado"); // the sleep timer paused
 
     // How long the timed waits last; tests shorten them.
     struct Waits

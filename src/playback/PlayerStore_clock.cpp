@@ -18,7 +18,6 @@ constexpr double kRestartTail = 0.5;
 constexpr double kRestartAfter = 5.0;
 
 const QString kBreakToast = QStringLiteral("Llevas un buen rato viendo vídeos. Quizá toca descansar.");
-const QString kSleepToast = QStringLiteral("Temporizador: pausado");
 const QString kSkipToast = QStringLiteral("Patrocinio omitido");
 
 } // namespace
@@ -53,7 +52,7 @@ void PlayerStore::tick(double t)
     if (m_sleepEndsAt && Clock::now() >= *m_sleepEndsAt) {
         setSleepEndsAt(std::nullopt);
         m_player->pause();
-        showToast(kSleepToast);
+        showToast(sleepToast);
     }
 
     if (m_loopA && m_loopB && *m_loopB <= t) {

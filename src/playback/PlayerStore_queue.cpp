@@ -13,8 +13,6 @@
 
 namespace {
 
-const QString kSleepToast = QStringLiteral("Temporizador: pausado");
-
 bool sameId(const Video &a, const QString &id) { return a.id == id; }
 
 } // namespace
@@ -65,7 +63,7 @@ void PlayerStore::didFinish()
         m_library->forgetPosition(m_current->id);
     if (m_sleepAtEnd) {
         setSleepAtEnd(false);
-        showToast(kSleepToast);
+        showToast(sleepToast);
         return;
     }
     if (m_queue.isEmpty() && !Defaults::shared().boolValue(Pref::autoplay))

@@ -2,7 +2,7 @@
 #include "Keychain.h"
 #include <QHash>
 
-// A keychain in memory, for tests and for running without a keyring.
+// A keychain held in memory, for tests and probes.
 class MemoryKeychain final : public Keychain
 {
 public:
