@@ -15,11 +15,9 @@ Preferences::Preferences(QObject *parent) : QObject(parent)
             m_notify.insert(key, meta->property(index).notifySignal());
     }
     connect(&Defaults::shared(), &Defaults::changed, this, &Preferences::announce);
-    // Haptics sit below the settings: they are told, not asked. A fresh store
-    // (tests) changes values without a per-key signal.
+    // Haptics sit below the settings: they are told, not asked.
     const auto gateHaptics = [this] { Haptics::shared().setEnabled(haptics()); };
     connect(this, &Preferences::hapticsChanged, this, gateHaptics);
-    connect(&Defaults::shared(), &Defaults::revisionChanged, this, gateHaptics);
     gateHaptics();
 }
 

@@ -180,8 +180,16 @@ void Defaults::useMemory() { shared().resetStore(nullptr); }
 
 void Defaults::resetStore(std::unique_ptr<QSettings> settings)
 {
+    QStringList moved;
     {
         QMutexLocker lock(&m_mutex);
+        // Every key either store holds or a default names: each one whose
+        // value moves is announced, as any other change is.
+        const auto storedKeys = [this] { return m_settings ? m_settings->allKeys() : m_memory.keys(); };
+        QStringList keys = m_registered.keys() + storedKeys();
+        QVariantMap before;
+        for (const QString &k : keys)
+            before.insert(k, effectiveLocked(k));
         if (m_settings)
             m_settings->sync();
         m_settings = std::move(settings);
@@ -189,6 +197,15 @@ void Defaults::resetStore(std::unique_ptr<QSettings> settings)
             m_settings->moveToThread(QCoreApplication::instance()->thread());
         m_memory.clear();
         m_storeReady = true;
+        keys += storedKeys();
+        keys.removeDuplicates();
+        for (const QString &k : keys)
+            if (!same(before.value(k), effectiveLocked(k)))
+                moved << k;
+    }
+    if (!moved.isEmpty()) {
+        announce(moved);
+        return;
     }
     ++m_revision;
     emit revisionChanged();

@@ -17,7 +17,6 @@ class QSettings;
 class Defaults : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(int revision READ revision NOTIFY revisionChanged)
 
 public:
     static Defaults &shared();

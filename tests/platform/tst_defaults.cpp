@@ -118,6 +118,41 @@ private slots:
         QCOMPARE(keys, (QStringList{"pref.autoplay", "pref.captions", "pref.countdown"}));
     }
 
+    // A store swapped under the app (a fresh one, or a file opened) tells
+    // followers of each key, not only those of the whole store.
+    void switchingStoresSignalsKeysWhoseValueMoves()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("settings.ini");
+        auto &d = Defaults::shared();
+        Defaults::useFile(path);
+        d.setValue("pref.quality", 1080);
+        d.setValue("pref.autoplay", true); // the default's value: moves nothing
+        d.setValue("pref.extra", "x");     // no default: back to nothing
+        d.sync();
+
+        // Followers of the whole store are told of every swap, too.
+        bool toldTheWhole = true;
+        const auto movedBy = [&](auto swap) {
+            QSignalSpy changed(&d, &Defaults::changed);
+            const int before = d.revision();
+            swap();
+            toldTheWhole = toldTheWhole && d.revision() != before;
+            QStringList keys;
+            for (const auto &args : changed)
+                keys << args.first().toString();
+            keys.sort();
+            return keys;
+        };
+        QCOMPARE(movedBy([] { Defaults::useMemory(); }), (QStringList{"pref.extra", "pref.quality"}));
+        QCOMPARE(d.intValue("pref.quality"), 720);
+        QCOMPARE(movedBy([&] { Defaults::useFile(path); }), (QStringList{"pref.extra", "pref.quality"}));
+        QCOMPARE(d.intValue("pref.quality"), 1080);
+        QCOMPARE(movedBy([] { Defaults::useMemory(); }).size(), 2);
+        QCOMPARE(movedBy([] { Defaults::useMemory(); }), QStringList{});
+        QVERIFY(toldTheWhole);
+    }
+
     // What a hand-edited or older INI file holds comes back as text.
     void iniTextIsConverted_data()
     {
