@@ -7,6 +7,19 @@ MenuEntry MenuEntry::button(const QString &id, const QString &title, const QStri
     return MenuEntry{id, title, symbol, Kind::button, destructive, true, {}};
 }
 
+MenuEntry MenuEntry::choice(const QString &id, const QString &title, bool chosen)
+{
+    return button(id, title, chosen ? QStringLiteral("checkmark") : QString());
+}
+
+QList<MenuEntry> MenuEntry::choices(const QVariantList &options, int chosen)
+{
+    QList<MenuEntry> out;
+    for (int i = 0; i < options.size(); ++i)
+        out.append(choice(QString::number(i), options[i].toMap().value(QStringLiteral("label")).toString(), i == chosen));
+    return out;
+}
+
 MenuEntry MenuEntry::submenu(const QString &id, const QString &title, const QString &symbol, QList<MenuEntry> children)
 {
     return MenuEntry{id, title, symbol, Kind::submenu, false, true, std::move(children)};

@@ -19,6 +19,10 @@ struct MenuEntry
     QList<MenuEntry> children;
 
     static MenuEntry button(const QString &id, const QString &title, const QString &symbol = {}, bool destructive = false);
+    // One of a set of choices: the chosen one carries the check mark.
+    static MenuEntry choice(const QString &id, const QString &title, bool chosen);
+    // A picker's menu over [{label, value}]: ids are the options' indexes.
+    static QList<MenuEntry> choices(const QVariantList &options, int chosen);
     static MenuEntry submenu(const QString &id, const QString &title, const QString &symbol, QList<MenuEntry> children);
     static MenuEntry text(const QString &id, const QString &title);
     static MenuEntry separator(const QString &id);

@@ -37,7 +37,7 @@ QVariantList CommentsModel::sortMenu() const
                                                 {QStringLiteral("new"), QStringLiteral("Más recientes")}};
     QList<MenuEntry> out;
     for (const auto &[key, label] : keys)
-        out.append(MenuEntry::button(key, label, key == m_sort ? QStringLiteral("checkmark") : QString()));
+        out.append(MenuEntry::choice(key, label, key == m_sort));
     return MenuEntry::toModel(out);
 }
 

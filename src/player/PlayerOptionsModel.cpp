@@ -9,7 +9,6 @@
 
 namespace {
 
-const QString kCheck = QStringLiteral("checkmark");
 const QLatin1StringView kRate("rate:");
 const QLatin1StringView kCaption("caption:");
 const QLatin1StringView kSleep("sleep:");
@@ -44,7 +43,7 @@ QList<MenuEntry> PlayerOptionsModel::speedEntries() const
     const float speed = m_player ? m_player->speed() : 1.0f;
     QList<MenuEntry> out;
     for (size_t i = 0; i < std::size(rates); ++i)
-        out.append(MenuEntry::button(kRate + QString::number(i), rateText(rates[i]), rates[i] == speed ? kCheck : QString()));
+        out.append(MenuEntry::choice(kRate + QString::number(i), rateText(rates[i]), rates[i] == speed));
     return out;
 }
 
@@ -56,9 +55,9 @@ QList<MenuEntry> PlayerOptionsModel::captionEntries() const
     if (tracks.isEmpty()) {
         out.append(MenuEntry::text(QStringLiteral("noCaptions"), QStringLiteral("Sin subtítulos")));
     } else {
-        out.append(MenuEntry::button(QStringLiteral("captionsOff"), QStringLiteral("Desactivados"), active ? QString() : kCheck));
+        out.append(MenuEntry::choice(QStringLiteral("captionsOff"), QStringLiteral("Desactivados"), !active));
         for (const CaptionTrack &t : tracks)
-            out.append(MenuEntry::button(kCaption + t.lang, t.name, active == t.lang ? kCheck : QString()));
+            out.append(MenuEntry::choice(kCaption + t.lang, t.name, active == t.lang));
     }
     out.append(MenuEntry::separator(QStringLiteral("captionSeparator")));
     out.append(MenuEntry::button(QStringLiteral("captionLarger"), QStringLiteral("Texto más grande"), QStringLiteral("textformat.size.larger")));

@@ -73,7 +73,7 @@ QList<MenuEntry> PlayerOverlayModel::qualityEntries() const
 {
     const qint64 active = m_player ? m_player->activeQuality() : 0;
     auto option = [active](qint64 value, const QString &title) {
-        return MenuEntry::button(QString::number(value), title, value == active ? QStringLiteral("checkmark") : QString());
+        return MenuEntry::choice(QString::number(value), title, value == active);
     };
     QList<MenuEntry> out{MenuEntry::text(QStringLiteral("title"), QStringLiteral("Calidad")),
                          option(0, QStringLiteral("Automática"))};
@@ -90,9 +90,9 @@ QList<MenuEntry> PlayerOverlayModel::routeEntries()
     QList<MenuEntry> out;
     for (const QVariant &row : RoutePicker::shared().devices()) {
         const QVariantMap device = row.toMap();
-        out.append(MenuEntry::button(device.value(QStringLiteral("name")).toString(),
+        out.append(MenuEntry::choice(device.value(QStringLiteral("name")).toString(),
                                      device.value(QStringLiteral("title")).toString(),
-                                     device.value(QStringLiteral("current")).toBool() ? QStringLiteral("checkmark") : QString()));
+                                     device.value(QStringLiteral("current")).toBool()));
     }
     return out;
 }

@@ -113,6 +113,23 @@ void ChannelModel::toggleSubscription()
         m_library->toggleSubscription(m_route.id, m_route.name, std::optional<QString>());
 }
 
+QList<MenuEntry> ChannelModel::menuEntries()
+{
+    return {MenuEntry::button(QStringLiteral("copyLink"), QStringLiteral("Copiar enlace del canal"), QStringLiteral("link")),
+            MenuEntry::button(QStringLiteral("openOnSite"), QStringLiteral("Abrir en YouTube"), QStringLiteral("arrow.up.right.square")),
+            MenuEntry::button(QStringLiteral("hideChannel"), QStringLiteral("No me interesa este canal"), QStringLiteral("eye.slash"), true)};
+}
+
+void ChannelModel::trigger(const QString &id)
+{
+    if (id == QLatin1String("copyLink"))
+        copyLink();
+    else if (id == QLatin1String("openOnSite"))
+        openLink();
+    else if (id == QLatin1String("hideChannel"))
+        hideChannel();
+}
+
 void ChannelModel::copyLink() const { Pasteboard::shared().setString(YouTubeLink::channelLink(m_route.id)); }
 
 void ChannelModel::openLink() const

@@ -2,6 +2,7 @@
 #include "ChannelInfo.h"
 #include "ChannelRoute.h"
 #include "LibraryStore.h"
+#include "MenuEntry.h"
 #include "PagedList.h"
 
 #include <QPointer>
@@ -75,9 +76,10 @@ public:
     Q_INVOKABLE void selectTab(int index);
     // Follow or unfollow, with the success haptic either way.
     Q_INVOKABLE void toggleSubscription();
-    Q_INVOKABLE void copyLink() const;
-    Q_INVOKABLE void openLink() const;
-    Q_INVOKABLE void hideChannel();
+    // The page's menu: its entries, and a choice by entry id.
+    static QList<MenuEntry> menuEntries();
+    Q_INVOKABLE static QVariantList menuModel() { return MenuEntry::toModel(menuEntries()); }
+    Q_INVOKABLE void trigger(const QString &id);
 
 signals:
     void routeChanged();
@@ -88,6 +90,9 @@ signals:
 
 private:
     QCoro::Task<QList<Video>> fetchPage(qint64 page) override;
+    void copyLink() const;
+    void openLink() const;
+    void hideChannel();
 
     ChannelRoute m_route;
     QPointer<LibraryStore> m_library;

@@ -5,8 +5,11 @@
 #include "FileWriter.h"
 #include "Fixtures.h"
 #include "Haptics.h"
+#include "Opener.h"
+#include "Pasteboard.h"
 #include "SubsModel.h"
 #include "Warmer.h"
+#include "YouTubeLink.h"
 
 #include <QElapsedTimer>
 #include <QDir>
@@ -252,6 +255,50 @@ private slots:
                  meta);
     }
 
+    // The page's menu: each entry does what it says to this channel, and
+    // nothing else; an unknown id does nothing.
+    void channelMenu_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("copied");
+        QTest::addColumn<bool>("opened");
+        QTest::addColumn<bool>("hidden");
+        const QString link = YouTubeLink::channelLink(u"UCmenu"_qs);
+        QTest::newRow("copy") << "copyLink" << link << false << false;
+        QTest::newRow("open") << "openOnSite" << "antes" << true << false;
+        QTest::newRow("hide") << "hideChannel" << "antes" << false << true;
+        QTest::newRow("unknown") << "copy" << "antes" << false << false;
+    }
+    void channelMenu()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, copied);
+        QFETCH(bool, opened);
+        QFETCH(bool, hidden);
+        AppFixture::clearData();
+        LibraryStore library;
+        ChannelModel model;
+        model.setLibrary(&library);
+        model.setRoute(ChannelRoute{u"UCmenu"_qs, u"Canal del menú"_qs});
+        Pasteboard::shared().setString(u"antes"_qs);
+        Opener::shared().clear();
+
+        QStringList ids, titles;
+        for (const MenuEntry &e : ChannelModel::menuEntries()) {
+            ids << e.id;
+            titles << e.title;
+            QCOMPARE(e.destructive, e.id == u"hideChannel"_qs);
+        }
+        QCOMPARE(ids, (QStringList{"copyLink", "openOnSite", "hideChannel"}));
+        QCOMPARE(titles, (QStringList{"Copiar enlace del canal", "Abrir en YouTube", "No me interesa este canal"}));
+
+        model.trigger(id);
+        QCOMPARE(Pasteboard::shared().string(), copied);
+        QCOMPARE(Opener::shared().opened(),
+                 opened ? QList<QUrl>{QUrl(YouTubeLink::channelLink(u"UCmenu"_qs))} : QList<QUrl>{});
+        QCOMPARE(library.isHidden(u"Canal del menú"_qs), hidden);
+    }
+
     // Page 1 after a first page of a0..a2, then one more try at paging.
     void channelPaging_data()
     {
@@ -345,5 +392,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestChannelFeeds)
+QTEST_MAIN(TestChannelFeeds)
 #include "tst_channelfeeds.moc"

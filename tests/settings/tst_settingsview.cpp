@@ -8,6 +8,7 @@
 #include "WebSignIn.h"
 
 #include <QGuiApplication>
+#include <QJSValue>
 #include <QTest>
 #include <memory>
 
@@ -165,6 +166,17 @@ private slots:
             QCOMPARE(QmlHarness::findIn(row, u"pickerValue"_qs)->property("text").toString(), shown);
             QObject *menu = row->findChild<QObject *>(u"pickerMenu"_qs);
             QVERIFY(menu);
+            // The menu marks the stored choice, and only it.
+            QVERIFY(QMetaObject::invokeMethod(menu, "popup", Q_ARG(QVariant, 0), Q_ARG(QVariant, 0)));
+            QVariant model = menu->property("model");
+            if (model.canConvert<QJSValue>())
+                model = model.value<QJSValue>().toVariant();
+            QStringList checked;
+            for (const QVariant &e : model.toList())
+                if (e.toMap().value(u"symbol"_qs) == u"checkmark"_qs)
+                    checked << e.toMap().value(u"title"_qs).toString();
+            QCOMPARE(checked, QStringList{shown});
+            QVERIFY(QMetaObject::invokeMethod(menu, "close"));
             QVERIFY(QMetaObject::invokeMethod(menu, "triggered", Q_ARG(int, pick), Q_ARG(QVariant, QVariant())));
         } else {
             QCOMPARE(QmlHarness::findIn(row, u"toggleSwitch"_qs)->property("checked").toBool(), !written.toBool());

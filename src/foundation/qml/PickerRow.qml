@@ -42,7 +42,7 @@ GroupedRow {
     ContextMenu {
         id: menu
         objectName: "pickerMenu"
-        model: row.options.map((o, i) => ({ title: o.label, symbol: i === row.selectedIndex ? "checkmark" : "" }))
+        onAboutToOpen: model = Menus.choices(row.options, row.selectedIndex)
         onTriggered: (index) => row.picked(row.options[index].value)
     }
 }

@@ -202,19 +202,8 @@ Rectangle {
         ContextMenu {
             id: menu
             objectName: "channelMenu"
-            model: [
-                { title: "Copiar enlace del canal", symbol: "link", id: "copy" },
-                { title: "Abrir en YouTube", symbol: "arrow.up.right.square", id: "open" },
-                { title: "No me interesa este canal", symbol: "eye.slash", destructive: true, id: "hide" }
-            ]
-            onTriggered: (index, id) => {
-                if (id === "copy")
-                    channel.copyLink()
-                else if (id === "open")
-                    channel.openLink()
-                else if (id === "hide")
-                    channel.hideChannel()
-            }
+            onAboutToOpen: model = channel.menuModel()
+            onTriggered: (index, id) => channel.trigger(id)
         }
     }
 }
