@@ -219,10 +219,13 @@ private slots:
         channel(0, 3, 400);
         channel(1, 2);
         SubsModel model;
+        // On screen: its task, with nothing followed, ends at once.
+        model.setOnScreen(true);
+        QTRY_VERIFY(model.state().isLoaded());
         auto old = model.load(subs(1), false, false);
         QTest::qWait(100);
         if (calledOff)
-            model.cancelReload();
+            model.setOnScreen(false);
         else
             QCoro::waitFor(model.load({subs(2).at(1)}, false, false));
         QCoro::waitFor(std::move(old));
