@@ -294,7 +294,7 @@ private slots:
         m_app->delayPath(u"/api/channel/"_qs, 400);
         ChannelModel model;
         model.setRoute(ChannelRoute{c.id, c.name});
-        model.startLoad();
+        model.setOnScreen(true);
         QTest::qWait(50);
         m_app->clearFaults();
         model.selectTab(1);
@@ -329,7 +329,7 @@ private slots:
         ChannelModel model;
         model.setLibrary(&library);
         model.setRoute(ChannelRoute{c.handle, c.name});
-        model.startLoad();
+        model.setOnScreen(true);
         model.toggleSubscription();
         QCOMPARE(library.subscriptions(), (QList<Subscription>{{c.handle, c.name, std::nullopt}}));
         QVERIFY(model.state().isLoading());
@@ -345,6 +345,26 @@ private slots:
         QVERIFY(library.subscriptions().first().id == c.id && library.subscriptions().first().avatar);
         QVERIFY(model.subscribed());
         LibraryStore::waitForWrites();
+    }
+
+    // The page loads each time it comes on screen; a load still on its way
+    // when the page goes away lands all the same.
+    void channelLoadsEachTimeItComes()
+    {
+        const FxChannel &c = m_app->fixtures().channels().first();
+        m_app->delayPath(u"/api/channel/"_qs, 300);
+        ChannelModel model;
+        model.setRoute(ChannelRoute{c.id, c.name});
+        model.setOnScreen(true);
+        QTest::qWait(50);
+        model.setOnScreen(false);
+        QTRY_VERIFY_WITH_TIMEOUT(model.state().isLoaded(), 5000);
+        QCOMPARE(model.name(), c.name);
+        QVERIFY(!model.videos()->isEmpty());
+        model.setOnScreen(true);
+        QVERIFY(model.state().isLoading());
+        QTRY_VERIFY_WITH_TIMEOUT(model.state().isLoaded(), 5000);
+        QCOMPARE(asked(), (QStringList{c.id, c.id}));
     }
 };
 
