@@ -57,7 +57,7 @@ private slots:
         slowFailure.delayMs = 400;
         slowFailure.times = 1;
         m_backend->addFault(slowFailure);
-        model.startLoad();
+        model.setOnScreen(true);
         // The slow failure is the first request's: let it reach the backend first.
         QTest::qWait(150);
         QCoro::waitFor(model.load());

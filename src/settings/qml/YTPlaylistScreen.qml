@@ -38,7 +38,8 @@ Rectangle {
 
     Appearance {
         active: root.active
-        onAppeared: playlist.startLoad()
+        onAppeared: playlist.onScreen = true
+        onDisappeared: playlist.onScreen = false
     }
 
     BusyIndicator {
@@ -56,7 +57,7 @@ Rectangle {
         anchors.centerIn: parent
         width: parent.width
         message: playlist.state.message
-        retry: function() { playlist.startLoad() }
+        retry: function() { playlist.retry() }
     }
 
     VideoRowList {
