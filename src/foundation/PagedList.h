@@ -74,9 +74,10 @@ class PagedList : public Store
     Q_PROPERTY(LoadState state READ state NOTIFY stateChanged)
     Q_PROPERTY(bool loadingMore READ loadingMore NOTIFY loadingMoreChanged)
     Q_PROPERTY(bool canMore READ canMore NOTIFY canMoreChanged)
-    // The screen that shows the list is on screen. Its task runs when the
-    // screen comes, and again whenever the task's key changes while it
-    // stays; the screen going away calls the task off.
+    // The screen that shows the list is on screen: the one way a list
+    // screen starts its load. Its task runs each time the screen comes, and
+    // again whenever the task's key changes while it stays; the screen
+    // going away cancels it, where the model says how.
     Q_PROPERTY(bool onScreen READ onScreen WRITE setOnScreen NOTIFY onScreenChanged)
     Q_PROPERTY(QString taskKey READ taskKey NOTIFY taskKeyChanged)
 
@@ -95,6 +96,8 @@ public:
     Q_INVOKABLE void fetchMore() { loadMore(); }
     // A row came into view: the last one asks for the next page.
     Q_INVOKABLE void reached(const QString &videoId);
+    // The error's retry: the screen's task again, unless the model says otherwise.
+    Q_INVOKABLE virtual void retry() { runTask(); }
 
     bool onScreen() const { return m_onScreen; }
     void setOnScreen(bool v);
@@ -118,9 +121,10 @@ protected:
     // A failed page, after the rule has been applied.
     virtual void pageFailed(const std::exception &) {}
 
-    // The screen's task, and what calls it off.
+    // The screen's task, and what its going away does: by default nothing,
+    // so a load on its way still lands.
     virtual void runTask() {}
-    virtual void cancelTask() { callOff(); }
+    virtual void cancelTask() {}
     // What the task depends on changed: a new key reruns it while on screen.
     void setTaskKey(const QString &key);
     // A screen's form of a load: `done`, when a function, is called once it ends.

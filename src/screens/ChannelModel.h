@@ -68,10 +68,10 @@ public:
     // The banner's address when it is an http(s) URL, else empty.
     static QUrl bannerUrl(const std::optional<QString> &banner);
 
-    // Never throws: a failed first page ends in `state`.
+    // Never throws: a failed first page ends in `state`. The screen's task,
+    // each time the page comes; one still on its way when it goes lands.
     QCoro::Task<> load();
 
-    Q_INVOKABLE void startLoad() { load(); }
     // Another content tab: its first page.
     Q_INVOKABLE void selectTab(int index);
     // Follow or unfollow, with the success haptic either way.
@@ -87,6 +87,9 @@ signals:
     void tabChanged();
     void infoChanged();
     void subscribedChanged();
+
+protected:
+    void runTask() override { load(); }
 
 private:
     QCoro::Task<QList<Video>> fetchPage(qint64 page) override;

@@ -56,4 +56,4 @@ QCoro::Task<QList<Video>> RemoteListModel::fetchPage(qint64 page)
     co_return co_await API::shared().meFeed(m_kind, page);
 }
 
-void RemoteListModel::startLoad(const QJSValue &done) { callWhenDone(load(), done); }
+void RemoteListModel::refresh(const QJSValue &done) { callWhenDone(load(), done); }

@@ -35,14 +35,18 @@ public:
     void setAuth(AuthStore *auth);
     VideoListModel *items() const { return list(); }
 
+    // The screen's task, each time it comes, and its retry.
     QCoro::Task<> load();
 
-    // `done` (a function) is called once the load has ended.
-    Q_INVOKABLE void startLoad(const QJSValue &done = QJSValue());
+    // Pull to refresh: `done` (a function) is called once the load has ended.
+    Q_INVOKABLE void refresh(const QJSValue &done = QJSValue());
 
 signals:
     void kindChanged();
     void authChanged();
+
+protected:
+    void runTask() override { load(); }
 
 private:
     QCoro::Task<QList<Video>> fetchPage(qint64 page) override;

@@ -20,15 +20,6 @@ QCoro::Task<QList<Video>> firstVideos(QString channelId)
     }
 }
 
-QList<Subscription> subscriptionsOf(const QVariantList &values)
-{
-    QList<Subscription> out;
-    out.reserve(values.size());
-    for (const QVariant &v : values)
-        out.append(v.value<Subscription>());
-    return out;
-}
-
 } // namespace
 
 // A feed of first pages only: it never pages.
@@ -54,11 +45,6 @@ QString SubsModel::keyFor(const QList<Subscription> &subscriptions, bool account
     for (const Subscription &s : subscriptions)
         ids.append(s.id);
     return (account ? QStringLiteral("acct:") : QString()) + ids.join(QLatin1Char(','));
-}
-
-QString SubsModel::keyFor(const QVariantList &subscriptions, bool account) const
-{
-    return keyFor(subscriptionsOf(subscriptions), account);
 }
 
 void SubsModel::finish(const QList<Video> &items, const QString &key, LoadState state)
@@ -131,9 +117,4 @@ QCoro::Task<> SubsModel::load(QList<Subscription> subscriptions, bool account, b
     DiskCache::save(merged, localCache);
     Warmer::warm(merged, warmCount);
     finish(merged, key, LoadState::loaded());
-}
-
-void SubsModel::startReload(const QVariantList &subscriptions, bool account, bool force, const QJSValue &done)
-{
-    callWhenDone(load(subscriptionsOf(subscriptions), account, force), done);
 }

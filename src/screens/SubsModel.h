@@ -4,7 +4,6 @@
 
 #include <QJSValue>
 #include <QList>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 #include <QCoroTask>
 
@@ -35,22 +34,20 @@ public:
 
     // "acct:" when signed in, then the channel ids joined by ",".
     static QString keyFor(const QList<Subscription> &subscriptions, bool account);
-    Q_INVOKABLE QString keyFor(const QVariantList &subscriptions, bool account) const;
 
     // Never throws; ends when the load has finished, was skipped or called off.
     QCoro::Task<> load(QList<Subscription> subscriptions, bool account, bool force);
 
-    // The screen's form: `done` (a function) is called once the load ends.
-    Q_INVOKABLE void startReload(const QVariantList &subscriptions, bool account, bool force,
-                                 const QJSValue &done = QJSValue());
-    // The loads running now will change nothing more.
-    Q_INVOKABLE void cancelReload() { callOff(); }
     // Pull to refresh and the error's retry: a forced load of what is
-    // followed now.
+    // followed now; `done` (a function) is called once the load ends.
     Q_INVOKABLE void refresh(const QJSValue &done = QJSValue());
+    void retry() override { refresh(); }
 
 protected:
     void runLoadedTask() override;
+    // The screen went away or its task starts again: the loads running now
+    // will change nothing more.
+    void cancelTask() override { callOff(); }
     // Also the skip rule's key: a task run again for it loads nothing.
     QString currentTaskKey() const override { return keyFor(subscriptions(), signedIn()); }
 

@@ -30,12 +30,15 @@ public:
     // "<channel> · N vídeos", or "N vídeos" without a channel.
     static QString subtitleFor(const QString &channel, qsizetype videos);
 
+    // The screen's task, each time it comes, and its retry.
     QCoro::Task<> load();
-    Q_INVOKABLE void startLoad() { load(); }
 
 signals:
     void playlistIdChanged();
     void playlistChanged();
+
+protected:
+    void runTask() override { load(); }
 
 private:
     QString m_playlistId;

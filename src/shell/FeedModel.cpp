@@ -47,7 +47,7 @@ void FeedModel::runLoadedTask()
 void FeedModel::refresh(const QJSValue &done)
 {
     m_loggedIn = signedIn();
-    startReload(topChannels(), true, done);
+    callWhenDone(reload(topChannels(), true), done);
 }
 
 void FeedModel::retry() { reload(topChannels(), false); }
@@ -195,10 +195,3 @@ QCoro::Task<QList<Video>> FeedModel::fetchPage(qint64 page)
         co_return co_await API::shared().meFeed(accountKind, page);
     co_return co_await API::shared().feed(m_selected, page);
 }
-
-
-void FeedModel::startReload(const QStringList &personal, bool force, const QJSValue &done)
-{
-    callWhenDone(reload(personal, force), done);
-}
-

@@ -61,15 +61,11 @@ public:
     QCoro::Task<> loadCategories();
     QCoro::Task<> reload(QStringList personal, bool force);
 
-    // The form the refresh uses: `done` (a function) is called once the load ends.
-    Q_INVOKABLE void startReload(const QStringList &personal, bool force, const QJSValue &done = QJSValue());
-    // The screen went away or its task started again: the first-page loads
-    // running now will change nothing more.
-    Q_INVOKABLE void cancelReload() { m_reloads.callOff(); }
-    // Pull to refresh: a forced reload under the current sign-in state.
+    // Pull to refresh: a forced reload under the current sign-in state;
+    // `done` (a function) is called once the load ends.
     Q_INVOKABLE void refresh(const QJSValue &done = QJSValue());
     // The error's retry: a reload under the sign-in state of the last one.
-    Q_INVOKABLE void retry();
+    void retry() override;
 
     // The chips offered: every category but the hidden ones (ids joined by
     // ","); "foryou" can never be hidden.
@@ -82,7 +78,9 @@ signals:
 
 protected:
     void runLoadedTask() override;
-    void cancelTask() override { cancelReload(); }
+    // The screen went away or its task starts again: the first-page loads
+    // running now will change nothing more.
+    void cancelTask() override { m_reloads.callOff(); }
     QString currentTaskKey() const override { return taskKeyFor(m_selected, signedIn()); }
 
 private:

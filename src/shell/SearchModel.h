@@ -79,6 +79,8 @@ public:
     void setRouter(Router *v) { m_router = v; }
 
     Q_INVOKABLE void run(const QString &input, bool keepFilter);
+    // The error's retry: the shown term again, under its filter.
+    void retry() override { run(m_term, true); }
     // A chip: the query again with that filter.
     Q_INVOKABLE void pickFilter(const QString &id);
     // A topic tile: its query in the field, searched.

@@ -53,16 +53,6 @@ ShortsStore::ShortsStore(QObject *parent)
 
 ShortsStore::~ShortsStore() = default;
 
-void ShortsStore::setShown(bool shown)
-{
-    if (!assign(m_shown, shown, &ShortsStore::shownChanged))
-        return;
-    if (shown)
-        playIfWanted();
-    else
-        m_player->pause();
-}
-
 void ShortsStore::setPlayerHeld(bool held)
 {
     if (!assign(m_playerHeld, held, &ShortsStore::playerHeldChanged) || held)
@@ -73,18 +63,18 @@ void ShortsStore::setPlayerHeld(bool held)
         loadCurrent();
 }
 
-void ShortsStore::appear(MediaEngine *main)
+void ShortsStore::runTask()
 {
-    if (main)
-        main->pause();
-    setShown(true);
+    if (m_mainPlayer)
+        m_mainPlayer->pause();
+    playIfWanted();
     start();
     loadInitial();
 }
 
 void ShortsStore::playIfWanted()
 {
-    if (m_shown && !m_paused)
+    if (onScreen() && !m_paused)
         m_player->play();
 }
 
@@ -185,7 +175,7 @@ void ShortsStore::loadCurrent()
         return;
     }
     m_loadWaiting = false;
-    m_item = m_player->load(API::shared().streamURL(m_currentID), m_shown && !m_paused);
+    m_item = m_player->load(API::shared().streamURL(m_currentID), onScreen() && !m_paused);
 }
 
 void ShortsStore::warmNext(const QString &id)

@@ -2,6 +2,7 @@
 #include "MediaEngine.h"
 #include "PagedList.h"
 
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
@@ -11,8 +12,8 @@
 // The Shorts tab's model: the paged list of Shorts, which one is current, and
 // a media engine of its own that plays every Short in turn, in a loop. The
 // list is cached on disk so the next launch shows it at once, and the next
-// two streams are warmed. While the screen is not shown nothing plays: a
-// Short made current then loads paused and plays on the next showing.
+// two streams are warmed. While the screen is not shown (`onScreen`) nothing
+// plays: a Short made current then loads paused and plays on the next showing.
 class ShortsStore : public PagedList
 {
     Q_OBJECT
@@ -23,8 +24,9 @@ class ShortsStore : public PagedList
     Q_PROPERTY(bool ready READ ready NOTIFY readyChanged)
     Q_PROPERTY(double progress READ progress NOTIFY progressChanged)
     Q_PROPERTY(MediaEngine *player READ player CONSTANT)
-    // Written by the screen when it appears and disappears.
-    Q_PROPERTY(bool shown READ shown WRITE setShown NOTIFY shownChanged)
+    // Plain: set once by the view. The app's own player, paused each time
+    // the screen comes.
+    Q_PROPERTY(MediaEngine *mainPlayer READ mainPlayer WRITE setMainPlayer)
     // While held the engine stays closed and a Short made current waits to
     // load. Opening the media library holds the dynamic loader's lock for
     // some 80 ms, and the GL driver takes that lock to build the shaders of
@@ -56,8 +58,8 @@ public:
     bool ready() const { return m_ready; }
     double progress() const { return m_progress; }
     MediaEngine *player() const { return m_player; }
-    bool shown() const { return m_shown; }
-    void setShown(bool shown);
+    MediaEngine *mainPlayer() const { return m_mainPlayer; }
+    void setMainPlayer(MediaEngine *v) { m_mainPlayer = v; }
     bool playerHeld() const { return m_playerHeld; }
     void setPlayerHeld(bool held);
 
@@ -65,16 +67,9 @@ public:
     Q_INVOKABLE void start();
     // Fills an empty store from the cache, else from the backend.
     QCoro::Task<> loadInitial();
+    void retry() override { loadInitial(); }
     Q_INVOKABLE void setCurrent(const QString &id);
     Q_INVOKABLE void togglePause();
-
-    // The screen's form of loadInitial().
-    Q_INVOKABLE void startLoadInitial() { loadInitial(); }
-    // The screen came: the app's own player (`main`) pauses, the Short
-    // plays unless the user paused it, and the list fills when empty.
-    Q_INVOKABLE void appear(MediaEngine *main);
-    // The screen went: the Short pauses, and stays wanted for the next time.
-    Q_INVOKABLE void disappear() { setShown(false); }
 
     // The public page of a Short; empty when the id makes no valid address.
     Q_INVOKABLE static QString shareLink(const QString &id);
@@ -84,8 +79,14 @@ signals:
     void pausedChanged();
     void readyChanged();
     void progressChanged();
-    void shownChanged();
     void playerHeldChanged();
+
+protected:
+    // The screen came: the app's own player pauses, the Short plays unless
+    // the user paused it, and the list fills when empty.
+    void runTask() override;
+    // The screen went: the Short pauses, and stays wanted for the next time.
+    void cancelTask() override { m_player->pause(); }
 
 private:
     void setCurrentID(const QString &v) { assign(m_currentID, v, &ShortsStore::currentIDChanged); }
@@ -103,7 +104,7 @@ private:
     bool m_ready = false;
     double m_progress = 0;
     MediaEngine *m_player;
-    bool m_shown = false;
+    QPointer<MediaEngine> m_mainPlayer;
     bool m_playerHeld = false;
     // The current Short waits for the hold to end.
     bool m_loadWaiting = false;

@@ -222,10 +222,13 @@ private slots:
         channel(0, 3, 400);
         channel(1, 2);
         SubsModel model;
+        // On screen: its task, with nothing followed, ends at once.
+        model.setOnScreen(true);
+        QTRY_VERIFY(model.state().isLoaded());
         auto old = model.load(subs(1), false, false);
         QTest::qWait(100);
         if (calledOff)
-            model.cancelReload();
+            model.setOnScreen(false);
         else
             QCoro::waitFor(model.load({subs(2).at(1)}, false, false));
         QCoro::waitFor(std::move(old));
@@ -338,7 +341,7 @@ private slots:
         m_app->delayPath(u"/api/channel/"_qs, 400);
         ChannelModel model;
         model.setRoute(ChannelRoute{c.id, c.name});
-        model.startLoad();
+        model.setOnScreen(true);
         QTest::qWait(50);
         m_app->clearFaults();
         model.selectTab(1);
@@ -373,7 +376,7 @@ private slots:
         ChannelModel model;
         model.setLibrary(&library);
         model.setRoute(ChannelRoute{c.handle, c.name});
-        model.startLoad();
+        model.setOnScreen(true);
         model.toggleSubscription();
         QCOMPARE(library.subscriptions(), (QList<Subscription>{{c.handle, c.name, std::nullopt}}));
         QVERIFY(model.state().isLoading());
@@ -389,6 +392,26 @@ private slots:
         QVERIFY(library.subscriptions().first().id == c.id && library.subscriptions().first().avatar);
         QVERIFY(model.subscribed());
         LibraryStore::waitForWrites();
+    }
+
+    // The page loads each time it comes on screen; a load still on its way
+    // when the page goes away lands all the same.
+    void channelLoadsEachTimeItComes()
+    {
+        const FxChannel &c = m_app->fixtures().channels().first();
+        m_app->delayPath(u"/api/channel/"_qs, 300);
+        ChannelModel model;
+        model.setRoute(ChannelRoute{c.id, c.name});
+        model.setOnScreen(true);
+        QTest::qWait(50);
+        model.setOnScreen(false);
+        QTRY_VERIFY_WITH_TIMEOUT(model.state().isLoaded(), 5000);
+        QCOMPARE(model.name(), c.name);
+        QVERIFY(!model.videos()->isEmpty());
+        model.setOnScreen(true);
+        QVERIFY(model.state().isLoading());
+        QTRY_VERIFY_WITH_TIMEOUT(model.state().isLoaded(), 5000);
+        QCOMPARE(asked(), (QStringList{c.id, c.id}));
     }
 };
 

@@ -33,7 +33,8 @@ Rectangle {
 
     Appearance {
         active: root.active
-        onAppeared: channel.startLoad()
+        onAppeared: channel.onScreen = true
+        onDisappeared: channel.onScreen = false
     }
 
     FeedView {
@@ -54,7 +55,7 @@ Rectangle {
         gap: 20
         moreTop: 0
         moreBottom: 20
-        retry: function() { channel.startLoad() }
+        retry: function() { channel.retry() }
         header: channelHeader
         onMoreWanted: channel.fetchMore()
     }

@@ -35,7 +35,8 @@ Rectangle {
 
     Appearance {
         active: root.active
-        onAppeared: remote.startLoad()
+        onAppeared: remote.onScreen = true
+        onDisappeared: remote.onScreen = false
     }
 
     FeedView {
@@ -58,8 +59,8 @@ Rectangle {
         emptySymbol: remote.symbolFor(root.kind)
         emptyTitle: root.title
         emptyDescription: "No hay nada en esta lista."
-        retry: function() { remote.startLoad() }
-        reload: function(done) { remote.startLoad(done) }
+        retry: function() { remote.retry() }
+        reload: function(done) { remote.refresh(done) }
         refreshActive: root.active
         onMoreWanted: remote.fetchMore()
     }

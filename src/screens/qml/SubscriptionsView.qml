@@ -96,7 +96,7 @@ Rectangle {
         bottomMargin: 12
         placeholders: 3
         gap: 18
-        retry: function() { subs.refresh() }
+        retry: function() { subs.retry() }
         reload: function(done) { subs.refresh(done) }
         refreshActive: appearance.shown && visible
         header: root.hasSubscriptions ? strip : null

@@ -2,7 +2,6 @@
 // todo" and "Aleatorio", then its videos. The spinner shows from the first
 // frame and on every load, which runs each time the screen appears.
 import QtQuick
-import QtQuick.Controls.Basic
 import Nimbelora.Platform
 import Nimbelora.Foundation
 import Nimbelora.Library
@@ -38,40 +37,34 @@ Rectangle {
 
     Appearance {
         active: root.active
-        onAppeared: playlist.startLoad()
+        onAppeared: playlist.onScreen = true
+        onDisappeared: playlist.onScreen = false
     }
 
-    BusyIndicator {
-        objectName: "playlistSpinner"
-        anchors.centerIn: parent
-        width: 44
-        height: 44
-        visible: playlist.state.isIdle || playlist.state.isLoading
-        running: visible
-    }
-
-    ErrorState {
-        objectName: "playlistError"
-        visible: playlist.state.isFailed
-        anchors.centerIn: parent
-        width: parent.width
-        message: playlist.state.message
-        retry: function() { playlist.startLoad() }
-    }
-
-    VideoRowList {
+    FeedView {
         objectName: "playlistVideos"
-        visible: playlist.state.isLoaded && playlist.hasPlaylist
         anchors.fill: parent
-        model: playlist.videos
+        clip: true
         player: root.player
         library: root.library
         avatars: root.avatars
         router: root.router
+        videos: playlist.videos
+        feedState: playlist.state
+        rows: true
+        placeholders: 0
+        topMargin: 8
+        bottomMargin: 28
+        gap: 16
+        // Over the rows only: the spinner and the error stand alone.
+        header: playlist.state.isLoaded ? playlistHeader : null
+        retry: function() { playlist.retry() }
+    }
 
-        header: Column {
-            width: ListView.view ? ListView.view.width : 0
-            bottomPadding: 16
+    Component {
+        id: playlistHeader
+
+        Column {
             spacing: 14
 
             Column {

@@ -144,7 +144,7 @@ Rectangle {
                 emptySymbol: "magnifyingglass"
                 emptyTitle: "Sin resultados para «" + search.term + "»"
                 emptyDescription: "Comprueba la ortografía o prueba con otra búsqueda."
-                retry: function() { search.run(search.term, true) }
+                retry: function() { search.retry() }
                 onMoreWanted: search.fetchMore()
             }
         }

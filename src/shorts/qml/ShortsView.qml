@@ -25,6 +25,7 @@ Rectangle {
 
     ShortsStore {
         id: shorts
+        mainPlayer: root.player.player
         playerHeld: true
     }
 
@@ -40,8 +41,8 @@ Rectangle {
     Appearance {
         id: appearance
         active: root.active
-        onAppeared: shorts.appear(root.player.player)
-        onDisappeared: shorts.disappear()
+        onAppeared: shorts.onScreen = true
+        onDisappeared: shorts.onScreen = false
     }
 
     Basic.BusyIndicator {
@@ -62,7 +63,7 @@ Rectangle {
         width: parent.width - 48
         visible: shorts.state.isFailed
         message: shorts.state.message
-        retry: () => shorts.startLoadInitial()
+        retry: () => shorts.retry()
     }
 
     ListView {
