@@ -63,8 +63,7 @@ int main(int argc, char *argv[])
     rig.start(makeVideo(QStringLiteral("bench"), 3600), 3600);
     rig.engine->pause();
     QmlHarness h;
-    QQuickItem *root = h.load(QUrl(QStringLiteral("qrc:/Nimbelora/Player/qml/PlayerSheet.qml")),
-                              {{QStringLiteral("player"), qmlObject(&rig.store)}});
+    QQuickItem *root = rig.loadSheet(h);
     if (!root) {
         std::fprintf(stderr, "%s\n", qPrintable(h.errors()));
         return 1;
