@@ -8,6 +8,7 @@
 #include "Pasteboard.h"
 #include "Pref.h"
 #include "QmlHarness.h"
+#include "SampleVideos.h"
 #include "ScreenSlot.h"
 #include "ShareSheet.h"
 #include "SimulatedEngine.h"
@@ -33,15 +34,7 @@ public:
 
 namespace {
 
-Video video(const QString &id)
-{
-    Video v;
-    v.id = id;
-    v.title = QStringLiteral("Vídeo ") + id;
-    v.channel = QStringLiteral("Canal");
-    v.duration = 300;
-    return v;
-}
+Video video(const QString &id) { return sampleVideo(id, 300); }
 
 } // namespace
 

@@ -2,6 +2,7 @@
 #include "FakeClock.h"
 #include "LibraryStore.h"
 #include "Pref.h"
+#include "SampleVideos.h"
 #include "TestDirs.h"
 #include <QDir>
 #include <QFile>
@@ -13,15 +14,7 @@
 
 namespace {
 
-Video video(const QString &id)
-{
-    Video v;
-    v.id = id;
-    v.title = QStringLiteral("Vídeo ") + id;
-    v.channel = QStringLiteral("Canal");
-    v.duration = 600;
-    return v;
-}
+Video video(const QString &id) { return sampleVideo(id); }
 
 QString dataPath(const QString &name) { return TestDirs::dataDir() + u'/' + name; }
 

@@ -2,6 +2,7 @@
 #include "FakeClock.h"
 #include "LibraryStore.h"
 #include "Pref.h"
+#include "SampleVideos.h"
 #include "TestDirs.h"
 #include <QFile>
 #include <QJsonDocument>
@@ -18,12 +19,7 @@ namespace {
 
 Video video(const QString &id, const QString &channel = QStringLiteral("Canal"), qint64 duration = 600)
 {
-    Video v;
-    v.id = id;
-    v.title = QStringLiteral("Vídeo ") + id;
-    v.channel = channel;
-    v.duration = duration;
-    return v;
+    return sampleVideo(id, duration, channel);
 }
 
 QString describe(const SyncEvent &e)

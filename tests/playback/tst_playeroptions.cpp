@@ -8,6 +8,7 @@
 #include "FaultSwitches.h"
 #include "Haptics.h"
 #include "Pref.h"
+#include "SampleVideos.h"
 #include "StoreRig.h"
 
 #include <QJsonArray>
@@ -32,15 +33,7 @@ namespace {
 
 using Probe = PlayerStoreProbe;
 
-Video makeVideo(const QString &id)
-{
-    Video v;
-    v.id = id;
-    v.title = QStringLiteral("Vídeo ") + id;
-    v.channel = QStringLiteral("Canal");
-    v.duration = 600;
-    return v;
-}
+Video makeVideo(const QString &id) { return sampleVideo(id); }
 
 QList<CaptionTrack> tracks(const QStringList &langs)
 {

@@ -5,6 +5,7 @@
 #include "FileWriter.h"
 #include "Fixtures.h"
 #include "Haptics.h"
+#include "SampleVideos.h"
 #include "SubsModel.h"
 #include "Warmer.h"
 
@@ -42,14 +43,6 @@ QList<Subscription> subs(int count)
     QList<Subscription> out;
     for (const QString &id : numbered(u"UC"_qs, count))
         out.append(Subscription{id, u"Canal"_qs, {}});
-    return out;
-}
-
-QStringList ids(const QList<Video> &list)
-{
-    QStringList out;
-    for (const Video &v : list)
-        out.append(v.id);
     return out;
 }
 

@@ -9,6 +9,7 @@
 #include "LibraryStore.h"
 #include "MemoryKeychain.h"
 #include "Pref.h"
+#include "SampleVideos.h"
 #include "TestBackend.h"
 #include "TestDirs.h"
 #include "Warmer.h"
@@ -50,14 +51,6 @@ QJsonArray videosJson(const QString &prefix, int from, int to, const QString &ch
 QByteArray body(const QJsonArray &a) { return QJsonDocument(a).toJson(QJsonDocument::Compact); }
 
 QList<Video> decoded(const QJsonArray &a) { return Json::decode<QList<Video>>(body(a)); }
-
-QStringList ids(const QList<Video> &list)
-{
-    QStringList out;
-    for (const Video &v : list)
-        out.append(v.id);
-    return out;
-}
 
 QList<Video> cached(const QString &key)
 {

@@ -12,6 +12,7 @@
 #include "PlayerStore.h"
 #include "QmlHarness.h"
 #include "Router.h"
+#include "SampleVideos.h"
 #include "SimulatedEngine.h"
 #include "VideoFilterModel.h"
 #include "VideoListModel.h"
@@ -46,14 +47,6 @@ QByteArray body(const QJsonArray &a) { return QJsonDocument(a).toJson(QJsonDocum
 Video video(const QString &id, const QString &channel)
 {
     return Json::decode<Video>(QJsonDocument(videoJson(id, channel)).toJson());
-}
-
-QStringList ids(const QList<Video> &list)
-{
-    QStringList out;
-    for (const Video &v : list)
-        out.append(v.id);
-    return out;
 }
 
 QStringList textsIn(QQuickItem *item)
