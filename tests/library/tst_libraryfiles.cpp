@@ -1,3 +1,4 @@
+#include "AppFixture.h"
 #include "Defaults.h"
 #include "FakeClock.h"
 #include "LibraryStore.h"
@@ -61,9 +62,7 @@ class TestLibraryFiles : public QObject
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        Defaults::useMemory();
-        Pref::registerDefaults();
+        AppFixture::prepare();
     }
     void init()
     {

@@ -1,3 +1,4 @@
+#include "AppFixture.h"
 #include "Defaults.h"
 #include "FakeClock.h"
 #include "LibraryStore.h"
@@ -56,9 +57,7 @@ class TestLibraryStore : public QObject
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        Defaults::useMemory();
-        Pref::registerDefaults();
+        AppFixture::prepare();
     }
     void init() { setIncognito(false); }
     void cleanup() { LibraryStore::waitForWrites(); }

@@ -1,5 +1,6 @@
 #include "API.h"
 #include "Account.h"
+#include "AppFixture.h"
 #include "AuthStore.h"
 #include "Defaults.h"
 #include "DiskCache.h"
@@ -126,9 +127,7 @@ class TestFeedModel : public QObject
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        Defaults::useMemory();
-        Pref::registerDefaults();
+        AppFixture::prepare();
         m_backend = std::make_unique<TestBackend>();
         QVERIFY2(m_backend->isRunning(), qPrintable(m_backend->error()));
         QVERIFY(API::shared().setBaseUrl(QUrl(m_backend->origin())));
