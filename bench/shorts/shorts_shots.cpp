@@ -6,6 +6,7 @@
 #include "NimbeloraApp.h"
 #include "AppScheme.h"
 #include "Pref.h"
+#include "RootViewLoad.h"
 #include "ShareSheet.h"
 #include "ShortsRig.h"
 #include "WebSignIn.h"
@@ -90,12 +91,7 @@ int main(int argc, char *argv[])
         nimbelora.appeared();
         nimbelora.router()->setTab(AppTab::shorts);
         QmlHarness qml;
-        QQuickItem *root = qml.load(QUrl(QStringLiteral("qrc:/Nimbelora/App/qml/RootView.qml")),
-                                    {{QStringLiteral("player"), QVariant::fromValue(nimbelora.player())},
-                                     {QStringLiteral("library"), QVariant::fromValue(nimbelora.library())},
-                                     {QStringLiteral("router"), QVariant::fromValue(nimbelora.router())},
-                                     {QStringLiteral("auth"), QVariant::fromValue(nimbelora.auth())},
-                                     {QStringLiteral("avatars"), QVariant::fromValue(nimbelora.avatars())}});
+        QQuickItem *root = loadRootView(qml, nimbelora);
         auto share = [&] {
             const QList<QQuickItem *> shown = QmlHarness::shownItems(root, QStringLiteral("shortShare"));
             return shown.isEmpty() ? nullptr : shown.first();
