@@ -7,6 +7,7 @@
 #include "Defaults.h"
 #include "FaultSwitches.h"
 #include "Haptics.h"
+#include "JsonList.h"
 #include "Pref.h"
 #include "SampleVideos.h"
 #include "StoreRig.h"
@@ -41,15 +42,6 @@ QList<CaptionTrack> tracks(const QStringList &langs)
     for (const QString &lang : langs)
         list << CaptionTrack{lang, QStringLiteral("Pista ") + lang, false};
     return list;
-}
-
-template<class T>
-QByteArray jsonList(const QList<T> &items)
-{
-    QJsonArray a;
-    for (const T &item : items)
-        a.append(item.toJson());
-    return QJsonDocument(a).toJson(QJsonDocument::Compact);
 }
 
 QString quality(const QUrl &url) { return QUrlQuery(url).queryItemValue(QStringLiteral("q")); }

@@ -7,6 +7,7 @@
 #include "Defaults.h"
 #include "FaultSwitches.h"
 #include "Fixtures.h"
+#include "JsonList.h"
 #include "Orientation.h"
 #include "Pref.h"
 #include "StoreRig.h"
@@ -61,15 +62,6 @@ VideoDetail makeDetail(const QString &id, bool canPlay = true, std::optional<boo
 }
 
 QByteArray json(const QJsonObject &o) { return QJsonDocument(o).toJson(QJsonDocument::Compact); }
-
-template<class T>
-QByteArray jsonList(const QList<T> &items)
-{
-    QJsonArray a;
-    for (const T &item : items)
-        a.append(item.toJson());
-    return QJsonDocument(a).toJson(QJsonDocument::Compact);
-}
 
 QString qualityOf(const QUrl &url) { return QUrlQuery(url).queryItemValue(QStringLiteral("q")); }
 
