@@ -89,14 +89,7 @@ class TestFeedModel : public QObject
     // a query value), served in place of the fixtures.
     void serve(const QString &path, const QString &id, const QJsonArray &videos, int delayMs = 0, int times = -1)
     {
-        FaultRule rule;
-        rule.pathPrefix = path;
-        rule.id = id;
-        rule.body = FaultRule::Body::Raw;
-        rule.rawBody = body(videos);
-        rule.delayMs = delayMs;
-        rule.times = times;
-        m_backend->addFault(rule);
+        m_backend->servePath(path, id, body(videos), delayMs, times);
     }
 
     void failing(const QString &path, const QString &id, int status, const QString &message, int delayMs = 0)

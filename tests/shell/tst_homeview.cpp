@@ -83,13 +83,7 @@ class TestHomeView : public QObject
 
     void serve(const QString &path, const QString &id, const QJsonArray &videos, int delayMs = 0)
     {
-        FaultRule rule;
-        rule.pathPrefix = path;
-        rule.id = id;
-        rule.body = FaultRule::Body::Raw;
-        rule.rawBody = body(videos);
-        rule.delayMs = delayMs;
-        m_backend->addFault(rule);
+        m_backend->servePath(path, id, body(videos), delayMs);
     }
 
     bool load(int width = 430)

@@ -44,14 +44,7 @@ class TestSearch : public QObject
 
     qint64 serve(const QString &path, const QString &id, const QJsonArray &reply, int delayMs = 0, int times = -1)
     {
-        FaultRule rule;
-        rule.pathPrefix = path;
-        rule.id = id;
-        rule.body = FaultRule::Body::Raw;
-        rule.rawBody = QJsonDocument(reply).toJson(QJsonDocument::Compact);
-        rule.delayMs = delayMs;
-        rule.times = times;
-        return m_backend->addFault(rule);
+        return m_backend->servePath(path, id, QJsonDocument(reply).toJson(QJsonDocument::Compact), delayMs, times);
     }
 
     // The search requests as "q page f" ("-" for no filter).
