@@ -28,9 +28,7 @@ int main(int argc, char *argv[])
         qputenv("NIMBELORA_AUDIO", "null");
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
-    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                 : QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("shots"));
-    QDir().mkpath(dir);
+    const QString dir = shotsFolder(argc, argv);
 
     ShortsRig rig;
     if (!rig.start() || !rig.backend().prepareMedia())
