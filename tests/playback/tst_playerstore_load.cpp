@@ -110,13 +110,7 @@ private:
 
     void serve(const QString &path, const QByteArray &body, int delayMs = 0, const QString &id = {})
     {
-        FaultRule r;
-        r.pathPrefix = path;
-        r.id = id;
-        r.body = FaultRule::Body::Raw;
-        r.rawBody = body;
-        r.delayMs = delayMs;
-        backend.addFault(r);
+        backend.servePath(path, id, body, delayMs);
     }
     // The fast detail differs from the full one by its query value "1".
     void serveDetail(const QString &id, const VideoDetail &fast, const VideoDetail &full)
