@@ -12,6 +12,7 @@
 //   bench_playback --ui [rounds=9] [samples=6]    (a tap in the whole app,
 //                                                  bench_playback_ui.cpp)
 #include "Spread.h"
+#include "BareVideo.h"
 #include "API.h"
 #include "Defaults.h"
 #include "Fixtures.h"
@@ -28,16 +29,9 @@
 #include <QGuiApplication>
 #include <QTimer>
 
-#include <mpv/client.h>
-#include <mpv/render.h>
-
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -84,49 +78,28 @@ class BareMpv
 {
 public:
     BareMpv()
+        : m_mpv(bench::makeMpv({
+              {"pause", "yes"}, {"ao", "null"},
+              // As the engine: with mpv's default both sides lose up to a
+              // frame's time to the video thread when a playing file is replaced.
+              {"video-timing-offset", "0"},
+          })),
+          m_frames(m_mpv.get())
     {
-        m_mpv = mpv_create();
-        const std::pair<const char *, const char *> options[] = {
-            {"vo", "libmpv"},   {"idle", "yes"},  {"keep-open", "yes"}, {"ytdl", "no"},
-            {"config", "no"},   {"load-scripts", "no"}, {"cache", "yes"}, {"pause", "yes"},
-            {"audio-fallback-to-null", "yes"}, {"ao", "null"},
-            // As the engine: with mpv's default both sides lose up to a
-            // frame's time to the video thread when a playing file is replaced.
-            {"video-timing-offset", "0"},
-        };
-        for (const auto &[name, value] : options)
-            mpv_set_option_string(m_mpv, name, value);
-        mpv_initialize(m_mpv);
-        char api[] = MPV_RENDER_API_TYPE_SW;
-        mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api}, {MPV_RENDER_PARAM_INVALID, nullptr}};
-        mpv_render_context_create(&m_render, m_mpv, params);
-        mpv_render_context_set_update_callback(m_render, &BareMpv::onUpdate, this);
-        m_thread = std::thread([this] { renderLoop(); });
-    }
-
-    ~BareMpv()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_quit = true;
-        }
-        m_wake.notify_one();
-        m_thread.join();
-        mpv_render_context_free(m_render);
-        mpv_terminate_destroy(m_mpv);
+        m_frames.setSize({32, 18});
     }
 
     // Loads `url` playing and waits for its playback restart.
     bool loadAndWait(const QByteArray &url)
     {
         const char *cmd[] = {"loadfile", url.constData(), "replace", "pause=no", nullptr};
-        if (mpv_command(m_mpv, cmd) < 0)
+        if (mpv_command(m_mpv.get(), cmd) < 0)
             return false;
         bool loaded = false;
         QElapsedTimer limit;
         limit.start();
         while (limit.elapsed() < kTimeoutMs) {
-            mpv_event *e = mpv_wait_event(m_mpv, 1.0);
+            mpv_event *e = mpv_wait_event(m_mpv.get(), 1.0);
             if (e->event_id == MPV_EVENT_FILE_LOADED)
                 loaded = true;
             else if (e->event_id == MPV_EVENT_PLAYBACK_RESTART && loaded)
@@ -138,54 +111,8 @@ public:
     }
 
 private:
-    static void onUpdate(void *self)
-    {
-        auto *me = static_cast<BareMpv *>(self);
-        {
-            std::lock_guard lock(me->m_mutex);
-            me->m_pending = true;
-        }
-        me->m_wake.notify_one();
-    }
-
-    void renderLoop()
-    {
-        const int w = 32, h = 18;
-        const size_t stride = 128;
-        std::vector<unsigned char> buffer(stride * h);
-        for (;;) {
-            {
-                std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [this] { return m_pending || m_quit; });
-                if (m_quit)
-                    return;
-                m_pending = false;
-            }
-            if (!(mpv_render_context_update(m_render) & MPV_RENDER_UPDATE_FRAME))
-                continue;
-            int dims[2] = {w, h};
-            size_t rowBytes = stride;
-            char format[] = "rgb0";
-            int block = 0;
-            mpv_render_param params[] = {
-                {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
-                {MPV_RENDER_PARAM_SW_SIZE, dims},
-                {MPV_RENDER_PARAM_SW_FORMAT, format},
-                {MPV_RENDER_PARAM_SW_STRIDE, &rowBytes},
-                {MPV_RENDER_PARAM_SW_POINTER, buffer.data()},
-                {MPV_RENDER_PARAM_INVALID, nullptr},
-            };
-            mpv_render_context_render(m_render, params);
-        }
-    }
-
-    mpv_handle *m_mpv = nullptr;
-    mpv_render_context *m_render = nullptr;
-    std::thread m_thread;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_pending = false;
-    bool m_quit = false;
+    bench::Mpv m_mpv;
+    bench::SoftwareFrames m_frames;
 };
 
 // One sample of each, the first alternating; false when either did not play.

@@ -15,6 +15,7 @@
 // synchronisation began with a picture at hand, so each may count one frame
 // late, alike.
 #include "Spread.h"
+#include "BareVideo.h"
 #include "API.h"
 #include "Fixtures.h"
 #include "LibraryRig.h"
@@ -28,18 +29,12 @@
 #include <QFile>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QSGImageNode>
 #include <QTest>
-
-#include <mpv/client.h>
-#include <mpv/render.h>
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstdio>
 #include <functional>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -115,164 +110,6 @@ private:
     QElapsedTimer m_clock;
     std::atomic<bool> m_armed{false}, m_found{false}, m_done{false};
     std::atomic<double> m_at{0};
-};
-
-// ---- bare libmpv, as the engine sets it up, drawn by a Qt Quick item
-
-class BareVideo : public QQuickItem
-{
-public:
-    BareVideo()
-    {
-        setFlag(ItemHasContents);
-        m_mpv = mpv_create();
-        // The engine's options (MpvEngine::makeCore), no sound device.
-        const std::pair<const char *, const char *> options[] = {
-            {"vo", "libmpv"},          {"idle", "yes"},         {"keep-open", "yes"},
-            {"ytdl", "no"},            {"config", "no"},        {"load-scripts", "no"},
-            {"cache", "yes"},          {"pause", "yes"},        {"audio-fallback-to-null", "yes"},
-            {"input-default-bindings", "no"}, {"input-vo-keyboard", "no"},
-            {"osc", "no"}, {"load-stats-overlay", "no"}, {"load-osd-console", "no"}, {"load-auto-profiles", "no"},
-            {"keepaspect", "no"}, {"video-timing-offset", "0"}, {"ao", "null"},
-        };
-        for (const auto &[name, value] : options)
-            mpv_set_option_string(m_mpv, name, value);
-        mpv_initialize(m_mpv);
-        char api[] = MPV_RENDER_API_TYPE_SW;
-        mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api}, {MPV_RENDER_PARAM_INVALID, nullptr}};
-        mpv_render_context_create(&m_render, m_mpv, params);
-        mpv_render_context_set_update_callback(m_render, &BareVideo::onUpdate, this);
-        m_renderer = std::thread([this] { renderLoop(); });
-        // Events are drained as any player must.
-        m_events = std::thread([this] {
-            while (!m_quit)
-                mpv_wait_event(m_mpv, 0.2);
-        });
-    }
-
-    ~BareVideo() override
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_quit = true;
-        }
-        m_wake.notify_one();
-        m_renderer.join();
-        mpv_wakeup(m_mpv);
-        m_events.join();
-        mpv_render_context_free(m_render);
-        mpv_terminate_destroy(m_mpv);
-    }
-
-    // Playing from its start, as the store starts a video.
-    void load(const QByteArray &url)
-    {
-        int no = 0;
-        mpv_set_property_async(m_mpv, 0, "pause", MPV_FORMAT_FLAG, &no);
-        const char *cmd[] = {"loadfile", url.constData(), "replace", nullptr};
-        mpv_command_async(m_mpv, 0, cmd);
-    }
-
-    void stop()
-    {
-        const char *cmd[] = {"stop", nullptr};
-        mpv_command_async(m_mpv, 0, cmd);
-        std::lock_guard lock(m_mutex);
-        m_frame = QImage();
-    }
-
-    bool hasPicture() const
-    {
-        std::lock_guard lock(m_mutex);
-        return !m_frame.isNull();
-    }
-
-protected:
-    QSGNode *updatePaintNode(QSGNode *old, UpdatePaintNodeData *) override
-    {
-        QImage frame;
-        {
-            std::lock_guard lock(m_mutex);
-            frame = m_frame;
-        }
-        auto *node = static_cast<QSGImageNode *>(old);
-        if (frame.isNull()) {
-            delete node;
-            return nullptr;
-        }
-        if (!node) {
-            node = window()->createImageNode();
-            node->setOwnsTexture(true);
-        }
-        node->setTexture(window()->createTextureFromImage(frame));
-        node->setRect(boundingRect());
-        return node;
-    }
-
-    void geometryChange(const QRectF &now, const QRectF &before) override
-    {
-        QQuickItem::geometryChange(now, before);
-        std::lock_guard lock(m_mutex);
-        m_size = now.size().toSize();
-    }
-
-private:
-    static void onUpdate(void *self)
-    {
-        auto *me = static_cast<BareVideo *>(self);
-        {
-            std::lock_guard lock(me->m_mutex);
-            me->m_pending = true;
-        }
-        me->m_wake.notify_one();
-    }
-
-    void renderLoop()
-    {
-        for (;;) {
-            QSize size;
-            {
-                std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [this] { return m_pending || m_quit; });
-                if (m_quit)
-                    return;
-                m_pending = false;
-                size = m_size;
-            }
-            if (!(mpv_render_context_update(m_render) & MPV_RENDER_UPDATE_FRAME) || size.isEmpty())
-                continue;
-            QImage image(size, QImage::Format_RGBX8888);
-            int dims[2] = {size.width(), size.height()};
-            size_t stride = size_t(image.bytesPerLine());
-            char format[] = "rgb0";
-            int block = 0;
-            mpv_render_param params[] = {
-                {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
-                {MPV_RENDER_PARAM_SW_SIZE, dims},
-                {MPV_RENDER_PARAM_SW_FORMAT, format},
-                {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-                {MPV_RENDER_PARAM_SW_POINTER, image.bits()},
-                {MPV_RENDER_PARAM_INVALID, nullptr},
-            };
-            if (mpv_render_context_render(m_render, params) < 0)
-                continue;
-            {
-                std::lock_guard lock(m_mutex);
-                m_frame = std::move(image);
-            }
-            QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
-        }
-    }
-
-    mpv_handle *m_mpv = nullptr;
-    mpv_render_context *m_render = nullptr;
-    std::thread m_renderer, m_events;
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
-    QImage m_frame;
-    QSize m_size;
-    bool m_pending = false;
-    std::atomic<bool> m_quit{false};
 };
 
 // ---- the app
@@ -414,12 +251,25 @@ private:
     Marks m_marks;
 };
 
-// ---- the bare window
+// ---- the bare window: bare libmpv, as the engine sets it up, drawn by a
+// Qt Quick item
 
 class BareSide
 {
 public:
     explicit BareSide(const QSize &window, const QSizeF &picture)
+        // The engine's options (MpvEngine::makeCore), no sound device.
+        : m_mpv(bench::makeMpv({
+              {"pause", "yes"}, {"input-default-bindings", "no"}, {"input-vo-keyboard", "no"},
+              {"osc", "no"}, {"load-stats-overlay", "no"}, {"load-osd-console", "no"}, {"load-auto-profiles", "no"},
+              {"keepaspect", "no"}, {"video-timing-offset", "0"}, {"ao", "null"},
+          })),
+          // Events are drained as any player must.
+          m_events([this] {
+              while (!m_quit)
+                  mpv_wait_event(m_mpv.get(), 0.2);
+          }),
+          m_video(m_mpv.get())
     {
         m_window.resize(window);
         m_video.setParentItem(m_window.contentItem());
@@ -429,22 +279,38 @@ public:
         m_first = std::make_unique<FirstPicture>(&m_window, [this] { return m_video.hasPicture(); });
     }
 
+    ~BareSide()
+    {
+        m_quit = true;
+        mpv_wakeup(m_mpv.get());
+        m_events.join();
+    }
+
     double sample(const QByteArray &url)
     {
         m_first->arm();
-        m_video.load(url);
+        // Playing from its start, as the store starts a video.
+        int no = 0;
+        mpv_set_property_async(m_mpv.get(), 0, "pause", MPV_FORMAT_FLAG, &no);
+        const char *cmd[] = {"loadfile", url.constData(), "replace", nullptr};
+        mpv_command_async(m_mpv.get(), 0, cmd);
         return m_first->wait();
     }
 
     void reset()
     {
-        m_video.stop();
+        const char *cmd[] = {"stop", nullptr};
+        mpv_command_async(m_mpv.get(), 0, cmd);
+        m_video.clear();
         QTest::qWait(kSettleMs);
     }
 
 private:
+    bench::Mpv m_mpv;
+    std::atomic<bool> m_quit{false};
+    std::thread m_events;
     QQuickWindow m_window;
-    BareVideo m_video;
+    bench::BareVideo m_video;
     std::unique_ptr<FirstPicture> m_first;
 };
 

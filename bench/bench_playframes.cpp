@@ -22,6 +22,7 @@
 //   bench_playframes [rounds=5] [seconds=30] [places=player,home,library,pip]
 //   bench_playframes app|bare <place> <seconds> <video id> <backend origin>   (one run)
 #include "Spread.h"
+#include "BareVideo.h"
 #include "API.h"
 #include "Fixtures.h"
 #include "LayerPlugins.h"
@@ -43,12 +44,8 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QRegularExpression>
-#include <QSGImageNode>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <mpv/client.h>
-#include <mpv/render.h>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -56,11 +53,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -313,139 +308,22 @@ int runApp(char *program, const QString &place, int seconds, const QString &id)
 
 // ---- bare libmpv in a Qt Quick item, rendered in software at the size shown
 
-class BareVideo : public QQuickItem
-{
-public:
-    explicit BareVideo(mpv_handle *mpv)
-    {
-        setFlag(ItemHasContents);
-        char api[] = MPV_RENDER_API_TYPE_SW;
-        mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api}, {MPV_RENDER_PARAM_INVALID, nullptr}};
-        mpv_render_context_create(&m_render, mpv, params);
-        mpv_render_context_set_update_callback(m_render, &BareVideo::onUpdate, this);
-        m_thread = std::thread([this] { renderLoop(); });
-    }
-
-    quint64 serial() const { return m_serial; }
-
-    ~BareVideo() override
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_quit = true;
-        }
-        m_wake.notify_one();
-        m_thread.join();
-        mpv_render_context_free(m_render);
-    }
-
-protected:
-    QSGNode *updatePaintNode(QSGNode *old, UpdatePaintNodeData *) override
-    {
-        QImage frame;
-        {
-            std::lock_guard lock(m_mutex);
-            frame = m_frame;
-        }
-        if (frame.isNull())
-            return old;
-        auto *node = static_cast<QSGImageNode *>(old);
-        if (!node) {
-            node = window()->createImageNode();
-            node->setOwnsTexture(true);
-        }
-        node->setTexture(window()->createTextureFromImage(frame));
-        node->setRect(boundingRect());
-        return node;
-    }
-
-private:
-    static void onUpdate(void *self)
-    {
-        auto *me = static_cast<BareVideo *>(self);
-        {
-            std::lock_guard lock(me->m_mutex);
-            me->m_pending = true;
-        }
-        me->m_wake.notify_one();
-    }
-
-    void renderLoop()
-    {
-        for (;;) {
-            QSize size;
-            {
-                std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [this] { return m_pending || m_quit; });
-                if (m_quit)
-                    return;
-                m_pending = false;
-                size = m_size;
-            }
-            if (!(mpv_render_context_update(m_render) & MPV_RENDER_UPDATE_FRAME) || size.isEmpty())
-                continue;
-            QImage image(size, QImage::Format_RGBX8888);
-            int dims[2] = {size.width(), size.height()};
-            size_t stride = size_t(image.bytesPerLine());
-            char format[] = "rgb0";
-            int block = 0;
-            mpv_render_param params[] = {
-                {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
-                {MPV_RENDER_PARAM_SW_SIZE, dims},
-                {MPV_RENDER_PARAM_SW_FORMAT, format},
-                {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-                {MPV_RENDER_PARAM_SW_POINTER, image.bits()},
-                {MPV_RENDER_PARAM_INVALID, nullptr},
-            };
-            if (mpv_render_context_render(m_render, params) < 0)
-                continue;
-            {
-                std::lock_guard lock(m_mutex);
-                m_frame = std::move(image);
-                ++m_serial;
-            }
-            QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
-        }
-    }
-
-    void geometryChange(const QRectF &now, const QRectF &before) override
-    {
-        QQuickItem::geometryChange(now, before);
-        std::lock_guard lock(m_mutex);
-        m_size = now.size().toSize();
-    }
-
-    mpv_render_context *m_render = nullptr;
-    std::thread m_thread;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    QImage m_frame;
-    std::atomic<quint64> m_serial{0};
-    QSize m_size;
-    bool m_pending = false;
-    bool m_quit = false;
-};
-
 int runBare(int argc, char **argv, const QString &place, int seconds, const QString &id, const QString &origin)
 {
     TimedApp app(argc, argv);
     API::shared().setBaseUrl(QUrl(origin));
-    mpv_handle *mpv = mpv_create();
-    const std::pair<const char *, const char *> options[] = {
-        {"vo", "libmpv"},      {"idle", "yes"},   {"keep-open", "yes"},       {"ytdl", "no"},
-        {"config", "no"},      {"load-scripts", "no"}, {"cache", "yes"},      {"audio-fallback-to-null", "yes"},
-    };
-    for (const auto &[name, value] : options)
-        mpv_set_option_string(mpv, name, value);
     // The same audio output as the app's.
-    if (const QByteArray ao = qgetenv("NIMBELORA_AUDIO"); !ao.isEmpty())
-        mpv_set_option_string(mpv, "ao", ao.constData());
-    mpv_initialize(mpv);
+    const QByteArray ao = qgetenv("NIMBELORA_AUDIO");
+    bench::MpvOptions more;
+    if (!ao.isEmpty())
+        more.emplace_back("ao", ao.constData());
+    const bench::Mpv owned = bench::makeMpv(more);
+    mpv_handle *mpv = owned.get();
     int rc = 1;
     {
         QQuickWindow window;
         window.resize(430, 932);
-        BareVideo video(mpv);
+        bench::BareVideo video(mpv);
         video.setParentItem(window.contentItem());
         video.setSize(QSizeF(videoSize(place)));
         window.show();
@@ -493,7 +371,6 @@ int runBare(int argc, char **argv, const QString &place, int seconds, const QStr
             events.join();
         }
     }
-    mpv_terminate_destroy(mpv);
     return rc;
 }
 

@@ -5,7 +5,7 @@ target_link_libraries(player_shots PRIVATE app ${NIMBELORA_QML_PLUGINS} Qt6::Tes
 # bench_playergestures compares the cost of a pointer move of a pan that
 # scrubs with one of a drag on the seek bar.
 add_executable(bench_playergestures ${CMAKE_CURRENT_LIST_DIR}/player/bench_playergestures.cpp)
-target_include_directories(bench_playergestures PRIVATE ${PROJECT_SOURCE_DIR}/tests/player)
+target_include_directories(bench_playergestures PRIVATE ${CMAKE_CURRENT_LIST_DIR}/homefeed)
 target_link_libraries(bench_playergestures PRIVATE testsupport Qt6::Quick Qt6::Test)
 # Player sheet probes, on the whole app: details_shots saves the details,
 # queue, comments, statistics and share views in both themes for a look;

@@ -3,6 +3,7 @@
 // to land and reports resident memory and step times; and the driver that
 // runs such probes in fresh processes, interleaved, and compares them.
 #include "DevBackend.h"
+#include "HomeRig.h"
 #include "ImageLoader.h"
 #include "QmlHarness.h"
 #include "SamplePictures.h"
@@ -108,19 +109,18 @@ inline qint64 threadCpuNs()
     return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
 }
 
-inline bool nextFrame(QQuickWindow *w, int timeoutMs = 10000)
+// The bare list `qml` of a comparison in a window of the app's size, given
+// the backend's `origin` and the probe's cards and thumbnail size; nullptr,
+// said on stderr, when it did not load.
+inline QQuickItem *loadBareList(QmlHarness &bare, const QByteArray &qml, const QString &origin, const Options &o)
 {
-    QEventLoop loop;
-    bool got = false;
-    const auto c = QObject::connect(w, &QQuickWindow::frameSwapped, &loop, [&] {
-        got = true;
-        loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    w->update();
-    loop.exec();
-    QObject::disconnect(c);
-    return got;
+    bare.window()->resize(430, 932);
+    QQuickItem *view = bare.loadSource(qml, {{QStringLiteral("origin"), origin},
+                                             {QStringLiteral("cards"), o.cards},
+                                             {QStringLiteral("thumb"), o.thumb}});
+    if (!view)
+        std::fprintf(stderr, "bare list: %s\n", qPrintable(bare.errors()));
+    return view;
 }
 
 struct Result
@@ -209,7 +209,7 @@ inline Result scroll(QQuickWindow *window, QQuickItem *view, const std::function
         const qint64 cpu0 = threadCpuNs();
         step.start();
         view->setProperty("contentY", std::min(y + screen, end));
-        if (!nextFrame(window))
+        if (!homefeed::nextFrame(window))
             ++r.missed;
         r.steps.push_back(step.nsecsElapsed());
         r.cpu.push_back(threadCpuNs() - cpu0);

@@ -129,11 +129,11 @@ Column {
             made << o;
         }
         const qint64 t1 = scrollprobe::threadCpuNs();
-        scrollprobe::nextFrame(qml.window());
+        homefeed::nextFrame(qml.window());
         const qint64 t2 = scrollprobe::threadCpuNs();
         // Moved, as a scroll step moves what stays on screen: drawn again.
         column->setY(column->y() == 0 ? 1 : 0);
-        scrollprobe::nextFrame(qml.window());
+        homefeed::nextFrame(qml.window());
         const qint64 t2b = scrollprobe::threadCpuNs();
         redraw = std::min(redraw, (t2b - t2) / perRound);
         qDeleteAll(made);
@@ -199,14 +199,9 @@ int main(int argc, char *argv[])
     std::unique_ptr<QmlHarness> bare;
     if (opt.kind == QLatin1String("bare")) {
         bare = std::make_unique<QmlHarness>();
-        bare->window()->resize(430, 932);
-        view = bare->loadSource(bareList, {{QStringLiteral("origin"), rig.backend().origin()},
-                                          {QStringLiteral("cards"), opt.cards},
-                                          {QStringLiteral("thumb"), opt.thumb}});
-        if (!view) {
-            std::fprintf(stderr, "bare list: %s\n", qPrintable(bare->errors()));
+        view = scrollprobe::loadBareList(*bare, bareList, rig.backend().origin(), opt);
+        if (!view)
             return 1;
-        }
         window = bare->window();
         thumb = opt.thumb;
         if (!waitFor("bare cards", [&] { return !QmlHarness::shownItems(view, QStringLiteral("bareCard")).isEmpty(); }))

@@ -9,6 +9,7 @@
 #include "NimbeloraApp.h"
 #include "Pref.h"
 #include "QmlHarness.h"
+#include "RootViewLoad.h"
 #include "SimulatedEngine.h"
 #include "WebSignIn.h"
 
@@ -86,12 +87,7 @@ public:
     {
         m_qml = std::make_unique<QmlHarness>();
         m_qml->window()->resize(width, height);
-        m_root = m_qml->load(QUrl(QStringLiteral("qrc:/Nimbelora/App/qml/RootView.qml")),
-                             {{QStringLiteral("player"), QVariant::fromValue(m_app->player())},
-                              {QStringLiteral("library"), QVariant::fromValue(m_app->library())},
-                              {QStringLiteral("router"), QVariant::fromValue(m_app->router())},
-                              {QStringLiteral("auth"), QVariant::fromValue(m_app->auth())},
-                              {QStringLiteral("avatars"), QVariant::fromValue(m_app->avatars())}});
+        m_root = loadRootView(*m_qml, *m_app);
         if (!m_root) {
             std::fprintf(stderr, "load: %s\n", qPrintable(m_qml->errors()));
             return nullptr;

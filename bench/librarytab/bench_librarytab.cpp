@@ -117,10 +117,7 @@ int memoryProbe(int argc, char *argv[], const QStringList &args)
 {
     const scrollprobe::Options opt = scrollprobe::options(args, likedCount);
     scrollprobe::startProcess(opt);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        qputenv("QT_QUICK_BACKEND", "software");
+    homefeed::preferOffscreen();
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
     LibraryRig rig;
@@ -134,14 +131,9 @@ int memoryProbe(int argc, char *argv[], const QStringList &args)
     std::unique_ptr<QmlHarness> bare;
     if (opt.kind == QLatin1String("bare")) {
         bare = std::make_unique<QmlHarness>();
-        bare->window()->resize(430, 932);
-        view = bare->loadSource(bareRows, {{QStringLiteral("origin"), rig.backend().origin()},
-                                          {QStringLiteral("cards"), opt.cards},
-                                          {QStringLiteral("thumb"), opt.thumb}});
-        if (!view) {
-            std::fprintf(stderr, "bare list: %s\n", qPrintable(bare->errors()));
+        view = scrollprobe::loadBareList(*bare, bareRows, rig.backend().origin(), opt);
+        if (!view)
             return 1;
-        }
         window = bare->window();
         if (!QmlHarness::waitFor([&] { return !QmlHarness::shownItems(view, u"bareRow"_qs).isEmpty(); }))
             return 1;
@@ -191,10 +183,7 @@ int main(int argc, char *argv[])
                                    {QStringLiteral("bare 5000"), {QStringLiteral("bare"), likedCount}}},
                                   {{QStringLiteral("liked 5000"), QStringLiteral("bare 5000")}});
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        qputenv("QT_QUICK_BACKEND", "software");
+    homefeed::preferOffscreen();
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
 

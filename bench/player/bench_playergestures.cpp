@@ -3,6 +3,7 @@
 // the same number of moves and the same distances. Prints the medians of
 // several rounds and their ratio; fails when the pan costs more than 1.5×.
 #include "API.h"
+#include "HomeRig.h"
 #include "PlayerRig.h"
 #include "WebSignIn.h"
 
@@ -48,10 +49,7 @@ double dragCost(QWindow *w, const PlayerStore &store, QPoint from, int span)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        qputenv("QT_QUICK_BACKEND", "software");
+    homefeed::preferOffscreen();
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
     TestDirs::isolate();
@@ -63,8 +61,7 @@ int main(int argc, char *argv[])
     rig.start(makeVideo(QStringLiteral("bench"), 3600), 3600);
     rig.engine->pause();
     QmlHarness h;
-    QQuickItem *root = h.load(QUrl(QStringLiteral("qrc:/Nimbelora/Player/qml/PlayerSheet.qml")),
-                              {{QStringLiteral("player"), qmlObject(&rig.store)}});
+    QQuickItem *root = rig.loadSheet(h);
     if (!root) {
         std::fprintf(stderr, "%s\n", qPrintable(h.errors()));
         return 1;

@@ -39,9 +39,7 @@ int main(int argc, char *argv[])
         qputenv("NIMBELORA_AUDIO", "null");
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
-    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                 : QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("shots"));
-    QDir().mkpath(dir);
+    const QString dir = homefeed::shotsFolder(argc, argv);
 
     librarytab::LibraryRig rig;
     if (!rig.start() || !rig.backend().prepareMedia())

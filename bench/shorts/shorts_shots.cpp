@@ -6,6 +6,7 @@
 #include "NimbeloraApp.h"
 #include "AppScheme.h"
 #include "Pref.h"
+#include "RootViewLoad.h"
 #include "ShareSheet.h"
 #include "ShortsRig.h"
 #include "WebSignIn.h"
@@ -27,9 +28,7 @@ int main(int argc, char *argv[])
         qputenv("NIMBELORA_AUDIO", "null");
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
-    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                 : QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("shots"));
-    QDir().mkpath(dir);
+    const QString dir = shotsFolder(argc, argv);
 
     ShortsRig rig;
     if (!rig.start() || !rig.backend().prepareMedia())
@@ -90,12 +89,7 @@ int main(int argc, char *argv[])
         nimbelora.appeared();
         nimbelora.router()->setTab(AppTab::shorts);
         QmlHarness qml;
-        QQuickItem *root = qml.load(QUrl(QStringLiteral("qrc:/Nimbelora/App/qml/RootView.qml")),
-                                    {{QStringLiteral("player"), QVariant::fromValue(nimbelora.player())},
-                                     {QStringLiteral("library"), QVariant::fromValue(nimbelora.library())},
-                                     {QStringLiteral("router"), QVariant::fromValue(nimbelora.router())},
-                                     {QStringLiteral("auth"), QVariant::fromValue(nimbelora.auth())},
-                                     {QStringLiteral("avatars"), QVariant::fromValue(nimbelora.avatars())}});
+        QQuickItem *root = loadRootView(qml, nimbelora);
         auto share = [&] {
             const QList<QQuickItem *> shown = QmlHarness::shownItems(root, QStringLiteral("shortShare"));
             return shown.isEmpty() ? nullptr : shown.first();

@@ -7,6 +7,7 @@
 #include "HomeRig.h"
 #include "NimbeloraApp.h"
 #include "Pref.h"
+#include "RootViewLoad.h"
 
 #include <QGuiApplication>
 #include <QTest>
@@ -50,12 +51,7 @@ public:
         m_app->appeared();
         m_qml = std::make_unique<QmlHarness>();
         m_qml->window()->resize(430, 932);
-        QQuickItem *root = m_qml->load(QUrl(QStringLiteral("qrc:/Nimbelora/App/qml/RootView.qml")),
-                                       {{QStringLiteral("player"), QVariant::fromValue(m_app->player())},
-                                        {QStringLiteral("library"), QVariant::fromValue(m_app->library())},
-                                        {QStringLiteral("router"), QVariant::fromValue(m_app->router())},
-                                        {QStringLiteral("auth"), QVariant::fromValue(m_app->auth())},
-                                        {QStringLiteral("avatars"), QVariant::fromValue(m_app->avatars())}});
+        QQuickItem *root = loadRootView(*m_qml, *m_app);
         if (!root)
             std::fprintf(stderr, "load: %s\n", qPrintable(m_qml->errors()));
         return root != nullptr;

@@ -12,6 +12,7 @@
 #include "NimbeloraApp.h"
 #include "Pref.h"
 #include "QmlHarness.h"
+#include "RootViewLoad.h"
 #include "SimulatedEngine.h"
 #include "TestDirs.h"
 #include "WebSignIn.h"
@@ -113,12 +114,7 @@ class TestFaultTable : public QObject
             engine ? engine : new SimulatedEngine, m_keychain.get(), m_web.get(), [] { return new SimulatedEngine; }});
         m_app->appeared();
         m_qml = std::make_unique<QmlHarness>();
-        m_root = m_qml->load(QUrl(u"qrc:/Nimbelora/App/qml/RootView.qml"_qs),
-                             {{u"player"_qs, QVariant::fromValue(m_app->player())},
-                              {u"library"_qs, QVariant::fromValue(m_app->library())},
-                              {u"router"_qs, QVariant::fromValue(m_app->router())},
-                              {u"auth"_qs, QVariant::fromValue(m_app->auth())},
-                              {u"avatars"_qs, QVariant::fromValue(m_app->avatars())}});
+        m_root = loadRootView(*m_qml, *m_app);
         if (!m_root)
             qWarning("%s", qPrintable(m_qml->errors()));
         return m_root != nullptr;

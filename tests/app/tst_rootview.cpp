@@ -8,6 +8,8 @@
 #include "Pasteboard.h"
 #include "Pref.h"
 #include "QmlHarness.h"
+#include "RootViewLoad.h"
+#include "SampleVideos.h"
 #include "ScreenSlot.h"
 #include "ShareSheet.h"
 #include "SimulatedEngine.h"
@@ -33,15 +35,7 @@ public:
 
 namespace {
 
-Video video(const QString &id)
-{
-    Video v;
-    v.id = id;
-    v.title = QStringLiteral("Vídeo ") + id;
-    v.channel = QStringLiteral("Canal");
-    v.duration = 300;
-    return v;
-}
+Video video(const QString &id) { return sampleVideo(id, 300); }
 
 } // namespace
 
@@ -66,13 +60,7 @@ class TestRootView : public QObject
                                                                          [] { return new SimulatedEngine; }});
         m_app->appeared();
         m_qml = std::make_unique<QmlHarness>();
-        m_root = m_qml->load(QUrl(u"qrc:/Nimbelora/App/qml/RootView.qml"_qs),
-                             {{u"player"_qs, QVariant::fromValue(m_app->player())},
-                              {u"library"_qs, QVariant::fromValue(m_app->library())},
-                              {u"router"_qs, QVariant::fromValue(m_app->router())},
-                              {u"auth"_qs, QVariant::fromValue(m_app->auth())},
-                              {u"avatars"_qs, QVariant::fromValue(m_app->avatars())},
-                              {u"firstFrameShown"_qs, firstFrameShown}});
+        m_root = loadRootView(*m_qml, *m_app, {{u"firstFrameShown"_qs, firstFrameShown}});
         if (!m_root)
             qWarning("%s", qPrintable(m_qml->errors()));
         return m_root != nullptr;

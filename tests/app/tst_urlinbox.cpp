@@ -1,16 +1,14 @@
 #include "NimbeloraApp.h"
+#include "SelfLaunch.h"
 #include "UrlInbox.h"
-#include "XServer.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
 #include <QtConcurrent/QtConcurrentRun>
 #include <cstring>
-#include <memory>
 
 namespace {
 
@@ -123,15 +121,9 @@ private slots:
         QFETCH(QString, platform);
         if (!QDBusConnection::sessionBus().isConnected())
             QSKIP("no session bus (run under dbus-run-session)");
-        std::unique_ptr<XServer> x;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"QT_QPA_PLATFORM"_qs, platform);
-        if (platform == u"xcb") {
-            x = std::make_unique<XServer>();
-            if (x->display().isEmpty())
-                QSKIP("no Xvfb");
-            env = x->environment(env);
-        }
+        const SelfLaunch launch(platform);
+        if (!launch.ready())
+            QSKIP("no Xvfb");
         UrlInbox running(UrlInbox::ownBus(), QLatin1String(UrlInbox::serviceName));
         if (running.claim() != UrlInbox::Claim::owner)
             QSKIP("the app runs on this bus");
@@ -142,16 +134,11 @@ private slots:
                                    QString()};
         for (qsizetype i = 0; i < links.size(); ++i) {
             const QString &link = links.at(i);
-            QProcess later;
-            later.setProcessEnvironment(env);
             QStringList arguments{QLatin1String(kLaunch)};
             if (!link.isEmpty())
                 arguments << link;
-            later.start(QCoreApplication::applicationFilePath(), arguments);
-            QVERIFY2(later.waitForFinished(30000), qPrintable(link));
-            const QByteArray said = later.readAllStandardError().right(2000);
-            QVERIFY2(later.exitStatus() == QProcess::NormalExit, said.constData());
-            QVERIFY2(later.exitCode() == 0, said.constData());
+            const QString problem = launch.run(arguments);
+            QVERIFY2(problem.isEmpty(), qPrintable(link + u": "_qs + problem));
             QTRY_COMPARE(opened.size(), i + 1);
             QCOMPARE(opened.last().first().toString(), link);
         }

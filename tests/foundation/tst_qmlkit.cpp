@@ -28,17 +28,6 @@ QPoint centreOf(QQuickItem *item)
     return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
 }
 
-void drag(QWindow *window, QPoint from, QPoint by)
-{
-    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, from);
-    const int steps = 12;
-    for (int i = 1; i <= steps; ++i) {
-        QTest::qWait(8);
-        QTest::mouseMove(window, from + by * i / steps);
-    }
-    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, from + by, 8);
-}
-
 } // namespace
 
 class TestQmlKit : public QObject
@@ -284,7 +273,7 @@ void TestQmlKit::bottomSheetDismissal()
     QCOMPARE(header->mapToScene({}).y(), 932.0 - 466.0);
 
     if (gesture == "drag")
-        drag(h.window(), centreOf(header), QPoint(0, distance));
+        QmlHarness::drag(h.window(), centreOf(header), QPoint(0, distance));
     else if (gesture == "backdrop")
         QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 100));
     else
@@ -622,7 +611,7 @@ void TestQmlKit::pullToRefreshGesture()
     if (!atTop)
         list->setProperty("contentY", 800.0);
 
-    drag(h.window(), QPoint(200, 300), QPoint(0, distance));
+    QmlHarness::drag(h.window(), QPoint(200, 300), QPoint(0, distance));
     QTest::qWait(100);
     QCOMPARE(refresh.count(), expected);
 }
@@ -777,7 +766,7 @@ void TestQmlKit::swipeRow()
     QCOMPARE(row->height(), 64.0);
     QSignalSpy triggered(row, SIGNAL(triggered(int,QVariant)));
 
-    drag(h.window(), QPoint(distance < 0 ? 380 : 20, 32), QPoint(distance, 0));
+    QmlHarness::drag(h.window(), QPoint(distance < 0 ? 380 : 20, 32), QPoint(distance, 0));
     QTRY_COMPARE(row->property("offset").toDouble(), offset);
     QCOMPARE(triggered.count(), triggers);
     if (triggers)
@@ -792,7 +781,7 @@ void TestQmlKit::swipeRow()
         QCOMPARE(triggered.at(0).at(1).toString(), QStringLiteral("more"));
         QTRY_COMPARE(row->property("offset").toDouble(), 0.0);
 
-        drag(h.window(), QPoint(380, 32), QPoint(distance, 0));
+        QmlHarness::drag(h.window(), QPoint(380, 32), QPoint(distance, 0));
         QTRY_COMPARE(row->property("offset").toDouble(), offset);
         QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 32));
         QTRY_COMPARE(row->property("offset").toDouble(), 0.0);
@@ -804,7 +793,7 @@ void TestQmlKit::swipeRow()
 
     // A vertical drag over the rows still scrolls the list and opens nothing.
     const int before = triggered.count();
-    drag(h.window(), QPoint(200, 500), QPoint(0, -300));
+    QmlHarness::drag(h.window(), QPoint(200, 500), QPoint(0, -300));
     QTRY_VERIFY(root->property("contentY").toDouble() > 100);
     QCOMPARE(row->property("offset").toDouble(), 0.0);
     QCOMPARE(triggered.count(), before);
@@ -851,9 +840,9 @@ void TestQmlKit::swipeRowTakenOutByItsAction()
     QQuickItem *row = QmlHarness::findIn(root, QStringLiteral("row0"));
     QTRY_COMPARE(row->height(), 64.0);
     if (fullSwipe) {
-        drag(h.window(), QPoint(380, 32), QPoint(-330, 0));
+        QmlHarness::drag(h.window(), QPoint(380, 32), QPoint(-330, 0));
     } else {
-        drag(h.window(), QPoint(380, 32), QPoint(-80, 0));
+        QmlHarness::drag(h.window(), QPoint(380, 32), QPoint(-80, 0));
         QTRY_VERIFY(row->property("offset").toDouble() < -70);
         QVERIFY(h.click(QmlHarness::findIn(row, QStringLiteral("swipeAction0"))));
     }

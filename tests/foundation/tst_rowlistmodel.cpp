@@ -1,7 +1,7 @@
+#include "ModelChanges.h"
 #include "RowListModel.h"
 #include <QAbstractItemModelTester>
 #include <QPersistentModelIndex>
-#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -17,12 +17,8 @@ struct Row
 QList<Row> list(const QString &ids)
 {
     QList<Row> out;
-    for (QString id : ids.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const bool changed = id.endsWith(QLatin1Char('*'));
-        if (changed)
-            id.chop(1);
+    for (const auto &[id, changed] : markedIds(ids))
         out.append({id, (changed ? QStringLiteral("otro ") : QStringLiteral("texto ")) + id});
-    }
     return out;
 }
 
@@ -41,17 +37,6 @@ public:
 private:
     QList<Row> m_rows;
 };
-
-// Rows covered by the (parent, first, last, ...) or (topLeft, bottomRight) signals a spy saw.
-int rows(const QSignalSpy &spy)
-{
-    int n = 0;
-    for (const auto &args : spy)
-        n += args.at(1).typeId() == QMetaType::Int
-                 ? args.at(2).toInt() - args.at(1).toInt() + 1
-                 : args.at(1).value<QModelIndex>().row() - args.at(0).value<QModelIndex>().row() + 1;
-    return n;
-}
 
 } // namespace
 
@@ -98,22 +83,17 @@ private slots:
         QHash<QString, QPersistentModelIndex> held;
         for (int i = 0; i < m.count(); ++i)
             held.insert(m.rows().at(i).id, QPersistentModelIndex(m.index(i)));
-        QSignalSpy reset(&m, &QAbstractItemModel::modelReset);
-        QSignalSpy moves(&m, &QAbstractItemModel::rowsMoved);
-        QSignalSpy ins(&m, &QAbstractItemModel::rowsInserted);
-        QSignalSpy rem(&m, &QAbstractItemModel::rowsRemoved);
-        QSignalSpy changed(&m, &QAbstractItemModel::dataChanged);
-        QSignalSpy count(&m, &RowListModel::countChanged);
+        ModelChanges seen(&m);
 
         m.set(list(after));
 
         QCOMPARE(m.rows(), list(after));
-        QCOMPARE(reset.size(), 0);
-        QCOMPARE(rows(moves), moved);
-        QCOMPARE(rows(ins), inserted);
-        QCOMPARE(rows(rem), removed);
-        QCOMPARE(rows(changed), changedRows);
-        QCOMPARE(count.size(), list(before).size() == list(after).size() ? 0 : 1);
+        QCOMPARE(seen.reset.size(), 0);
+        QCOMPARE(ModelChanges::rows(seen.moved), moved);
+        QCOMPARE(ModelChanges::rows(seen.inserted), inserted);
+        QCOMPARE(ModelChanges::rows(seen.removed), removed);
+        QCOMPARE(ModelChanges::rows(seen.changed), changedRows);
+        QCOMPARE(seen.count.size(), list(before).size() == list(after).size() ? 0 : 1);
         // The signals told the view where each of its rows went.
         for (auto it = held.cbegin(); it != held.cend(); ++it) {
             const int now = int(std::find_if(m.rows().cbegin(), m.rows().cend(),
@@ -140,12 +120,11 @@ private slots:
         Rows m;
         QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
         m.set(list(before));
-        QSignalSpy reset(&m, &QAbstractItemModel::modelReset);
-        QSignalSpy moves(&m, &QAbstractItemModel::rowsMoved);
+        ModelChanges seen(&m);
         m.set(list(after));
         QCOMPARE(m.rows(), list(after));
-        QCOMPARE(reset.size(), 1);
-        QCOMPARE(moves.size(), 0);
+        QCOMPARE(seen.reset.size(), 1);
+        QCOMPARE(seen.moved.size(), 0);
     }
 };
 

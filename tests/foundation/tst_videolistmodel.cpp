@@ -1,6 +1,6 @@
+#include "ModelChanges.h"
 #include "VideoListModel.h"
 #include <QAbstractItemModelTester>
-#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -9,27 +9,13 @@ namespace {
 QList<Video> list(const QString &ids)
 {
     QList<Video> out;
-    for (QString id : ids.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const bool changed = id.endsWith(QLatin1Char('*'));
-        if (changed)
-            id.chop(1);
+    for (const auto &[id, changed] : markedIds(ids)) {
         Video v;
         v.id = id;
         v.title = (changed ? QStringLiteral("Otro título ") : QStringLiteral("Título ")) + id;
         out.append(v);
     }
     return out;
-}
-
-// Rows covered by the (parent, first, last) or (topLeft, bottomRight) signals a spy saw.
-int rows(const QSignalSpy &spy)
-{
-    int n = 0;
-    for (const auto &args : spy)
-        n += args.at(1).typeId() == QMetaType::Int
-                 ? args.at(2).toInt() - args.at(1).toInt() + 1
-                 : args.at(1).value<QModelIndex>().row() - args.at(0).value<QModelIndex>().row() + 1;
-    return n;
 }
 
 } // namespace
@@ -91,20 +77,16 @@ private slots:
         VideoListModel m;
         QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
         m.replace(list(before));
-        QSignalSpy reset(&m, &QAbstractItemModel::modelReset);
-        QSignalSpy ins(&m, &QAbstractItemModel::rowsInserted);
-        QSignalSpy rem(&m, &QAbstractItemModel::rowsRemoved);
-        QSignalSpy changed(&m, &QAbstractItemModel::dataChanged);
-        QSignalSpy count(&m, &VideoListModel::countChanged);
+        ModelChanges seen(&m);
 
         m.replace(list(after));
 
         QCOMPARE(m.videos(), list(after));
-        QCOMPARE(reset.size(), resets);
-        QCOMPARE(rows(ins), inserted);
-        QCOMPARE(rows(rem), removed);
-        QCOMPARE(rows(changed), changedRows);
-        QCOMPARE(count.size(), list(before).size() == list(after).size() ? 0 : 1);
+        QCOMPARE(seen.reset.size(), resets);
+        QCOMPARE(ModelChanges::rows(seen.inserted), inserted);
+        QCOMPARE(ModelChanges::rows(seen.removed), removed);
+        QCOMPARE(ModelChanges::rows(seen.changed), changedRows);
+        QCOMPARE(seen.count.size(), list(before).size() == list(after).size() ? 0 : 1);
     }
 
     void appendAddsRowsAtTheEnd()
@@ -112,15 +94,14 @@ private slots:
         VideoListModel m;
         QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
         m.replace(list(QStringLiteral("a,b")));
-        QSignalSpy ins(&m, &QAbstractItemModel::rowsInserted);
-        QSignalSpy count(&m, &VideoListModel::countChanged);
+        ModelChanges seen(&m);
 
         m.append(list(QStringLiteral("c,d")));
         m.append({});
         QCOMPARE(m.videos(), list(QStringLiteral("a,b,c,d")));
-        QCOMPARE(ins.size(), 1);
-        QCOMPARE(ins.at(0).at(1).toInt(), 2);
-        QCOMPARE(count.size(), 1);
+        QCOMPARE(seen.inserted.size(), 1);
+        QCOMPARE(seen.inserted.at(0).at(1).toInt(), 2);
+        QCOMPARE(seen.count.size(), 1);
     }
 
     // A further page adds only what the list lacks, each id once, in one change.
@@ -141,14 +122,13 @@ private slots:
         VideoListModel m;
         QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
         m.replace(list(QStringLiteral("a,b")));
-        QSignalSpy ins(&m, &QAbstractItemModel::rowsInserted);
-        QSignalSpy changed(&m, &QAbstractItemModel::dataChanged);
+        ModelChanges seen(&m);
 
         const qsizetype added = m.appendNew(list(page));
         QCOMPARE(m.videos(), list(after));
         QCOMPARE(added, list(after).size() - 2);
-        QCOMPARE(ins.size(), added ? 1 : 0);
-        QCOMPARE(changed.size(), 0); // a known id keeps its row as it was
+        QCOMPARE(seen.inserted.size(), added ? 1 : 0);
+        QCOMPARE(seen.changed.size(), 0); // a known id keeps its row as it was
     }
 
     void placeholdersFillTheList()

@@ -1,5 +1,6 @@
 #include "API.h"
 #include "Interleave.h"
+#include "SampleVideos.h"
 #include "Warmer.h"
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -15,14 +16,6 @@ Video video(const QString &id, qint64 duration = 600, bool live = false)
     v.duration = duration;
     v.live = live;
     return v;
-}
-
-QStringList ids(const QList<Video> &list)
-{
-    QStringList out;
-    for (const Video &v : list)
-        out.append(v.id);
-    return out;
 }
 
 // "a1,a2|b1" is two lists; "x@60" lasts 60 s, "x!" is live, others last 10 min.

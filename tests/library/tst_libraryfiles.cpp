@@ -1,7 +1,9 @@
+#include "AppFixture.h"
 #include "Defaults.h"
 #include "FakeClock.h"
 #include "LibraryStore.h"
 #include "Pref.h"
+#include "SampleVideos.h"
 #include "TestDirs.h"
 #include <QDir>
 #include <QFile>
@@ -13,15 +15,7 @@
 
 namespace {
 
-Video video(const QString &id)
-{
-    Video v;
-    v.id = id;
-    v.title = QStringLiteral("Vídeo ") + id;
-    v.channel = QStringLiteral("Canal");
-    v.duration = 600;
-    return v;
-}
+Video video(const QString &id) { return sampleVideo(id); }
 
 QString dataPath(const QString &name) { return TestDirs::dataDir() + u'/' + name; }
 
@@ -68,9 +62,7 @@ class TestLibraryFiles : public QObject
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        Defaults::useMemory();
-        Pref::registerDefaults();
+        AppFixture::prepare();
     }
     void init()
     {

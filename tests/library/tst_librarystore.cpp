@@ -1,7 +1,9 @@
+#include "AppFixture.h"
 #include "Defaults.h"
 #include "FakeClock.h"
 #include "LibraryStore.h"
 #include "Pref.h"
+#include "SampleVideos.h"
 #include "TestDirs.h"
 #include <QFile>
 #include <QJsonDocument>
@@ -18,12 +20,7 @@ namespace {
 
 Video video(const QString &id, const QString &channel = QStringLiteral("Canal"), qint64 duration = 600)
 {
-    Video v;
-    v.id = id;
-    v.title = QStringLiteral("Vídeo ") + id;
-    v.channel = channel;
-    v.duration = duration;
-    return v;
+    return sampleVideo(id, duration, channel);
 }
 
 QString describe(const SyncEvent &e)
@@ -60,9 +57,7 @@ class TestLibraryStore : public QObject
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        Defaults::useMemory();
-        Pref::registerDefaults();
+        AppFixture::prepare();
     }
     void init() { setIncognito(false); }
     void cleanup() { LibraryStore::waitForWrites(); }

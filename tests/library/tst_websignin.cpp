@@ -3,13 +3,12 @@
 #include "LoginCoordinator.h"
 #include "MemoryKeychain.h"
 #include "QmlHarness.h"
+#include "SelfLaunch.h"
 #include "TestDirs.h"
 #include "WebSignIn.h"
-#include "XServer.h"
 
 #include <QGuiApplication>
 #include <QOpenGLContext>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <cstring>
@@ -244,23 +243,12 @@ private slots:
     void endingBeforeAnyWindow()
     {
         QFETCH(QString, platform);
-        std::unique_ptr<XServer> x;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"QT_QPA_PLATFORM"_qs, platform);
-        if (platform == u"xcb") {
-            x = std::make_unique<XServer>();
-            if (x->display().isEmpty())
-                QSKIP("no Xvfb");
-            env = x->environment(env);
-        }
+        const SelfLaunch launch(platform);
+        if (!launch.ready())
+            QSKIP("no Xvfb");
         for (int i = 0; i < 5; ++i) {
-            QProcess process;
-            process.setProcessEnvironment(env);
-            process.start(QCoreApplication::applicationFilePath(), {QLatin1String(kAheadThenEnd)});
-            QVERIFY(process.waitForFinished(30000));
-            const QByteArray said = process.readAllStandardError().right(2000);
-            QVERIFY2(process.exitStatus() == QProcess::NormalExit, said.constData());
-            QVERIFY2(process.exitCode() == 0, said.constData());
+            const QString problem = launch.run({QLatin1String(kAheadThenEnd)});
+            QVERIFY2(problem.isEmpty(), qPrintable(problem));
         }
     }
 

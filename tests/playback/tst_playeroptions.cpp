@@ -7,7 +7,9 @@
 #include "Defaults.h"
 #include "FaultSwitches.h"
 #include "Haptics.h"
+#include "JsonList.h"
 #include "Pref.h"
+#include "SampleVideos.h"
 #include "StoreRig.h"
 
 #include <QJsonArray>
@@ -32,15 +34,7 @@ namespace {
 
 using Probe = PlayerStoreProbe;
 
-Video makeVideo(const QString &id)
-{
-    Video v;
-    v.id = id;
-    v.title = QStringLiteral("Vídeo ") + id;
-    v.channel = QStringLiteral("Canal");
-    v.duration = 600;
-    return v;
-}
+Video makeVideo(const QString &id) { return sampleVideo(id); }
 
 QList<CaptionTrack> tracks(const QStringList &langs)
 {
@@ -48,15 +42,6 @@ QList<CaptionTrack> tracks(const QStringList &langs)
     for (const QString &lang : langs)
         list << CaptionTrack{lang, QStringLiteral("Pista ") + lang, false};
     return list;
-}
-
-template<class T>
-QByteArray jsonList(const QList<T> &items)
-{
-    QJsonArray a;
-    for (const T &item : items)
-        a.append(item.toJson());
-    return QJsonDocument(a).toJson(QJsonDocument::Compact);
 }
 
 QString quality(const QUrl &url) { return QUrlQuery(url).queryItemValue(QStringLiteral("q")); }

@@ -7,6 +7,7 @@
 #include "MpvEngine.h"
 #include "PlayerStore.h"
 #include "Pref.h"
+#include "SampleVideos.h"
 #include "SimulatedEngine.h"
 
 #include <QTest>
@@ -21,15 +22,7 @@ bool mpvWorks()
     return QTest::qWaitFor([&] { return e.isAvailable(); }, 10000);
 }
 
-Video makeVideo(const QString &id, qint64 duration = 600)
-{
-    Video v;
-    v.id = id;
-    v.title = QStringLiteral("Vídeo ") + id;
-    v.channel = QStringLiteral("Canal");
-    v.duration = duration;
-    return v;
-}
+Video makeVideo(const QString &id, qint64 duration = 600) { return sampleVideo(id, duration); }
 
 QStringList prefixes(const QStringList &lines)
 {

@@ -5,6 +5,7 @@
 #include "Defaults.h"
 #include "FakeClock.h"
 #include "Pref.h"
+#include "SampleVideos.h"
 #include "StoreRig.h"
 
 #include <QSignalSpy>
@@ -25,15 +26,7 @@ namespace {
 using Probe = PlayerStoreProbe;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-Video makeVideo(const QString &id, qint64 duration = 600)
-{
-    Video v;
-    v.id = id;
-    v.title = QStringLiteral("Vídeo ") + id;
-    v.channel = QStringLiteral("Canal");
-    v.duration = duration;
-    return v;
-}
+Video makeVideo(const QString &id, qint64 duration = 600) { return sampleVideo(id, duration); }
 
 QList<double> seekTargets(const SimulatedEngine &e)
 {

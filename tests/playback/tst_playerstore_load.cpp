@@ -7,6 +7,7 @@
 #include "Defaults.h"
 #include "FaultSwitches.h"
 #include "Fixtures.h"
+#include "JsonList.h"
 #include "Orientation.h"
 #include "Pref.h"
 #include "StoreRig.h"
@@ -62,15 +63,6 @@ VideoDetail makeDetail(const QString &id, bool canPlay = true, std::optional<boo
 
 QByteArray json(const QJsonObject &o) { return QJsonDocument(o).toJson(QJsonDocument::Compact); }
 
-template<class T>
-QByteArray jsonList(const QList<T> &items)
-{
-    QJsonArray a;
-    for (const T &item : items)
-        a.append(item.toJson());
-    return QJsonDocument(a).toJson(QJsonDocument::Compact);
-}
-
 QString qualityOf(const QUrl &url) { return QUrlQuery(url).queryItemValue(QStringLiteral("q")); }
 
 QByteArray channelJson()
@@ -118,13 +110,7 @@ private:
 
     void serve(const QString &path, const QByteArray &body, int delayMs = 0, const QString &id = {})
     {
-        FaultRule r;
-        r.pathPrefix = path;
-        r.id = id;
-        r.body = FaultRule::Body::Raw;
-        r.rawBody = body;
-        r.delayMs = delayMs;
-        backend.addFault(r);
+        backend.servePath(path, id, body, delayMs);
     }
     // The fast detail differs from the full one by its query value "1".
     void serveDetail(const QString &id, const VideoDetail &fast, const VideoDetail &full)

@@ -5,6 +5,7 @@
 #include "Defaults.h"
 #include "Haptics.h"
 #include "Pref.h"
+#include "SampleVideos.h"
 #include "StoreRig.h"
 
 #include <QElapsedTimer>
@@ -23,20 +24,7 @@ using Probe = PlayerStoreProbe;
 
 Video makeVideo(const QString &id, const QString &channel = QStringLiteral("Canal"))
 {
-    Video v;
-    v.id = id;
-    v.title = QStringLiteral("Vídeo ") + id;
-    v.channel = channel;
-    v.duration = 600;
-    return v;
-}
-
-QStringList ids(const QList<Video> &list)
-{
-    QStringList out;
-    for (const Video &v : list)
-        out << v.id;
-    return out;
+    return sampleVideo(id, 600, channel);
 }
 
 QList<Video> videos(const QStringList &ids)

@@ -15,16 +15,11 @@ QString symbolName(QQuickItem *symbol) { return symbol ? symbol->property("name"
 
 } // namespace
 
-class TestMiniPlayer : public QObject
+class TestMiniPlayer : public PlayerTestCase
 {
     Q_OBJECT
 
-private:
-    TestBackend backend;
-
 private slots:
-    void initTestCase() { setUpProcess(backend); }
-    void init() { setUpTest(); }
 
     // A touch on the bar, as moves from where it went down and the release.
     void touches_data()

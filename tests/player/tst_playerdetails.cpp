@@ -44,7 +44,7 @@ struct Details
     {
         rig.start(v);
         QVERIFY(QTest::qWaitFor([&] { return rig.store.commentsState().isFailed(); }, 8000)); // no such video
-        root = h.load(QUrl(QStringLiteral("qrc:/Nimbelora/Player/qml/PlayerSheet.qml")), rig.stores());
+        root = rig.loadSheet(h);
         QVERIFY2(root, qPrintable(h.errors()));
         model = root->property("details").value<DetailsModel *>();
     }
@@ -53,20 +53,16 @@ struct Details
 
 } // namespace
 
-class TestPlayerDetails : public QObject
+class TestPlayerDetails : public PlayerTestCase
 {
     Q_OBJECT
-
-private:
-    TestBackend backend;
 
 private slots:
     void initTestCase()
     {
-        setUpProcess(backend);
+        PlayerTestCase::initTestCase();
         Opener::setHandler([](const QUrl &) { return true; });
     }
-    void init() { setUpTest(); }
 
     void texts_data()
     {

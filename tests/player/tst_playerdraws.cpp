@@ -17,25 +17,6 @@ using namespace playertest;
 
 namespace {
 
-const QUrl kSheet(QStringLiteral("qrc:/Nimbelora/Player/qml/PlayerSheet.qml"));
-
-const QByteArray kBarOnPage = R"(
-import QtQuick
-import Nimbelora.Playback
-import Nimbelora.Player
-Rectangle {
-    required property PlayerStore player
-    color: "white"
-    MiniPlayerBar {
-        anchors.left: parent.left
-        anchors.right: parent.right
-        anchors.bottom: parent.bottom
-        anchors.bottomMargin: 52
-        player: parent.player
-    }
-}
-)";
-
 // What a window has drawn since it was watched: its frames, and the newest
 // of the engine's pictures taken into one.
 class Drawn
@@ -65,16 +46,11 @@ private:
 
 } // namespace
 
-class TestPlayerDraws : public QObject
+class TestPlayerDraws : public PlayerTestCase
 {
     Q_OBJECT
 
-private:
-    TestBackend backend;
-
 private slots:
-    void initTestCase() { setUpProcess(backend); }
-    void init() { setUpTest(); }
 
     // A jump waits for the next picture only while pictures come.
     void jumpLands_data()
@@ -138,7 +114,7 @@ private slots:
         PlayerStoreProbe::setSegments(rig.store, {{12, 18, QStringLiteral("sponsor")}});
         QQuickWindow *video = h.window();
         if (place == QLatin1String("sheet")) {
-            QQuickItem *sheet = h.load(kSheet, rig.stores());
+            QQuickItem *sheet = rig.loadSheet(h);
             QVERIFY2(sheet, qPrintable(h.errors()));
             auto *overlay = sheet->property("overlay").value<PlayerOverlayModel *>();
             QVERIFY(overlay);

@@ -89,20 +89,18 @@ QStringList titles(const QList<MenuEntry> &entries, const QString &prefix = {})
     Sheet s;                                                                                                           \
     QVERIFY2(s.load(rig), qPrintable(s.h.errors()))
 
-class TestPlayerGestures : public QObject
+class TestPlayerGestures : public PlayerTestCase
 {
     Q_OBJECT
 
-    TestBackend backend;
     // Ours to delete, as QTest says.
     const std::unique_ptr<QPointingDevice> device{QTest::createTouchDevice()};
     QPointingDevice *const touch = device.get();
 
 private slots:
-    void initTestCase() { setUpProcess(backend); }
     void init()
     {
-        setUpTest();
+        PlayerTestCase::init();
         Screen::shared().setBrightness(1);
         AudioSession::shared().setOutputVolume(1);
         VolumeController::setApplier({});

@@ -13,24 +13,6 @@ using namespace playertest;
 
 namespace {
 
-const QByteArray kBarOnPage = R"(
-import QtQuick
-import Nimbelora.Playback
-import Nimbelora.Player
-Rectangle {
-    required property PlayerStore player
-    color: "white"
-    MiniPlayerBar {
-        objectName: "bar"
-        anchors.left: parent.left
-        anchors.right: parent.right
-        anchors.bottom: parent.bottom
-        anchors.bottomMargin: 52
-        player: parent.player
-    }
-}
-)";
-
 bool isDark(QRgb c) { return qRed(c) < 24 && qGreen(c) < 24 && qBlue(c) < 24; }
 
 // Some pixel inside `rect` of the picture is not black.
@@ -101,7 +83,7 @@ private slots:
 
         {
             QmlHarness h;
-            QQuickItem *root = h.load(QUrl(QStringLiteral("qrc:/Nimbelora/Player/qml/PlayerSheet.qml")),
+            QQuickItem *root = h.load(playerSheet(),
                                       {{QStringLiteral("player"), qmlObject(&store)},
                                        {QStringLiteral("library"), qmlObject(&library)},
                                        {QStringLiteral("router"), qmlObject(&router)},

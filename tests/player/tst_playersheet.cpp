@@ -13,8 +13,6 @@ using namespace playertest;
 
 namespace {
 
-const QUrl kSheet(QStringLiteral("qrc:/Nimbelora/Player/qml/PlayerSheet.qml"));
-
 bool near(double a, double b) { return std::abs(a - b) < 0.01; }
 
 struct Sheet
@@ -25,7 +23,7 @@ struct Sheet
 
     bool load(Rig &rig)
     {
-        root = h.load(kSheet, rig.stores());
+        root = rig.loadSheet(h);
         if (!root)
             return false;
         overlay = root->property("overlay").value<PlayerOverlayModel *>();
@@ -72,16 +70,11 @@ struct Sheet
     Sheet s;                                                                                                           \
     QVERIFY2(s.load(rig), qPrintable(s.h.errors()))
 
-class TestPlayerSheet : public QObject
+class TestPlayerSheet : public PlayerTestCase
 {
     Q_OBJECT
 
-private:
-    TestBackend backend;
-
 private slots:
-    void initTestCase() { setUpProcess(backend); }
-    void init() { setUpTest(); }
 
     void controlsHideAfterThreeAndAHalfSeconds()
     {

@@ -21,7 +21,7 @@ struct Sheet
 
     bool load()
     {
-        root = h.load(QUrl(QStringLiteral("qrc:/Nimbelora/Player/qml/PlayerSheet.qml")), rig.stores());
+        root = rig.loadSheet(h);
         return root != nullptr;
     }
     template<class T>
@@ -75,12 +75,9 @@ struct Sheet
 
 } // namespace
 
-class TestQueueAndComments : public QObject
+class TestQueueAndComments : public PlayerTestCase
 {
     Q_OBJECT
-
-private:
-    TestBackend backend;
 
     Video catalogue(bool commentsOff) const
     {
@@ -92,10 +89,9 @@ private:
     qsizetype commentRequests() { return backend.requests().matching(QStringLiteral("/api/comments/")).size(); }
 
 private slots:
-    void initTestCase() { setUpProcess(backend); }
     void init()
     {
-        setUpTest();
+        PlayerTestCase::init();
         backend.clearFaults();
     }
 

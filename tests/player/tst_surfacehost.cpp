@@ -117,12 +117,9 @@ Item {
 
 } // namespace
 
-class TestSurfaceHost : public QObject
+class TestSurfaceHost : public PlayerTestCase
 {
     Q_OBJECT
-
-private:
-    TestBackend backend;
 
     static QString holderIn(VideoSurface *surface)
     {
@@ -140,8 +137,6 @@ private:
     }
 
 private slots:
-    void initTestCase() { setUpProcess(backend); }
-    void init() { setUpTest(); }
 
     void handOver_data()
     {

@@ -63,12 +63,9 @@ VideoDetail detailWith(const QString &id, QList<Chapter> chapterList)
 
 } // namespace
 
-class TestTimeline : public QObject
+class TestTimeline : public PlayerTestCase
 {
     Q_OBJECT
-
-private:
-    TestBackend backend;
 
     // A point on the bar of the loaded row, at `fraction` of its width.
     static QPoint onBar(QmlHarness &h, double fraction)
@@ -78,8 +75,6 @@ private:
     }
 
 private slots:
-    void initTestCase() { setUpProcess(backend); }
-    void init() { setUpTest(); }
 
     void fraction_data()
     {

@@ -5,6 +5,7 @@
 #include "LibraryStore.h"
 #include "Pref.h"
 #include "QmlHarness.h"
+#include "SampleVideos.h"
 #include "TestDirs.h"
 #include "WebSignIn.h"
 
@@ -15,15 +16,7 @@
 
 namespace {
 
-Video video(const QString &id)
-{
-    Video v;
-    v.id = id;
-    v.title = QStringLiteral("Vídeo ") + id;
-    v.channel = QStringLiteral("Canal");
-    v.duration = 300;
-    return v;
-}
+Video video(const QString &id) { return sampleVideo(id, 300); }
 
 QStringList ids(const UserPlaylist &p)
 {

@@ -7,6 +7,7 @@
 #include "Haptics.h"
 #include "Opener.h"
 #include "Pasteboard.h"
+#include "SampleVideos.h"
 #include "SubsModel.h"
 #include "Warmer.h"
 #include "YouTubeLink.h"
@@ -45,14 +46,6 @@ QList<Subscription> subs(int count)
     QList<Subscription> out;
     for (const QString &id : numbered(u"UC"_qs, count))
         out.append(Subscription{id, u"Canal"_qs, {}});
-    return out;
-}
-
-QStringList ids(const QList<Video> &list)
-{
-    QStringList out;
-    for (const Video &v : list)
-        out.append(v.id);
     return out;
 }
 

@@ -12,6 +12,30 @@
 #include <QTest>
 #include <memory>
 
+namespace {
+
+// The settings screen over stores of its own, in a window tall enough for
+// every row.
+struct SettingsScreen
+{
+    SettingsScreen(MemoryKeychain &keychain, WebSignIn &web) : auth(keychain, web) {}
+
+    AuthStore auth;
+    LibraryStore library;
+    Router router;
+    QmlHarness qml;
+
+    QQuickItem *load()
+    {
+        qml.window()->resize(430, 3000);
+        return qml.load(QUrl(u"qrc:/Nimbelora/Settings/qml/SettingsView.qml"_qs),
+                        {{u"library"_qs, QVariant::fromValue(&library)}, {u"auth"_qs, QVariant::fromValue(&auth)},
+                         {u"router"_qs, QVariant::fromValue(&router)}});
+    }
+};
+
+} // namespace
+
 class TestSettingsView : public QObject
 {
     Q_OBJECT
@@ -50,15 +74,9 @@ private slots:
             keychain.set(QString::fromLatin1(AuthStore::sessionKey), u"s1.x.y.z"_qs);
             Defaults::shared().setValue(QString::fromLatin1(AuthStore::accountKey), u"{\"name\":\"Ana\"}"_qs);
         }
-        AuthStore auth(keychain, *m_web);
-        LibraryStore library;
-        Router router;
-        QmlHarness qml;
-        qml.window()->resize(430, 3000);
-        QQuickItem *root = qml.load(QUrl(u"qrc:/Nimbelora/Settings/qml/SettingsView.qml"_qs),
-                                    {{u"library"_qs, QVariant::fromValue(&library)}, {u"auth"_qs, QVariant::fromValue(&auth)},
-                                     {u"router"_qs, QVariant::fromValue(&router)}});
-        QVERIFY2(root, qPrintable(qml.errors()));
+        SettingsScreen screen(keychain, *m_web);
+        QQuickItem *root = screen.load();
+        QVERIFY2(root, qPrintable(screen.qml.errors()));
         QQuickItem *account = QmlHarness::findIn(root, u"accountRow"_qs);
         QCOMPARE(account->property("text").toString(), signedIn ? u"Ana"_qs : u"Iniciar sesión con YouTube"_qs);
         QCOMPARE(account->property("subtitle").toString(),
@@ -67,7 +85,7 @@ private slots:
         QCOMPARE(QmlHarness::findIn(root, u"accountSection"_qs)->property("footer").toString().isEmpty(), !signedIn);
 
         QVERIFY(shown(root, u"sponsorCategoriesRow"_qs));
-        QVERIFY(qml.click(QmlHarness::findIn(root, u"skipSponsorsRow"_qs)));
+        QVERIFY(screen.qml.click(QmlHarness::findIn(root, u"skipSponsorsRow"_qs)));
         QVERIFY(!Defaults::shared().boolValue(u"pref.skipSponsors"_qs));
         QVERIFY(!shown(root, u"sponsorCategoriesRow"_qs));
         QTRY_VERIFY(QmlHarness::findIn(root, u"updateBadge"_qs)->isVisible());
@@ -91,15 +109,9 @@ private slots:
         QFETCH(int, resumeMode);
         Defaults::shared().setValue(u"pref.resumeMode"_qs, resumeMode);
         MemoryKeychain keychain;
-        AuthStore auth(keychain, *m_web);
-        LibraryStore library;
-        Router router;
-        QmlHarness qml;
-        qml.window()->resize(430, 3000);
-        QQuickItem *root = qml.load(QUrl(u"qrc:/Nimbelora/Settings/qml/SettingsView.qml"_qs),
-                                    {{u"library"_qs, QVariant::fromValue(&library)}, {u"auth"_qs, QVariant::fromValue(&auth)},
-                                     {u"router"_qs, QVariant::fromValue(&router)}});
-        QVERIFY2(root, qPrintable(qml.errors()));
+        SettingsScreen screen(keychain, *m_web);
+        QQuickItem *root = screen.load();
+        QVERIFY2(root, qPrintable(screen.qml.errors()));
         QQuickItem *label = nullptr;
         for (QQuickItem *t : QmlHarness::findAllIn(root, u"groupedRowTitle"_qs))
             if (t->property("text").toString() == title)
@@ -145,15 +157,9 @@ private slots:
         QFETCH(int, pick);
         QFETCH(QVariant, written);
         MemoryKeychain keychain;
-        AuthStore auth(keychain, *m_web);
-        LibraryStore library;
-        Router router;
-        QmlHarness qml;
-        qml.window()->resize(430, 3000);
-        QQuickItem *root = qml.load(QUrl(u"qrc:/Nimbelora/Settings/qml/SettingsView.qml"_qs),
-                                    {{u"library"_qs, QVariant::fromValue(&library)}, {u"auth"_qs, QVariant::fromValue(&auth)},
-                                     {u"router"_qs, QVariant::fromValue(&router)}});
-        QVERIFY2(root, qPrintable(qml.errors()));
+        SettingsScreen screen(keychain, *m_web);
+        QQuickItem *root = screen.load();
+        QVERIFY2(root, qPrintable(screen.qml.errors()));
         QQuickItem *row = nullptr;
         for (QQuickItem *t : QmlHarness::findAllIn(root, u"groupedRowTitle"_qs))
             if (t->property("text").toString() == title)
@@ -180,7 +186,7 @@ private slots:
             QVERIFY(QMetaObject::invokeMethod(menu, "triggered", Q_ARG(int, pick), Q_ARG(QVariant, QVariant())));
         } else {
             QCOMPARE(QmlHarness::findIn(row, u"toggleSwitch"_qs)->property("checked").toBool(), !written.toBool());
-            QVERIFY(qml.click(row));
+            QVERIFY(screen.qml.click(row));
             QCOMPARE(QmlHarness::findIn(row, u"toggleSwitch"_qs)->property("checked").toBool(), written.toBool());
         }
         QCOMPARE(Defaults::shared().value(key), written);

@@ -1,5 +1,6 @@
 #include "API.h"
 #include "Account.h"
+#include "AppFixture.h"
 #include "AuthStore.h"
 #include "Defaults.h"
 #include "DiskCache.h"
@@ -9,6 +10,7 @@
 #include "LibraryStore.h"
 #include "MemoryKeychain.h"
 #include "Pref.h"
+#include "SampleVideos.h"
 #include "TestBackend.h"
 #include "TestDirs.h"
 #include "Warmer.h"
@@ -51,14 +53,6 @@ QByteArray body(const QJsonArray &a) { return QJsonDocument(a).toJson(QJsonDocum
 
 QList<Video> decoded(const QJsonArray &a) { return Json::decode<QList<Video>>(body(a)); }
 
-QStringList ids(const QList<Video> &list)
-{
-    QStringList out;
-    for (const Video &v : list)
-        out.append(v.id);
-    return out;
-}
-
 QList<Video> cached(const QString &key)
 {
     FileWriter::shared().drain();
@@ -95,14 +89,7 @@ class TestFeedModel : public QObject
     // a query value), served in place of the fixtures.
     void serve(const QString &path, const QString &id, const QJsonArray &videos, int delayMs = 0, int times = -1)
     {
-        FaultRule rule;
-        rule.pathPrefix = path;
-        rule.id = id;
-        rule.body = FaultRule::Body::Raw;
-        rule.rawBody = body(videos);
-        rule.delayMs = delayMs;
-        rule.times = times;
-        m_backend->addFault(rule);
+        m_backend->servePath(path, id, body(videos), delayMs, times);
     }
 
     void failing(const QString &path, const QString &id, int status, const QString &message, int delayMs = 0)
@@ -133,9 +120,7 @@ class TestFeedModel : public QObject
 private slots:
     void initTestCase()
     {
-        TestDirs::isolate();
-        Defaults::useMemory();
-        Pref::registerDefaults();
+        AppFixture::prepare();
         m_backend = std::make_unique<TestBackend>();
         QVERIFY2(m_backend->isRunning(), qPrintable(m_backend->error()));
         QVERIFY(API::shared().setBaseUrl(QUrl(m_backend->origin())));

@@ -12,6 +12,7 @@
 #include "PlayerStore.h"
 #include "QmlHarness.h"
 #include "Router.h"
+#include "SampleVideos.h"
 #include "SimulatedEngine.h"
 #include "VideoFilterModel.h"
 #include "VideoListModel.h"
@@ -48,14 +49,6 @@ Video video(const QString &id, const QString &channel)
     return Json::decode<Video>(QJsonDocument(videoJson(id, channel)).toJson());
 }
 
-QStringList ids(const QList<Video> &list)
-{
-    QStringList out;
-    for (const Video &v : list)
-        out.append(v.id);
-    return out;
-}
-
 QStringList textsIn(QQuickItem *item)
 {
     QStringList out;
@@ -90,13 +83,7 @@ class TestHomeView : public QObject
 
     void serve(const QString &path, const QString &id, const QJsonArray &videos, int delayMs = 0)
     {
-        FaultRule rule;
-        rule.pathPrefix = path;
-        rule.id = id;
-        rule.body = FaultRule::Body::Raw;
-        rule.rawBody = body(videos);
-        rule.delayMs = delayMs;
-        m_backend->addFault(rule);
+        m_backend->servePath(path, id, body(videos), delayMs);
     }
 
     bool load(int width = 430)

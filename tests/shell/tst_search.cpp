@@ -44,14 +44,7 @@ class TestSearch : public QObject
 
     qint64 serve(const QString &path, const QString &id, const QJsonArray &reply, int delayMs = 0, int times = -1)
     {
-        FaultRule rule;
-        rule.pathPrefix = path;
-        rule.id = id;
-        rule.body = FaultRule::Body::Raw;
-        rule.rawBody = QJsonDocument(reply).toJson(QJsonDocument::Compact);
-        rule.delayMs = delayMs;
-        rule.times = times;
-        return m_backend->addFault(rule);
+        return m_backend->servePath(path, id, QJsonDocument(reply).toJson(QJsonDocument::Compact), delayMs, times);
     }
 
     // The search requests as "q page f" ("-" for no filter).
@@ -404,12 +397,7 @@ private slots:
         QTRY_COMPARE(shown(u"recentRow"_qs).size(), 10);
         // A full swipe to the left on the newest.
         const QPoint from = shown(u"recentRow"_qs).first()->mapToScene(QPointF(380, 22)).toPoint();
-        QTest::mousePress(m_qml->window(), Qt::LeftButton, {}, from);
-        for (int i = 1; i <= 12; ++i) {
-            QTest::qWait(8);
-            QTest::mouseMove(m_qml->window(), from - QPoint(30 * i, 0));
-        }
-        QTest::mouseRelease(m_qml->window(), Qt::LeftButton, {}, from - QPoint(360, 0), 8);
+        QmlHarness::drag(m_qml->window(), from, QPoint(-360, 0));
         QCOMPARE(m_library->searches().size(), 19);
         QVERIFY(!m_library->searches().contains(u"búsqueda 19"_qs));
         QTRY_COMPARE(shown(u"recentRow"_qs).last()->property("modelData").toString(), u"búsqueda 9"_qs);

@@ -9,6 +9,7 @@
 #include "MpvEngine.h"
 #include "PlayerStore.h"
 #include "QmlHarness.h"
+#include "SampleVideos.h"
 #include "ShortsStore.h"
 #include "SimulatedEngine.h"
 
@@ -35,14 +36,6 @@ QJsonArray videos(const QString &prefix, int from, int to)
 }
 
 QByteArray body(const QJsonArray &a) { return QJsonDocument(a).toJson(QJsonDocument::Compact); }
-
-QStringList ids(const QList<Video> &list)
-{
-    QStringList out;
-    for (const Video &v : list)
-        out.append(v.id);
-    return out;
-}
 
 // Counts the times its core was asked to open.
 class OpeningEngine : public SimulatedEngine

@@ -150,6 +150,17 @@ void QmlHarness::failOnQmlWarnings()
                                             QRegularExpression::CaseInsensitiveOption));
 }
 
+void QmlHarness::drag(QWindow *window, QPoint from, QPoint by)
+{
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, from);
+    const int steps = 12;
+    for (int i = 1; i <= steps; ++i) {
+        QTest::qWait(8);
+        QTest::mouseMove(window, from + by * i / steps);
+    }
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, from + by, 8);
+}
+
 bool QmlHarness::wheel(QQuickItem *item, QPoint angle, QPoint pixels)
 {
     const QPointF c = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));

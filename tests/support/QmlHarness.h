@@ -42,6 +42,9 @@ public:
     // Turns the wheel over the item's centre: `angle` in eighths of a degree
     // (120 a notch), or a touchpad's `pixels`. True when something took it.
     bool wheel(QQuickItem *item, QPoint angle, QPoint pixels = {});
+    // A mouse drag from `from` by `by` in twelve moves 8 ms apart, released
+    // 8 ms after the last.
+    static void drag(QWindow *window, QPoint from, QPoint by);
     // Processes events until `pred` holds or `ms` pass.
     static bool waitFor(const std::function<bool()> &pred, int ms = 5000);
 

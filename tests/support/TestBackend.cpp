@@ -67,6 +67,18 @@ qint64 TestBackend::delayPath(const QString &prefix, int ms)
     return addFault(r);
 }
 
+qint64 TestBackend::servePath(const QString &prefix, const QString &id, const QByteArray &body, int delayMs, int times)
+{
+    FaultRule r;
+    r.pathPrefix = prefix;
+    r.id = id;
+    r.body = FaultRule::Body::Raw;
+    r.rawBody = body;
+    r.delayMs = delayMs;
+    r.times = times;
+    return addFault(r);
+}
+
 bool TestBackend::prepareMedia()
 {
     MediaCache &media = m_backend->media();

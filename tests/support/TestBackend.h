@@ -63,6 +63,10 @@ public:
     // Shorthands for the common faults.
     qint64 failPath(const QString &prefix, int status, const QString &message = {});
     qint64 delayPath(const QString &prefix, int ms);
+    // `body` in place of the fixtures' reply to requests under `prefix` that
+    // name `id` (any when empty), after `delayMs`, the next `times` times.
+    qint64 servePath(const QString &prefix, const QString &id, const QByteArray &body, int delayMs = 0,
+                     int times = -1);
     void clearFaults() { faults().clear(); }
 
     // A plain HTTP exchange with the server (no redirects followed).

@@ -1,4 +1,5 @@
 #include "ViewRows.h"
+#include "QmlHarness.h"
 
 #include <QAbstractItemModel>
 #include <QQuickWindow>
@@ -133,14 +134,7 @@ void swipeAway(QQuickItem *row)
 {
     QQuickWindow *window = row->window();
     const QPoint from = row->mapToScene(QPointF(row->width() - 20, row->height() / 2)).toPoint();
-    const QPoint by(-int(row->width() * 0.9), 0);
-    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, from);
-    const int steps = 12;
-    for (int i = 1; i <= steps; ++i) {
-        QTest::qWait(8);
-        QTest::mouseMove(window, from + by * i / steps);
-    }
-    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, from + by, 8);
+    QmlHarness::drag(window, from, QPoint(-int(row->width() * 0.9), 0));
 }
 
 } // namespace ViewRows

@@ -1,6 +1,7 @@
 #pragma once
 // A real player store over the scripted engine, with a library, for the
-// player screens' tests; and the probe that reaches the store's own setters.
+// player screens' tests, and the test object they all start from; the probe
+// that reaches the store's own setters.
 #include "API.h"
 #include "AppFixture.h"
 #include "AvatarStore.h"
@@ -17,6 +18,7 @@
 #include "TestDirs.h"
 
 #include <QDir>
+#include <QObject>
 #include <QTest>
 #include <memory>
 
@@ -51,6 +53,27 @@ inline Video makeVideo(const QString &id, qint64 duration = 600)
 }
 
 inline QVariant qmlObject(QObject *o) { return QVariant::fromValue(o); }
+
+inline QUrl playerSheet() { return QUrl(QStringLiteral("qrc:/Nimbelora/Player/qml/PlayerSheet.qml")); }
+
+// The mini bar docked over a page, as the tab bar leaves room for it.
+inline const QByteArray kBarOnPage = R"(
+import QtQuick
+import Nimbelora.Playback
+import Nimbelora.Player
+Rectangle {
+    required property PlayerStore player
+    color: "white"
+    MiniPlayerBar {
+        objectName: "bar"
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 52
+        player: parent.player
+    }
+}
+)";
 
 // Every test process: isolated folders, the in-process backend, settings in
 // memory with the registered defaults.
@@ -89,12 +112,30 @@ struct Rig
                 {QStringLiteral("avatars"), qmlObject(&avatars)}};
     }
 
+    // The player sheet over these stores, in `h`'s window.
+    QQuickItem *loadSheet(QmlHarness &h) { return h.load(playerSheet(), stores()); }
+
     // Plays `v` and lets the engine report it ready and playing.
     void start(const Video &v, double mediaDuration = 600)
     {
         store.play(v, std::nullopt, true);
         engine->makeReady(mediaDuration);
     }
+};
+
+// The test object of a player test: the process set up once against the
+// in-process backend, every case from a clean slate. A test that needs more
+// calls these first.
+class PlayerTestCase : public QObject
+{
+    Q_OBJECT
+
+protected:
+    TestBackend backend;
+
+protected slots:
+    void initTestCase() { setUpProcess(backend); }
+    void init() { setUpTest(); }
 };
 
 } // namespace playertest
