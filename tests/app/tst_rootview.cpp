@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QGuiApplication>
 #include <QSignalSpy>
+#include <QStyleHints>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
 #include <memory>
@@ -725,6 +726,54 @@ private slots:
         QTest::mouseClick(m_qml->window(), Qt::LeftButton, Qt::NoModifier, chevron.toPoint());
         QTRY_COMPARE(depth(stackName), 0);
         QVERIFY(Defaults::shared().boolValue(QString(Pref::autoplay)));
+    }
+
+    // A double click on back pops one page: the second click reaches neither
+    // the leaving page's back button nor the one of the page coming in under
+    // it. Past the double-click time a press there goes back again.
+    void backTakesTheWholeDoubleClick_data()
+    {
+        QTest::addColumn<QString>("then"); // s: while the page slides away, g: once it is gone, w: after the double-click time
+        QTest::addColumn<int>("left");     // pages above the root after the second click
+        QTest::newRow("second click while the page slides away") << "s" << 1;
+        QTest::newRow("second click once the page is gone") << "g" << 1;
+        QTest::newRow("after the double-click time") << "w" << 0;
+    }
+
+    void backTakesTheWholeDoubleClick()
+    {
+        QFETCH(QString, then);
+        QFETCH(int, left);
+        const int interval = 1500;
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
+        QVERIFY(load());
+        QVERIFY(m_qml->click(find(u"tab.library"_qs)));
+        router()->open(QVariant::fromValue(LibraryRoutes::settings()));
+        router()->open(QVariant::fromValue(LibraryRoutes::hidden()));
+        QTRY_COMPARE(depth(u"libraryStack"_qs), 2);
+        QQuickItem *stack = find(u"libraryStack"_qs);
+        QQuickItem *view = QmlHarness::findIn(stack, u"stackView"_qs);
+        QTRY_VERIFY(!view->property("busy").toBool());
+        QQuickItem *back = shownOne(stack, u"backButton"_qs);
+        QVERIFY(back);
+        const QPoint at = back->mapToScene(QPointF(back->width() / 2, back->height() / 2)).toPoint();
+
+        QTest::mouseClick(m_qml->window(), Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(router()->libraryPath().size(), 1);
+        if (then == u"s") {
+            QTest::qWait(50);
+            QVERIFY(view->property("busy").toBool());
+        } else if (then == u"g") {
+            QTRY_VERIFY(!view->property("busy").toBool());
+        } else {
+            QTest::qWait(interval + 150);
+        }
+        QTest::mouseClick(m_qml->window(), Qt::LeftButton, Qt::NoModifier, at);
+        QTRY_VERIFY(!view->property("busy").toBool());
+        QTest::qWait(50);
+        QCOMPARE(router()->libraryPath().size(), left);
+        QTRY_COMPARE(depth(u"libraryStack"_qs), left);
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(-1);
     }
 
     // A page under another keeps its layout: back on a scrolled Ajustes, the
