@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QGuiApplication>
 #include <QSignalSpy>
+#include <QStyleHints>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
 #include <memory>
@@ -36,6 +37,11 @@ public:
 namespace {
 
 Video video(const QString &id) { return sampleVideo(id, 300); }
+
+QPoint centreOf(QQuickItem *item)
+{
+    return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
+}
 
 } // namespace
 
@@ -713,6 +719,124 @@ private slots:
         QTest::mouseClick(m_qml->window(), Qt::LeftButton, Qt::NoModifier, chevron.toPoint());
         QTRY_COMPARE(depth(stackName), 0);
         QVERIFY(Defaults::shared().boolValue(QString(Pref::autoplay)));
+    }
+
+    // A double click on back pops one page: the second click reaches neither
+    // the leaving page's back button nor the one of the page coming in under
+    // it. Past the double-click time a press there goes back again.
+    void backTakesTheWholeDoubleClick_data()
+    {
+        QTest::addColumn<QString>("then"); // s: while the page slides away, g: once it is gone, w: after the double-click time
+        QTest::addColumn<int>("left");     // pages above the root after the second click
+        QTest::newRow("second click while the page slides away") << "s" << 1;
+        QTest::newRow("second click once the page is gone") << "g" << 1;
+        QTest::newRow("after the double-click time") << "w" << 0;
+    }
+
+    void backTakesTheWholeDoubleClick()
+    {
+        QFETCH(QString, then);
+        QFETCH(int, left);
+        const int interval = 1500;
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
+        QVERIFY(load());
+        QVERIFY(m_qml->click(find(u"tab.library"_qs)));
+        router()->open(QVariant::fromValue(LibraryRoutes::settings()));
+        router()->open(QVariant::fromValue(LibraryRoutes::hidden()));
+        QTRY_COMPARE(depth(u"libraryStack"_qs), 2);
+        QQuickItem *stack = find(u"libraryStack"_qs);
+        QQuickItem *view = QmlHarness::findIn(stack, u"stackView"_qs);
+        QTRY_VERIFY(!view->property("busy").toBool());
+        QQuickItem *back = shownOne(stack, u"backButton"_qs);
+        QVERIFY(back);
+        const QPoint at = back->mapToScene(QPointF(back->width() / 2, back->height() / 2)).toPoint();
+
+        QTest::mouseClick(m_qml->window(), Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(router()->libraryPath().size(), 1);
+        if (then == u"s") {
+            QTest::qWait(50);
+            QVERIFY(view->property("busy").toBool());
+        } else if (then == u"g") {
+            QTRY_VERIFY(!view->property("busy").toBool());
+        } else {
+            QTest::qWait(interval + 150);
+        }
+        QTest::mouseClick(m_qml->window(), Qt::LeftButton, Qt::NoModifier, at);
+        QTRY_VERIFY(!view->property("busy").toBool());
+        QTest::qWait(50);
+        QCOMPARE(router()->libraryPath().size(), left);
+        QTRY_COMPARE(depth(u"libraryStack"_qs), left);
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(-1);
+    }
+
+    // A double click on the button that sends a cover away (the player's
+    // chevron, the welcome's "Saltar" and "Empezar sin cuenta") reaches
+    // nothing it uncovers, while it slides away or once it is gone; past the
+    // double-click time a press there works again. Under the chevron lies a
+    // pushed page's back button, under "Saltar" the tab bar's "Buscar".
+    void coverButtonTakesTheWholeDoubleClick_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("then"); // s: once the cover has left the spot, g: once it is gone, w: after the double-click time
+        QTest::addColumn<bool>("reached");
+        for (const char *button : {"collapseButton", "errorCollapseButton"}) {
+            QTest::addRow("%s, while the cover slides away", button) << button << "s" << false;
+            QTest::addRow("%s, once the cover is gone", button) << button << "g" << false;
+            QTest::addRow("%s, after the double-click time", button) << button << "w" << true;
+        }
+        for (const char *button : {"onboardingSkip", "onboardingNoAccount"}) {
+            QTest::addRow("%s, once the cover is gone", button) << button << "g" << false;
+            QTest::addRow("%s, after the double-click time", button) << button << "w" << true;
+        }
+    }
+
+    void coverButtonTakesTheWholeDoubleClick()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, then);
+        QFETCH(bool, reached);
+        const int interval = 2000;
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
+        const bool player = !button.startsWith(u"onboarding"_qs);
+        QVERIFY(load(player));
+        router()->openChannel(ChannelRoute{u"UC1"_qs, u"Uno"_qs});
+        QTRY_COMPARE(depth(u"homeStack"_qs), 1);
+        QTRY_VERIFY(!QmlHarness::findIn(find(u"homeStack"_qs), u"stackView"_qs)->property("busy").toBool());
+        QObject *cover = popup(player ? u"playerCover"_qs : u"onboardingCover"_qs);
+        if (player) {
+            m_app->player()->setPresented(true);
+            if (button == u"errorCollapseButton")
+                PlayerStoreProbe::setErrorMessage(*m_app->player(), u"No se pudo reproducir este vídeo."_qs);
+        } else if (button == u"onboardingNoAccount") {
+            QTRY_VERIFY(find(u"onboardingPages"_qs));
+            find(u"onboardingPages"_qs)->setProperty("currentIndex", 2);
+        }
+        QTRY_VERIFY(cover->property("opened").toBool());
+        QTRY_COMPARE(cover->property("y").toDouble(), 0.0);
+        QQuickItem *pressed = nullptr;
+        QTRY_VERIFY((pressed = find(button)) && pressed->isVisible());
+        QTest::qWait(300); // laid out
+        const QPoint at = centreOf(pressed);
+        const auto state = [&] {
+            return QVariantList{int(router()->tab()), router()->homePath().size(), router()->searchPath().size(),
+                                m_app->player()->expanded(), m_app->player()->current().has_value()};
+        };
+
+        QTest::mouseClick(m_qml->window(), Qt::LeftButton, Qt::NoModifier, at);
+        QVERIFY(!cover->property("presented").toBool());
+        const QVariantList before = state();
+        if (then == u"s") {
+            QTRY_VERIFY(cover->property("y").toDouble() > at.y() + 30);
+            QVERIFY(cover->property("visible").toBool());
+        } else if (then == u"g") {
+            QTRY_VERIFY(!cover->property("visible").toBool());
+        } else {
+            QTest::qWait(interval + 150);
+        }
+        QTest::mouseClick(m_qml->window(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::qWait(300);
+        QCOMPARE(state() != before, reached);
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(-1);
     }
 
     // A page under another keeps its layout: back on a scrolled Ajustes, the

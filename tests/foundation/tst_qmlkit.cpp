@@ -88,6 +88,8 @@ private slots:
 
     void pressShield_data();
     void pressShield();
+    void closingSheetTakesTheWholeDoubleClick_data();
+    void closingSheetTakesTheWholeDoubleClick();
 
     void sideScrollerWheel_data();
     void sideScrollerWheel();
@@ -1009,6 +1011,77 @@ void TestQmlKit::pressShield()
     }
     QTest::qWait(50);
     QCOMPARE(root->property("clicks").toInt(), clicks);
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(-1);
+}
+
+// A press that closes a sheet (its bar's "Hecho", a row whose choice closes
+// it) takes the whole double click: the second click reaches neither the
+// sheet again nor the page it uncovers, while it slides away or once it is
+// gone. Past the double-click time, or outside the sheet's place, a press on
+// the page works.
+void TestQmlKit::closingSheetTakesTheWholeDoubleClick_data()
+{
+    QTest::addColumn<QString>("pressed"); // what closes the sheet: "done" or "row"
+    QTest::addColumn<QString>("then");    // s: while it slides away, g: once gone, w: after the double-click time, b: beside its place
+    QTest::addColumn<int>("beneath");     // presses the page took
+
+    for (const char *pressed : {"done", "row"}) {
+        QTest::addRow("%s, second click while sliding away", pressed) << pressed << "s" << 0;
+        QTest::addRow("%s, second click once gone", pressed) << pressed << "g" << 0;
+        QTest::addRow("%s, after the double-click time", pressed) << pressed << "w" << 1;
+        QTest::addRow("%s, above the sheet's place", pressed) << pressed << "b" << 1;
+    }
+}
+
+void TestQmlKit::closingSheetTakesTheWholeDoubleClick()
+{
+    QFETCH(QString, pressed);
+    QFETCH(QString, then);
+    QFETCH(int, beneath);
+    // Long enough for the sheet to be gone well within it.
+    const int interval = 1000;
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item {\n"
+        "  id: root\n"
+        "  property int beneath: 0\n"
+        "  property int chosen: 0\n"
+        "  property alias sheet: sheet\n"
+        "  MouseArea { anchors.fill: parent; onPressed: root.beneath++ }\n"
+        "  BottomSheet {\n"
+        "    id: sheet; title: \"Cola\"\n"
+        "    trailing: SheetBarButton { objectName: \"done\"; text: \"Hecho\"; onClicked: { root.chosen++; sheet.close() } }\n"
+        "    Button { objectName: \"row\"; y: 100; width: parent.width; height: 60; onClicked: { root.chosen++; sheet.close() } }\n"
+        "  }\n"
+        "}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    auto *sheet = root->property("sheet").value<QObject *>();
+    QSignalSpy closed(sheet, SIGNAL(closed()));
+    QMetaObject::invokeMethod(sheet, "open");
+    QTRY_VERIFY(sheet->property("opened").toBool());
+    QQuickItem *header = h.find(QStringLiteral("sheetHeader"));
+    QTRY_COMPARE(header->mapToScene({}).y(), 932.0 - 466.0);
+
+    const QPoint at = centreOf(h.find(pressed));
+    QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(root->property("chosen").toInt(), 1);
+    QPoint second = at;
+    if (then == "s") {
+        QTest::qWait(50);
+        QVERIFY(sheet->property("visible").toBool());
+    } else if (then == "w") {
+        QTest::qWait(interval + 150);
+    } else {
+        QTRY_VERIFY(!sheet->property("visible").toBool());
+        if (then == "b")
+            second = QPoint(200, 100);
+    }
+    QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, second);
+    QTRY_VERIFY(!sheet->property("visible").toBool());
+    QTest::qWait(50);
+    QCOMPARE(root->property("beneath").toInt(), beneath);
+    QCOMPARE(root->property("chosen").toInt(), 1);
+    QCOMPARE(closed.count(), 1);
     QGuiApplication::styleHints()->setMouseDoubleClickInterval(-1);
 }
 

@@ -47,10 +47,15 @@ Item {
         spacing: 0
 
         OverlayButton {
+            id: collapseButton
             objectName: "collapseButton"
             symbol: "chevron.down"
             label: "Minimizar"
-            onTriggered: controls.overlay.collapse()
+            // The page under the player comes out beneath it.
+            onTriggered: {
+                PressShield.cover(collapseButton)
+                controls.overlay.collapse()
+            }
         }
         Item { Layout.fillWidth: true }
         QualityBadge {

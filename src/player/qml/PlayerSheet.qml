@@ -223,13 +223,17 @@ Item {
         // The controls are not made while failed; their minimise button
         // stays where it always is.
         OverlayButton {
+            id: errorCollapseButton
             objectName: "errorCollapseButton"
             visible: sheet.hasError
             x: sheet.landscape ? 44 : 12
             y: sheet.landscape ? 18 : 8
             symbol: "chevron.down"
             label: "Minimizar"
-            onTriggered: overlayModel.collapse()
+            onTriggered: {
+                PressShield.cover(errorCollapseButton)
+                overlayModel.collapse()
+            }
         }
 
         PressableStyle {

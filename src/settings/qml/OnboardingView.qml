@@ -198,12 +198,17 @@ Item {
             }
 
             FadingButton {
+                id: finishButton
                 objectName: view.lastPage ? "onboardingNoAccount" : "onboardingSkip"
                 Layout.alignment: Qt.AlignHCenter
                 text: view.lastPage ? "Empezar sin cuenta" : "Saltar"
                 color: "white"
                 restingOpacity: view.lastPage ? 1 : 0.8
-                onClicked: view.finish()
+                // The app comes out beneath the welcome, its tab bar here.
+                onClicked: {
+                    PressShield.cover(finishButton)
+                    view.finish()
+                }
             }
         }
     }
