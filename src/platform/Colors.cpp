@@ -111,6 +111,13 @@ QColor Colors::named(Named name, bool dark)
     return QColor(table[name][dark ? 1 : 0]);
 }
 
+QColor Colors::alpha(const QColor &color, qreal alpha)
+{
+    QColor c = color;
+    c.setAlphaF(float(alpha));
+    return c;
+}
+
 Colors::Colors(QObject *attachee) : QObject(attachee)
 {
     everyColors().insert(this);

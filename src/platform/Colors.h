@@ -99,6 +99,8 @@ public:
 
     static QColor color(Role role, bool dark);
     static QColor named(Named name, bool dark);
+    // `color` at opacity `alpha` in place of its own: Colors.alpha(Colors.label, 0.08).
+    Q_INVOKABLE static QColor alpha(const QColor &color, qreal alpha);
 
     explicit Colors(QObject *attachee);
     ~Colors() override;

@@ -126,8 +126,7 @@ BottomSheet {
                 }
                 background: Rectangle {
                     radius: 10
-                    color: Qt.rgba(sheet.destructive.r, sheet.destructive.g, sheet.destructive.b,
-                                   signOutButton.down ? 0.25 : 0.15)
+                    color: Colors.alpha(sheet.destructive, signOutButton.down ? 0.25 : 0.15)
                 }
             }
 

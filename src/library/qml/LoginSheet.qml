@@ -70,8 +70,7 @@ BottomSheet {
                 width: card.implicitWidth + 56
                 height: card.implicitHeight + 56
                 radius: 22
-                color: Qt.rgba(Colors.secondaryBackground.r, Colors.secondaryBackground.g,
-                               Colors.secondaryBackground.b, 0.92)
+                color: Colors.alpha(Colors.secondaryBackground, 0.92)
 
                 ColumnLayout {
                     id: card

@@ -46,6 +46,6 @@ Basic.Button {
         implicitHeight: 34
         radius: 8
         color: button.prominent ? (button.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent)
-                                : Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, button.down ? 0.25 : 0.15)
+                                : Colors.alpha(Theme.accent, button.down ? 0.25 : 0.15)
     }
 }

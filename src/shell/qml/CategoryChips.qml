@@ -118,7 +118,7 @@ Flickable {
                         anchors.topMargin: 3
                         anchors.bottomMargin: -3
                         radius: height / 2
-                        color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.2)
+                        color: Colors.alpha(Theme.accent, 0.2)
                     }
                     Rectangle {
                         anchors.fill: parent
