@@ -133,7 +133,7 @@ Flickable {
                         sourceComponent: CornerGradient {
                             objectName: "chipGradient"
                             radius: height / 2
-                            from: Qt.rgba(1.0, 0.33, 0.43, 1)
+                            from: Theme.brandLight
                             to: Theme.deep
                         }
                     }
