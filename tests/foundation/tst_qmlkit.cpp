@@ -906,39 +906,50 @@ void TestQmlKit::fadingButton()
 }
 
 // Nothing is made before the sheet is wanted; a kept sheet is the same one
-// every time, a fresh one is new each time and after its key changes; any
-// closing reports a dismissal.
+// every time, a fresh one is new each time and after its key changes, and
+// slides away before it goes; any closing reports a dismissal. One shown
+// from the start opens.
 void TestQmlKit::sheetLoader_data()
 {
     QTest::addColumn<bool>("fresh");
-    QTest::newRow("kept") << false;
-    QTest::newRow("fresh") << true;
+    QTest::addColumn<bool>("shownAtStart");
+    QTest::newRow("kept") << false << false;
+    QTest::newRow("fresh") << true << false;
+    QTest::newRow("kept, shown at start") << false << true;
+    QTest::newRow("fresh, shown at start") << true << true;
 }
 
 void TestQmlKit::sheetLoader()
 {
     QFETCH(bool, fresh);
+    QFETCH(bool, shownAtStart);
     QmlHarness h;
     QQuickItem *slot = h.loadSource(kImports + "SheetLoader { id: slot; property int made: 0; key: \"a\"\n"
-        "  sourceComponent: Popup { width: 100; height: 100; Component.onCompleted: slot.made++ } }",
-        {{QStringLiteral("fresh"), fresh}});
+        "  sourceComponent: Popup { width: 100; height: 100; Component.onCompleted: slot.made++\n"
+        "    exit: Transition { NumberAnimation { property: \"opacity\"; to: 0; duration: 300 } } } }",
+        {{QStringLiteral("fresh"), fresh}, {QStringLiteral("shown"), shownAtStart}});
     QVERIFY2(slot, qPrintable(h.errors()));
     QSignalSpy dismissed(slot, SIGNAL(dismissed()));
     auto sheet = [&] { return slot->property("item").value<QObject *>(); };
     auto visible = [&] { return sheet() && sheet()->property("visible").toBool(); };
-    QVERIFY(!sheet());
-
-    slot->setProperty("shown", true);
+    if (!shownAtStart) {
+        QTest::qWait(50);
+        QVERIFY(!sheet());
+        slot->setProperty("shown", true);
+    }
     QTRY_VERIFY(visible());
     QPointer<QObject> first = sheet();
 
     slot->setProperty("shown", false);
     if (fresh) {
+        QTRY_VERIFY(!sheet() || !sheet()->property("opened").toBool());
+        QCOMPARE(sheet(), first.data());
         QTRY_VERIFY(!sheet());
     } else {
         QTRY_VERIFY(!visible());
         QCOMPARE(sheet(), first.data());
     }
+    QCOMPARE(dismissed.count(), 1);
     slot->setProperty("shown", true);
     QTRY_VERIFY(visible());
     QCOMPARE(sheet() == first.data(), !fresh);
@@ -949,7 +960,7 @@ void TestQmlKit::sheetLoader()
     QCOMPARE(slot->property("made").toInt(), fresh ? 3 : 1);
 
     QMetaObject::invokeMethod(sheet(), "close");
-    QTRY_VERIFY(dismissed.count() >= 1);
+    QTRY_VERIFY(dismissed.count() >= 2);
 }
 
 void TestQmlKit::segmentedPickerSelects()
