@@ -1,3 +1,4 @@
+#include "AppScheme.h"
 #include "PressShield.h"
 #include "QmlHarness.h"
 #include <QEasingCurve>
@@ -90,6 +91,8 @@ private slots:
 
     void fadingButton_data();
     void fadingButton();
+    void borderedButton_data();
+    void borderedButton();
 
     void sheetLoader_data();
     void sheetLoader();
@@ -127,6 +130,12 @@ void TestQmlKit::componentsLoad_data()
         "  Button { text: \"Crear lista\" } }");
     QTest::newRow("CornerMask") << QByteArray(
         "Rectangle { width: 160; height: 90; color: \"red\"; CornerMask { anchors.fill: parent; radius: 12 } }");
+    QTest::newRow("BorderedButton") << QByteArray(
+        "Row { BorderedButton { text: \"Reproducir\"; symbol: \"play.fill\"; prominent: true } BorderedButton { text: \"Aleatorio\" } }");
+    QTest::newRow("AlertFrame") << QByteArray(
+        "AlertFrame { id: a; title: \"Aviso\"; message: \"Texto\"\n"
+        "  buttons: [AlertFrame.Action { text: \"Uno\" }, AlertFrame.Action { text: \"Dos\"; bold: true }]\n"
+        "  Component.onCompleted: Qt.callLater(a.open) }");
     QTest::newRow("SheetBarButton") << QByteArray(
         "Row { SheetBarButton { text: \"Hecho\"; emphasized: true } SheetBarButton { symbol: \"plus\" } }");
     QTest::newRow("SoftShadow") << QByteArray(
@@ -903,6 +912,51 @@ void TestQmlKit::fadingButton()
     QTest::mouseRelease(h.window(), Qt::LeftButton, Qt::NoModifier, centre);
     QCOMPARE(clicked.count(), 1);
     QCOMPARE(content->opacity(), resting);
+}
+
+// The fill and the ink follow the tint: white on it when prominent (darker
+// while pressed), the tint on a light fill of it otherwise.
+void TestQmlKit::borderedButton_data()
+{
+    QTest::addColumn<QByteArray>("props");
+    QTest::addColumn<QColor>("tint");
+    QTest::addColumn<bool>("prominent");
+    QTest::addColumn<bool>("down");
+    const QColor accent = QColor::fromRgbF(1.0f, 0.176f, 0.333f), red(0xFF, 0x3B, 0x30);
+    QTest::newRow("accent") << QByteArray("") << accent << false << false;
+    QTest::newRow("accent, pressed") << QByteArray("down: true") << accent << false << true;
+    QTest::newRow("prominent") << QByteArray("prominent: true") << accent << true << false;
+    QTest::newRow("prominent, pressed") << QByteArray("prominent: true; down: true") << accent << true << true;
+    QTest::newRow("destructive tint") << QByteArray("tint: Colors.destructive") << red << false << false;
+    QTest::newRow("destructive, prominent") << QByteArray("tint: Colors.destructive; prominent: true") << red << true
+                                            << false;
+}
+
+void TestQmlKit::borderedButton()
+{
+    QFETCH(QByteArray, props);
+    QFETCH(QColor, tint);
+    QFETCH(bool, prominent);
+    QFETCH(bool, down);
+    AppScheme::shared().setScheme(1);
+    QmlHarness h;
+    QQuickItem *button = h.loadSource(kImports + "BorderedButton { text: \"Mostrar\"; " + props + " }");
+    QVERIFY2(button, qPrintable(h.errors()));
+    const QColor fill = button->property("background").value<QQuickItem *>()->property("color").value<QColor>();
+    const QColor ink = button->property("ink").value<QColor>();
+    auto near = [](const QColor &a, const QColor &b) {
+        return std::abs(a.redF() - b.redF()) < 0.01 && std::abs(a.greenF() - b.greenF()) < 0.01
+               && std::abs(a.blueF() - b.blueF()) < 0.01 && std::abs(a.alphaF() - b.alphaF()) < 0.01;
+    };
+    if (prominent) {
+        QCOMPARE(ink, QColor(Qt::white));
+        QVERIFY2(near(fill, down ? tint.darker(115) : tint), qPrintable(fill.name(QColor::HexArgb)));
+    } else {
+        QVERIFY2(near(ink, tint), qPrintable(ink.name(QColor::HexArgb)));
+        QColor light = tint;
+        light.setAlphaF(down ? 0.25f : 0.15f);
+        QVERIFY2(near(fill, light), qPrintable(fill.name(QColor::HexArgb)));
+    }
 }
 
 // Nothing is made before the sheet is wanted; a kept sheet is the same one
