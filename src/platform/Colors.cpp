@@ -81,6 +81,8 @@ QColor Colors::color(Role role, bool dark)
         return dark ? QColor(0x16, 0x16, 0x17) : QColor(0xF9, 0xF9, 0xF9);
     case SheetBackground:
         return dark ? QColor(0x1C, 0x1C, 0x1E) : QColor(255, 255, 255);
+    case SheetSecondaryBackground:
+        return dark ? QColor(0x2C, 0x2C, 0x2E) : QColor(0xF2, 0xF2, 0xF7);
     case MenuBackground:
         return dark ? QColor(0x2C, 0x2C, 0x2E) : QColor(0xF9, 0xF9, 0xF9);
     case MenuGap:

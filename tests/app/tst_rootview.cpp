@@ -450,7 +450,7 @@ private slots:
         // The window's one share sheet, over the player and the sheet in it.
         QVERIFY(ShareSheet::shared().share(QUrl(u"https://youtu.be/abcdefghijk?t=42"_qs)));
         QTRY_VERIFY(popup(u"shareSheet"_qs)->property("opened").toBool());
-        QCOMPARE(popup(u"shareSheet"_qs)->property("color").value<QColor>(), Colors::color(Colors::Background, true));
+        QCOMPARE(popup(u"shareSheet"_qs)->property("color").value<QColor>(), Colors::color(Colors::SheetBackground, true));
         QVERIFY(m_qml->click(find(u"shareCopy"_qs)));
         QCOMPARE(Pasteboard::shared().string(), u"https://youtu.be/abcdefghijk?t=42"_qs);
         QTRY_VERIFY(!popup(u"shareSheet"_qs)->property("visible").toBool());

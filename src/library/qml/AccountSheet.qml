@@ -18,6 +18,7 @@ BottomSheet {
     readonly property var account: auth.account
     readonly property color destructive: Colors.destructive
 
+    color: Colors.sheetBackground
     title: "Cuenta"
     detents: ["medium", "large"]
     trailing: SheetBarButton {
