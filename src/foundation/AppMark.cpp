@@ -1,4 +1,5 @@
 #include "AppMark.h"
+#include "Theme.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -65,9 +66,9 @@ void AppMark::paint(QPainter *p)
     p->scale(width() / s, height() / s);
 
     QLinearGradient background(0, 0, s, s);
-    background.setColorAt(0, QColor::fromRgbF(1.0f, 0.49f, 0.59f));
-    background.setColorAt(0.5, QColor::fromRgbF(1.0f, 0.19f, 0.345f));
-    background.setColorAt(1, QColor::fromRgbF(0.5f, 0.0f, 0.21f));
+    background.setColorAt(0, Theme::markLight());
+    background.setColorAt(0.5, Theme::markMiddle());
+    background.setColorAt(1, Theme::markDeep());
     fillRounded(p, QRectF(0, 0, s, s), cornerRadius(), background);
 
     const qreal radius = tileRadius(s);

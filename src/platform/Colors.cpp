@@ -81,6 +81,8 @@ QColor Colors::color(Role role, bool dark)
         return dark ? QColor(0x16, 0x16, 0x17) : QColor(0xF9, 0xF9, 0xF9);
     case SheetBackground:
         return dark ? QColor(0x1C, 0x1C, 0x1E) : QColor(255, 255, 255);
+    case SheetSecondaryBackground:
+        return dark ? QColor(0x2C, 0x2C, 0x2E) : QColor(0xF2, 0xF2, 0xF7);
     case MenuBackground:
         return dark ? QColor(0x2C, 0x2C, 0x2E) : QColor(0xF9, 0xF9, 0xF9);
     case MenuGap:
@@ -109,6 +111,13 @@ QColor Colors::named(Named name, bool dark)
         {0x8E8E93, 0x8E8E93},
     };
     return QColor(table[name][dark ? 1 : 0]);
+}
+
+QColor Colors::alpha(const QColor &color, qreal alpha)
+{
+    QColor c = color;
+    c.setAlphaF(float(alpha));
+    return c;
 }
 
 Colors::Colors(QObject *attachee) : QObject(attachee)

@@ -39,6 +39,8 @@ class Colors : public QObject
     // A sheet raised over a page: in the dark scheme a step lighter than the
     // black page behind it, so the two can be told apart.
     Q_PROPERTY(QColor sheetBackground READ sheetBackground NOTIFY changed)
+    // A box or card on such a sheet, a step lighter again in the dark scheme.
+    Q_PROPERTY(QColor sheetSecondaryBackground READ sheetSecondaryBackground NOTIFY changed)
     // Context and options menus, their gaps between groups, confirmation
     // dialogs, text alerts, toasts, a segmented picker's selection and a
     // swipe action that destroys nothing.
@@ -84,6 +86,7 @@ public:
         Separator,
         Bar,
         SheetBackground,
+        SheetSecondaryBackground,
         MenuBackground,
         MenuGap,
         ActionSheetBackground,
@@ -99,6 +102,8 @@ public:
 
     static QColor color(Role role, bool dark);
     static QColor named(Named name, bool dark);
+    // `color` at opacity `alpha` in place of its own: Colors.alpha(Colors.label, 0.08).
+    Q_INVOKABLE static QColor alpha(const QColor &color, qreal alpha);
 
     explicit Colors(QObject *attachee);
     ~Colors() override;
@@ -123,6 +128,7 @@ public:
     QColor separator() const { return color(Separator, m_dark); }
     QColor bar() const { return color(Bar, m_dark); }
     QColor sheetBackground() const { return color(SheetBackground, m_dark); }
+    QColor sheetSecondaryBackground() const { return color(SheetSecondaryBackground, m_dark); }
     QColor menuBackground() const { return color(MenuBackground, m_dark); }
     QColor menuGap() const { return color(MenuGap, m_dark); }
     QColor actionSheetBackground() const { return color(ActionSheetBackground, m_dark); }

@@ -20,6 +20,7 @@
 #include <QQmlComponent>
 #include <QTemporaryDir>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QStyleHints>
 #include <QTest>
@@ -368,8 +369,9 @@ private slots:
     void onboardingFollowsTheSetting()
     {
         QVERIFY(load(false));
-        QObject *cover = popup(u"onboardingCover"_qs);
-        QVERIFY(cover);
+        // Made afresh each time it is shown, and let go after.
+        QPointer<QObject> cover;
+        QTRY_VERIFY((cover = popup(u"onboardingCover"_qs)));
         QTRY_VERIFY(cover->property("opened").toBool());
         QTRY_VERIFY(find(u"onboardingSkip"_qs));
         // A video opened meanwhile waits under the welcome, then shows.
@@ -377,14 +379,15 @@ private slots:
         QVERIFY(!popup(u"playerCover"_qs)->property("presented").toBool());
         QVERIFY(m_qml->click(find(u"onboardingSkip"_qs)));
         QVERIFY(Defaults::shared().boolValue(Pref::onboarded));
-        QTRY_VERIFY(!cover->property("visible").toBool());
+        QTRY_VERIFY(!cover || !cover->property("visible").toBool());
         QVERIFY(popup(u"playerCover"_qs)->property("presented").toBool());
         m_app->player()->setPresented(false);
         QTRY_VERIFY(!find(u"onboardingSkip"_qs));
+        QTRY_VERIFY(!cover);
 
         // "Ver la bienvenida otra vez": back at once, from the first page.
         Defaults::shared().setValue(QString(Pref::onboarded), false);
-        QTRY_VERIFY(cover->property("opened").toBool());
+        QTRY_VERIFY((cover = popup(u"onboardingCover"_qs)) && cover->property("opened").toBool());
         QTRY_VERIFY(find(u"onboardingSkip"_qs));
         QCOMPARE(find(u"onboardingPages"_qs)->property("currentIndex").toInt(), 0);
 
@@ -412,8 +415,8 @@ private slots:
         QVERIFY(load(cover == u"player"_qs));
         if (cover == u"player"_qs)
             m_app->player()->setPresented(true);
-        QObject *shown = popup(cover + u"Cover"_qs);
-        QTRY_VERIFY(shown->property("opened").toBool());
+        QObject *shown = nullptr;
+        QTRY_VERIFY((shown = popup(cover + u"Cover"_qs)) && shown->property("opened").toBool());
         QQmlComponent c(&m_qml->engine());
         c.setData(R"(import QtQuick; import QtQuick.Controls.Basic; import Nimbelora.Foundation
             Item {
@@ -441,7 +444,7 @@ private slots:
         // The window's one share sheet, over the player and the sheet in it.
         QVERIFY(ShareSheet::shared().share(QUrl(u"https://youtu.be/abcdefghijk?t=42"_qs)));
         QTRY_VERIFY(popup(u"shareSheet"_qs)->property("opened").toBool());
-        QCOMPARE(popup(u"shareSheet"_qs)->property("color").value<QColor>(), Colors::color(Colors::Background, true));
+        QCOMPARE(popup(u"shareSheet"_qs)->property("color").value<QColor>(), Colors::color(Colors::SheetBackground, true));
         QVERIFY(m_qml->click(find(u"shareCopy"_qs)));
         QCOMPARE(Pasteboard::shared().string(), u"https://youtu.be/abcdefghijk?t=42"_qs);
         QTRY_VERIFY(!popup(u"shareSheet"_qs)->property("visible").toBool());

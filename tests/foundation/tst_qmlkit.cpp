@@ -1,3 +1,4 @@
+#include "AppScheme.h"
 #include "PressShield.h"
 #include "QmlHarness.h"
 #include <QEasingCurve>
@@ -79,6 +80,8 @@ private slots:
 
     void fadingButton_data();
     void fadingButton();
+    void borderedButton_data();
+    void borderedButton();
 
     void sheetLoader_data();
     void sheetLoader();
@@ -118,6 +121,12 @@ void TestQmlKit::componentsLoad_data()
         "  Button { text: \"Crear lista\" } }");
     QTest::newRow("CornerMask") << QByteArray(
         "Rectangle { width: 160; height: 90; color: \"red\"; CornerMask { anchors.fill: parent; radius: 12 } }");
+    QTest::newRow("BorderedButton") << QByteArray(
+        "Row { BorderedButton { text: \"Reproducir\"; symbol: \"play.fill\"; prominent: true } BorderedButton { text: \"Aleatorio\" } }");
+    QTest::newRow("AlertFrame") << QByteArray(
+        "AlertFrame { id: a; title: \"Aviso\"; message: \"Texto\"\n"
+        "  buttons: [AlertFrame.Action { text: \"Uno\" }, AlertFrame.Action { text: \"Dos\"; bold: true }]\n"
+        "  Component.onCompleted: Qt.callLater(a.open) }");
     QTest::newRow("SheetBarButton") << QByteArray(
         "Row { SheetBarButton { text: \"Hecho\"; emphasized: true } SheetBarButton { symbol: \"plus\" } }");
     QTest::newRow("SoftShadow") << QByteArray(
@@ -896,40 +905,96 @@ void TestQmlKit::fadingButton()
     QCOMPARE(content->opacity(), resting);
 }
 
+// The fill and the ink follow the tint: white on it when prominent (darker
+// while pressed), the tint on a light fill of it otherwise.
+void TestQmlKit::borderedButton_data()
+{
+    QTest::addColumn<QByteArray>("props");
+    QTest::addColumn<QColor>("tint");
+    QTest::addColumn<bool>("prominent");
+    QTest::addColumn<bool>("down");
+    const QColor accent = QColor::fromRgbF(1.0f, 0.176f, 0.333f), red(0xFF, 0x3B, 0x30);
+    QTest::newRow("accent") << QByteArray("") << accent << false << false;
+    QTest::newRow("accent, pressed") << QByteArray("down: true") << accent << false << true;
+    QTest::newRow("prominent") << QByteArray("prominent: true") << accent << true << false;
+    QTest::newRow("prominent, pressed") << QByteArray("prominent: true; down: true") << accent << true << true;
+    QTest::newRow("destructive tint") << QByteArray("tint: Colors.destructive") << red << false << false;
+    QTest::newRow("destructive, prominent") << QByteArray("tint: Colors.destructive; prominent: true") << red << true
+                                            << false;
+}
+
+void TestQmlKit::borderedButton()
+{
+    QFETCH(QByteArray, props);
+    QFETCH(QColor, tint);
+    QFETCH(bool, prominent);
+    QFETCH(bool, down);
+    AppScheme::shared().setScheme(1);
+    QmlHarness h;
+    QQuickItem *button = h.loadSource(kImports + "BorderedButton { text: \"Mostrar\"; " + props + " }");
+    QVERIFY2(button, qPrintable(h.errors()));
+    const QColor fill = button->property("background").value<QQuickItem *>()->property("color").value<QColor>();
+    const QColor ink = button->property("ink").value<QColor>();
+    auto near = [](const QColor &a, const QColor &b) {
+        return std::abs(a.redF() - b.redF()) < 0.01 && std::abs(a.greenF() - b.greenF()) < 0.01
+               && std::abs(a.blueF() - b.blueF()) < 0.01 && std::abs(a.alphaF() - b.alphaF()) < 0.01;
+    };
+    if (prominent) {
+        QCOMPARE(ink, QColor(Qt::white));
+        QVERIFY2(near(fill, down ? tint.darker(115) : tint), qPrintable(fill.name(QColor::HexArgb)));
+    } else {
+        QVERIFY2(near(ink, tint), qPrintable(ink.name(QColor::HexArgb)));
+        QColor light = tint;
+        light.setAlphaF(down ? 0.25f : 0.15f);
+        QVERIFY2(near(fill, light), qPrintable(fill.name(QColor::HexArgb)));
+    }
+}
+
 // Nothing is made before the sheet is wanted; a kept sheet is the same one
-// every time, a fresh one is new each time and after its key changes; any
-// closing reports a dismissal.
+// every time, a fresh one is new each time and after its key changes, and
+// slides away before it goes; any closing reports a dismissal. One shown
+// from the start opens.
 void TestQmlKit::sheetLoader_data()
 {
     QTest::addColumn<bool>("fresh");
-    QTest::newRow("kept") << false;
-    QTest::newRow("fresh") << true;
+    QTest::addColumn<bool>("shownAtStart");
+    QTest::newRow("kept") << false << false;
+    QTest::newRow("fresh") << true << false;
+    QTest::newRow("kept, shown at start") << false << true;
+    QTest::newRow("fresh, shown at start") << true << true;
 }
 
 void TestQmlKit::sheetLoader()
 {
     QFETCH(bool, fresh);
+    QFETCH(bool, shownAtStart);
     QmlHarness h;
     QQuickItem *slot = h.loadSource(kImports + "SheetLoader { id: slot; property int made: 0; key: \"a\"\n"
-        "  sourceComponent: Popup { width: 100; height: 100; Component.onCompleted: slot.made++ } }",
-        {{QStringLiteral("fresh"), fresh}});
+        "  sourceComponent: Popup { width: 100; height: 100; Component.onCompleted: slot.made++\n"
+        "    exit: Transition { NumberAnimation { property: \"opacity\"; to: 0; duration: 300 } } } }",
+        {{QStringLiteral("fresh"), fresh}, {QStringLiteral("shown"), shownAtStart}});
     QVERIFY2(slot, qPrintable(h.errors()));
     QSignalSpy dismissed(slot, SIGNAL(dismissed()));
     auto sheet = [&] { return slot->property("item").value<QObject *>(); };
     auto visible = [&] { return sheet() && sheet()->property("visible").toBool(); };
-    QVERIFY(!sheet());
-
-    slot->setProperty("shown", true);
+    if (!shownAtStart) {
+        QTest::qWait(50);
+        QVERIFY(!sheet());
+        slot->setProperty("shown", true);
+    }
     QTRY_VERIFY(visible());
     QPointer<QObject> first = sheet();
 
     slot->setProperty("shown", false);
     if (fresh) {
+        QTRY_VERIFY(!sheet() || !sheet()->property("opened").toBool());
+        QCOMPARE(sheet(), first.data());
         QTRY_VERIFY(!sheet());
     } else {
         QTRY_VERIFY(!visible());
         QCOMPARE(sheet(), first.data());
     }
+    QCOMPARE(dismissed.count(), 1);
     slot->setProperty("shown", true);
     QTRY_VERIFY(visible());
     QCOMPARE(sheet() == first.data(), !fresh);
@@ -940,7 +1005,7 @@ void TestQmlKit::sheetLoader()
     QCOMPARE(slot->property("made").toInt(), fresh ? 3 : 1);
 
     QMetaObject::invokeMethod(sheet(), "close");
-    QTRY_VERIFY(dismissed.count() >= 1);
+    QTRY_VERIFY(dismissed.count() >= 2);
 }
 
 void TestQmlKit::segmentedPickerSelects()

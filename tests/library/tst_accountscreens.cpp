@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "AppScheme.h"
 #include "AuthStore.h"
 #include "Defaults.h"
 #include "LoginCoordinator.h"
@@ -110,6 +111,7 @@ private slots:
 
     void cleanup()
     {
+        AppScheme::shared().setScheme(0);
         m_qml.reset();
         m_auth.reset();
     }
@@ -143,6 +145,38 @@ private slots:
 
         QCoro::waitFor(m_auth->logout(false));
         QVERIFY(symbol->isVisible() && !view->isVisible());
+    }
+
+    // The account and sign-in sheets are raised over the page: in the dark
+    // scheme their empty part is not the page's black; in the light one it stays white.
+    void sheetsAreRaisedOverThePage_data()
+    {
+        QTest::addColumn<bool>("login");
+        QTest::addColumn<int>("scheme");
+        QTest::addColumn<QColor>("sheet");
+        for (bool login : {false, true}) {
+            const char *name = login ? "sign-in" : "account";
+            QTest::addRow("%s, dark", name) << login << 2 << QColor(0x1C, 0x1C, 0x1E);
+            QTest::addRow("%s, light", name) << login << 1 << QColor(Qt::white);
+        }
+    }
+    void sheetsAreRaisedOverThePage()
+    {
+        QFETCH(bool, login);
+        QFETCH(int, scheme);
+        QFETCH(QColor, sheet);
+        AppScheme::shared().setScheme(scheme);
+        QVERIFY(load());
+        QVERIFY(openSheet());
+        QObject *shown = m_sheet;
+        if (login)
+            QVERIFY((shown = openLogin()));
+        QTRY_COMPARE(shown->property("presentation").toDouble(), 1.0);
+        QTest::qWait(100);
+        const QImage shot = m_qml->window()->grabWindow();
+        // Below everything on the sheet, at its left edge.
+        const QPoint empty(4, m_qml->window()->height() - 4);
+        QCOMPARE(shot.pixelColor(empty), sheet);
     }
 
     // Signed in: name, the handle only when there is one, and sign-out.

@@ -193,13 +193,22 @@ private slots:
                 property string tileName: "pink"
                 property color tile: Colors[tileName]
                 property int headline: TextStyle.headline.pixelSize
+                property color faint: Colors.alpha(Colors.label, 0.08)
+                property color opaque: Colors.alpha(Colors.secondaryLabel, 1)
             })");
         QVERIFY2(root, qPrintable(h.errors()));
         AppScheme::shared().setScheme(1);
         QCOMPARE(root->property("color").value<QColor>().rgba(), QColor(Qt::white).rgba());
         QCOMPARE(root->property("text").value<QColor>().rgba(), QColor(Qt::black).rgba());
         QCOMPARE(root->property("tile").value<QColor>(), QColor(0xFF, 0x2D, 0x55));
+        // Another opacity in place of the colour's own, following the scheme.
+        auto faint = [&] { return root->property("faint").value<QColor>(); };
+        QCOMPARE(faint().rgb(), QColor(Qt::black).rgb());
+        QCOMPARE(qRound(faint().alphaF() * 100), 8);
+        QCOMPARE(root->property("opaque").value<QColor>().rgba(), QColor(60, 60, 67).rgba());
         AppScheme::shared().setScheme(2);
+        QCOMPARE(faint().rgb(), QColor(Qt::white).rgb());
+        QCOMPARE(qRound(faint().alphaF() * 100), 8);
         QCOMPARE(root->property("tile").value<QColor>(), QColor(0xFF, 0x37, 0x5F));
         root->setProperty("tileName", "blue");
         QCOMPARE(root->property("tile").value<QColor>(), QColor(0x0A, 0x84, 0xFF));

@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "AppScheme.h"
 #include "AvatarStore.h"
 #include "Defaults.h"
 #include "Haptics.h"
@@ -97,6 +98,7 @@ private slots:
 
     void cleanup()
     {
+        AppScheme::shared().setScheme(0);
         m_player.reset();
         m_router.reset();
         m_library.reset();
@@ -295,6 +297,39 @@ private slots:
         QCOMPARE(m_library->hiddenChannels(), QStringList{QStringLiteral("Canal X")});
         menu->trigger(QStringLiteral("hideChannel"));
         QCOMPARE(m_library->hiddenChannels().size(), 1);
+    }
+
+    // The share sheet is raised over the page, and the shared link's box
+    // over the sheet, in either scheme.
+    void shareSheetIsRaisedOverThePage_data()
+    {
+        QTest::addColumn<int>("scheme");
+        QTest::addColumn<QColor>("sheet");
+        QTest::addColumn<QColor>("box");
+        QTest::newRow("dark") << 2 << QColor(0x1C, 0x1C, 0x1E) << QColor(0x2C, 0x2C, 0x2E);
+        QTest::newRow("light") << 1 << QColor(Qt::white) << QColor(0xF2, 0xF2, 0xF7);
+    }
+    void shareSheetIsRaisedOverThePage()
+    {
+        QFETCH(int, scheme);
+        QFETCH(QColor, sheet);
+        QFETCH(QColor, box);
+        AppScheme::shared().setScheme(scheme);
+        QmlHarness qml;
+        QQuickItem *host = qml.loadSource("import QtQuick\nimport Nimbelora.Shell\nItem { property alias sheet: sheet\n ShareSheetView { id: sheet } }\n");
+        QVERIFY2(host, qPrintable(qml.errors()));
+        QObject *view = host->property("sheet").value<QObject *>();
+        QVERIFY(ShareSheet::shared().share(QUrl(QStringLiteral("https://youtu.be/dQw4w9WgXcQ"))));
+        QTRY_COMPARE(view->property("presentation").toDouble(), 1.0);
+        QTest::qWait(100);
+        const QImage shot = qml.window()->grabWindow();
+        QQuickItem *text = qml.find(u"sharedText"_qs);
+        QVERIFY(text);
+        // Left of the link inside its box, and the sheet's empty bottom.
+        const QPoint inBox = text->mapToScene(QPointF(-6, text->height() / 2)).toPoint();
+        QCOMPARE(shot.pixelColor(inBox), box);
+        QCOMPARE(shot.pixelColor(QPoint(4, qml.window()->height() - 4)), sheet);
+        ShareSheet::shared().dismiss();
     }
 
     // Our share sheet follows the platform state and acts on its item.

@@ -270,32 +270,27 @@ Item {
         }
     }
 
-    // The welcome, until it is done.
-    FullScreenCover {
-        id: onboardingCover
-        objectName: "onboardingCover"
-        presented: !root.onboarded
-        color: "transparent"
-        onClosed: if (!root.onboarded) root.setOnboardingPresented(false)
+    // The welcome, until it is done; made from its file only while shown, so
+    // a launch past the welcome does not compile it.
+    SheetLoader {
+        objectName: "onboardingLoader"
+        fresh: true
+        shown: !root.onboarded
+        onDismissed: root.setOnboardingPresented(false)
+        sourceComponent: FullScreenCover {
+            objectName: "onboardingCover"
+            color: "transparent"
 
-        // Made from its file only while shown, so a launch past the welcome
-        // does not compile it.
-        Loader {
-            id: onboarding
-            anchors.fill: parent
-            readonly property bool wanted: onboardingCover.presented || onboardingCover.presentation > 0
-            onWantedChanged: sync()
-            Component.onCompleted: sync()
-            function sync() {
-                if (wanted)
-                    setSource(Routes.onboarding, { auth: root.auth })
-                else
-                    source = ""
+            ScreenSlot {
+                id: onboarding
+                anchors.fill: parent
+                source: Routes.onboarding
+                properties: ({ auth: root.auth })
             }
-        }
-        Connections {
-            target: onboarding.item
-            function onFinish() { root.setOnboardingPresented(false) }
+            Connections {
+                target: onboarding.item
+                function onFinish() { root.setOnboardingPresented(false) }
+            }
         }
     }
 

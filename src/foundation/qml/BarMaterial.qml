@@ -11,7 +11,7 @@ Rectangle {
     // The hairline along the bottom edge.
     property bool separator: true
 
-    color: Qt.rgba(Colors.bar.r, Colors.bar.g, Colors.bar.b, 0.97)
+    color: Colors.alpha(Colors.bar, 0.97)
 
     MouseArea {
         anchors.fill: parent

@@ -203,7 +203,7 @@ Item {
             bottomPadding: 0
             contentItem: Rectangle {
                 implicitHeight: 6
-                color: Colors.dark ? Qt.rgba(0, 0, 0, 0.3) : Qt.rgba(0, 0, 0, 0.08)
+                color: Colors.menuGap
             }
         }
     }

@@ -4,7 +4,6 @@
 // click of a double click never reaches a card that just came in.
 import QtQuick
 import Nimbelora.Platform
-import QtQuick.Controls.Basic as Basic
 import Nimbelora.Foundation
 
 Item {
@@ -27,11 +26,14 @@ Item {
         title: "No se pudo cargar"
         description: root.message
 
-        Basic.Button {
+        BorderedButton {
             id: retryButton
             objectName: "retryButton"
             visible: root.canRetry
             text: "Reintentar"
+            prominent: true
+            font: TextStyle.headline
+            minimumHeight: 36
             leftPadding: 16
             rightPadding: 16
             topPadding: 8
@@ -41,19 +43,6 @@ Item {
                     return
                 PressShield.cover(retryButton)
                 root.retry()
-            }
-
-            contentItem: Text {
-                text: retryButton.text
-                font: TextStyle.headline
-                color: "white"
-                horizontalAlignment: Text.AlignHCenter
-                verticalAlignment: Text.AlignVCenter
-            }
-            background: Rectangle {
-                implicitHeight: 36
-                radius: 8
-                color: retryButton.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent
             }
         }
     }

@@ -3,7 +3,7 @@
 // `shown` opens and closes it (or call open()); `dismissed` says it closed,
 // whoever closed it, so the owner can clear `shown`. A `fresh` sheet is made
 // anew each time it is shown, or when its `key` changes while shown, and let
-// go when hidden; otherwise the one made first is kept.
+// go once hidden (after it has slid away); otherwise the one made first is kept.
 import QtQuick
 
 Loader {
@@ -30,6 +30,11 @@ Loader {
 
     function sync() {
         if (fresh) {
+            // Closed first: it is let go when its closing is over.
+            if (!shown && item && item.visible) {
+                item.close()
+                return
+            }
             active = false
             source = ""
             if (shown)
@@ -44,9 +49,15 @@ Loader {
     // A fresh sheet is let go later, never inside its own closing signal.
     onShownChanged: fresh ? Qt.callLater(sync) : sync()
     onKeyChanged: if (fresh && shown) Qt.callLater(sync)
+    // Shown from the start: opened once the owner has a window to open it in.
+    Component.onCompleted: if (shown) Qt.callLater(sync)
 
     Connections {
         target: slot.item
-        function onClosed() { slot.dismissed() }
+        function onClosed() {
+            slot.dismissed()
+            if (slot.fresh && !slot.shown)
+                Qt.callLater(slot.sync)
+        }
     }
 }

@@ -3,7 +3,6 @@
 // fresh sign-in sheet. It follows the store while open.
 import Nimbelora.Platform
 import QtQuick
-import QtQuick.Controls.Basic as Basic
 import QtQuick.Layouts
 import Nimbelora.Foundation
 import Nimbelora.Library
@@ -19,6 +18,7 @@ BottomSheet {
     readonly property var account: auth.account
     readonly property color destructive: Colors.destructive
 
+    color: Colors.sheetBackground
     title: "Cuenta"
     detents: ["medium", "large"]
     trailing: SheetBarButton {
@@ -102,7 +102,7 @@ BottomSheet {
                 wrapMode: Text.Wrap
                 horizontalAlignment: Text.AlignHCenter
             }
-            Basic.Button {
+            BorderedButton {
                 id: signOutButton
                 objectName: "signOutButton"
                 visible: sheet.auth.signedIn
@@ -111,23 +111,15 @@ BottomSheet {
                 Layout.leftMargin: 28
                 Layout.rightMargin: 28
                 text: "Cerrar sesión"
+                tint: sheet.destructive
+                font: TextStyle.headline
+                minimumHeight: 0
+                radius: 10
                 topPadding: 13
                 bottomPadding: 13
                 onClicked: {
                     sheet.signingOut = true
                     sheet.auth.startLogout()
-                }
-                contentItem: Text {
-                    text: signOutButton.text
-                    font: TextStyle.headline
-                    color: sheet.destructive
-                    horizontalAlignment: Text.AlignHCenter
-                    verticalAlignment: Text.AlignVCenter
-                }
-                background: Rectangle {
-                    radius: 10
-                    color: Qt.rgba(sheet.destructive.r, sheet.destructive.g, sheet.destructive.b,
-                                   signOutButton.down ? 0.25 : 0.15)
                 }
             }
 
@@ -182,7 +174,7 @@ BottomSheet {
                 wrapMode: Text.Wrap
                 horizontalAlignment: Text.AlignHCenter
             }
-            Basic.Button {
+            BorderedButton {
                 id: continueButton
                 objectName: "continueButton"
                 visible: !sheet.auth.signedIn
@@ -190,20 +182,13 @@ BottomSheet {
                 Layout.leftMargin: 28
                 Layout.rightMargin: 28
                 text: "Continuar con Google"
+                prominent: true
+                font: TextStyle.headline
+                minimumHeight: 0
+                radius: 10
                 topPadding: 13
                 bottomPadding: 13
                 onClicked: sheet.showLogin = true
-                contentItem: Text {
-                    text: continueButton.text
-                    font: TextStyle.headline
-                    color: "white"
-                    horizontalAlignment: Text.AlignHCenter
-                    verticalAlignment: Text.AlignVCenter
-                }
-                background: Rectangle {
-                    radius: 10
-                    color: continueButton.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent
-                }
             }
             Text {
                 objectName: "signInNote"

@@ -17,6 +17,7 @@ BottomSheet {
     required property AuthStore auth
     readonly property bool finishing: coordinator.finishing
 
+    color: Colors.sheetBackground
     title: "Iniciar sesión"
     detents: ["large"]
     dismissable: !finishing
@@ -70,8 +71,7 @@ BottomSheet {
                 width: card.implicitWidth + 56
                 height: card.implicitHeight + 56
                 radius: 22
-                color: Qt.rgba(Colors.secondaryBackground.r, Colors.secondaryBackground.g,
-                               Colors.secondaryBackground.b, 0.92)
+                color: Colors.alpha(Colors.sheetSecondaryBackground, 0.92)
 
                 ColumnLayout {
                     id: card

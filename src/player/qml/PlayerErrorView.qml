@@ -1,6 +1,5 @@
 // A hard playback failure over the video: what went wrong and "Reintentar".
 import QtQuick
-import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
 import Nimbelora.Foundation
 
@@ -41,31 +40,18 @@ Item {
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.Wrap
             }
-            Basic.Button {
+            BorderedButton {
                 id: retryButton
                 objectName: "playerRetry"
                 anchors.horizontalCenter: parent.horizontalCenter
                 text: "Reintentar"
+                prominent: true
+                minimumHeight: 0
                 focusPolicy: Qt.NoFocus
-                leftPadding: 14
-                rightPadding: 14
-                topPadding: 7
-                bottomPadding: 7
                 onClicked: {
                     // The video area comes back under the pointer.
                     PressShield.cover(retryButton)
                     view.retry()
-                }
-                contentItem: Text {
-                    text: retryButton.text
-                    font: TextStyle.font(15, Font.DemiBold)
-                    color: "white"
-                    horizontalAlignment: Text.AlignHCenter
-                    verticalAlignment: Text.AlignVCenter
-                }
-                background: Rectangle {
-                    radius: 8
-                    color: retryButton.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent
                 }
             }
         }

@@ -97,7 +97,7 @@ Item {
             width: geo.loopBand.width
             height: scrubber.trackHeight + 4
             anchors.verticalCenter: parent.verticalCenter
-            color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.9)
+            color: Colors.alpha(Theme.accent, 0.9)
         }
 
         Rectangle {

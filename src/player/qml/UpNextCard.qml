@@ -96,27 +96,20 @@ Item {
 
             Item { Layout.minimumWidth: 4; Layout.preferredWidth: 4 }
 
-            Basic.Button {
+            BorderedButton {
                 id: now
                 objectName: "upNextNow"
                 text: "Ahora"
+                prominent: true
+                font: TextStyle.font(13, Font.DemiBold)
+                minimumHeight: 28
+                radius: height / 2
                 focusPolicy: Qt.NoFocus
-                padding: 0
                 leftPadding: 10
                 rightPadding: 10
+                topPadding: 0
+                bottomPadding: 0
                 onClicked: card.playNow()
-                contentItem: Text {
-                    text: now.text
-                    font: TextStyle.font(13, Font.DemiBold)
-                    color: "white"
-                    horizontalAlignment: Text.AlignHCenter
-                    verticalAlignment: Text.AlignVCenter
-                }
-                background: Rectangle {
-                    implicitHeight: 28
-                    radius: height / 2
-                    color: now.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent
-                }
             }
 
             Basic.Button {

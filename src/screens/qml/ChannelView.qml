@@ -99,8 +99,7 @@ Rectangle {
                         radius: width / 2
                         color: "transparent"
                         border.width: 1
-                        border.color: Qt.rgba(Colors.label.r, Colors.label.g,
-                                              Colors.label.b, 0.08)
+                        border.color: Colors.alpha(Colors.label, 0.08)
                     }
                 }
 

@@ -1,7 +1,7 @@
 // The two buttons that start a whole list, sharing the width: "Reproducir"
 // (or the given title) in order, "Aleatorio" shuffled.
 import QtQuick
-import Nimbelora.Screens
+import Nimbelora.Foundation
 
 Row {
     id: buttons

@@ -53,7 +53,7 @@ Flickable {
                             radius: 15
                             color: "transparent"
                             border.width: option.selected ? 3 : 1
-                            border.color: option.selected ? Theme.accent : Qt.rgba(Colors.label.r, Colors.label.g, Colors.label.b, 0.12)
+                            border.color: option.selected ? Theme.accent : Colors.alpha(Colors.label, 0.12)
                         }
                     }
                     Text {

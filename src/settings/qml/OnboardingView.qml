@@ -42,8 +42,8 @@ Item {
             fillGradient: LinearGradient {
                 x1: 0; y1: 0
                 x2: view.width; y2: view.height
-                GradientStop { position: 0; color: Qt.rgba(1.0, 0.3, 0.45, 1) }
-                GradientStop { position: 1; color: Qt.rgba(0.45, 0.0, 0.2, 1) }
+                GradientStop { position: 0; color: Theme.welcomeLight }
+                GradientStop { position: 1; color: Theme.welcomeDeep }
             }
             startX: 0; startY: 0
             PathLine { x: view.width; y: 0 }

@@ -164,7 +164,7 @@ Rectangle {
                                     width: parent.width * 0.6
                                     height: chart.plotHeight * modelData.count / chart.maxValue
                                     radius: 6
-                                    from: Qt.rgba(1.0, 0.33, 0.43, 1)
+                                    from: Theme.brandLight
                                     to: Theme.deep
                                 }
                                 Text {

@@ -118,7 +118,7 @@ Flickable {
                         anchors.topMargin: 3
                         anchors.bottomMargin: -3
                         radius: height / 2
-                        color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.2)
+                        color: Colors.alpha(Theme.accent, 0.2)
                     }
                     Rectangle {
                         anchors.fill: parent
@@ -133,7 +133,7 @@ Flickable {
                         sourceComponent: CornerGradient {
                             objectName: "chipGradient"
                             radius: height / 2
-                            from: Qt.rgba(1.0, 0.33, 0.43, 1)
+                            from: Theme.brandLight
                             to: Theme.deep
                         }
                     }

@@ -12,6 +12,7 @@ BottomSheet {
     readonly property bool isFile: ShareSheet.kind === ShareSheet.File
     readonly property bool isLink: ShareSheet.kind === ShareSheet.Link
 
+    color: Colors.sheetBackground
     title: ShareSheet.title.length > 0 ? ShareSheet.title : "Compartir"
     detents: ["medium"]
 
@@ -65,7 +66,7 @@ BottomSheet {
             width: parent.width - 32
             height: shared.implicitHeight + 24
             radius: 12
-            color: Colors.secondaryBackground
+            color: Colors.sheetSecondaryBackground
 
             Text {
                 id: shared

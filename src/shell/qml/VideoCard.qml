@@ -104,7 +104,7 @@ PressableStyle {
         radius: 20
         color: "transparent"
         border.width: 1
-        border.color: Qt.rgba(Colors.label.r, Colors.label.g, Colors.label.b, 0.07)
+        border.color: Colors.alpha(Colors.label, 0.07)
     }
 
     DurationBadge {

@@ -1,5 +1,6 @@
-// A bordered button: the accent tint on a light accent fill, or, prominent,
-// white on the accent; an optional symbol before the title.
+// A bordered button: the tint on a light fill of it, or, prominent, white on
+// the tint (the accent unless told); an optional symbol before the title.
+// Its size, font and corners are a site's own.
 import QtQuick
 import QtQuick.Controls.Basic as Basic
 import Nimbelora.Platform
@@ -10,8 +11,12 @@ Basic.Button {
 
     property string symbol
     property bool prominent: false
-    readonly property color ink: prominent ? "white" : Theme.accent
+    property color tint: Theme.accent
+    property real radius: 8
+    property real minimumHeight: 34
+    readonly property color ink: prominent ? "white" : tint
 
+    font: TextStyle.font(15, Font.DemiBold)
     leftPadding: 14
     rightPadding: 14
     topPadding: 7
@@ -36,16 +41,17 @@ Basic.Button {
             Text {
                 anchors.verticalCenter: parent.verticalCenter
                 text: button.text
-                font: TextStyle.font(15, Font.DemiBold)
+                textFormat: Text.PlainText
+                font: button.font
                 color: button.ink
             }
         }
     }
 
     background: Rectangle {
-        implicitHeight: 34
-        radius: 8
-        color: button.prominent ? (button.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent)
-                                : Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, button.down ? 0.25 : 0.15)
+        implicitHeight: button.minimumHeight
+        radius: button.radius
+        color: button.prominent ? (button.down ? Qt.darker(button.tint, 1.15) : button.tint)
+                                : Colors.alpha(button.tint, button.down ? 0.25 : 0.15)
     }
 }
