@@ -5,6 +5,7 @@
 #include "WebSignIn.h"
 
 #include <QGuiApplication>
+#include <QStyleHints>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QNetworkCookie>
@@ -113,6 +114,32 @@ private slots:
         QCOMPARE(find(u"onboardingNoAccount"_qs)->property("text").toString(), u"Empezar sin cuenta"_qs);
         QVERIFY(find(u"onboardingDots"_qs)->isVisible());
         QCOMPARE(m_finished->count(), 0);
+    }
+
+    // The button that brings the last page turns into the sign-in: the
+    // second press of a double click there signs nothing in, a later one does.
+    void doubleClickOntoTheLastPage_data()
+    {
+        QTest::addColumn<int>("pause"); // ms between the two clicks
+        QTest::addColumn<bool>("signIn");
+        QTest::newRow("double click") << 0 << false;
+        QTest::newRow("after the double-click time") << 2150 << true;
+    }
+    void doubleClickOntoTheLastPage()
+    {
+        QFETCH(int, pause);
+        QFETCH(bool, signIn);
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(2000);
+        QVERIFY(load());
+        QVERIFY(m_qml->click(u"onboardingContinue"_qs));
+        QQuickItem *button = find(u"onboardingContinue"_qs);
+        QVERIFY(m_qml->click(button));
+        QCOMPARE(page(), 2);
+        QTest::qWait(pause);
+        QVERIFY(m_qml->click(button));
+        QTest::qWait(100);
+        QCOMPARE(m_view->property("showLogin").toBool(), signIn);
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(-1);
     }
 
     void swipingFollowsTheButtons()

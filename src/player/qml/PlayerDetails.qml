@@ -116,13 +116,20 @@ ListView {
             height: Math.max(channelButton.implicitHeight, subscribe.implicitHeight)
             // The name's room: the row less the avatar and the subscribe button.
             readonly property real nameRoom: width - 52 - (subscribe.visible ? subscribe.width + 8 : 0)
+            // A channel with an id: it opens, and can be followed.
+            readonly property bool linked: list.details.channelId !== undefined && list.details.channelId !== null
 
             PressableStyle {
                 id: channelButton
                 objectName: "channelRow"
                 focusPolicy: Qt.NoFocus
                 anchors.verticalCenter: parent.verticalCenter
-                onClicked: list.details.openChannel()
+                onClicked: {
+                    // The player goes and the channel comes in under the pointer.
+                    if (channelRow.linked)
+                        PressShield.cover(channelButton)
+                    list.details.openChannel()
+                }
                 contentItem: Row {
                     spacing: 10
                     AvatarView {
@@ -170,7 +177,7 @@ ListView {
             PressableStyle {
                 id: subscribe
                 objectName: "subscribeButton"
-                visible: list.details.channelId !== undefined && list.details.channelId !== null
+                visible: channelRow.linked
                 focusPolicy: Qt.NoFocus
                 anchors.right: parent.right
                 anchors.verticalCenter: parent.verticalCenter

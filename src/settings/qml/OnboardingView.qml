@@ -186,14 +186,19 @@ Item {
             spacing: 12
 
             OnboardingButton {
+                id: mainButton
                 objectName: view.lastPage ? "onboardingSignIn" : "onboardingContinue"
                 Layout.fillWidth: true
                 text: view.lastPage ? "Iniciar sesión con YouTube" : "Continuar"
                 onClicked: {
-                    if (view.lastPage)
+                    if (view.lastPage) {
                         view.showLogin = true
-                    else
-                        view.page = Math.min(view.page + 1, view.pages.length - 1)
+                        return
+                    }
+                    view.page = Math.min(view.page + 1, view.pages.length - 1)
+                    // The button now signs in: a double click's second press is not a choice.
+                    if (view.lastPage)
+                        PressShield.cover(mainButton)
                 }
             }
 
