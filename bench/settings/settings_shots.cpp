@@ -5,6 +5,7 @@
 // after an export and after a refused file, with its file picker.
 #include "AppIcons.h"
 #include "BackupModel.h"
+#include "ChangelogModel.h"
 #include "HomeRig.h"
 #include "LibraryRig.h"
 
@@ -130,7 +131,7 @@ int main(int argc, char *argv[])
             save(rig, u"home-categories"_qs, theme);
         rig.open(LibraryRoutes::changelog());
         if (onTop(rig, u"Novedades"_qs)
-            && wait("release notes", [&] { return rig.top()->property("model").value<QObject *>()->property("loaded").toBool(); }))
+            && wait("release notes", [&] { return rig.top()->property("model").value<ChangelogModel *>()->state().isLoaded(); }))
             save(rig, u"changelog"_qs, theme);
         rig.open(LibraryRoutes::stats());
         if (onTop(rig, u"Estadísticas"_qs))

@@ -58,10 +58,12 @@ class TestAccountScreens : public QObject
         Defaults::shared().setValue(QLatin1String(AuthStore::accountKey), recordOf(name, handle, avatar));
     }
 
-    bool load()
+    bool load(QSize window = {})
     {
         m_auth = std::make_unique<AuthStore>(*m_keychain, *m_web);
         m_qml = std::make_unique<QmlHarness>();
+        if (window.isValid())
+            m_qml->window()->resize(window);
         m_root = m_qml->loadSource(sheets, {{u"store"_qs, QVariant::fromValue(static_cast<QObject *>(m_auth.get()))}});
         if (!m_root) {
             qWarning("%s", qPrintable(m_qml->errors()));
@@ -94,6 +96,24 @@ class TestAccountScreens : public QObject
             || !QTest::qWaitFor([&] { return loginSheet() && loginSheet()->property("opened").toBool(); }, 3000))
             return nullptr;
         return loginSheet();
+    }
+
+    // The shown parts of the account sheet, top to bottom, each where it is
+    // drawn in the sheet's scrolled content; a text's lines may reach past
+    // the box its layout gave it.
+    QList<std::pair<QString, QRectF>> sheetParts(QQuickItem *content) const
+    {
+        QList<std::pair<QString, QRectF>> parts;
+        for (const char *name : {"accountAvatar", "accountName", "accountHandle", "accountBlurb", "signOutButton",
+                                 "accountMark", "signInTitle", "signInPitch", "continueButton", "signInNote"}) {
+            QQuickItem *item = find(QString::fromLatin1(name));
+            if (!item->isVisible())
+                continue;
+            const qreal drawn = item->inherits("QQuickText") ? item->property("contentHeight").toReal() : 0;
+            parts.append({QString::fromLatin1(name),
+                          item->mapRectToItem(content, QRectF(0, 0, item->width(), std::max(item->height(), drawn)))});
+        }
+        return parts;
     }
 
 private slots:
@@ -228,6 +248,77 @@ private slots:
         auto *label = find(u"signOutButton"_qs)->property("contentItem").value<QQuickItem *>();
         QVERIFY(label->implicitWidth() <= label->width());
         QVERIFY(!label->property("truncated").toBool());
+    }
+
+    void sheetLayout_data()
+    {
+        QTest::addColumn<QString>("name"); // null: signed out
+        QTest::addColumn<QString>("handle"); // null: none
+        QTest::addColumn<QSize>("window");
+        const QString longName = u"Ana María de los Ángeles Fernández-Villaverde y Rodríguez de la Fuente Castillo"_qs;
+        const QString longHandle = u"@"_qs + QString(80, u'a');
+        const struct {
+            const char *name;
+            QString account, handle;
+        } accounts[] = {
+            {"short name", u"Ana Ruiz"_qs, u"@ana"_qs},
+            {"long name", longName, u"@ana"_qs},
+            {"long name, one word", QString(81, u'W'), u"@ana"_qs},
+            {"long handle", u"Ana"_qs, longHandle},
+            {"long name and handle", longName, longHandle},
+            {"no handle", u"Ana Ruiz"_qs, QString()},
+            {"long name, no handle", longName, QString()},
+            {"signed out", QString(), QString()},
+        };
+        const struct {
+            const char *name;
+            QSize size;
+        } windows[] = {{"narrow", {320, 568}}, {"phone", {430, 932}}, {"wide", {1280, 800}}};
+        for (const auto &w : windows)
+            for (const auto &a : accounts)
+                QTest::addRow("%s, %s", a.name, w.name) << a.account << a.handle << w.size;
+    }
+    // Signed in, avatar, name, handle, note and "Cerrar sesión" each keep
+    // their own place, top to bottom, inside the sheet, as the sign-in pitch
+    // does signed out; also after the window is made narrower or wider with
+    // the sheet open.
+    void sheetLayout()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, handle);
+        QFETCH(QSize, window);
+        if (!name.isNull())
+            signIn(name, handle.isNull() ? std::nullopt : std::optional<QString>(handle), std::nullopt);
+        QVERIFY(load(window));
+        QVERIFY(openSheet());
+        QTRY_COMPARE(m_sheet->property("presentation").toDouble(), 1.0);
+        QQuickItem *flick = find(u"signOutButton"_qs);
+        while (flick && !flick->inherits("QQuickFlickable"))
+            flick = flick->parentItem();
+        QVERIFY(flick);
+        QQuickItem *content = flick->property("contentItem").value<QQuickItem *>();
+
+        for (const QSize size : {window, QSize(300, 640), QSize(1400, 700), window}) {
+            m_qml->window()->resize(size);
+            QTRY_COMPARE(flick->width(), qreal(size.width()));
+            QTest::qWait(50);
+            const QList<std::pair<QString, QRectF>> parts = sheetParts(content);
+            QCOMPARE(parts.size(), name.isNull() || !handle.isNull() ? 5 : 4);
+            // Within half a pixel: positions add up in floating point.
+            const QRectF sheetArea = QRectF(0, 0, flick->width(), flick->property("contentHeight").toReal())
+                                         .adjusted(-0.5, -0.5, 0.5, 0.5);
+            for (qsizetype i = 0; i < parts.size(); ++i) {
+                const auto &[part, r] = parts.at(i);
+                const QByteArray where = QStringLiteral("%1 at %2x%3: %4,%5 %6x%7")
+                                             .arg(part).arg(size.width()).arg(size.height())
+                                             .arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()).toUtf8();
+                QVERIFY2(sheetArea.contains(r), where.constData());
+                if (i > 0) {
+                    const auto &[above, a] = parts.at(i - 1);
+                    QVERIFY2(a.bottom() <= r.top() + 0.5, qPrintable(where + " overlaps " + above));
+                }
+            }
+        }
     }
 
     // The sheet stays while the server is asked and closes once the store has signed out.

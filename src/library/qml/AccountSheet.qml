@@ -60,7 +60,9 @@ BottomSheet {
                 url: sheet.auth.signedIn && sheet.account.avatar ? sheet.account.avatar : ""
             }
             // A long name or handle wraps inside the sheet instead of widening it.
-            ColumnLayout {
+            // A Column, not a nested ColumnLayout: that one kept the heights the
+            // texts had at an earlier width, so the handle landed on what follows.
+            Column {
                 visible: sheet.auth.signedIn
                 Layout.fillWidth: true
                 Layout.leftMargin: 16
@@ -68,7 +70,7 @@ BottomSheet {
                 spacing: 4
                 Text {
                     objectName: "accountName"
-                    Layout.fillWidth: true
+                    width: parent.width
                     text: sheet.auth.signedIn ? sheet.account.name : ""
                     textFormat: Text.PlainText
                     wrapMode: Text.WrapAtWordBoundaryOrAnywhere
@@ -81,7 +83,7 @@ BottomSheet {
                 Text {
                     objectName: "accountHandle"
                     visible: sheet.auth.signedIn && sheet.account.handle !== undefined
-                    Layout.fillWidth: true
+                    width: parent.width
                     text: visible ? sheet.account.handle : ""
                     textFormat: Text.PlainText
                     wrapMode: Text.WrapAtWordBoundaryOrAnywhere
