@@ -5,6 +5,7 @@
 #include "AppFixture.h"
 #include "Defaults.h"
 #include "DiskCache.h"
+#include "DoubleClickTime.h"
 #include "Fixtures.h"
 #include "Haptics.h"
 #include "MemoryKeychain.h"
@@ -304,7 +305,6 @@ private slots:
 
     void cleanup()
     {
-        QGuiApplication::styleHints()->setMouseDoubleClickInterval(-1);
         switchOff();
         m_qml.reset();
         m_root = nullptr;
@@ -434,7 +434,7 @@ private slots:
     {
         QFETCH(Screen, screen);
         // Wide enough for the list to come in within it, however busy the machine.
-        QGuiApplication::styleHints()->setMouseDoubleClickInterval(3000);
+        const DoubleClickTime doubleClick(3000);
         if (screen == Screen::accountList)
             signIn();
         switchOn(Fault::serverMessage, pathOf(screen));

@@ -2,6 +2,7 @@
 // and without the detail, which parts show, what the channel row and the
 // pills do, and the links shared at a time.
 #include "DetailsModel.h"
+#include "DoubleClickTime.h"
 #include "Fmt.h"
 #include "Opener.h"
 #include "Pasteboard.h"
@@ -10,8 +11,6 @@
 #include "YouTubeLink.h"
 #include "ShareSheet.h"
 
-#include <QGuiApplication>
-#include <QStyleHints>
 
 using namespace playertest;
 using Probe = PlayerStoreProbe;
@@ -217,7 +216,7 @@ private slots:
         Details s(v);
         QCOMPARE(s.shown("subscribeButton"), withId ? 1 : 0);
         Orientation::clearHistory();
-        QGuiApplication::styleHints()->setMouseDoubleClickInterval(2000);
+        const DoubleClickTime doubleClick(2000);
         QVERIFY(s.h.click(QStringLiteral("channelRow")));
         QCOMPARE(s.rig.store.expanded(), !withId);
         QCOMPARE(s.rig.router.homePath().size(), withId ? 1 : 0);
@@ -226,7 +225,6 @@ private slots:
         QVERIFY(s.h.click(QStringLiteral("channelRow")));
         QTest::qWait(50);
         QCOMPARE(s.rig.router.homePath().size(), withId ? 1 : 0);
-        QGuiApplication::styleHints()->setMouseDoubleClickInterval(-1);
         QCOMPARE(Orientation::history(), withId ? QList<int>{Orientation::Portrait} : QList<int>{});
         if (withId) {
             QVERIFY(s.h.click(QStringLiteral("subscribeButton")));

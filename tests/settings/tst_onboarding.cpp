@@ -1,11 +1,11 @@
 #include "AppFixture.h"
 #include "AuthStore.h"
+#include "DoubleClickTime.h"
 #include "MemoryKeychain.h"
 #include "QmlHarness.h"
 #include "WebSignIn.h"
 
 #include <QGuiApplication>
-#include <QStyleHints>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QNetworkCookie>
@@ -129,7 +129,7 @@ private slots:
     {
         QFETCH(int, pause);
         QFETCH(bool, signIn);
-        QGuiApplication::styleHints()->setMouseDoubleClickInterval(2000);
+        const DoubleClickTime doubleClick(2000);
         QVERIFY(load());
         QVERIFY(m_qml->click(u"onboardingContinue"_qs));
         QQuickItem *button = find(u"onboardingContinue"_qs);
@@ -139,7 +139,6 @@ private slots:
         QVERIFY(m_qml->click(button));
         QTest::qWait(100);
         QCOMPARE(m_view->property("showLogin").toBool(), signIn);
-        QGuiApplication::styleHints()->setMouseDoubleClickInterval(-1);
     }
 
     void swipingFollowsTheButtons()
