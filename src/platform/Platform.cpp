@@ -1,5 +1,6 @@
 #include "Platform.h"
 #include "ColorScheme.h"
+#include "PointerGate.h"
 #include "SymbolImageProvider.h"
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -30,6 +31,7 @@ void installQtTranslations()
 void installPlatform(QQmlEngine &engine)
 {
     installQtTranslations();
+    PointerGate::install();
     if (!engine.imageProvider(QStringLiteral("symbol")))
         engine.addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
     ColorScheme::shared().start();

@@ -764,7 +764,7 @@ private slots:
         } else if (then == u"g") {
             QTRY_VERIFY(!view->property("busy").toBool());
         } else {
-            QTest::qWait(interval + 150);
+            doubleClick.passes();
         }
         QTest::mouseClick(m_qml->window(), Qt::LeftButton, Qt::NoModifier, at);
         QTRY_VERIFY(!view->property("busy").toBool());
@@ -837,7 +837,7 @@ private slots:
         } else if (then == u"g") {
             QTRY_VERIFY(!cover || !cover->property("visible").toBool());
         } else {
-            QTest::qWait(interval + 150);
+            doubleClick.passes();
         }
         QTest::mouseClick(m_qml->window(), Qt::LeftButton, Qt::NoModifier, at);
         QTest::qWait(300);

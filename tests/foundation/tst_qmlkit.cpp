@@ -1,6 +1,5 @@
 #include "AppScheme.h"
 #include "DoubleClickTime.h"
-#include "PressShield.h"
 #include "QmlHarness.h"
 #include <QEasingCurve>
 #include <QGuiApplication>
@@ -90,8 +89,6 @@ private slots:
     void segmentedPickerSelects();
     void searchFieldAcceptsAndClears();
 
-    void pressShield_data();
-    void pressShield();
     void closingSheetTakesTheWholeDoubleClick_data();
     void closingSheetTakesTheWholeDoubleClick();
 
@@ -1027,59 +1024,6 @@ void TestQmlKit::segmentedPickerSelects()
     QCOMPARE(activated.count(), 1);
 }
 
-void TestQmlKit::pressShield_data()
-{
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<int>("clicks"); // what reached the button under the shielded spot
-
-    // c: click on the spot; b: click beside it; t: tap (touch) on the spot;
-    // p / r: press / release on the spot; w: wait out the double-click time.
-    QTest::newRow("second click of a double click") << "c" << 0;
-    QTest::newRow("a double click's both presses") << "cc" << 0;
-    QTest::newRow("after the double-click time") << "wc" << 1;
-    QTest::newRow("beside the spot") << "b" << 1;
-    QTest::newRow("a tap") << "t" << 0;
-    QTest::newRow("held past the time, then let go") << "pwr" << 0;
-    QTest::newRow("gone once let go") << "pwrc" << 1;
-}
-
-void TestQmlKit::pressShield()
-{
-    QFETCH(QString, steps);
-    QFETCH(int, clicks);
-    // Wide enough that a busy machine still clicks within it.
-    const int interval = 1000;
-    const DoubleClickTime doubleClick(interval);
-    QmlHarness h;
-    QQuickItem *root = h.loadSource(kImports + "Item {\n"
-        "  width: 400; height: 400\n"
-        "  property int clicks: 0\n"
-        "  Button { anchors.fill: parent; onClicked: parent.clicks++ }\n"
-        "  Item { objectName: \"spot\"; x: 100; y: 100; width: 80; height: 30 }\n"
-        "}");
-    QVERIFY2(root, qPrintable(h.errors()));
-    QQuickItem *spot = QmlHarness::findIn(root, QStringLiteral("spot"));
-    const QPoint on = centreOf(spot), beside(300, 300);
-    static QPointingDevice *touch = QTest::createTouchDevice();
-
-    PressShield::cover(spot);
-    for (const QChar step : steps) {
-        switch (step.unicode()) {
-        case 'c': QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, on); break;
-        case 'b': QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, beside); break;
-        case 't':
-            QTest::touchEvent(h.window(), touch).press(0, on);
-            QTest::touchEvent(h.window(), touch).release(0, on);
-            break;
-        case 'p': QTest::mousePress(h.window(), Qt::LeftButton, Qt::NoModifier, on); break;
-        case 'r': QTest::mouseRelease(h.window(), Qt::LeftButton, Qt::NoModifier, on); break;
-        case 'w': QTest::qWait(interval + 150); break;
-        }
-    }
-    QTest::qWait(50);
-    QCOMPARE(root->property("clicks").toInt(), clicks);
-}
-
 // A press that closes a sheet (its bar's "Hecho", a row whose choice closes
 // it) takes the whole double click: the second click reaches neither the
 // sheet again nor the page it uncovers, while it slides away or once it is
@@ -1137,7 +1081,7 @@ void TestQmlKit::closingSheetTakesTheWholeDoubleClick()
         if (!sheet->property("visible").toBool())
             QSKIP("This machine let the sheet finish sliding before the second click.");
     } else if (then == "w") {
-        QTest::qWait(interval + 150);
+        doubleClick.passes();
     } else {
         QTRY_VERIFY(!sheet->property("visible").toBool());
         if (then == "b")

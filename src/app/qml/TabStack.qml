@@ -139,14 +139,8 @@ Item {
             anchors.verticalCenter: parent.verticalCenter
             active: bar.canGoBack
             sourceComponent: FadingButton {
-                id: backButton
                 objectName: "backButton"
-                // The page below comes in under the pointer, its own back
-                // button at this very spot.
-                onClicked: {
-                    PressShield.cover(backButton)
-                    bar.back()
-                }
+                onClicked: bar.back()
                 // The right chevron, mirrored: a left one pointing back.
                 symbol: "chevron.right"
                 mirrorSymbol: true

@@ -80,10 +80,6 @@ Popup {
             detent = detents[0]
     }
     onClosed: dragOffset = 0
-    // Going away, the sheet uncovers what lay under it: the second click of
-    // the press that closed it ("Hecho", a row whose choice closes it) lands
-    // on the shield, neither on the sheet again nor on what it uncovers.
-    onAboutToHide: PressShield.cover(background)
 
     enter: Transition {
         Spring { property: "presentation"; from: 0; to: 1; response: 0.4; dampingFraction: 0.9 }

@@ -27,7 +27,6 @@ Item {
         description: root.message
 
         BorderedButton {
-            id: retryButton
             objectName: "retryButton"
             visible: root.canRetry
             text: "Reintentar"
@@ -39,10 +38,8 @@ Item {
             topPadding: 8
             bottomPadding: 8
             onClicked: {
-                if (!root.canRetry)
-                    return
-                PressShield.cover(retryButton)
-                root.retry()
+                if (root.canRetry)
+                    root.retry()
             }
         }
     }

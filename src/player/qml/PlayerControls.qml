@@ -47,15 +47,10 @@ Item {
         spacing: 0
 
         OverlayButton {
-            id: collapseButton
             objectName: "collapseButton"
             symbol: "chevron.down"
             label: "Minimizar"
-            // The page under the player comes out beneath it.
-            onTriggered: {
-                PressShield.cover(collapseButton)
-                controls.overlay.collapse()
-            }
+            onTriggered: controls.overlay.collapse()
         }
         Item { Layout.fillWidth: true }
         QualityBadge {

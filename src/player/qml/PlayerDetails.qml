@@ -124,12 +124,7 @@ ListView {
                 objectName: "channelRow"
                 focusPolicy: Qt.NoFocus
                 anchors.verticalCenter: parent.verticalCenter
-                onClicked: {
-                    // The player goes and the channel comes in under the pointer.
-                    if (channelRow.linked)
-                        PressShield.cover(channelButton)
-                    list.details.openChannel()
-                }
+                onClicked: list.details.openChannel()
                 contentItem: Row {
                     spacing: 10
                     AvatarView {

@@ -41,18 +41,13 @@ Item {
                 wrapMode: Text.Wrap
             }
             BorderedButton {
-                id: retryButton
                 objectName: "playerRetry"
                 anchors.horizontalCenter: parent.horizontalCenter
                 text: "Reintentar"
                 prominent: true
                 minimumHeight: 0
                 focusPolicy: Qt.NoFocus
-                onClicked: {
-                    // The video area comes back under the pointer.
-                    PressShield.cover(retryButton)
-                    view.retry()
-                }
+                onClicked: view.retry()
             }
         }
     }

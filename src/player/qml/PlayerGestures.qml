@@ -33,6 +33,8 @@ Item {
             readonly property bool flashing: gestures.flash === side
 
             objectName: side < 0 ? "tapZoneLeft" : "tapZoneRight"
+            // Its taps count: a double click skips.
+            PointerGate.doubleClicks: true
             x: side < 0 ? 0 : area.width / 2
             width: area.width / 2
             height: area.height

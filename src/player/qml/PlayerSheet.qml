@@ -223,17 +223,13 @@ Item {
         // The controls are not made while failed; their minimise button
         // stays where it always is.
         OverlayButton {
-            id: errorCollapseButton
             objectName: "errorCollapseButton"
             visible: sheet.hasError
             x: sheet.landscape ? 44 : 12
             y: sheet.landscape ? 18 : 8
             symbol: "chevron.down"
             label: "Minimizar"
-            onTriggered: {
-                PressShield.cover(errorCollapseButton)
-                overlayModel.collapse()
-            }
+            onTriggered: overlayModel.collapse()
         }
 
         PressableStyle {

@@ -186,7 +186,6 @@ Item {
             spacing: 12
 
             OnboardingButton {
-                id: mainButton
                 objectName: view.lastPage ? "onboardingSignIn" : "onboardingContinue"
                 Layout.fillWidth: true
                 text: view.lastPage ? "Iniciar sesión con YouTube" : "Continuar"
@@ -196,24 +195,16 @@ Item {
                         return
                     }
                     view.page = Math.min(view.page + 1, view.pages.length - 1)
-                    // The button now signs in: a double click's second press is not a choice.
-                    if (view.lastPage)
-                        PressShield.cover(mainButton)
                 }
             }
 
             FadingButton {
-                id: finishButton
                 objectName: view.lastPage ? "onboardingNoAccount" : "onboardingSkip"
                 Layout.alignment: Qt.AlignHCenter
                 text: view.lastPage ? "Empezar sin cuenta" : "Saltar"
                 color: "white"
                 restingOpacity: view.lastPage ? 1 : 0.8
-                // The app comes out beneath the welcome, its tab bar here.
-                onClicked: {
-                    PressShield.cover(finishButton)
-                    view.finish()
-                }
+                onClicked: view.finish()
             }
         }
     }

@@ -1,0 +1,201 @@
+#include "DoubleClickTime.h"
+#include "QmlHarness.h"
+#include <QPointer>
+#include <QTest>
+
+namespace {
+
+const QByteArray kImports = "import QtQuick\nimport QtQuick.Controls.Basic\nimport Nimbelora.Platform\n";
+
+QPoint centreOf(QQuickItem *item)
+{
+    return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
+}
+
+// Wide enough that a busy machine still clicks within it.
+constexpr int kInterval = 1000;
+
+} // namespace
+
+// The window's rules for the mouse: a double click's second press reaches
+// only what took the first, and only what wants it; a layer takes every
+// press, drag and wheel over its area.
+class TestPointerGate : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void secondPress_data();
+    void secondPress();
+    void textFieldKeepsDoubleClicks();
+    void layerTakesEverything_data();
+    void layerTakesEverything();
+};
+
+void TestPointerGate::secondPress_data()
+{
+    QTest::addColumn<QString>("first");   // what the button's click does: "" nothing, hide, move, swap (another comes in)
+    QTest::addColumn<QString>("steps");   // c: click the spot, w: wait out the double-click time (the events' clock too),
+                                          // b: click beyond the double-click distance, p / r: press / release the spot,
+                                          // d: double click with the wanting zone, m: the middle button
+    QTest::addColumn<int>("clicks");      // clicks the first button took
+    QTest::addColumn<int>("others");      // clicks what came in took
+    QTest::addColumn<int>("beneath");     // presses the page beneath took
+
+    QTest::newRow("a double click on a button") << "" << "cc" << 1 << 0 << 0;
+    QTest::newRow("its first click hides the button") << "hide" << "cc" << 1 << 0 << 0;
+    QTest::newRow("its first click moves the button") << "move" << "cc" << 1 << 0 << 0;
+    QTest::newRow("another button comes in under it") << "swap" << "cc" << 1 << 0 << 0;
+    QTest::newRow("another comes in, after the time") << "swap" << "cwc" << 1 << 1 << 0;
+    QTest::newRow("two clicks past the double-click time") << "" << "cwc" << 2 << 0 << 0;
+    QTest::newRow("the second beyond the distance") << "hide" << "cb" << 1 << 0 << 1;
+    QTest::newRow("second press held past the time") << "" << "cpwr" << 1 << 0 << 0;
+    QTest::newRow("a click after that") << "" << "cpwrwc" << 2 << 0 << 0;
+    QTest::newRow("a third press is a click again") << "" << "ccc" << 2 << 0 << 0;
+    QTest::newRow("another button's second press") << "" << "cm" << 1 << 0 << 1;
+}
+
+void TestPointerGate::secondPress()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, steps);
+    QFETCH(int, clicks);
+    QFETCH(int, others);
+    QFETCH(int, beneath);
+    const DoubleClickTime doubleClick(kInterval);
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item {\n"
+        "  id: root\n"
+        "  width: 400; height: 400\n"
+        "  property string first\n"
+        "  property int clicks: 0\n"
+        "  property int others: 0\n"
+        "  property int beneath: 0\n"
+        "  MouseArea { anchors.fill: parent; acceptedButtons: Qt.AllButtons; onPressed: root.beneath++ }\n"
+        "  Button { objectName: \"other\"; x: 100; y: 100; width: 120; height: 40; visible: !button.visible\n"
+        "           onClicked: root.others++ }\n"
+        "  Button { id: button; objectName: \"button\"; x: 100; y: 100; width: 120; height: 40\n"
+        "    onClicked: { root.clicks++\n"
+        "      if (root.first === 'hide' || root.first === 'swap') visible = false\n"
+        "      else if (root.first === 'move') x += 60 }\n"
+        "  }\n"
+        "}", {{QStringLiteral("first"), first}});
+    QVERIFY2(root, qPrintable(h.errors()));
+    const QPoint on = centreOf(h.find(QStringLiteral("button")));
+    const QPoint beyond = on + QPoint(0, 40);
+    for (const QChar step : steps) {
+        switch (step.unicode()) {
+        case 'c': QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, on); break;
+        case 'b': QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, beyond); break;
+        case 'm': QTest::mouseClick(h.window(), Qt::MiddleButton, Qt::NoModifier, on); break;
+        case 'p': QTest::mousePress(h.window(), Qt::LeftButton, Qt::NoModifier, on); break;
+        case 'r': QTest::mouseRelease(h.window(), Qt::LeftButton, Qt::NoModifier, on); break;
+        case 'w': doubleClick.passes(); break;
+        }
+    }
+    QTest::qWait(50);
+    QCOMPARE(root->property("clicks").toInt(), clicks);
+    QCOMPARE(root->property("others").toInt(), others);
+    QCOMPARE(root->property("beneath").toInt(), beneath);
+}
+
+// What wants double clicks keeps them: a word chosen in a text field, and
+// an item that says so counts two taps.
+void TestPointerGate::textFieldKeepsDoubleClicks()
+{
+    const DoubleClickTime doubleClick(kInterval);
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item {\n"
+        "  width: 400; height: 400\n"
+        "  property int taps: 0\n"
+        "  TextField { objectName: \"field\"; width: 300; height: 40; text: \"hola mundo\" }\n"
+        "  Item { objectName: \"zone\"; y: 100; width: 300; height: 100; PointerGate.doubleClicks: true\n"
+        "    TapHandler { onTapped: parent.parent.taps = Math.max(parent.parent.taps, tapCount) } }\n"
+        "}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    QQuickItem *field = h.find(QStringLiteral("field"));
+    QTest::mouseDClick(h.window(), Qt::LeftButton, Qt::NoModifier, field->mapToScene(QPointF(20, 20)).toPoint());
+    QTRY_COMPARE(field->property("selectedText").toString(), QStringLiteral("hola"));
+    QTest::mouseDClick(h.window(), Qt::LeftButton, Qt::NoModifier, centreOf(h.find(QStringLiteral("zone"))));
+    QTRY_COMPARE(root->property("taps").toInt(), 2);
+}
+
+void TestPointerGate::layerTakesEverything_data()
+{
+    QTest::addColumn<QString>("state"); // open, opening or closing
+    for (const char *state : {"open", "opening", "closing"})
+        QTest::newRow(state) << state;
+}
+
+// Over a popup's area, and anywhere while it is modal and open, nothing
+// beneath sees a press of any button, a drag either way, a long press or the wheel.
+void TestPointerGate::layerTakesEverything()
+{
+    QFETCH(QString, state);
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item {\n"
+        "  id: root\n"
+        "  anchors.fill: parent\n"
+        "  property var seen: []\n"
+        "  function saw(what) { seen = seen.concat([what]) }\n"
+        "  property alias popup: popup\n"
+        "  property int inside: 0\n"
+        "  MouseArea { anchors.fill: parent; acceptedButtons: Qt.AllButtons\n"
+        "    onPressed: root.saw('press'); onWheel: root.saw('wheel') }\n"
+        "  TapHandler { acceptedButtons: Qt.AllButtons; onTapped: root.saw('tap'); onLongPressed: root.saw('long') }\n"
+        "  DragHandler { target: null; onActiveChanged: if (active) root.saw('drag') }\n"
+        "  Popup {\n"
+        "    id: popup; modal: true; x: 50; y: 200; width: 300; height: 400; closePolicy: Popup.NoAutoClose\n"
+        "    property int enterMs: 60000\n"
+        "    property int exitMs: 60000\n"
+        "    enter: Transition { NumberAnimation { property: 'opacity'; from: 0.5; to: 1; duration: popup.enterMs } }\n"
+        "    exit: Transition { NumberAnimation { property: 'opacity'; to: 0.5; duration: popup.exitMs } }\n"
+        "    onAboutToHide: modal = false\n"
+        "    Rectangle { anchors.fill: parent; color: 'grey' }\n"
+        "  }\n"
+        "}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    auto *popup = root->property("popup").value<QObject *>();
+    if (state != u"opening")
+        popup->setProperty("enterMs", 0);
+    QMetaObject::invokeMethod(popup, "open");
+    if (state == u"open")
+        QTRY_VERIFY(popup->property("opened").toBool());
+    if (state == u"closing") {
+        QTRY_VERIFY(popup->property("opened").toBool());
+        QMetaObject::invokeMethod(popup, "close");
+    }
+    QTest::qWait(50);
+    QVERIFY(popup->property("visible").toBool());
+
+    QWindow *w = h.window();
+    QList<QPoint> grid;
+    for (int x = 70; x < 350; x += 80)
+        for (int y = 220; y < 600; y += 120)
+            grid << QPoint(x, y);
+    if (state != u"closing") // outside it, the modal layer holds the window
+        grid << QPoint(20, 20) << QPoint(380, 900);
+    for (const QPoint at : grid) {
+        for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton})
+            QTest::mouseClick(w, button, Qt::NoModifier, at);
+        QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, at);
+        QTest::qWait(900); // past a long press
+        QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, at);
+        QmlHarness::drag(w, at, QPoint(100, 0));
+        QmlHarness::drag(w, at, QPoint(-100, 0));
+        QmlHarness::drag(w, at, QPoint(0, 150));
+        QWheelEvent wheel(at, w->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(w, &wheel);
+        const QStringList seen = root->property("seen").toStringList();
+        QVERIFY2(seen.isEmpty(), qPrintable(u"at %1,%2: %3"_qs.arg(at.x()).arg(at.y()).arg(seen.join(u' '))));
+    }
+    // Past it, once it has gone, the page takes them again.
+    QPointer<QObject> gone(popup);
+    popup->deleteLater();
+    QTRY_VERIFY(!gone);
+    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, grid.first());
+    QTRY_VERIFY(root->property("seen").toStringList().contains(u"press"_qs));
+}
+
+QTEST_MAIN(TestPointerGate)
+#include "tst_pointergate.moc"
