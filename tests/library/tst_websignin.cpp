@@ -216,7 +216,7 @@ private slots:
     }
 
     // The engine's contexts share one with the windows': made off the GUI
-    // thread, it is in place, valid and the GUI thread's once the engine's
+    // thread, it is in place, valid and the GUI thread's (its share group too) once the engine's
     // profile exists (here before any window).
     void shareContextBeforeTheEngine()
     {
@@ -229,6 +229,7 @@ private slots:
             QSKIP("no OpenGL on this platform");
         }
         QCOMPARE(shared->thread(), qApp->thread());
+        QCOMPARE(shared->shareGroup()->thread(), qApp->thread());
     }
 
     void endingBeforeAnyWindow_data()
