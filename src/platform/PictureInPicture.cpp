@@ -9,6 +9,7 @@
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickWindow>
+#include <QSGRendererInterface>
 #include <QScreen>
 #include <algorithm>
 
@@ -60,6 +61,16 @@ void PictureInPicture::destroyWindow()
         return;
     // A window being destroyed still reports itself hidden: nobody may listen.
     disconnect(m_window, nullptr, this, nullptr);
+    // The software scene graph frees a picture's texture only in a frame drawn
+    // after the picture has left the pixmap cache, and loses whatever is left
+    // when its last window goes: the window's pictures go first, then one
+    // more frame of it.
+    const QSGRendererInterface *renderer = m_window->rendererInterface();
+    if (renderer && renderer->graphicsApi() == QSGRendererInterface::Software) {
+        qDeleteAll(m_window->contentItem()->childItems());
+        m_window->releaseResources();
+        (void)m_window->grabWindow();
+    }
     delete m_window;
 }
 

@@ -86,6 +86,10 @@ public:
             if (askThreading && !threadedGL())
                 return; // made on the GUI thread in settle()
             QOpenGLContext *context = newShareContext();
+            // Its share group too: a group left with this thread would be
+            // deleted later on a thread that has ended, that is never.
+            if (QOpenGLContextGroup *group = context->shareGroup())
+                group->moveToThread(gui);
             context->moveToThread(gui);
             m_context = context;
         }));

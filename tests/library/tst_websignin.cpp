@@ -52,6 +52,10 @@ Q_DECLARE_METATYPE(FakeCookies)
 // The test runs itself as a process that asks for the shared context
 // ahead and ends at once, before any window.
 constexpr const char *kAheadThenEnd = "--ahead-then-end";
+// ... or that waits for it and tells whether its share group is the GUI
+// thread's (exit code 0), another thread's (3), or there is no OpenGL (77).
+constexpr const char *kAheadThenCheck = "--ahead-then-check";
+constexpr int kNoOpenGL = 77;
 
 class TestWebSignIn : public QObject
 {
@@ -216,8 +220,8 @@ private slots:
     }
 
     // The engine's contexts share one with the windows': made off the GUI
-    // thread, it is in place, valid and the GUI thread's once the engine's
-    // profile exists (here before any window).
+    // thread, it is in place, valid and the GUI thread's, its share group
+    // too, once the engine's profile exists (here before any window).
     void shareContextBeforeTheEngine()
     {
         WebSignIn web(WebSignIn::Backing::Engine);
@@ -229,6 +233,7 @@ private slots:
             QSKIP("no OpenGL on this platform");
         }
         QCOMPARE(shared->thread(), qApp->thread());
+        QCOMPARE(shared->shareGroup()->thread(), qApp->thread());
     }
 
     void endingBeforeAnyWindow_data()
@@ -250,6 +255,27 @@ private slots:
             const QString problem = launch.run({QLatin1String(kAheadThenEnd)});
             QVERIFY2(problem.isEmpty(), qPrintable(problem));
         }
+    }
+
+    void shareGroupOnTheGuiThread_data()
+    {
+        QTest::addColumn<QString>("platform");
+        QTest::newRow("offscreen") << u"offscreen"_qs;
+        QTest::newRow("X") << u"xcb"_qs;
+    }
+
+    // The group is deleted on its own thread once its last context goes: left
+    // with the worker, which has ended by then, it would never be.
+    void shareGroupOnTheGuiThread()
+    {
+        QFETCH(QString, platform);
+        const SelfLaunch launch(platform);
+        if (!launch.ready())
+            QSKIP("no Xvfb");
+        const QString problem = launch.run({QLatin1String(kAheadThenCheck)});
+        if (problem.startsWith(QStringLiteral("exit code %1:").arg(kNoOpenGL)))
+            QSKIP("no OpenGL on this platform");
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
     // The development backend's sign-in page in the real web view.
@@ -323,6 +349,15 @@ int main(int argc, char *argv[])
         QGuiApplication app(argc, argv);
         WebSignIn::prepareAhead();
         return 0;
+    }
+    if (argc >= 2 && std::strcmp(argv[1], kAheadThenCheck) == 0) {
+        QGuiApplication app(argc, argv);
+        WebSignIn::prepareAhead();
+        WebSignIn::awaitApplication();
+        QOpenGLContext *shared = QOpenGLContext::globalShareContext();
+        if (!shared || !shared->isValid())
+            return kNoOpenGL;
+        return shared->shareGroup()->thread() == app.thread() ? 0 : 3;
     }
     // As the app starts: the shared context made on a worker, waited for
     // before anything else, before the tests change the environment.
