@@ -338,6 +338,11 @@ void LibraryStore::finishLoad()
         m_positions = std::move(*files.positions);
     else if (files.positionsDamaged)
         m_positionsWritable = moveAside(files.folder + u'/' + positionsFile, QStringLiteral("positions"));
+
+    // Not while reading: that may start before a second launch hands over to
+    // the running app, whose writes are not to be swept away.
+    for (const QString &name : {libraryFile, positionsFile})
+        FileWriter::shared().removeLeftovers(files.folder + u'/' + name);
 }
 
 void LibraryStore::persist()
