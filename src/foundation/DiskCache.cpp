@@ -69,6 +69,7 @@ void DiskCache::forgetAccountLists()
 
 std::optional<QByteArray> DiskCache::read(const QString &file)
 {
+    FileWriter::shared().removeLeftovers(file);
     QDir().mkpath(QFileInfo(file).absolutePath());
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))

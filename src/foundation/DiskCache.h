@@ -12,7 +12,8 @@
 // Nothing here touches the disk on the calling thread: saves go through the
 // serial file writer, loads and the folder-wide operations run on the thread
 // pool and answer through futures (co_await them). No operation reports an
-// error: a missing or damaged file loads as nothing.
+// error: a missing or damaged file loads as nothing. A load also has the
+// writer remove what a save cut short in an earlier run left beside the file.
 class DiskCache
 {
 public:

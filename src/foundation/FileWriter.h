@@ -13,6 +13,10 @@ public:
 
     void write(const QString &path, QByteArray data);
     void remove(const QString &path);
+    // Removes the temporary copies of `path` that a write cut short by the
+    // end of an earlier run left beside it. Called by each owner when it
+    // loads its file; queued, so it never meets a write of this run.
+    void removeLeftovers(const QString &path);
     // Blocks until every queued write has landed (quit, tests).
     void drain();
 

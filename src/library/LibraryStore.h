@@ -185,7 +185,6 @@ private:
     Snapshot snapshot() const;
     static QByteArray encodeSnapshot(const Snapshot &s);
     static std::optional<Snapshot> decodeSnapshot(const QByteArray &data);
-    static bool moveAside(const QString &path, const QString &stem);
 
     QList<HistoryEntry> m_history;
     QList<Video> m_liked;

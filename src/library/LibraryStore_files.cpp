@@ -1,10 +1,10 @@
 #include "Clock.h"
+#include "DamagedFile.h"
 #include "FileWriter.h"
 #include "Json.h"
 #include "LibraryStore.h"
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QStandardPaths>
 #include <QMutex>
 #include <QThreadPool>
@@ -155,18 +155,6 @@ QByteArray LibraryStore::encodeSnapshot(const Snapshot &s)
     Json::write(o, "playlists", s.playlists.value_or(QList<UserPlaylist>()));
     Json::write(o, "hiddenChannels", s.hiddenChannels.value_or(QList<QString>()));
     return Json::serialize(o);
-}
-
-// Keeps a file that could not be read beside the new one, under a dated
-// name, so the user's data is never replaced by an empty library.
-bool LibraryStore::moveAside(const QString &path, const QString &stem)
-{
-    const QString folder = QFileInfo(path).absolutePath();
-    const QString stamp = Clock::now().toLocalTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString target = QStringLiteral("%1/%2.damaged-%3.json").arg(folder, stem, stamp);
-    for (int n = 2; QFileInfo::exists(target); ++n)
-        target = QStringLiteral("%1/%2.damaged-%3-%4.json").arg(folder, stem, stamp).arg(n);
-    return QFile::rename(path, target) || QFile::copy(path, target);
 }
 
 // Both files as read from disk, decoded but not yet taken in.
@@ -331,13 +319,18 @@ void LibraryStore::finishLoad()
         m_subscriptions = std::move(snapshot->subscriptions);
         m_searches = std::move(snapshot->searches);
     } else if (files.libraryDamaged) {
-        m_libraryWritable = moveAside(files.folder + u'/' + libraryFile, QStringLiteral("library"));
+        m_libraryWritable = DamagedFile::keepAside(files.folder + u'/' + libraryFile);
     }
 
     if (files.positions)
         m_positions = std::move(*files.positions);
     else if (files.positionsDamaged)
-        m_positionsWritable = moveAside(files.folder + u'/' + positionsFile, QStringLiteral("positions"));
+        m_positionsWritable = DamagedFile::keepAside(files.folder + u'/' + positionsFile);
+
+    // Not while reading: that may start before a second launch hands over to
+    // the running app, whose writes are not to be swept away.
+    for (const QString &name : {libraryFile, positionsFile})
+        FileWriter::shared().removeLeftovers(files.folder + u'/' + name);
 }
 
 void LibraryStore::persist()

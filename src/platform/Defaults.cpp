@@ -1,4 +1,5 @@
 #include "Defaults.h"
+#include "DamagedFile.h"
 #include <QCoreApplication>
 #include <QEvent>
 #include <QJSEngine>
@@ -116,8 +117,35 @@ QVariant guess(const QString &s)
     return s;
 }
 
-// The stored value in the form of the registered default; an unreadable
-// value gives way to the default.
+// The stored value in the form of the registered default; nullopt when it
+// does not read as that type.
+std::optional<QVariant> asRegistered(const QVariant &stored, const QVariant &fallback)
+{
+    switch (fallback.typeId()) {
+    case QMetaType::Bool:
+        if (auto b = Defaults::toBool(stored))
+            return *b;
+        return std::nullopt;
+    case QMetaType::LongLong:
+        if (auto n = Defaults::toInt(stored))
+            return QVariant(*n);
+        return std::nullopt;
+    case QMetaType::Double:
+        if (auto d = Defaults::toDouble(stored))
+            return QVariant(*d);
+        return std::nullopt;
+    case QMetaType::QString:
+        if (stored.typeId() == QMetaType::QStringList)
+            return stored.toStringList().join(QLatin1Char(','));
+        if (stored.canConvert<QString>())
+            return stored.toString();
+        return std::nullopt;
+    default:
+        return stored;
+    }
+}
+
+// An unreadable value gives way to the default.
 QVariant conform(const QVariant &stored, const QVariant &fallback)
 {
     if (!stored.isValid())
@@ -126,28 +154,7 @@ QVariant conform(const QVariant &stored, const QVariant &fallback)
         const QVariant c = canonical(stored);
         return c.typeId() == QMetaType::QString ? guess(c.toString()) : c;
     }
-    switch (fallback.typeId()) {
-    case QMetaType::Bool:
-        if (auto b = Defaults::toBool(stored))
-            return *b;
-        return fallback;
-    case QMetaType::LongLong:
-        if (auto n = Defaults::toInt(stored))
-            return QVariant(*n);
-        return fallback;
-    case QMetaType::Double:
-        if (auto d = Defaults::toDouble(stored))
-            return QVariant(*d);
-        return fallback;
-    case QMetaType::QString:
-        if (stored.typeId() == QMetaType::QStringList)
-            return stored.toStringList().join(QLatin1Char(','));
-        if (stored.canConvert<QString>())
-            return stored.toString();
-        return fallback;
-    default:
-        return stored;
-    }
+    return asRegistered(stored, fallback).value_or(fallback);
 }
 
 bool same(const QVariant &a, const QVariant &b)
@@ -183,25 +190,16 @@ void Defaults::resetStore(std::unique_ptr<QSettings> settings)
     QStringList moved;
     {
         QMutexLocker lock(&m_mutex);
-        // Every key either store holds or a default names: each one whose
-        // value moves is announced, as any other change is.
-        const auto storedKeys = [this] { return m_settings ? m_settings->allKeys() : m_memory.keys(); };
-        QStringList keys = m_registered.keys() + storedKeys();
-        QVariantMap before;
-        for (const QString &k : keys)
-            before.insert(k, effectiveLocked(k));
-        if (m_settings)
-            m_settings->sync();
-        m_settings = std::move(settings);
-        if (m_settings && QCoreApplication::instance())
-            m_settings->moveToThread(QCoreApplication::instance()->thread());
-        m_memory.clear();
-        m_storeReady = true;
-        keys += storedKeys();
-        keys.removeDuplicates();
-        for (const QString &k : keys)
-            if (!same(before.value(k), effectiveLocked(k)))
-                moved << k;
+        moved = movedLocked([&] {
+            if (m_settings)
+                m_settings->sync();
+            m_settings = std::move(settings);
+            if (m_settings && QCoreApplication::instance())
+                m_settings->moveToThread(QCoreApplication::instance()->thread());
+            m_memory.clear();
+            m_storeReady = true;
+            m_fileJudged = false;
+        });
     }
     if (!moved.isEmpty()) {
         announce(moved);
@@ -209,6 +207,66 @@ void Defaults::resetStore(std::unique_ptr<QSettings> settings)
     }
     ++m_revision;
     emit revisionChanged();
+}
+
+// Every key either store holds or a default names: each one whose value
+// `change` moves is returned, to be announced as any other change is.
+QStringList Defaults::movedLocked(const std::function<void()> &change)
+{
+    const auto storedKeys = [this] { return m_settings ? m_settings->allKeys() : m_memory.keys(); };
+    QStringList keys = m_registered.keys() + storedKeys();
+    QVariantMap before;
+    for (const QString &k : keys)
+        before.insert(k, effectiveLocked(k));
+    change();
+    keys += storedKeys();
+    keys.removeDuplicates();
+    QStringList moved;
+    for (const QString &k : keys)
+        if (!same(before.value(k), effectiveLocked(k)))
+            moved << k;
+    return moved;
+}
+
+// QSettings writes back whatever it made of a file it could not read whole,
+// over that file. Before the first write, such a file is kept aside (as the
+// library's are) and the store starts afresh on the defaults.
+void Defaults::keepDamagedFileAside()
+{
+    QStringList moved;
+    {
+        QMutexLocker lock(&m_mutex);
+        ensureStore();
+        if (!m_settings || m_fileJudged)
+            return;
+        const bool unreadable = m_settings->status() == QSettings::FormatError;
+        // A value of another type shows only against the defaults.
+        if (!unreadable && m_registered.isEmpty())
+            return;
+        m_fileJudged = true;
+        if (!unreadable && !holdsForeignValueLocked())
+            return;
+        const bool keptAside = DamagedFile::keepAside(m_settings->fileName());
+        moved = movedLocked([&] {
+            if (keptAside)
+                m_settings->clear();
+            else
+                m_settings.reset(); // in memory, so nothing is written over the only copy
+        });
+    }
+    announce(moved);
+}
+
+bool Defaults::holdsForeignValueLocked() const
+{
+    for (auto it = m_registered.cbegin(); it != m_registered.cend(); ++it) {
+        if (!m_settings->contains(it.key()))
+            continue;
+        const QVariant stored = m_settings->value(it.key());
+        if (!stored.isValid() || !asRegistered(stored, it.value()))
+            return true;
+    }
+    return false;
 }
 
 void Defaults::ensureStore() const
@@ -324,6 +382,7 @@ void Defaults::setValue(const QString &key, const QVariant &value)
         remove(key);
         return;
     }
+    keepDamagedFileAside();
     bool moved = false;
     {
         QMutexLocker lock(&m_mutex);
@@ -344,6 +403,7 @@ void Defaults::setValue(const QString &key, const QVariant &value)
 
 void Defaults::remove(const QString &key)
 {
+    keepDamagedFileAside();
     bool moved = false;
     {
         QMutexLocker lock(&m_mutex);

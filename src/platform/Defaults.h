@@ -2,6 +2,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QVariantMap>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -11,6 +12,8 @@ class QSettings;
 // Registered defaults live in memory only and answer for keys with no stored
 // value. Values read back from the INI file come as text; they are converted
 // to the type of the registered default (or, unregistered, by their look).
+// A file that is not INI, or holds a setting of another type than its
+// default's, is kept aside at the first write, which starts a fresh file.
 // Safe to read from any thread; changes are signalled on the writer's thread.
 // QML reads and writes the user settings through `Preferences`, one typed
 // property each; `revision` moves on every change, a fresh store included.
@@ -62,6 +65,9 @@ private:
 
     void ensureStore() const;
     void resetStore(std::unique_ptr<QSettings> settings);
+    QStringList movedLocked(const std::function<void()> &change);
+    void keepDamagedFileAside();
+    bool holdsForeignValueLocked() const;
     QVariant storedLocked(const QString &key) const;
     bool containsLocked(const QString &key) const;
     QVariant effectiveLocked(const QString &key) const;
@@ -70,6 +76,7 @@ private:
     mutable QMutex m_mutex;
     mutable std::unique_ptr<QSettings> m_settings; // null: in memory
     mutable bool m_storeReady = false;
+    bool m_fileJudged = false; // its file was looked at before a first write
     QVariantMap m_memory;
     QVariantMap m_registered;
     int m_revision = 0;

@@ -96,6 +96,38 @@ private slots:
         QVERIFY(!load(QStringLiteral("shorts")).has_value());
     }
 
+    // A write cut short by the end of an earlier run left its copy beside a
+    // list's file: loading the list removes it, nothing else.
+    void loadRemovesLeftovers_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::newRow("shorts") << QStringLiteral("shorts");
+        QTest::newRow("account list") << QString(DiskCache::homeAccountKey);
+        QTest::newRow("escaped key") << QStringLiteral("feed/música");
+    }
+    void loadRemovesLeftovers()
+    {
+        QFETCH(QString, key);
+        DiskCache::save(sampleList(), key);
+        // A key whose own file looks like a leftover, and a list saved after it.
+        const QString lookAlike = DiskCache::fileName(key) + QStringLiteral(".QwErTy");
+        DiskCache::save(sampleList().mid(1), lookAlike);
+        FileWriter::shared().drain();
+        const QString leftover = DiskCache::path(key) + QStringLiteral(".QwErTy");
+        writeFile(leftover, "{\"half\":");
+        const QString others[] = {DiskCache::path(key) + QStringLiteral(".tmp"),
+                                  DiskCache::path(QStringLiteral("other")) + QStringLiteral(".QwErTy")};
+        for (const QString &other : others)
+            writeFile(other, "x");
+
+        QCOMPARE(load(key), std::optional(sampleList()));
+        FileWriter::shared().drain();
+        QVERIFY(!QFile::exists(leftover));
+        for (const QString &other : others)
+            QVERIFY2(QFile::exists(other), qPrintable(other));
+        QCOMPARE(load(lookAlike), std::optional(sampleList().mid(1)));
+    }
+
     void keysStayInsideTheFolder_data()
     {
         QTest::addColumn<QString>("key");

@@ -311,6 +311,45 @@ private slots:
         QVERIFY(damagedFiles("library").isEmpty());
     }
 
+    // Copies left by a write cut short in an earlier run are gone once the
+    // store has loaded; the live files and names merely alike stay.
+    void leftoversOfAnEarlierRunAreRemoved_data()
+    {
+        QTest::addColumn<bool>("preloaded");
+        QTest::addColumn<QString>("file");
+        for (bool preloaded : {false, true})
+            for (const char *file : {"library.json", "positions.json"})
+                QTest::newRow(qPrintable(QString::fromLatin1(preloaded ? "preloaded, " : "") + QLatin1String(file)))
+                    << preloaded << QString::fromLatin1(file);
+    }
+    void leftoversOfAnEarlierRunAreRemoved()
+    {
+        QFETCH(bool, preloaded);
+        QFETCH(QString, file);
+        const QByteArray library = R"({"history":[],"liked":[{"id":"a"}],"watchLater":[],"subscriptions":[],"searches":[]})";
+        writeFile(dataPath("library.json"), library);
+        writeFile(dataPath("positions.json"), R"({"a":12})");
+        const QString leftover = dataPath(file + ".QwErTy");
+        writeFile(leftover, QByteArray(4096, '{'));
+        const QStringList alike{file + ".bak", file + ".QwErT1", file + ".QwErTy.json", "x" + file + ".QwErTy",
+                                "backups/" + file + ".QwErTy"};
+        for (const QString &name : alike)
+            writeFile(dataPath(name), "x");
+        if (preloaded)
+            LibraryStore::preload();
+
+        LibraryStore lib;
+        QCOMPARE(lib.liked().size(), 1);
+        QCOMPARE(lib.position("a"), 12.0);
+        settle();
+        QVERIFY(!QFile::exists(leftover));
+        for (const QString &name : alike)
+            QVERIFY2(QFile::exists(dataPath(name)), qPrintable(name));
+        QCOMPARE(readFile(dataPath("library.json")), library);
+        QCOMPARE(readFile(dataPath("positions.json")), QByteArray(R"({"a":12})"));
+        QVERIFY(damagedFiles("library").isEmpty() && damagedFiles("positions").isEmpty());
+    }
+
     void positionsFlushCadence()
     {
         FakeClock clock;

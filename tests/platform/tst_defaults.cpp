@@ -1,7 +1,10 @@
 #include "Defaults.h"
+#include "FakeClock.h"
 #include "QmlHarness.h"
 #include "TestDirs.h"
+#include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -222,6 +225,79 @@ private slots:
         QFile written(path);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QVERIFY(!written.readAll().contains("pref.captions"));
+        // What the store wrote reads back whole: a further write keeps it.
+        d.setValue("pref.captions", true);
+        d.sync();
+        QVERIFY(QDir(dir.path()).entryList({"settings.damaged-*"}).isEmpty());
+        QCOMPARE(d.intValue("pref.quality"), 1080);
+        Defaults::useMemory();
+    }
+
+    // A file that cannot be read whole starts the app on the defaults; the
+    // first write keeps it aside, byte for byte and named as the library's
+    // are, and starts a fresh file instead of writing over it.
+    void damagedFileIsKeptAsideAtTheFirstWrite_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("write");
+        QTest::addColumn<bool>("damaged");
+        QByteArray junk;
+        for (int i = 0; i < 512; ++i)
+            junk += char(i * 73 + 11);
+        const QByteArray picture("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe=\x01", 20);
+        const QByteArray wrong = "[General]\npref.quality=abc\npref.autoplay=maybe\n";
+        QTest::newRow("binary junk") << junk << "set" << true;
+        QTest::newRow("picture") << picture << "set" << true;
+        QTest::newRow("wrong types") << wrong << "set" << true;
+        QTest::newRow("wrong types, removed") << wrong << "remove" << true;
+        QTest::newRow("value of another kind") << QByteArray("[General]\npref.quality=@Rect(1 2 3 4)\n") << "set" << true;
+        QTest::newRow("truncated in a key") << QByteArray("[General]\npref.autoplay=false\npref.qual") << "set" << true;
+        QTest::newRow("truncated in the section") << QByteArray("[Gene") << "set" << true;
+        QTest::newRow("sound") << QByteArray("[General]\npref.autoplay=false\nx.name=hola\n") << "set" << false;
+    }
+    void damagedFileIsKeptAsideAtTheFirstWrite()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, write);
+        QFETCH(bool, damaged);
+        FakeClock clock;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("settings.ini");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+
+        auto &d = Defaults::shared();
+        Defaults::useFile(path);
+        QCOMPARE(d.intValue("pref.quality"), 720);
+        if (write == "set")
+            d.setValue("pref.captions", true);
+        else
+            d.remove("pref.quality");
+        d.sync();
+
+        const QStringList aside = QDir(dir.path()).entryList({"settings.damaged-*.ini"}, QDir::Files);
+        if (!damaged) {
+            QVERIFY(aside.isEmpty());
+            QCOMPARE(d.boolValue("pref.autoplay"), false);
+            QCOMPARE(d.stringValue("x.name"), QStringLiteral("hola"));
+            Defaults::useMemory();
+            return;
+        }
+        const QString stamp = clock.now().toLocalTime().toString("yyyyMMdd-HHmmss");
+        QCOMPARE(aside, QStringList{QStringLiteral("settings.damaged-%1.ini").arg(stamp)});
+        QFile kept(dir.filePath(aside.first()));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), bytes);
+        // The fresh file holds the new setting and nothing of the damaged one.
+        QCOMPARE(d.boolValue("pref.autoplay"), true);
+        Defaults::useMemory();
+        QSettings fresh(path, QSettings::IniFormat);
+        QCOMPARE(fresh.status(), QSettings::NoError);
+        QCOMPARE(fresh.allKeys(), write == "set" ? QStringList{"pref.captions"} : QStringList{});
+        Defaults::useFile(path);
+        QCOMPARE(d.boolValue("pref.captions"), write == "set");
         Defaults::useMemory();
     }
 
