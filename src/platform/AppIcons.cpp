@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QWindow>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -50,6 +51,16 @@ bool writeDesktopIcon(const QString &icon)
         return false;
     out.write(text.toUtf8());
     return out.commit();
+}
+
+// Qt hands a new application icon to each open window as that window's own
+// icon, and a window with an icon of its own keeps it through later changes
+// of the application's: so the open windows are given the picture as well.
+void showIcon(const QIcon &icon)
+{
+    QGuiApplication::setWindowIcon(icon);
+    for (QWindow *window : QGuiApplication::topLevelWindows())
+        window->setIcon(icon);
 }
 
 } // namespace
@@ -136,7 +147,7 @@ void AppIcons::settle(const QString &alt, bool ok)
         else
             Defaults::shared().setValue(key, alt);
         if (const Option *option = find(alt); option && qGuiApp)
-            QGuiApplication::setWindowIcon(QIcon(source(*option)));
+            showIcon(QIcon(source(*option)));
         emit currentChanged();
     }
     emit finished(alt, ok);
@@ -148,5 +159,5 @@ void AppIcons::applyStored()
     if (!qGuiApp)
         return;
     const Option *option = find(current());
-    QGuiApplication::setWindowIcon(QIcon(source(option ? *option : all().first())));
+    showIcon(QIcon(source(option ? *option : all().first())));
 }

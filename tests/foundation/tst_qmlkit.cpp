@@ -1108,7 +1108,7 @@ QQuickItem *loadStrip(QmlHarness &h, int chips)
         "  Flickable {\n"
         "    id: strip; objectName: \"strip\"; y: 50; width: 300; height: 40\n"
         "    contentWidth: row.width; flickableDirection: Flickable.HorizontalFlick; boundsBehavior: Flickable.StopAtBounds\n"
-        "    Row { id: row; Repeater { model: " + QByteArray::number(chips) + "; Rectangle { width: 100; height: 40 } } }\n"
+        "    Row { id: row; Repeater { model: " + QByteArray::number(chips) + "; Rectangle { objectName: \"chip\" + index; width: 100; height: 40 } } }\n"
         "    SideScroller { objectName: \"scroller\"; strip: strip }\n"
         "  }\n"
         "}");
@@ -1166,39 +1166,50 @@ void TestQmlKit::sideScrollerWheel()
 void TestQmlKit::sideScrollerReveals_data()
 {
     QTest::addColumn<double>("start");
-    QTest::addColumn<double>("x");
-    QTest::addColumn<double>("width");
+    QTest::addColumn<int>("chip"); // chip n spans n * 100 to n * 100 + 100
     QTest::addColumn<double>("end");
 
-    // The stretch and 16 beside it come into view by the shortest way.
-    QTest::newRow("left of the view") << 500.0 << 100.0 << 100.0 << 84.0;
-    QTest::newRow("right of the view") << 0.0 << 600.0 << 100.0 << 416.0;
-    QTest::newRow("in view stays") << 100.0 << 200.0 << 100.0 << 100.0;
-    QTest::newRow("partly cut on the left") << 150.0 << 100.0 << 100.0 << 84.0;
-    QTest::newRow("the first: to the start") << 600.0 << 0.0 << 100.0 << 0.0;
-    QTest::newRow("the last: to the end") << 0.0 << 900.0 << 100.0 << 700.0;
+    // The chip and 16 beside it come into view by the shortest way.
+    QTest::newRow("left of the view") << 500.0 << 1 << 84.0;
+    QTest::newRow("right of the view") << 0.0 << 6 << 416.0;
+    QTest::newRow("in view stays") << 100.0 << 2 << 100.0;
+    QTest::newRow("partly cut on the left") << 150.0 << 1 << 84.0;
+    QTest::newRow("the first: to the start") << 600.0 << 0 << 0.0;
+    QTest::newRow("the last: to the end") << 0.0 << 9 << 700.0;
 }
 
 void TestQmlKit::sideScrollerReveals()
 {
     QFETCH(double, start);
-    QFETCH(double, x);
-    QFETCH(double, width);
+    QFETCH(int, chip);
     QFETCH(double, end);
     QmlHarness h;
     QQuickItem *root = loadStrip(h, 10);
     QVERIFY2(root, qPrintable(h.errors()));
     QQuickItem *strip = QmlHarness::findIn(root, QStringLiteral("strip"));
+    QObject *scroller = root->findChild<QObject *>(QStringLiteral("scroller"));
+    QQuickItem *item = QmlHarness::findIn(root, u"chip"_qs + QString::number(chip));
+    QVERIFY(item);
     strip->setProperty("contentX", start);
-    QVERIFY(QMetaObject::invokeMethod(root->findChild<QObject *>(QStringLiteral("scroller")), "reveal",
-                                      Q_ARG(QVariant, x), Q_ARG(QVariant, width)));
+    QVERIFY(QMetaObject::invokeMethod(scroller, "reveal", Q_ARG(QVariant, QVariant::fromValue(item))));
     QTRY_VERIFY(qAbs(strip->property("contentX").toDouble() - end) < 0.5);
 
     // Hidden, it is there at once.
     strip->setVisible(false);
     strip->setProperty("contentX", start);
-    QVERIFY(QMetaObject::invokeMethod(root->findChild<QObject *>(QStringLiteral("scroller")), "reveal",
-                                      Q_ARG(QVariant, x), Q_ARG(QVariant, width)));
+    QVERIFY(QMetaObject::invokeMethod(scroller, "reveal", Q_ARG(QVariant, QVariant::fromValue(item))));
+    QVERIFY(qAbs(strip->property("contentX").toDouble() - end) < 0.5);
+
+    // Asked before the strip has a width (its window still laying out): it
+    // waits for the width, then is there at once.
+    strip->setVisible(true);
+    strip->setWidth(0);
+    strip->setProperty("contentX", start);
+    QVERIFY(QMetaObject::invokeMethod(scroller, "reveal", Q_ARG(QVariant, QVariant::fromValue(item))));
+    QTest::qWait(20);
+    strip->setWidth(300);
+    QVERIFY(qAbs(strip->property("contentX").toDouble() - end) < 0.5);
+    QTest::qWait(250);
     QVERIFY(qAbs(strip->property("contentX").toDouble() - end) < 0.5);
 }
 

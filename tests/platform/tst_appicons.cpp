@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 namespace {
 
@@ -46,6 +47,28 @@ private slots:
         QVERIFY(entry.open(QIODevice::WriteOnly));
         entry.write("[Desktop Entry]\nType=Application\nName=Nimbelora\nIcon=nimbelora\nExec=nimbelora %u\n");
     }
+
+    // Choice after choice, the open window shows the picture of the last
+    // one made, and so does a window opened afterwards.
+    void windowIconFollowsEachChoice()
+    {
+        Haptics::shared().setEnabled(false);
+        QWindow window;
+        window.resize(100, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        AppIcons::shared().applyStored();
+        const auto picture = [](const QIcon &icon) { return icon.pixmap(QSize(48, 48)).toImage(); };
+        for (const QString &alt : {u"AppIcon-ocean"_qs, u"AppIcon-mint"_qs, QString(), u"AppIcon-gold"_qs}) {
+            QVERIFY(choose(alt));
+            const QImage wanted = picture(QIcon(AppIcons::source(*AppIcons::find(alt))));
+            QVERIFY2(picture(window.icon()) == wanted, qPrintable(alt));
+            QVERIFY2(picture(QGuiApplication::windowIcon()) == wanted, qPrintable(alt));
+            QWindow later;
+            QVERIFY2(picture(later.icon()) == wanted, qPrintable(alt));
+        }
+    }
+    void cleanup() { Defaults::shared().remove(u"appIcon"_qs); }
 
     void choosing()
     {

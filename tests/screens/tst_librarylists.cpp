@@ -533,6 +533,67 @@ private slots:
         LibraryStore::waitForWrites();
     }
 
+    // The search cleared while a row swiped out of the found ones still
+    // fades, or without any removal: the list draws exactly the model's
+    // rows, and a press on the first row plays the model's first video.
+    void clearWhileRowFades_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<int>("fadeMs"); // -1: nothing swiped away
+        for (const QString &screen : {u"liked"_qs, u"later"_qs}) {
+            QTest::addRow("%s, at once", qPrintable(screen)) << screen << 0;
+            QTest::addRow("%s, mid-fade", qPrintable(screen)) << screen << 120;
+            QTest::addRow("%s, just before the end", qPrintable(screen)) << screen << 230;
+            QTest::addRow("%s, no removal", qPrintable(screen)) << screen << -1;
+        }
+    }
+    void clearWhileRowFades()
+    {
+        QFETCH(QString, screen);
+        QFETCH(int, fadeMs);
+        // 36 videos, three of them summaries in the lower half: cleared, the
+        // first row found moves far out of view.
+        for (int i = 1; i <= 36; ++i) {
+            const bool summary = i == 3 || i == 8 || i == 14;
+            const Video v = video(u"v"_qs + QString::number(i),
+                                  (summary ? u"Resumen BYTE "_qs : u"Vídeo "_qs) + QString::number(i));
+            screen == u"liked" ? library().toggleLike(v) : library().toggleWatchLater(v);
+        }
+        QmlHarness qml;
+        QQuickItem *root = load(qml, u"VideoListScreen.qml"_qs,
+                                {{u"list"_qs, int(screen == u"liked" ? LocalListModel::List::Liked : LocalListModel::List::Later)}});
+        QVERIFY(root);
+        QQuickItem *list = QmlHarness::findIn(root, u"videoList"_qs);
+        QTRY_VERIFY(ViewRows::made(list).size() > 3);
+        QTRY_COMPARE(ViewRows::problem(list), QString());
+
+        QQuickItem *input = QmlHarness::findIn(root, u"searchInput"_qs);
+        input->setProperty("text", fadeMs < 0 ? u"BYTE"_qs : u"resumen"_qs);
+        QTRY_COMPARE(ViewRows::made(list).size(), 3);
+        QTRY_COMPARE(ViewRows::problem(list), QString());
+        if (fadeMs >= 0) {
+            QQuickItem *middle = nullptr;
+            QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, middle), Q_ARG(int, 1));
+            QVERIFY(middle);
+            ViewRows::swipeAway(middle);
+            QCOMPARE(ViewRows::model(list).size(), 2);
+            QTest::qWait(fadeMs);
+        }
+        QVERIFY(qml.click(QmlHarness::findIn(root, u"searchClear"_qs)));
+        QCOMPARE(ViewRows::model(list).size(), fadeMs < 0 ? 36 : 35);
+
+        QTRY_COMPARE(ViewRows::problem(list), QString());
+        QTest::qWait(400); // past every fade
+        QCOMPARE(ViewRows::problem(list), QString());
+        QCOMPARE(ViewRows::made(list).first(), ViewRows::model(list).first());
+
+        const QPoint first = list->mapToScene(QPointF(list->width() / 2, list->property("topMargin").toReal() + 30)).toPoint();
+        QTest::mouseClick(qml.window(), Qt::LeftButton, Qt::NoModifier, first);
+        QTRY_VERIFY(m_rig->store.current());
+        QCOMPARE(m_rig->store.current()->id, ViewRows::model(list).first());
+        LibraryStore::waitForWrites();
+    }
+
     // A row swiped away fades while the rows below close up; scrolling
     // afterwards reuses rows, and each of them comes back whole.
     void swipeAwayThenScroll_data()

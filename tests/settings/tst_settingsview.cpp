@@ -196,6 +196,62 @@ private slots:
                 QVERIFY2(!Defaults::shared().contains(it.key()), qPrintable(it.key()));
     }
 
+    // When the screen first shows, the icon in use lies whole inside the
+    // icon strip, wherever it is in the row, also when the screen gets its
+    // width a moment after it is made (as in the app's window).
+    void iconInUseShownAtFirst_data()
+    {
+        QTest::addColumn<QString>("alt");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("late");
+        for (bool late : {false, true}) {
+            const char *when = late ? "width later" : "width at once";
+            QTest::addRow("first, %s", when) << QString() << u"classic"_qs << late;
+            QTest::addRow("middle, %s", when) << u"AppIcon-ocean"_qs << u"ocean"_qs << late;
+            QTest::addRow("last, %s", when) << u"AppIcon-gold"_qs << u"gold"_qs << late;
+        }
+    }
+    void iconInUseShownAtFirst()
+    {
+        QFETCH(QString, alt);
+        QFETCH(QString, id);
+        QFETCH(bool, late);
+        if (!alt.isEmpty())
+            Defaults::shared().setValue(u"appIcon"_qs, alt);
+        MemoryKeychain keychain;
+        SettingsScreen screen(keychain, *m_web);
+        QQuickItem *root = nullptr;
+        if (late) {
+            screen.qml.window()->resize(430, 3000);
+            root = screen.qml.loadSource(
+                "import QtQuick\nimport Nimbelora.Settings\n"
+                "Item { id: page\n"
+                "  property var library; property var auth; property var router\n"
+                "  property real laidOut: 0\n"
+                "  Timer { running: true; interval: 20; onTriggered: page.laidOut = page.width }\n"
+                "  SettingsView { width: page.laidOut; height: page.height; library: page.library; auth: page.auth; router: page.router }\n"
+                "}\n",
+                {{u"library"_qs, QVariant::fromValue(&screen.library)}, {u"auth"_qs, QVariant::fromValue(&screen.auth)},
+                 {u"router"_qs, QVariant::fromValue(&screen.router)}});
+        } else {
+            root = screen.load();
+        }
+        QVERIFY2(root, qPrintable(screen.qml.errors()));
+        QQuickItem *option = nullptr;
+        QTRY_VERIFY((option = QmlHarness::findIn(root, u"icon-"_qs + id)) && option->width() > 0);
+        QQuickItem *strip = option;
+        while (strip && !strip->inherits("QQuickFlickable"))
+            strip = strip->parentItem();
+        QVERIFY(strip);
+        QTRY_VERIFY(strip->width() > 0);
+        QTest::qWait(300); // past any glide
+        const QRectF seen = strip->mapRectToScene(QRectF(0, 0, strip->width(), strip->height()));
+        const QRectF at = option->mapRectToScene(QRectF(0, 0, option->width(), option->height()));
+        QVERIFY2(at.left() >= seen.left() - 0.5 && at.right() <= seen.right() + 0.5,
+                 qPrintable(u"icon %1..%2, strip %3..%4"_qs.arg(at.left()).arg(at.right()).arg(seen.left()).arg(seen.right())));
+        Defaults::shared().remove(u"appIcon"_qs);
+    }
+
     // A switch of the home chooser lists its id as hidden, keeping the rest.
     void homeChooser()
     {

@@ -522,6 +522,65 @@ private slots:
         QCOMPARE(m_player->current()->id, u"half"_qs);
     }
 
+    // When the bar first shows, the selected chip lies whole inside it,
+    // wherever it is in the row: on the home screen as it starts, and on a
+    // bar made with a chip chosen at its start, middle or end. As in the
+    // app's window, the page gets its width a moment after it is made.
+    void selectedChipShownAtFirst_data()
+    {
+        QTest::addColumn<QString>("selected"); // empty: the home screen itself
+        QTest::addColumn<bool>("signedIn");
+        QTest::newRow("home, signed out") << QString() << false;
+        QTest::newRow("home, signed in") << QString() << true;
+        QTest::newRow("the first") << u"foryou"_qs << false;
+        QTest::newRow("in the middle") << u"sports"_qs << false;
+        QTest::newRow("the last") << u"comedy"_qs << false;
+    }
+    void selectedChipShownAtFirst()
+    {
+        QFETCH(QString, selected);
+        QFETCH(bool, signedIn);
+        if (signedIn) {
+            m_keychain->set(QString::fromLatin1(AuthStore::sessionKey), u"s1.x.y.z"_qs);
+            Defaults::shared().setValue(QString::fromLatin1(AuthStore::accountKey), u"{\"name\":\"Ana\"}"_qs);
+        }
+        m_auth = std::make_unique<AuthStore>(*m_keychain, *m_web);
+        QByteArray content;
+        if (selected.isEmpty()) {
+            selected = u"foryou"_qs;
+            content = "HomeView { width: parent.width; height: page.height; player: page.player; library: page.library\n"
+                      "  auth: page.auth; router: page.router; avatars: page.avatars }\n";
+        } else {
+            QByteArray categories;
+            for (const Category &c : FeedModel::defaultCategories())
+                categories += "{id: \"" + c.id.toUtf8() + "\", name: \"" + c.name.toUtf8() + "\"},";
+            content = "CategoryChips { objectName: \"categoryChips\"; width: parent.width; height: implicitHeight\n"
+                      "  categories: [" + categories + "]; selected: \"" + selected.toUtf8() + "\" }\n";
+        }
+        m_qml = std::make_unique<QmlHarness>();
+        m_root = m_qml->loadSource("import QtQuick\nimport Nimbelora.Shell\n"
+                                   "Item { id: page\n"
+                                   "  property var player; property var library; property var auth; property var router; property var avatars\n"
+                                   "  property real laidOut: 0\n"
+                                   "  Timer { running: true; interval: 20; onTriggered: page.laidOut = page.width }\n"
+                                   "  Column { width: page.laidOut\n" + content + "  }\n}\n",
+                                   {{u"player"_qs, QVariant::fromValue<QObject *>(m_player.get())},
+                                    {u"library"_qs, QVariant::fromValue<QObject *>(m_library.get())},
+                                    {u"auth"_qs, QVariant::fromValue<QObject *>(m_auth.get())},
+                                    {u"router"_qs, QVariant::fromValue<QObject *>(m_router.get())},
+                                    {u"avatars"_qs, QVariant::fromValue<QObject *>(m_avatars.get())}});
+        QVERIFY2(m_root, qPrintable(m_qml->errors()));
+        QQuickItem *bar = nullptr;
+        QQuickItem *chip = nullptr;
+        QTRY_VERIFY((bar = item(u"categoryChips"_qs)) && bar->width() > 0);
+        QTRY_VERIFY((chip = item(u"chip_"_qs + selected)) && chip->width() > 0);
+        QTest::qWait(300); // past any glide
+        const QRectF seen = bar->mapRectToScene(QRectF(0, 0, bar->width(), bar->height()));
+        const QRectF at = chip->mapRectToScene(QRectF(0, 0, chip->width(), chip->height()));
+        QVERIFY2(at.left() >= seen.left() - 0.5 && at.right() <= seen.right() + 0.5,
+                 qPrintable(u"chip %1..%2, bar %3..%4"_qs.arg(at.left()).arg(at.right()).arg(seen.left()).arg(seen.right())));
+    }
+
     // An upright wheel over a sideways strip moves the strip, not the page.
     void stripsFollowTheWheel_data()
     {

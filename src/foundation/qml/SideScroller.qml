@@ -2,8 +2,8 @@
 // the mouse wheel and the touchpad, whichever way they turn: on a desktop an
 // upright wheel over a strip is expected to move it along. At either end, or
 // when everything fits, the turn goes on to the page under the strip.
-// reveal(x, width) brings that stretch of the content into view. Declare it
-// inside the strip:
+// reveal(item) brings a part of the content into view. Declare it inside
+// the strip:
 //   Flickable { id: strip; … SideScroller { strip: strip } }
 import QtQuick
 
@@ -32,17 +32,27 @@ MouseArea {
         }
     }
 
-    // Brings content from x to x + width into view, nearest edge first.
-    function reveal(x, width) {
+    // Brings `item`, a part of the content, into view, nearest edge first.
+    // Asked while the strip has no width yet (its window still laying out),
+    // it waits for one: measured against a width of 0, everything lies past
+    // the right edge, and the strip would open scrolled.
+    function reveal(item) {
+        _waiting = null
         if (!strip.visible)
             glide.stop()
+        if (strip.width <= 0) {
+            _waiting = item
+            return
+        }
+        const x = item.mapToItem(strip.contentItem, 0, 0).x
         const left = x - revealMargin
-        const right = x + width + revealMargin - strip.width
+        const right = x + item.width + revealMargin - strip.width
         const now = glide.running ? _goal : strip.contentX
         const to = _clamped(now > left ? left : now < right ? right : now)
         if (Math.abs(to - now) >= 0.5)
             _glide(to)
     }
+    property Item _waiting: null
 
     // Over the part in view, in the content's coordinates; presses and
     // drags pass on to the strip and what it holds.
@@ -86,5 +96,14 @@ MouseArea {
         target: root.strip
         // A drag takes over from a glide.
         function onMovementStarted() { glide.stop() }
+        // Its first width: the strip shows already there, without a glide.
+        function onWidthChanged() {
+            if (root._waiting && root.strip.width > 0) {
+                const item = root._waiting
+                glide.stop()
+                root.reveal(item)
+                glide.complete()
+            }
+        }
     }
 }

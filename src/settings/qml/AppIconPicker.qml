@@ -1,6 +1,6 @@
 // A strip of the app's icons; the one in use carries the accent border and
-// caption. A tap gives the success haptic, then asks for the change; the
-// marks move only once it is made.
+// caption, and is in view when the strip shows. A tap gives the success
+// haptic, then asks for the change; the marks move only once it is made.
 import QtQuick
 import Nimbelora.Platform
 import Nimbelora.Foundation
@@ -14,7 +14,21 @@ Flickable {
     boundsBehavior: Flickable.StopAtBounds
     clip: true
 
-    SideScroller { strip: picker }
+    SideScroller {
+        id: scroller
+        strip: picker
+    }
+
+    function _showCurrent() {
+        for (let i = 0; i < options.count; ++i) {
+            const option = options.itemAt(i)
+            if (option && option.selected) {
+                scroller.reveal(option)
+                return
+            }
+        }
+    }
+    Component.onCompleted: Qt.callLater(_showCurrent)
 
     Row {
         id: icons
@@ -24,6 +38,7 @@ Flickable {
         spacing: 16
 
         Repeater {
+            id: options
             model: AppIcons.options
 
             PressableStyle {

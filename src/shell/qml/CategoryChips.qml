@@ -54,7 +54,7 @@ Flickable {
         for (let i = 0; i < chipRepeater.count; ++i) {
             const chip = chipRepeater.itemAt(i)
             if (chip && chip.isSelected) {
-                scroller.reveal(chips.x + chip.x, chip.width)
+                scroller.reveal(chip)
                 return
             }
         }

@@ -31,6 +31,9 @@ ListView {
         positionViewAtBeginning()
     }
 
+    // No current row: the view keeps its current item alive and unplaced
+    // when a change moves it out of view, drawn and pressable where it was.
+    currentIndex: -1
     spacing: 16
     topMargin: 8
     bottomMargin: 28
