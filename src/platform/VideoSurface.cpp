@@ -48,13 +48,14 @@ public:
             m_image->setRect(QRectF());
     }
 
-    void setPicture(QQuickWindow *window, const VideoFrame &frame, const QRectF &rect, const QRectF &source)
+    // False when the picture could not be made a texture (nothing shown).
+    bool setPicture(QQuickWindow *window, const VideoFrame &frame, const QRectF &rect, const QRectF &source)
     {
         if (frame.serial != m_serial) {
             std::unique_ptr<QSGTexture> texture(window->createTextureFromImage(frame.image));
             if (!texture) {
                 clearPicture();
-                return;
+                return false;
             }
             m_image->setTexture(texture.get());
             m_texture = std::move(texture);
@@ -64,6 +65,7 @@ public:
             m_image->setRect(rect);
         if (m_image->sourceRect() != source)
             m_image->setSourceRect(source);
+        return true;
     }
 
 private:
@@ -237,6 +239,7 @@ QSGNode *VideoSurface::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
                         (visible.y() - target.y()) / target.height() * picture.height(),
                         visible.width() / target.width() * picture.width(),
                         visible.height() / target.height() * picture.height());
-    node->setPicture(window(), frame, visible, source);
+    if (node->setPicture(window(), frame, visible, source))
+        m_shownSerial = frame.serial;
     return node;
 }

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QQuickItem>
 #include <QtQml/qqmlregistration.h>
+#include <atomic>
 
 // Shows an engine's video, fitted into the item or filling it, over a
 // background colour (black). Every assignment of `engine` claims the engine's
@@ -39,6 +40,10 @@ public:
     // pixels (it may reach beyond the item when filling).
     static QRectF videoRect(const QSizeF &item, const QSizeF &video, FillMode mode);
 
+    // The serial of the engine's picture the scene graph last took in (0
+    // before any); read from any thread.
+    quint64 shownSerial() const { return m_shownSerial; }
+
 signals:
     void engineChanged();
     void fillModeChanged();
@@ -59,4 +64,5 @@ private:
     FillMode m_fillMode = AspectFit;
     QColor m_color = Qt::black;
     bool m_active = false;
+    std::atomic<quint64> m_shownSerial{0};
 };

@@ -10,6 +10,7 @@
 
 #include <QImage>
 #include <QQuickWindow>
+#include <QScopeGuard>
 #include <QTimer>
 #include <atomic>
 
@@ -43,6 +44,43 @@ private:
     std::atomic<quint64> m_picture{0};
     QList<QMetaObject::Connection> m_connections;
 };
+
+// The mini bar on its page and, over it, the player made when it opens and
+// sliding up from below, as the root view presents it.
+const QByteArray kOpening = R"(
+import QtQuick
+import Nimbelora.Library
+import Nimbelora.Playback
+import Nimbelora.Shell
+import Nimbelora.Player
+Item {
+    id: scene
+    required property PlayerStore player
+    required property LibraryStore library
+    required property Router router
+    required property AvatarStore avatars
+    width: 430; height: 932
+    MiniPlayerBar {
+        width: parent.width
+        y: 800
+        player: scene.player
+    }
+    Item {
+        objectName: "cover"
+        width: parent.width
+        height: parent.height
+        y: scene.player.expanded ? 0 : height
+        Behavior on y { NumberAnimation { duration: 450; easing.type: Easing.OutCubic } }
+        Loader {
+            anchors.fill: parent
+            active: scene.player.expanded
+            sourceComponent: PlayerSheet {
+                player: scene.player; library: scene.library; router: scene.router; avatars: scene.avatars
+            }
+        }
+    }
+}
+)";
 
 } // namespace
 
@@ -92,6 +130,69 @@ private slots:
             rig.engine->pause();
             QTRY_COMPARE(glide.value(), 80.0);
         }
+    }
+
+    // From the tap on: while the sheet is made and slides up, the details
+    // are made in slices and the controls hide, every picture the engine
+    // hands over is taken in by the surface and drawn by the window.
+    void everyPictureFromTheTap()
+    {
+        Rig rig;
+        QmlHarness h;
+        QQuickItem *root = h.loadSource(kOpening, rig.stores());
+        QVERIFY2(root, qPrintable(h.errors()));
+        VideoSurface *surface = rig.store.surface();
+        std::atomic<quint64> taken{0};
+        std::atomic<int> drawnPictures{0};
+        QMetaObject::Connection synced = connect(
+            h.window(), &QQuickWindow::afterSynchronizing, h.window(),
+            [&] {
+                if (surface->shownSerial() != taken.exchange(surface->shownSerial()))
+                    ++drawnPictures;
+            },
+            Qt::DirectConnection);
+        auto done = qScopeGuard([&] { disconnect(synced); });
+
+        // The tap: the video is still starting as the player opens.
+        rig.store.play(makeVideo(QStringLiteral("t")), std::nullopt, true);
+        QVERIFY(rig.store.expanded());
+        QVERIFY(rig.store.isBuffering());
+        rig.engine->makeReady(60);
+        QQuickItem *details = h.find(QStringLiteral("detailsLoader"));
+        QVERIFY(details);
+        QVERIFY(!details->property("active").toBool());
+        int delivered = 0;
+        // The details are made in slices once the first pictures are up.
+        int deliveredWhenMade = -1;
+        auto made = connect(details, &QQuickItem::childrenChanged, this, [&] { deliveredWhenMade = delivered; });
+        auto unmade = qScopeGuard([&] { disconnect(made); });
+        QQuickItem *cover = h.find(QStringLiteral("cover"));
+        QVERIFY(cover && cover->y() > 0);
+
+        QImage picture(64, 36, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        const auto settled = [&] {
+            QQuickItem *controls = h.find(QStringLiteral("playerControls"));
+            return cover->y() == 0 && details && details->property("item").value<QQuickItem *>() &&
+                   details->property("status").toInt() == 1 /* Ready */ && controls && !controls->isVisible();
+        };
+        bool slid = false;
+        // A picture at a time, each drawn before the next comes, until the
+        // player has settled and a few more.
+        for (int after = 0; after < 5 && delivered < 2000; ++delivered) {
+            rig.engine->deliverFrame(picture);
+            const quint64 serial = rig.engine->videoFrame().serial;
+            QTRY_COMPARE(taken.load(), serial);
+            slid = slid || (cover->y() > 0 && cover->y() < cover->height());
+            if (settled())
+                ++after;
+        }
+        QVERIFY(settled());
+        QCOMPARE(drawnPictures.load(), delivered);
+        // The pictures came while it slid and while the details were made.
+        QVERIFY(slid);
+        QVERIFY(details->property("asynchronous").toBool());
+        QVERIFY(deliveredWhenMade > 0);
     }
 
     void onePerPicture_data()
