@@ -74,6 +74,7 @@ void AvatarStore::waitForWrites()
 
 void AvatarStore::load()
 {
+    FileWriter::shared().removeLeftovers(filePath());
     QFile file(filePath());
     if (!file.open(QIODevice::ReadOnly))
         return;

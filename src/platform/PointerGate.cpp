@@ -130,7 +130,13 @@ bool wantsDoubleClicks(QQuickItem *item)
     if (item->inherits("QQuickTextInput") || item->inherits("QQuickTextEdit"))
         return true;
     auto *said = qobject_cast<PointerGateAttached *>(qmlAttachedPropertiesObject<PointerGate>(item, false));
-    return said && said->doubleClicks();
+    if (said && said->doubleClicks())
+        return true;
+    // A web page (the sign-in) chooses words and answers double clicks itself.
+    for (QQuickItem *above = item; above; above = above->parentItem())
+        if (above->inherits("QQuickWebEngineView"))
+            return true;
+    return false;
 }
 
 QRectF placeOf(QQuickItem *item)

@@ -12,7 +12,8 @@ class QQuickWindow;
 class QWheelEvent;
 
 // What an item says of itself to the gate: it wants a double click's second
-// press (the player's double tap). Text fields want it without saying.
+// press (the player's double tap). Text fields and web pages want it without
+// saying.
 class PointerGateAttached : public QObject
 {
     Q_OBJECT

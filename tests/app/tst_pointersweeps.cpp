@@ -212,7 +212,7 @@ class TestPointerSweeps : public QObject
         QmlHarness::waitFor([&] { return shownPopups(window()).isEmpty(); }, 3000);
     }
 
-    static void settle() { QTest::qWait(350); }
+    static void settle() { QTest::qWait(250); }
 
     QVariantList state() const
     {
@@ -318,7 +318,7 @@ class TestPointerSweeps : public QObject
         QTest::qWait(150); // on the wall clock; on the events' it is a double click
         QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, at);
         const QList<QPointer<QObject>> second = log.take();
-        QTest::qWait(200);
+        QTest::qWait(150);
         for (const QPointer<QObject> &o : second)
             if (!first.contains(o))
                 return u"at %1,%2 the second press reached %3"_qs.arg(at.x()).arg(at.y()).arg(describe(o));
@@ -382,7 +382,7 @@ private slots:
             if (popups.isEmpty())
                 continue;
             const QVariantList opened = state();
-            for (const QPoint at : pressPoints(popups.last(), 4)) {
+            for (const QPoint at : pressPoints(popups.last(), 3)) {
                 if (state() != opened)
                     reopen(open, openIt);
                 const QString fault = doubleClick(log, at);

@@ -352,6 +352,26 @@ private slots:
         }
     }
 
+    // The copy a save cut short by the end of an earlier run left beside the
+    // cache goes at the next start; the cache and names alike stay.
+    void leftoverCopyRemoved()
+    {
+        const QByteArray cache = "{\"UCa\":\"https://img/a.jpg\"}";
+        writeFile(cache);
+        const QString leftover = AvatarStore::filePath() + u".aBcDeF"_qs;
+        const QString alike = AvatarStore::filePath() + u".bak"_qs;
+        for (const QString &path : {leftover, alike}) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("{") == 1);
+        }
+        AvatarStore store;
+        AvatarStore::waitForWrites();
+        QVERIFY(!QFile::exists(leftover));
+        QVERIFY(QFile::exists(alike));
+        QCOMPARE(readFile(), cache);
+        QFile::remove(alike);
+    }
+
     // A channel in a batch on its way is not asked again by a second batch.
     void batchesInFlightShareNoKey()
     {

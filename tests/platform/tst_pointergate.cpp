@@ -142,7 +142,8 @@ void TestPointerGate::layerTakesEverything()
         "  property int inside: 0\n"
         "  MouseArea { anchors.fill: parent; acceptedButtons: Qt.AllButtons\n"
         "    onPressed: root.saw('press'); onWheel: root.saw('wheel') }\n"
-        "  TapHandler { acceptedButtons: Qt.AllButtons; onTapped: root.saw('tap'); onLongPressed: root.saw('long') }\n"
+        "  TapHandler { acceptedButtons: Qt.AllButtons; longPressThreshold: 0.2\n"
+        "    onTapped: root.saw('tap'); onLongPressed: root.saw('long') }\n"
         "  DragHandler { target: null; onActiveChanged: if (active) root.saw('drag') }\n"
         "  Popup {\n"
         "    id: popup; modal: true; x: 50; y: 200; width: 300; height: 400; closePolicy: Popup.NoAutoClose\n"
@@ -170,8 +171,8 @@ void TestPointerGate::layerTakesEverything()
 
     QWindow *w = h.window();
     QList<QPoint> grid;
-    for (int x = 70; x < 350; x += 80)
-        for (int y = 220; y < 600; y += 120)
+    for (int x = 80; x < 350; x += 120)
+        for (int y = 230; y < 600; y += 160)
             grid << QPoint(x, y);
     if (state != u"closing") // outside it, the modal layer holds the window
         grid << QPoint(20, 20) << QPoint(380, 900);
@@ -179,7 +180,7 @@ void TestPointerGate::layerTakesEverything()
         for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton})
             QTest::mouseClick(w, button, Qt::NoModifier, at);
         QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, at);
-        QTest::qWait(900); // past a long press
+        QTest::qWait(300); // past a long press
         QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, at);
         QmlHarness::drag(w, at, QPoint(100, 0));
         QmlHarness::drag(w, at, QPoint(-100, 0));
