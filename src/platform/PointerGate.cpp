@@ -169,8 +169,6 @@ PointerGateAttached *PointerGate::qmlAttachedProperties(QObject *object)
 
 bool PointerGate::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event == m_delivering)
-        return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
@@ -265,9 +263,7 @@ bool PointerGate::wheel(QQuickWindow *window, QWheelEvent *event)
 
 void PointerGate::deliver(QQuickWindow *window, QEvent *event)
 {
-    // Straight to the window, as the application would: the gate looks at
-    // the grabs once the press has been handed out.
-    QEvent *outer = std::exchange(m_delivering, event);
+    // Straight to the window, past the filters (this one included), as the
+    // application would: the gate looks at the grabs once it is handed out.
     static_cast<QObject *>(window)->event(event);
-    m_delivering = outer;
 }

@@ -77,5 +77,4 @@ private:
     Press m_last;
     // Buttons whose press the gate keeps from everything, until released.
     Qt::MouseButtons m_held;
-    QEvent *m_delivering = nullptr;
 };
