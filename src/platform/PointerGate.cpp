@@ -7,11 +7,14 @@
 #include <QQuickWindow>
 #include <QStyleHints>
 #include <QWheelEvent>
-#include <QtGui/private/qpointingdevice_p.h>
+#include <QtCore/private/qmetaobject_p.h>
+#include <QtCore/private/qobject_p.h>
+#include <QtQuick/private/qquickitem_p.h>
 #include <QtQuickTemplates2/private/qquickoverlay_p.h>
 #include <QtQuickTemplates2/private/qquickpopup_p.h>
 #include <QtQuickTemplates2/private/qquickpopup_p_p.h>
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -39,13 +42,30 @@ QList<QObject *> grabbersOf(const QPointerEvent *event)
     return all;
 }
 
-// Each grabber is told its grab is called off, so it neither acts on the
-// release nor holds on for a long press.
-void callOff(const QPointerEvent *event, const QList<QObject *> &grabbers)
+// Calls off the grabs `off` names, so a grabber neither acts on the release
+// nor holds on for a long press. It goes as in Qt's own delivery when one
+// grab takes over from another, with the event in hand: Qt's removeGrabber
+// tells a cancelled handler without the event, which a TapHandler then reads.
+// `substitute` holds what an exclusive grab let go of.
+void callOff(QPointerEvent *event, const std::function<bool(QObject *)> &off, QQuickItem *substitute)
 {
-    auto *device = QPointingDevicePrivate::get(const_cast<QPointingDevice *>(event->pointingDevice()));
-    for (QObject *grabber : grabbers)
-        device->removeGrabber(grabber, true);
+    const QPointingDevice *device = event->pointingDevice();
+    for (qsizetype i = 0; i < event->pointCount(); ++i) {
+        QEventPoint &point = event->point(i);
+        const QList<QPointer<QObject>> passive = event->passiveGrabbers(point);
+        for (const QPointer<QObject> &grabber : passive) {
+            if (!grabber || !off(grabber.data()))
+                continue;
+            QObject *gone = grabber.data();
+            event->removePassiveGrabber(point, gone);
+            // Letting go of a passive grab is no cancel to a handler: the
+            // device's own signal tells it, as removeGrabber does.
+            emit device->grabChanged(gone, QPointingDevice::CancelGrabPassive, event, point);
+        }
+        QObject *exclusive = event->exclusiveGrabber(point);
+        if (exclusive && exclusive != substitute && off(exclusive))
+            event->setExclusiveGrabber(point, substitute); // the one before is told of a cancel
+    }
 }
 
 QQuickOverlay *overlayOf(QQuickWindow *window)
@@ -58,12 +78,13 @@ QQuickOverlay *overlayOf(QQuickWindow *window)
     return nullptr;
 }
 
+
 // The topmost layer at `scenePos`, as the item whose subtree alone may take
 // the pointer there: a popup's own item over its area; the overlay itself
 // where an open modal popup lies elsewhere; none where no layer rules.
 struct Layer
 {
-    QQuickItem *root = nullptr;
+    QPointer<QQuickItem> root;
     QQuickPopup *popup = nullptr;
 };
 
@@ -92,7 +113,7 @@ Layer layerAt(QQuickWindow *window, QPointF scenePos)
 bool inside(const Layer &layer, QObject *grabber)
 {
     QQuickItem *item = itemOf(grabber);
-    if (!item)
+    if (!item || !layer.root)
         return false;
     if (!layer.popup) // the overlay, outside every popup above a modal one
         return item == layer.root;
@@ -103,11 +124,7 @@ void keepTo(const Layer &layer, QPointerEvent *event)
 {
     if (!layer.root)
         return;
-    QList<QObject *> beneath;
-    for (QObject *grabber : grabbersOf(event))
-        if (!inside(layer, grabber))
-            beneath << grabber;
-    callOff(event, beneath);
+    callOff(event, [&](QObject *grabber) { return !inside(layer, grabber); }, layer.root);
     // A point nothing holds goes, as it moves, to every handler under it:
     // the layer holds it itself.
     for (const QEventPoint &point : event->points())
@@ -123,14 +140,49 @@ bool leaving(const Layer &layer)
                || QQuickPopupPrivate::get(layer.popup)->transitionState == QQuickPopupPrivate::ExitTransition);
 }
 
-bool wantsDoubleClicks(QQuickItem *item)
+// The layers on screen and not going away, in the overlay's order.
+QList<QPointer<QObject>> shownLayers(QQuickWindow *window)
 {
+    QList<QPointer<QObject>> out;
+    if (QQuickOverlay *overlay = overlayOf(window))
+        for (QQuickItem *item : overlay->childItems())
+            if (auto *popup = qobject_cast<QQuickPopup *>(item->parent());
+                popup && popup->isVisible() && !leaving(Layer{item, popup}))
+                out << popup;
+    return out;
+}
+
+PointerGateAttached *saidOf(QQuickItem *item)
+{
+    return qobject_cast<PointerGateAttached *>(qmlAttachedPropertiesObject<PointerGate>(item, false));
+}
+
+// A double-click signal with someone listening, asked as Qt's own MouseArea
+// and buttons ask before they answer a double click.
+bool answersDoubleClicks(QObject *object)
+{
+    const QMetaObject *meta = object->metaObject();
+    const QObjectPrivate *d = QObjectPrivate::get(object);
+    for (int i = 0; i < meta->methodCount(); ++i) {
+        const QMetaMethod method = meta->method(i);
+        if (method.methodType() == QMetaMethod::Signal
+            && (method.name() == "doubleClicked" || method.name() == "doubleTapped")
+            && d->isSignalConnected(uint(QMetaObjectPrivate::signalIndex(method))))
+            return true;
+    }
+    return false;
+}
+
+bool wantsDoubleClicks(QObject *grabber)
+{
+    QQuickItem *item = itemOf(grabber);
     if (!item)
         return false;
     if (item->inherits("QQuickTextInput") || item->inherits("QQuickTextEdit"))
         return true;
-    auto *said = qobject_cast<PointerGateAttached *>(qmlAttachedPropertiesObject<PointerGate>(item, false));
-    if (said && said->doubleClicks())
+    if (answersDoubleClicks(grabber))
+        return true;
+    if (PointerGateAttached *said = saidOf(item); said && said->doubleClicks())
         return true;
     // A web page (the sign-in) chooses words and answers double clicks itself.
     for (QQuickItem *above = item; above; above = above->parentItem())
@@ -139,8 +191,23 @@ bool wantsDoubleClicks(QQuickItem *item)
     return false;
 }
 
+bool saysOnce(QQuickItem *item)
+{
+    PointerGateAttached *said = saidOf(item);
+    return said && said->once();
+}
+
+bool takesPresses(QQuickItem *item)
+{
+    return item->acceptedMouseButtons() != Qt::NoButton || QQuickItemPrivate::get(item)->hasPointerHandlers();
+}
+
+// Where an item lies in the scene, its own scale and rotation left out: a
+// control that shrinks while pressed is still where it was.
 QRectF placeOf(QQuickItem *item)
 {
+    if (QQuickItem *parent = item->parentItem())
+        return parent->mapRectToScene(QRectF(item->position(), item->size()));
     return item->mapRectToScene(item->boundingRect());
 }
 
@@ -151,7 +218,42 @@ bool samePlace(const QRectF &a, const QRectF &b)
            && std::abs(a.right() - b.right()) < slack && std::abs(a.bottom() - b.bottom()) < slack;
 }
 
+bool shown(QQuickItem *item)
+{
+    return item->isVisible() && item->opacity() > 0;
+}
+
+// Items in paint order, bottom first, as Qt's delivery walks them.
+void walk(QQuickItem *item, const std::function<bool(QQuickItem *)> &visit)
+{
+    if (!shown(item) || !visit(item))
+        return;
+    for (QQuickItem *child : QQuickItemPrivate::get(item)->paintOrderChildItems())
+        walk(child, visit);
+}
+
+// What is drawn at `scenePos`, bottom first.
+QList<QQuickItem *> itemsAt(QQuickWindow *window, QPointF scenePos)
+{
+    QList<QQuickItem *> out;
+    walk(window->contentItem(), [&](QQuickItem *item) {
+        const bool at = item->contains(item->mapFromScene(scenePos));
+        if (at)
+            out << item;
+        return at || !item->clip();
+    });
+    return out;
+}
+
 } // namespace
+
+bool PointerGate::Scene::holds(QQuickItem *item) const
+{
+    for (qsizetype i = 0; i < items.size(); ++i)
+        if (items.at(i) == item)
+            return samePlace(placeOf(item), places.at(i));
+    return false;
+}
 
 void PointerGate::install()
 {
@@ -189,12 +291,16 @@ bool PointerGate::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonPress:
         return press(window, mouse);
     case QEvent::MouseButtonRelease:
+        m_single &= ~mouse->button();
         if (!(m_held & mouse->button()))
             return false;
         m_held &= ~mouse->button();
         return true;
     case QEvent::MouseButtonDblClick:
-        return (m_held & mouse->button()) != 0;
+        if ((m_held | m_single) & mouse->button())
+            return true;
+        doubleClick(window, mouse);
+        return true;
     default: // a move: kept from all while a held-off button is down
         return (mouse->buttons() & m_held) != 0;
     }
@@ -204,54 +310,114 @@ bool PointerGate::press(QQuickWindow *window, QMouseEvent *event)
 {
     // A press of a held-off button means its release never came here.
     m_held &= ~event->button();
+    m_single &= ~event->button();
     const QPointF at = event->scenePosition();
     // A third press starts a click of its own.
     const Press first = std::exchange(m_last, Press{});
     const auto *hints = QGuiApplication::styleHints();
+    const qreal reach = std::max(5, hints->mouseDoubleClickDistance());
     const QPointF moved = at - first.position;
     // Timed by the events, as the system counts double clicks: a busy
     // machine that hands both presses over late still sees a double click.
     const bool second = first.window == window && first.button == event->button() && first.timestamp != 0
                         && event->timestamp() >= first.timestamp
                         && event->timestamp() - first.timestamp < quint64(hints->mouseDoubleClickInterval())
-                        && std::max(std::abs(moved.x()), std::abs(moved.y())) <= std::max(5, hints->mouseDoubleClickDistance());
-
-    if (second) {
-        QQuickItem *item = itemOf(first.taker);
-        const bool stillThere = item && item->window() == window && item->isVisible() && item->isEnabled()
-                                && samePlace(placeOf(item), first.takerPlace) && first.takerPlace.contains(at);
-        if (!stillThere) {
-            m_held |= event->button();
-            return true;
-        }
-    }
+                        && std::max(std::abs(moved.x()), std::abs(moved.y())) <= reach;
 
     const Layer layer = layerAt(window, at);
     if (leaving(layer)) {
         m_held |= event->button();
         return true;
     }
+    if (second)
+        return secondPress(window, event, first);
+
+    Press now{window, event->timestamp(), at, event->button(), nullptr, {}, {}, shownLayers(window)};
+    const QRectF near(at - QPointF(reach, reach), QSizeF(2 * reach, 2 * reach));
+    walk(window->contentItem(), [&](QQuickItem *item) {
+        const QRectF place = placeOf(item);
+        const bool there = place.intersects(near);
+        if (there) {
+            now.before.items << item;
+            now.before.places << place;
+        }
+        return there || !item->clip();
+    });
     deliver(window, event);
     keepTo(layer, event);
-
-    if (second) {
-        const QList<QObject *> grabbers = grabbersOf(event);
-        if (!grabbers.contains(first.taker.data())) {
-            callOff(event, grabbers);
-            m_held |= event->button();
-        }
-        return true;
-    }
-
-    m_last = Press{window, event->timestamp(), at, event->button(), nullptr, {}};
     for (QObject *grabber : grabbersOf(event)) {
-        if (wantsDoubleClicks(itemOf(grabber))) {
-            m_last.taker = grabber;
-            m_last.takerPlace = placeOf(itemOf(grabber));
+        if (wantsDoubleClicks(grabber)) {
+            now.taker = grabber;
+            now.takerPlace = placeOf(itemOf(grabber));
             break;
         }
     }
+    m_last = std::move(now);
     return true;
+}
+
+bool PointerGate::secondPress(QQuickWindow *window, QMouseEvent *event, const Press &first)
+{
+    const QPointF at = event->scenePosition();
+    QQuickItem *takerItem = itemOf(first.taker);
+    const bool takerThere = takerItem && takerItem->window() == window && takerItem->isVisible()
+                            && takerItem->isEnabled() && samePlace(placeOf(takerItem), first.takerPlace)
+                            && first.takerPlace.contains(at);
+    const bool sameLayers = shownLayers(window) == first.layers;
+    const QList<QQuickItem *> under = itemsAt(window, at);
+    // Left as it was by the first click: there before, where it was, and
+    // nothing new over it but its own look (a play symbol turned to pause).
+    const auto stands = [&](QQuickItem *item) {
+        if (!item || !sameLayers || saysOnce(item) || !first.before.holds(item))
+            return false;
+        const qsizetype i = under.indexOf(item);
+        if (i < 0)
+            return false;
+        for (qsizetype j = i + 1; j < under.size(); ++j) {
+            QQuickItem *over = under.at(j);
+            if (!first.before.holds(over) && (takesPresses(over) || !item->isAncestorOf(over)))
+                return false;
+        }
+        return true;
+    };
+    // Nothing there to take it: nothing sees this press at all.
+    if (!takerThere && std::none_of(under.cbegin(), under.cend(), [&](QQuickItem *item) {
+            return takesPresses(item) && stands(item);
+        })) {
+        m_held |= event->button();
+        return true;
+    }
+
+    const Layer layer = layerAt(window, at);
+    deliver(window, event);
+    keepTo(layer, event);
+    const auto kept = [&](QObject *grabber) {
+        return (takerThere && grabber == first.taker) || stands(itemOf(grabber));
+    };
+    QQuickItem *substitute = layer.root ? layer.root.data() : window->contentItem();
+    const QList<QObject *> grabbers = grabbersOf(event);
+    const bool any = std::any_of(grabbers.cbegin(), grabbers.cend(), kept);
+    const bool takerKept = takerThere && grabbers.contains(first.taker.data());
+    callOff(event, [&](QObject *grabber) { return !kept(grabber); }, substitute);
+    if (!any)
+        m_held |= event->button();
+    else if (!takerKept)
+        m_single |= event->button(); // a plain press: what acts in place acts again
+    m_kept.clear();
+    for (QObject *grabber : grabbersOf(event))
+        m_kept << grabber;
+    return true;
+}
+
+void PointerGate::doubleClick(QQuickWindow *window, QMouseEvent *event)
+{
+    // Qt hands a double click to whatever lies under the pointer, a layer's
+    // depths included: only what kept the second press keeps it.
+    deliver(window, event);
+    QQuickItem *substitute = window->contentItem();
+    if (const Layer layer = layerAt(window, event->scenePosition()); layer.root)
+        substitute = layer.root;
+    callOff(event, [&](QObject *grabber) { return !m_kept.contains(grabber); }, substitute);
 }
 
 bool PointerGate::wheel(QQuickWindow *window, QWheelEvent *event)

@@ -1,4 +1,5 @@
 #pragma once
+#include <QList>
 #include <QObject>
 #include <QPointF>
 #include <QPointer>
@@ -11,24 +12,32 @@ class QQuickItem;
 class QQuickWindow;
 class QWheelEvent;
 
-// What an item says of itself to the gate: it wants a double click's second
-// press (the player's double tap). Text fields and web pages want it without
-// saying.
+// What an item says of itself to the gate:
+// - doubleClicks: it wants a double click's second press and the double
+//   click itself (the player's double tap counts taps). Text fields, web
+//   pages and whatever answers a double click by a signal want them without
+//   saying.
+// - once: its press changes what it is (the welcome's "Continuar" becomes
+//   the sign-in), so a double click's second press passes it by.
 class PointerGateAttached : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(bool doubleClicks MEMBER m_doubleClicks NOTIFY doubleClicksChanged)
+    Q_PROPERTY(bool once MEMBER m_once NOTIFY onceChanged)
     QML_ANONYMOUS
 
 public:
     using QObject::QObject;
     bool doubleClicks() const { return m_doubleClicks; }
+    bool once() const { return m_once; }
 
 signals:
     void doubleClicksChanged();
+    void onceChanged();
 
 private:
     bool m_doubleClicks = false;
+    bool m_once = false;
 };
 
 // The window's two rules for the mouse, held for every window of the app:
@@ -37,10 +46,12 @@ private:
 //   area; an open modal one takes them everywhere else too. Qt Quick hands a
 //   press that an item above took on to the pointer handlers beneath it; the
 //   gate calls those grabs off before they see anything more.
-// - A double click's second press belongs to the click that is done: it
-//   reaches only what took the first, and only when that wants double clicks
-//   and is still where it was under the pointer; else it reaches nothing, nor
-//   does the rest of that press (its moves, its release).
+// - A double click's second press never reaches what the first click brought
+//   under the pointer: it reaches only what was there already, where it was,
+//   with nothing new over it and the same layers open. A control that acts in
+//   place (skip, play) so takes every press; one that opens, closes or
+//   navigates takes one. What wants double clicks gets the second press and
+//   the double click; anything else the press alone.
 class PointerGate : public QObject
 {
     Q_OBJECT
@@ -59,9 +70,13 @@ protected:
 private:
     using QObject::QObject;
 
-    bool press(QQuickWindow *window, QMouseEvent *event);
-    bool wheel(QQuickWindow *window, QWheelEvent *event);
-    void deliver(QQuickWindow *window, QEvent *event);
+    // What lay around the pointer, with each item's place in the scene.
+    struct Scene
+    {
+        QList<QPointer<QQuickItem>> items;
+        QList<QRectF> places;
+        bool holds(QQuickItem *item) const;
+    };
 
     // The last press that started a click, for the one that may follow it.
     struct Press
@@ -73,8 +88,22 @@ private:
         // What took it and wants a double click, with its place then.
         QPointer<QObject> taker;
         QRectF takerPlace;
+        // What was there before it, and the layers then open.
+        Scene before;
+        QList<QPointer<QObject>> layers;
     };
+
+    bool press(QQuickWindow *window, QMouseEvent *event);
+    bool secondPress(QQuickWindow *window, QMouseEvent *event, const Press &first);
+    void doubleClick(QQuickWindow *window, QMouseEvent *event);
+    bool wheel(QQuickWindow *window, QWheelEvent *event);
+    void deliver(QQuickWindow *window, QEvent *event);
+
     Press m_last;
     // Buttons whose press the gate keeps from everything, until released.
     Qt::MouseButtons m_held;
+    // Buttons whose second press went on as a plain press: no double click.
+    Qt::MouseButtons m_single;
+    // What kept the last second press: the double click is theirs alone.
+    QList<QPointer<QObject>> m_kept;
 };

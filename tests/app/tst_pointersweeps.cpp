@@ -1,147 +1,41 @@
 #include "AppFixture.h"
-#include "Defaults.h"
 #include "DoubleClickTime.h"
-#include "Fixtures.h"
-#include "LibraryRoute.h"
-#include "MemoryKeychain.h"
-#include "NimbeloraApp.h"
-#include "Pref.h"
-#include "QmlHarness.h"
-#include "RootViewLoad.h"
-#include "SampleVideos.h"
-#include "SimulatedEngine.h"
-#include "TestBackend.h"
-#include "WebSignIn.h"
+#include "RootRig.h"
 
 #include <QPointer>
-#include <QPointingDevice>
 #include <QTest>
 #include <QWheelEvent>
 #include <QtQml/qqmlextensionplugin.h>
 #include <functional>
 #include <memory>
+#include <optional>
 
 Q_IMPORT_QML_PLUGIN(Nimbelora_AppPlugin)
 
+using namespace rig;
+
 namespace {
 
-QPoint centreOf(QQuickItem *item)
+// Where an item lies, its own scale left out: a button shrinks while pressed.
+QRectF placeOf(QQuickItem *item)
 {
-    return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
+    QQuickItem *parent = item->parentItem();
+    return parent ? parent->mapRectToScene(QRectF(item->position(), item->size())) : item->boundingRect();
 }
 
-// The item a grab belongs to: the item itself, or the nearest item holding it.
-QQuickItem *itemOf(QObject *grabber)
+// What is drawn at `at`, with where each lies.
+QList<std::pair<QPointer<QQuickItem>, QRectF>> drawnAt(QQuickWindow *window, QPoint at)
 {
-    for (QObject *o = grabber; o; o = o->parent())
-        if (auto *item = qobject_cast<QQuickItem *>(o))
-            return item;
-    return nullptr;
-}
-
-QString describe(QObject *o)
-{
-    if (!o)
-        return u"(gone)"_qs;
-    QString name = QString::fromLatin1(o->metaObject()->className());
-    for (QQuickItem *item = itemOf(o); item; item = item->parentItem()) {
-        if (!item->objectName().isEmpty()) {
-            name += u" in "_qs + item->objectName();
-            break;
-        }
-    }
-    return name;
-}
-
-// Everything granted a grab by the mouse since the last take(), less what
-// had its grab called off before it could act on anything more.
-class GrabLog
-{
-public:
-    GrabLog()
-    {
-        m_connection = QObject::connect(QPointingDevice::primaryPointingDevice(), &QPointingDevice::grabChanged,
-                                        [this](QObject *grabber, QPointingDevice::GrabTransition t, const QPointerEvent *,
-                                               const QEventPoint &) {
-                                            if (t == QPointingDevice::GrabExclusive || t == QPointingDevice::GrabPassive)
-                                                m_took.append(grabber);
-                                            else if (t == QPointingDevice::CancelGrabExclusive
-                                                     || t == QPointingDevice::CancelGrabPassive)
-                                                m_took.removeAll(grabber);
-                                        });
-    }
-    ~GrabLog() { QObject::disconnect(m_connection); }
-    QList<QPointer<QObject>> take() { return std::exchange(m_took, {}); }
-
-private:
-    QMetaObject::Connection m_connection;
-    QList<QPointer<QObject>> m_took;
-};
-
-qreal shownOpacity(QQuickItem *item)
-{
-    qreal o = 1;
-    for (; item; item = item->parentItem())
-        o *= item->opacity();
-    return o;
-}
-
-bool takesPresses(QQuickItem *item)
-{
-    if (item->inherits("QQuickAbstractButton") || item->inherits("QQuickMouseArea") || item->inherits("QQuickTextInput"))
-        return true;
-    const auto children = item->children();
-    return std::any_of(children.cbegin(), children.cend(), [](QObject *c) {
-        return c->inherits("QQuickTapHandler") && c->property("enabled").toBool();
-    });
-}
-
-// Where the user can press something in `under`: the centres of what takes
-// presses, seen in the window, a little apart, at most `most` spread over all.
-QList<QPoint> pressPoints(QQuickItem *under, int most)
-{
-    const QRectF window(QPointF(), QSizeF(under->window()->size()));
-    QList<QPoint> all;
+    QList<std::pair<QPointer<QQuickItem>, QRectF>> out;
     std::function<void(QQuickItem *)> walk = [&](QQuickItem *item) {
-        if (!item->isVisible() || !item->isEnabled())
+        if (!item->isVisible() || item->opacity() <= 0)
             return;
-        if (takesPresses(item) && item->width() > 4 && item->height() > 4 && shownOpacity(item) > 0.05) {
-            const QPoint c = centreOf(item);
-            const bool apart = std::none_of(all.cbegin(), all.cend(), [&](QPoint p) {
-                return (p - c).manhattanLength() < 16;
-            });
-            if (window.adjusted(2, 2, -2, -2).contains(c) && apart)
-                all << c;
-        }
+        if (item->contains(item->mapFromScene(at)))
+            out.append({item, placeOf(item)});
         for (QQuickItem *child : item->childItems())
             walk(child);
     };
-    walk(under);
-    std::sort(all.begin(), all.end(), [](QPoint a, QPoint b) { return std::pair(a.y(), a.x()) < std::pair(b.y(), b.x()); });
-    if (all.size() <= most)
-        return all;
-    QList<QPoint> spread;
-    for (int i = 0; i < most; ++i)
-        spread << all.at(i * all.size() / most);
-    return spread;
-}
-
-QQuickItem *overlayOf(QQuickWindow *window)
-{
-    for (QQuickItem *child : window->contentItem()->childItems())
-        if (child->inherits("QQuickOverlay"))
-            return child;
-    return nullptr;
-}
-
-// The popups on screen, their own items, bottom first.
-QList<QQuickItem *> shownPopups(QQuickWindow *window)
-{
-    QList<QQuickItem *> out;
-    if (QQuickItem *overlay = overlayOf(window))
-        for (QQuickItem *item : overlay->childItems())
-            if (item->parent() && item->parent()->inherits("QQuickPopup") && item->parent()->property("visible").toBool())
-                out << item;
+    walk(window->contentItem());
     return out;
 }
 
@@ -158,160 +52,17 @@ class TestPointerSweeps : public QObject
     Q_OBJECT
 
     AppFixture m_backend;
-    std::unique_ptr<MemoryKeychain> m_keychain;
-    std::unique_ptr<WebSignIn> m_web;
-    std::unique_ptr<NimbeloraApp> m_app;
-    std::unique_ptr<QmlHarness> m_qml;
-    QString m_playlist;
+    std::optional<RootRig> m_rig;
 
-    Router *router() const { return m_app->router(); }
-    QQuickWindow *window() const { return m_qml->window(); }
-
-    Video fixtureVideo(int i) const
-    {
-        const auto &videos = m_backend->fixtures().videos();
-        const FxVideo &v = videos.at(i % videos.size());
-        return sampleVideo(v.id, 300, u"Canal"_qs);
-    }
-
-    bool load()
-    {
-        Defaults::shared().setValue(QString(Pref::onboarded), true);
-        m_app = std::make_unique<NimbeloraApp>(NimbeloraApp::Services{new SimulatedEngine, m_keychain.get(), m_web.get(),
-                                                                         [] { return new SimulatedEngine; }});
-        m_app->appeared();
-        m_qml = std::make_unique<QmlHarness>();
-        if (!loadRootView(*m_qml, *m_app, {{u"firstFrameShown"_qs, true}})) {
-            qWarning("%s", qPrintable(m_qml->errors()));
-            return false;
-        }
-        LibraryStore *library = m_app->library();
-        for (int i = 0; i < 6; ++i) {
-            library->toggleLike(fixtureVideo(i));
-            library->toggleWatchLater(fixtureVideo(i + 6));
-            library->addToHistory(fixtureVideo(i + 12));
-        }
-        m_playlist = library->createPlaylist(u"Para luego"_qs);
-        for (int i = 0; i < 4; ++i)
-            library->add(fixtureVideo(i + 3), m_playlist);
-        return true;
-    }
-
-    // Back to the first tab with nothing open over it.
-    void clear()
-    {
-        for (QQuickItem *popup : shownPopups(window()))
-            QMetaObject::invokeMethod(popup->parent(), "close");
-        router()->setPlaylistVideo(std::nullopt);
-        m_app->player()->setPresented(false);
-        router()->setTab(AppTab::Home);
-        router()->setHomePath({});
-        router()->setSearchPath({});
-        router()->setSubsPath({});
-        router()->setLibraryPath({});
-        QmlHarness::waitFor([&] { return shownPopups(window()).isEmpty(); }, 3000);
-    }
-
-    static void settle() { QTest::qWait(250); }
-
-    QVariantList state() const
-    {
-        QVariantList s{int(router()->tab()),
-                       router()->property("homePath"),
-                       router()->property("searchPath"),
-                       router()->property("subsPath"),
-                       router()->property("libraryPath"),
-                       router()->playlistVideo().has_value(),
-                       m_app->player()->expanded(),
-                       m_app->player()->current() ? m_app->player()->current()->id : QString()};
-        for (QQuickItem *popup : shownPopups(window()))
-            s << QString::fromLatin1(popup->parent()->metaObject()->className()) + popup->parent()->objectName();
-        return s;
-    }
-
-    void openLibrary(const LibraryRoute &route)
-    {
-        router()->setTab(AppTab::Library);
-        router()->open(QVariant::fromValue(route));
-    }
-
-    // Each place the sweeps visit, opened from a cleared window.
-    std::function<void()> opener(const QString &place)
-    {
-        if (place == u"home")
-            return [] {};
-        if (place == u"search")
-            return [this] { router()->setTab(AppTab::Search); };
-        if (place == u"subscriptions")
-            return [this] { router()->setTab(AppTab::Subscriptions); };
-        if (place == u"library")
-            return [this] { router()->setTab(AppTab::Library); };
-        if (place == u"channel")
-            return [this] {
-                const FxChannel &c = m_backend->fixtures().channels().first();
-                router()->openChannel(c.id, c.name);
-            };
-        if (place == u"site playlist")
-            return [this] { router()->openPlaylist(m_backend->fixtures().playlists().first().id); };
-        if (place == u"player")
-            return [this] { m_app->player()->play(fixtureVideo(20)); };
-        if (place == u"player over liked")
-            return [this] {
-                openLibrary(LibraryRoutes::liked());
-                m_app->player()->play(fixtureVideo(20));
-            };
-        if (place == u"playlist sheet over liked")
-            return [this] {
-                openLibrary(LibraryRoutes::liked());
-                router()->setPlaylistVideo(fixtureVideo(21));
-            };
-        if (place == u"video menu over liked")
-            return [this] {
-                openLibrary(LibraryRoutes::liked());
-                settle();
-                const auto rows = QmlHarness::shownItems(window()->contentItem(), u"videoRow"_qs);
-                if (!rows.isEmpty())
-                    QTest::mouseClick(window(), Qt::RightButton, Qt::NoModifier, centreOf(rows.first()));
-            };
-        if (place == u"new list alert over my lists")
-            return [this] {
-                openLibrary(LibraryRoutes::playlists());
-                settle();
-                m_qml->click(u"newListButton"_qs);
-            };
-        if (place == u"playlist")
-            return [this] { openLibrary(LibraryRoutes::playlist(m_playlist)); };
-        static const QHash<QString, LibraryRoute (*)()> routes{
-            {u"history"_qs, &LibraryRoutes::history},
-            {u"liked"_qs, &LibraryRoutes::liked},
-            {u"later"_qs, &LibraryRoutes::later},
-            {u"settings"_qs, &LibraryRoutes::settings},
-            {u"my lists"_qs, &LibraryRoutes::playlists},
-            {u"hidden channels"_qs, &LibraryRoutes::hidden},
-            {u"statistics"_qs, &LibraryRoutes::stats},
-            {u"sponsor categories"_qs, &LibraryRoutes::sponsorCategories},
-            {u"home categories"_qs, &LibraryRoutes::homeCategories},
-            {u"changelog"_qs, &LibraryRoutes::changelog},
-        };
-        const auto route = routes.value(place);
-        return [this, route] { openLibrary(route()); };
-    }
-
-    void reopen(const std::function<void()> &open, const std::function<void()> &then = {})
-    {
-        clear();
-        open();
-        settle();
-        if (then) {
-            then();
-            settle();
-        }
-    }
+    Router *router() const { return m_rig->router(); }
+    QQuickWindow *window() const { return m_rig->window(); }
+    QVariantList state() const { return m_rig->state(); }
 
     // One double click at `at`; an empty string when its second press
-    // reached what took the first, or nothing.
+    // reached what took the first, or what was there before the first.
     QString doubleClick(GrabLog &log, QPoint at)
     {
+        const auto before = drawnAt(window(), at);
         log.take();
         QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, at);
         const QList<QPointer<QObject>> first = log.take();
@@ -319,9 +70,14 @@ class TestPointerSweeps : public QObject
         QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, at);
         const QList<QPointer<QObject>> second = log.take();
         QTest::qWait(150);
-        for (const QPointer<QObject> &o : second)
-            if (!first.contains(o))
+        for (const QPointer<QObject> &o : second) {
+            QQuickItem *item = itemOf(o);
+            const bool wasThere = item && std::any_of(before.cbegin(), before.cend(), [&](const auto &seen) {
+                return seen.first == item && seen.second == placeOf(item);
+            });
+            if (!first.contains(o) && !wasThere)
                 return u"at %1,%2 the second press reached %3"_qs.arg(at.x()).arg(at.y()).arg(describe(o));
+        }
         return {};
     }
 
@@ -331,16 +87,10 @@ private slots:
     void init()
     {
         AppFixture::clearData();
-        m_keychain = std::make_unique<MemoryKeychain>();
-        m_web = std::make_unique<WebSignIn>(WebSignIn::Backing::Memory);
+        m_rig.emplace(m_backend);
     }
 
-    void cleanup()
-    {
-        m_qml.reset();
-        LibraryStore::waitForWrites();
-        m_app.reset();
-    }
+    void cleanup() { m_rig.reset(); }
 
     void doubleClicks_data()
     {
@@ -355,10 +105,10 @@ private slots:
     {
         QFETCH(QString, place);
         const DoubleClickTime doubleClickTime(2000);
-        QVERIFY(load());
+        QVERIFY(m_rig->load());
         GrabLog log;
-        const auto open = opener(place);
-        reopen(open);
+        const auto open = m_rig->opener(place);
+        m_rig->reopen(open);
         const QVariantList settled = state();
         const QList<QPoint> points = pressPoints(window()->contentItem(), 8);
         QVERIFY(!points.isEmpty());
@@ -366,7 +116,7 @@ private slots:
         QList<QPoint> openers; // where a click opens a sheet, menu or alert
         for (const QPoint at : points) {
             if (state() != settled)
-                reopen(open);
+                m_rig->reopen(open);
             const int before = shownPopups(window()).size();
             const QString fault = doubleClick(log, at);
             if (!fault.isEmpty())
@@ -377,14 +127,14 @@ private slots:
         // What those clicks open, swept the same way.
         for (const QPoint opening : openers) {
             const auto openIt = [&] { QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, opening); };
-            reopen(open, openIt);
+            m_rig->reopen(open, openIt);
             const QList<QQuickItem *> popups = shownPopups(window());
             if (popups.isEmpty())
                 continue;
             const QVariantList opened = state();
             for (const QPoint at : pressPoints(popups.last(), 3)) {
                 if (state() != opened)
-                    reopen(open, openIt);
+                    m_rig->reopen(open, openIt);
                 const QString fault = doubleClick(log, at);
                 if (!fault.isEmpty())
                     faults << u"over what %1,%2 opens: "_qs.arg(opening.x()).arg(opening.y()) + fault;
@@ -396,18 +146,22 @@ private slots:
     void layers_data()
     {
         QTest::addColumn<QString>("place");
+        QTest::addColumn<bool>("outside"); // pressed beside the layer, on what takes presses beneath it
         for (const char *place : {"player over liked", "playlist sheet over liked", "video menu over liked",
                                   "new list alert over my lists"})
-            QTest::newRow(place) << QString::fromLatin1(place);
+            QTest::newRow(place) << QString::fromLatin1(place) << false;
+        for (const char *place : {"video menu over home", "video menu over liked", "up-next menu in the player over home"})
+            QTest::newRow(qPrintable(u"beside the "_qs + QString::fromLatin1(place))) << QString::fromLatin1(place) << true;
     }
 
     void layers()
     {
         QFETCH(QString, place);
-        QVERIFY(load());
+        QFETCH(bool, outside);
+        QVERIFY(m_rig->load());
         GrabLog log;
-        const auto open = opener(place);
-        reopen(open);
+        const auto open = m_rig->opener(place);
+        m_rig->reopen(open);
         QList<QQuickItem *> popups = shownPopups(window());
         QVERIFY(!popups.isEmpty());
         QQuickItem *overlay = overlayOf(window());
@@ -416,19 +170,7 @@ private slots:
                                 .intersected(QRectF(QPointF(), QSizeF(window()->size())))
                                 .adjusted(8, 8, -8, -8);
         // Where the lists beneath stand: none may move.
-        const auto places = [&] {
-            QVariantList out;
-            std::function<void(QQuickItem *)> walk = [&](QQuickItem *item) {
-                if (item == overlay)
-                    return;
-                if (item->inherits("QQuickFlickable"))
-                    out << item->property("contentX") << item->property("contentY");
-                for (QQuickItem *child : item->childItems())
-                    walk(child);
-            };
-            walk(window()->contentItem());
-            return out;
-        };
+        const auto places = [&] { return listPlaces(window()); };
         QVariantList placed = places();
 
         using Action = std::function<void(QPoint)>;
@@ -445,37 +187,64 @@ private slots:
                  }
              }},
         };
+        QList<QPoint> points;
+        if (outside) {
+            for (const QPoint at : pressPoints(window()->contentItem(), 40))
+                if (!area.adjusted(-8, -8, 8, 8).contains(at) && points.size() < 3)
+                    points << at;
+            QVERIFY(!points.isEmpty());
+        } else {
+            for (int row = 0; row < 4; ++row)
+                for (int column = 0; column < 3; ++column)
+                    points << QPoint(qRound(area.left() + area.width() * (column + 0.5) / 3),
+                                     qRound(area.top() + area.height() * (row + 0.5) / 4));
+        }
         QStringList faults;
-        for (int row = 0; row < 4; ++row) {
-            for (int column = 0; column < 3; ++column) {
-                const QPoint at(qRound(area.left() + area.width() * (column + 0.5) / 3),
-                                qRound(area.top() + area.height() * (row + 0.5) / 4));
-                for (const auto &[name, act] : actions) {
-                    if (state() != settled) {
-                        reopen(open);
-                        if (state() != settled)
-                            QSKIP("The layer does not open the same way twice here.");
-                        placed = places();
-                    }
-                    log.take();
-                    act(at);
-                    QTest::qWait(30);
-                    for (const QPointer<QObject> &o : log.take()) {
-                        QQuickItem *item = itemOf(o);
-                        if (o && !(item && overlay && (item == overlay || overlay->isAncestorOf(item))))
-                            faults << u"%1 at %2,%3 reached %4"_qs.arg(QString::fromLatin1(name)).arg(at.x()).arg(at.y()).arg(describe(o));
-                    }
-                    // What the layer itself did (a video played from it) may move a list.
-                    if (state() == settled && places() != placed)
-                        faults << u"%1 at %2,%3 moved a list beneath"_qs.arg(QString::fromLatin1(name)).arg(at.x()).arg(at.y());
-                    if (!faults.isEmpty())
-                        QFAIL(qPrintable(faults.join(u"\n"_qs)));
+        for (const QPoint at : points) {
+            for (const auto &[name, act] : actions) {
+                if (state() != settled) {
+                    m_rig->reopen(open);
+                    if (state() != settled)
+                        QSKIP("The layer does not open the same way twice here.");
+                    placed = places();
                 }
+                log.take();
+                act(at);
+                QTest::qWait(30);
+                for (const QPointer<QObject> &o : log.take()) {
+                    QQuickItem *item = itemOf(o);
+                    if (o && !(item && overlay && (item == overlay || overlay->isAncestorOf(item))))
+                        faults << u"%1 at %2,%3 reached %4"_qs.arg(QString::fromLatin1(name)).arg(at.x()).arg(at.y()).arg(describe(o));
+                }
+                // What the layer itself did (a video played from it) may move a list.
+                if (state() == settled && places() != placed)
+                    faults << u"%1 at %2,%3 moved a list beneath"_qs.arg(QString::fromLatin1(name)).arg(at.x()).arg(at.y());
+                if (!faults.isEmpty())
+                    QFAIL(qPrintable(faults.join(u"\n"_qs)));
             }
         }
-        clear();
-        settle();
-        QCOMPARE(m_app->library()->liked().size(), 6);
+        m_rig->clear();
+        RootRig::settle();
+        QCOMPARE(m_rig->app()->library()->liked().size(), 6);
+    }
+
+    // The queue sheet at full height has its handle over the video: pressed
+    // there and dragged down, it closes the sheet, and nothing else moves.
+    void sheetHandleOverTheVideo()
+    {
+        QVERIFY(m_rig->load());
+        m_rig->reopen(m_rig->opener(u"queue sheet over the player"_qs));
+        const QList<QQuickItem *> popups = shownPopups(window());
+        QVERIFY(!popups.isEmpty());
+        QObject *sheet = popups.last()->parent();
+        QTRY_COMPARE(sheet->property("detent").toString(), u"large"_qs);
+        RootRig::settle();
+        QQuickItem *grabber = QmlHarness::findIn(popups.last(), u"sheetGrabber"_qs);
+        QVERIFY(grabber);
+        const QPoint at = centreOf(grabber);
+        QmlHarness::drag(window(), at, QPoint(0, int(window()->height()) - at.y() - 4));
+        QTRY_VERIFY(!sheet->property("visible").toBool());
+        QVERIFY(m_rig->app()->player()->expanded());
     }
 };
 

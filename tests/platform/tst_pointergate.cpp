@@ -1,6 +1,10 @@
 #include "DoubleClickTime.h"
 #include "QmlHarness.h"
+#include <QDir>
+#include <QFile>
 #include <QPointer>
+#include <QTemporaryDir>
+#include <functional>
 #include <QTest>
 
 namespace {
@@ -27,32 +31,42 @@ class TestPointerGate : public QObject
 private slots:
     void secondPress_data();
     void secondPress();
+    void pressesOutsideALayer_data();
+    void pressesOutsideALayer();
     void textFieldKeepsDoubleClicks();
+    void fileDialogDoubleClicks();
     void layerTakesEverything_data();
     void layerTakesEverything();
 };
 
 void TestPointerGate::secondPress_data()
 {
-    QTest::addColumn<QString>("first");   // what the button's click does: "" nothing, hide, move, swap (another comes in)
+    QTest::addColumn<QString>("first");   // what the button's click does: "" nothing, hide, move, swap (another comes in),
+                                          // popup (opens a modal layer beside it); "once": the button says so
     QTest::addColumn<QString>("steps");   // c: click the spot, w: wait out the double-click time (the events' clock too),
                                           // b: click beyond the double-click distance, p / r: press / release the spot,
-                                          // d: double click with the wanting zone, m: the middle button
+                                          // m: the middle button, e / n: click the button's right edge / the
+                                          // neighbour 3 px from there
     QTest::addColumn<int>("clicks");      // clicks the first button took
-    QTest::addColumn<int>("others");      // clicks what came in took
+    QTest::addColumn<int>("others");      // clicks what came in, or the neighbour, took; or the layer's closings
     QTest::addColumn<int>("beneath");     // presses the page beneath took
 
-    QTest::newRow("a double click on a button") << "" << "cc" << 1 << 0 << 0;
+    QTest::newRow("a double click acts in place twice") << "" << "cc" << 2 << 0 << 0;
     QTest::newRow("its first click hides the button") << "hide" << "cc" << 1 << 0 << 0;
     QTest::newRow("its first click moves the button") << "move" << "cc" << 1 << 0 << 0;
     QTest::newRow("another button comes in under it") << "swap" << "cc" << 1 << 0 << 0;
     QTest::newRow("another comes in, after the time") << "swap" << "cwc" << 1 << 1 << 0;
+    QTest::newRow("a layer opens beside it") << "popup" << "cc" << 1 << 0 << 0;
+    QTest::newRow("a layer opens, after the time") << "popup" << "cwc" << 1 << 1 << 0;
+    QTest::newRow("a button that says once") << "once" << "cc" << 1 << 0 << 0;
+    QTest::newRow("a button that says once, after the time") << "once" << "cwc" << 2 << 0 << 0;
     QTest::newRow("two clicks past the double-click time") << "" << "cwc" << 2 << 0 << 0;
     QTest::newRow("the second beyond the distance") << "hide" << "cb" << 1 << 0 << 1;
-    QTest::newRow("second press held past the time") << "" << "cpwr" << 1 << 0 << 0;
-    QTest::newRow("a click after that") << "" << "cpwrwc" << 2 << 0 << 0;
-    QTest::newRow("a third press is a click again") << "" << "ccc" << 2 << 0 << 0;
+    QTest::newRow("second press held past the time") << "" << "cpwr" << 2 << 0 << 0;
+    QTest::newRow("a third press") << "" << "ccc" << 3 << 0 << 0;
     QTest::newRow("another button's second press") << "" << "cm" << 1 << 0 << 1;
+    QTest::newRow("the neighbour 3 px on") << "" << "en" << 1 << 1 << 0;
+    QTest::newRow("the neighbour 3 px on, the first hidden") << "hide" << "en" << 1 << 1 << 0;
 }
 
 void TestPointerGate::secondPress()
@@ -74,15 +88,20 @@ void TestPointerGate::secondPress()
         "  MouseArea { anchors.fill: parent; acceptedButtons: Qt.AllButtons; onPressed: root.beneath++ }\n"
         "  Button { objectName: \"other\"; x: 100; y: 100; width: 120; height: 40; visible: !button.visible\n"
         "           onClicked: root.others++ }\n"
+        "  Button { x: 220; y: 100; width: 120; height: 40; onClicked: root.others++ }\n"
         "  Button { id: button; objectName: \"button\"; x: 100; y: 100; width: 120; height: 40\n"
+        "    PointerGate.once: root.first === 'once'\n"
         "    onClicked: { root.clicks++\n"
         "      if (root.first === 'hide' || root.first === 'swap') visible = false\n"
-        "      else if (root.first === 'move') x += 60 }\n"
+        "      else if (root.first === 'move') x += 60\n"
+        "      else if (root.first === 'popup') popup.open() }\n"
         "  }\n"
+        "  Popup { id: popup; modal: true; x: 20; y: 250; width: 300; height: 100; onClosed: root.others++ }\n"
         "}", {{QStringLiteral("first"), first}});
     QVERIFY2(root, qPrintable(h.errors()));
     const QPoint on = centreOf(h.find(QStringLiteral("button")));
     const QPoint beyond = on + QPoint(0, 40);
+    const QPoint edge(218, on.y());
     for (const QChar step : steps) {
         switch (step.unicode()) {
         case 'c': QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, on); break;
@@ -90,6 +109,8 @@ void TestPointerGate::secondPress()
         case 'm': QTest::mouseClick(h.window(), Qt::MiddleButton, Qt::NoModifier, on); break;
         case 'p': QTest::mousePress(h.window(), Qt::LeftButton, Qt::NoModifier, on); break;
         case 'r': QTest::mouseRelease(h.window(), Qt::LeftButton, Qt::NoModifier, on); break;
+        case 'e': QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, edge); break;
+        case 'n': QTest::mouseClick(h.window(), Qt::LeftButton, Qt::NoModifier, edge + QPoint(3, 0)); break;
         case 'w': doubleClick.passes(); break;
         }
     }
@@ -97,6 +118,117 @@ void TestPointerGate::secondPress()
     QCOMPARE(root->property("clicks").toInt(), clicks);
     QCOMPARE(root->property("others").toInt(), others);
     QCOMPARE(root->property("beneath").toInt(), beneath);
+}
+
+void TestPointerGate::pressesOutsideALayer_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("hold"); // held past a long press
+    QTest::newRow("right") << int(Qt::RightButton) << false;
+    QTest::newRow("left") << int(Qt::LeftButton) << false;
+    QTest::newRow("left, held") << int(Qt::LeftButton) << true;
+    QTest::newRow("middle") << int(Qt::MiddleButton) << false;
+}
+
+// A card's menu open, a press on another card outside it: the menu closes,
+// the card beneath neither taps, long-presses nor drags, and nothing ends.
+void TestPointerGate::pressesOutsideALayer()
+{
+    QFETCH(int, button);
+    QFETCH(bool, hold);
+    const DoubleClickTime doubleClick(kInterval);
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item {\n"
+        "  id: root\n"
+        "  anchors.fill: parent\n"
+        "  property var seen: []\n"
+        "  function saw(what) { seen = seen.concat([what]) }\n"
+        "  property alias menu: menu\n"
+        "  component Card: Rectangle {\n"
+        "    id: card\n"
+        "    width: 300; height: 150; color: 'grey'\n"
+        "    TapHandler { acceptedButtons: Qt.RightButton; onTapped: { root.saw('right ' + card.objectName); menu.popup() } }\n"
+        "    TapHandler { longPressThreshold: 0.2; onTapped: root.saw('tap ' + card.objectName)\n"
+        "                 onLongPressed: root.saw('long ' + card.objectName) }\n"
+        "    DragHandler { target: null; onActiveChanged: if (active) root.saw('drag ' + card.objectName) }\n"
+        "  }\n"
+        "  Card { objectName: 'a'; x: 20; y: 20 }\n"
+        "  Card { objectName: 'b'; x: 20; y: 400 }\n"
+        "  Menu { id: menu; modal: true; dim: false; width: 150\n"
+        "    onAboutToHide: modal = false; onAboutToShow: modal = true\n"
+        "    MenuItem { text: 'Uno' } MenuItem { text: 'Dos' } }\n"
+        "}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    QWindow *w = h.window();
+    QTest::mouseClick(w, Qt::RightButton, Qt::NoModifier, QPoint(60, 60));
+    auto *menu = root->property("menu").value<QObject *>();
+    QTRY_VERIFY(menu->property("opened").toBool());
+    QCOMPARE(root->property("seen").toStringList(), QStringList{u"right a"_qs});
+    root->setProperty("seen", QVariantList());
+
+    const QPoint onB(100, 470);
+    QTest::mousePress(w, Qt::MouseButton(button), Qt::NoModifier, onB);
+    if (hold)
+        QTest::qWait(400);
+    QTest::mouseMove(w, onB + QPoint(0, 60));
+    QTest::mouseRelease(w, Qt::MouseButton(button), Qt::NoModifier, onB + QPoint(0, 60));
+    QTRY_VERIFY(!menu->property("visible").toBool());
+    QTest::qWait(300);
+    QCOMPARE(root->property("seen").toStringList(), QStringList());
+    // Once it has gone the card takes presses again.
+    doubleClick.apart();
+    QTest::mouseClick(w, Qt::RightButton, Qt::NoModifier, onB);
+    QTRY_COMPARE(root->property("seen").toStringList(), QStringList{u"right b"_qs});
+}
+
+// Qt's own file dialog answers double clicks itself: a folder's enters it, a
+// file's chooses it.
+void TestPointerGate::fileDialogDoubleClicks()
+{
+    const DoubleClickTime doubleClick(kInterval);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(u"copias"_qs));
+    QFile file(dir.filePath(u"copias/nimbelora.json"_qs));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "import QtQuick.Dialogs\n"
+        "Item {\n"
+        "  id: root\n"
+        "  anchors.fill: parent\n"
+        "  property url folder\n"
+        "  property url chosen\n"
+        "  property alias dialog: dialog\n"
+        "  FileDialog { id: dialog; parentWindow: root.Window.window; currentFolder: root.folder\n"
+        "               onAccepted: root.chosen = selectedFile }\n"
+        "}", {{QStringLiteral("folder"), QUrl::fromLocalFile(dir.path())}});
+    QVERIFY2(root, qPrintable(h.errors()));
+    auto *dialog = root->property("dialog").value<QObject *>();
+    QMetaObject::invokeMethod(dialog, "open");
+    const auto row = [&](const QString &name) -> QQuickItem * {
+        QQuickItem *found = nullptr;
+        const std::function<void(QQuickItem *)> look = [&](QQuickItem *item) {
+            if (item->inherits("QQuickFileDialogDelegate") && item->isVisible()
+                && item->property("fileName").toString() == name)
+                found = item;
+            for (QQuickItem *child : item->childItems())
+                look(child);
+        };
+        QmlHarness::waitFor([&] {
+            look(h.window()->contentItem());
+            return found != nullptr;
+        });
+        return found;
+    };
+    QQuickItem *folder = row(u"copias"_qs);
+    QVERIFY(folder);
+    QTest::mouseDClick(h.window(), Qt::LeftButton, Qt::NoModifier, centreOf(folder));
+    QTRY_COMPARE(dialog->property("currentFolder").toUrl(), QUrl::fromLocalFile(dir.filePath(u"copias"_qs)));
+    doubleClick.apart();
+    QQuickItem *json = row(u"nimbelora.json"_qs);
+    QVERIFY(json);
+    QTest::mouseDClick(h.window(), Qt::LeftButton, Qt::NoModifier, centreOf(json));
+    QTRY_COMPARE(root->property("chosen").toUrl(), QUrl::fromLocalFile(file.fileName()));
 }
 
 // What wants double clicks keeps them: a word chosen in a text field, and

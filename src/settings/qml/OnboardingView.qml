@@ -188,6 +188,8 @@ Item {
             OnboardingButton {
                 objectName: view.lastPage ? "onboardingSignIn" : "onboardingContinue"
                 Layout.fillWidth: true
+                // "Continuar" turns into the sign-in: a double click walks one page.
+                PointerGate.once: true
                 text: view.lastPage ? "Iniciar sesión con YouTube" : "Continuar"
                 onClicked: {
                     if (view.lastPage) {
