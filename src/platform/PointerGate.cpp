@@ -311,6 +311,7 @@ bool PointerGate::press(QQuickWindow *window, QMouseEvent *event)
     // A press of a held-off button means its release never came here.
     m_held &= ~event->button();
     m_single &= ~event->button();
+    m_kept.clear();
     const QPointF at = event->scenePosition();
     // A third press starts a click of its own.
     const Press first = std::exchange(m_last, Press{});
@@ -412,12 +413,15 @@ bool PointerGate::secondPress(QQuickWindow *window, QMouseEvent *event, const Pr
 void PointerGate::doubleClick(QQuickWindow *window, QMouseEvent *event)
 {
     // Qt hands a double click to whatever lies under the pointer, a layer's
-    // depths included: only what kept the second press keeps it.
+    // depths included: only what kept the second press keeps it, or, where
+    // Qt counts one the gate did not, what the layer there allows.
     deliver(window, event);
-    QQuickItem *substitute = window->contentItem();
-    if (const Layer layer = layerAt(window, event->scenePosition()); layer.root)
-        substitute = layer.root;
-    callOff(event, [&](QObject *grabber) { return !m_kept.contains(grabber); }, substitute);
+    const Layer layer = layerAt(window, event->scenePosition());
+    if (m_kept.isEmpty())
+        keepTo(layer, event);
+    else
+        callOff(event, [&](QObject *grabber) { return !m_kept.contains(grabber); },
+                layer.root ? layer.root.data() : window->contentItem());
 }
 
 bool PointerGate::wheel(QQuickWindow *window, QWheelEvent *event)

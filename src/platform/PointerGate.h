@@ -17,8 +17,9 @@ class QWheelEvent;
 //   click itself (the player's double tap counts taps). Text fields, web
 //   pages and whatever answers a double click by a signal want them without
 //   saying.
-// - once: its press changes what it is (the welcome's "Continuar" becomes
-//   the sign-in), so a double click's second press passes it by.
+// - once: its press navigates though it stays in place (the welcome's
+//   "Continuar" turns into the sign-in, "Reintentar" may come straight
+//   back), so a double click's second press passes it by.
 class PointerGateAttached : public QObject
 {
     Q_OBJECT

@@ -309,16 +309,17 @@ public:
                 QWheelEvent wheel(middle, window()->mapToGlobal(middle), {}, QPoint(0, -600), Qt::NoButton,
                                   Qt::NoModifier, Qt::NoScrollPhase, false);
                 QCoreApplication::sendEvent(window(), &wheel);
-                settle();
+                QmlHarness::waitFor([&] { return wholeIn(rig::shownPopups(window()).value(0), QStringLiteral("videoRow")); });
                 const QList<QQuickItem *> popups = rig::shownPopups(window());
                 if (!popups.isEmpty())
                     rightClickFirst(popups.last(), QStringLiteral("videoRow"));
             };
-        if (place == u"queue sheet over the player")
+        if (place == u"comments sheet over the player")
             return [this] {
                 m_app->player()->play(fixtureVideo(20));
-                settle();
-                m_qml->click(QStringLiteral("queuePill"));
+                QmlHarness::waitFor([&] { return wholeIn(rig::shownPopups(window()).value(0), QStringLiteral("commentsCard")); });
+                if (QQuickItem *card = wholeIn(rig::shownPopups(window()).value(0), QStringLiteral("commentsCard")))
+                    QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, rig::centreOf(card));
                 settle();
                 const QList<QQuickItem *> popups = rig::shownPopups(window());
                 if (!popups.isEmpty())
@@ -360,16 +361,22 @@ public:
     }
 
 private:
-    // A right click on the first `name` shown in `under` that lies whole in the window.
+    // The first `name` shown in `under` that lies whole in the window.
+    QQuickItem *wholeIn(QQuickItem *under, const QString &name) const
+    {
+        if (!under)
+            return nullptr;
+        const QRectF shown(QPointF(), QSizeF(window()->size()));
+        for (QQuickItem *item : QmlHarness::shownItems(under, name))
+            if (shown.contains(item->mapRectToScene(item->boundingRect())))
+                return item;
+        return nullptr;
+    }
+
     void rightClickFirst(QQuickItem *under, const QString &name)
     {
-        const QRectF shown(QPointF(), QSizeF(window()->size()));
-        for (QQuickItem *item : QmlHarness::shownItems(under, name)) {
-            if (shown.contains(item->mapRectToScene(item->boundingRect()))) {
-                QTest::mouseClick(window(), Qt::RightButton, Qt::NoModifier, rig::centreOf(item));
-                return;
-            }
-        }
+        if (QQuickItem *item = wholeIn(under, name))
+            QTest::mouseClick(window(), Qt::RightButton, Qt::NoModifier, rig::centreOf(item));
     }
 
     AppFixture &m_backend;

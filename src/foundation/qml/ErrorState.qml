@@ -1,7 +1,7 @@
 // The one error view of the loading screens: what failed, and "Reintentar"
-// only when the screen can retry. What the retry brings in lands under the
-// pointer, so the spot is shielded for the double-click time: the second
-// click of a double click never reaches a card that just came in.
+// only when the screen can retry. A double click retries once: what the retry
+// brings in lands under the pointer, and a retry that fails at once brings
+// the same button back.
 import QtQuick
 import Nimbelora.Platform
 import Nimbelora.Foundation
@@ -29,6 +29,7 @@ Item {
         BorderedButton {
             objectName: "retryButton"
             visible: root.canRetry
+            PointerGate.once: true
             text: "Reintentar"
             prominent: true
             font: TextStyle.headline

@@ -124,6 +124,8 @@ ListView {
                 objectName: "channelRow"
                 focusPolicy: Qt.NoFocus
                 anchors.verticalCenter: parent.verticalCenter
+                // It opens the channel: a double click opens one.
+                PointerGate.once: true
                 onClicked: list.details.openChannel()
                 contentItem: Row {
                     spacing: 10

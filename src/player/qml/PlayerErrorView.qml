@@ -44,6 +44,8 @@ Item {
                 objectName: "playerRetry"
                 anchors.horizontalCenter: parent.horizontalCenter
                 text: "Reintentar"
+                // A double click retries once, though a failure at once brings it back.
+                PointerGate.once: true
                 prominent: true
                 minimumHeight: 0
                 focusPolicy: Qt.NoFocus
