@@ -1,6 +1,7 @@
 #include "Platform.h"
 #include "ColorScheme.h"
 #include "PointerGate.h"
+#include "ReadOnlyTextKeys.h"
 #include "SymbolImageProvider.h"
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -32,6 +33,7 @@ void installPlatform(QQmlEngine &engine)
 {
     installQtTranslations();
     PointerGate::install();
+    ReadOnlyTextKeys::install();
     if (!engine.imageProvider(QStringLiteral("symbol")))
         engine.addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
     ColorScheme::shared().start();

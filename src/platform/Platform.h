@@ -4,5 +4,6 @@ class QQmlEngine;
 
 // What a QML engine needs from this layer before it loads anything: the
 // "symbol" image provider. Also starts following the desktop's colour
-// scheme and loads Qt's own Spanish texts (once per process).
+// scheme, loads Qt's own Spanish texts and puts the mouse's and the keys'
+// rules on every window (once per process).
 void installPlatform(QQmlEngine &engine);

@@ -423,7 +423,9 @@ private slots:
             Item {
                 property int clicks: 0
                 property alias sheet: sheet
-                BottomSheet { id: sheet; Button { objectName: "sheetEntry"; text: "Uno"; onClicked: clicks++ } }
+                BottomSheet { id: sheet
+                    Flickable { objectName: "sheetScroller"; anchors.fill: parent; contentHeight: 3000
+                        Button { objectName: "sheetEntry"; text: "Uno"; onClicked: clicks++ } } }
                 ContextMenu { id: contextMenu; model: [{ label: "Uno" }]; onTriggered: clicks++ }
                 Menu { id: menu; MenuItem { objectName: "menuEntry"; text: "Uno"; onTriggered: clicks++ } }
                 function open(kind) { kind === "sheet" ? sheet.open() : kind === "menu" ? menu.popup(40, 40) : contextMenu.popup(40, 40) }
@@ -440,6 +442,14 @@ private slots:
         QTRY_COMPARE(probe->property("clicks").toInt(), 1);
         QCOMPARE(probe->property("sheet").value<QObject *>()->property("color").value<QColor>(),
                  Colors::color(Colors::Background, cover == u"player"_qs));
+        if (kind == u"sheet"_qs) {
+            // The wheel scrolls what the sheet holds. Qt 6.4's overlay gives
+            // a wheel over a modal popup to the modal cover beneath it.
+            QQuickItem *scroller = find(u"sheetScroller"_qs);
+            m_qml->wheel(scroller, QPoint(0, -120));
+            QEXPECT_FAIL("", "the wheel over a sheet in a cover is kept by the cover", Continue);
+            QTRY_VERIFY_WITH_TIMEOUT(scroller->property("contentY").toReal() > 0, 1000);
+        }
         if (cover != u"player"_qs || kind != u"sheet"_qs)
             return;
         // The window's one share sheet, over the player and the sheet in it.

@@ -1,5 +1,6 @@
 #include "AppScheme.h"
 #include "DoubleClickTime.h"
+#include "Pasteboard.h"
 #include "QmlHarness.h"
 #include <QEasingCurve>
 #include <QGuiApplication>
@@ -88,6 +89,8 @@ private slots:
 
     void segmentedPickerSelects();
     void searchFieldAcceptsAndClears();
+    void focusedTextLeavesTheWindowKeys_data();
+    void focusedTextLeavesTheWindowKeys();
 
     void closingSheetTakesTheWholeDoubleClick_data();
     void closingSheetTakesTheWholeDoubleClick();
@@ -1238,6 +1241,49 @@ void TestQmlKit::searchFieldAcceptsAndClears()
     QVERIFY(!clear->isVisible());
     QVERIFY(field->property("active").toBool());
     QCOMPARE(accepted.count(), 1);
+}
+
+// Text clicked to select in it keeps the window's Escape and Space working
+// unless it takes typing; what is selected can still be copied.
+void TestQmlKit::focusedTextLeavesTheWindowKeys_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("typing");
+    QTest::newRow("TextEdit, read-only") << QByteArray("TextEdit { readOnly: true;") << false;
+    QTest::newRow("TextArea, read-only") << QByteArray("TextArea { readOnly: true;") << false;
+    QTest::newRow("TextInput, read-only") << QByteArray("TextInput { readOnly: true;") << false;
+    QTest::newRow("TextEdit that takes typing") << QByteArray("TextEdit {") << true;
+    QTest::newRow("TextField") << QByteArray("TextField {") << true;
+}
+
+void TestQmlKit::focusedTextLeavesTheWindowKeys()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, typing);
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item {\n"
+                                    "  property int escapes: 0\n  property int spaces: 0\n"
+                                    "  Shortcut { sequence: \"Esc\"; onActivated: escapes++ }\n"
+                                    "  Shortcut { sequence: \"Space\"; onActivated: spaces++ }\n  "
+                                    + text + " selectByMouse: true; objectName: \"text\"; width: 300; height: 40; text: \"hola mundo\" }\n}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    h.window()->requestActivate();
+    QVERIFY(QTest::qWaitForWindowActive(h.window()));
+    QQuickItem *field = h.find(QStringLiteral("text"));
+    QmlHarness::drag(h.window(), field->mapToScene(QPointF(2, 8)).toPoint(), QPoint(60, 0));
+    QVERIFY(field->hasActiveFocus());
+    const QString selected = field->property("selectedText").toString();
+    QVERIFY(!selected.isEmpty());
+
+    Pasteboard::shared().setString(QStringLiteral("antes"));
+    QTest::keyClick(h.window(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(Pasteboard::shared().string(), selected);
+    QTest::keyClick(h.window(), Qt::Key_Space);
+    QCOMPARE(root->property("spaces").toInt(), typing ? 0 : 1);
+    if (!typing) {
+        QTest::keyClick(h.window(), Qt::Key_Escape);
+        QCOMPARE(root->property("escapes").toInt(), 1);
+    }
 }
 
 void TestQmlKit::dialogsAnswerOnce_data()

@@ -170,6 +170,53 @@ private slots:
         QCOMPARE(s.model->descriptionOpen(), card);
     }
 
+    // A click or a drag in the description leaves the player its keys:
+    // Space plays and pauses, Escape minimises; a selection is copied.
+    void keysPastTheDescription_data()
+    {
+        QTest::addColumn<int>("drag"); // pixels across the text; 0 a click
+        QTest::newRow("click") << 0;
+        QTest::newRow("drag across") << 80;
+    }
+
+    void keysPastTheDescription()
+    {
+        QFETCH(int, drag);
+        Details s(makeVideo(QStringLiteral("keys")));
+        VideoDetail d = detailOf(*s.rig.store.current());
+        d.description = QStringLiteral("Una descripción que se puede seleccionar y copiar.");
+        Probe::setDetail(s.rig.store, d);
+        QTRY_COMPARE(s.shown("descriptionBlock"), 1);
+        QQuickWindow *window = s.h.window();
+        window->requestActivate();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        // Where the text lands once the detail has laid the list out.
+        QQuickItem *block = QmlHarness::shownItems(s.root, QStringLiteral("descriptionBlock")).first();
+        // Still for a while: the list is laid out again as parts arrive.
+        QPointF at;
+        QVERIFY(QTest::qWaitFor([&] {
+            at = block->mapToScene(QPointF(2, block->height() / 2));
+            QTest::qWait(150);
+            return at == block->mapToScene(QPointF(2, block->height() / 2));
+        }));
+        if (drag > 0)
+            QmlHarness::drag(window, at.toPoint(), QPoint(drag, 0));
+        else
+            QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, at.toPoint());
+        QVERIFY(block->hasActiveFocus());
+        if (drag > 0) {
+            Pasteboard::shared().setString(QStringLiteral("antes"));
+            QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier);
+            QVERIFY(!block->property("selectedText").toString().isEmpty());
+            QCOMPARE(Pasteboard::shared().string(), block->property("selectedText").toString());
+        }
+        const bool playing = s.rig.store.isPlaying();
+        QTest::keyClick(window, Qt::Key_Space);
+        QCOMPARE(s.rig.store.isPlaying(), !playing);
+        QTest::keyClick(window, Qt::Key_Escape);
+        QVERIFY(!s.rig.store.expanded());
+    }
+
     // A description of 100,000 characters opens as blocks that each stay
     // small enough to draw, together the whole text.
     void longDescription()

@@ -240,6 +240,43 @@ private slots:
         QCOMPARE(s.shown("commentsList").size(), 0);
     }
 
+    // A comment's text is selectable only under the pointer, and stays so
+    // while something is selected in it; Escape then still closes the sheet.
+    void commentTextSelects()
+    {
+        Sheet s;
+        s.rig.start(catalogue(false));
+        QVERIFY2(s.load(), qPrintable(s.h.errors()));
+        QVERIFY(s.openComments());
+        QTRY_VERIFY(!s.shown("commentRow").isEmpty());
+        QQuickWindow *window = s.h.window();
+        window->requestActivate();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QQuickItem *text = s.shown("commentText").first();
+        // Still for a while: the list is laid out again as parts arrive.
+        QPointF at;
+        QVERIFY(QTest::qWaitFor([&] {
+            at = text->mapToScene(QPointF(2, 8));
+            QTest::qWait(150);
+            return at == text->mapToScene(QPointF(2, 8));
+        }));
+        QTest::mouseMove(window, at.toPoint());
+        QTRY_COMPARE(s.shown("commentTextEdit").size(), 1);
+        QTest::mouseMove(window, QPoint(2, 2));
+        QTRY_COMPARE(s.shown("commentTextEdit").size(), 0);
+        QTest::mouseMove(window, at.toPoint());
+        QTRY_COMPARE(s.shown("commentTextEdit").size(), 1);
+        QmlHarness::drag(window, at.toPoint(), QPoint(60, 0));
+        QQuickItem *edit = s.shown("commentTextEdit").value(0);
+        QVERIFY(edit);
+        QVERIFY(!edit->property("selectedText").toString().isEmpty());
+        QTest::mouseMove(window, QPoint(2, 2));
+        QTest::qWait(100);
+        QCOMPARE(s.shown("commentTextEdit"), QList<QQuickItem *>{edit});
+        QTest::keyClick(window, Qt::Key_Escape);
+        QTRY_VERIFY(!s.root->findChild<QObject *>(QStringLiteral("commentsSheet"))->property("visible").toBool());
+    }
+
     // Likes from one on; a comment's markup is its text, nothing is fetched.
     void commentRows()
     {

@@ -172,6 +172,13 @@ private slots:
             QCOMPARE(QmlHarness::findIn(row, u"pickerValue"_qs)->property("text").toString(), shown);
             QObject *menu = row->findChild<QObject *>(u"pickerMenu"_qs);
             QVERIFY(menu);
+            // A click anywhere on the row opens the menu, on the value above all.
+            for (const QString &part : {u"groupedRowTitle"_qs, u"pickerValue"_qs, u"pickerChevron"_qs}) {
+                QVERIFY(screen.qml.click(QmlHarness::findIn(row, part)));
+                QVERIFY2(QTest::qWaitFor([&] { return menu->property("opened").toBool(); }, 2000), qPrintable(part));
+                QVERIFY(QMetaObject::invokeMethod(menu, "close"));
+                QTRY_VERIFY(!menu->property("_menu").value<QObject *>()->property("visible").toBool());
+            }
             // The menu marks the stored choice, and only it.
             QVERIFY(QMetaObject::invokeMethod(menu, "popup", Q_ARG(QVariant, 0), Q_ARG(QVariant, 0)));
             QVariant model = menu->property("model");

@@ -20,8 +20,38 @@ Q_IMPORT_QML_PLUGIN(Nimbelora_ShortsPlugin)
 Q_IMPORT_QML_PLUGIN(Nimbelora_ScreensPlugin)
 Q_IMPORT_QML_PLUGIN(Nimbelora_SettingsPlugin)
 
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+// A binding loop in the app's own QML (or a test's inline QML, also under
+// qrc:/) fails the test that runs into it; Qt's own controls are not ours.
+void failOnBindingLoop(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    static const QRegularExpression ours(u"qrc:/(?!qt-project\\.org/)\\S*\\.qml:.*Binding loop detected"_qs);
+    if (previousHandler)
+        previousHandler(type, context, message);
+    if (type == QtWarningMsg && ours.match(message).hasMatch())
+        QTest::qFail(qPrintable(u"A binding loop: "_qs + message), context.file, context.line);
+}
+
+// Every test program that loads QML does it through a harness. The test
+// logger puts its own handler in place when the run starts, so this one
+// goes over it from inside the run, once.
+void watchBindingLoops()
+{
+    static bool installed = false;
+    if (installed || !QTest::currentTestFunction())
+        return;
+    installed = true;
+    previousHandler = qInstallMessageHandler(failOnBindingLoop);
+}
+
+} // namespace
+
 QmlHarness::QmlHarness() : m_window(std::make_unique<QQuickWindow>())
 {
+    watchBindingLoops();
     m_engine.addImportPath(QStringLiteral("qrc:/"));
     installPlatform(m_engine);
     RemoteImageProvider::install(m_engine);
@@ -43,6 +73,7 @@ QmlHarness::~QmlHarness()
 
 QQuickItem *QmlHarness::loadSource(const QByteArray &qml, const QVariantMap &props)
 {
+    watchBindingLoops();
     QQmlComponent c(&m_engine);
     c.setData(qml, QUrl(QStringLiteral("qrc:/test/Inline.qml")));
     QObject *obj = c.isReady() ? c.createWithInitialProperties(props) : nullptr;
@@ -55,6 +86,7 @@ QQuickItem *QmlHarness::loadSource(const QByteArray &qml, const QVariantMap &pro
 
 QQuickItem *QmlHarness::load(const QUrl &url, const QVariantMap &props)
 {
+    watchBindingLoops();
     QQmlComponent c(&m_engine, url);
     QObject *obj = c.isReady() ? c.createWithInitialProperties(props) : nullptr;
     if (!obj) {

@@ -6,7 +6,9 @@
 #include <memory>
 
 // Loads a QML component offscreen in a real window, finds items by objectName
-// and clicks them as a user would.
+// and clicks them as a user would. From the first harness of a run on, a
+// binding loop in QML under qrc:/ (the app's, a test's inline) fails the test
+// function it happens in.
 class QmlHarness
 {
 public:

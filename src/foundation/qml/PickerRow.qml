@@ -32,6 +32,7 @@ GroupedRow {
             color: Colors.secondaryLabel
         }
         Symbol {
+            objectName: "pickerChevron"
             anchors.verticalCenter: parent.verticalCenter
             name: "chevron.up.chevron.down"
             size: 12
@@ -39,9 +40,12 @@ GroupedRow {
         }
     }
 
+    // Over the row, not among its accessories: there its long press would
+    // take the click on the value and the chevron from the row.
     ContextMenu {
         id: menu
         objectName: "pickerMenu"
+        parent: row
         onAboutToOpen: model = Menus.choices(row.options, row.selectedIndex)
         onTriggered: (index) => row.picked(row.options[index].value)
     }

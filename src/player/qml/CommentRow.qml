@@ -88,8 +88,11 @@ Item {
             }
             Loader {
                 id: editor
+                // Told by the text itself: reading it from `item` here
+                // would bind `active` to what `active` makes.
+                property bool selecting: false
                 width: parent.width
-                active: hover.hovered || (item !== null && item.selectedText.length > 0)
+                active: hover.hovered || selecting
                 sourceComponent: TextEdit {
                     objectName: "commentTextEdit"
                     text: row.comment.text
@@ -100,6 +103,7 @@ Item {
                     font: plain.font
                     color: plain.color
                     selectionColor: Theme.accent
+                    onSelectedTextChanged: editor.selecting = selectedText.length > 0
                 }
             }
             HoverHandler {
