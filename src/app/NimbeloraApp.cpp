@@ -217,11 +217,11 @@ int NimbeloraApp::main(int argc, char *argv[], const Hooks &hooks)
     QCoreApplication::setOrganizationName(QStringLiteral("Nimbelora"));
     QCoreApplication::setApplicationName(QStringLiteral("Nimbelora"));
     QGuiApplication::setDesktopFileName(QStringLiteral("nimbelora"));
-    // The library decodes while the display and the views are set up.
-    LibraryStore::preload();
     const std::unique_ptr<QGuiApplication> made =
         hooks.application ? hooks.application(argc, argv) : std::make_unique<QGuiApplication>(argc, argv);
     QGuiApplication &qapp = *made;
+    // The library decodes while the views are set up.
+    LibraryStore::preload(qapp);
 
     // Who runs is settled first: a launch that hands its link over starts
     // nothing more (no keyring read, no drawing worker) and ends at once.

@@ -16,6 +16,8 @@
 #include <memory>
 #include <optional>
 
+class QCoreApplication;
+
 // The user's local library: watch history, liked videos, watch later,
 // subscriptions, recent searches, own playlists, hidden channels and saved
 // playback positions. It lives in "library.json" and "positions.json" in the
@@ -48,9 +50,11 @@ public:
     explicit LibraryStore(QObject *parent = nullptr);
 
     // Starts that read before the store exists (at process start, while the
-    // display and the views are being set up); the store made later in this
-    // process for the same folder takes it over.
-    static void preload();
+    // views are being set up); the store made later in this process for the
+    // same folder takes it over. Only once the application object stands: a
+    // thread of ours that makes a Qt object before it does is taken by Qt
+    // for the main thread, and the application is then not on it.
+    static void preload(const QCoreApplication &);
     ~LibraryStore() override;
 
     static constexpr int historyCap = 300;

@@ -247,7 +247,7 @@ LibraryStore::Files LibraryStore::readFiles(const QString &folder)
     return files;
 }
 
-void LibraryStore::preload()
+void LibraryStore::preload(const QCoreApplication &)
 {
     const QString folder = dir();
     Preload &p = preloaded();

@@ -113,6 +113,24 @@ QColor Colors::named(Named name, bool dark)
     return QColor(table[name][dark ? 1 : 0]);
 }
 
+QPalette Colors::palette(bool dark)
+{
+    // Qt derives the shades of its bevels and frames from the button and window colours.
+    QPalette p(color(SheetSecondaryBackground, dark), color(SheetBackground, dark));
+    p.setColor(QPalette::Base, color(TertiaryBackground, dark));
+    p.setColor(QPalette::AlternateBase, color(SecondaryBackground, dark));
+    for (QPalette::ColorRole text : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(text, color(Label, dark));
+    p.setColor(QPalette::BrightText, color(Label, !dark));
+    p.setColor(QPalette::PlaceholderText, color(TertiaryLabel, dark));
+    p.setColor(QPalette::Highlight, named(Blue, dark));
+    p.setColor(QPalette::HighlightedText, QColor(255, 255, 255));
+    p.setColor(QPalette::Link, named(Blue, dark));
+    for (QPalette::ColorRole text : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, text, color(TertiaryLabel, dark));
+    return p;
+}
+
 QColor Colors::alpha(const QColor &color, qreal alpha)
 {
     QColor c = color;

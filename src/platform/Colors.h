@@ -1,5 +1,6 @@
 #pragma once
 #include <QColor>
+#include <QPalette>
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
 
@@ -102,6 +103,9 @@ public:
 
     static QColor color(Role role, bool dark);
     static QColor named(Named name, bool dark);
+    // The scheme as a palette, for what Qt draws with its own controls (its
+    // file dialog) rather than with these colours.
+    static QPalette palette(bool dark);
     // `color` at opacity `alpha` in place of its own: Colors.alpha(Colors.label, 0.08).
     Q_INVOKABLE static QColor alpha(const QColor &color, qreal alpha);
 

@@ -1,8 +1,15 @@
 #include "FilePicker.h"
 
+#include "AppScheme.h"
+#include "Colors.h"
+
+#include <QDir>
 #include <QQmlComponent>
 #include <QQmlEngine>
+#include <QQuickWindow>
 #include <QStandardPaths>
+#include <private/qquickpalette_p.h>
+#include <private/qquickpopup_p.h>
 
 namespace {
 QByteArray g_module = QByteArrayLiteral("Qt.labs.folderlistmodel");
@@ -28,6 +35,33 @@ FilePicker *FilePicker::create(QQmlEngine *engine, QJSEngine *)
 QUrl FilePicker::startFolder()
 {
     return QUrl::fromLocalFile(QStandardPaths::writableLocation(QStandardPaths::HomeLocation));
+}
+
+QUrl FilePicker::offered(const QUrl &file)
+{
+    if (file.isEmpty() || !file.isRelative())
+        return file;
+    return QUrl::fromLocalFile(QDir(startFolder().toLocalFile()).filePath(file.path()));
+}
+
+void FilePicker::followScheme(QObject *dialog)
+{
+    // Shown, the dialog is a popup of its window's; before, of the dialog.
+    auto *window = dialog ? qobject_cast<QQuickWindow *>(dialog->property("parentWindow").value<QWindow *>()) : nullptr;
+    QList<QQuickPopup *> popups = dialog ? dialog->findChildren<QQuickPopup *>() : QList<QQuickPopup *>();
+    if (window)
+        popups += window->findChildren<QQuickPopup *>(Qt::FindDirectChildrenOnly);
+    for (QQuickPopup *popup : std::as_const(popups)) {
+        if (!popup->inherits("QQuickFileDialogImpl") || popup->property("followsScheme").toBool())
+            continue;
+        popup->setProperty("followsScheme", true);
+        const auto apply = [popup] {
+            if (auto *palette = popup->property("palette").value<QQuickPalette *>())
+                palette->fromQPalette(Colors::palette(AppScheme::shared().dark()));
+        };
+        apply();
+        connect(&AppScheme::shared(), &AppScheme::darkChanged, popup, apply);
+    }
 }
 
 bool FilePicker::canOpen()

@@ -22,7 +22,14 @@ public:
     static FilePicker *create(QQmlEngine *engine, QJSEngine *);
 
     Q_INVOKABLE bool canOpen();
+    // Qt's dialog draws with its own controls, in the colours of a palette:
+    // the open `dialog` is given the app's scheme as one, now and at every
+    // change of the scheme.
+    Q_INVOKABLE static void followScheme(QObject *dialog);
     static QUrl startFolder();
+    // A file offered by its name alone lies in the start folder: Qt's dialog
+    // would open in the folder the app was started from.
+    Q_INVOKABLE static QUrl offered(const QUrl &file);
     // Whether Qt's own dialog loads in `engine`.
     static bool dialogLoads(QQmlEngine &engine);
     // Tests pretend the module is missing.

@@ -97,6 +97,14 @@ QString ShareSheet::fileName() const
     return m_kind == File ? QFileInfo(m_url.toLocalFile()).fileName() : QString();
 }
 
+QStringList ShareSheet::nameFilters() const
+{
+    const QString suffix = QFileInfo(fileName()).suffix();
+    if (suffix.isEmpty())
+        return {};
+    return {QStringLiteral("%1 (*.%2)").arg(suffix.toUpper(), suffix)};
+}
+
 void ShareSheet::copyLink()
 {
     if (m_kind == Link || m_kind == Text)

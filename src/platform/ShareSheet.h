@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <QStringList>
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
@@ -20,6 +21,8 @@ class ShareSheet : public QObject
     Q_PROPERTY(QString text READ text NOTIFY itemChanged)
     Q_PROPERTY(QString title READ title NOTIFY itemChanged)
     Q_PROPERTY(QString fileName READ fileName NOTIFY itemChanged)
+    // The save dialog's filter: files of the shared file's kind.
+    Q_PROPERTY(QStringList nameFilters READ nameFilters NOTIFY itemChanged)
     Q_PROPERTY(bool saving READ saving NOTIFY savingChanged)
 
 public:
@@ -48,6 +51,7 @@ public:
     QString text() const { return m_text; }
     QString title() const { return m_title; }
     QString fileName() const;
+    QStringList nameFilters() const;
     bool saving() const { return m_saving; }
 
 signals:

@@ -19,13 +19,21 @@
 #include <QJsonObject>
 #include <QLockFile>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QNetworkCookie>
 #include <QCoroTask>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <filesystem>
+#include <cstring>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -60,6 +68,42 @@ QStringList describe(const Router::Path &path)
             out.append(u"library"_qs);
     }
     return out;
+}
+
+// The test runs itself as the whole program, whose display opens only once
+// something in the process has the library file open (or a second has
+// passed): `--slow-display`. It ends at its first window; exit code 3 when
+// Qt took another thread for the main one.
+constexpr const char *kSlowDisplay = "--slow-display";
+
+std::atomic<bool> g_mainThreadTaken = false;
+
+bool libraryFileOpen()
+{
+    std::error_code error;
+    for (const auto &fd : std::filesystem::directory_iterator("/proc/self/fd", error))
+        if (std::filesystem::read_symlink(fd.path(), error).filename() == "library.json")
+            return true;
+    return false;
+}
+
+int slowDisplayMain(int argc, char *argv[])
+{
+    static const QtMessageHandler passOn = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+            if (message.contains(u"not created in the main() thread"))
+                g_mainThreadTaken = true;
+            passOn(type, context, message);
+        });
+    NimbeloraApp::Hooks hooks;
+    hooks.application = [](int &argc, char **argv) {
+        for (int ms = 0; ms < 1000 && !libraryFileOpen(); ++ms)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return std::make_unique<QGuiApplication>(argc, argv);
+    };
+    hooks.windowCreated = [](QQuickWindow *, NimbeloraApp *) { QTimer::singleShot(0, qApp, &QCoreApplication::quit); };
+    const int code = NimbeloraApp::main(argc, argv, hooks);
+    return g_mainThreadTaken ? 3 : code;
 }
 
 } // namespace
@@ -399,6 +443,39 @@ private slots:
         QCOMPARE(quitting.size(), 3);
     }
 
+    // Nothing started ahead of the application object makes Qt take its
+    // thread for the main one, however long the display takes to open.
+    void nothingAheadOfTheApplicationTakesTheMainThread()
+    {
+        QTemporaryDir home;
+        // Long enough to read that its reading is still under way as the display opens.
+        QByteArray library = "{\"history\":[";
+        for (int i = 0; i < 50000; ++i)
+            library += (i ? "," : "") + QJsonDocument(QJsonObject{{u"video"_qs, video(QString::number(i)).toJson()},
+                                                                  {u"date"_qs, 790000000.0 - i}})
+                                            .toJson(QJsonDocument::Compact);
+        library += "],\"liked\":[],\"watchLater\":[],\"subscriptions\":[],\"searches\":[]}";
+        const QString data = home.filePath(u".qttest/share/Nimbelora/Nimbelora"_qs);
+        QVERIFY(QDir().mkpath(data));
+        QFile file(data + u"/library.json"_qs);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(library) == library.size());
+        file.close();
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"HOME"_qs, home.path());
+        env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
+        // Alone: no bus to share a name on with other tests' launches.
+        env.insert(u"DBUS_SESSION_BUS_ADDRESS"_qs, u"unix:path="_qs + home.filePath(u"nobus"_qs));
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kSlowDisplay)});
+        const bool ended = child.waitForFinished(60000);
+        const QByteArray said = child.readAllStandardError().right(2000);
+        QVERIFY2(ended, said.constData());
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(child.exitCode() == 0, qPrintable(QString::number(child.exitCode()) + u": "_qs + QString::fromLocal8Bit(said)));
+    }
+
     void oneWriterHoldsTheDataFolder()
     {
         NimbeloraApp::DataLock first = NimbeloraApp::lockDataFolder();
@@ -487,6 +564,11 @@ private slots:
 
 int main(int argc, char *argv[])
 {
+    if (argc >= 2 && std::strcmp(argv[1], kSlowDisplay) == 0) {
+        QStandardPaths::setTestModeEnabled(true);
+        argv[1] = argv[0];
+        return slowDisplayMain(argc - 1, argv + 1);
+    }
     WebSignIn::prepareApplication();
     QGuiApplication app(argc, argv);
     TestNimbeloraApp test;

@@ -199,7 +199,7 @@ private slots:
         writeFile(dataPath("library.json"), body);
         writeFile(dataPath("positions.json"), R"({"h":42})");
         if (preloaded)
-            LibraryStore::preload(); // as at process start; the store takes it over
+            LibraryStore::preload(*QCoreApplication::instance()); // as at process start; the store takes it over
 
         LibraryStore lib;
         QSignalSpy revisions(&lib, &LibraryStore::revisionChanged);
@@ -266,7 +266,7 @@ private slots:
         if (!library.isEmpty())
             writeFile(dataPath("library.json"), library);
         if (preloaded)
-            LibraryStore::preload();
+            LibraryStore::preload(*QCoreApplication::instance());
         auto likedIds = [](const LibraryStore &lib) {
             QStringList ids;
             for (const Video &v : lib.liked())
@@ -336,7 +336,7 @@ private slots:
         for (const QString &name : alike)
             writeFile(dataPath(name), "x");
         if (preloaded)
-            LibraryStore::preload();
+            LibraryStore::preload(*QCoreApplication::instance());
 
         LibraryStore lib;
         QCOMPARE(lib.liked().size(), 1);

@@ -3,6 +3,7 @@
 // copia…" in the share sheet. When Qt's dialog cannot load, a message shows
 // instead of a crash.
 #include "AppFixture.h"
+#include "AppScheme.h"
 #include "FilePicker.h"
 #include "LibraryStore.h"
 #include "QmlHarness.h"
@@ -14,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 
 namespace {
 
@@ -65,6 +67,24 @@ QQuickItem *fieldWithText(QQuickItem *item, const QString &text)
     return nullptr;
 }
 
+// Whether Qt's dialog is drawn dark: a point of its own background, just
+// inside its top left corner, as the window shows it.
+bool drawnDark(QQuickWindow *window)
+{
+    QQuickItem *popup = nullptr;
+    std::function<void(QQuickItem *)> find = [&](QQuickItem *item) {
+        if (item->isVisible() && item->inherits("QQuickPopupItem") && item->width() > 300)
+            popup = item;
+        for (QQuickItem *child : item->childItems())
+            find(child);
+    };
+    find(window->contentItem());
+    if (!popup)
+        return false;
+    const QPointF corner = popup->mapToScene(QPointF(6, 6)) * window->devicePixelRatio();
+    return window->grabWindow().pixelColor(corner.toPoint()).lightnessF() < 0.4;
+}
+
 } // namespace
 
 class TestFileDialogs : public QObject
@@ -87,19 +107,24 @@ private slots:
     {
         FilePicker::setModuleForTests("Qt.labs.folderlistmodel");
         ShareSheet::shared().dismiss();
+        AppScheme::shared().setScheme(1);
     }
 
     void restore_data()
     {
         QTest::addColumn<bool>("loads");
-        QTest::newRow("the dialog loads") << true;
-        QTest::newRow("it cannot load: a message") << false;
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("the dialog loads") << true << false;
+        QTest::newRow("the dialog loads, in the dark scheme: dark") << true << true;
+        QTest::newRow("it cannot load: a message") << false << false;
     }
     // "Restaurar desde un archivo" opens the picker in Spanish; the file
     // chosen there replaces the library.
     void restore()
     {
         QFETCH(bool, loads);
+        QFETCH(bool, dark);
+        AppScheme::shared().setScheme(dark ? 2 : 1);
         if (!loads)
             FilePicker::setModuleForTests("Qt.labs.notinstalled");
         LibraryStore library;
@@ -133,6 +158,8 @@ private slots:
         QTRY_VERIFY(dialog->property("visible").toBool());
         QTRY_VERIFY(textsIn(qml.window()->contentItem()).contains(u"Cancelar"_qs));
         QVERIFY(textsIn(qml.window()->contentItem()).contains(u"Abrir"_qs));
+        QCOMPARE(dialog->property("currentFolder").toUrl(), FilePicker::startFolder());
+        QTRY_COMPARE(drawnDark(qml.window()), dark);
 
         // The user goes to the folder, picks the file and presses "Abrir".
         dialog->setProperty("currentFolder", QUrl::fromLocalFile(m_dir.path()));
@@ -148,13 +175,17 @@ private slots:
     void save_data()
     {
         QTest::addColumn<bool>("loads");
-        QTest::newRow("the dialog loads") << true;
-        QTest::newRow("it cannot load: a message") << false;
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("the dialog loads") << true << false;
+        QTest::newRow("the dialog loads, in the dark scheme: dark") << true << true;
+        QTest::newRow("it cannot load: a message") << false << false;
     }
     // "Guardar una copia…" of a shared file asks where, in Spanish, and copies it there.
     void save()
     {
         QFETCH(bool, loads);
+        QFETCH(bool, dark);
+        AppScheme::shared().setScheme(dark ? 2 : 1);
         if (!loads)
             FilePicker::setModuleForTests("Qt.labs.notinstalled");
         const QString source = m_dir.filePath(u"Nimbelora-2024-01-01.json"_qs);
@@ -165,6 +196,10 @@ private slots:
         }
         const QString target = m_dir.filePath(u"guardada.json"_qs);
         QFile::remove(target);
+        for (const QString &name : {u"otra-copia.json"_qs, u"otro.txt"_qs}) {
+            QFile other(m_dir.filePath(name));
+            QVERIFY(other.open(QIODevice::WriteOnly));
+        }
 
         QmlHarness qml;
         QQuickItem *host = qml.loadSource("import QtQuick\nimport Nimbelora.Shell\nItem { property alias sheet: sheet\n ShareSheetView { id: sheet } }\n");
@@ -190,7 +225,13 @@ private slots:
         // The user goes to the folder, names the copy and presses "Guardar".
         QQuickItem *content = qml.window()->contentItem();
         QVERIFY(fieldWithText(content, u"Nimbelora-2024-01-01.json"_qs)); // the name offered
+        // Where the restore starts, not the folder the app was started from.
+        QCOMPARE(dialog->property("currentFolder").toUrl(), FilePicker::startFolder());
+        QTRY_COMPARE(drawnDark(qml.window()), dark);
         dialog->setProperty("currentFolder", QUrl::fromLocalFile(m_dir.path()));
+        // Only files of the shared one's kind are listed.
+        QTRY_VERIFY(itemWithText(content, u"otra-copia.json"_qs));
+        QVERIFY(!itemWithText(content, u"otro.txt"_qs));
         QQuickItem *name = fieldWithText(content, QString());
         QVERIFY(name);
         QVERIFY(qml.click(name));

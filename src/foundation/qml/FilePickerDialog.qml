@@ -21,6 +21,7 @@ Item {
         }
         loader.active = true
         loader.item.open()
+        FilePicker.followScheme(loader.item)
     }
 
     visible: false

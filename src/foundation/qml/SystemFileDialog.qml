@@ -13,6 +13,6 @@ FileDialog {
     currentFolder: FilePicker.startFolder
     // Qt's own dialog says "Abrir" for both.
     acceptLabel: picker.saving ? "Guardar" : ""
-    Component.onCompleted: if (picker.saving) selectedFile = picker.selectedFile
+    Component.onCompleted: if (picker.saving) selectedFile = FilePicker.offered(picker.selectedFile)
     onAccepted: picker.accepted(selectedFile)
 }

@@ -124,6 +124,7 @@ BottomSheet {
         id: saveDialog
         objectName: "savePicker"
         saving: true
+        nameFilters: ShareSheet.nameFilters
         selectedFile: ShareSheet.fileName
         onAccepted: file => ShareSheet.saveFileTo(file)
     }
