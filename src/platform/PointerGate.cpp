@@ -426,9 +426,19 @@ void PointerGate::doubleClick(QQuickWindow *window, QMouseEvent *event)
 
 bool PointerGate::wheel(QQuickWindow *window, QWheelEvent *event)
 {
-    // An open modal layer keeps the wheel to itself; one going away (no
-    // longer modal, or off) would let it through to what it still covers.
-    return leaving(layerAt(window, event->scenePosition()));
+    // A layer going away (no longer modal, or off) would let the wheel
+    // through to what it still covers.
+    const Layer layer = layerAt(window, event->scenePosition());
+    if (leaving(layer))
+        return true;
+    // Over a layer the wheel is the layer's. Qt 6.4's overlay keeps it from a
+    // sheet opened in a modal cover, for the cover beneath: it goes to the
+    // window past that filter, where what lies on top takes it first.
+    if (layer.popup) {
+        deliver(window, event);
+        return true;
+    }
+    return false;
 }
 
 void PointerGate::deliver(QQuickWindow *window, QEvent *event)

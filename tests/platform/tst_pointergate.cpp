@@ -35,6 +35,7 @@ private slots:
     void pressesOutsideALayer();
     void textFieldKeepsDoubleClicks();
     void fileDialogDoubleClicks();
+    void wheelInALayerInALayer();
     void layerTakesEverything_data();
     void layerTakesEverything();
 };
@@ -328,6 +329,35 @@ void TestPointerGate::layerTakesEverything()
     QTRY_VERIFY(!gone);
     QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, grid.first());
     QTRY_VERIFY(root->property("seen").toStringList().contains(u"press"_qs));
+}
+
+// A sheet opened in a modal cover scrolls by the wheel, after a click in it
+// too; what lies beneath both does not move.
+void TestPointerGate::wheelInALayerInALayer()
+{
+    QmlHarness h;
+    QQuickItem *root = h.loadSource(kImports + "Item {\n"
+        "  id: root\n"
+        "  anchors.fill: parent\n"
+        "  property alias cover: cover\n"
+        "  property alias sheet: sheet\n"
+        "  Flickable { objectName: 'beneath'; anchors.fill: parent; contentHeight: 3000 }\n"
+        "  Popup { id: cover; modal: true; width: 430; height: 932; closePolicy: Popup.NoAutoClose\n"
+        "    Popup { id: sheet; modal: true; y: 400; width: 400; height: 400; closePolicy: Popup.NoAutoClose\n"
+        "      Flickable { objectName: 'scroller'; anchors.fill: parent; contentHeight: 3000\n"
+        "        Button { objectName: 'entry'; text: 'Uno' } } } }\n"
+        "}");
+    QVERIFY2(root, qPrintable(h.errors()));
+    QMetaObject::invokeMethod(root->property("cover").value<QObject *>(), "open");
+    QTest::qWait(100);
+    QMetaObject::invokeMethod(root->property("sheet").value<QObject *>(), "open");
+    QTest::qWait(300);
+    QQuickItem *scroller = h.find(u"scroller"_qs);
+    QVERIFY(scroller);
+    QVERIFY(h.click(u"entry"_qs));
+    h.wheel(scroller, QPoint(0, -120));
+    QTRY_VERIFY_WITH_TIMEOUT(scroller->property("contentY").toReal() > 0, 1000);
+    QCOMPARE(h.find(u"beneath"_qs)->property("contentY").toReal(), 0.0);
 }
 
 QTEST_MAIN(TestPointerGate)

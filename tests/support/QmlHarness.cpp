@@ -197,10 +197,10 @@ bool QmlHarness::wheel(QQuickItem *item, QPoint angle, QPoint pixels)
 {
     const QPointF c = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
     QWheelEvent e(c, m_window->mapToGlobal(c), pixels, angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    // Views that work out a speed need time to pass between turns.
-    static ulong clock = 0;
-    clock += 100;
-    e.setTimestamp(clock);
+    // Views that work out a speed need time to pass between turns, and
+    // since the last press too: one clock with the test's mouse events.
+    QTest::lastMouseTimestamp += 100;
+    e.setTimestamp(QTest::lastMouseTimestamp);
     e.setAccepted(false);
     QGuiApplication::sendEvent(m_window.get(), &e);
     return e.isAccepted();
