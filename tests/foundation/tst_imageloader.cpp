@@ -20,7 +20,9 @@
 #include <malloc.h>
 #include <map>
 #include <mutex>
+#include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <thread>
 
 namespace {
@@ -55,7 +57,9 @@ struct Reply
     QByteArray body;
     std::string type = "image/png";
     std::multimap<std::string, std::string> headers;
-    int delayMs = 0;
+    // Kept back until release(path): the answer comes after whatever the
+    // test does first, however slow the machine.
+    bool held = false;
 };
 
 Reply image(QSize size = {64, 36}, const char *format = "PNG")
@@ -71,29 +75,31 @@ public:
     {
         m_server.set_keep_alive_max_count(1); // lets stop() return at once
         m_server.Get(".*", [this](const httplib::Request &req, httplib::Response &res) {
-            std::lock_guard g(m_lock);
+            std::unique_lock g(m_lock);
             ++m_hits[req.path];
-            const auto it = m_replies.find(req.path);
-            if (it == m_replies.end()) {
+            if (!m_replies.contains(req.path)) {
                 res.status = 404;
+                ++m_served[req.path];
                 return;
             }
-            const Reply r = it->second;
-            if (r.delayMs > 0) {
-                m_lock.unlock();
-                std::this_thread::sleep_for(std::chrono::milliseconds(r.delayMs));
-                m_lock.lock();
-            }
+            m_released.wait(g, [&] { return !m_replies[req.path].held || m_stopping; });
+            const Reply r = m_replies[req.path];
             res.status = r.status;
             for (const auto &[k, v] : r.headers)
                 res.set_header(k.c_str(), v);
             res.set_content(r.body.toStdString(), r.type.c_str());
+            ++m_served[req.path];
         });
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
     }
     ~ImageHost()
     {
+        {
+            std::lock_guard g(m_lock);
+            m_stopping = true;
+        }
+        m_released.notify_all();
         m_server.stop();
         m_thread.join();
     }
@@ -108,6 +114,21 @@ public:
         std::lock_guard g(m_lock);
         return m_hits[path];
     }
+    // The held reply of `path` goes out now, and later ones at once.
+    void release(const std::string &path)
+    {
+        {
+            std::lock_guard g(m_lock);
+            m_replies[path].held = false;
+        }
+        m_released.notify_all();
+    }
+    // Every request of `path` that reached the host has its answer.
+    bool settled(const std::string &path)
+    {
+        std::lock_guard g(m_lock);
+        return m_served[path] == m_hits[path];
+    }
     QString origin() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
     QUrl url(const std::string &path) const { return QUrl(origin() + QString::fromStdString(path)); }
     int port() const { return m_port; }
@@ -117,8 +138,11 @@ private:
     std::thread m_thread;
     int m_port = 0;
     std::mutex m_lock;
+    std::condition_variable m_released;
+    bool m_stopping = false;
     std::map<std::string, Reply> m_replies;
     std::map<std::string, int> m_hits;
+    std::map<std::string, int> m_served;
 };
 
 QImage wait(QFuture<QImage> future)
@@ -149,6 +173,19 @@ class TestImageLoader : public QObject
     // A fresh path per use, so the loaders' caches never carry over between rows.
     std::string fresh(const char *stem) { return "/" + std::string(stem) + "/" + std::to_string(++m_path); }
     QString diskDir() const { return m_disk->path(); }
+
+    // Lets the held replies of `paths` go and waits until the host has sent
+    // them, then a moment more: an answer that got through lands by then.
+    bool answerHeld(const QList<std::string> &paths)
+    {
+        for (const std::string &path : paths)
+            m_host->release(path);
+        const bool sent = QTest::qWaitFor([&] {
+            return std::all_of(paths.begin(), paths.end(), [&](const std::string &p) { return m_host->settled(p); });
+        }, 15000);
+        QTest::qWait(300);
+        return sent;
+    }
 
 private slots:
     void initTestCase()
@@ -249,7 +286,7 @@ private slots:
             global->start([&held] { held.acquire(); });
         ImageLoader loader(diskDir());
         QFuture<QImage> picture = loader.load(m_host->url(path));
-        const bool decoded = QTest::qWaitFor([&] { return picture.isFinished(); }, 5000);
+        const bool decoded = QTest::qWaitFor([&] { return picture.isFinished(); }, 15000);
         held.release(busy);
         global->waitForDone();
         QVERIFY(decoded);
@@ -566,38 +603,38 @@ private slots:
     void cancelledRequestsAreReleased_data()
     {
         QTest::addColumn<int>("requests");
-        QTest::addColumn<int>("waitBeforeCancelMs");
-        QTest::newRow("one, at once") << 1 << 0;
-        QTest::newRow("one, transfer under way") << 1 << 150;
-        QTest::newRow("a screenful scrolled past") << 40 << 0;
+        QTest::addColumn<bool>("underWay");
+        QTest::newRow("one, at once") << 1 << false;
+        QTest::newRow("one, transfer under way") << 1 << true;
+        QTest::newRow("a screenful scrolled past") << 40 << false;
     }
     void cancelledRequestsAreReleased()
     {
         QFETCH(int, requests);
-        QFETCH(int, waitBeforeCancelMs);
+        QFETCH(bool, underWay);
         ImageLoader loader(diskDir());
         auto holder = std::make_shared<int>(0); // stands for a response and its picture
         std::weak_ptr<int> held = holder;
         std::atomic_int answered{0};
         QList<std::shared_ptr<ImageLoader::Request>> handles;
         QList<std::string> paths;
+        Reply r = image({1280, 720}, "JPG");
+        r.held = true;
         for (int i = 0; i < requests; ++i) {
             const std::string path = fresh("cancel");
-            Reply r = image({1280, 720}, "JPG");
-            r.delayMs = 500;
             m_host->set(path, r);
             paths << path;
             handles << loader.request({m_host->url(path)}, {200, 112}, [holder, &answered](QImage) { ++answered; });
         }
         holder.reset();
         QCOMPARE(loader.pendingCount(), requests);
-        if (waitBeforeCancelMs)
-            QTest::qWait(waitBeforeCancelMs);
+        if (underWay)
+            QVERIFY(QTest::qWaitFor([&] { return m_host->hits(paths.first()) == 1; }, 15000));
         for (const auto &h : handles)
             h->cancel();
         QVERIFY(held.expired());
         QCOMPARE(loader.pendingCount(), 0);
-        QTest::qWait(800); // past the host's answer
+        QVERIFY(answerHeld(paths));
         QCOMPARE(answered.load(), 0);
         QCOMPARE(loader.cachedCount(), 0);
     }
@@ -614,7 +651,7 @@ private slots:
             ++calls;
             got = image;
         });
-        QVERIFY(QTest::qWaitFor([&] { return calls.load() > 0; }, 10000));
+        QVERIFY(QTest::qWaitFor([&] { return calls.load() > 0; }, 15000));
         handle->cancel(); // too late: changes nothing
         QTest::qWait(50);
         QCOMPARE(calls.load(), 1);
@@ -662,7 +699,7 @@ private slots:
             f = loader.load(url);
             (void)QTest::qWaitFor([&] { return f.isFinished(); }, silent ? 100 : 10000);
         }
-        QVERIFY(QTest::qWaitFor([&] { return f.isFinished(); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return f.isFinished(); }, 15000));
         QVERIFY(f.result().isNull());
     }
 
@@ -762,7 +799,7 @@ private slots:
         std::unique_ptr<QQuickImageResponse> again(
             provider.requestImageResponse(thumb + QStringLiteral("?radius=10"), requested));
         QSignalSpy againFinished(again.get(), &QQuickImageResponse::finished);
-        QVERIFY(againFinished.wait(5000));
+        QVERIFY(againFinished.wait(15000));
         std::unique_ptr<QQuickTextureFactory> againTexture(again->textureFactory());
         QVERIFY(againTexture);
         QCOMPARE(qAlpha(againTexture->image().pixel(0, 0)), 0);
@@ -832,7 +869,7 @@ private slots:
     {
         const std::string path = fresh("cancelled");
         Reply r = image();
-        r.delayMs = 400;
+        r.held = true;
         m_host->set(path, r);
         RemoteImageProvider provider;
         std::unique_ptr<QQuickImageResponse> response(
@@ -842,7 +879,7 @@ private slots:
         QCOMPARE(finished.size(), 1);
         QVERIFY(!response->errorString().isEmpty());
         QCOMPARE(ImageLoader::shared().pendingCount(), 0);
-        QTest::qWait(600);
+        QVERIFY(answerHeld({path}));
         QCOMPARE(finished.size(), 1);
     }
 
@@ -853,7 +890,7 @@ private slots:
     {
         const std::string path = fresh("stopping");
         Reply r = image();
-        r.delayMs = 400;
+        r.held = true;
         m_host->set(path, r);
         RemoteImageProvider provider;
         QThread worker;
@@ -869,24 +906,25 @@ private slots:
             response->cancel();
             QThread::currentThread()->quit();
         });
-        QVERIFY(worker.wait(5000));
+        QVERIFY(worker.wait(15000));
         std::unique_ptr<QQuickImageResponse> owned(response);
         QVERIFY(ended);
         QCOMPARE(ImageLoader::shared().pendingCount(), 0);
+        QVERIFY(answerHeld({path}));
     }
 
     void responseDeletedBeforeTheAnswer()
     {
         const std::string path = fresh("gone");
         Reply r = image();
-        r.delayMs = 300;
+        r.held = true;
         m_host->set(path, r);
         RemoteImageProvider provider;
         auto *response = provider.requestImageResponse(QStringLiteral("url/") + b64(m_host->url(path).toEncoded()), {});
         // Deleted while the host is answering: the answer must find no one to talk to.
-        QVERIFY(QTest::qWaitFor([&] { return m_host->hits(path) == 1; }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return m_host->hits(path) == 1; }, 15000));
         delete response;
-        QTest::qWait(500);
+        QVERIFY(answerHeld({path}));
         QCOMPARE(ImageLoader::shared().pendingCount(), 0);
     }
 };

@@ -346,11 +346,13 @@ private slots:
 int main(int argc, char *argv[])
 {
     if (argc >= 2 && std::strcmp(argv[1], kAheadThenEnd) == 0) {
+        SelfLaunch::keepLibrariesLoaded();
         QGuiApplication app(argc, argv);
         WebSignIn::prepareAhead();
         return 0;
     }
     if (argc >= 2 && std::strcmp(argv[1], kAheadThenCheck) == 0) {
+        SelfLaunch::keepLibrariesLoaded();
         QGuiApplication app(argc, argv);
         WebSignIn::prepareAhead();
         WebSignIn::awaitApplication();

@@ -2,6 +2,20 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <dlfcn.h>
+#include <link.h>
+#include <string>
+#include <vector>
+
+namespace {
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kLeaksChecked = true;
+#elif defined(__has_feature)
+constexpr bool kLeaksChecked = __has_feature(address_sanitizer);
+#else
+constexpr bool kLeaksChecked = false;
+#endif
+} // namespace
 
 SelfLaunch::SelfLaunch(const QString &platform) : m_env(QProcessEnvironment::systemEnvironment())
 {
@@ -30,4 +44,24 @@ QString SelfLaunch::run(const QStringList &arguments, int ms) const
     if (process.exitCode() != 0)
         return QStringLiteral("exit code %1: ").arg(process.exitCode()) + said;
     return {};
+}
+
+void SelfLaunch::keepLibrariesLoaded()
+{
+    if constexpr (!kLeaksChecked)
+        return;
+    // Post routines run newest first: this one after those the child adds
+    // later, once its workers have loaded what they load.
+    qAddPostRoutine([] {
+        std::vector<std::string> names;
+        dl_iterate_phdr(
+            [](dl_phdr_info *info, size_t, void *data) {
+                if (info->dlpi_name && *info->dlpi_name)
+                    static_cast<std::vector<std::string> *>(data)->emplace_back(info->dlpi_name);
+                return 0;
+            },
+            &names);
+        for (const std::string &name : names)
+            dlopen(name.c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+    });
 }
