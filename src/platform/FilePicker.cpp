@@ -8,6 +8,7 @@
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QStandardPaths>
+#include <functional>
 #include <private/qquickpalette_p.h>
 #include <private/qquickpopup_p.h>
 
@@ -55,9 +56,28 @@ void FilePicker::followScheme(QObject *dialog)
         if (!popup->inherits("QQuickFileDialogImpl") || popup->property("followsScheme").toBool())
             continue;
         popup->setProperty("followsScheme", true);
+        // Parts of Qt's dialog set a colour of their own (its header, its
+        // footer), and Qt 6.4 then keeps their other colours from before:
+        // each part made so far is given the scheme, later ones inherit it.
         const auto apply = [popup] {
-            if (auto *palette = popup->property("palette").value<QQuickPalette *>())
-                palette->fromQPalette(Colors::palette(AppScheme::shared().dark()));
+            const QPalette scheme = Colors::palette(AppScheme::shared().dark());
+            QList<QObject *> parts{popup};
+            std::function<void(QQuickItem *)> collect = [&](QQuickItem *item) {
+                if (item->metaObject()->indexOfProperty("palette") >= 0)
+                    parts << item;
+                for (QQuickItem *child : item->childItems())
+                    collect(child);
+            };
+            if (QQuickItem *item = popup->popupItem())
+                collect(item);
+            for (QObject *part : std::as_const(parts)) {
+                if (auto *palette = part->property("palette").value<QQuickPalette *>())
+                    palette->fromQPalette(scheme);
+                // The path bar's ground is drawn white whatever the palette says.
+                if (part->inherits("QQuickFolderBreadcrumbBar"))
+                    if (auto *ground = part->property("background").value<QQuickItem *>())
+                        ground->setProperty("color", scheme.color(QPalette::Base));
+            }
         };
         apply();
         connect(&AppScheme::shared(), &AppScheme::darkChanged, popup, apply);

@@ -85,6 +85,14 @@ bool drawnDark(QQuickWindow *window)
     return window->grabWindow().pixelColor(corner.toPoint()).lightnessF() < 0.4;
 }
 
+// Whether `item` is drawn dark just inside its left edge, half way down.
+bool drawnDarkAt(QQuickItem *item)
+{
+    QQuickWindow *window = item->window();
+    const QPointF at = item->mapToScene(QPointF(4, item->height() / 2)) * window->devicePixelRatio();
+    return window->grabWindow().pixelColor(at.toPoint()).lightnessF() < 0.4;
+}
+
 } // namespace
 
 class TestFileDialogs : public QObject
@@ -234,6 +242,8 @@ private slots:
         QVERIFY(!itemWithText(content, u"otro.txt"_qs));
         QQuickItem *name = fieldWithText(content, QString());
         QVERIFY(name);
+        // Its name field, the parts Qt colours apart, follows the scheme too.
+        QTRY_COMPARE(drawnDarkAt(name), dark);
         QVERIFY(qml.click(name));
         QTest::keySequence(qml.window(), QKeySequence::SelectAll);
         for (char c : QByteArrayLiteral("guardada.json"))
