@@ -23,10 +23,10 @@ using namespace rig;
 
 namespace {
 
-constexpr int kEvents = 1500;
+constexpr int kActions = 1000;
 // Every so often a place is opened afresh, a layer among them, so that
 // layers open and close along the way however the clicks fall.
-constexpr int kReopenEvery = 200;
+constexpr int kReopenEvery = 250;
 // A long press, made short so that a run stays short.
 constexpr int kHold = 250;
 
@@ -48,6 +48,7 @@ class TestRandomInput : public QObject
     std::optional<RootRig> m_rig;
     QList<std::pair<QPointer<QObject>, QString>> m_strays;
     QList<QPoint> m_points;
+    int m_events = 0; // presses, releases, moves, wheel turns and keys sent
     int m_pointsAge = 0;
 
     QQuickWindow *window() const { return m_rig->window(); }
@@ -85,15 +86,19 @@ class TestRandomInput : public QObject
         case 0:
         case 1:
         case 2:
+            m_events += 2;
             QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, at);
             return u"click"_qs + where;
         case 3:
+            m_events += 2;
             QTest::mouseClick(w, Qt::RightButton, Qt::NoModifier, at);
             return u"right click"_qs + where;
         case 4:
+            m_events += 2;
             QTest::mouseClick(w, Qt::MiddleButton, Qt::NoModifier, at);
             return u"middle click"_qs + where;
         case 5:
+            m_events += 5;
             QTest::mouseDClick(w, Qt::LeftButton, Qt::NoModifier, at);
             return u"double click"_qs + where;
         case 6: {
@@ -103,6 +108,7 @@ class TestRandomInput : public QObject
             for (int step = 1; step <= 6; ++step)
                 QTest::mouseMove(w, at + (to - at) * step / 6);
             QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, to);
+            m_events += 8;
             return u"drag"_qs + where + u" to %1,%2"_qs.arg(to.x()).arg(to.y());
         }
         case 7: {
@@ -110,10 +116,12 @@ class TestRandomInput : public QObject
             const QPoint angle = rng.bounded(4) ? QPoint(0, 120 * notches) : QPoint(120 * notches, 0);
             QWheelEvent e(at, w->mapToGlobal(at), {}, angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
             QCoreApplication::sendEvent(w, &e);
+            m_events += 1;
             return u"wheel"_qs + where;
         }
         case 8:
-            if (rng.bounded(4) == 0) {
+            m_events += 2;
+            if (rng.bounded(16) == 0) {
                 QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, at);
                 QTest::qWait(kHold + 50); // past a long press
                 QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, at);
@@ -122,6 +130,7 @@ class TestRandomInput : public QObject
             QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, at);
             return u"click"_qs + where;
         default:
+            m_events += 2;
             QTest::keyClick(w, Qt::Key_Escape);
             return u"Escape"_qs;
         }
@@ -185,6 +194,7 @@ private slots:
     {
         QFETCH(quint32, seed);
         QRandomGenerator rng(seed);
+        m_events = 0;
         const DoubleClickTime doubleClickTime(400);
         QGuiApplication::styleHints()->setMousePressAndHoldInterval(kHold);
         QVERIFY(m_rig->load());
@@ -203,7 +213,7 @@ private slots:
                     m_strays.removeIf([&](const auto &stray) { return stray.first == grabber; });
                 }
             });
-        for (int i = 0; i < kEvents; ++i) {
+        for (int i = 0; i < kActions; ++i) {
             if (i % kReopenEvery == 0) {
                 const QString place = QString::fromLatin1(kPlaces[rng.bounded(int(std::size(kPlaces)))]);
                 m_rig->reopen(m_rig->opener(place));
@@ -236,12 +246,12 @@ private slots:
                                  + recent.join(u'\n')));
             // Sometimes another press soon after, sometimes long after.
             QTest::lastMouseTimestamp += rng.bounded(700);
-            if (rng.bounded(8) == 0)
-                QTest::qWait(rng.bounded(120));
+            if (rng.bounded(16) == 0)
+                QTest::qWait(rng.bounded(100));
         }
         disconnect(watch);
         QGuiApplication::styleHints()->setMousePressAndHoldInterval(-1);
-        qInfo("seed %u: %d events in %lld ms", seed, kEvents, clock.elapsed());
+        qInfo("seed %u: %d actions, %d input events, in %lld ms", seed, kActions, m_events, clock.elapsed());
     }
 };
 

@@ -46,6 +46,13 @@ ListView {
     displaced: Transition { Spring { property: "y"; response: 0.35; dampingFraction: 0.86 } }
     remove: Transition { NumberAnimation { property: "opacity"; to: 0; duration: Motion.standard } }
 
+    // A row is made while the view lays itself out, as when the spinner
+    // under the rows goes when a page lands: the next page is asked for once
+    // that is done, not while the spinner's flag is still being set.
+    function _reach(videoId) {
+        Qt.callLater(() => { if (list) list.reached(videoId) })
+    }
+
     Connections {
         target: list.model
         ignoreUnknownSignals: true
@@ -68,7 +75,7 @@ ListView {
         height: row.implicitHeight
         actions: list.removable ? [{ label: "Quitar", symbol: "trash", destructive: true }] : []
         onTriggered: list.remove(swipe.videoId)
-        Component.onCompleted: list.reached(swipe.videoId)
+        Component.onCompleted: list._reach(swipe.videoId)
         // The view pools a row once its fade ends, or while a newer change
         // has already moved it on, and leaves what the fade did: a pooled row
         // can stay drawn where it was, and a reused one would come back
@@ -78,7 +85,7 @@ ListView {
             swipe.visible = true
             swipe.opacity = 1
             swipe.reset()
-            list.reached(swipe.videoId)
+            list._reach(swipe.videoId)
         }
 
         VideoRow {
