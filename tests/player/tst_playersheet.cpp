@@ -320,6 +320,25 @@ private slots:
         QCOMPARE(Haptics::shared().given(), (QStringList{"light", "light"}));
     }
 
+    // A skip acts in place: a double click skips twice, as two taps do
+    // (from 0:13 back by 10 s twice lands on 0:00).
+    void skipDoubleClicked()
+    {
+        Defaults::shared().setValue(Pref::seekStep, qint64(10));
+        Rig rig;
+        rig.start(makeVideo(QStringLiteral("d")));
+        rig.engine->setTime(13);
+        rig.engine->clearRecord();
+        Sheet s;
+        QVERIFY2(s.load(rig), qPrintable(s.h.errors()));
+        QQuickItem *back = s.find("backButton");
+        QTest::mouseDClick(s.h.window(), Qt::LeftButton, Qt::NoModifier,
+                           back->mapToScene(QPointF(back->width() / 2, back->height() / 2)).toPoint());
+        QCOMPARE(rig.engine->seeks().size(), 2);
+        QCOMPARE(rig.engine->seeks()[0].target, 3.0);
+        QCOMPARE(rig.engine->seeks()[1].target, 0.0);
+    }
+
     void transport()
     {
         OPEN_SHEET("one");
