@@ -251,6 +251,10 @@ private slots:
         }
         disconnect(watch);
         QGuiApplication::styleHints()->setMousePressAndHoldInterval(-1);
+        // Back to a calm window before it goes: what the last action left
+        // sliding or drawn into a layer is let go as the app lets it go.
+        m_rig->clear();
+        RootRig::settle();
         qInfo("seed %u: %d actions, %d input events, in %lld ms", seed, kActions, m_events, clock.elapsed());
     }
 };
