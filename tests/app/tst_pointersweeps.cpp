@@ -69,7 +69,7 @@ class TestPointerSweeps : public QObject
         QTest::qWait(150); // on the wall clock; on the events' it is a double click
         QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, at);
         const QList<QPointer<QObject>> second = log.take();
-        QTest::qWait(150);
+        QTest::qWait(60); // what the second press did, begun
         for (const QPointer<QObject> &o : second) {
             QQuickItem *item = itemOf(o);
             const bool wasThere = item && std::any_of(before.cbegin(), before.cend(), [&](const auto &seen) {
