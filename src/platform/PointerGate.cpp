@@ -1,7 +1,6 @@
 #include "PointerGate.h"
 
 #include <QGuiApplication>
-#include <QLineF>
 #include <QMouseEvent>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -118,6 +117,12 @@ bool inside(const Layer &layer, QObject *grabber)
     if (!layer.popup) // the overlay, outside every popup above a modal one
         return item == layer.root;
     return item == layer.root || layer.root->isAncestorOf(item);
+}
+
+// What holds a point whose grab is called off: the layer, or the window's root.
+QQuickItem *holderOf(QQuickWindow *window, const Layer &layer)
+{
+    return layer.root ? layer.root.data() : window->contentItem();
 }
 
 void keepTo(const Layer &layer, QPointerEvent *event)
@@ -395,11 +400,10 @@ bool PointerGate::secondPress(QQuickWindow *window, QMouseEvent *event, const Pr
     const auto kept = [&](QObject *grabber) {
         return (takerThere && grabber == first.taker) || stands(itemOf(grabber));
     };
-    QQuickItem *substitute = layer.root ? layer.root.data() : window->contentItem();
     const QList<QObject *> grabbers = grabbersOf(event);
     const bool any = std::any_of(grabbers.cbegin(), grabbers.cend(), kept);
     const bool takerKept = takerThere && grabbers.contains(first.taker.data());
-    callOff(event, [&](QObject *grabber) { return !kept(grabber); }, substitute);
+    callOff(event, [&](QObject *grabber) { return !kept(grabber); }, holderOf(window, layer));
     if (!any)
         m_held |= event->button();
     else if (!takerKept)
@@ -420,8 +424,7 @@ void PointerGate::doubleClick(QQuickWindow *window, QMouseEvent *event)
     if (m_kept.isEmpty())
         keepTo(layer, event);
     else
-        callOff(event, [&](QObject *grabber) { return !m_kept.contains(grabber); },
-                layer.root ? layer.root.data() : window->contentItem());
+        callOff(event, [&](QObject *grabber) { return !m_kept.contains(grabber); }, holderOf(window, layer));
 }
 
 bool PointerGate::wheel(QQuickWindow *window, QWheelEvent *event)
