@@ -85,6 +85,8 @@ struct Layer
 {
     QPointer<QQuickItem> root;
     QQuickPopup *popup = nullptr;
+    // The popup whose layer it is, the modal one for the overlay.
+    QPointer<QQuickPopup> owner;
 };
 
 Layer layerAt(QQuickWindow *window, QPointF scenePos)
@@ -102,9 +104,9 @@ Layer layerAt(QQuickWindow *window, QPointF scenePos)
         if (!popup || popup->popupItem() != item || !popup->isVisible() || !item->isVisible())
             continue;
         if (item->contains(item->mapFromScene(scenePos)))
-            return {item, popup};
+            return {item, popup, popup};
         if (popup->isModal())
-            return {overlay, nullptr};
+            return {overlay, nullptr, popup};
     }
     return {};
 }
@@ -137,24 +139,22 @@ void keepTo(const Layer &layer, QPointerEvent *event)
             event->setExclusiveGrabber(point, layer.root);
 }
 
+bool leaving(QQuickPopup *popup)
+{
+    return popup
+           && (!popup->isEnabled() || QQuickPopupPrivate::get(popup)->transitionState == QQuickPopupPrivate::ExitTransition);
+}
+
 // A layer going away still covers what it covered, but answers nothing.
 bool leaving(const Layer &layer)
 {
-    return layer.popup
-           && (!layer.popup->isEnabled()
-               || QQuickPopupPrivate::get(layer.popup)->transitionState == QQuickPopupPrivate::ExitTransition);
+    return leaving(layer.popup);
 }
 
-// The layers on screen and not going away, in the overlay's order.
-QList<QPointer<QObject>> shownLayers(QQuickWindow *window)
+// Still there and answering: a press it took may go on to its release.
+bool holds(const Layer &layer)
 {
-    QList<QPointer<QObject>> out;
-    if (QQuickOverlay *overlay = overlayOf(window))
-        for (QQuickItem *item : overlay->childItems())
-            if (auto *popup = qobject_cast<QQuickPopup *>(item->parent());
-                popup && popup->isVisible() && !leaving(Layer{item, popup}))
-                out << popup;
-    return out;
+    return layer.root && layer.owner && layer.owner->isVisible() && !leaving(layer.owner.data());
 }
 
 PointerGateAttached *saidOf(QQuickItem *item)
@@ -202,62 +202,90 @@ bool saysOnce(QQuickItem *item)
     return said && said->once();
 }
 
-bool takesPresses(QQuickItem *item)
+// Takes a press of `button` itself, or by a tap or drag handler: a point or
+// hover handler only watches.
+bool takes(QQuickItem *item, Qt::MouseButton button)
 {
-    return item->acceptedMouseButtons() != Qt::NoButton || QQuickItemPrivate::get(item)->hasPointerHandlers();
+    // Text takes a press only on a link, text that cannot be changed or
+    // chosen none at all: a label is no control.
+    const bool label = item->inherits("QQuickText")
+                       || ((item->inherits("QQuickTextEdit") || item->inherits("QQuickTextInput"))
+                           && item->property("readOnly").toBool() && !item->property("selectByMouse").toBool());
+    if (!label && (item->acceptedMouseButtons() & button))
+        return true;
+    const QObjectList children = item->children();
+    return std::any_of(children.cbegin(), children.cend(), [&](const QObject *child) {
+        return (child->inherits("QQuickTapHandler") || child->inherits("QQuickDragHandler"))
+               && child->property("enabled").toBool()
+               && (child->property("acceptedButtons").value<Qt::MouseButtons>() & button);
+    });
 }
 
-// Where an item lies in the scene, its own scale and rotation left out: a
-// control that shrinks while pressed is still where it was.
-QRectF placeOf(QQuickItem *item)
+QRectF sceneRectOf(QQuickItem *item)
 {
-    if (QQuickItem *parent = item->parentItem())
-        return parent->mapRectToScene(QRectF(item->position(), item->size()));
     return item->mapRectToScene(item->boundingRect());
 }
 
-bool samePlace(const QRectF &a, const QRectF &b)
+// The items Qt's delivery offers a press to, bottom first: shown and enabled,
+// within what clips them. `at` tells whether an item lies where the press
+// is, inside `clip`, the scene rectangle its clipping ancestors leave.
+void walkTargets(QQuickItem *item, QQuickItem *skip, QRectF clip,
+                 const std::function<bool(QQuickItem *, const QRectF &)> &at,
+                 const std::function<void(QQuickItem *, const QRectF &)> &visit)
 {
-    constexpr qreal slack = 0.5;
-    return std::abs(a.left() - b.left()) < slack && std::abs(a.top() - b.top()) < slack
-           && std::abs(a.right() - b.right()) < slack && std::abs(a.bottom() - b.bottom()) < slack;
-}
-
-bool shown(QQuickItem *item)
-{
-    return item->isVisible() && item->opacity() > 0;
-}
-
-// Items in paint order, bottom first, as Qt's delivery walks them.
-void walk(QQuickItem *item, const std::function<bool(QQuickItem *)> &visit)
-{
-    if (!shown(item) || !visit(item))
+    if (item == skip || !item->isVisible() || !item->isEnabled())
         return;
-    for (QQuickItem *child : QQuickItemPrivate::get(item)->paintOrderChildItems())
-        walk(child, visit);
+    const bool there = at(item, clip);
+    const QRectF own = clip;
+    if (item->clip()) {
+        if (!there)
+            return;
+        clip = clip.intersected(sceneRectOf(item));
+    }
+    // Children below zero lie beneath their parent.
+    bool visited = false;
+    for (QQuickItem *child : QQuickItemPrivate::get(item)->paintOrderChildItems()) {
+        if (!visited && child->z() >= 0) {
+            visited = true;
+            if (there)
+                visit(item, own);
+        }
+        walkTargets(child, skip, clip, at, visit);
+    }
+    if (!visited && there)
+        visit(item, own);
 }
 
-// What is drawn at `scenePos`, bottom first.
-QList<QQuickItem *> itemsAt(QQuickWindow *window, QPointF scenePos)
+const QRectF everywhere(-1e9, -1e9, 2e9, 2e9);
+
+// The control a press of `button` at `scenePos` goes to first: the topmost
+// item there that takes it, within the layer that rules there.
+QQuickItem *controlAt(QQuickWindow *window, QPointF scenePos, Qt::MouseButton button)
 {
-    QList<QQuickItem *> out;
-    walk(window->contentItem(), [&](QQuickItem *item) {
-        const bool at = item->contains(item->mapFromScene(scenePos));
-        if (at)
-            out << item;
-        return at || !item->clip();
-    });
-    return out;
+    const Layer layer = layerAt(window, scenePos);
+    if (layer.root && !layer.popup)
+        return layer.root; // the overlay, beside a modal layer
+    QQuickItem *top = nullptr;
+    walkTargets(
+        layer.root ? layer.root.data() : window->contentItem(), layer.root ? nullptr : overlayOf(window), everywhere,
+        [&](QQuickItem *item, const QRectF &clip) {
+            return clip.contains(scenePos) && item->contains(item->mapFromScene(scenePos));
+        },
+        [&](QQuickItem *item, const QRectF &) {
+            if (takes(item, button))
+                top = item;
+        });
+    return top;
 }
 
 } // namespace
 
-bool PointerGate::Scene::holds(QQuickItem *item) const
+QQuickItem *PointerGate::Press::controlBefore(QPointF scenePos) const
 {
-    for (qsizetype i = 0; i < items.size(); ++i)
-        if (items.at(i) == item)
-            return samePlace(placeOf(item), places.at(i));
-    return false;
+    for (auto it = before.crbegin(); it != before.crend(); ++it)
+        if (it->place.contains(scenePos))
+            return it->item;
+    return nullptr;
 }
 
 void PointerGate::install()
@@ -295,20 +323,40 @@ bool PointerGate::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         return press(window, mouse);
-    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonRelease: {
         m_single &= ~mouse->button();
-        if (!(m_held & mouse->button()))
-            return false;
-        m_held &= ~mouse->button();
-        return true;
+        const bool layerGone = !layerHolds(mouse->button());
+        m_layered.removeIf([&](const LayerPress &p) { return p.button == mouse->button(); });
+        if (m_held & mouse->button()) {
+            m_held &= ~mouse->button();
+            return true;
+        }
+        return layerGone;
+    }
     case QEvent::MouseButtonDblClick:
         if ((m_held | m_single) & mouse->button())
             return true;
         doubleClick(window, mouse);
         return true;
-    default: // a move: kept from all while a held-off button is down
-        return (mouse->buttons() & m_held) != 0;
+    default: // a move: kept from all while a held-off button is down, or its layer gone
+        if (mouse->buttons() & m_held)
+            return true;
+        for (const LayerPress &p : std::as_const(m_layered))
+            if ((mouse->buttons() & p.button) && !layerHolds(p.button))
+                return true;
+        return false;
     }
+}
+
+bool PointerGate::layerHolds(Qt::MouseButton button) const
+{
+    for (const LayerPress &p : m_layered) {
+        if (p.button != button)
+            continue;
+        auto *popup = qobject_cast<QQuickPopup *>(p.owner.data());
+        return holds(Layer{p.root, popup, popup});
+    }
+    return true; // no layer's press
 }
 
 bool PointerGate::press(QQuickWindow *window, QMouseEvent *event)
@@ -316,6 +364,7 @@ bool PointerGate::press(QQuickWindow *window, QMouseEvent *event)
     // A press of a held-off button means its release never came here.
     m_held &= ~event->button();
     m_single &= ~event->button();
+    m_layered.removeIf([&](const LayerPress &p) { return p.button == event->button(); });
     m_kept.clear();
     const QPointF at = event->scenePosition();
     // A third press starts a click of its own.
@@ -331,65 +380,52 @@ bool PointerGate::press(QQuickWindow *window, QMouseEvent *event)
                         && std::max(std::abs(moved.x()), std::abs(moved.y())) <= reach;
 
     const Layer layer = layerAt(window, at);
-    if (leaving(layer)) {
+    if (leaving(layer.owner.data())) {
         m_held |= event->button();
         return true;
     }
+    // Every event of a press begun on a layer, or beside a modal one, is
+    // the layer's to its release, however soon the layer goes.
+    if (layer.root)
+        m_layered << LayerPress{event->button(), layer.root, layer.owner.data()};
     if (second)
         return secondPress(window, event, first);
 
-    Press now{window, event->timestamp(), at, event->button(), nullptr, {}, {}, shownLayers(window)};
-    const QRectF near(at - QPointF(reach, reach), QSizeF(2 * reach, 2 * reach));
-    walk(window->contentItem(), [&](QQuickItem *item) {
-        const QRectF place = placeOf(item);
-        const bool there = place.intersects(near);
-        if (there) {
-            now.before.items << item;
-            now.before.places << place;
-        }
-        return there || !item->clip();
-    });
+    Press now{window, event->timestamp(), at, event->button(), {}, {}};
+    // The controls around the pointer, for a second press beside this one.
+    if (layer.root && !layer.popup) {
+        now.before << Spot{layer.root, everywhere};
+    } else {
+        const QRectF near(at - QPointF(reach, reach), QSizeF(2 * reach, 2 * reach));
+        walkTargets(
+            layer.root ? layer.root.data() : window->contentItem(), layer.root ? nullptr : overlayOf(window),
+            everywhere,
+            [&](QQuickItem *item, const QRectF &clip) { return sceneRectOf(item).intersected(clip).intersects(near); },
+            [&](QQuickItem *item, const QRectF &clip) {
+                if (takes(item, event->button()))
+                    now.before << Spot{item, sceneRectOf(item).intersected(clip)};
+            });
+    }
     deliver(window, event);
     keepTo(layer, event);
-    for (QObject *grabber : grabbersOf(event)) {
-        if (wantsDoubleClicks(grabber)) {
-            now.taker = grabber;
-            now.takerPlace = placeOf(itemOf(grabber));
-            break;
-        }
-    }
+    for (QObject *grabber : grabbersOf(event))
+        now.takers << grabber;
     m_last = std::move(now);
     return true;
 }
 
 bool PointerGate::secondPress(QQuickWindow *window, QMouseEvent *event, const Press &first)
 {
+    // The press goes to the control on top where it lands, if that took the
+    // first press or was on top there before it; otherwise nowhere. Whatever
+    // the first click did to its look, size or label does not count, only
+    // what it brought over the point or took away.
     const QPointF at = event->scenePosition();
-    QQuickItem *takerItem = itemOf(first.taker);
-    const bool takerThere = takerItem && takerItem->window() == window && takerItem->isVisible()
-                            && takerItem->isEnabled() && samePlace(placeOf(takerItem), first.takerPlace)
-                            && first.takerPlace.contains(at);
-    const bool sameLayers = shownLayers(window) == first.layers;
-    const QList<QQuickItem *> under = itemsAt(window, at);
-    // Left as it was by the first click: there before, where it was, and
-    // nothing new over it but its own look (a play symbol turned to pause).
-    const auto stands = [&](QQuickItem *item) {
-        if (!item || !sameLayers || saysOnce(item) || !first.before.holds(item))
-            return false;
-        const qsizetype i = under.indexOf(item);
-        if (i < 0)
-            return false;
-        for (qsizetype j = i + 1; j < under.size(); ++j) {
-            QQuickItem *over = under.at(j);
-            if (!first.before.holds(over) && (takesPresses(over) || !item->isAncestorOf(over)))
-                return false;
-        }
-        return true;
-    };
-    // Nothing there to take it: nothing sees this press at all.
-    if (!takerThere && std::none_of(under.cbegin(), under.cend(), [&](QQuickItem *item) {
-            return takesPresses(item) && stands(item);
-        })) {
+    QQuickItem *top = controlAt(window, at, event->button());
+    const bool tookFirst = top && std::any_of(first.takers.cbegin(), first.takers.cend(), [&](const QPointer<QObject> &g) {
+        return g && itemOf(g.data()) == top;
+    });
+    if (!top || saysOnce(top) || !(tookFirst || first.controlBefore(at) == top)) {
         m_held |= event->button();
         return true;
     }
@@ -397,20 +433,24 @@ bool PointerGate::secondPress(QQuickWindow *window, QMouseEvent *event, const Pr
     const Layer layer = layerAt(window, at);
     deliver(window, event);
     keepTo(layer, event);
-    const auto kept = [&](QObject *grabber) {
-        return (takerThere && grabber == first.taker) || stands(itemOf(grabber));
-    };
+    // Handlers beneath it that Qt hands the press on to are called off too.
+    const auto kept = [&](QObject *grabber) { return itemOf(grabber) == top; };
     const QList<QObject *> grabbers = grabbersOf(event);
-    const bool any = std::any_of(grabbers.cbegin(), grabbers.cend(), kept);
-    const bool takerKept = takerThere && grabbers.contains(first.taker.data());
     callOff(event, [&](QObject *grabber) { return !kept(grabber); }, holderOf(window, layer));
-    if (!any)
-        m_held |= event->button();
-    else if (!takerKept)
-        m_single |= event->button(); // a plain press: what acts in place acts again
     m_kept.clear();
     for (QObject *grabber : grabbersOf(event))
         m_kept << grabber;
+    if (!std::any_of(grabbers.cbegin(), grabbers.cend(), kept)) {
+        m_held |= event->button();
+        return true;
+    }
+    // The double click is for what took both presses and wants it; anything
+    // else takes the second as a plain press and acts again.
+    const bool doubleClicks = std::any_of(m_kept.cbegin(), m_kept.cend(), [&](const QPointer<QObject> &g) {
+        return g && first.takers.contains(g.data()) && wantsDoubleClicks(g.data());
+    });
+    if (!doubleClicks)
+        m_single |= event->button();
     return true;
 }
 

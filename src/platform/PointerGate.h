@@ -42,16 +42,18 @@ private:
 };
 
 // The window's two rules for the mouse, held for every window of the app:
-// - A layer on top (a popup: the player's cover, a sheet, a menu, an alert,
-//   opening, open or going away) takes every press, drag and wheel over its
-//   area; an open modal one takes them everywhere else too. Qt Quick hands a
-//   press that an item above took on to the pointer handlers beneath it; the
-//   gate calls those grabs off before they see anything more.
-// - A double click's second press never reaches what the first click brought
-//   under the pointer: it reaches only what was there already, where it was,
-//   with nothing new over it and the same layers open. A control that acts in
-//   place (skip, play) so takes every press; one that opens, closes or
-//   navigates takes one. What wants double clicks gets the second press and
+// - A press belongs to what took it until its release. A layer on top (a
+//   popup: the player's cover, a sheet, a menu, an alert, opening, open or
+//   going away) takes every press, drag and wheel over its area; an open
+//   modal one takes them everywhere else too, and keeps every event of a
+//   press begun while it was open, through its exit and after. Qt Quick
+//   hands a press that an item above took on to the pointer handlers beneath
+//   it; the gate calls those grabs off before they see anything more.
+// - A double click's second press goes to the control on top where it lands
+//   if that took the first press, or was on top there before it; otherwise
+//   nowhere. A control that acts in place (skip, play, like) so takes every
+//   press, whatever its look or label does; one that opens, closes or
+//   navigates takes one. What took both presses and wants double clicks gets
 //   the double click; anything else the press alone.
 class PointerGate : public QObject
 {
@@ -71,12 +73,11 @@ protected:
 private:
     using QObject::QObject;
 
-    // What lay around the pointer, with each item's place in the scene.
-    struct Scene
+    // A control and the scene rectangle it lay in.
+    struct Spot
     {
-        QList<QPointer<QQuickItem>> items;
-        QList<QRectF> places;
-        bool holds(QQuickItem *item) const;
+        QPointer<QQuickItem> item;
+        QRectF place;
     };
 
     // The last press that started a click, for the one that may follow it.
@@ -86,12 +87,19 @@ private:
         quint64 timestamp = 0;
         QPointF position;
         Qt::MouseButton button = Qt::NoButton;
-        // What took it and wants a double click, with its place then.
-        QPointer<QObject> taker;
-        QRectF takerPlace;
-        // What was there before it, and the layers then open.
-        Scene before;
-        QList<QPointer<QObject>> layers;
+        // What took it.
+        QList<QPointer<QObject>> takers;
+        // The controls around it before it, bottom first.
+        QList<Spot> before;
+        QQuickItem *controlBefore(QPointF scenePos) const;
+    };
+
+    // A press begun on a layer, or beside a modal one: the layer's to its release.
+    struct LayerPress
+    {
+        Qt::MouseButton button = Qt::NoButton;
+        QPointer<QQuickItem> root;
+        QPointer<QObject> owner;
     };
 
     bool press(QQuickWindow *window, QMouseEvent *event);
@@ -99,12 +107,15 @@ private:
     void doubleClick(QQuickWindow *window, QMouseEvent *event);
     bool wheel(QQuickWindow *window, QWheelEvent *event);
     void deliver(QQuickWindow *window, QEvent *event);
+    // Whether the layer a press of `button` began on is still there to take its events.
+    bool layerHolds(Qt::MouseButton button) const;
 
     Press m_last;
     // Buttons whose press the gate keeps from everything, until released.
     Qt::MouseButtons m_held;
     // Buttons whose second press went on as a plain press: no double click.
     Qt::MouseButtons m_single;
+    QList<LayerPress> m_layered;
     // What kept the last second press: the double click is theirs alone.
     QList<QPointer<QObject>> m_kept;
 };

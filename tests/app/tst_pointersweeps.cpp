@@ -2,6 +2,10 @@
 #include "DoubleClickTime.h"
 #include "RootRig.h"
 
+#include "PlayerOverlayModel.h"
+#include "PlayerStore.h"
+#include "ShortsStore.h"
+
 #include <QPointer>
 #include <QTest>
 #include <QWheelEvent>
@@ -37,6 +41,36 @@ QList<std::pair<QPointer<QQuickItem>, QRectF>> drawnAt(QQuickWindow *window, QPo
     };
     walk(window->contentItem());
     return out;
+}
+
+// Counts the double clicks the system makes of two presses: a second press
+// that came too late to be one would prove nothing.
+class DoubleClickCount : public QObject
+{
+public:
+    DoubleClickCount() { QCoreApplication::instance()->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonDblClick)
+            ++count;
+        return false;
+    }
+};
+
+// The first T in the window's items or in a popup shown there.
+template<typename T>
+T *findObject(QQuickWindow *window)
+{
+    QList<QObject *> roots{window->contentItem()};
+    for (QQuickItem *popup : rig::shownPopups(window))
+        roots << popup->parent();
+    for (QObject *root : roots)
+        if (T *found = root->findChild<T *>())
+            return found;
+    return nullptr;
 }
 
 } // namespace
@@ -173,13 +207,27 @@ private slots:
         const auto places = [&] { return listPlaces(window()); };
         QVariantList placed = places();
 
+        // Beside a layer the press closes it: the drag is held until the
+        // layer has gone, so its moves come after, however fast the machine.
+        const auto dragBy = [&](QPoint at, QPoint by) {
+            if (!outside) {
+                QmlHarness::drag(window(), at, by);
+                return;
+            }
+            const qsizetype layers = shownPopups(window()).size();
+            QTest::mousePress(window(), Qt::LeftButton, Qt::NoModifier, at);
+            QVERIFY(QmlHarness::waitFor([&] { return shownPopups(window()).size() < layers; }));
+            for (int step = 1; step <= 12; ++step)
+                QTest::mouseMove(window(), at + by * step / 12);
+            QTest::mouseRelease(window(), Qt::LeftButton, Qt::NoModifier, at + by);
+        };
         using Action = std::function<void(QPoint)>;
         const QList<std::pair<const char *, Action>> actions{
             {"left click", [&](QPoint at) { QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, at); }},
             {"right click", [&](QPoint at) { QTest::mouseClick(window(), Qt::RightButton, Qt::NoModifier, at); }},
             {"middle click", [&](QPoint at) { QTest::mouseClick(window(), Qt::MiddleButton, Qt::NoModifier, at); }},
-            {"drag right", [&](QPoint at) { QmlHarness::drag(window(), at, QPoint(std::min(160, int(window()->width()) - at.x() - 2), 0)); }},
-            {"drag left", [&](QPoint at) { QmlHarness::drag(window(), at, QPoint(-std::min(160, at.x() - 2), 0)); }},
+            {"drag right", [&](QPoint at) { dragBy(at, QPoint(std::min(160, int(window()->width()) - at.x() - 2), 0)); }},
+            {"drag left", [&](QPoint at) { dragBy(at, QPoint(-std::min(160, at.x() - 2), 0)); }},
             {"wheel", [&](QPoint at) {
                  for (const QPoint angle : {QPoint(0, -240), QPoint(0, 240), QPoint(-240, 0)}) {
                      QWheelEvent e(at, window()->mapToGlobal(at), {}, angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -228,6 +276,167 @@ private slots:
         m_rig->clear();
         RootRig::settle();
         QCOMPARE(m_rig->app()->library()->liked().size(), 6);
+    }
+
+    // Controls that act in place take both presses of a double click,
+    // whatever the first did to their label, or what came up over them
+    // that takes no press, on any machine: each press is seen to act.
+    void actsOnEachPress_data()
+    {
+        QTest::addColumn<QString>("control");
+        for (const char *control : {"subscribe", "save for later", "queue edit", "next while loading", "next once playing",
+                                    "short, its middle", "short, beside its middle"})
+            QTest::newRow(control) << QString::fromLatin1(control);
+    }
+
+    void actsOnEachPress()
+    {
+        QFETCH(QString, control);
+        const DoubleClickTime doubleClickTime(2000);
+        QVERIFY(m_rig->load());
+        PlayerStore *player = m_rig->app()->player();
+        auto *engine = qobject_cast<SimulatedEngine *>(player->player());
+        QVERIFY(engine);
+        const auto shown = [&](const QString &name) -> QQuickItem * {
+            const QList<QQuickItem *> all = QmlHarness::shownItems(window()->contentItem(), name);
+            return all.isEmpty() ? nullptr : all.first();
+        };
+        QQuickItem *target = nullptr;
+        QPoint at;
+        std::function<QVariant()> read;
+        std::function<void()> between = [] {};
+        QVariant twice; // what two presses leave; what was there for a toggle
+        if (control.startsWith(u"short")) {
+            router()->setTab(AppTab::Shorts);
+            QQuickItem *page = nullptr;
+            QVERIFY(QmlHarness::waitFor([&] {
+                for (QQuickItem *item : QmlHarness::shownItems(window()->contentItem(), u"shortTapArea"_qs))
+                    if (item->parentItem()->property("current").toBool())
+                        page = item->parentItem();
+                return page != nullptr;
+            }));
+            auto *shorts = page->property("store").value<ShortsStore *>();
+            QVERIFY(shorts);
+            read = [shorts] { return shorts->paused(); };
+            target = QmlHarness::findIn(page, u"shortTapArea"_qs);
+            at = centreOf(target) + (control.contains(u"beside") ? QPoint(0, -150) : QPoint());
+        } else {
+            player->play(m_rig->fixtureVideo(20));
+            engine->makeReady(300);
+            QTRY_VERIFY(player->isPlaying());
+            RootRig::settle();
+            auto *overlay = findObject<PlayerOverlayModel>(window());
+            QVERIFY(overlay);
+            if (control == u"subscribe" || control == u"save for later") {
+                QTRY_VERIFY(shown(control == u"subscribe" ? u"subscribeButton"_qs : u"laterPill"_qs));
+                target = shown(control == u"subscribe" ? u"subscribeButton"_qs : u"laterPill"_qs);
+                QTRY_VERIFY(target->isEnabled());
+                read = [target] { return target->property("text"); };
+            } else if (control == u"queue edit") {
+                player->enqueue(m_rig->fixtureVideo(21));
+                overlay->setShowQueue(true);
+                QTRY_VERIFY(shown(u"queueEdit"_qs));
+                QTRY_VERIFY(rig::shownPopups(window()).size() == 2);
+                RootRig::settle();
+                target = shown(u"queueEdit"_qs);
+                read = [target] { return target->property("text"); };
+            } else {
+                player->enqueue(m_rig->fixtureVideo(21));
+                player->enqueue(m_rig->fixtureVideo(22));
+                overlay->setShowControls(true);
+                QTRY_VERIFY(shown(u"nextButton"_qs) && shown(u"nextButton"_qs)->isEnabled());
+                RootRig::settle();
+                target = shown(u"nextButton"_qs);
+                read = [player] { return player->current() ? player->current()->id : QString(); };
+                twice = m_rig->fixtureVideo(22).id;
+                if (control.endsWith(u"playing"))
+                    between = [&] {
+                        engine->makeReady(300);
+                        QTRY_VERIFY(player->isPlaying());
+                    };
+            }
+            at = centreOf(target);
+        }
+        QVERIFY(target);
+        const QVariant start = read();
+        if (!twice.isValid())
+            twice = start;
+        DoubleClickCount doubleClicks;
+        QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, at);
+        QVERIFY2(QmlHarness::waitFor([&] { return read() != start; }), "the first press did not act");
+        between();
+        QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(doubleClicks.count, 1);
+        QTRY_COMPARE(read(), twice);
+    }
+
+    // The up-next card's close button, over the transport's "Siguiente"
+    // while the controls are up, over the video's tap zones while they are
+    // not: a double click cancels the countdown, and what the card leaves
+    // uncovered takes nothing.
+    void upNextCloseTakesOnePress_data()
+    {
+        QTest::addColumn<bool>("controls");
+        QTest::addColumn<bool>("late"); // the second press once the card has slid away
+        QTest::newRow("controls up") << true << false;
+        QTest::newRow("controls up, the card gone") << true << true;
+        QTest::newRow("controls hidden") << false << false;
+        QTest::newRow("controls hidden, the card gone") << false << true;
+    }
+
+    void upNextCloseTakesOnePress()
+    {
+        QFETCH(bool, controls);
+        QFETCH(bool, late);
+        const DoubleClickTime doubleClickTime(2000);
+        Defaults::shared().setValue(QString(Pref::autoplay), true);
+        Defaults::shared().setValue(QString(Pref::countdown), true);
+        QVERIFY(m_rig->load());
+        PlayerStore *player = m_rig->app()->player();
+        auto *engine = qobject_cast<SimulatedEngine *>(player->player());
+        player->play(m_rig->fixtureVideo(20));
+        engine->makeReady(30);
+        QTRY_VERIFY(player->isPlaying());
+        QTRY_VERIFY(!player->related().isEmpty()); // what the countdown offers
+        auto *overlay = findObject<PlayerOverlayModel>(window());
+        QVERIFY(overlay);
+        engine->end();
+        QTRY_VERIFY(player->upNext().has_value());
+        overlay->setShowControls(controls);
+        QQuickItem *close = QmlHarness::findIn(window()->contentItem(), u"upNextCancel"_qs);
+        QQuickItem *card = QmlHarness::findIn(window()->contentItem(), u"upNextCard"_qs);
+        QVERIFY(close && card);
+        // The card at rest where the controls leave it.
+        QRectF place;
+        QVERIFY(QmlHarness::waitFor([&] {
+            const QRectF now = card->mapRectToScene(card->boundingRect());
+            const bool still = card->opacity() > 0.999 && now == place;
+            place = now;
+            QTest::qWait(20);
+            return still;
+        }));
+        const QPoint at = centreOf(close);
+        if (controls) {
+            QQuickItem *next = QmlHarness::findIn(window()->contentItem(), u"nextButton"_qs);
+            QVERIFY(next);
+            QVERIFY2(next->contains(next->mapFromScene(at)), "the close button no longer lies over Siguiente");
+        }
+        const QString current = player->current()->id;
+        const qsizetype loads = engine->loads().size();
+        DoubleClickCount doubleClicks;
+        QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, at);
+        QVERIFY(!player->upNext().has_value());
+        if (late)
+            QTRY_VERIFY(!card->isVisible());
+        GrabLog log;
+        QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(doubleClicks.count, 1);
+        for (const QPointer<QObject> &o : log.take())
+            QVERIFY2(!o || card->isAncestorOf(itemOf(o)), qPrintable(u"the second press reached "_qs + describe(o)));
+        QTRY_VERIFY(!card->isVisible());
+        QCOMPARE(player->current()->id, current);
+        QCOMPARE(engine->loads().size(), loads);
+        QCOMPARE(overlay->showControls(), controls);
     }
 
     // The comments sheet at full height has its handle over the video:

@@ -42,8 +42,10 @@ private slots:
 
 void TestPointerGate::secondPress_data()
 {
-    QTest::addColumn<QString>("first");   // what the button's click does: "" nothing, hide, move, swap (another comes in),
-                                          // popup (opens a modal layer beside it); "once": the button says so
+    QTest::addColumn<QString>("first");   // what the button's click does: "" nothing, hide, move (away), nudge (a little),
+                                          // shrink (its right edge stays), symbol / busy (a picture or a
+                                          // spinner over it), swap (another comes in), cover (it goes from over
+                                          // another), popup (opens a modal layer beside it); "once": the button says so
     QTest::addColumn<QString>("steps");   // c: click the spot, w: wait out the double-click time (the events' clock too),
                                           // b: click beyond the double-click distance, p / r: press / release the spot,
                                           // m: the middle button, e / n: click the button's right edge / the
@@ -54,7 +56,13 @@ void TestPointerGate::secondPress_data()
 
     QTest::newRow("a double click acts in place twice") << "" << "cc" << 2 << 0 << 0;
     QTest::newRow("its first click hides the button") << "hide" << "cc" << 1 << 0 << 0;
-    QTest::newRow("its first click moves the button") << "move" << "cc" << 1 << 0 << 0;
+    QTest::newRow("its first click moves the button away") << "move" << "cc" << 1 << 0 << 0;
+    QTest::newRow("it moves, still under the pointer") << "nudge" << "cc" << 2 << 0 << 0;
+    QTest::newRow("its label shortens, anchored right") << "shrink" << "cc" << 2 << 0 << 0;
+    QTest::newRow("a symbol comes up over it") << "symbol" << "cc" << 2 << 0 << 0;
+    QTest::newRow("a spinner comes up over it while it works") << "busy" << "cc" << 2 << 0 << 0;
+    QTest::newRow("it goes, uncovering another") << "cover" << "cc" << 1 << 0 << 0;
+    QTest::newRow("it goes, uncovering another, after the time") << "cover" << "cwc" << 1 << 1 << 0;
     QTest::newRow("another button comes in under it") << "swap" << "cc" << 1 << 0 << 0;
     QTest::newRow("another comes in, after the time") << "swap" << "cwc" << 1 << 1 << 0;
     QTest::newRow("a layer opens beside it") << "popup" << "cc" << 1 << 0 << 0;
@@ -90,13 +98,20 @@ void TestPointerGate::secondPress()
         "  Button { objectName: \"other\"; x: 100; y: 100; width: 120; height: 40; visible: !button.visible\n"
         "           onClicked: root.others++ }\n"
         "  Button { x: 220; y: 100; width: 120; height: 40; onClicked: root.others++ }\n"
+        "  Button { x: 100; y: 100; width: 120; height: 40; visible: root.first === 'cover'; onClicked: root.others++ }\n"
         "  Button { id: button; objectName: \"button\"; x: 100; y: 100; width: 120; height: 40\n"
+        "    text: root.clicks > 0 && root.first === 'shrink' ? 'Hecho' : 'Hacer esto'\n"
         "    PointerGate.once: root.first === 'once'\n"
         "    onClicked: { root.clicks++\n"
-        "      if (root.first === 'hide' || root.first === 'swap') visible = false\n"
-        "      else if (root.first === 'move') x += 60\n"
+        "      if (root.first === 'hide' || root.first === 'swap' || root.first === 'cover') visible = false\n"
+        "      else if (root.first === 'move') x += 130\n"
+        "      else if (root.first === 'nudge') x += 10\n"
+        "      else if (root.first === 'shrink') { x += 40; width -= 40 }\n"
         "      else if (root.first === 'popup') popup.open() }\n"
         "  }\n"
+        "  Rectangle { x: 140; y: 100; width: 40; height: 40; visible: root.clicks > 0 && root.first === 'symbol' }\n"
+        "  BusyIndicator { x: 140; y: 100; width: 40; height: 40; running: visible\n"
+        "                  visible: root.clicks > 0 && root.first === 'busy' }\n"
         "  Popup { id: popup; modal: true; x: 20; y: 250; width: 300; height: 100; onClosed: root.others++ }\n"
         "}", {{QStringLiteral("first"), first}});
     QVERIFY2(root, qPrintable(h.errors()));
@@ -124,11 +139,14 @@ void TestPointerGate::secondPress()
 void TestPointerGate::pressesOutsideALayer_data()
 {
     QTest::addColumn<int>("button");
-    QTest::addColumn<bool>("hold"); // held past a long press
-    QTest::newRow("right") << int(Qt::RightButton) << false;
-    QTest::newRow("left") << int(Qt::LeftButton) << false;
-    QTest::newRow("left, held") << int(Qt::LeftButton) << true;
-    QTest::newRow("middle") << int(Qt::MiddleButton) << false;
+    QTest::addColumn<bool>("hold");     // held past a long press
+    QTest::addColumn<bool>("pastExit"); // held until the menu has gone, then dragged
+    QTest::newRow("right") << int(Qt::RightButton) << false << false;
+    QTest::newRow("left") << int(Qt::LeftButton) << false << false;
+    QTest::newRow("left, held") << int(Qt::LeftButton) << true << false;
+    QTest::newRow("middle") << int(Qt::MiddleButton) << false << false;
+    QTest::newRow("left, dragged once the menu has gone") << int(Qt::LeftButton) << false << true;
+    QTest::newRow("right, dragged once the menu has gone") << int(Qt::RightButton) << false << true;
 }
 
 // A card's menu open, a press on another card outside it: the menu closes,
@@ -137,6 +155,7 @@ void TestPointerGate::pressesOutsideALayer()
 {
     QFETCH(int, button);
     QFETCH(bool, hold);
+    QFETCH(bool, pastExit);
     const DoubleClickTime doubleClick(kInterval);
     QmlHarness h;
     QQuickItem *root = h.loadSource(kImports + "Item {\n"
@@ -171,8 +190,12 @@ void TestPointerGate::pressesOutsideALayer()
     QTest::mousePress(w, Qt::MouseButton(button), Qt::NoModifier, onB);
     if (hold)
         QTest::qWait(400);
-    QTest::mouseMove(w, onB + QPoint(0, 60));
-    QTest::mouseRelease(w, Qt::MouseButton(button), Qt::NoModifier, onB + QPoint(0, 60));
+    if (pastExit)
+        QTRY_VERIFY(!menu->property("visible").toBool());
+    // The press goes on as a drag: in steps, as a hand moves.
+    for (int step = 1; step <= 6; ++step)
+        QTest::mouseMove(w, onB + QPoint(step * 10, 0));
+    QTest::mouseRelease(w, Qt::MouseButton(button), Qt::NoModifier, onB + QPoint(60, 0));
     QTRY_VERIFY(!menu->property("visible").toBool());
     QTest::qWait(300);
     QCOMPARE(root->property("seen").toStringList(), QStringList());
