@@ -21,7 +21,7 @@ Item {
         }
         loader.active = true
         loader.item.open()
-        FilePicker.followScheme(loader.item)
+        loader.item.drawn = FilePicker.fit(loader.item, loader.item.row)
     }
 
     visible: false

@@ -5,7 +5,15 @@ import QtQuick.Dialogs
 import Nimbelora.Platform
 
 FileDialog {
+    id: fileDialog
+
     required property Item picker
+    // The dialog Qt draws where the desktop has none (FilePicker.fit), and
+    // the rows it lists its files in.
+    property QtObject drawn: null
+    readonly property Component row: Component {
+        FileDialogRow { dialog: fileDialog.drawn }
+    }
 
     objectName: "fileDialog"
     fileMode: picker.saving ? FileDialog.SaveFile : FileDialog.OpenFile
