@@ -3,6 +3,13 @@ set(nimbelora_test_timeout 180)
 if(NIMBELORA_SANITIZE)
   set(nimbelora_test_timeout 900)
 endif()
+# The factor that stretches the tests' own time-outs (tests/support/TestTime.h)
+# stretches this one too, as scripts/test sets it when it configures: a slow
+# test then fails on its own wait, with its message, not on ctest's limit.
+set(nimbelora_time_factor "$ENV{NIMBELORA_TEST_TIME_FACTOR}")
+if(nimbelora_time_factor MATCHES "^[0-9]+$" AND nimbelora_time_factor GREATER 1)
+  math(EXPR nimbelora_test_timeout "${nimbelora_test_timeout} * ${nimbelora_time_factor}")
+endif()
 
 # nimbelora_test(<name> LAYER <layer> SOURCES ... [LIBS ...])
 # One QtTest executable per topic, labelled with its layer (ctest -L <layer>).
