@@ -65,7 +65,7 @@ class TestSearch : public QObject
             out << QUrlQuery(r.rawQuery).queryItemValue(u"q"_qs, QUrl::FullyDecoded);
         return out;
     }
-    bool loaded() const { return QTest::qWaitFor([&] { return s->state().isLoaded(); }, 5000); }
+    bool loaded() const { return TestTime::waitFor([&] { return s->state().isLoaded(); }, 5000); }
     void searchLoaded(const QString &q)
     {
         s->run(q, false);
