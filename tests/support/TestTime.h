@@ -34,6 +34,11 @@ bool waitFor(Pred pred, int idle = 5000)
 }
 inline bool wait(QSignalSpy &spy, int idle = 5000) { return spy.wait(ms(idle)); }
 
+// Whether `elapsed` ms, counted from before a timer of `interval` ms started
+// to what it did, is enough for that timer: a coarse QTimer may end up to 5%
+// early. A busy machine only adds to it, so the check never fails there.
+inline bool notSooner(qint64 elapsed, int interval) { return elapsed >= interval - interval / 20; }
+
 } // namespace TestTime
 
 // Qt's QTRY macros all expand QTRY_IMPL with the time-out as written; this is
