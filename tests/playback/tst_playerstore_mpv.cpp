@@ -68,6 +68,17 @@ struct Rig
         store.attach(library.get());
         QObject::connect(engine, &MediaEngine::periodicTime, [this](double t) { ticks << t; });
     }
+    // What a failed wait saw.
+    QString state() const
+    {
+        return QStringLiteral("store: playing %1, buffering %2, at %3; engine: time control %4, rate %5, at %6")
+            .arg(store.isPlaying())
+            .arg(store.isBuffering())
+            .arg(store.currentTime())
+            .arg(int(engine->timeControlStatus()))
+            .arg(engine->rate())
+            .arg(engine->currentTime());
+    }
     bool playingPast(double t)
     {
         return TestTime::waitFor([&] { return store.isPlaying() && !store.isBuffering() && store.currentTime() > t; },
@@ -171,8 +182,8 @@ private slots:
         for (bool loop : {false, true}) {
             rig.store.setLoop(loop);
             loop ? rig.store.seek(14.0) : rig.store.playPrevious();
-            QVERIFY(TestTime::waitFor([&] { return rig.store.currentTime() < 3.0; }, kLong));
-            QVERIFY(rig.playingPast(1.0));
+            QVERIFY2(TestTime::waitFor([&] { return rig.store.currentTime() < 3.0; }, kLong), qPrintable(rig.state()));
+            QVERIFY2(rig.playingPast(1.0), qPrintable(QStringLiteral("loop %1; ").arg(loop) + rig.state()));
         }
         QCOMPARE(rig.store.current()->id, v.id);
         QVERIFY(rig.library->position(v.id) < 12.0); // the end was never kept
