@@ -327,7 +327,7 @@ private slots:
         QFETCH(QString, fault);
         auto *engine = new MpvEngine;
         engine->prepare();
-        if (!QTest::qWaitFor([&] { return engine->isAvailable(); }, 10000)) {
+        if (!TestTime::waitFor([&] { return engine->isAvailable(); }, 10000)) {
             delete engine;
             QSKIP("mpv cannot start here");
         }

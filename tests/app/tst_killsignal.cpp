@@ -159,7 +159,7 @@ private slots:
                     return l.mid(prefix.size());
             return {};
         };
-        const bool told = QTest::qWaitFor([&] {
+        const bool told = TestTime::waitFor([&] {
             out += child.readAllStandardOutput();
             return !line("head ").isEmpty() || child.state() == QProcess::NotRunning;
         }, 60000);

@@ -15,7 +15,7 @@ namespace {
 template<class T>
 T wait(QFuture<T> future)
 {
-    (void)QTest::qWaitFor([&] { return future.isFinished(); }, 10000);
+    (void)TestTime::waitFor([&] { return future.isFinished(); }, 10000);
     if constexpr (!std::is_void_v<T>)
         return future.result();
 }

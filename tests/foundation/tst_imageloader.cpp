@@ -147,7 +147,7 @@ private:
 
 QImage wait(QFuture<QImage> future)
 {
-    (void)QTest::qWaitFor([&] { return future.isFinished(); }, 15000);
+    (void)TestTime::waitFor([&] { return future.isFinished(); }, 15000);
     return future.isFinished() ? future.result() : QImage();
 }
 
@@ -180,7 +180,7 @@ class TestImageLoader : public QObject
     {
         for (const std::string &path : paths)
             m_host->release(path);
-        const bool sent = QTest::qWaitFor([&] {
+        const bool sent = TestTime::waitFor([&] {
             return std::all_of(paths.begin(), paths.end(), [&](const std::string &p) { return m_host->settled(p); });
         }, 15000);
         QTest::qWait(300);
@@ -286,7 +286,7 @@ private slots:
             global->start([&held] { held.acquire(); });
         ImageLoader loader(diskDir());
         QFuture<QImage> picture = loader.load(m_host->url(path));
-        const bool decoded = QTest::qWaitFor([&] { return picture.isFinished(); }, 15000);
+        const bool decoded = TestTime::waitFor([&] { return picture.isFinished(); }, 15000);
         held.release(busy);
         global->waitForDone();
         QVERIFY(decoded);
@@ -583,7 +583,7 @@ private slots:
                 for (void *b : blocks)
                     std::free(b);
             });
-        QVERIFY(QTest::qWaitFor([&] { return allocated == count; }, 15000));
+        QVERIFY(TestTime::waitFor([&] { return allocated == count; }, 15000));
         char *text = nullptr;
         size_t size = 0;
         FILE *out = open_memstream(&text, &size);
@@ -629,7 +629,7 @@ private slots:
         holder.reset();
         QCOMPARE(loader.pendingCount(), requests);
         if (underWay)
-            QVERIFY(QTest::qWaitFor([&] { return m_host->hits(paths.first()) == 1; }, 15000));
+            QVERIFY(TestTime::waitFor([&] { return m_host->hits(paths.first()) == 1; }, 15000));
         for (const auto &h : handles)
             h->cancel();
         QVERIFY(held.expired());
@@ -651,7 +651,7 @@ private slots:
             ++calls;
             got = image;
         });
-        QVERIFY(QTest::qWaitFor([&] { return calls.load() > 0; }, 15000));
+        QVERIFY(TestTime::waitFor([&] { return calls.load() > 0; }, 15000));
         handle->cancel(); // too late: changes nothing
         QTest::qWait(50);
         QCOMPARE(calls.load(), 1);
@@ -697,9 +697,9 @@ private slots:
         {
             ImageLoader loader(diskDir());
             f = loader.load(url);
-            (void)QTest::qWaitFor([&] { return f.isFinished(); }, silent ? 100 : 10000);
+            (void)TestTime::waitFor([&] { return f.isFinished(); }, silent ? 100 : 10000);
         }
-        QVERIFY(QTest::qWaitFor([&] { return f.isFinished(); }, 15000));
+        QVERIFY(TestTime::waitFor([&] { return f.isFinished(); }, 15000));
         QVERIFY(f.result().isNull());
     }
 
@@ -733,7 +733,7 @@ private slots:
         RemoteImageProvider provider;
         std::unique_ptr<QQuickImageResponse> response(provider.requestImageResponse(id, requested));
         QSignalSpy finished(response.get(), &QQuickImageResponse::finished);
-        QVERIFY(finished.wait(15000));
+        QVERIFY(TestTime::wait(finished, 15000));
         std::unique_ptr<QQuickTextureFactory> texture(response->textureFactory());
         if (!expected.isValid()) {
             QVERIFY(!response->errorString().isEmpty());
@@ -776,7 +776,7 @@ private slots:
         std::unique_ptr<QQuickImageResponse> response(
             provider.requestImageResponse(thumb + QStringLiteral("?radius=10"), requested));
         QSignalSpy finished(response.get(), &QQuickImageResponse::finished);
-        QVERIFY(finished.wait(15000));
+        QVERIFY(TestTime::wait(finished, 15000));
         std::unique_ptr<QQuickTextureFactory> texture(response->textureFactory());
         QVERIFY(texture);
         const QImage got = texture->image();
@@ -799,7 +799,7 @@ private slots:
         std::unique_ptr<QQuickImageResponse> again(
             provider.requestImageResponse(thumb + QStringLiteral("?radius=10"), requested));
         QSignalSpy againFinished(again.get(), &QQuickImageResponse::finished);
-        QVERIFY(againFinished.wait(15000));
+        QVERIFY(TestTime::wait(againFinished, 15000));
         std::unique_ptr<QQuickTextureFactory> againTexture(again->textureFactory());
         QVERIFY(againTexture);
         QCOMPARE(qAlpha(againTexture->image().pixel(0, 0)), 0);
@@ -840,7 +840,7 @@ private slots:
         const QString path = source.toString().mid(QStringLiteral("image://remote/").size());
         std::unique_ptr<QQuickImageResponse> response(provider.requestImageResponse(path, size));
         QSignalSpy finished(response.get(), &QQuickImageResponse::finished);
-        QVERIFY(finished.wait(15000));
+        QVERIFY(TestTime::wait(finished, 15000));
         std::unique_ptr<QQuickTextureFactory> texture(response->textureFactory());
         QVERIFY(texture);
         const QImage got = texture->image();
@@ -922,7 +922,7 @@ private slots:
         RemoteImageProvider provider;
         auto *response = provider.requestImageResponse(QStringLiteral("url/") + b64(m_host->url(path).toEncoded()), {});
         // Deleted while the host is answering: the answer must find no one to talk to.
-        QVERIFY(QTest::qWaitFor([&] { return m_host->hits(path) == 1; }, 15000));
+        QVERIFY(TestTime::waitFor([&] { return m_host->hits(path) == 1; }, 15000));
         delete response;
         QVERIFY(answerHeld({path}));
         QCOMPARE(ImageLoader::shared().pendingCount(), 0);

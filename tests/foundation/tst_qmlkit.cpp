@@ -277,7 +277,7 @@ void TestQmlKit::bottomSheetDismissal()
     h.window()->requestActivate();
     QVERIFY(QTest::qWaitForWindowActive(h.window()));
     QMetaObject::invokeMethod(sheet, "open");
-    QVERIFY(opened.wait());
+    QVERIFY(TestTime::wait(opened));
     QCOMPARE(sheet->property("detent").toString(), QStringLiteral("medium"));
 
     QQuickItem *header = h.find(QStringLiteral("sheetHeader"));
@@ -1322,7 +1322,7 @@ void TestQmlKit::dialogsAnswerOnce()
     h.window()->requestActivate();
     QVERIFY(QTest::qWaitForWindowActive(h.window()));
     QMetaObject::invokeMethod(popup, "open");
-    QVERIFY(opened.wait());
+    QVERIFY(TestTime::wait(opened));
 
     if (dialog == "TextAlert")
         for (char c : QByteArrayLiteral("Vacaciones"))

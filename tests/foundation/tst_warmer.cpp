@@ -119,7 +119,7 @@ private slots:
 
         Warmer::setSender({});
         Warmer::warm({video(QStringLiteral("net1")), video(QStringLiteral("net2"))}, 8);
-        QVERIFY(QTest::qWaitFor([&] { return received.contains("\r\n\r\n"); }, 10000));
+        QVERIFY(TestTime::waitFor([&] { return received.contains("\r\n\r\n"); }, 10000));
         QVERIFY2(received.startsWith("GET /api/warm?ids=net1%2Cnet2 HTTP/1.1\r\n"), received.constData());
         QVERIFY(received.contains("X-Ombri-Key: "));
     }

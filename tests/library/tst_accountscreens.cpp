@@ -77,7 +77,7 @@ class TestAccountScreens : public QObject
     {
         QSignalSpy opened(m_sheet, SIGNAL(opened()));
         QMetaObject::invokeMethod(m_sheet, "open");
-        return opened.wait(3000);
+        return TestTime::wait(opened, 3000);
     }
 
     QObject *loginSheet() const
@@ -93,7 +93,7 @@ class TestAccountScreens : public QObject
     QObject *openLogin()
     {
         if (!m_qml->click(find(u"continueButton"_qs))
-            || !QTest::qWaitFor([&] { return loginSheet() && loginSheet()->property("opened").toBool(); }, 3000))
+            || !TestTime::waitFor([&] { return loginSheet() && loginSheet()->property("opened").toBool(); }, 3000))
             return nullptr;
         return loginSheet();
     }
@@ -335,7 +335,7 @@ private slots:
         QVERIFY(m_sheet->property("opened").toBool());
         QVERIFY(m_auth->account());
 
-        QVERIFY(closed.wait(5000));
+        QVERIFY(TestTime::wait(closed, 5000));
         QVERIFY(!m_auth->account());
     }
 
@@ -371,15 +371,15 @@ private slots:
         QVERIFY(coordinator);
         coordinator->pageFinished(QUrl(u"http://"_qs + WebSignIn::videoSiteDomain() + u"/signin/done"_qs));
 
-        QVERIFY(QTest::qWaitFor([&] { return coordinator->finishing(); }, 2000));
+        QVERIFY(TestTime::waitFor([&] { return coordinator->finishing(); }, 2000));
         QVERIFY(!login->property("dismissable").toBool());
         QVERIFY(find(u"loginProgress"_qs)->isVisible());
         QVERIFY(!find(u"loginError"_qs)->isVisible());
 
         QVERIFY(m_qml->click(find(u"loginCancel"_qs)));
-        QVERIFY(QTest::qWaitFor([&] { return !loginSheet(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return !loginSheet(); }, 3000));
         QVERIFY(!m_auth->account());
-        QVERIFY(QTest::qWaitFor([&] { return m_auth->account().has_value(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return m_auth->account().has_value(); }, 5000));
         // The account sheet stays, now signed in.
         QVERIFY(m_sheet->property("opened").toBool());
         QVERIFY(find(u"signOutButton"_qs)->isVisible());

@@ -209,7 +209,7 @@ private slots:
         else
             QCoro::waitFor(auth->logout(false));
         const std::optional<QString> tokenAfter = API::shared().session();
-        QVERIFY(QTest::qWaitFor([&] { return refreshed; }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return refreshed; }, 5000));
 
         QCOMPARE(API::shared().session(), tokenAfter);
         if (signInMeanwhile) {

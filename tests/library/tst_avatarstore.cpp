@@ -68,6 +68,14 @@ class Batches
 public:
     explicit Batches(TestBackend &backend) : m_backend(backend) { m_clock.start(); }
 
+    bool watch(qsizetype count, int ms)
+    {
+        QElapsedTimer t;
+        t.start();
+        for (poll(); m_keys.size() < count && t.elapsed() < ms; poll())
+            QTest::qWait(5);
+        return m_keys.size() >= count;
+    }
     void poll()
     {
         const auto records = m_backend.requests().matching(QStringLiteral("/api/avatars"));
@@ -77,16 +85,10 @@ public:
             m_seenAt.append(m_clock.elapsed());
         }
     }
-    // Watches until `count` batches came or `ms` passed.
-    bool waitFor(qsizetype count, int ms = 8000)
-    {
-        QElapsedTimer t;
-        t.start();
-        for (poll(); m_keys.size() < count && t.elapsed() < ms; poll())
-            QTest::qWait(5);
-        return m_keys.size() >= count;
-    }
-    void idle(int ms) { waitFor(std::numeric_limits<qsizetype>::max(), ms); }
+    // Watches until `count` batches came or `ms` (stretched by TestTime) passed.
+    bool waitFor(qsizetype count, int ms = 8000) { return watch(count, TestTime::ms(ms)); }
+    // Watches for `ms`, as they are.
+    void idle(int ms) { watch(std::numeric_limits<qsizetype>::max(), ms); }
 
     qsizetype count() { return poll(), m_keys.size(); }
     const QList<Keys> &keys() const { return m_keys; }

@@ -281,7 +281,7 @@ private slots:
             QCOMPARE(likedIds(lib), liked);
             QVERIFY(!lib.isLoaded());
         }
-        QVERIFY(loaded.wait(5000));
+        QVERIFY(TestTime::wait(loaded, 5000));
         QVERIFY(lib.isLoaded());
         QCOMPARE(likedIds(lib), liked);
         QTest::qWait(20);

@@ -156,7 +156,7 @@ private slots:
         web.cookieAdded(cookie({u"SAPISID"_qs, u"."_qs + site()}));
         coordinator->pageFinished(sitePage());
         coordinator->pageFinished(sitePage());
-        QVERIFY(handed.wait(2000));
+        QVERIFY(TestTime::wait(handed, 2000));
         QTest::qWait(50);
         QCOMPARE(handed.size(), 1);
         QCOMPARE(names(handed.first().first().value<QList<QNetworkCookie>>()),
@@ -210,7 +210,7 @@ private slots:
         QSignalSpy finishing(&coordinator, &LoginCoordinator::finishingChanged);
 
         coordinator.pageFinished(sitePage());
-        QVERIFY(QTest::qWaitFor([&] { return !auth.busy() && finishing.size() >= 1; }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return !auth.busy() && finishing.size() >= 1; }, 5000));
         QTest::qWait(20);
 
         QCOMPARE(dismiss.size(), accepted ? 1 : 0);
@@ -307,9 +307,9 @@ private slots:
         QMetaObject::invokeMethod(sheet, "open");
 
         QQuickItem *view = nullptr;
-        QVERIFY(QTest::qWaitFor([&] { return (view = qml.find(u"loginWebView"_qs)); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return (view = qml.find(u"loginWebView"_qs)); }, 5000));
         // The form page, loaded from the provider's host.
-        QVERIFY2(QTest::qWaitFor([&] {
+        QVERIFY2(TestTime::waitFor([&] {
             return !view->property("loading").toBool() && view->property("title").toString() == u"Iniciar sesión"_qs;
         }, 30000), qPrintable(view->property("url").toUrl().toString()));
         QCOMPARE(view->property("url").toUrl().host(), WebSignIn::signInPage().host());
@@ -319,21 +319,21 @@ private slots:
         QVERIFY(QMetaObject::invokeMethod(view, "runJavaScript",
                                           Q_ARG(QString, u"document.getElementById('next').click()"_qs)));
 
-        QVERIFY(handed.wait(30000));
+        QVERIFY(TestTime::wait(handed, 30000));
         const QStringList handedNames = names(handed.first().first().value<QList<QNetworkCookie>>());
         QVERIFY2(handedNames.contains(u"SAPISID"_qs), qPrintable(handedNames.join(u',')));
-        QVERIFY(QTest::qWaitFor([&] { return auth.account().has_value(); }, 10000));
+        QVERIFY(TestTime::waitFor([&] { return auth.account().has_value(); }, 10000));
         QCOMPARE(auth.account()->name, u"Usuario de prueba"_qs);
-        QVERIFY(QTest::qWaitFor([&] { return !sheet->property("visible").toBool(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return !sheet->property("visible").toBool(); }, 5000));
         // Signing in wiped the cookies and retired the profile with its storage.
-        QVERIFY(QTest::qWaitFor([&] { return web.cookies().isEmpty(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return web.cookies().isEmpty(); }, 5000));
         QVERIFY(web.profile() && web.profile() != profile);
 
         // Another finished page of the site, with fresh cookies: nothing more.
         const QString again = u"http://"_qs + site() + u":"_qs + QString::number(QUrl(m_backend->origin()).port()) +
                               u"/signin/done?name=Otra"_qs;
         view->setProperty("url", QUrl(again));
-        QVERIFY(QTest::qWaitFor([&] {
+        QVERIFY(TestTime::waitFor([&] {
             return !view->property("loading").toBool() && view->property("url").toUrl() == QUrl(again)
                    && view->property("title").toString() == u"Sesión iniciada"_qs;
         }, 30000));

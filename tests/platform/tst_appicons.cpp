@@ -27,7 +27,7 @@ bool choose(const QString &alt)
 {
     QSignalSpy spy(&AppIcons::shared(), &AppIcons::finished);
     AppIcons::shared().choose(alt);
-    if (!spy.wait(5000))
+    if (!TestTime::wait(spy, 5000))
         return false;
     return spy.first().at(1).toBool();
 }

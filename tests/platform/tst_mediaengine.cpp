@@ -118,7 +118,7 @@ private:
 
     bool waitReady(MediaEngine &e)
     {
-        (void)QTest::qWaitFor([&] { return e.itemStatus() != IS::Loading; }, kLong);
+        (void)TestTime::waitFor([&] { return e.itemStatus() != IS::Loading; }, kLong);
         return e.itemStatus() == IS::Ready;
     }
 

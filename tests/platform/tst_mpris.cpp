@@ -75,7 +75,7 @@ private:
         QDBusPendingCallWatcher w(m_client.asyncCall(m, 5000));
         if (!w.isFinished()) {
             QSignalSpy done(&w, &QDBusPendingCallWatcher::finished);
-            done.wait(6000);
+            TestTime::wait(done, 6000);
         }
         return w.reply();
     }

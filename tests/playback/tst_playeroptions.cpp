@@ -60,7 +60,7 @@ struct Rig : StoreRig
     }
     bool settle()
     {
-        return QTest::qWaitFor([&] { return store.commentsState().isLoaded() || store.commentsState().isFailed(); },
+        return TestTime::waitFor([&] { return store.commentsState().isLoaded() || store.commentsState().isFailed(); },
                                8000);
     }
     SimulatedEngine::Load lastLoad() const { return engine->loads().last(); }

@@ -19,7 +19,7 @@ bool mpvWorks()
 {
     MpvEngine e;
     e.prepare();
-    return QTest::qWaitFor([&] { return e.isAvailable(); }, 10000);
+    return TestTime::waitFor([&] { return e.isAvailable(); }, 10000);
 }
 
 Video makeVideo(const QString &id, qint64 duration = 600) { return sampleVideo(id, duration); }

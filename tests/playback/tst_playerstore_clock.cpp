@@ -55,7 +55,7 @@ struct Rig : StoreRig
     {
         store.play(v, std::nullopt, true);
         engine->makeReady(mediaDuration);
-        return QTest::qWaitFor([&] { return store.commentsState().isFailed(); }, 8000);
+        return TestTime::waitFor([&] { return store.commentsState().isFailed(); }, 8000);
     }
     void tick(double t) { Probe::tick(store, t); }
 };
@@ -214,7 +214,7 @@ private slots:
             Probe::setSegments(rig.store, {{*c.lastSkip, *c.lastSkip + 0.9, QStringLiteral("x")}});
             rig.tick(*c.lastSkip);
             QCOMPARE(rig.store.lastSkip(), *c.lastSkip);
-            QVERIFY(QTest::qWaitFor([&] { return !rig.store.toast(); }, 2000));
+            QVERIFY(TestTime::waitFor([&] { return !rig.store.toast(); }, 2000));
         }
         rig.engine->clearRecord();
         Probe::setSegments(rig.store, c.segments);

@@ -92,7 +92,7 @@ struct Rig : StoreRig
     // The metadata load ends with the comments, so their state says it is over.
     bool settle(int ms = 8000)
     {
-        return QTest::qWaitFor([&] { return store.commentsState().isLoaded() || store.commentsState().isFailed(); }, ms);
+        return TestTime::waitFor([&] { return store.commentsState().isLoaded() || store.commentsState().isFailed(); }, ms);
     }
     SimulatedEngine::Load lastLoad() const { return engine->loads().last(); }
 };
@@ -485,7 +485,7 @@ private slots:
         serveDetail(id, d, d);
         Rig rig;
         rig.store.play(makeVideo(id), 30.0, true);
-        QVERIFY(QTest::qWaitFor([&] { return rig.store.detail().has_value(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return rig.store.detail().has_value(); }, 5000));
         QCOMPARE(rig.store.duration(), 321.0);
         if (canPlay) {
             const bool fallback = hls.isValid() && !hls.toBool();
@@ -546,7 +546,7 @@ private slots:
         QSignalSpy detail(&rig.store, &PlayerStore::detailChanged);
         QSignalSpy state(&rig.store, &PlayerStore::commentsStateChanged);
         rig.store.retry();
-        QVERIFY(QTest::qWaitFor([&] { return state.size() >= 2; }, 5000)); // loading, then failed
+        QVERIFY(TestTime::waitFor([&] { return state.size() >= 2; }, 5000)); // loading, then failed
         QCOMPARE(detail.size(), 0);
         QCOMPARE(current.size(), 2);
     }
@@ -653,7 +653,7 @@ private slots:
             got << s.category;
         QCOMPARE(got, kept);
         QVERIFY(rig.store.commentsState().isFailed()); // the backend has no such video
-        QVERIFY(QTest::qWaitFor([&] { return rig.store.channelAvatar().has_value(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return rig.store.channelAvatar().has_value(); }, 5000));
         QCOMPARE(*rig.store.channelAvatar(), QStringLiteral("https://example.org/a.jpg"));
         QCOMPARE(rig.library->subscriptions().first().avatar, rig.store.channelAvatar());
     }
@@ -687,7 +687,7 @@ private slots:
         if (metadataInFlight)
             QTest::qWait(50);
         else // A's load has reached its untracked tasks
-            QVERIFY(QTest::qWaitFor([&] { return !rig.store.related().isEmpty(); }, 5000));
+            QVERIFY(TestTime::waitFor([&] { return !rig.store.related().isEmpty(); }, 5000));
         rig.store.loadComments(a, QStringLiteral("new"));
         rig.store.play(makeVideo(b), std::nullopt, true);
         QVERIFY(rig.settle());
@@ -794,7 +794,7 @@ private slots:
         rig.store.loadComments(id, QStringLiteral("new"));
         QVERIFY(rig.store.commentsState().isLoading());
         QCOMPARE(rig.store.comments().size(), 1);
-        QVERIFY(QTest::qWaitFor([&] { return rig.store.commentsState().isFailed(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return rig.store.commentsState().isFailed(); }, 5000));
         QCOMPARE(rig.store.commentsState().message, QStringLiteral("Sin comentarios ahora"));
         QCOMPARE(rig.store.comments().size(), 1);
 
@@ -807,7 +807,7 @@ private slots:
         serve(QStringLiteral("/api/comments/") + id, QJsonDocument(QJsonArray{c}).toJson(), 0, QStringLiteral("top"));
         rig.store.loadComments(id, QStringLiteral("new"));
         rig.store.loadComments(id, QStringLiteral("top"));
-        QVERIFY(QTest::qWaitFor([&] { return rig.store.commentsState().isLoaded(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return rig.store.commentsState().isLoaded(); }, 5000));
         QTest::qWait(800);
         QCOMPARE(rig.store.comments().first().id, QStringLiteral("c1"));
     }

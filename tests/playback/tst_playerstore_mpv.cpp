@@ -40,7 +40,7 @@ bool mpvWorks()
 {
     MpvEngine e;
     e.prepare();
-    return QTest::qWaitFor([&] { return e.isAvailable(); }, 10000);
+    return TestTime::waitFor([&] { return e.isAvailable(); }, 10000);
 }
 
 constexpr int kLong = 30000; // generous: the machine may be busy
@@ -68,9 +68,20 @@ struct Rig
         store.attach(library.get());
         QObject::connect(engine, &MediaEngine::periodicTime, [this](double t) { ticks << t; });
     }
+    // What a failed wait saw.
+    QString state() const
+    {
+        return QStringLiteral("store: playing %1, buffering %2, at %3; engine: time control %4, rate %5, at %6")
+            .arg(store.isPlaying())
+            .arg(store.isBuffering())
+            .arg(store.currentTime())
+            .arg(int(engine->timeControlStatus()))
+            .arg(engine->rate())
+            .arg(engine->currentTime());
+    }
     bool playingPast(double t)
     {
-        return QTest::qWaitFor([&] { return store.isPlaying() && !store.isBuffering() && store.currentTime() > t; },
+        return TestTime::waitFor([&] { return store.isPlaying() && !store.isBuffering() && store.currentTime() > t; },
                                kLong);
     }
 };
@@ -171,8 +182,8 @@ private slots:
         for (bool loop : {false, true}) {
             rig.store.setLoop(loop);
             loop ? rig.store.seek(14.0) : rig.store.playPrevious();
-            QVERIFY(QTest::qWaitFor([&] { return rig.store.currentTime() < 3.0; }, kLong));
-            QVERIFY(rig.playingPast(1.0));
+            QVERIFY2(TestTime::waitFor([&] { return rig.store.currentTime() < 3.0; }, kLong), qPrintable(rig.state()));
+            QVERIFY2(rig.playingPast(1.0), qPrintable(QStringLiteral("loop %1; ").arg(loop) + rig.state()));
         }
         QCOMPARE(rig.store.current()->id, v.id);
         QVERIFY(rig.library->position(v.id) < 12.0); // the end was never kept
@@ -217,16 +228,16 @@ private slots:
             return rig.store.isPlaying() && !rig.store.isBuffering() && rig.engine->currentTime() < 1.0;
         };
         for (int end = 1; end <= kEnds; ++end) {
-            QVERIFY2(QTest::qWaitFor([&] { return ended.size() >= end; }, 15000),
+            QVERIFY2(TestTime::waitFor([&] { return ended.size() >= end; }, 15000),
                      qPrintable(QStringLiteral("end %1 never came; at %2 s").arg(end).arg(rig.engine->currentTime())));
-            QVERIFY2(QTest::qWaitFor(restarted, kLong),
+            QVERIFY2(TestTime::waitFor(restarted, kLong),
                      qPrintable(QStringLiteral("no restart after end %1; at %2 s").arg(end).arg(rig.engine->currentTime())));
         }
         QCOMPARE(rig.store.current()->id, v.id);
 
         rig.store.setLoop(false);
-        QVERIFY(QTest::qWaitFor([&] { return ended.size() > kEnds; }, 15000));
-        QVERIFY(QTest::qWaitFor([&] { return !rig.store.isPlaying(); }, kLong));
+        QVERIFY(TestTime::waitFor([&] { return ended.size() > kEnds; }, 15000));
+        QVERIFY(TestTime::waitFor([&] { return !rig.store.isPlaying(); }, kLong));
         QTest::qWait(300);
         QVERIFY(!rig.store.isPlaying());
         QVERIFY(rig.engine->currentTime() > 1.2);
@@ -235,10 +246,10 @@ private slots:
             // mpv's pause at the end, later than ▶: the player shows it, and
             // ▶ again plays.
             rig.engine->writeMpvProperty("pause", true);
-            QVERIFY(QTest::qWaitFor([&] { return !rig.store.isPlaying(); }, kLong));
+            QVERIFY(TestTime::waitFor([&] { return !rig.store.isPlaying(); }, kLong));
             rig.store.togglePlay();
         }
-        QVERIFY(QTest::qWaitFor(restarted, kLong));
+        QVERIFY(TestTime::waitFor(restarted, kLong));
         QVERIFY(rig.playingPast(0.3));
     }
 
@@ -274,7 +285,7 @@ private slots:
             QVERIFY(rig.playingPast(0.5));
         }
         rig.store.setQuality(360);
-        QVERIFY(QTest::qWaitFor([&] { return rig.store.activeQuality() == 360; }, kLong));
+        QVERIFY(TestTime::waitFor([&] { return rig.store.activeQuality() == 360; }, kLong));
         QVERIFY(rig.playingPast(0.5));
         const auto key = [](const QString &id, const QString &query) {
             return id + u'@' + QUrlQuery(query).queryItemValue(QStringLiteral("q"));
@@ -301,11 +312,11 @@ private slots:
         const Video first = toVideo(playable.at(3));
         rig.library->setPosition(first.id, 5.0);
         rig.store.play(first, 12.0, true);
-        QVERIFY(QTest::qWaitFor([&] { return !rig.store.related().isEmpty(); }, kLong));
+        QVERIFY(TestTime::waitFor([&] { return !rig.store.related().isEmpty(); }, kLong));
         const std::optional<Video> candidate = rig.store.nextCandidate();
         QVERIFY(candidate);
         QSignalSpy countdown(&rig.store, &PlayerStore::countdownChanged);
-        QVERIFY(QTest::qWaitFor([&] { return rig.store.current() && rig.store.current()->id != first.id; }, kLong));
+        QVERIFY(TestTime::waitFor([&] { return rig.store.current() && rig.store.current()->id != first.id; }, kLong));
         QCOMPARE(rig.store.current()->id, candidate->id);
         QVERIFY(countdown.size() >= 6); // 5 … 0
         QCOMPARE(rig.store.playedStack().last().id, first.id);

@@ -44,7 +44,7 @@ struct Rig : StoreRig
     {
         store.play(makeVideo(id), std::nullopt, true);
         engine->makeReady(600);
-        return QTest::qWaitFor([&] { return store.commentsState().isFailed(); }, 8000);
+        return TestTime::waitFor([&] { return store.commentsState().isFailed(); }, 8000);
     }
     // The store hears of the end after the engine has stopped.
     void finish()
@@ -256,13 +256,13 @@ private slots:
         if (during == QLatin1String("enqueue"))
             rig.store.enqueue(makeVideo(QStringLiteral("late")));
         if (during == QLatin1String("close")) {
-            QVERIFY(QTest::qWaitFor([&] { return rig.store.countdown() == 3; }, 2000));
+            QVERIFY(TestTime::waitFor([&] { return rig.store.countdown() == 3; }, 2000));
             rig.store.cancelCountdown();
             QCOMPARE(rig.store.countdown(), 0);
             QTest::qWait(400);
         }
         if (!next.isEmpty())
-            QVERIFY(QTest::qWaitFor([&] { return rig.currentId() != id; }, 3000));
+            QVERIFY(TestTime::waitFor([&] { return rig.currentId() != id; }, 3000));
         QCOMPARE(rig.currentId(), next.isEmpty() ? id : next);
         QVERIFY(!rig.store.upNext());
         if (counts)
@@ -305,7 +305,7 @@ private slots:
             // Read before the call, so a slow machine only lengthens what is measured.
             const qint64 second = clock.nsecsElapsed();
             rig.store.showToast(QStringLiteral("dos"));
-            QVERIFY(QTest::qWaitFor([&] { return cleared >= 0; }, 5000));
+            QVERIFY(TestTime::waitFor([&] { return cleared >= 0; }, 5000));
             // (A slow machine may let the first end before the second comes.)
             QCOMPARE(seen.first(), QStringLiteral("uno"));
             QCOMPARE(seen.mid(seen.indexOf(QStringLiteral("dos"))), (QStringList{"dos", "-"}));

@@ -55,7 +55,7 @@ struct Rig : StoreRig
 bool started(MpvEngine &engine)
 {
     engine.prepare();
-    return QTest::qWaitFor([&] { return engine.isAvailable(); }, 10000);
+    return TestTime::waitFor([&] { return engine.isAvailable(); }, 10000);
 }
 
 } // namespace
@@ -80,7 +80,7 @@ private:
             reply = player.callWithArgumentList(QDBus::Block, method, args);
         });
         thread->start();
-        QVERIFY(QTest::qWaitFor([&] { return thread->isFinished(); }, 20000));
+        QVERIFY(TestTime::waitFor([&] { return thread->isFinished(); }, 20000));
         delete thread;
         QCOMPARE(reply.type(), QDBusMessage::ReplyMessage); // the desktop always hears success
     }

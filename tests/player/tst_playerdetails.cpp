@@ -45,7 +45,7 @@ struct Details
     explicit Details(const Video &v)
     {
         rig.start(v);
-        QVERIFY(QTest::qWaitFor([&] { return rig.store.commentsState().isFailed(); }, 8000)); // no such video
+        QVERIFY(TestTime::waitFor([&] { return rig.store.commentsState().isFailed(); }, 8000)); // no such video
         root = rig.loadSheet(h);
         QVERIFY2(root, qPrintable(h.errors()));
         model = root->property("details").value<DetailsModel *>();
@@ -194,7 +194,7 @@ private slots:
         QQuickItem *block = QmlHarness::shownItems(s.root, QStringLiteral("descriptionBlock")).first();
         // Still for a while: the list is laid out again as parts arrive.
         QPointF at;
-        QVERIFY(QTest::qWaitFor([&] {
+        QVERIFY(TestTime::waitFor([&] {
             at = block->mapToScene(QPointF(2, block->height() / 2));
             QTest::qWait(150);
             return at == block->mapToScene(QPointF(2, block->height() / 2));
@@ -323,7 +323,7 @@ private slots:
         QVERIFY(s.h.click(QStringLiteral("retryButton")));
         QVERIFY(s.rig.store.detailState().isLoading());
         QVERIFY(s.model->relatedPending());
-        QVERIFY(QTest::qWaitFor([&] { return s.rig.store.detailState().isFailed(); }, 8000));
+        QVERIFY(TestTime::waitFor([&] { return s.rig.store.detailState().isFailed(); }, 8000));
     }
 
     // The video's own channel is hidden, and its related videos go at once.

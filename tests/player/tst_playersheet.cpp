@@ -38,12 +38,14 @@ struct Sheet
         QQuickItem *area = find("playerArea");
         return area->mapToScene(QPointF(area->width() / 2, 60)).toPoint();
     }
-    // A single tap on the video, acted on once no second tap can follow.
-    void tap() const
+    // A single tap on the video, acted on once no second tap can follow:
+    // the controls turn. False when they did not.
+    bool tap() const
     {
         const int interval = find("gestureLayer")->property("model").value<QObject *>()->property("tapDelay").toInt();
+        const bool shown = overlay->showControls();
         QTest::mouseClick(h.window(), Qt::LeftButton, {}, emptySpot(), interval + 1);
-        QTest::qWait(interval + 50);
+        return TestTime::waitFor([&] { return overlay->showControls() != shown; });
     }
     // Keeps the controls up for the rest of the case. The sheet starts their
     // hide timer when it is made; a new delay alone would leave that one
@@ -82,11 +84,15 @@ private slots:
         rig.start(makeVideo(QStringLiteral("a")));
         QVERIFY(rig.store.isPlaying());
         Sheet s;
+        // Started before the sheet starts the hide timer as it is made: the
+        // time it measures to the hide is never less than the timer's.
+        QElapsedTimer clock;
+        clock.start();
         QVERIFY2(s.load(rig), qPrintable(s.h.errors()));
         QVERIFY(s.overlay->hidePending());
-        QTest::qWait(3200);
         QVERIFY(s.overlay->showControls());
-        QTRY_VERIFY_WITH_TIMEOUT(!s.overlay->showControls(), 800);
+        QTRY_VERIFY_WITH_TIMEOUT(!s.overlay->showControls(), 4000);
+        QVERIFY2(TestTime::notSooner(clock.elapsed(), 3500), qPrintable(QString::number(clock.elapsed())));
         // Faded out, they take no touches.
         QTRY_VERIFY(!s.controls()->isVisible());
         QVERIFY(!s.controls()->isEnabled());
@@ -133,15 +139,22 @@ private slots:
         QTRY_VERIFY(!overlay.hidePending());
         rig.engine->play();
         QVERIFY(rig.store.isPlaying());
+        QVERIFY(!overlay.hidePending());
         QTest::qWait(400);
         QVERIFY(overlay.showControls());
 
-        overlay.scheduleHide();
-        QTest::qWait(200);
+        // Long beside the step between the two timers, so that a busy
+        // machine does not let the first end before the second starts.
+        const int delay = TestTime::ms(600);
+        overlay.setHideDelay(delay);
         overlay.scheduleHide();
         QTest::qWait(200);
         QVERIFY(overlay.showControls());
+        QElapsedTimer sinceNewest; // started before the newest timer
+        sinceNewest.start();
+        overlay.scheduleHide();
         QTRY_VERIFY(!overlay.showControls());
+        QVERIFY2(TestTime::notSooner(sinceNewest.elapsed(), delay), qPrintable(QString::number(sinceNewest.elapsed())));
     }
 
     // A tap on the video hides shown controls and brings hidden ones back
@@ -153,10 +166,10 @@ private slots:
         rig.engine->pause();
         Sheet s;
         QVERIFY2(s.load(rig), qPrintable(s.h.errors()));
-        s.tap();
+        QVERIFY(s.tap());
         QVERIFY(!s.overlay->showControls());
         QTRY_VERIFY(!s.controls()->isVisible());
-        s.tap();
+        QVERIFY(s.tap());
         QVERIFY(s.overlay->showControls());
         QVERIFY(s.overlay->hidePending());
         QTRY_VERIFY(near(s.controls()->opacity(), 1));
@@ -167,7 +180,7 @@ private slots:
         QTRY_VERIFY(!s.overlay->showControls());
         QTRY_VERIFY(!s.controls()->isVisible());
         s.overlay->setHideDelay(100000);
-        s.tap();
+        QVERIFY(s.tap());
         QVERIFY(s.overlay->showControls());
     }
 
@@ -179,10 +192,10 @@ private slots:
         QQuickItem *unlock = s.find("unlockButton");
         QVERIFY(unlock->isVisible());
         // A tap hides and shows the unlock button.
-        s.tap();
+        QVERIFY(s.tap());
         QTRY_VERIFY(near(unlock->opacity(), 0));
         QVERIFY(!unlock->isEnabled());
-        s.tap();
+        QVERIFY(s.tap());
         QTRY_VERIFY(near(unlock->opacity(), 1));
         QVERIFY(s.h.click(unlock));
         QVERIFY(!s.overlay->locked());

@@ -55,7 +55,7 @@ struct Sheet
     QObject *opened(const char *name) const
     {
         QObject *sheet = root->findChild<QObject *>(QString::fromLatin1(name));
-        return sheet && QTest::qWaitFor([&] { return sheet->property("opened").toBool(); }) ? sheet : nullptr;
+        return sheet && TestTime::waitFor([&] { return sheet->property("opened").toBool(); }) ? sheet : nullptr;
     }
     // The comments sheet, opened; its sort model.
     CommentsModel *openComments()
@@ -255,7 +255,7 @@ private slots:
         QQuickItem *text = s.shown("commentText").first();
         // Still for a while: the list is laid out again as parts arrive.
         QPointF at;
-        QVERIFY(QTest::qWaitFor([&] {
+        QVERIFY(TestTime::waitFor([&] {
             at = text->mapToScene(QPointF(2, 8));
             QTest::qWait(150);
             return at == text->mapToScene(QPointF(2, 8));

@@ -164,7 +164,7 @@ private slots:
         QObject *sheet = root->property("sheet").value<QObject *>();
         QSignalSpy opened(sheet, SIGNAL(opened()));
         QMetaObject::invokeMethod(sheet, "open");
-        QVERIFY(opened.wait(3000));
+        QVERIFY(TestTime::wait(opened, 3000));
         QCOMPARE(sheet->property("title").toString(), u"Guardar en lista"_qs);
         QCOMPARE(sheet->property("detents").toStringList(), (QStringList{u"medium"_qs, u"large"_qs}));
         QQuickItem *content = qml.window()->contentItem();
@@ -219,7 +219,7 @@ private slots:
 
         QSignalSpy closed(sheet, SIGNAL(closed()));
         QVERIFY(qml.click(QmlHarness::findIn(content, u"addToPlaylistDone"_qs)));
-        QVERIFY(closed.wait(3000));
+        QVERIFY(TestTime::wait(closed, 3000));
     }
 
     void iconTileIsAlways30()

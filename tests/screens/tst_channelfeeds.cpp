@@ -339,7 +339,7 @@ private slots:
         m_app->clearFaults();
         model.selectTab(1);
         QVERIFY(model.state().isLoading());
-        QVERIFY(QTest::qWaitFor([&] { return model.state().isLoaded(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return model.state().isLoaded(); }, 5000));
         const QStringList popular = ids(model.videos()->videos());
         QTest::qWait(500);
         QCOMPARE(ids(model.videos()->videos()), popular);
@@ -379,7 +379,7 @@ private slots:
         QVERIFY(!model.subscribed());
         QCOMPARE(Haptics::shared().given(), (QStringList{"success", "success"}));
 
-        QVERIFY(QTest::qWaitFor([&] { return model.state().isLoaded(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return model.state().isLoaded(); }, 5000));
         model.toggleSubscription();
         QCOMPARE(library.subscriptions().size(), 1);
         QVERIFY(library.subscriptions().first().id == c.id && library.subscriptions().first().avatar);

@@ -428,6 +428,14 @@ private slots:
                     return qml.click(QmlHarness::findIn(row, u"showChannel"_qs));
             return false;
         };
+        auto rowTop = [&](const QString &name) {
+            for (QQuickItem *row : QmlHarness::shownItems(root, u"hiddenRow"_qs))
+                if (row->property("text").toString() == name)
+                    return row->mapToScene(QPointF()).y();
+            return qreal(-1);
+        };
+        const qreal firstRowTop = rowTop(library().hiddenChannels().first());
+        QVERIFY(firstRowTop >= 0);
         QVERIFY(show(u"Dos"_qs));
         QCOMPARE(library().hiddenChannels(), (QStringList{u"Uno"_qs, u"Tres"_qs}));
         QCOMPARE(removals.size(), 1);
@@ -438,7 +446,7 @@ private slots:
         QVERIFY(show(u"Uno"_qs));
         QTRY_COMPARE(QmlHarness::shownItems(root, u"hiddenRow"_qs).size(), 1);
         QCOMPARE(library().hiddenChannels(), QStringList{u"Tres"_qs});
-        QTest::qWait(500); // the rows below have moved up
+        QTRY_COMPARE(rowTop(u"Tres"_qs), firstRowTop); // the rows below have moved up
         QVERIFY(show(u"Tres"_qs));
         QCOMPARE(library().hiddenChannels(), QStringList());
         QVERIFY(shown(root, u"hiddenEmpty"_qs));

@@ -64,7 +64,7 @@ class TestSubscriptionsView : public QObject
     {
         QList<QQuickItem *> rows;
         if (m_qml->click(m_qml->find(u"manageButton"_qs)))
-            QTest::qWaitFor([&] {
+            TestTime::waitFor([&] {
                 rows = QmlHarness::shownItems(m_qml->window()->contentItem(), u"managerRow"_qs);
                 return manager()->property("opened").toBool() && !rows.isEmpty();
             }, 3000);
@@ -175,7 +175,7 @@ private slots:
         QVERIFY(load(2));
         QList<SyncEvent> events;
         m_s->library.onSync = [&](const SyncEvent &e) { events.append(e); };
-        QVERIFY(QTest::qWaitFor([&] { return shown(u"stripChannel"_qs).size() == 2; }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return shown(u"stripChannel"_qs).size() == 2; }, 3000));
         QVERIFY(m_qml->click(shown(u"stripChannel"_qs).at(1)));
         QCOMPARE(m_s->router.subsPath(), Router::Path{ChannelRoute({fixture(1).id, fixture(1).name})});
 
@@ -187,7 +187,7 @@ private slots:
         QVERIFY(!openAtPush);
         QCOMPARE(m_s->router.subsPath().last(), Router::Route(ChannelRoute({fixture(0).id, fixture(0).name})));
 
-        QVERIFY(QTest::qWaitFor([&] { return !manager()->property("visible").toBool(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return !manager()->property("visible").toBool(); }, 3000));
         row = openManager();
         QVERIFY(row);
         const QPointF from = row->mapToScene(QPointF(row->width() - 10, row->height() / 2));

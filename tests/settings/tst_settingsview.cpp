@@ -175,7 +175,7 @@ private slots:
             // A click anywhere on the row opens the menu, on the value above all.
             for (const QString &part : {u"groupedRowTitle"_qs, u"pickerValue"_qs, u"pickerChevron"_qs}) {
                 QVERIFY(screen.qml.click(QmlHarness::findIn(row, part)));
-                QVERIFY2(QTest::qWaitFor([&] { return menu->property("opened").toBool(); }, 2000), qPrintable(part));
+                QVERIFY2(TestTime::waitFor([&] { return menu->property("opened").toBool(); }, 2000), qPrintable(part));
                 QVERIFY(QMetaObject::invokeMethod(menu, "close"));
                 QTRY_VERIFY(!menu->property("_menu").value<QObject *>()->property("visible").toBool());
             }

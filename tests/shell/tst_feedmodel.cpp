@@ -228,7 +228,7 @@ private slots:
         FeedModel model;
         model.setSelected(QStringLiteral("music"));
         auto task = model.reload({}, false);
-        QVERIFY(QTest::qWaitFor([&] { return model.state().isLoading(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return model.state().isLoading(); }, 3000));
         QVERIFY(model.items().isEmpty());
         await(std::move(task));
 
@@ -251,7 +251,7 @@ private slots:
         FeedModel model;
         model.setSelected(QStringLiteral("news"));
         auto task = model.reload({}, false);
-        QVERIFY(QTest::qWaitFor([&] { return !model.items().isEmpty(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return !model.items().isEmpty(); }, 3000));
         QCOMPARE(model.items(), old);
         QVERIFY(model.state().isLoaded());
         QVERIFY(model.loadedFor().isEmpty());
@@ -305,7 +305,7 @@ private slots:
         serve(QStringLiteral("/api/feed"), QStringLiteral("tech"), videosJson(QStringLiteral("n"), 1, 3), 400, 1);
         FileWriter::shared().drain();
         auto task = model.reload({}, true);
-        QVERIFY(QTest::qWaitFor([&] { return model.items().size() == 4; }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return model.items().size() == 4; }, 3000));
         QCOMPARE(ids(model.items()).first(), QStringLiteral("t1"));
         await(std::move(task));
         QCOMPARE(ids(model.items()), QStringList({"n1", "n2", "n3"}));
@@ -682,7 +682,7 @@ private slots:
         FeedModel model;
         model.setSelected(QStringLiteral("movies"));
         model.setOnScreen(true);
-        QVERIFY(QTest::qWaitFor([&] { return model.state().isLoading(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return model.state().isLoading(); }, 3000));
         model.setOnScreen(false);
         // The backend logs the request as its reply goes out.
         QTRY_COMPARE(requests(QStringLiteral("/api/feed")).size(), 1);
@@ -738,7 +738,7 @@ private slots:
         model.setAuth(&auth);
         QCOMPARE(model.taskKey(), signedIn ? QStringLiteral("foryou-true") : QStringLiteral("foryou-false"));
         model.setOnScreen(true);
-        QVERIFY(QTest::qWaitFor([&] { return model.state().isLoaded(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return model.state().isLoaded(); }, 5000));
         QCOMPARE(model.loadedFor(), signedIn ? QStringLiteral("foryou+acct") : QStringLiteral("foryou"));
         QTRY_COMPARE(requests(QStringLiteral("/api/categories")).size(), 1);
         m_backend->requests().clear();
@@ -754,7 +754,7 @@ private slots:
             } else if (s == u"slow music") {
                 serve(QStringLiteral("/api/feed"), QStringLiteral("music"), videosJson(QStringLiteral("m"), 1, 3), 400);
                 model.setSelected(QStringLiteral("music"));
-                QVERIFY(QTest::qWaitFor([&] { return model.state().isLoading(); }, 3000));
+                QVERIFY(TestTime::waitFor([&] { return model.state().isLoading(); }, 3000));
             } else {
                 model.setSelected(s);
                 if (model.onScreen())
@@ -798,7 +798,7 @@ private slots:
             model.setOnScreen(true);
         }
         QVERIFY(!library.isLoaded());
-        QVERIFY(QTest::qWaitFor([&] { return model.state().isLoaded(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return model.state().isLoaded(); }, 5000));
         QVERIFY(library.isLoaded());
         QTest::qWait(100);
         QStringList asked = feedRequests();
@@ -822,7 +822,7 @@ private slots:
         model.setAuth(&auth);
 
         model.retry();
-        QVERIFY(QTest::qWaitFor([&] { return model.state().isLoaded(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return model.state().isLoaded(); }, 5000));
         QCOMPARE(model.loadedFor(), QStringLiteral("foryou"));
         model.refresh();
         QTRY_COMPARE(model.loadedFor(), QStringLiteral("foryou+acct"));
@@ -840,7 +840,7 @@ private slots:
         QVERIFY(callback.isCallable());
         model.refresh(callback);
         auto hits = [&] { return engine.globalObject().property(QStringLiteral("hits")).toInt(); };
-        QVERIFY(QTest::qWaitFor([&] { return hits() == 1; }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return hits() == 1; }, 5000));
         QVERIFY(model.state().isLoaded());
         // Without a function it just loads.
         model.refresh();

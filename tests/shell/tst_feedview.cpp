@@ -119,7 +119,7 @@ private slots:
         QCOMPARE(QmlHarness::findAllIn(m_feed, u"videoCard"_qs).size(), 4);
 
         m_feed->setProperty("feedState", QVariant::fromValue(LoadState::loaded()));
-        QVERIFY(QTest::qWaitFor([&] { return shown(u"videoCard"_qs).size() >= 3; }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return shown(u"videoCard"_qs).size() >= 3; }, 3000));
         QList<QQuickItem *> cards = shown(u"videoCard"_qs);
         std::sort(cards.begin(), cards.end(), [](QQuickItem *a, QQuickItem *b) {
             return a->mapToScene(QPointF()).y() < b->mapToScene(QPointF()).y();
@@ -220,17 +220,17 @@ private slots:
         QVERIFY(load(QByteArray("filtered: true; rows: ") + (rows ? "true" : "false"), LoadState::loading(), 1200, 1400));
         QSignalSpy more(m_feed, SIGNAL(moreWanted()));
         m_feed->setProperty("feedState", QVariant::fromValue(LoadState::loaded()));
-        QVERIFY(QTest::qWaitFor([&] { return more.size() == 1; }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return more.size() == 1; }, 3000));
         QTest::qWait(100);
         QCOMPARE(more.size(), 1);
 
         // The tail's channel hidden: "a1", made already, is last now.
         m_stores->library->hideChannel(u"Canal B"_qs);
-        QVERIFY(QTest::qWaitFor([&] { return more.size() == 2; }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return more.size() == 2; }, 3000));
 
         // A page: its last video, once made, asks again.
         m_videos.append(videos(1, u"c"_qs, u"Canal C"_qs));
-        QVERIFY(QTest::qWaitFor([&] { return more.size() == 3; }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return more.size() == 3; }, 3000));
         QTest::qWait(100);
         QCOMPARE(more.size(), 3);
     }
@@ -256,7 +256,7 @@ private slots:
         QTest::qWait(100);
         QVERIFY(!atTop());
         m_feed->setProperty("feedState", QVariant::fromValue(LoadState::loading()));
-        QVERIFY(QTest::qWaitFor([&] { return atTop(); }, 2000));
+        QVERIFY(TestTime::waitFor([&] { return atTop(); }, 2000));
     }
 
     void scrolledRowsStayWhereTheyAre()

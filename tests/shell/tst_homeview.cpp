@@ -114,7 +114,7 @@ class TestHomeView : public QObject
 
     bool waitLoaded() const
     {
-        return QTest::qWaitFor([&] { return feed()->state().isLoaded() && !shownNamed(u"videoCard"_qs).isEmpty(); }, 8000);
+        return TestTime::waitFor([&] { return feed()->state().isLoaded() && !shownNamed(u"videoCard"_qs).isEmpty(); }, 8000);
     }
 
     QStringList requestedPages(const QString &category) const
@@ -260,7 +260,7 @@ private slots:
         Defaults::shared().setValue(u"pref.homeLayout"_qs, layout);
         serve(u"/api/feed"_qs, u"foryou"_qs, {videoJson(u"s1"_qs, u"Canal"_qs), videoJson(u"s2"_qs, u"Canal"_qs)}, 800);
         QVERIFY(load(width));
-        QVERIFY(QTest::qWaitFor([&] { return shownNamed(u"skeletonCard"_qs).size() >= 2; }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return shownNamed(u"skeletonCard"_qs).size() >= 2; }, 3000));
         QList<QQuickItem *> all = QmlHarness::findAllIn(m_root, u"skeletonCard"_qs);
         QCOMPARE(all.size(), 4);
         // They take the width the cards will have, not their own.
@@ -276,19 +276,19 @@ private slots:
         QTest::qWait(50);
         QVERIFY(!m_player->current());
 
-        QVERIFY(QTest::qWaitFor([&] { return feed()->state().isLoaded(); }, 5000));
-        QVERIFY(QTest::qWaitFor([&] { return shownNamed(u"skeletonCard"_qs).isEmpty(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return feed()->state().isLoaded(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return shownNamed(u"skeletonCard"_qs).isEmpty(); }, 3000));
         const QString item = layout == 1 ? u"videoRow"_qs : u"videoCard"_qs;
-        QVERIFY(QTest::qWaitFor([&] { return shownNamed(item).size() == 2; }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return shownNamed(item).size() == 2; }, 3000));
     }
 
     void errorStateWithRetry()
     {
         const qint64 fault = m_backend->failPath(u"/api/feed"_qs, 500, u"El servidor se cayó"_qs);
         QVERIFY(load());
-        QVERIFY(QTest::qWaitFor([&] { return feed()->state().isFailed(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return feed()->state().isFailed(); }, 5000));
         QQuickItem *error = nullptr;
-        QVERIFY(QTest::qWaitFor([&] {
+        QVERIFY(TestTime::waitFor([&] {
             const auto errors = shownNamed(u"feedError"_qs);
             error = errors.isEmpty() ? nullptr : errors.first();
             return error != nullptr;
@@ -314,7 +314,7 @@ private slots:
     {
         serve(u"/api/feed"_qs, u"foryou"_qs, {});
         QVERIFY(load());
-        QVERIFY(QTest::qWaitFor([&] { return feed()->state().isLoaded(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return feed()->state().isLoaded(); }, 5000));
         QTest::qWait(100);
         QVERIFY(shownNamed(u"feedError"_qs).isEmpty());
         QVERIFY(shownNamed(u"skeletonCard"_qs).isEmpty());
@@ -358,7 +358,7 @@ private slots:
         // Toggling the setting while shown.
         m_library->unhideChannel(u"Canal B"_qs);
         Defaults::shared().setValue(u"pref.hideWatched"_qs, !hideWatched);
-        QVERIFY(QTest::qWaitFor([&] { return shown()->videos().size() == (hideWatched ? 4 : 3); }, 2000));
+        QVERIFY(TestTime::waitFor([&] { return shown()->videos().size() == (hideWatched ? 4 : 3); }, 2000));
     }
 
     // Switching the watched filter on and off, slowly or fast, leaves every
@@ -384,9 +384,9 @@ private slots:
             m_library->addToHistory(video(id, u"Canal"_qs));
         Defaults::shared().setValue(u"pref.homeLayout"_qs, layout);
         QVERIFY(load());
-        QVERIFY(QTest::qWaitFor([&] { return feed()->state().isLoaded(); }, 8000));
+        QVERIFY(TestTime::waitFor([&] { return feed()->state().isLoaded(); }, 8000));
         QQuickItem *view = nullptr;
-        QVERIFY(QTest::qWaitFor([&] { return (view = m_qml->find(layout ? u"feedList"_qs : u"feedGrid"_qs)); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return (view = m_qml->find(layout ? u"feedList"_qs : u"feedGrid"_qs)); }, 3000));
         const QByteArray role = layout ? "videoId" : "first";
         auto drawnRight = [&] {
             const QString problem = ViewRows::problem(view, role, layout ? -1 : 0);
@@ -426,7 +426,7 @@ private slots:
         QVERIFY(load());
         QVERIFY(waitLoaded());
         QVERIFY(m_qml->click(shownNamed(u"videoCard"_qs).first()));
-        QVERIFY(QTest::qWaitFor([&] { return m_player->current().has_value(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return m_player->current().has_value(); }, 3000));
         QCOMPARE(m_player->current()->id, u"dQw4w9WgXcQ"_qs);
         QVERIFY(m_player->expanded());
         QCOMPARE(m_library->history().first().video.id, u"dQw4w9WgXcQ"_qs);
@@ -448,10 +448,10 @@ private slots:
         QFETCH(int, after);
         Defaults::shared().setValue(u"pref.homeLayout"_qs, stored);
         QVERIFY(load());
-        QVERIFY(QTest::qWaitFor([&] { return feed()->state().isLoaded(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return feed()->state().isLoaded(); }, 5000));
         auto listShown = [&] { return !shownNamed(u"feedList"_qs).isEmpty(); };
         auto gridShown = [&] { return !shownNamed(u"feedGrid"_qs).isEmpty(); };
-        QVERIFY(QTest::qWaitFor([&] { return stored == 1 ? listShown() : gridShown(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return stored == 1 ? listShown() : gridShown(); }, 3000));
 
         QQuickItem *button = m_qml->find(u"layoutButton"_qs);
         QVERIFY(button);
@@ -459,16 +459,16 @@ private slots:
         QCOMPARE(button->property("symbol").toString(), symbolBefore);
         QVERIFY(m_qml->click(button));
         QCOMPARE(Defaults::shared().intValue(u"pref.homeLayout"_qs), after);
-        QVERIFY(QTest::qWaitFor([&] { return after == 1 ? listShown() : gridShown(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return after == 1 ? listShown() : gridShown(); }, 3000));
         if (after == 1)
-            QVERIFY(QTest::qWaitFor([&] { return !shownNamed(u"videoRow"_qs).isEmpty(); }, 3000));
+            QVERIFY(TestTime::waitFor([&] { return !shownNamed(u"videoRow"_qs).isEmpty(); }, 3000));
     }
 
     void chips()
     {
         Defaults::shared().setValue(u"pref.hiddenCats"_qs, u"music,,news,foryou"_qs);
         QVERIFY(load());
-        QVERIFY(QTest::qWaitFor([&] { return feed()->state().isLoaded(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return feed()->state().isLoaded(); }, 5000));
         QVERIFY(item(u"chip_foryou"_qs));
         QVERIFY(item(u"chip_gaming"_qs));
         QVERIFY(!item(u"chip_music"_qs));
@@ -476,8 +476,8 @@ private slots:
 
         QVERIFY(m_qml->click(item(u"chip_gaming"_qs)));
         QCOMPARE(feed()->selected(), u"gaming"_qs);
-        QVERIFY(QTest::qWaitFor([&] { return requestedPages(u"gaming"_qs) == QStringList{u"0"_qs}; }, 5000));
-        QVERIFY(QTest::qWaitFor([&] { return feed()->loadedFor() == u"gaming"_qs; }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return requestedPages(u"gaming"_qs) == QStringList{u"0"_qs}; }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return feed()->loadedFor() == u"gaming"_qs; }, 5000));
         QCOMPARE(Haptics::shared().given(), QStringList{u"light"_qs});
         // Its gradient runs corner to corner: deeper at the bottom than at the top of one column.
         QQuickItem *fill = QmlHarness::findIn(item(u"chip_gaming"_qs), u"chipGradient"_qs);
@@ -503,8 +503,8 @@ private slots:
         QVERIFY(!m_library->inProgress().isEmpty());
 
         QVERIFY(load());
-        QVERIFY(QTest::qWaitFor([&] { return feed()->state().isLoaded(); }, 5000));
-        QVERIFY(QTest::qWaitFor([&] { return !shownNamed(u"continueBlock"_qs).isEmpty(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return feed()->state().isLoaded(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return !shownNamed(u"continueBlock"_qs).isEmpty(); }, 3000));
         QVERIFY(textsIn(shownNamed(u"continueBlock"_qs).first()).contains(u"Seguir viendo"_qs));
         QCOMPARE(shownNamed(u"continueCard"_qs).size(), 1);
         QList<QQuickItem *> fill = QmlHarness::findAllIn(shownNamed(u"continueCard"_qs).first(), u"progressFill"_qs);
@@ -512,13 +512,13 @@ private slots:
         QCOMPARE(fill.first()->width(), 110.0); // half of 220
 
         feed()->setSelected(u"gaming"_qs);
-        QVERIFY(QTest::qWaitFor([&] { return shownNamed(u"continueBlock"_qs).isEmpty(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return shownNamed(u"continueBlock"_qs).isEmpty(); }, 3000));
 
         // Its tap plays like a card's.
         feed()->setSelected(u"foryou"_qs);
-        QVERIFY(QTest::qWaitFor([&] { return !shownNamed(u"continueCard"_qs).isEmpty(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return !shownNamed(u"continueCard"_qs).isEmpty(); }, 3000));
         QVERIFY(m_qml->click(shownNamed(u"continueCard"_qs).first()));
-        QVERIFY(QTest::qWaitFor([&] { return m_player->current().has_value(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return m_player->current().has_value(); }, 3000));
         QCOMPARE(m_player->current()->id, u"half"_qs);
     }
 
@@ -633,7 +633,7 @@ private slots:
         QVERIFY(waitLoaded());
         QVERIFY(m_library->isLoaded());
         QCOMPARE(ids(shown()->videos()), QStringList{u"b1"_qs});
-        QVERIFY(QTest::qWaitFor([&] { return !shownNamed(u"continueCard"_qs).isEmpty(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return !shownNamed(u"continueCard"_qs).isEmpty(); }, 3000));
     }
 
     // A list filtered by a library still being read shows nothing until it is
@@ -676,7 +676,7 @@ private slots:
         m_library->hideChannel(u"Oculto"_qs);
         Defaults::shared().setValue(u"pref.homeLayout"_qs, 1); // rows: all fit on screen
         QVERIFY(load());
-        QVERIFY(QTest::qWaitFor([&] { return ids(shown()->videos()) == QStringList({"v1", "v2", "v3"}); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return ids(shown()->videos()) == QStringList({"v1", "v2", "v3"}); }, 5000));
     }
 
     void headerButtons()
@@ -696,15 +696,15 @@ private slots:
         QVERIFY(m_qml->click(m_qml->find(u"accountButton"_qs)));
         QObject *sheet = accountSheet();
         QVERIFY(sheet);
-        QVERIFY(QTest::qWaitFor([&] { return sheet->property("opened").toBool(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return sheet->property("opened").toBool(); }, 3000));
         QCOMPARE(Haptics::shared().given().size(), 1); // the account button gives none
 
         // Kept once made: the same sheet opens again.
         QMetaObject::invokeMethod(sheet, "close");
-        QVERIFY(QTest::qWaitFor([&] { return !sheet->property("visible").toBool(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return !sheet->property("visible").toBool(); }, 3000));
         QVERIFY(m_qml->click(m_qml->find(u"accountButton"_qs)));
         QCOMPARE(accountSheet(), sheet);
-        QVERIFY(QTest::qWaitFor([&] { return sheet->property("opened").toBool(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return sheet->property("opened").toBool(); }, 3000));
     }
 
     // Signing out while the screen is open reloads "Para ti" without the account.
@@ -722,7 +722,7 @@ private slots:
         // Waits for the load of each account state to end: on the way the
         // list may already show what it ends with (the category feed stands
         // in for an account feed asked for while the session goes).
-        QVERIFY(QTest::qWaitFor([&] { return feed()->loadedFor() == u"foryou+acct"_qs; }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return feed()->loadedFor() == u"foryou+acct"_qs; }, 5000));
         QCOMPARE(ids(feed()->items()), QStringList{u"acc1"_qs});
 
         QCoro::waitFor(m_auth->logout(false));
@@ -739,12 +739,12 @@ private slots:
         QVERIFY(waitLoaded());
         const qsizetype before = requestedPages(u"foryou"_qs).size();
         QTest::keyClick(m_qml->window(), Qt::Key_F5);
-        QVERIFY(QTest::qWaitFor([&] { return requestedPages(u"foryou"_qs).size() == before + 1; }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return requestedPages(u"foryou"_qs).size() == before + 1; }, 5000));
         QQuickItem *refresher = nullptr;
         QList<QQuickItem *> spinners = QmlHarness::findAllIn(m_root, u"refreshSpinner"_qs);
         QVERIFY(!spinners.isEmpty());
         refresher = spinners.first()->parentItem();
-        QVERIFY(QTest::qWaitFor([&] { return !refresher->property("refreshing").toBool(); }, 5000));
+        QVERIFY(TestTime::waitFor([&] { return !refresher->property("refreshing").toBool(); }, 5000));
     }
 
     // The thumbnail decorations and the row's views line.

@@ -345,7 +345,7 @@ private slots:
 
         const QUrl link(QStringLiteral("https://youtu.be/dQw4w9WgXcQ"));
         QVERIFY(ShareSheet::shared().share(link));
-        QVERIFY(QTest::qWaitFor(opened, 3000));
+        QVERIFY(TestTime::waitFor(opened, 3000));
         QCOMPARE(named(u"sharedText"_qs)->property("text").toString(), link.toString());
         QVERIFY(named(u"shareOpen"_qs)->isVisible());
         QVERIFY(!named(u"shareSave"_qs)->isVisible());
@@ -353,21 +353,21 @@ private slots:
         QVERIFY(qml.click(named(u"shareCopy"_qs)));
         QCOMPARE(Pasteboard::shared().string(), link.toString());
         QVERIFY(!ShareSheet::shared().active());
-        QVERIFY(QTest::qWaitFor([&] { return !opened(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return !opened(); }, 3000));
 
         QVERIFY(ShareSheet::shared().share(link));
-        QVERIFY(QTest::qWaitFor(opened, 3000));
+        QVERIFY(TestTime::waitFor(opened, 3000));
         QTest::qWait(400);
         QVERIFY(qml.click(named(u"shareOpen"_qs)));
         QCOMPARE(Opener::shared().opened(), QList<QUrl>{link});
-        QVERIFY(QTest::qWaitFor([&] { return !opened(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return !opened(); }, 3000));
 
         // Closed by hand, the share ends too.
         QVERIFY(ShareSheet::shared().share(QStringLiteral("un texto")));
-        QVERIFY(QTest::qWaitFor(opened, 3000));
+        QVERIFY(TestTime::waitFor(opened, 3000));
         QVERIFY(!named(u"shareOpen"_qs)->isVisible());
         QMetaObject::invokeMethod(sheet, "close");
-        QVERIFY(QTest::qWaitFor([&] { return !ShareSheet::shared().active(); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return !ShareSheet::shared().active(); }, 3000));
     }
 
     // On a card: a right click opens the kit's menu with these entries, and a
@@ -388,14 +388,14 @@ private slots:
         auto openMenu = [&] {
             const QPoint at = card->mapToScene(QPointF(40, 40)).toPoint();
             QTest::mouseClick(qml.window(), Qt::RightButton, {}, at);
-            return QTest::qWaitFor([&] { return qml.find(u"contextMenuItem9"_qs) != nullptr; }, 3000);
+            return TestTime::waitFor([&] { return qml.find(u"contextMenuItem9"_qs) != nullptr; }, 3000);
         };
         QVERIFY(openMenu());
         QQuickItem *later = qml.find(u"contextMenuItem3"_qs);
         QVERIFY(later);
-        QVERIFY(QTest::qWaitFor([&] { return later->isVisible() && later->width() > 0; }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return later->isVisible() && later->width() > 0; }, 3000));
         QVERIFY(qml.click(later));
-        QVERIFY(QTest::qWaitFor([&] { return m_library->isWatchLater(v.id); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return m_library->isWatchLater(v.id); }, 3000));
         // The menu closed without playing anything.
         QVERIFY(!m_player->current());
 
@@ -403,7 +403,7 @@ private slots:
         QVERIFY(openMenu());
         QQuickItem *again = qml.find(u"contextMenuItem3"_qs);
         QVERIFY(again);
-        QVERIFY(QTest::qWaitFor([&] {
+        QVERIFY(TestTime::waitFor([&] {
             QStringList texts;
             std::function<void(QQuickItem *)> walk = [&](QQuickItem *i) {
                 if (i->inherits("QQuickText"))
@@ -463,14 +463,14 @@ private slots:
         };
         auto open = [&](QQuickItem *card) {
             QTest::mouseClick(qml.window(), Qt::RightButton, {}, card->mapToScene(QPointF(40, 40)).toPoint());
-            if (!QTest::qWaitFor([&] { return row(9) != nullptr; }, 3000))
+            if (!TestTime::waitFor([&] { return row(9) != nullptr; }, 3000))
                 return false;
             QTest::qWait(400); // the menu grows in
             return true;
         };
         auto close = [&] {
             QTest::keyClick(qml.window(), Qt::Key_Escape);
-            return QTest::qWaitFor([&] { return row(9) == nullptr; }, 3000);
+            return TestTime::waitFor([&] { return row(9) == nullptr; }, 3000);
         };
         const QStringList base{kPlayNext, kEnqueue, kSave, kLater, kLike, kShare, kChannel, kCopy, kOpen, kHide};
         QStringList liked = base;
@@ -486,7 +486,7 @@ private slots:
         QVERIFY(open(second));
         QCOMPARE(shown(), liked);
         QVERIFY(qml.click(row(4)));
-        QVERIFY(QTest::qWaitFor([&] { return !m_library->isLiked(b.id); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return !m_library->isLiked(b.id); }, 3000));
         QVERIFY(!m_library->isLiked(a.id));
 
         // The first card, given another video, offers and acts on that one.
@@ -497,7 +497,7 @@ private slots:
         QCOMPARE(shown(), liked);
         QCOMPARE(first->findChildren<VideoMenu *>().size(), 1);
         QVERIFY(qml.click(row(4)));
-        QVERIFY(QTest::qWaitFor([&] { return !m_library->isLiked(c.id); }, 3000));
+        QVERIFY(TestTime::waitFor([&] { return !m_library->isLiked(c.id); }, 3000));
         QVERIFY(!m_library->isLiked(a.id));
     }
 };

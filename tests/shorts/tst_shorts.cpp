@@ -120,7 +120,7 @@ class TestShorts : public QObject
     // The first load has ended, with the list or its failure.
     static bool firstLoadEnded(const ShortsStore &store)
     {
-        return QTest::qWaitFor([&] { return store.state().isLoaded() || store.state().isFailed(); }, 10000);
+        return TestTime::waitFor([&] { return store.state().isLoaded() || store.state().isFailed(); }, 10000);
     }
     // A shown store with the first page p0 … p9 loaded, p0 current; the log emptied.
     ShortsStore &loaded()
@@ -131,7 +131,7 @@ class TestShorts : public QObject
         // Its own warming must be over before the log is cleared, however
         // slow the machine: a late one would count against the next step.
         const auto bothWarmed = [this] { return warmed().contains(u"p1"_qs) && warmed().contains(u"p2"_qs); };
-        if (!QTest::qWaitFor(bothWarmed, 60000))
+        if (!TestTime::waitFor(bothWarmed, 60000))
             qFatal("the first two Shorts were never warmed");
         m_fx->requests().clear();
         return *m_store;
@@ -147,11 +147,11 @@ class TestShorts : public QObject
                               {u"avatars"_qs, QVariant::fromValue<QObject *>(&m_stores->avatars)}});
         m_shorts = m_root ? m_root->property("store").value<ShortsStore *>() : nullptr;
         // The screen holds its player a moment before the first Short loads.
-        if (!m_shorts || !QTest::qWaitFor([this] { return !m_shorts->currentID().isEmpty() && engine()->hasItem(); }))
+        if (!m_shorts || !TestTime::waitFor([this] { return !m_shorts->currentID().isEmpty() && engine()->hasItem(); }))
             return false;
         engine()->makeReady(16);
         // The pager makes its pages when it next lays out.
-        return QTest::qWaitFor([this] { return shown(u"shortTapArea"_qs) != nullptr; });
+        return TestTime::waitFor([this] { return shown(u"shortTapArea"_qs) != nullptr; });
     }
 
 private slots:
@@ -652,15 +652,15 @@ private slots:
         });
         mpv->observeMpvProperty("audio-device");
         mpv->observeMpvProperty("vd-lavc-threads");
-        QVERIFY(QTest::qWaitFor([&] { return store.ready() && store.progress() > 0.05; }, kLong));
+        QVERIFY(TestTime::waitFor([&] { return store.ready() && store.progress() > 0.05; }, kLong));
         QVERIFY(mpv->presentationSize().height() > mpv->presentationSize().width());
         // One decoding thread, not one per core: each holds reference frames.
         QTRY_COMPARE_WITH_TIMEOUT(threads.toLongLong(), 1, kLong);
         QTRY_COMPARE_WITH_TIMEOUT(device, u"null/a"_qs, kLong);
         mpv->seek(15);
-        QVERIFY(QTest::qWaitFor([&] { return mpv->currentTime() >= 15.2; }, kLong));
-        QVERIFY(QTest::qWaitFor([&] { return mpv->currentTime() > 0.3 && mpv->currentTime() < 5; }, kLong));
-        QVERIFY(QTest::qWaitFor([&] { return mpv->timeControlStatus() == MediaEngine::TimeControlStatus::Playing; }, kLong));
+        QVERIFY(TestTime::waitFor([&] { return mpv->currentTime() >= 15.2; }, kLong));
+        QVERIFY(TestTime::waitFor([&] { return mpv->currentTime() > 0.3 && mpv->currentTime() < 5; }, kLong));
+        QVERIFY(TestTime::waitFor([&] { return mpv->timeControlStatus() == MediaEngine::TimeControlStatus::Playing; }, kLong));
         AudioSession::shared().setAudioDevices({{u"auto"_qs, {}}, {u"null/b"_qs, {}}}, u"null/b"_qs);
         QTRY_COMPARE_WITH_TIMEOUT(device, u"null/b"_qs, kLong);
     }

@@ -1,6 +1,7 @@
 #include "Platform.h"
 #include "QmlHarness.h"
 #include "RemoteImageProvider.h"
+#include "TestTime.h"
 #include <QGuiApplication>
 #include <QQmlComponent>
 #include <QRegularExpression>
@@ -208,5 +209,5 @@ bool QmlHarness::wheel(QQuickItem *item, QPoint angle, QPoint pixels)
 
 bool QmlHarness::waitFor(const std::function<bool()> &pred, int ms)
 {
-    return QTest::qWaitFor(pred, ms);
+    return TestTime::waitFor(pred, ms);
 }

@@ -47,7 +47,7 @@ public:
     // A mouse drag from `from` by `by` in twelve moves 8 ms apart, released
     // 8 ms after the last.
     static void drag(QWindow *window, QPoint from, QPoint by);
-    // Processes events until `pred` holds or `ms` pass.
+    // Processes events until `pred` holds or `ms` pass (stretched by TestTime).
     static bool waitFor(const std::function<bool()> &pred, int ms = 5000);
 
 private:

@@ -1,4 +1,5 @@
 #include "SelfLaunch.h"
+#include "TestTime.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -36,8 +37,8 @@ QString SelfLaunch::run(const QStringList &arguments, int ms) const
     QProcess process;
     process.setProcessEnvironment(m_env);
     process.start(QCoreApplication::applicationFilePath(), arguments);
-    if (!process.waitForFinished(ms))
-        return QStringLiteral("did not end within %1 ms").arg(ms);
+    if (!process.waitForFinished(TestTime::ms(ms)))
+        return QStringLiteral("did not end within %1 ms").arg(TestTime::ms(ms));
     const QString said = QString::fromLocal8Bit(process.readAllStandardError().right(2000));
     if (process.exitStatus() != QProcess::NormalExit)
         return QStringLiteral("crashed: ") + said;

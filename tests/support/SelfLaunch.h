@@ -18,7 +18,7 @@ public:
     bool ready() const;
 
     // Runs the program with `arguments` to its end: "" when it ended by itself
-    // with exit code 0 within `ms`, else what went wrong with the end of what
+    // with exit code 0 within `ms` (stretched by TestTime), else what went wrong with the end of what
     // it wrote to its standard error.
     QString run(const QStringList &arguments, int ms = 30000) const;
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <QCoroTask>
+#include "TestTime.h"
 #include <QTest>
 #include <exception>
 #include <memory>
@@ -24,7 +25,7 @@ std::exception_ptr errorOf(QCoro::Task<T> task)
         }
         s->done = true;
     }(std::move(task), state);
-    if (!QTest::qWaitFor([&] { return state->done; }, 15000))
+    if (!TestTime::waitFor([&] { return state->done; }, 15000))
         return std::make_exception_ptr(std::runtime_error("unfinished"));
     return state->error;
 }
