@@ -237,6 +237,7 @@ void MpvEngine::resetItemTracking()
     m_fileActive = false;
     m_fileLoaded = false;
     m_early.clear();
+    m_demuxerRead = false;
     m_deferredSeek = 0;
     m_seekAwaitingReply = 0;
     m_seekAwaitingRestart = 0;
@@ -322,13 +323,20 @@ void MpvEngine::doSeek(quint64 seek, double seconds)
 {
     if (deferred([=, this] { doSeek(seek, seconds); }))
         return;
-    if (!m_fileLoaded) {
-        // Not playing yet: seek as soon as the file is there.
+    if (!m_fileLoaded || !m_demuxerRead) {
+        // Not playing yet: seek as soon as the file is there and its demuxer
+        // has read from its start.
         m_deferredSeek = seek;
         m_deferredTarget = seconds;
         return;
     }
     issueSeek(seek, seconds);
+}
+
+void MpvEngine::issueDeferredSeek()
+{
+    if (m_deferredSeek && m_fileLoaded && m_demuxerRead)
+        issueSeek(std::exchange(m_deferredSeek, 0), m_deferredTarget);
 }
 
 void MpvEngine::issueSeek(quint64 seek, double target)

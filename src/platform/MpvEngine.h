@@ -108,6 +108,7 @@ private:
     void onEnded(qint64 entry, int reason, int error);
     void onRestart();
     void issueSeek(quint64 seek, double seconds);
+    void issueDeferredSeek();
     void updateWaiting();
     void resetItemTracking();
     void clearFrame();
@@ -143,6 +144,13 @@ private:
     QHash<qint64, EarlyNews> m_early;
 
     // Seeks: one may wait for the file, one for its playback restart.
+    // libavformat's HLS demuxer takes the stream's start from the first
+    // packet it reads: a seek that comes before it makes every earlier time
+    // unreachable for the rest of the file (its seeks there fail, and mpv
+    // plays on from where the demuxer stands, at the end). So a seek waits
+    // until the demuxer has read something, as a cached range or a playback
+    // restart shows.
+    bool m_demuxerRead = false;
     quint64 m_deferredSeek = 0;
     double m_deferredTarget = 0;
     quint64 m_seekAwaitingReply = 0;

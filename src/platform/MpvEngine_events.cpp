@@ -368,10 +368,7 @@ void MpvEngine::onLoaded()
     m_sinceLoaded.start();
     m_inputRateAt = 0;
     reportReady(m_item);
-    if (m_deferredSeek) {
-        const quint64 seek = std::exchange(m_deferredSeek, 0);
-        issueSeek(seek, m_deferredTarget);
-    }
+    issueDeferredSeek();
     updateWaiting();
 }
 
@@ -408,6 +405,13 @@ void MpvEngine::onRestart()
 {
     if (!m_fileLoaded)
         return;
+    m_demuxerRead = true;
+    if (m_deferredSeek) {
+        // The file's start came up before the seek could go: still waiting,
+        // and nothing of it shows.
+        issueDeferredSeek();
+        return;
+    }
     acceptFrames();
     m_restartPending = false;
     updateWaiting();
@@ -484,6 +488,10 @@ void MpvEngine::handleProperty(const Note &p)
     }
     case CacheState:
         reportLoadedRanges(p.ranges);
+        if (!p.ranges.isEmpty() && !m_demuxerRead) {
+            m_demuxerRead = true;
+            issueDeferredSeek();
+        }
         break;
     case TrackList:
         // The bit rate the playing HLS variant announces.
