@@ -151,12 +151,6 @@ bool leaving(const Layer &layer)
     return leaving(layer.popup);
 }
 
-// Still there and answering: a press it took may go on to its release.
-bool holds(const Layer &layer)
-{
-    return layer.root && layer.owner && layer.owner->isVisible() && !leaving(layer.owner.data());
-}
-
 PointerGateAttached *saidOf(QQuickItem *item)
 {
     return qobject_cast<PointerGateAttached *>(qmlAttachedPropertiesObject<PointerGate>(item, false));
@@ -258,23 +252,35 @@ void walkTargets(QQuickItem *item, QQuickItem *skip, QRectF clip,
 
 const QRectF everywhere(-1e9, -1e9, 2e9, 2e9);
 
+// The controls for `button` under `layer` (the window's, outside every
+// popup, where no layer rules), bottom first, with the scene rectangle each
+// lies in: `at` tells which lie where the press is.
+void controlsIn(QQuickWindow *window, const Layer &layer, Qt::MouseButton button,
+                const std::function<bool(QQuickItem *, const QRectF &)> &at,
+                const std::function<void(QQuickItem *, const QRectF &)> &visit)
+{
+    if (layer.root && !layer.popup) {
+        visit(layer.root, everywhere); // the overlay, beside a modal layer
+        return;
+    }
+    walkTargets(layer.root ? layer.root.data() : window->contentItem(), layer.root ? nullptr : overlayOf(window),
+                everywhere, at, [&](QQuickItem *item, const QRectF &clip) {
+                    if (takes(item, button))
+                        visit(item, sceneRectOf(item).intersected(clip));
+                });
+}
+
 // The control a press of `button` at `scenePos` goes to first: the topmost
 // item there that takes it, within the layer that rules there.
 QQuickItem *controlAt(QQuickWindow *window, QPointF scenePos, Qt::MouseButton button)
 {
-    const Layer layer = layerAt(window, scenePos);
-    if (layer.root && !layer.popup)
-        return layer.root; // the overlay, beside a modal layer
     QQuickItem *top = nullptr;
-    walkTargets(
-        layer.root ? layer.root.data() : window->contentItem(), layer.root ? nullptr : overlayOf(window), everywhere,
+    controlsIn(
+        window, layerAt(window, scenePos), button,
         [&](QQuickItem *item, const QRectF &clip) {
             return clip.contains(scenePos) && item->contains(item->mapFromScene(scenePos));
         },
-        [&](QQuickItem *item, const QRectF &) {
-            if (takes(item, button))
-                top = item;
-        });
+        [&](QQuickItem *item, const QRectF &) { top = item; });
     return top;
 }
 
@@ -353,8 +359,9 @@ bool PointerGate::layerHolds(Qt::MouseButton button) const
     for (const LayerPress &p : m_layered) {
         if (p.button != button)
             continue;
+        // Still there and answering: the press may go on to its release.
         auto *popup = qobject_cast<QQuickPopup *>(p.owner.data());
-        return holds(Layer{p.root, popup, popup});
+        return popup && popup->isVisible() && !leaving(popup);
     }
     return true; // no layer's press
 }
@@ -387,25 +394,17 @@ bool PointerGate::press(QQuickWindow *window, QMouseEvent *event)
     // Every event of a press begun on a layer, or beside a modal one, is
     // the layer's to its release, however soon the layer goes.
     if (layer.root)
-        m_layered << LayerPress{event->button(), layer.root, layer.owner.data()};
+        m_layered << LayerPress{event->button(), layer.owner.data()};
     if (second)
         return secondPress(window, event, first);
 
     Press now{window, event->timestamp(), at, event->button(), {}, {}};
     // The controls around the pointer, for a second press beside this one.
-    if (layer.root && !layer.popup) {
-        now.before << Spot{layer.root, everywhere};
-    } else {
-        const QRectF near(at - QPointF(reach, reach), QSizeF(2 * reach, 2 * reach));
-        walkTargets(
-            layer.root ? layer.root.data() : window->contentItem(), layer.root ? nullptr : overlayOf(window),
-            everywhere,
-            [&](QQuickItem *item, const QRectF &clip) { return sceneRectOf(item).intersected(clip).intersects(near); },
-            [&](QQuickItem *item, const QRectF &clip) {
-                if (takes(item, event->button()))
-                    now.before << Spot{item, sceneRectOf(item).intersected(clip)};
-            });
-    }
+    const QRectF near(at - QPointF(reach, reach), QSizeF(2 * reach, 2 * reach));
+    controlsIn(
+        window, layer, event->button(),
+        [&](QQuickItem *item, const QRectF &clip) { return sceneRectOf(item).intersected(clip).intersects(near); },
+        [&](QQuickItem *item, const QRectF &place) { now.before << Spot{item, place}; });
     deliver(window, event);
     keepTo(layer, event);
     for (QObject *grabber : grabbersOf(event))

@@ -98,7 +98,7 @@ private:
     struct LayerPress
     {
         Qt::MouseButton button = Qt::NoButton;
-        QPointer<QQuickItem> root;
+        // The popup whose layer it began on.
         QPointer<QObject> owner;
     };
 
